@@ -1,0 +1,68 @@
+#include "app/commandline.h"
+
+namespace app {
+
+CommandLine CommandLine::parse(const QStringList& arguments) {
+    CommandLine cl;
+    bool newDatabaseGiven = false;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        auto value = [&](const QString& option) -> QString {
+            if (i + 1 >= arguments.size()) {
+                cl.error = QStringLiteral("Falta el valor de %1").arg(option);
+                return QString();
+            }
+            return arguments.at(++i);
+        };
+        if (a == QLatin1String("--home")) {
+            cl.home = value(a);
+        } else if (a.startsWith(QLatin1String("--home="))) {
+            cl.home = a.mid(7);
+        } else if (a == QLatin1String("--new-database")) {
+            cl.newDatabase = value(a);
+            newDatabaseGiven = true;
+        } else if (a.startsWith(QLatin1String("--new-database="))) {
+            cl.newDatabase = a.mid(15);
+            newDatabaseGiven = true;
+        } else if (a == QLatin1String("--demo")) {
+            cl.demo = true;
+        } else if (a == QLatin1String("--lang") || a.startsWith(QLatin1String("--lang="))) {
+            const QString lang = a == QLatin1String("--lang") ? value(a) : a.mid(7);
+            if (lang == QLatin1String("en"))
+                cl.english = true;
+            else if (lang != QLatin1String("es") && cl.error.isEmpty())
+                cl.error = QStringLiteral("Idioma desconocido: %1 (use es o en)").arg(lang);
+        } else if (a == QLatin1String("--version") || a == QLatin1String("-v")) {
+            cl.showVersion = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            cl.showHelp = true;
+        } else if (a.startsWith(QLatin1String("-platform")) || a.startsWith(QLatin1String("-style"))) {
+            ++i; // Qt's own options take a value
+        } else if (cl.error.isEmpty()) {
+            cl.error = QStringLiteral("Opción desconocida: %1").arg(a);
+        }
+        if (!cl.error.isEmpty())
+            break;
+    }
+    if (cl.error.isEmpty() && newDatabaseGiven && cl.newDatabase.trimmed().isEmpty())
+        cl.error = QStringLiteral("Falta el nombre del fichero de --new-database");
+    if (cl.error.isEmpty() && cl.demo && !newDatabaseGiven)
+        cl.error = QStringLiteral("--demo solo vale junto con --new-database FILE");
+    return cl;
+}
+
+QString CommandLine::helpText() {
+    return QStringLiteral(
+        "Uso: quintor [opciones]\n"
+        "\n"
+        "Consola de cibercafé Quintor.\n"
+        "\n"
+        "  --home DIR              usa DIR como carpeta del programa (la base de datos está en DIR/database)\n"
+        "  --new-database FILE     crea una base de datos nueva en FILE y termina\n"
+        "  --demo                  con --new-database: añade datos de ejemplo\n"
+        "  --lang en               muestra los textos en inglés\n"
+        "  --version               muestra la versión y termina\n"
+        "  --help                  muestra esta ayuda y termina\n");
+}
+
+} // namespace app

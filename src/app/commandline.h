@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace app {
+
+struct CommandLine {
+    QString home;          // --home DIR
+    QString newDatabase;   // --new-database FILE
+    bool demo = false;     // --demo
+    bool english = false;  // --lang en
+    bool showVersion = false;
+    bool showHelp = false;
+    QString error;         // a bad option, with the text to print
+
+    static CommandLine parse(const QStringList& arguments);
+    static QString helpText();
+};
+
+} // namespace app

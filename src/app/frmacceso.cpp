@@ -1,0 +1,421 @@
+#include "app/frmacceso.h"
+
+#include "app/configini.h"
+#include "app/databasefiles.h"
+#include "app/frmdialogs.h"
+#include "app/login.h"
+#include "core/consolecontext.h"
+#include "store/datamodule.h"
+#include "store/sql.h"
+#include "ui/messagebox.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+const ui::MessageTable& TFrmAcceso::messages() {
+    static const ui::MessageTable table{
+        {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        {"Advertencia", QStringLiteral("Advertencia"), QStringLiteral("Warning")},
+        {"SeleccioneUsuario", QStringLiteral("Seleccione un usuario"), QStringLiteral("Select a user")},
+        {"PasswordIncorrecta", QStringLiteral("Password incorrecta"), QStringLiteral("Wrong password")},
+        {"NoConfig", QStringLiteral("No se ha podido crear el fichero de configuración"),
+         QStringLiteral("The configuration file could not be created")},
+        {"NoCopia", QStringLiteral("No se ha podido copiar el fichero seleccionado"),
+         QStringLiteral("The selected file could not be copied")},
+    };
+    return table;
+}
+
+TFrmAcceso::TFrmAcceso(ConsoleContext& context, app::Paths paths, Mode mode, QWidget* parent)
+    : QDialog(parent)
+    , m_context(context)
+    , m_paths(std::move(paths))
+    , m_mode(mode) {
+    setObjectName(QStringLiteral("TFrmAcceso"));
+    setWindowTitle(QStringLiteral("[ Acceso ]"));
+    auto* layout = new QVBoxLayout(this);
+    m_menuBar = new QMenuBar(this);
+    layout->setMenuBar(m_menuBar);
+    m_pages = new QStackedWidget(this);
+    layout->addWidget(m_pages);
+    buildLoginPage();
+    buildToolsPage();
+    buildUpgradePage();
+    buildNotFoundPage();
+    buildProgressPage();
+    showPage(Page::Login);
+    resize(460, 340);
+}
+
+void TFrmAcceso::buildLoginPage() {
+    auto* page = new QWidget(m_pages);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Operador:"), page));
+    m_operatorList = new QListWidget(page);
+    m_operatorList->setObjectName(QStringLiteral("operatorList"));
+    layout->addWidget(m_operatorList);
+    auto* passLabel = new QLabel(QStringLiteral("&Password:"), page);
+    m_password = new QLineEdit(page);
+    m_password->setObjectName(QStringLiteral("passwordEdit"));
+    m_password->setEchoMode(QLineEdit::Password);
+    m_password->setMaxLength(10);
+    passLabel->setBuddy(m_password);
+    layout->addWidget(passLabel);
+    layout->addWidget(m_password);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    m_loginAccept = new QPushButton(QStringLiteral("&Aceptar"), page);
+    m_loginAccept->setObjectName(QStringLiteral("acceptButton"));
+    auto* cancel = new QPushButton(QStringLiteral("&Cancelar"), page);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    buttons->addWidget(m_loginAccept);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(m_loginAccept, &QPushButton::clicked, this, &TFrmAcceso::acceptLogin);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_operatorList, &QListWidget::itemDoubleClicked, m_password, [this] { m_password->setFocus(); });
+    m_pages->addWidget(page);
+}
+
+void TFrmAcceso::buildToolsPage() {
+    auto* page = new QWidget(m_pages);
+    auto* layout = new QVBoxLayout(page);
+    auto* title = new QLabel(QStringLiteral("Herramientas administrativas de base de datos."), page);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    layout->addWidget(title);
+    layout->addWidget(new QLabel(QStringLiteral("Actualmente sus datos se registran en la siguiente base de datos:"), page));
+    m_toolsList = new QListWidget(page);
+    m_toolsList->setObjectName(QStringLiteral("toolsList"));
+    layout->addWidget(m_toolsList);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* accept = new QPushButton(QStringLiteral("Aceptar"), page);
+    accept->setObjectName(QStringLiteral("toolsAcceptButton"));
+    auto* cancel = new QPushButton(QStringLiteral("&Cancelar"), page);
+    cancel->setObjectName(QStringLiteral("toolsCancelButton"));
+    buttons->addWidget(accept);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(accept, &QPushButton::clicked, this, &TFrmAcceso::acceptTools);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    m_pages->addWidget(page);
+}
+
+void TFrmAcceso::buildUpgradePage() {
+    auto* page = new QWidget(m_pages);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Se ha detectado que la base de datos:"), page));
+    m_upgradeFile = new QLabel(page);
+    m_upgradeFile->setObjectName(QStringLiteral("upgradeFile"));
+    QFont bold = m_upgradeFile->font();
+    bold.setBold(true);
+    m_upgradeFile->setFont(bold);
+    layout->addWidget(m_upgradeFile);
+    auto* text = new QLabel(QStringLiteral("no es válida para esta versión de Quintor. Pulse \"Actualizar ahora\" para "
+                                           "actualizar esta base de datos a la versión 4.0 PRO"),
+                            page);
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    // The conversion of older databases is not part of this build yet.
+    m_upgradeNow = new QPushButton(QStringLiteral("&Actualizar ahora"), page);
+    m_upgradeNow->setObjectName(QStringLiteral("upgradeNowButton"));
+    m_upgradeNow->setEnabled(false);
+    m_upgradeNext = new QPushButton(QStringLiteral("&Siguiente >>"), page);
+    m_upgradeNext->setObjectName(QStringLiteral("upgradeNextButton"));
+    m_upgradeNext->setEnabled(false);
+    auto* cancel = new QPushButton(QStringLiteral("&Cancelar"), page);
+    cancel->setObjectName(QStringLiteral("upgradeCancelButton"));
+    buttons->addWidget(m_upgradeNow);
+    buttons->addWidget(m_upgradeNext);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(m_upgradeNext, &QPushButton::clicked, this, &TFrmAcceso::upgradeNext);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    m_pages->addWidget(page);
+}
+
+void TFrmAcceso::buildNotFoundPage() {
+    auto* page = new QWidget(m_pages);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("La base de datos "), page));
+    m_notFoundLabel = new QLabel(page);
+    m_notFoundLabel->setObjectName(QStringLiteral("notFoundPath"));
+    m_notFoundLabel->setWordWrap(true);
+    QFont bold = m_notFoundLabel->font();
+    bold.setBold(true);
+    m_notFoundLabel->setFont(bold);
+    layout->addWidget(m_notFoundLabel);
+    layout->addWidget(new QLabel(QStringLiteral("No se encuentra en la ubicación predeterminada."), page));
+    m_chooseOther = new QRadioButton(QStringLiteral("Prefiero seleccionar otra base de datos de trabajo"), page);
+    m_chooseOther->setObjectName(QStringLiteral("chooseOther"));
+    m_chooseOther->setChecked(true);
+    m_findElsewhere = new QRadioButton(QStringLiteral("Prefiero encontrar la base de datos en otra ubicación"), page);
+    m_findElsewhere->setObjectName(QStringLiteral("findElsewhere"));
+    layout->addWidget(m_chooseOther);
+    layout->addWidget(m_findElsewhere);
+    layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* accept = new QPushButton(QStringLiteral("Aceptar"), page);
+    accept->setObjectName(QStringLiteral("notFoundAcceptButton"));
+    auto* cancel = new QPushButton(QStringLiteral("&Cancelar"), page);
+    cancel->setObjectName(QStringLiteral("notFoundCancelButton"));
+    buttons->addWidget(accept);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(accept, &QPushButton::clicked, this, &TFrmAcceso::acceptNotFound);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    m_pages->addWidget(page);
+}
+
+void TFrmAcceso::buildProgressPage() {
+    auto* page = new QWidget(m_pages);
+    auto* layout = new QVBoxLayout(page);
+    m_progress = new QProgressBar(page);
+    m_progress->setObjectName(QStringLiteral("progressBar"));
+    layout->addStretch();
+    layout->addWidget(m_progress);
+    layout->addStretch();
+    m_pages->addWidget(page);
+}
+
+void TFrmAcceso::showPage(Page page) {
+    m_pages->setCurrentIndex(static_cast<int>(page));
+    m_menuBar->clear();
+    m_menuBar->setVisible(page == Page::Tools);
+    if (page == Page::Tools) {
+        QMenu* file = m_menuBar->addMenu(QStringLiteral("&Archivo"));
+        QAction* other = file->addAction(QStringLiteral("&Seleccionar otra base de datos..."));
+        other->setObjectName(QStringLiteral("selectOtherAction"));
+        connect(other, &QAction::triggered, this, &TFrmAcceso::selectOtherDatabase);
+        // Upgrades and maintenance come with their own tools; shown, not yet usable.
+        QMenu* upgrade = file->addMenu(QStringLiteral("Actualizar a la versión 4.0 PRO de Quintor"));
+        for (const char* text : {"Actualizar desde versión 3.0 PRO...", "Actualizar desde versión 3.1 PRO...",
+                                 "Actualizar desde versión 3.2 PRO...", "Actualizar desde versión 3.21 PRO..."})
+            upgrade->addAction(QString::fromUtf8(text))->setEnabled(false);
+        QMenu* tools = m_menuBar->addMenu(QStringLiteral("&Herramientas"));
+        QMenu* utilities = tools->addMenu(QStringLiteral("&Utilidades de la base de datos..."));
+        utilities->addAction(QStringLiteral("&Compactar y reparar base de datos..."))->setEnabled(false);
+        QMenu* replica = tools->addMenu(QStringLiteral("Réplica..."));
+        replica->addAction(QStringLiteral("Crear una réplica de la base de datos actual..."))->setEnabled(false);
+    }
+    if (page == Page::Login) {
+        m_loginAccept->setDefault(true);
+        m_password->setFocus();
+    } else {
+        m_loginAccept->setDefault(false);
+    }
+}
+
+TFrmAcceso::Page TFrmAcceso::currentPage() const { return static_cast<Page>(m_pages->currentIndex()); }
+
+QString TFrmAcceso::workingDatabase() const { return m_context.workingDatabase; }
+
+QStringList TFrmAcceso::operatorNames() const {
+    QStringList names;
+    for (const store::Operador& op : m_operators)
+        names << op.NOMBRE;
+    return names;
+}
+
+QStringList TFrmAcceso::toolsFiles() const {
+    QStringList files;
+    for (int i = 0; i < m_toolsList->count(); ++i)
+        files << m_toolsList->item(i)->text();
+    return files;
+}
+
+void TFrmAcceso::endProgram() {
+    m_endProgram = true;
+    reject();
+}
+
+bool TFrmAcceso::begin() {
+    if (m_mode == Mode::ChangeOperator) {
+        fillOperators();
+        showPage(Page::Login);
+        return true;
+    }
+    const app::ConfigIni config(m_paths.configIni());
+    QString name;
+    if (config.exists()) {
+        name = config.databaseId();
+    } else {
+        name = QString::fromLatin1(app::ConfigIni::DefaultDatabase);
+        m_context.firstRun = true;
+    }
+    return goToDatabase(name);
+}
+
+bool TFrmAcceso::goToDatabase(const QString& rawName) {
+    m_context.data->close();
+    const QString name = app::withMdbExtension(rawName);
+    m_context.workingDatabase = name;
+    const QString path = m_paths.databaseFile(name);
+    if (!QFileInfo(path).isFile()) {
+        m_notFoundPath = QDir::toNativeSeparators(path);
+        m_notFoundLabel->setText(m_notFoundPath);
+        showPage(Page::NotFound);
+        return true;
+    }
+    if (!abrirBase(name))
+        return false;
+    if (!m_context.data->isCurrentVersion()) {
+        m_upgradeFromTools = false;
+        m_upgradeFile->setText(name);
+        showPage(Page::Upgrade);
+        return true;
+    }
+    fillOperators();
+    showPage(Page::Login);
+    return true;
+}
+
+bool TFrmAcceso::abrirBase(const QString& name) {
+    for (;;) {
+        const Status opened = m_context.data->open(m_paths.databaseFile(name), m_context.databasePassword);
+        if (opened)
+            return true;
+        ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), opened.error(),
+                                                 ui::Icon::Warning, ui::Buttons::Ok});
+        TFrmPassBD dialog(this);
+        if (ui::execDialog(&dialog) != QDialog::Accepted) {
+            endProgram();
+            return false;
+        }
+        m_context.databasePassword = dialog.password();
+    }
+}
+
+void TFrmAcceso::fillOperators() {
+    m_operators.clear();
+    try {
+        m_operators = store::operadores(m_context.data->db());
+    } catch (const store::DatabaseError& e) {
+        ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), e.text(),
+                                                 ui::Icon::Error, ui::Buttons::Ok});
+    }
+    m_operatorList->clear();
+    for (const store::Operador& op : m_operators)
+        m_operatorList->addItem(op.NOMBRE);
+    if (m_operatorList->count() > 0)
+        m_operatorList->setCurrentRow(0);
+    m_password->clear();
+}
+
+void TFrmAcceso::acceptLogin() {
+    const app::LoginCheck check = app::checkLogin(m_operators, m_operatorList->currentRow(), m_password->text());
+    switch (check.outcome) {
+    case app::LoginCheck::Outcome::NoOperatorSelected:
+        ui::showMessage(this, messages(), check.messageKey, ui::Icon::Information);
+        m_operatorList->setFocus();
+        return;
+    case app::LoginCheck::Outcome::WrongPassword:
+        ui::showMessage(this, messages(), check.messageKey, ui::Icon::Warning);
+        m_password->setFocus();
+        return;
+    case app::LoginCheck::Outcome::Accepted:
+        break;
+    }
+    m_context.currentOperator = check.operador.NOMBRE;
+    emit operatorLoggedIn(check.operador.NOMBRE);
+    if (m_mode == Mode::Startup && check.operador.isAdmin()) {
+        m_toolsList->clear();
+        m_toolsList->addItems(app::filesMatching(m_paths.databaseFolder(), m_context.workingDatabase));
+        if (m_toolsList->count() > 0)
+            m_toolsList->setCurrentRow(0);
+        showPage(Page::Tools);
+        return;
+    }
+    accept();
+}
+
+QString TFrmAcceso::pickDatabase() {
+    TFrmSelBase dialog(m_paths.databaseFolder(), m_context.workingDatabase, this);
+    if (ui::execDialog(&dialog) != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFile();
+}
+
+void TFrmAcceso::selectOtherDatabase() {
+    const QString picked = pickDatabase();
+    if (picked.isEmpty() || picked == m_context.workingDatabase)
+        return;
+    m_toolsList->clear();
+    m_toolsList->addItem(picked);
+    m_context.workingDatabase.clear();
+}
+
+void TFrmAcceso::acceptTools() {
+    if (m_toolsList->count() == 1)
+        m_toolsList->setCurrentRow(0);
+    QListWidgetItem* item = m_toolsList->currentItem();
+    if (!item)
+        return;
+    const QString name = item->text();
+    if (!QFileInfo(m_paths.databaseFile(name)).isFile())
+        return;
+    const app::ConfigIni config(m_paths.configIni());
+    if (!config.writeDatabaseId(name))
+        ui::showMessage(this, messages(), QStringLiteral("NoConfig"), ui::Icon::Error, ui::Buttons::Ok,
+                        QStringLiteral("Advertencia"));
+    m_context.workingDatabase = name;
+    if (!abrirBase(name))
+        return;
+    if (!m_context.data->isCurrentVersion()) {
+        m_upgradeFromTools = true;
+        m_upgradeFile->setText(name);
+        showPage(Page::Upgrade);
+        return;
+    }
+    accept();
+}
+
+void TFrmAcceso::upgradeNext() {
+    if (m_upgradeFromTools) {
+        showPage(Page::Tools);
+        return;
+    }
+    fillOperators();
+    showPage(Page::Login);
+}
+
+void TFrmAcceso::acceptNotFound() {
+    if (m_chooseOther->isChecked()) {
+        const QString picked = pickDatabase();
+        if (picked.isEmpty())
+            return;
+        goToDatabase(picked);
+        return;
+    }
+    QFileDialog dialog(this, QString(), m_paths.databaseFolder());
+    dialog.setObjectName(QStringLiteral("findDatabaseDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Base de datos Access (*.mdb)"), QStringLiteral("Todos los archivos(*.*)")});
+    if (ui::execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QDir().mkpath(m_paths.databaseFolder());
+    const Result<QString> copy = app::copyIntoFolder(dialog.selectedFiles().first(), m_paths.databaseFolder());
+    if (!copy) {
+        ui::showMessage(this, messages(), QStringLiteral("NoCopia"), ui::Icon::Warning);
+        return;
+    }
+    goToDatabase(copy.value());
+}

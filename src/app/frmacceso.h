@@ -1,0 +1,97 @@
+#pragma once
+
+#include "app/paths.h"
+#include "store/operadores.h"
+#include "ui/messagetable.h"
+
+#include <QDialog>
+
+#include <vector>
+
+struct ConsoleContext;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QProgressBar;
+
+// "[ Acceso ]": finds and opens the working database, lets an operator log
+// in, and offers ADMIN the database tools. Shown at start-up and for a
+// change of operator.
+class TFrmAcceso : public QDialog {
+    Q_OBJECT
+public:
+    enum class Mode { Startup, ChangeOperator };
+    enum class Page { Login, Tools, Upgrade, NotFound, Progress };
+
+    TFrmAcceso(ConsoleContext& context, app::Paths paths, Mode mode, QWidget* parent = nullptr);
+
+    // Start-up: read config.ini, find and open the database and show the page
+    // that follows. Change of operator: fill the list and show the log-in
+    // page. False when the operator gave up at the password dialog, which
+    // ends the program.
+    bool begin();
+
+    Page currentPage() const;
+    QString workingDatabase() const;
+    QStringList operatorNames() const;
+    QString notFoundPath() const { return m_notFoundPath; }
+    QStringList toolsFiles() const;
+    // The operator gave up at the password dialog.
+    bool programMustEnd() const { return m_endProgram; }
+
+    static const ui::MessageTable& messages();
+
+signals:
+    void operatorLoggedIn(const QString& name);
+
+private:
+    void buildLoginPage();
+    void buildToolsPage();
+    void buildUpgradePage();
+    void buildNotFoundPage();
+    void buildProgressPage();
+    void showPage(Page page);
+
+    // Steps 2 to 5 of the start-up for a database name: not found, upgrade or log-in.
+    bool goToDatabase(const QString& name);
+    // Opens the database, asking for the password until it opens or the
+    // operator cancels; false on cancel.
+    bool abrirBase(const QString& name);
+    void fillOperators();
+    void endProgram();
+
+    void acceptLogin();
+    void acceptTools();
+    void acceptNotFound();
+    void selectOtherDatabase();
+    void upgradeNext();
+
+    // The database-selection window; empty when cancelled.
+    QString pickDatabase();
+
+    ConsoleContext& m_context;
+    app::Paths m_paths;
+    Mode m_mode;
+    bool m_endProgram = false;
+    bool m_upgradeFromTools = false;
+    QString m_notFoundPath;
+    std::vector<store::Operador> m_operators;
+
+    QStackedWidget* m_pages = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    QListWidget* m_operatorList = nullptr;
+    QLineEdit* m_password = nullptr;
+    QPushButton* m_loginAccept = nullptr;
+    QListWidget* m_toolsList = nullptr;
+    QLabel* m_upgradeFile = nullptr;
+    QPushButton* m_upgradeNow = nullptr;
+    QPushButton* m_upgradeNext = nullptr;
+    QLabel* m_notFoundLabel = nullptr;
+    QRadioButton* m_chooseOther = nullptr;
+    QRadioButton* m_findElsewhere = nullptr;
+    QProgressBar* m_progress = nullptr;
+};

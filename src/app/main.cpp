@@ -1,0 +1,120 @@
+#include "app/commandline.h"
+#include "app/frmacceso.h"
+#include "app/frmmain.h"
+#include "app/lifecycle.h"
+#include "app/paths.h"
+#include "core/consolecontext.h"
+#include "store/datamodule.h"
+#include "store/newdatabase.h"
+#include "ui/messagebox.h"
+#include "ui/messagetable.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QSplashScreen>
+#include <QSystemSemaphore>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QPixmap splashPixmap() {
+    QPixmap pixmap(420, 220);
+    pixmap.fill(QColor(20, 60, 110));
+    QPainter p(&pixmap);
+    p.setPen(Qt::white);
+    QFont title(QStringLiteral("DejaVu Sans"), 36, QFont::Bold);
+    p.setFont(title);
+    p.drawText(QRect(0, 40, 420, 80), Qt::AlignCenter, QStringLiteral("Quintor"));
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+    p.drawText(QRect(0, 120, 420, 30), Qt::AlignCenter, QStringLiteral("Consola de cibercafé"));
+    p.drawText(QRect(0, 170, 420, 30), Qt::AlignCenter, QStringLiteral("Versión %1").arg(QStringLiteral(QUINTOR_VERSION)));
+    return pixmap;
+}
+
+// The commands that never open a window.
+int runCommand(const app::CommandLine& cl) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!cl.error.isEmpty()) {
+        err << cl.error << "\n\n" << app::CommandLine::helpText();
+        return 2;
+    }
+    if (cl.showHelp) {
+        out << app::CommandLine::helpText();
+        return 0;
+    }
+    if (cl.showVersion) {
+        out << "Quintor " << QUINTOR_VERSION << "\n";
+        return 0;
+    }
+    const Status created = store::createDatabase(cl.newDatabase, cl.demo);
+    if (!created) {
+        err << "quintor: " << created.error() << "\n";
+        return 1;
+    }
+    out << "Base de datos creada: " << cl.newDatabase << (cl.demo ? " (con datos de ejemplo)" : "") << "\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const app::CommandLine cl = app::CommandLine::parse(arguments);
+    if (!cl.error.isEmpty() || cl.showHelp || cl.showVersion || !cl.newDatabase.isEmpty()) {
+        QCoreApplication core(argc, argv);
+        return runCommand(cl);
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quintor"));
+    QApplication::setApplicationVersion(QStringLiteral(QUINTOR_VERSION));
+    ui::setLanguage(cl.english ? ui::Language::English : ui::Language::Spanish);
+
+    // Held for the life of the process; nothing ever waits on it.
+    QSystemSemaphore semaphore(QStringLiteral("Quintor"), 0, QSystemSemaphore::Create);
+
+    QSplashScreen splash(splashPixmap(), Qt::WindowStaysOnTopHint);
+    splash.show();
+    application.processEvents();
+
+    TFrmMain mainWindow;
+
+    if (!TDataModule1::engineAvailable()) {
+        splash.close();
+        ui::showMessage(nullptr, ui::MessageRequest{QStringLiteral("Atención"),
+                                                    QStringLiteral("Imposible acceder a la base datos...\r"
+                                                                   "Instale correctamente las librerías MDAC"),
+                                                    ui::Icon::Error, ui::Buttons::Ok});
+        return 1;
+    }
+    TDataModule1 data;
+    ConsoleContext context;
+    context.data = &data;
+    const app::Paths paths = cl.home.isEmpty() ? app::Paths::fromApplication() : app::Paths(cl.home);
+
+    ConsoleLifecycle lifecycle(context, paths, mainWindow);
+
+    // The log-in comes before the main window appears; the splash steps
+    // aside so it never covers the dialog.
+    splash.hide();
+    TFrmAcceso acceso(context, paths, TFrmAcceso::Mode::Startup);
+    if (!acceso.begin() || acceso.programMustEnd())
+        return 0;
+    if (ui::execDialog(&acceso) != QDialog::Accepted)
+        return 0;
+    splash.show();
+    application.processEvents();
+
+    if (!lifecycle.afterLogin())
+        return 1;
+    mainWindow.show();
+    splash.finish(&mainWindow);
+    QTimer::singleShot(100, &lifecycle, &ConsoleLifecycle::restoreLayout);
+    return application.exec();
+}

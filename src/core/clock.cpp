@@ -1,0 +1,6 @@
+#include "core/clock.h"
+
+SystemClock& SystemClock::instance() {
+    static SystemClock clock;
+    return clock;
+}

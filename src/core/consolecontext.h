@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/clock.h"
+#include "core/regional.h"
+#include "core/runtimesettings.h"
+
+#include <QString>
+
+class TDataModule1;
+
+// The process-wide values every subsystem reads: the data module, the
+// regional formats, the run-time settings, the clock and the operator on
+// duty. Owned by the start-up; passed by reference, never global.
+struct ConsoleContext {
+    TDataModule1* data = nullptr;
+    Regional regional = Regional::system();
+    RuntimeSettings settings;
+    Clock* clock = &SystemClock::instance();
+    // NOMBRE of the operator who logged in.
+    QString currentOperator;
+    // Kept for engines that have a password; set by the password dialog.
+    QString databasePassword;
+    // The working database's file name, as found or chosen at start-up.
+    QString workingDatabase;
+    // config.ini did not exist at start-up.
+    bool firstRun = false;
+};

@@ -1,0 +1,192 @@
+#include "core/regional.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+bool isBlank(QChar c) { return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F); }
+
+QString groupDigits(const QString& digits, const QString& separator) {
+    if (separator.isEmpty() || digits.size() <= 3)
+        return digits;
+    QString out;
+    const qsizetype n = digits.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            out += separator;
+        out += digits.at(i);
+    }
+    return out;
+}
+
+} // namespace
+
+Regional Regional::fromLocale(const QLocale& locale) {
+    Regional r;
+    r.m_locale = locale;
+    r.m_symbol = locale.currencySymbol(QLocale::CurrencySymbol);
+    r.m_decimal = locale.decimalPoint().isEmpty() ? QLatin1Char('.') : locale.decimalPoint().at(0);
+    r.m_thousands = locale.groupSeparator();
+
+    // Decimals and symbol position are read off a formatted sample, the only
+    // place QLocale exposes them.
+    const QString sample = locale.toCurrencyString(1.5);
+    const qsizetype dec = sample.indexOf(r.m_decimal);
+    int decimals = 0;
+    if (dec >= 0) {
+        for (qsizetype i = dec + 1; i < sample.size() && sample.at(i).isDigit(); ++i)
+            ++decimals;
+    }
+    r.m_decimals = decimals;
+    if (!r.m_symbol.isEmpty()) {
+        const qsizetype sym = sample.indexOf(r.m_symbol);
+        const qsizetype digit = sample.indexOf(QRegularExpression(QStringLiteral("\\d")));
+        if (sym >= 0 && digit >= 0) {
+            if (sym < digit) {
+                const qsizetype after = sym + r.m_symbol.size();
+                r.m_position = (after < sample.size() && isBlank(sample.at(after))) ? SymbolPosition::PrefixSpace
+                                                                                       : SymbolPosition::Prefix;
+            } else {
+                r.m_position = (sym > 0 && isBlank(sample.at(sym - 1))) ? SymbolPosition::SuffixSpace
+                                                                        : SymbolPosition::Suffix;
+            }
+        }
+    }
+
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    // Two-digit years are ambiguous in stored and printed dates.
+    if (!date.contains(QLatin1String("yyyy")))
+        date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    r.m_shortDate = date;
+
+    QString time = locale.timeFormat(QLocale::LongFormat);
+    time.remove(QRegularExpression(QStringLiteral("\\s*\\(?\\bt+\\b\\)?")));
+    r.m_longTime = time.trimmed();
+    return r;
+}
+
+QString Regional::formatAmount(Currency value) const {
+    const Currency rounded = value.roundedToDecimals(m_decimals);
+    qint64 raw = rounded.raw();
+    const bool negative = raw < 0;
+    if (negative)
+        raw = -raw;
+    const qint64 units = raw / Currency::Scale;
+    qint64 fraction = raw % Currency::Scale;
+    QString text = groupDigits(QString::number(units), m_thousands);
+    if (m_decimals > 0) {
+        for (int i = m_decimals; i < 4; ++i)
+            fraction /= 10;
+        text += m_decimal + QStringLiteral("%1").arg(fraction, m_decimals, 10, QLatin1Char('0'));
+    }
+    return negative ? QLatin1Char('-') + text : text;
+}
+
+QString Regional::formatCurrency(Currency value) const {
+    QString number = formatAmount(value);
+    QString sign;
+    if (number.startsWith(QLatin1Char('-'))) {
+        sign = QStringLiteral("-");
+        number.remove(0, 1);
+    }
+    switch (m_position) {
+    case SymbolPosition::Prefix:
+        return sign + m_symbol + number;
+    case SymbolPosition::PrefixSpace:
+        return sign + m_symbol + QLatin1Char(' ') + number;
+    case SymbolPosition::Suffix:
+        return sign + number + m_symbol;
+    case SymbolPosition::SuffixSpace:
+        break;
+    }
+    return sign + number + QLatin1Char(' ') + m_symbol;
+}
+
+std::optional<Currency> Regional::parseCurrency(const QString& text) const {
+    QString s;
+    s.reserve(text.size());
+    QString work = text;
+    if (!m_symbol.isEmpty())
+        work.remove(m_symbol);
+    for (QChar c : work) {
+        if (!isBlank(c))
+            s += c;
+    }
+    bool negative = false;
+    if (s.startsWith(QLatin1Char('-'))) {
+        negative = true;
+        s.remove(0, 1);
+    } else if (s.endsWith(QLatin1Char('-'))) {
+        negative = true;
+        s.chop(1);
+    } else if (s.startsWith(QLatin1Char('+'))) {
+        s.remove(0, 1);
+    }
+    if (s.isEmpty())
+        return std::nullopt;
+
+    // Decide which mark separates the decimals: the last of '.' and ',' when
+    // both occur; a single mark used once; a mark used several times is grouping.
+    const qsizetype lastDot = s.lastIndexOf(QLatin1Char('.'));
+    const qsizetype lastComma = s.lastIndexOf(QLatin1Char(','));
+    qsizetype decimalAt = -1;
+    QChar groupMark;
+    if (lastDot >= 0 && lastComma >= 0) {
+        decimalAt = qMax(lastDot, lastComma);
+        groupMark = decimalAt == lastDot ? QLatin1Char(',') : QLatin1Char('.');
+    } else if (lastDot >= 0 || lastComma >= 0) {
+        const QChar mark = lastDot >= 0 ? QLatin1Char('.') : QLatin1Char(',');
+        if (s.count(mark) == 1)
+            decimalAt = s.indexOf(mark);
+        else
+            groupMark = mark;
+    }
+    QString intPart = decimalAt >= 0 ? s.left(decimalAt) : s;
+    QString fracPart = decimalAt >= 0 ? s.mid(decimalAt + 1) : QString();
+    if (!groupMark.isNull()) {
+        // Grouping marks must sit between groups of three digits.
+        const QStringList groups = intPart.split(groupMark);
+        for (qsizetype i = 1; i < groups.size(); ++i) {
+            if (groups.at(i).size() != 3)
+                return std::nullopt;
+        }
+        if (groups.first().isEmpty() && groups.size() > 1)
+            return std::nullopt;
+        intPart = groups.join(QString());
+    }
+    if (intPart.isEmpty() && fracPart.isEmpty())
+        return std::nullopt;
+    const QString digits = intPart + fracPart;
+    for (QChar c : digits) {
+        if (!c.isDigit() || c.unicode() > 127)
+            return std::nullopt;
+    }
+    if (intPart.size() > 14)
+        return std::nullopt;
+
+    qint64 units = intPart.isEmpty() ? 0 : intPart.toLongLong();
+    qint64 raw = units * Currency::Scale;
+    // Four decimals exactly; the rest rounds half to even.
+    QString four = fracPart.left(4);
+    while (four.size() < 4)
+        four += QLatin1Char('0');
+    raw += four.toLongLong();
+    if (fracPart.size() > 4) {
+        const QString rest = fracPart.mid(4);
+        const int first = rest.at(0).digitValue();
+        bool beyondHalf = false;
+        for (qsizetype i = 1; i < rest.size(); ++i) {
+            if (rest.at(i) != QLatin1Char('0'))
+                beyondHalf = true;
+        }
+        if (first > 5 || (first == 5 && (beyondHalf || raw % 2 != 0)))
+            raw += 1;
+    }
+    return Currency::fromRaw(negative ? -raw : raw);
+}
+
+QString Regional::formatDate(const QDate& date) const { return m_locale.toString(date, m_shortDate); }
+
+QDate Regional::parseDate(const QString& text) const { return QDate::fromString(text.trimmed(), m_shortDate); }
+
+QString Regional::formatTime(const QTime& time) const { return m_locale.toString(time, m_longTime); }

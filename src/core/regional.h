@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/currency.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+
+#include <optional>
+
+// The regional formats the console shows and sends: currency, short date and
+// long time. Built once from the system locale (or pinned, in tests) and
+// passed to whatever formats or parses money; never looked up globally by
+// the money type itself.
+class Regional {
+public:
+    // Where the currency symbol goes, as the Windows regional settings number it.
+    enum class SymbolPosition { Prefix = 0, Suffix = 1, PrefixSpace = 2, SuffixSpace = 3 };
+
+    static Regional fromLocale(const QLocale& locale);
+    static Regional system() { return fromLocale(QLocale::system()); }
+    // Spanish (Spain), the formats every test pins.
+    static Regional spanishSpain() { return fromLocale(QLocale(QLocale::Spanish, QLocale::Spain)); }
+
+    QString currencySymbol() const { return m_symbol; }
+    SymbolPosition symbolPosition() const { return m_position; }
+    int currencyDecimals() const { return m_decimals; }
+    QChar decimalSeparator() const { return m_decimal; }
+    QString thousandsSeparator() const { return m_thousands; }
+    QString shortDateFormat() const { return m_shortDate; }
+    QString longTimeFormat() const { return m_longTime; }
+
+    // Money as shown in windows and sent to stations: rounded to the regional
+    // number of decimals (halves to even), with symbol and separators.
+    QString formatCurrency(Currency value) const;
+    // The number alone (no symbol), with the regional decimals and separators.
+    QString formatAmount(Currency value) const;
+    // An amount typed by an operator: "." and "," both work as the decimal
+    // separator, thousands separators, the currency symbol and blanks are
+    // ignored, a leading or trailing minus is accepted. More than four
+    // decimals round half to even. Empty or malformed text gives nothing.
+    std::optional<Currency> parseCurrency(const QString& text) const;
+
+    QString formatDate(const QDate& date) const;
+    QDate parseDate(const QString& text) const;
+    QString formatTime(const QTime& time) const;
+
+private:
+    QString m_symbol;
+    SymbolPosition m_position = SymbolPosition::SuffixSpace;
+    int m_decimals = 2;
+    QChar m_decimal = QLatin1Char(',');
+    QString m_thousands = QStringLiteral(".");
+    QString m_shortDate = QStringLiteral("dd/MM/yyyy");
+    QString m_longTime = QStringLiteral("H:mm:ss");
+    QLocale m_locale;
+};

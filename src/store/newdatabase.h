@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/result.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace store {
+
+// Splits an SQL script into statements at semicolons outside quotes;
+// "--" comments are dropped.
+QStringList splitSqlScript(const QString& script);
+
+// Runs the statements of a script resource on db, all or nothing.
+Status runScript(const QSqlDatabase& db, const QString& resourcePath);
+
+// Creates a new database file with every base table and the rows the
+// program expects; demo adds sample data. An existing file is never touched.
+Status createDatabase(const QString& filePath, bool demo);
+
+} // namespace store

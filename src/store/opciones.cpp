@@ -1,0 +1,56 @@
+#include "store/opciones.h"
+
+#include "store/sql.h"
+
+namespace store {
+
+namespace {
+
+void markBlank(QString& text, int blanks) {
+    if (text.isEmpty())
+        text = QString(blanks, QLatin1Char(' '));
+}
+
+// Single-row tables: update the row, or create it when a damaged database lost it.
+template <class Row>
+void saveSingleRow(const QSqlDatabase& db, const Row& row) {
+    if (toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM ") + Row::table())) == 0)
+        insert(db, row);
+    else
+        update(db, row, QString(), {});
+}
+
+} // namespace
+
+Opciones withBlankMarkers(Opciones o) {
+    markBlank(o.pass_ini, 10);
+    markBlank(o.pass_ini2, 9);
+    markBlank(o.ini_met, 5);
+    markBlank(o.ini_time, 4);
+    markBlank(o.ini_time_cod, 7);
+    markBlank(o.ini_tarifa_2, 5);
+    markBlank(o.DBLookUp, 1);
+    return o;
+}
+
+Opciones readOpciones(const QSqlDatabase& db) { return selectOne<Opciones>(db, QStringLiteral("LIMIT 1")).value_or(Opciones{}); }
+
+void saveOpciones(const QSqlDatabase& db, const Opciones& opciones) { saveSingleRow(db, withBlankMarkers(opciones)); }
+
+Grids readGrids(const QSqlDatabase& db) { return selectOne<Grids>(db, QStringLiteral("LIMIT 1")).value_or(Grids{}); }
+
+void saveGrids(const QSqlDatabase& db, const Grids& grids) { saveSingleRow(db, grids); }
+
+WebConfig readWebConfig(const QSqlDatabase& db) {
+    return selectOne<WebConfig>(db, QStringLiteral("ORDER BY Id LIMIT 1")).value_or(WebConfig{});
+}
+
+void saveWebConfig(const QSqlDatabase& db, const WebConfig& config) {
+    if (config.Id == 0) {
+        saveSingleRow(db, config);
+        return;
+    }
+    update(db, config, QStringLiteral("Id = ?"), {config.Id});
+}
+
+} // namespace store

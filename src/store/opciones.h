@@ -1,0 +1,26 @@
+#pragma once
+
+#include "store/rows.h"
+
+#include <QSqlDatabase>
+
+namespace store {
+
+// The options row. Empty columns read as false, 0 and "" (an upgraded
+// database leaves new columns empty).
+Opciones readOpciones(const QSqlDatabase& db);
+
+// Saves the options row. Texts that name a code, a tariff or a password are
+// never stored empty: each gets its run of blanks, and DBLookUp one blank.
+void saveOpciones(const QSqlDatabase& db, const Opciones& opciones);
+
+// The blank markers, applied to a copy.
+Opciones withBlankMarkers(Opciones opciones);
+
+Grids readGrids(const QSqlDatabase& db);
+void saveGrids(const QSqlDatabase& db, const Grids& grids);
+
+WebConfig readWebConfig(const QSqlDatabase& db);
+void saveWebConfig(const QSqlDatabase& db, const WebConfig& config);
+
+} // namespace store

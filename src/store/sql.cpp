@@ -1,0 +1,84 @@
+#include "store/sql.h"
+
+#include <QSqlError>
+
+namespace store {
+
+namespace {
+
+QString describe(const QSqlError& e, const QString& sql) {
+    QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    if (text.trimmed().isEmpty())
+        text = QStringLiteral("Error de base de datos");
+    Q_UNUSED(sql);
+    return text;
+}
+
+QSqlQuery runList(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DatabaseError(describe(q.lastError(), sql));
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec())
+        throw DatabaseError(describe(q.lastError(), sql));
+    return q;
+}
+
+} // namespace
+
+QSqlQuery run(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values) {
+    return runList(db, sql, QVariantList(values));
+}
+
+QSqlQuery run(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    return runList(db, sql, values);
+}
+
+QVariant scalar(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values) {
+    QSqlQuery q = runList(db, sql, QVariantList(values));
+    if (q.next())
+        return q.value(0);
+    return QVariant();
+}
+
+bool toBool(const QVariant& v) { return !v.isNull() && v.toLongLong() != 0; }
+int toInt(const QVariant& v) { return v.isNull() ? 0 : v.toInt(); }
+double toDouble(const QVariant& v) { return v.isNull() ? 0.0 : v.toDouble(); }
+QString toText(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
+Currency toCurrency(const QVariant& v) { return Currency::fromRaw(v.isNull() ? 0 : v.toLongLong()); }
+
+QDate toDate(const QVariant& v) {
+    if (v.isNull())
+        return QDate();
+    return QDate::fromString(v.toString().left(10), Qt::ISODate);
+}
+
+QTime toTime(const QVariant& v) {
+    if (v.isNull())
+        return QTime();
+    QString s = v.toString();
+    // A date-time text keeps its time part.
+    if (s.size() > 8 && s.contains(QLatin1Char(' ')))
+        s = s.section(QLatin1Char(' '), -1);
+    QTime t = QTime::fromString(s, QStringLiteral("HH:mm:ss"));
+    if (!t.isValid())
+        t = QTime::fromString(s, QStringLiteral("H:mm:ss"));
+    return t;
+}
+
+std::optional<int> toOptionalInt(const QVariant& v) {
+    if (v.isNull())
+        return std::nullopt;
+    return v.toInt();
+}
+
+QString dateText(const QDate& d) { return d.isValid() ? d.toString(Qt::ISODate) : QString(); }
+QString timeText(const QTime& t) { return t.isValid() ? t.toString(QStringLiteral("HH:mm:ss")) : QString(); }
+
+QVariant sqlValue(const QDate& v) { return v.isValid() ? QVariant(dateText(v)) : QVariant(); }
+QVariant sqlValue(const QTime& v) { return v.isValid() ? QVariant(timeText(v)) : QVariant(); }
+QVariant sqlValue(const std::optional<int>& v) { return v ? QVariant(*v) : QVariant(); }
+
+} // namespace store

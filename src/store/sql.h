@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/currency.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QTime>
+#include <QVariant>
+
+#include <initializer_list>
+#include <optional>
+#include <stdexcept>
+
+namespace store {
+
+// A failed statement. Thrown by the helpers below so that a multi-statement
+// operation inside a Transaction rolls back on the way out; caught where the
+// operation started and shown there.
+class DatabaseError : public std::runtime_error {
+public:
+    explicit DatabaseError(const QString& text)
+        : std::runtime_error(text.toStdString())
+        , m_text(text) {}
+    const QString& text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// Prepares sql, binds values in order to its "?" placeholders and executes it.
+QSqlQuery run(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
+QSqlQuery run(const QSqlDatabase& db, const QString& sql, const QVariantList& values);
+// The first column of the first row, or an invalid QVariant when there is no row.
+QVariant scalar(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
+
+// Reading stored values: empty reads as false, 0, "" (and an invalid date or time).
+bool toBool(const QVariant& v);
+int toInt(const QVariant& v);
+double toDouble(const QVariant& v);
+QString toText(const QVariant& v);
+Currency toCurrency(const QVariant& v);
+QDate toDate(const QVariant& v);
+QTime toTime(const QVariant& v);
+std::optional<int> toOptionalInt(const QVariant& v);
+
+// Writing: the stored forms of the typed values.
+inline QVariant sqlValue(bool v) { return QVariant(v ? 1 : 0); }
+inline QVariant sqlValue(int v) { return QVariant(v); }
+inline QVariant sqlValue(double v) { return QVariant(v); }
+inline QVariant sqlValue(const QString& v) { return QVariant(v); }
+inline QVariant sqlValue(Currency v) { return QVariant(static_cast<qlonglong>(v.raw())); }
+QVariant sqlValue(const QDate& v);
+QVariant sqlValue(const QTime& v);
+QVariant sqlValue(const std::optional<int>& v);
+
+QString dateText(const QDate& d);
+QString timeText(const QTime& t);
+
+} // namespace store

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QSqlDatabase>
+
+namespace store {
+
+// All or nothing for an operation of several statements: rolls back in the
+// destructor unless commit() ran. Nests through savepoints, so an operation
+// that issues a ticket can run inside a larger settlement.
+class Transaction {
+public:
+    explicit Transaction(QSqlDatabase db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+
+private:
+    QSqlDatabase m_db;
+    QString m_name;
+    bool m_done = false;
+};
+
+} // namespace store

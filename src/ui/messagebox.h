@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+class QDialog;
+
+namespace ui {
+
+class MessageTable;
+
+enum class Icon { None, Information, Warning, Error, Question };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct MessageRequest {
+    QString caption;
+    QString text;
+    Icon icon = Icon::Information;
+    Buttons buttons = Buttons::Ok;
+};
+
+// The one way the console shows a message box. Texts are shown as given; a
+// lone CR breaks the line as it does on the counter PC.
+Answer showMessage(QWidget* parent, const MessageRequest& request);
+
+// A message of a window's table, with the caption of its key (default "Atencion").
+Answer showMessage(QWidget* parent, const MessageTable& table, const QString& key, Icon icon,
+                   Buttons buttons = Buttons::Ok, const QString& captionKey = QStringLiteral("Atencion"));
+
+// The permission refusal: operator name, ":", two line breaks, refusal text.
+Answer showRefusal(QWidget* parent, const QString& operatorName, const QString& refusalText);
+
+// Every modal dialog runs through here so that tests can drive it instead of
+// blocking in exec().
+int execDialog(QDialog* dialog);
+
+// Test hooks. While set, no real box or modal loop is ever entered.
+using MessageAnswerer = std::function<Answer(const MessageRequest&)>;
+using DialogDriver = std::function<int(QDialog*)>;
+void setMessageAnswerer(MessageAnswerer answerer);
+void setDialogDriver(DialogDriver driver);
+
+} // namespace ui

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds with warnings as errors and runs every test.
+# The exit code is the test result.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./scripts/install-deps.sh
+cmake --preset ci
+cmake --build --preset ci
+ctest --preset ci "$@"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "store/datamodule.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A program folder in a temporary directory with its "database" folder, and
+// helpers to put databases there.
+class TestHome {
+public:
+    TestHome();
+    QString home() const { return m_dir.path(); }
+    QString databaseFolder() const;
+    QString databaseFile(const QString& name) const;
+    QString configIni() const;
+
+    // Creates a new database (base rows, or the demo) named name in the database folder.
+    QString createDatabase(const QString& name = QStringLiteral("ciber.mdb"), bool demo = false) const;
+    void writeConfigId(const QString& id) const;
+    void writeFile(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// An open data module on a new database of a TestHome.
+struct TestDatabase {
+    explicit TestDatabase(bool demo = false);
+    TestHome home;
+    QString path;
+    TDataModule1 data;
+};
