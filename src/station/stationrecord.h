@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/currency.h"
+
+#include <QString>
+#include <QtGlobal>
+
+class Ttarifas;
+
+namespace station {
+
+// State of a station, as the record holds it (the table stores it + 1).
+enum class Estado : quint8 { Libre = 0, Contador = 1, Prepago = 2, Desactivado = 3, Admin = 4 };
+
+// What the next exchange sends.
+enum class Pendiente : quint8 {
+    Poll = 0,          // "PING" (or the warning)
+    Mensaje = 1,       // "MSG"
+    Apagar = 6,        // "OFF"
+    LoginAceptado = 7, // "CLI"
+    LoginRechazado = 8,// "NOCLI"
+    SetPass = 9,       // "SETPASS"
+    QuitarAviso = 10,  // "_OFFGNIP"
+    Volumen = 12       // "VOL"
+};
+
+// Shut-down kinds sent with "OFF".
+enum ShutdownKind : int { CerrarSesion = 0, ApagarEquipo = 1, Reiniciar = 2, FinalizarVelkar = 3 };
+
+// The live record of one station and its current use period. Written by the
+// link (replies), the clock tick and the operator's commands, all on the main
+// thread. Times are milliseconds unless the name says seconds.
+struct StationRecord {
+    // Use period: these move with the period when two stations are exchanged.
+    Pendiente pendiente = Pendiente::Poll;
+    int shutdownKind = 0;
+    Estado estado = Estado::Libre;
+    Estado estadoAnterior = Estado::Libre;
+    qint64 clockMs = 0;
+    Currency cost;
+    int prepaidSeconds = 0;
+    bool alarm = false;
+    bool closed = false;
+    bool disconnected = false;
+    Currency prepaidAmount;
+    QString messageToSend;
+    QString messageReceived;
+    qint64 lastTickMs = 0;
+    qint64 exchangeTimeMs = 0;
+    Currency exchangeCost;
+    QString accountLogin;
+    QString firstPasswordLogin;   // login remembered for a first-password change
+    QString password;
+    QString tariffName;           // a tariff, "FRANJAS" or "BONO TIEMPO"
+    QString accountType;          // "0", "1", "2", "9"; empty for anonymous customers
+    bool tariffIsFixed = false;
+    int timeCreditMinutes = 0;
+    bool closeWhenCreditExhausted = false;
+    Currency moneyCredit;
+    int discountPercent = 0;
+    int refusalCode = 0;
+    bool firstPasswordFlag = false;
+    int loginAnswerCode = 0;
+    bool pendingPasswordChange = false;
+    QString passwordChangeResult;
+    QString newPassword;
+    int noPasswordChange = 0;
+    QString pendingNotice;
+    bool loginInUse = false;
+    QString ticketNumber;
+    int desktopType = 0;
+    const Ttarifas* tariff = nullptr;
+
+    // Stay with the station.
+    qint64 lastShownClockMs = 0;
+    bool tariffCheckPending = false;
+    QString loginUnderTest;       // login under in-use test
+    int loginResultCode = 0;
+    int volume = 0;
+
+    bool occupied() const { return estado == Estado::Contador || estado == Estado::Prepago; }
+    // Time accounts and time codes.
+    bool isTimeAccount() const { return accountType == QLatin1String("2") || accountType == QLatin1String("9"); }
+};
+
+// Swaps every field of the use period between two records; number, row,
+// address, connection and volume stay with their stations.
+void swapUsePeriod(StationRecord& a, StationRecord& b);
+
+} // namespace station
