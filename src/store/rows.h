@@ -72,6 +72,7 @@ inline void read(const QVariant& v, std::optional<int>& out) {
 
 namespace store {
 
+// clang-format off
 #define QUINTOR_ARTICULOS(X) X(QString, CODIGO) X(QString, ARTICULO) X(Currency, PRECIO) X(int, IdTax)
 QUINTOR_DECLARE_ROW(Articulo, "articulos", nullptr, QUINTOR_ARTICULOS)
 
@@ -79,17 +80,15 @@ QUINTOR_DECLARE_ROW(Articulo, "articulos", nullptr, QUINTOR_ARTICULOS)
 QUINTOR_DECLARE_ROW(Bono, "bonos", nullptr, QUINTOR_BONOS)
 
 #define QUINTOR_CIBER(X)                                                                                     \
-    X(QDate, FECHA)                                                                                          \
-    X(QTime, HORA) X(int, NPUESTO) X(QString, MODALIDAD) X(QString, NUM_TICKET) X(QString, TARIFA)           \
-        X(QString, OPERADOR) X(QString, CLIENTE) X(int, TIEMPO)
+    X(QDate, FECHA) X(QTime, HORA) X(int, NPUESTO) X(QString, MODALIDAD) X(QString, NUM_TICKET)              \
+    X(QString, TARIFA) X(QString, OPERADOR) X(QString, CLIENTE) X(int, TIEMPO)
 QUINTOR_DECLARE_ROW(Ciber, "ciber", nullptr, QUINTOR_CIBER)
 
 #define QUINTOR_CUENTAS(X)                                                                                   \
-    X(QString, Login)                                                                                        \
-    X(QString, Pass) X(QString, Nombre) X(QString, Dir) X(QString, Telf) X(QString, email) X(QDate, Alta)    \
-        X(QDate, Ultima) X(QString, Tipo) X(QString, Tarifa) X(Currency, credito) X(int, Bonotiempo)         \
-            X(int, Descuento) X(bool, Bloquear) X(bool, Desactivada) X(bool, Intropass) X(bool, Nomodpass)   \
-                X(QString, Aviso) X(bool, CheckAviso) X(int, Escritorio) X(QString, Observaciones)
+    X(QString, Login) X(QString, Pass) X(QString, Nombre) X(QString, Dir) X(QString, Telf) X(QString, email) \
+    X(QDate, Alta) X(QDate, Ultima) X(QString, Tipo) X(QString, Tarifa) X(Currency, credito)                 \
+    X(int, Bonotiempo) X(int, Descuento) X(bool, Bloquear) X(bool, Desactivada) X(bool, Intropass)           \
+    X(bool, Nomodpass) X(QString, Aviso) X(bool, CheckAviso) X(int, Escritorio) X(QString, Observaciones)
 QUINTOR_DECLARE_ROW(Cuenta, "cuentas", nullptr, QUINTOR_CUENTAS)
 
 #define QUINTOR_FRANJAS(X)                                                                                   \
@@ -97,56 +96,49 @@ QUINTOR_DECLARE_ROW(Cuenta, "cuentas", nullptr, QUINTOR_CUENTAS)
 QUINTOR_DECLARE_ROW(Franja, "franjas", "id_fran", QUINTOR_FRANJAS)
 
 #define QUINTOR_GRIDS(X)                                                                                     \
-    X(int, GRID1COL0)                                                                                        \
-    X(int, GRID1COL1) X(int, GRID1COL2) X(int, GRID1COL3) X(int, GRID1COL4) X(int, GRID1COL5)                \
-        X(int, GRID1COL6) X(int, PANELIZQ) X(int, GRID2COL0) X(int, GRID2COL1) X(int, GRID2COL2)             \
-            X(int, GRID2COL3) X(int, GRID2COL4) X(int, GRID2COL5) X(int, GRID2COL6) X(int, PANELINF)         \
-                X(int, GRIDCUECOL0) X(int, GRIDCUECOL1) X(int, GRIDCUECOL2) X(int, GRIDCUECOL3)              \
-                    X(int, GRIDCUECOL4) X(int, GRIDCUECOL5) X(int, GRIDCODCOL0) X(int, GRIDCODCOL1)          \
-                        X(int, GRIDCODCOL2)
+    X(int, GRID1COL0) X(int, GRID1COL1) X(int, GRID1COL2) X(int, GRID1COL3) X(int, GRID1COL4)               \
+    X(int, GRID1COL5) X(int, GRID1COL6) X(int, PANELIZQ) X(int, GRID2COL0) X(int, GRID2COL1)                \
+    X(int, GRID2COL2) X(int, GRID2COL3) X(int, GRID2COL4) X(int, GRID2COL5) X(int, GRID2COL6)               \
+    X(int, PANELINF) X(int, GRIDCUECOL0) X(int, GRIDCUECOL1) X(int, GRIDCUECOL2) X(int, GRIDCUECOL3)        \
+    X(int, GRIDCUECOL4) X(int, GRIDCUECOL5) X(int, GRIDCODCOL0) X(int, GRIDCODCOL1) X(int, GRIDCODCOL2)
 QUINTOR_DECLARE_ROW(Grids, "Grids", nullptr, QUINTOR_GRIDS)
 
 #define QUINTOR_LINTARIFAS(X) X(int, id_tarifa) X(int, franja_ini) X(int, franja_fin) X(Currency, precio)
 QUINTOR_DECLARE_ROW(LinTarifa, "lintarifas", nullptr, QUINTOR_LINTARIFAS)
 
 #define QUINTOR_LINTICK(X)                                                                                   \
-    X(int, ID_LIN)                                                                                           \
-    X(int, ID_TICK) X(QString, CODIGO) X(QString, ARTICULO) X(double, CANT) X(Currency, PRECIO)              \
-        X(Currency, IMPORTE) X(bool, BONO) X(int, IdTax)
+    X(int, ID_LIN) X(int, ID_TICK) X(QString, CODIGO) X(QString, ARTICULO) X(double, CANT)                  \
+    X(Currency, PRECIO) X(Currency, IMPORTE) X(bool, BONO) X(int, IdTax)
 QUINTOR_DECLARE_ROW(LinTick, "lintick", "ID_LIN", QUINTOR_LINTICK)
 
 #define QUINTOR_MOVCUENTAS(X)                                                                                \
-    X(int, ID)                                                                                               \
-    X(QString, CUENTA) X(QDate, FECHA) X(QTime, HORA) X(QString, TICKET) X(QString, CONCEPTO)                \
-        X(Currency, SALDO_ANT) X(Currency, SALDO_MOV) X(Currency, SALDO_FIN)                                 \
-            X(std::optional<int>, saldoti_ant_bono) X(QString, SALDOTI_MOV)                                  \
-                X(std::optional<int>, saldoti_fin_bono) X(bool, CONTA) X(QString, TIPOMOV)
+    X(int, ID) X(QString, CUENTA) X(QDate, FECHA) X(QTime, HORA) X(QString, TICKET) X(QString, CONCEPTO)    \
+    X(Currency, SALDO_ANT) X(Currency, SALDO_MOV) X(Currency, SALDO_FIN)                                    \
+    X(std::optional<int>, saldoti_ant_bono) X(QString, SALDOTI_MOV) X(std::optional<int>, saldoti_fin_bono) \
+    X(bool, CONTA) X(QString, TIPOMOV)
 QUINTOR_DECLARE_ROW(MovCuenta, "movcuentas", "ID", QUINTOR_MOVCUENTAS)
 
 #define QUINTOR_PUESTOS(X)                                                                                   \
-    X(int, npuesto)                                                                                          \
-    X(QString, ip) X(int, ip1) X(int, ip2) X(int, ip3) X(int, ip4) X(QString, host) X(int, preciorel)        \
-        X(bool, trsinconex) X(int, estado) X(QString, sinconex) X(int, tiempo) X(Currency, coste)            \
-            X(int, seg_prepago) X(Currency, coste_prepago) X(QString, cuenta) X(QString, pass)               \
-                X(QString, tarifa) X(QString, tipotarifa) X(bool, cerraraut) X(Currency, pagado)             \
-                    X(int, descuento) X(int, Modoconexion) X(int, tiempointercambio)                         \
-                        X(Currency, costeintercambio) X(QString, ticket)
+    X(int, npuesto) X(QString, ip) X(int, ip1) X(int, ip2) X(int, ip3) X(int, ip4) X(QString, host)         \
+    X(int, preciorel) X(bool, trsinconex) X(int, estado) X(QString, sinconex) X(int, tiempo)                \
+    X(Currency, coste) X(int, seg_prepago) X(Currency, coste_prepago) X(QString, cuenta) X(QString, pass)   \
+    X(QString, tarifa) X(QString, tipotarifa) X(bool, cerraraut) X(Currency, pagado) X(int, descuento)      \
+    X(int, Modoconexion) X(int, tiempointercambio) X(Currency, costeintercambio) X(QString, ticket)
 QUINTOR_DECLARE_ROW(Puesto, "puestos", nullptr, QUINTOR_PUESTOS)
 
 #define QUINTOR_RECARGAS(X) X(QString, CODIGO) X(QString, DESCRIPCION) X(Currency, PRECIO)
 QUINTOR_DECLARE_ROW(Recarga, "recargas", nullptr, QUINTOR_RECARGAS)
 
-#define QUINTOR_TARIFAS(X)                                                                                   \
-    X(int, ID_TAR) X(QString, NOM) X(int, TIPO) X(Currency, COS_HORA) X(Currency, COS_MIN)
+#define QUINTOR_TARIFAS(X) X(int, ID_TAR) X(QString, NOM) X(int, TIPO) X(Currency, COS_HORA) X(Currency, COS_MIN)
 QUINTOR_DECLARE_ROW(Tarifa, "tarifas", "ID_TAR", QUINTOR_TARIFAS)
 
 #define QUINTOR_TASAS(X) X(int, IdTax) X(QString, Nombre) X(double, valor)
 QUINTOR_DECLARE_ROW(Tasa, "tasas", "IdTax", QUINTOR_TASAS)
 
 #define QUINTOR_TICKET(X)                                                                                    \
-    X(int, ID_TICK)                                                                                          \
-    X(QString, NUM_TICKET) X(QDate, FECHA) X(QTime, HORA) X(Currency, IMPORTE) X(QString, CLIENTE)           \
-        X(int, NPUESTO) X(QString, MODO) X(bool, CONTA) X(QString, OPERADOR) X(QString, OBSERVACIONES)
+    X(int, ID_TICK) X(QString, NUM_TICKET) X(QDate, FECHA) X(QTime, HORA) X(Currency, IMPORTE)              \
+    X(QString, CLIENTE) X(int, NPUESTO) X(QString, MODO) X(bool, CONTA) X(QString, OPERADOR)                \
+    X(QString, OBSERVACIONES)
 QUINTOR_DECLARE_ROW(Ticket, "ticket", "ID_TICK", QUINTOR_TICKET)
 
 #define QUINTOR_TURNOS(X) X(QString, TURNO) X(QTime, HORA_INI) X(QTime, HORA_FIN)
@@ -157,38 +149,31 @@ QUINTOR_DECLARE_ROW(Turno, "turnos", nullptr, QUINTOR_TURNOS)
 QUINTOR_DECLARE_ROW(Udart, "udart", nullptr, QUINTOR_UDART)
 
 #define QUINTOR_WEBCONFIG(X)                                                                                 \
-    X(int, Id)                                                                                               \
-    X(bool, activar) X(QString, smtp) X(QString, port) X(QString, userid) X(QString, body) X(QString, copy)  \
-        X(QString, blindcopy) X(QString, de) X(QString, attach) X(QString, to1) X(QString, to2)              \
-            X(QString, to3) X(QString, deinformes) X(QString, toinformes) X(QString, smtpinformes)           \
-                X(QString, portinformes) X(QString, ccinformes) X(bool, inicio) X(bool, fin) X(bool, cambio) \
-                    X(bool, resumen) X(bool, estado) X(bool, informe) X(int, frecuencia)                     \
-                        X(int, Desocupacion_p)
+    X(int, Id) X(bool, activar) X(QString, smtp) X(QString, port) X(QString, userid) X(QString, body)       \
+    X(QString, copy) X(QString, blindcopy) X(QString, de) X(QString, attach) X(QString, to1)                \
+    X(QString, to2) X(QString, to3) X(QString, deinformes) X(QString, toinformes) X(QString, smtpinformes)  \
+    X(QString, portinformes) X(QString, ccinformes) X(bool, inicio) X(bool, fin) X(bool, cambio)            \
+    X(bool, resumen) X(bool, estado) X(bool, informe) X(int, frecuencia) X(int, Desocupacion_p)
 QUINTOR_DECLARE_ROW(WebConfig, "webconfig", "Id", QUINTOR_WEBCONFIG)
 
 #define QUINTOR_OPCIONES(X)                                                                                  \
-    X(int, NUM_TICK)                                                                                         \
-    X(QString, TEXTO_TICK) X(QString, TEXTO_FINAL) X(QString, TXTCIBER_INI) X(QString, TXTCIBER_FIN) X(      \
-        QString, TXTCUENTA_INI) X(QString, TXTCUENTA_FIN) X(Currency, TOTALIZAPUESTO) X(Currency, redondeo)  \
-        X(Currency, alarmacredito) X(Currency, dbeditpesetas) X(Currency, stringciber) X(Currency, op4_cash) \
-            X(bool, alinicio) X(bool, porfranjas) X(bool, porfranjascli) X(bool, Host) X(bool, desgloseiva)  \
-                X(bool, op2_1) X(bool, op2_4) X(bool, op2_6) X(bool, op2_7) X(bool, op3_1) X(bool, op3_3)    \
-                    X(bool, op3_4) X(bool, op3_6) X(bool, op4_2) X(bool, op4_3) X(bool, sup) X(bool, inf)    \
-                        X(bool, tick_cargo) X(bool, tick_aviso) X(int, alarmaprepago) X(int, op4_4)          \
-                            X(int, contador) X(int, izq_sup) X(int, izq_inf) X(int, panelinf)                \
-                                X(QString, DBLookUp) X(QString, textocargo) X(QString, impresoratick)        \
-                                    X(QString, ini_tarifa) X(QString, ini_tarifa_2) X(QString, pass_ini)     \
-                                        X(QString, pass_ini2) X(QString, ID) X(QString, ini_met)             \
-                                            X(QString, ini_time) X(QString, ini_time_cod)                    \
-                                                X(QTime, stringtiempo) X(int, ping) X(int, iva_gen)          \
-                                                    X(int, cad_cod) X(int, cad_cue) X(int, dias_cad_cue)     \
-                                                        X(int, dias_cad_cod) X(int, cambiotarifa)            \
-                                                            X(int, cmb_1) X(int, cmb_1_val) X(int, op2_2)    \
-                                                                X(int, op2_5) X(int, op3_2) X(int, cmb_2)    \
-                                                                    X(int, cmb_2_val) X(int, op4_1)          \
-                                                                        X(int, ini_desktop)                  \
-                                                                            X(int, ini_desktop_cod)
+    X(int, NUM_TICK) X(QString, TEXTO_TICK) X(QString, TEXTO_FINAL) X(QString, TXTCIBER_INI)                \
+    X(QString, TXTCIBER_FIN) X(QString, TXTCUENTA_INI) X(QString, TXTCUENTA_FIN)                            \
+    X(Currency, TOTALIZAPUESTO) X(Currency, redondeo) X(Currency, alarmacredito) X(Currency, dbeditpesetas) \
+    X(Currency, stringciber) X(Currency, op4_cash)                                                          \
+    X(bool, alinicio) X(bool, porfranjas) X(bool, porfranjascli) X(bool, Host) X(bool, desgloseiva)         \
+    X(bool, op2_1) X(bool, op2_4) X(bool, op2_6) X(bool, op2_7) X(bool, op3_1) X(bool, op3_3)               \
+    X(bool, op3_4) X(bool, op3_6) X(bool, op4_2) X(bool, op4_3) X(bool, sup) X(bool, inf)                   \
+    X(bool, tick_cargo) X(bool, tick_aviso)                                                                 \
+    X(int, alarmaprepago) X(int, op4_4) X(int, contador) X(int, izq_sup) X(int, izq_inf) X(int, panelinf)   \
+    X(QString, DBLookUp) X(QString, textocargo) X(QString, impresoratick) X(QString, ini_tarifa)            \
+    X(QString, ini_tarifa_2) X(QString, pass_ini) X(QString, pass_ini2) X(QString, ID) X(QString, ini_met)  \
+    X(QString, ini_time) X(QString, ini_time_cod) X(QTime, stringtiempo)                                    \
+    X(int, ping) X(int, iva_gen) X(int, cad_cod) X(int, cad_cue) X(int, dias_cad_cue) X(int, dias_cad_cod)  \
+    X(int, cambiotarifa) X(int, cmb_1) X(int, cmb_1_val) X(int, op2_2) X(int, op2_5) X(int, op3_2)          \
+    X(int, cmb_2) X(int, cmb_2_val) X(int, op4_1) X(int, ini_desktop) X(int, ini_desktop_cod)
 QUINTOR_DECLARE_ROW(Opciones, "opciones", nullptr, QUINTOR_OPCIONES)
+// clang-format on
 
 // SELECT of a row type's columns; tail is what follows the table name
 // (WHERE, ORDER BY), with "?" for the values.
