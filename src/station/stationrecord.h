@@ -14,14 +14,14 @@ enum class Estado : quint8 { Libre = 0, Contador = 1, Prepago = 2, Desactivado =
 
 // What the next exchange sends.
 enum class Pendiente : quint8 {
-    Poll = 0,          // "PING" (or the warning)
-    Mensaje = 1,       // "MSG"
-    Apagar = 6,        // "OFF"
-    LoginAceptado = 7, // "CLI"
-    LoginRechazado = 8,// "NOCLI"
-    SetPass = 9,       // "SETPASS"
-    QuitarAviso = 10,  // "_OFFGNIP"
-    Volumen = 12       // "VOL"
+    Poll = 0,           // "PING" (or the warning)
+    Mensaje = 1,        // "MSG"
+    Apagar = 6,         // "OFF"
+    LoginAceptado = 7,  // "CLI"
+    LoginRechazado = 8, // "NOCLI"
+    SetPass = 9,        // "SETPASS"
+    QuitarAviso = 10,   // "_OFFGNIP"
+    Volumen = 12        // "VOL"
 };
 
 // Shut-down kinds sent with "OFF".
@@ -49,10 +49,10 @@ struct StationRecord {
     qint64 exchangeTimeMs = 0;
     Currency exchangeCost;
     QString accountLogin;
-    QString firstPasswordLogin;   // login remembered for a first-password change
+    QString firstPasswordLogin; // login remembered for a first-password change
     QString password;
-    QString tariffName;           // a tariff, "FRANJAS" or "BONO TIEMPO"
-    QString accountType;          // "0", "1", "2", "9"; empty for anonymous customers
+    QString tariffName;  // a tariff, "FRANJAS" or "BONO TIEMPO"
+    QString accountType; // "0", "1", "2", "9"; empty for anonymous customers
     bool tariffIsFixed = false;
     int timeCreditMinutes = 0;
     bool closeWhenCreditExhausted = false;
@@ -74,13 +74,15 @@ struct StationRecord {
     // Stay with the station.
     qint64 lastShownClockMs = 0;
     bool tariffCheckPending = false;
-    QString loginUnderTest;       // login under in-use test
+    QString loginUnderTest; // login under in-use test
     int loginResultCode = 0;
     int volume = 0;
 
     bool occupied() const { return estado == Estado::Contador || estado == Estado::Prepago; }
     // Time accounts and time codes.
-    bool isTimeAccount() const { return accountType == QLatin1String("2") || accountType == QLatin1String("9"); }
+    bool isTimeAccount() const {
+        return accountType == QLatin1String("2") || accountType == QLatin1String("9");
+    }
 };
 
 // Swaps every field of the use period between two records; number, row,
