@@ -1,0 +1,10 @@
+#pragma once
+
+namespace station {
+
+// Every station link holds one socket: raises the process's limit of open
+// files to the hard limit. Answers the limit now in force (-1 when the
+// platform has none to raise).
+long raiseOpenFileLimit();
+
+} // namespace station

@@ -1,0 +1,180 @@
+#pragma once
+
+#include "core/consolecontext.h"
+#include "core/result.h"
+#include "station/linkdecisions.h"
+#include "station/linkscheduler.h"
+#include "station/loginsinuse.h"
+#include "station/messagerow.h"
+#include "station/tareacliente.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace store {
+struct Puesto;
+}
+namespace station {
+class Progress;
+}
+class ListaPuestos;
+
+// One registry entry: the station's configuration and its record and link.
+class TPuestos final : private station::LinkHost {
+public:
+    // puestos.host when the option Host is set, else puestos.ip.
+    QString address;
+    int number = 0;
+    // Percent applied to every price of this station (100 = list price).
+    int relativePrice = 100;
+    // The grid never shows this station as unreachable.
+    bool treatAsConnected = false;
+    // Grid row, 1-based: registry position + 1, kept right after every reorder.
+    int row = 0;
+    std::unique_ptr<TTareaCliente> tarea;
+
+    station::StationRecord& rec() { return tarea->rec(); }
+    const station::StationRecord& rec() const { return tarea->rec(); }
+    ListaPuestos& lista() const { return *m_lista; }
+
+private:
+    friend class ListaPuestos;
+    explicit TPuestos(ListaPuestos& lista)
+        : m_lista(&lista) {}
+
+    int checkStationLogin(const QString& request) override;
+    QString changeStationPassword(const QString& login, const QString& newPassword) override;
+    void cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
+                      const QString& ticketNumber, int seconds, Currency cost) override;
+    void connectionChanged() override;
+    void loginAccepted(const QString& login) override;
+
+    ListaPuestos* m_lista;
+};
+
+// The registry of stations, in grid order: position p is grid row p + 1.
+// Everything runs on the main thread; the links are asynchronous on the same
+// event loop, so no lock is needed.
+class ListaPuestos : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int PeriodicSaveMs = 60000;
+    // More rows than this show the progress at load.
+    static constexpr int ProgressAboveRows = 10;
+
+    explicit ListaPuestos(ConsoleContext& context, QObject* parent = nullptr);
+    ~ListaPuestos() override;
+
+    ConsoleContext& context() const { return m_ctx; }
+
+    // Until set, DefaultLinkDecisions answers. Not owned.
+    void setDecisions(station::LinkDecisions* decisions);
+    station::LinkDecisions& decisions() const { return *m_decisions; }
+    station::LoginsInUse& loginsInUse() { return m_logins; }
+    const station::LoginsInUse& loginsInUse() const { return m_logins; }
+
+    // Timings, port and transport of links created from now on (the timings
+    // and port are read by existing links at their next exchange).
+    station::LinkEnvironment& linkEnvironment() { return m_env; }
+    station::LinkScheduler& scheduler() { return m_scheduler; }
+    station::LinkStatistics& statistics() { return m_statistics; }
+
+    int count() const { return int(m_entries.size()); }
+    TPuestos& at(int pos) { return *m_entries.at(size_t(pos)); }
+    const TPuestos& at(int pos) const { return *m_entries.at(size_t(pos)); }
+    TPuestos* byNumber(int number);
+    const TPuestos* byNumber(int number) const;
+    // Registry position of the station with that number, or -1.
+    int positionOf(int number) const;
+    bool stationsLoaded() const { return m_loaded; }
+
+    // The grid row the commands act on, 1-based; 0 counts as 1.
+    int selectedRow() const { return m_selectedRow; }
+    void setSelectedRow(int row);
+    TPuestos* selected();
+    const TPuestos* selected() const;
+
+    // Typing a station number while the main window has the focus: digits
+    // collect, Enter selects the station with that number.
+    void typeDigit(QChar c);
+    void typeEnter();
+    QString typedNumber() const { return m_typed; }
+
+    // Builds the registry from the table puestos, in ascending npuesto.
+    // progress (may be null) is shown for more than ten rows.
+    Status CargarPuestos(station::Progress* progress = nullptr);
+    // The same from rows already read; useHost picks puestos.host over ip.
+    void cargarFilas(const std::vector<store::Puesto>& rows, bool useHost,
+                     station::Progress* progress = nullptr);
+    // Writes every entry back to puestos in one transaction, sorted by number
+    // first. With progress (shut-down), progress is shown.
+    Status GuardarPuestos(station::Progress* progress = nullptr);
+    // Adds the station of that npuesto and starts its link. False when the
+    // table has no such row or the registry already holds that number.
+    Result<bool> AnadirPuesto(int number);
+    // Removes a station that is not in use: stops its link, drops the entry
+    // and deletes its puestos row. The caller stops and restarts the clock.
+    Status QuitarPuesto(int number);
+    // False when the station with that number is in counter or prepaid mode.
+    bool PuestoLibre(int number) const;
+
+    // Starts every link whose station is not deactivated; stops them all.
+    void startAll();
+    void stopAll();
+    // The 60-second save of the registry.
+    void startPeriodicSave();
+    void stopPeriodicSave();
+    bool periodicSaveActive() const { return m_saveTimer.isActive(); }
+
+    void RedibujarFila(int pos);
+    void RefrescarMenus();
+    // 0 by number, 2 by clock, 3 by cost; other columns do not sort.
+    void OrdenarPuestos(int column, bool ascending);
+
+    // Operator commands on the selected station (they queue what the
+    // station's next exchange sends). False when nothing was done.
+    bool apagar(int kind);
+    // Shut-down order to every free, reachable station; answers how many.
+    int apagarTodos();
+    bool desactivar();
+    bool activar();
+    // Queues the message (cut to what fits one line) and answers the row for
+    // the message queue window; nothing when no station is loaded.
+    std::optional<station::MessageQueueRow> EnviarMensaje(const QString& text);
+    bool FijarVolumen(int value);
+
+signals:
+    void rowChanged(int pos);
+    // Load, sort, addition or removal: every row may show another station.
+    void rowsReset();
+    void selectedRowChanged(int row);
+    void menusRefreshRequested();
+    // The periodic save failed; the window shows the error.
+    void saveFailed(const QString& error);
+
+private:
+    friend class TPuestos;
+    std::unique_ptr<TPuestos> makeEntry(const store::Puesto& row, bool useHost);
+    void renumber();
+    void sortByNumber();
+    void clear();
+    void periodicSave();
+
+    ConsoleContext& m_ctx;
+    station::DefaultLinkDecisions m_defaultDecisions;
+    station::LinkDecisions* m_decisions = &m_defaultDecisions;
+    station::LoginsInUse m_logins;
+    station::LinkScheduler m_scheduler;
+    station::LinkStatistics m_statistics;
+    station::LinkEnvironment m_env;
+    std::vector<std::unique_ptr<TPuestos>> m_entries;
+    bool m_loaded = false;
+    int m_selectedRow = 1;
+    QString m_typed;
+    QTimer m_saveTimer;
+};

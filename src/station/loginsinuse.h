@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+namespace station {
+
+// The logins of accounts and time codes logged in at some station. Letter
+// case does not matter.
+class LoginsInUse {
+public:
+    void add(const QString& login);
+    bool contains(const QString& login) const;
+    void remove(const QString& login);
+    void clear() { m_logins.clear(); }
+    qsizetype size() const { return m_logins.size(); }
+    bool isEmpty() const { return m_logins.isEmpty(); }
+
+private:
+    static QString key(const QString& login) { return login.toCaseFolded(); }
+    QSet<QString> m_logins;
+};
+
+} // namespace station
