@@ -5,10 +5,12 @@
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
 #include "core/consolecontext.h"
+#include "session/engine.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
+#include "ui/progresswindow.h"
 
 namespace {
 constexpr int DefaultGridPanelWidth = 400;
@@ -86,8 +88,23 @@ bool ConsoleLifecycle::afterLogin() {
     // 11, 12. Poll period, rounding unit, alarms and the band-change rule.
     applyRuntimeSettings();
 
-    // 13 to 15: the station registry, the tariff cache, the station links
-    // and the clock start here as they are built.
+    // 13. The station registry, with its state restored.
+    ListaPuestos& puestos = m_engine.puestos();
+    {
+        ui::ProgressWindow progress(&m_main);
+        const Status loaded = puestos.CargarPuestos(&progress);
+        if (!loaded)
+            report(loaded.error());
+    }
+
+    // 14. The tariff cache comes with the session engine.
+
+    // 15. The links of every station that is not deactivated, the first row
+    // selected, the commands in step with it, and the periodic save.
+    puestos.startAll();
+    puestos.setSelectedRow(1);
+    puestos.RefrescarMenus();
+    puestos.startPeriodicSave();
     return true;
 }
 
@@ -131,8 +148,18 @@ void ConsoleLifecycle::shutdown() {
         report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) + e.text());
     }
 
-    // 7 to 9: the clock, the station save, the links and a pending mail stop
-    // here as they are built.
+    // 7. The periodic save stops; every station is saved, with progress.
+    ListaPuestos& puestos = m_engine.puestos();
+    puestos.stopPeriodicSave();
+    {
+        ui::ProgressWindow progress(&m_main);
+        const Status saved = puestos.GuardarPuestos(&progress);
+        if (!saved)
+            report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) + saved.error());
+    }
+
+    // 8. Every link stops. 9: a pending mail comes with the notifications.
+    puestos.stopAll();
 }
 
 void ConsoleLifecycle::changeOperator() {

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 struct ConsoleContext;
+class ConsoleEngine;
 class TFrmMain;
 
 // The console's life after the log-in: everything the main window needs
@@ -41,6 +42,7 @@ private:
     ConsoleContext& m_context;
     app::Paths m_paths;
     TFrmMain& m_main;
+    ConsoleEngine& m_engine;
     store::Opciones m_opciones;
     store::Grids m_grids;
     store::WebConfig m_webConfig;

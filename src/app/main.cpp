@@ -3,7 +3,10 @@
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
 #include "app/paths.h"
+#include "app/stationcontroller.h"
 #include "core/consolecontext.h"
+#include "session/engine.h"
+#include "station/filelimit.h"
 #include "store/datamodule.h"
 #include "store/newdatabase.h"
 #include "ui/messagebox.h"
@@ -100,7 +103,11 @@ int main(int argc, char* argv[]) {
     context.data = &data;
     const app::Paths paths = cl.home.isEmpty() ? app::Paths::fromApplication() : app::Paths(cl.home);
 
-    ConsoleLifecycle lifecycle(context, paths, mainWindow);
+    // Every station link holds a socket.
+    station::raiseOpenFileLimit();
+    ConsoleEngine engine(context);
+    StationController stations(engine, mainWindow);
+    ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.

@@ -2,6 +2,7 @@
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
 #include "core/consolecontext.h"
+#include "session/engine.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
@@ -25,12 +26,14 @@ struct Console {
         context.workingDatabase = QStringLiteral("ciber.mdb");
         context.currentOperator = QStringLiteral("CAJA");
         [&] { QVERIFY(data.open(home.databaseFile(QStringLiteral("ciber.mdb")))); }();
-        lifecycle = std::make_unique<ConsoleLifecycle>(context, app::Paths(home.home()), window);
+        engine = std::make_unique<ConsoleEngine>(context);
+        lifecycle = std::make_unique<ConsoleLifecycle>(context, app::Paths(home.home()), window, *engine);
     }
     TestHome& home;
     TDataModule1 data;
     ConsoleContext context;
     TFrmMain window;
+    std::unique_ptr<ConsoleEngine> engine;
     std::unique_ptr<ConsoleLifecycle> lifecycle;
 };
 

@@ -1,0 +1,238 @@
+#include "session/stationgrid.h"
+
+#include "core/consolecontext.h"
+#include "core/formatohora.h"
+#include "station/listapuestos.h"
+#include "ui/messagetable.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QStyle>
+
+namespace {
+
+const ui::MessageTable& gridMessages() {
+    static const ui::MessageTable table{
+        {"Header0", QStringLiteral("Puesto"), QStringLiteral("Station")},
+        {"Header1", QStringLiteral("Usuario"), QStringLiteral("User")},
+        {"Header2", QStringLiteral("Tiempo"), QStringLiteral("Time")},
+        {"Header3", QStringLiteral("Importe"), QStringLiteral("Amount")},
+        {"Header4", QStringLiteral("Ticket"), QStringLiteral("Ticket")},
+    };
+    return table;
+}
+
+bool sortable(int section) {
+    return section == session::ColPuesto || section == session::ColTiempo || section == session::ColImporte;
+}
+
+} // namespace
+
+StationGridModel::StationGridModel(ListaPuestos& lista, ConsoleContext& context, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_lista(lista)
+    , m_context(context) {
+    connect(&m_lista, &ListaPuestos::rowChanged, this, &StationGridModel::rowChanged);
+    connect(&m_lista, &ListaPuestos::rowsReset, this, [this] {
+        beginResetModel();
+        endResetModel();
+    });
+}
+
+int StationGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !m_lista.stationsLoaded() ? 0 : m_lista.count();
+}
+
+int StationGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : session::GridColumnCount;
+}
+
+QColor StationGridModel::colour(session::CellColour c) {
+    switch (c) {
+    case session::CellColour::Black:
+        return QColor(0, 0, 0);
+    case session::CellColour::Red:
+        return QColor(255, 0, 0);
+    case session::CellColour::Green:
+        return QColor(0, 255, 0);
+    case session::CellColour::Cyan:
+        return QColor(0, 255, 255);
+    case session::CellColour::Yellow:
+        return QColor(255, 255, 0);
+    case session::CellColour::Orange:
+        return QColor(255, 141, 28);
+    case session::CellColour::ButtonFace:
+        break;
+    }
+    return QApplication::palette().color(QPalette::Button);
+}
+
+QVariant StationGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_lista.count())
+        return {};
+    const TPuestos& p = m_lista.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return session::gridCellText(p, index.column(), m_context.regional);
+    case Qt::BackgroundRole:
+        return colour(session::gridCellStyle(p, index.column(), m_context.settings).background);
+    case Qt::ForegroundRole:
+        return session::gridCellStyle(p, index.column(), m_context.settings).whiteText ? QColor(Qt::white)
+                                                                                        : QColor(Qt::black);
+    case Qt::TextAlignmentRole:
+        return int(index.column() == session::ColImporte ? Qt::AlignRight | Qt::AlignVCenter
+                                                         : Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+QVariant StationGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= session::GridColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return gridMessages().text(QStringLiteral("Header%1").arg(section));
+    if (role == Qt::DecorationRole && m_sortImage[size_t(section)] >= 0)
+        return QApplication::style()->standardIcon(m_sortImage[size_t(section)] == 0 ? QStyle::SP_ArrowUp
+                                                                                     : QStyle::SP_ArrowDown);
+    return {};
+}
+
+void StationGridModel::rowChanged(int pos) {
+    if (pos < 0 || pos >= rowCount())
+        return;
+    emit dataChanged(index(pos, 0), index(pos, session::GridColumnCount - 1));
+}
+
+void StationGridModel::refreshTimeAndAmount(int pos) {
+    if (pos < 0 || pos >= m_lista.count())
+        return;
+    station::StationRecord& r = m_lista.at(pos).rec();
+    if (FormatoHora(r.clockMs / 1000) == FormatoHora(r.lastShownClockMs / 1000))
+        return;
+    r.lastShownClockMs = r.clockMs;
+    if (pos < rowCount())
+        emit dataChanged(index(pos, session::ColTiempo), index(pos, session::ColImporte));
+}
+
+int StationGridModel::sortImage(int section) const {
+    return section >= 0 && section < session::GridColumnCount ? m_sortImage[size_t(section)] : -1;
+}
+
+void StationGridModel::headerClicked(int section) {
+    if (!sortable(section))
+        return;
+    // Image 0 sorts descending and turns to 1; image 1 or none sorts ascending and turns to 0.
+    const bool ascending = m_sortImage[size_t(section)] != 0;
+    for (int s = 0; s < session::GridColumnCount; ++s)
+        m_sortImage[size_t(s)] = -1;
+    m_sortImage[size_t(section)] = ascending ? 0 : 1;
+    emit headerDataChanged(Qt::Horizontal, 0, session::GridColumnCount - 1);
+    m_lista.OrdenarPuestos(section, ascending);
+}
+
+void StationGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    painter->save();
+    const QRect r = option.rect;
+    painter->fillRect(r, index.data(Qt::BackgroundRole).value<QColor>());
+    painter->setPen(index.data(Qt::ForegroundRole).value<QColor>());
+    painter->setFont(option.font);
+    const int alignment = index.data(Qt::TextAlignmentRole).toInt();
+    painter->drawText(r.adjusted(3, 0, -3, 0), alignment, index.data(Qt::DisplayRole).toString());
+
+    // The selected row: a raised frame, highlight top and left, shadow bottom and right.
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    if (view && view->hasFocus() && view->currentIndex().row() == index.row()) {
+        const QPalette& pal = option.palette;
+        const int last = index.model()->columnCount() - 1;
+        painter->setPen(pal.color(QPalette::Light));
+        painter->drawLine(r.topLeft(), r.topRight());
+        if (index.column() == 0)
+            painter->drawLine(r.topLeft(), r.bottomLeft());
+        painter->setPen(pal.color(QPalette::Shadow));
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        if (index.column() == last)
+            painter->drawLine(r.topRight(), r.bottomRight());
+    }
+    painter->restore();
+}
+
+StationGridView::StationGridView(ListaPuestos& lista, StationGridModel& model, QWidget* parent)
+    : QTableView(parent)
+    , m_lista(lista)
+    , m_model(model) {
+    setObjectName(QStringLiteral("stationGrid"));
+    setModel(&m_model);
+    setItemDelegate(new StationGridDelegate(this));
+    QFont font(QStringLiteral("Terminal"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(7);
+    setFont(font);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 5);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, &m_model, &StationGridModel::headerClicked);
+    connect(&m_lista, &ListaPuestos::selectedRowChanged, this, &StationGridView::followSelectedRow);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { followSelectedRow(m_lista.selectedRow()); });
+    applyColumnWidths();
+}
+
+void StationGridView::applyColumnWidths() {
+    setColumnWidth(session::ColPuesto, 40);
+    setColumnWidth(session::ColUsuario, 60);
+    setColumnWidth(session::ColTiempo, 60);
+    setColumnWidth(session::ColImporte, 80);
+    setColumnWidth(session::ColTicket, qMax(40, width() - 40 - 60 - 60 - 80 - 32));
+}
+
+void StationGridView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    applyColumnWidths();
+}
+
+void StationGridView::followSelectedRow(int row) {
+    const int pos = qMax(1, row) - 1;
+    if (pos >= m_model.rowCount())
+        return;
+    if (currentIndex().row() != pos)
+        setCurrentIndex(m_model.index(pos, 0));
+    viewport()->update();
+}
+
+void StationGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (current.isValid() && current.row() + 1 != m_lista.selectedRow())
+        m_lista.setSelectedRow(current.row() + 1);
+    viewport()->update();
+}
+
+void StationGridView::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.size() == 1 && text.at(0).isDigit()) {
+        m_lista.typeDigit(text.at(0));
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_lista.typeEnter();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void StationGridView::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex at = indexAt(event->pos());
+    if (!at.isValid() || !m_popup)
+        return;
+    setCurrentIndex(m_model.index(at.row(), 0));
+    m_popup->popup(event->globalPos());
+}
