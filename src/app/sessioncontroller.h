@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+
+class ConsoleEngine;
+class QDockWidget;
+class StationController;
+class TFrmAbrirPuesto;
+class TFrmColPue;
+class TFrmMain;
+
+namespace sales {
+class PendingTicketsModel;
+}
+
+// The session commands of the main window: open a station, add prepaid
+// time, close, exchange and detach tickets, the station queue, and the end
+// of the program when the clock fails.
+class SessionController : public QObject {
+    Q_OBJECT
+public:
+    SessionController(ConsoleEngine& engine, TFrmMain& window, StationController& stations,
+                      QObject* parent = nullptr);
+    ~SessionController() override;
+
+    TFrmColPue* queueWindow() const { return m_queue; }
+    sales::PendingTicketsModel* queueModel() const { return m_queueModel; }
+
+    // Desbloquear1Click.
+    void abrirPuesto();
+    // Incrementarprepago1Click.
+    void incrementarPrepago();
+    // Bloquear1Click.
+    void cerrarPuesto();
+    // IntercambiarClick.
+    void intercambiar();
+    void borrarTicket();
+
+    // Whether the program ended on a clock failure (tests watch this).
+    bool endedOnFatalError() const { return m_fatal; }
+
+private:
+    void fatalError(const QString& error);
+
+    ConsoleEngine& m_engine;
+    TFrmMain& m_window;
+    StationController& m_stations;
+    sales::PendingTicketsModel* m_queueModel = nullptr;
+    TFrmColPue* m_queue = nullptr;
+    QDockWidget* m_queueDock = nullptr;
+    bool m_fatal = false;
+};

@@ -1,0 +1,135 @@
+#include "sales/frmcolpue.h"
+
+#include "core/consolecontext.h"
+#include "sales/pendingtickets.h"
+#include "sales/tickets.h"
+#include "store/datamodule.h"
+#include "store/sql.h"
+#include "ui/messagebox.h"
+#include "ui/messagetable.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TFrmColPue::TFrmColPue(ConsoleContext& context, sales::PendingTicketsModel& model, QWidget* parent)
+    : QWidget(parent)
+    , m_context(context)
+    , m_model(model) {
+    setObjectName(QStringLiteral("TFrmColPue"));
+    setWindowTitle(QStringLiteral("Cola de puestos"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto* tools = new QHBoxLayout;
+
+    // Changing and printing a ticket come with the point of sale and the printer.
+    auto* modify = new QToolButton(this);
+    modify->setObjectName(QStringLiteral("modificarButton"));
+    modify->setText(QStringLiteral("M&odificar"));
+    modify->setEnabled(false);
+    auto* print = new QToolButton(this);
+    print->setObjectName(QStringLiteral("printButton"));
+    print->setText(QStringLiteral("&Print"));
+    print->setEnabled(false);
+
+    auto* listo = new QToolButton(this);
+    listo->setObjectName(QStringLiteral("listoButton"));
+    listo->setText(QStringLiteral("Li&sto"));
+    listo->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(listo);
+    QAction* one = menu->addAction(QStringLiteral("&1.- Guardar seleccionado"));
+    one->setObjectName(QStringLiteral("guardarSeleccionado"));
+    one->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    one->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(one);
+    QAction* all = menu->addAction(QStringLiteral("&2.- Guardar todos"));
+    all->setObjectName(QStringLiteral("guardarTodos"));
+    menu->addSeparator();
+    auto* order = new QActionGroup(this);
+    m_ascendingAction = menu->addAction(QStringLiteral("&3.- Ordenar ascendente"));
+    m_ascendingAction->setObjectName(QStringLiteral("ordenarAscendente"));
+    m_descendingAction = menu->addAction(QStringLiteral("&4.- Ordenar descendente"));
+    m_descendingAction->setObjectName(QStringLiteral("ordenarDescendente"));
+    for (QAction* a : {m_ascendingAction, m_descendingAction}) {
+        a->setCheckable(true);
+        order->addAction(a);
+    }
+    m_ascendingAction->setChecked(m_model.ascending());
+    m_descendingAction->setChecked(!m_model.ascending());
+    listo->setMenu(menu);
+    tools->addWidget(modify);
+    tools->addWidget(print);
+    tools->addWidget(listo);
+    tools->addStretch();
+    layout->addLayout(tools);
+
+    m_view = new QTableView(this);
+    m_view->setObjectName(QStringLiteral("ticketQueue"));
+    m_view->setModel(&m_model);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->verticalHeader()->hide();
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
+    layout->addWidget(m_view, 1);
+
+    connect(one, &QAction::triggered, this, &TFrmColPue::settleSelected);
+    connect(all, &QAction::triggered, this, &TFrmColPue::settleAll);
+    connect(m_ascendingAction, &QAction::triggered, this, [this] { setAscending(true); });
+    connect(m_descendingAction, &QAction::triggered, this, [this] { setAscending(false); });
+}
+
+void TFrmColPue::showError(const QString& text) {
+    ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
+                                             ui::Icon::Error, ui::Buttons::Ok});
+}
+
+void TFrmColPue::refresh() {
+    const int row = m_view->currentIndex().row();
+    try {
+        m_model.refresh();
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    if (m_model.rowCount() > 0)
+        m_view->selectRow(qBound(0, row, m_model.rowCount() - 1));
+}
+
+void TFrmColPue::settleSelected() {
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid())
+        return;
+    try {
+        sales::settleTicket(m_context.data->db(), m_model.ticketAt(current.row()).ID_TICK);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    refresh();
+}
+
+void TFrmColPue::settleAll() {
+    try {
+        sales::settleAllPending(m_context.data->db());
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    refresh();
+}
+
+bool TFrmColPue::ascending() const { return m_model.ascending(); }
+
+void TFrmColPue::setAscending(bool ascending) {
+    m_ascendingAction->setChecked(ascending);
+    m_descendingAction->setChecked(!ascending);
+    try {
+        m_model.setAscending(ascending);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+}

@@ -1,0 +1,77 @@
+#include "sales/pendingtickets.h"
+
+#include "core/consolecontext.h"
+#include "store/datamodule.h"
+#include "store/views.h"
+#include "ui/messagetable.h"
+
+namespace sales {
+
+namespace {
+
+const ui::MessageTable& titles() {
+    static const ui::MessageTable table{
+        {"TituloCol0", QStringLiteral("Puesto"), QStringLiteral("Station")},
+        {"TituloCol1", QStringLiteral("Ticket"), QStringLiteral("Ticket")},
+        {"TituloCol2", QStringLiteral("Fecha"), QStringLiteral("Date")},
+        {"TituloCol3", QStringLiteral("Hora"), QStringLiteral("Time")},
+        {"TituloCol4", QStringLiteral("Modo"), QStringLiteral("Mode")},
+        {"TituloCol5", QStringLiteral("Importe"), QStringLiteral("Amount")},
+    };
+    return table;
+}
+
+} // namespace
+
+PendingTicketsModel::PendingTicketsModel(ConsoleContext& context, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_context(context) {}
+
+int PendingTicketsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+
+int PendingTicketsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 6; }
+
+QVariant PendingTicketsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= int(m_rows.size()))
+        return {};
+    const store::Ticket& t = m_rows[size_t(index.row())];
+    if (role == Qt::TextAlignmentRole)
+        return int((index.column() == 5 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (index.column()) {
+    case 0:
+        return t.NPUESTO;
+    case 1:
+        return t.NUM_TICKET;
+    case 2:
+        return m_context.regional.formatDate(t.FECHA);
+    case 3:
+        return m_context.regional.formatTime(t.HORA);
+    case 4:
+        return t.MODO;
+    case 5:
+        return m_context.regional.formatCurrency(t.IMPORTE);
+    }
+    return {};
+}
+
+QVariant PendingTicketsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 5)
+        return {};
+    return titles().text(QStringLiteral("TituloCol%1").arg(section));
+}
+
+void PendingTicketsModel::refresh() {
+    std::vector<store::Ticket> rows = store::pendingTickets(m_context.data->db(), m_ascending);
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void PendingTicketsModel::setAscending(bool ascending) {
+    m_ascending = ascending;
+    refresh();
+}
+
+} // namespace sales

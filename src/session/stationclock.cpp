@@ -1,0 +1,228 @@
+#include "session/stationclock.h"
+
+#include "core/consolecontext.h"
+#include "core/currency.h"
+#include "session/franjas.h"
+#include "session/precios.h"
+#include "session/tarifas.h"
+#include "station/listapuestos.h"
+#include "store/datamodule.h"
+
+#include <exception>
+
+namespace session {
+
+using station::Estado;
+
+namespace {
+
+qint64 roundedSeconds(qint64 ms) { return roundHalfEvenToInt(static_cast<long double>(ms) / 1000.0L); }
+
+// Seconds of use of a period: the clock, or for a prepaid-style record the
+// prepaid time less the time left.
+qint64 usedSeconds(const station::StationRecord& r) {
+    const qint64 clock = roundedSeconds(r.clockMs);
+    return r.prepaidSeconds == 0 ? clock : r.prepaidSeconds - clock;
+}
+
+} // namespace
+
+StationClock::StationClock(ConsoleContext& context, ListaPuestos& puestos, const ListaTarifas& tarifas,
+                           UsePeriodHandler& handler, QObject* parent)
+    : QObject(parent)
+    , m_context(context)
+    , m_puestos(puestos)
+    , m_tarifas(tarifas)
+    , m_handler(handler)
+    , m_franjas(std::make_unique<FranjasSnapshot>()) {
+    m_timer.setInterval(IntervalMs);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &StationClock::timerTick);
+}
+
+StationClock::~StationClock() = default;
+
+void StationClock::start() { m_timer.start(); }
+
+void StationClock::stop() { m_timer.stop(); }
+
+void StationClock::timerTick() {
+    try {
+        tick(m_context.clock->monotonicMs());
+    } catch (const std::exception& e) {
+        m_timer.stop();
+        emit fatalError(QString::fromStdString(e.what()));
+    }
+}
+
+const FranjasSnapshot& StationClock::franjas() {
+    if (!m_franjasRead) {
+        *m_franjas = FranjasSnapshot::load(m_context.data->db());
+        m_franjasRead = true;
+    }
+    return *m_franjas;
+}
+
+Currency StationClock::priceCounter(const TPuestos& p, const QDateTime& now) {
+    const station::StationRecord& r = p.rec();
+    const RuntimeSettings& s = m_context.settings;
+    const bool bands = r.accountLogin.isEmpty() ? (s.porfranjas && s.cambiotarifa == 0)
+                                                : (r.accountType == QLatin1String("1") && s.cambiotarifa == 0);
+    if (bands)
+        return PrecioFranjas(m_tarifas, franjas(), r.clockMs, r.discountPercent, p.relativePrice, r.accountLogin,
+                             Direccion::Pasado, now, s);
+    return PrecioTarifa(m_tarifas, r.tariffName, r.clockMs, r.discountPercent, p.relativePrice, r.accountLogin, s);
+}
+
+void StationClock::tick(qint64 nowMs) {
+    const QDateTime now = m_context.clock->now();
+    const RuntimeSettings& s = m_context.settings;
+    // The bands are read at most once per tick, and only when a station needs them.
+    m_franjasRead = false;
+    bool menus = false;
+
+    const int count = m_puestos.count();
+    for (int pos = 0; pos < count; ++pos) {
+        TPuestos& p = m_puestos.at(pos);
+        station::StationRecord& r = p.rec();
+
+        if (r.estado == Estado::Admin)
+            m_puestos.RedibujarFila(pos);
+
+        if (!r.messageReceived.isEmpty()) {
+            m_handler.messageRow({p.number, m_context.regional.formatTime(now.time()),
+                                  QStringLiteral("[Received]: ") + r.messageReceived});
+            r.messageReceived.clear();
+        }
+
+        if (r.tariffCheckPending) {
+            const Ttarifas* t = m_tarifas.find(r.tariffName);
+            r.tariffIsFixed = t && t->isFixed();
+            r.tariffCheckPending = false;
+            r.lastTickMs = nowMs;
+        }
+
+        if (r.estado == Estado::Libre) {
+            const bool wasShowing = r.estadoAnterior != Estado::Libre || r.clockMs != 0 || !r.cost.isZero() ||
+                                    !r.accountLogin.isEmpty() || !r.tariffName.isEmpty();
+            if (r.estadoAnterior == Estado::Contador || r.estadoAnterior == Estado::Prepago) {
+                UsoTerminado uso;
+                uso.tariffName = r.tariffName;
+                uso.station = p.number;
+                uso.ticketNumber = r.ticketNumber;
+                uso.cost = r.cost;
+                uso.accountLogin = r.accountLogin;
+                if (r.estadoAnterior == Estado::Contador) {
+                    uso.modo = Modo::Contador;
+                    uso.seconds = usedSeconds(r);
+                } else {
+                    uso.modo = Modo::Prepago;
+                    uso.seconds = r.accountLogin.isEmpty() ? r.prepaidSeconds : usedSeconds(r);
+                }
+                m_handler.registrarUso(uso);
+            }
+            if (r.estadoAnterior != Estado::Libre) {
+                r.estadoAnterior = Estado::Libre;
+                r.closed = false;
+                r.exchangeTimeMs = 0;
+                r.exchangeCost = Currency();
+                r.alarm = false;
+                r.messageToSend.clear();
+                r.messageReceived.clear();
+                r.loginUnderTest.clear();
+                r.password.clear();
+                r.pendingNotice.clear();
+                r.accountType.clear();
+                r.ticketNumber.clear();
+                r.closeWhenCreditExhausted = false;
+                r.moneyCredit = Currency();
+                r.discountPercent = 0;
+                r.tariff = nullptr;
+            }
+            r.clockMs = 0;
+            r.cost = Currency();
+            r.moneyCredit = Currency();
+            r.prepaidAmount = Currency();
+            r.prepaidSeconds = 0;
+            r.timeCreditMinutes = 0;
+            r.tariffName.clear();
+            r.accountLogin.clear();
+            // A row that already showed a free station needs no repaint.
+            if (wasShowing) {
+                m_puestos.RedibujarFila(pos);
+                menus = true;
+            }
+            continue;
+        }
+
+        if (r.estado == Estado::Contador && r.estadoAnterior == Estado::Libre) {
+            r.clockMs = 0;
+            r.estadoAnterior = Estado::Contador;
+            r.lastTickMs = nowMs;
+            m_puestos.RedibujarFila(pos);
+            menus = true;
+        }
+        if (r.estado == Estado::Prepago && r.estadoAnterior == Estado::Libre) {
+            r.clockMs = qint64(r.prepaidSeconds) * 1000;
+            r.cost = r.prepaidAmount;
+            r.estadoAnterior = Estado::Prepago;
+            r.lastTickMs = nowMs;
+            m_puestos.RedibujarFila(pos);
+            menus = true;
+        }
+
+        if (r.estado == Estado::Contador && r.estadoAnterior == Estado::Contador) {
+            r.clockMs += nowMs - r.lastTickMs;
+            r.lastTickMs = nowMs;
+            emit timeShown(pos);
+            if (!r.accountLogin.isEmpty()) {
+                if (r.isTimeAccount()) {
+                    r.cost = Currency();
+                } else {
+                    const Currency price = priceCounter(p, now);
+                    const Currency left = r.moneyCredit - price;
+                    r.alarm = r.closeWhenCreditExhausted && s.creditAlarm > left;
+                    const bool exhausted =
+                        r.closeWhenCreditExhausted && (r.tariffIsFixed ? left <= Currency() : left < Currency());
+                    if (!exhausted) {
+                        r.cost = price;
+                    } else {
+                        if (r.tariffIsFixed)
+                            r.cost = r.moneyCredit;
+                        if (!r.closed) {
+                            r.closed = true;
+                            m_handler.cerrarCuenta(r.accountLogin, p.number, r.accountType, r.ticketNumber,
+                                                   int(roundedSeconds(r.clockMs)), r.cost);
+                            r.estado = Estado::Libre;
+                            r.pendiente = station::Pendiente::Poll;
+                            menus = true;
+                        }
+                    }
+                }
+            } else {
+                r.cost = priceCounter(p, now);
+            }
+        } else if (r.estado == Estado::Prepago && r.estadoAnterior == Estado::Prepago) {
+            if (r.clockMs > 0) {
+                r.alarm = r.clockMs < qint64(s.prepaidAlarmSeconds) * 1000;
+                r.cost = r.prepaidAmount;
+                r.clockMs -= nowMs - r.lastTickMs;
+                r.lastTickMs = nowMs;
+                emit timeShown(pos);
+            } else if (!r.closed) {
+                r.closed = true;
+                r.clockMs = 0;
+                if (!r.accountLogin.isEmpty())
+                    m_handler.cerrarCuenta(r.accountLogin, p.number, r.accountType, r.ticketNumber, 0, r.cost);
+                r.estado = Estado::Libre;
+                r.pendiente = station::Pendiente::Poll;
+                menus = true;
+            }
+        }
+    }
+    // One refresh per tick is enough for the selected station.
+    if (menus)
+        m_puestos.RefrescarMenus();
+}
+
+} // namespace session
