@@ -23,7 +23,7 @@ public:
     bool isScheduled() const { return m_heapIndex >= 0; }
 
 protected:
-    ~ScheduledTask() = default;
+    virtual ~ScheduledTask() = default;
     // Called once when the deadline is reached, already unscheduled.
     virtual void fire(qint64 nowMs) = 0;
 
@@ -75,6 +75,7 @@ private:
     std::vector<ScheduledTask*> m_heap;
     QTimer m_timer;
     qint64 m_armedForMs = -1;
+    int m_running = 0;
 };
 
 } // namespace station

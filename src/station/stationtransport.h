@@ -20,7 +20,7 @@ public:
     virtual void transportFailed() = 0;
 
 protected:
-    ~TransportListener() = default;
+    virtual ~TransportListener() = default;
 };
 
 // The link's connection to one station program, non-blocking. Small on

@@ -61,7 +61,7 @@ public:
     virtual void loginAccepted(const QString& login) = 0;
 
 protected:
-    ~LinkHost() = default;
+    virtual ~LinkHost() = default;
 };
 
 } // namespace station

@@ -1,0 +1,460 @@
+#include "station/listapuestos.h"
+
+#include "core/formatohora.h"
+#include "station/progress.h"
+#include "station/wireformat.h"
+#include "store/datamodule.h"
+#include "store/opciones.h"
+#include "store/rows.h"
+#include "store/sql.h"
+#include "store/transaction.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+using station::Estado;
+using station::Pendiente;
+
+// ---- TPuestos: what the station's link asks of the registry ----
+
+int TPuestos::checkStationLogin(const QString& request) {
+    return m_lista->decisions().CheckStationLogin(*this, request);
+}
+
+QString TPuestos::changeStationPassword(const QString& login, const QString& newPassword) {
+    return m_lista->decisions().ChangeStationPassword(login, newPassword);
+}
+
+void TPuestos::cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
+                            const QString& ticketNumber, int seconds, Currency cost) {
+    m_lista->decisions().CerrarCuenta(login, stationNumber, accountType, ticketNumber, seconds, cost);
+}
+
+void TPuestos::connectionChanged() {
+    m_lista->RedibujarFila(row - 1);
+    m_lista->RefrescarMenus();
+}
+
+void TPuestos::loginAccepted(const QString& login) {
+    m_lista->m_logins.add(login);
+    m_lista->RedibujarFila(row - 1);
+    m_lista->RefrescarMenus();
+}
+
+// ---- ListaPuestos ----
+
+ListaPuestos::ListaPuestos(ConsoleContext& context, QObject* parent)
+    : QObject(parent)
+    , m_ctx(context)
+    , m_scheduler(*context.clock) {
+    m_env.settings = &m_ctx.settings;
+    m_env.regional = &m_ctx.regional;
+    m_env.scheduler = &m_scheduler;
+    m_env.statistics = &m_statistics;
+    m_saveTimer.setInterval(PeriodicSaveMs);
+    connect(&m_saveTimer, &QTimer::timeout, this, &ListaPuestos::periodicSave);
+}
+
+ListaPuestos::~ListaPuestos() {
+    clear();
+}
+
+void ListaPuestos::setDecisions(station::LinkDecisions* decisions) {
+    m_decisions = decisions ? decisions : &m_defaultDecisions;
+}
+
+TPuestos* ListaPuestos::byNumber(int number) {
+    const int pos = positionOf(number);
+    return pos < 0 ? nullptr : m_entries[size_t(pos)].get();
+}
+
+const TPuestos* ListaPuestos::byNumber(int number) const {
+    const int pos = positionOf(number);
+    return pos < 0 ? nullptr : m_entries[size_t(pos)].get();
+}
+
+int ListaPuestos::positionOf(int number) const {
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i]->number == number)
+            return int(i);
+    }
+    return -1;
+}
+
+void ListaPuestos::setSelectedRow(int row) {
+    const bool changed = row != m_selectedRow;
+    m_selectedRow = row;
+    if (changed)
+        emit selectedRowChanged(row);
+    RefrescarMenus();
+}
+
+TPuestos* ListaPuestos::selected() {
+    const int row = m_selectedRow <= 0 ? 1 : m_selectedRow;
+    return row <= count() ? m_entries[size_t(row - 1)].get() : nullptr;
+}
+
+const TPuestos* ListaPuestos::selected() const {
+    return const_cast<ListaPuestos*>(this)->selected();
+}
+
+void ListaPuestos::typeDigit(QChar c) {
+    // Longer than any station number already; a held key must not grow it for ever.
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9') && m_typed.size() < 16)
+        m_typed += c;
+}
+
+void ListaPuestos::typeEnter() {
+    bool ok = false;
+    const int number = m_typed.toInt(&ok);
+    m_typed.clear();
+    if (!ok)
+        return;
+    int row = 0;
+    for (const auto& e : m_entries) {
+        if (e->number == number)
+            row = e->row;
+    }
+    if (row == 0)
+        return;
+    setSelectedRow(row);
+}
+
+std::unique_ptr<TPuestos> ListaPuestos::makeEntry(const store::Puesto& row, bool useHost) {
+    std::unique_ptr<TPuestos> e(new TPuestos(*this));
+    e->number = row.npuesto;
+    e->address = (useHost ? row.host : row.ip).trimmed();
+    e->relativePrice = row.preciorel;
+    e->treatAsConnected = row.trsinconex;
+    e->tarea =
+        std::make_unique<TTareaCliente>(e->address, e->number, m_env, static_cast<station::LinkHost&>(*e));
+
+    station::StationRecord& r = e->rec();
+    r.estado = (row.estado >= 1 && row.estado <= 5) ? Estado(row.estado - 1) : Estado::Libre;
+    r.estadoAnterior = r.estado;
+    r.messageToSend.clear();
+    r.messageReceived.clear();
+    r.disconnected = row.sinconex == QLatin1String("1");
+    r.ticketNumber = row.ticket;
+    r.clockMs = qint64(row.tiempo) * 1000;
+    r.exchangeTimeMs = qint64(row.tiempointercambio) * 1000;
+    r.cost = row.coste;
+    r.exchangeCost = row.costeintercambio;
+    r.prepaidSeconds = row.seg_prepago;
+    r.prepaidAmount = row.coste_prepago;
+    r.tariffCheckPending = r.occupied();
+    r.accountLogin = row.cuenta;
+    r.password = row.pass;
+    if (!r.accountLogin.isEmpty())
+        m_logins.add(r.accountLogin);
+    r.tariffName = row.tarifa;
+    r.closeWhenCreditExhausted = row.cerraraut;
+    r.moneyCredit = row.pagado;
+    r.accountType = row.tipotarifa;
+    r.discountPercent = row.descuento;
+    r.noPasswordChange = row.Modoconexion;
+    r.tariff = nullptr;
+    return e;
+}
+
+void ListaPuestos::clear() {
+    for (auto& e : m_entries)
+        e->tarea->stop();
+    m_entries.clear();
+    m_loaded = false;
+}
+
+void ListaPuestos::renumber() {
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        m_entries[i]->row = int(i) + 1;
+}
+
+Status ListaPuestos::CargarPuestos(station::Progress* progress) {
+    try {
+        const QSqlDatabase db = m_ctx.data->db();
+        const std::vector<store::Puesto> rows =
+            store::select<store::Puesto>(db, QStringLiteral("ORDER BY npuesto"));
+        const bool useHost = store::readOpciones(db).Host;
+        cargarFilas(rows, useHost, progress);
+    } catch (const store::DatabaseError& e) {
+        return Status::failure(e.text());
+    }
+    return Status::success();
+}
+
+void ListaPuestos::cargarFilas(const std::vector<store::Puesto>& rows, bool useHost,
+                               station::Progress* progress) {
+    const bool show = progress && rows.size() > size_t(ProgressAboveRows);
+    if (show)
+        progress->begin(int(rows.size()));
+    clear();
+    m_entries.reserve(rows.size());
+    for (const store::Puesto& row : rows) {
+        m_entries.push_back(makeEntry(row, useHost));
+        m_loaded = true;
+        if (show)
+            progress->step();
+    }
+    if (show)
+        progress->end();
+    renumber();
+    emit rowsReset();
+}
+
+Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
+    try {
+        const QSqlDatabase db = m_ctx.data->db();
+        const int rows = store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM puestos")));
+        if (rows == 0)
+            return Status::success();
+        if (progress)
+            progress->begin(rows);
+        sortByNumber();
+
+        store::Transaction transaction(db);
+        QSqlQuery q(db);
+        if (!q.prepare(QStringLiteral(
+                "UPDATE puestos SET estado = ?, sinconex = ?, tiempo = ?, coste = ?, seg_prepago = ?, "
+                "coste_prepago = ?, cuenta = ?, pass = ?, tarifa = ?, cerraraut = ?, pagado = ?, descuento = "
+                "?, "
+                "tipotarifa = ?, Modoconexion = ?, tiempointercambio = ?, costeintercambio = ?, ticket = ? "
+                "WHERE npuesto = ?")))
+            throw store::DatabaseError(q.lastError().text());
+        for (const auto& e : m_entries) {
+            const station::StationRecord& r = e->rec();
+            const QVariantList values{
+                int(r.estado) + 1,
+                r.disconnected ? QStringLiteral("1") : QStringLiteral("0"),
+                qlonglong(roundHalfEvenToInt(static_cast<long double>(r.clockMs) / 1000.0L)),
+                store::sqlValue(r.cost),
+                r.prepaidSeconds,
+                store::sqlValue(r.prepaidAmount),
+                r.accountLogin,
+                r.password,
+                r.tariffName,
+                store::sqlValue(r.closeWhenCreditExhausted),
+                store::sqlValue(r.moneyCredit),
+                r.discountPercent,
+                r.accountType,
+                r.noPasswordChange,
+                qlonglong(roundHalfEvenToInt(static_cast<long double>(r.exchangeTimeMs) / 1000.0L)),
+                store::sqlValue(r.exchangeCost),
+                r.ticketNumber,
+                e->number,
+            };
+            for (int i = 0; i < values.size(); ++i)
+                q.bindValue(i, values.at(i));
+            if (!q.exec())
+                throw store::DatabaseError(q.lastError().databaseText().isEmpty()
+                                               ? q.lastError().text()
+                                               : q.lastError().databaseText());
+            if (progress)
+                progress->step();
+        }
+        transaction.commit();
+        if (progress)
+            progress->end();
+    } catch (const store::DatabaseError& e) {
+        if (progress)
+            progress->end();
+        return Status::failure(e.text());
+    }
+    return Status::success();
+}
+
+Result<bool> ListaPuestos::AnadirPuesto(int number) {
+    if (byNumber(number))
+        return false;
+    std::optional<store::Puesto> row;
+    bool useHost = false;
+    try {
+        const QSqlDatabase db = m_ctx.data->db();
+        row = store::selectOne<store::Puesto>(db, QStringLiteral("WHERE npuesto = ?"), {number});
+        useHost = store::readOpciones(db).Host;
+    } catch (const store::DatabaseError& e) {
+        return Result<bool>::failure(e.text());
+    }
+    if (!row)
+        return false;
+    m_entries.push_back(makeEntry(*row, useHost));
+    m_loaded = true;
+    TPuestos* added = m_entries.back().get();
+    renumber();
+    sortByNumber();
+    if (added->rec().estado != Estado::Desactivado)
+        added->tarea->start();
+    return true;
+}
+
+Status ListaPuestos::QuitarPuesto(int number) {
+    const int pos = positionOf(number);
+    if (pos >= 0 && m_entries[size_t(pos)]->rec().occupied())
+        return Status::failure(QStringLiteral("El puesto está ocupado."));
+    try {
+        store::run(m_ctx.data->db(), QStringLiteral("DELETE FROM puestos WHERE npuesto = ?"), {number});
+    } catch (const store::DatabaseError& e) {
+        return Status::failure(e.text());
+    }
+    if (pos < 0)
+        return Status::success();
+    const TPuestos* keepSelected = selected();
+    if (keepSelected == m_entries[size_t(pos)].get())
+        keepSelected = nullptr;
+    m_entries[size_t(pos)]->tarea->stop();
+    m_entries.erase(m_entries.begin() + pos);
+    renumber();
+    m_loaded = !m_entries.empty();
+    m_selectedRow = keepSelected ? keepSelected->row : qBound(1, m_selectedRow, qMax(1, count()));
+    sortByNumber();
+    emit selectedRowChanged(m_selectedRow);
+    RefrescarMenus();
+    return Status::success();
+}
+
+bool ListaPuestos::PuestoLibre(int number) const {
+    for (const auto& e : m_entries) {
+        if (e->number == number && e->rec().occupied())
+            return false;
+    }
+    return true;
+}
+
+void ListaPuestos::startAll() {
+    for (auto& e : m_entries) {
+        if (e->rec().estado != Estado::Desactivado)
+            e->tarea->start();
+    }
+}
+
+void ListaPuestos::stopAll() {
+    for (auto& e : m_entries)
+        e->tarea->stop();
+}
+
+void ListaPuestos::startPeriodicSave() {
+    m_saveTimer.start();
+}
+
+void ListaPuestos::stopPeriodicSave() {
+    m_saveTimer.stop();
+}
+
+void ListaPuestos::periodicSave() {
+    const Status s = GuardarPuestos(nullptr);
+    if (!s)
+        emit saveFailed(s.error());
+}
+
+void ListaPuestos::RedibujarFila(int pos) {
+    if (pos >= 0 && pos < count())
+        emit rowChanged(pos);
+}
+
+void ListaPuestos::RefrescarMenus() {
+    emit menusRefreshRequested();
+}
+
+void ListaPuestos::OrdenarPuestos(int column, bool ascending) {
+    auto key = [column](const std::unique_ptr<TPuestos>& e) -> qint64 {
+        switch (column) {
+        case 2:
+            return e->rec().clockMs;
+        case 3:
+            return e->rec().cost.raw();
+        default:
+            return e->number;
+        }
+    };
+    if (column != 0 && column != 2 && column != 3)
+        return;
+    const TPuestos* selectedBefore = selected();
+    std::stable_sort(m_entries.begin(), m_entries.end(), [&](const auto& a, const auto& b) {
+        return ascending ? key(a) < key(b) : key(b) < key(a);
+    });
+    renumber();
+    emit rowsReset();
+    // The selection stays with its station.
+    if (selectedBefore && selectedBefore->row != m_selectedRow) {
+        m_selectedRow = selectedBefore->row;
+        emit selectedRowChanged(m_selectedRow);
+    }
+}
+
+void ListaPuestos::sortByNumber() {
+    OrdenarPuestos(0, true);
+}
+
+// ---- Operator commands ----
+
+bool ListaPuestos::apagar(int kind) {
+    TPuestos* p = selected();
+    if (!p || kind < station::CerrarSesion || kind > station::FinalizarVelkar)
+        return false;
+    p->rec().shutdownKind = kind;
+    p->rec().pendiente = Pendiente::Apagar;
+    RedibujarFila(p->row - 1);
+    RefrescarMenus();
+    return true;
+}
+
+int ListaPuestos::apagarTodos() {
+    int n = 0;
+    for (auto& e : m_entries) {
+        station::StationRecord& r = e->rec();
+        if (r.estado != Estado::Libre || r.disconnected)
+            continue;
+        r.shutdownKind = station::ApagarEquipo;
+        r.pendiente = Pendiente::Apagar;
+        ++n;
+        RedibujarFila(e->row - 1);
+    }
+    RefrescarMenus();
+    return n;
+}
+
+bool ListaPuestos::desactivar() {
+    TPuestos* p = selected();
+    // Only a free station: an occupied one would lose its use period unsettled.
+    if (!p || p->rec().estado != Estado::Libre)
+        return false;
+    p->rec().clockMs = 0;
+    p->rec().cost = Currency();
+    p->rec().estado = Estado::Desactivado;
+    RedibujarFila(p->row - 1);
+    p->tarea->pause();
+    RefrescarMenus();
+    return true;
+}
+
+bool ListaPuestos::activar() {
+    TPuestos* p = selected();
+    if (!p || p->rec().estado != Estado::Desactivado)
+        return false;
+    p->rec().estado = Estado::Libre;
+    RedibujarFila(p->row - 1);
+    p->tarea->resume();
+    RefrescarMenus();
+    return true;
+}
+
+std::optional<station::MessageQueueRow> ListaPuestos::EnviarMensaje(const QString& text) {
+    TPuestos* p = count() > 0 ? selected() : nullptr;
+    if (!p)
+        return std::nullopt;
+    const QString message = station::fitMessage(text);
+    p->rec().messageToSend = message;
+    p->rec().pendiente = Pendiente::Mensaje;
+    return station::MessageQueueRow{p->number, m_ctx.regional.formatTime(m_ctx.clock->now().time()),
+                                    QStringLiteral("[Send]: ") + message};
+}
+
+bool ListaPuestos::FijarVolumen(int value) {
+    TPuestos* p = count() > 0 ? selected() : nullptr;
+    if (!p)
+        return false;
+    p->rec().volume = value;
+    p->rec().pendiente = Pendiente::Volumen;
+    return true;
+}
