@@ -248,12 +248,17 @@ void StationTile::refresh(bool force) {
     m_state->setStyleSheet(QStringLiteral("background: %1; color: white; border-radius: 4px; padding: 4px;")
                                .arg(look.background));
 
-    if (m.connected())
+    if (m.connected()) {
         m_connection->setText(QStringLiteral("<span style='color:#2e7d32'>● Conectado</span>"));
-    else if (listening)
-        m_connection->setText(QStringLiteral("<span style='color:#f9a825'>○ Esperando consola</span>"));
-    else
+        m_connection->setToolTip(QStringLiteral("La consola está conectada"));
+    } else if (listening) {
+        m_connection->setText(QStringLiteral("<span style='color:#ef6c00'>○ En espera</span>"));
+        m_connection->setToolTip(QStringLiteral("Escuchando; la consola no está conectada"));
+    } else {
         m_connection->setText(QStringLiteral("<span style='color:#c62828'>✕ Sin escucha</span>"));
+        m_connection->setToolTip(
+            QStringLiteral("No acepta conexiones (apagado o fallo «rechaza la conexión»)"));
+    }
 
     const PollState& p = m.lastPoll();
     m_time->setText(orDash(p.time));

@@ -272,6 +272,7 @@ void Simulator::closeConnectionOf(int index) {
     m_slots[std::size_t(index)].splitter.clear();
     station(index).setConnected(false);
     logEvent(index, QStringLiteral("connection closed by station"));
+    syncListener(index);
 }
 
 void Simulator::syncListener(int index) {
