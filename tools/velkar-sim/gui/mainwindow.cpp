@@ -25,6 +25,8 @@ namespace velkarsim {
 namespace {
 constexpr int RefreshMs = 200;
 constexpr int LogLines = 2000;
+// Beyond this many tiles the window gets sluggish.
+constexpr int ManyTiles = 400;
 } // namespace
 
 MainWindow::MainWindow(Session& session, QWidget* parent)
@@ -163,6 +165,10 @@ int runGui(const Options& options) {
     }
     MainWindow w(session);
     window = &w;
+    if (options.count > ManyTiles)
+        warning += QStringLiteral("%1%2 puestos son muchos para la ventana; para carga use --headless")
+                       .arg(warning.isEmpty() ? QString() : QStringLiteral(". "))
+                       .arg(options.count);
     if (!warning.isEmpty()) {
         w.appendLog(u"Aviso: " + warning);
         std::fprintf(stderr, "velkar-sim: %s\n", warning.toLocal8Bit().constData());
