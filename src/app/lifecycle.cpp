@@ -17,13 +17,18 @@ constexpr int DefaultGridPanelWidth = 400;
 }
 
 ConsoleLifecycle::ConsoleLifecycle(ConsoleContext& context, app::Paths paths, TFrmMain& mainWindow,
-                                   QObject* parent)
+                                   ConsoleEngine& engine, QObject* parent)
     : QObject(parent)
     , m_context(context)
     , m_paths(std::move(paths))
-    , m_main(mainWindow) {
+    , m_main(mainWindow)
+    , m_engine(engine) {
     connect(&m_main, &TFrmMain::shutdownRequested, this, &ConsoleLifecycle::shutdown);
     connect(&m_main, &TFrmMain::changeOperatorRequested, this, &ConsoleLifecycle::changeOperator);
+}
+
+void ConsoleLifecycle::addGridParticipant(GridLayoutParticipant* participant) {
+    m_gridParticipants.push_back(participant);
 }
 
 void ConsoleLifecycle::report(const QString& problem) {
@@ -83,6 +88,8 @@ bool ConsoleLifecycle::afterLogin() {
     } catch (const store::DatabaseError& e) {
         report(e.text());
     }
+    for (GridLayoutParticipant* p : m_gridParticipants)
+        p->applyGrids(m_grids, m_opciones);
     m_main.docks()->setPanelSizes(m_grids.PANELIZQ, m_grids.PANELINF);
 
     // 11, 12. Poll period, rounding unit, alarms and the band-change rule.
@@ -97,11 +104,15 @@ bool ConsoleLifecycle::afterLogin() {
             report(loaded.error());
     }
 
-    // 14. The tariff cache comes with the session engine.
+    // 14. The tariff cache.
+    const Status tariffs = m_engine.cargarTarifas();
+    if (!tariffs)
+        report(tariffs.error());
 
     // 15. The links of every station that is not deactivated, the first row
     // selected, the commands in step with it, and the periodic save.
     puestos.startAll();
+    m_engine.reloj().start();
     puestos.setSelectedRow(1);
     puestos.RefrescarMenus();
     puestos.startPeriodicSave();
@@ -122,6 +133,8 @@ void ConsoleLifecycle::shutdown() {
     TDataModule1& data = *m_context.data;
 
     // 4. Column widths and panel sizes, the same values start-up read.
+    for (GridLayoutParticipant* p : m_gridParticipants)
+        p->captureGrids(m_grids, m_opciones);
     m_grids.PANELIZQ = m_main.docks()->leftPanelWidth();
     m_grids.PANELINF = m_main.docks()->bottomPanelHeight();
     try {
@@ -150,6 +163,7 @@ void ConsoleLifecycle::shutdown() {
 
     // 7. The periodic save stops; every station is saved, with progress.
     ListaPuestos& puestos = m_engine.puestos();
+    m_engine.reloj().stop();
     puestos.stopPeriodicSave();
     {
         ui::ProgressWindow progress(&m_main);

@@ -6,16 +6,29 @@
 #include <QObject>
 #include <QStringList>
 
+#include <vector>
+
 struct ConsoleContext;
 class ConsoleEngine;
 class TFrmMain;
+
+// A window whose column widths live in Grids and whose sort order lives in
+// the options; start-up hands both over, shut-down takes them back.
+class GridLayoutParticipant {
+public:
+    virtual void applyGrids(const store::Grids& grids, const store::Opciones& opciones) = 0;
+    virtual void captureGrids(store::Grids& grids, store::Opciones& opciones) const = 0;
+
+protected:
+    ~GridLayoutParticipant() = default;
+};
 
 // The console's life after the log-in: everything the main window needs
 // before it is shown, the change of operator, and the orderly shut-down.
 class ConsoleLifecycle : public QObject {
     Q_OBJECT
 public:
-    ConsoleLifecycle(ConsoleContext& context, app::Paths paths, TFrmMain& mainWindow,
+    ConsoleLifecycle(ConsoleContext& context, app::Paths paths, TFrmMain& mainWindow, ConsoleEngine& engine,
                      QObject* parent = nullptr);
 
     // Runs the start-up steps that follow an accepted log-in, in order.
@@ -28,6 +41,8 @@ public:
     void shutdown();
     // "&2.- Cambio de operador...".
     void changeOperator();
+
+    void addGridParticipant(GridLayoutParticipant* participant);
 
     // What the console could not read or write, for the operator to see.
     QStringList problems() const { return m_problems; }
@@ -47,4 +62,5 @@ private:
     store::Grids m_grids;
     store::WebConfig m_webConfig;
     QStringList m_problems;
+    std::vector<GridLayoutParticipant*> m_gridParticipants;
 };

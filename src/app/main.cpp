@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
 #include "app/paths.h"
+#include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "core/consolecontext.h"
 #include "session/engine.h"
@@ -107,7 +108,9 @@ int main(int argc, char* argv[]) {
     station::raiseOpenFileLimit();
     ConsoleEngine engine(context);
     StationController stations(engine, mainWindow);
+    SessionController sessions(engine, mainWindow, stations);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
+    lifecycle.addGridParticipant(&sessions);
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.

@@ -17,13 +17,16 @@
 #include "ui/messagebox.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,13 +72,18 @@ SessionController::SessionController(ConsoleEngine& engine, TFrmMain& window, St
     connect(&m_engine.reloj(), &session::StationClock::timeShown, m_stations.gridModel(),
             &StationGridModel::refreshTimeAndAmount);
 
-    connect(m_window.action(QStringLiteral("abrirPuesto")), &QAction::triggered, this, &SessionController::abrirPuesto);
+    connect(m_window.action(QStringLiteral("abrirPuesto")), &QAction::triggered, this,
+            &SessionController::abrirPuesto);
     connect(m_window.action(QStringLiteral("incrementarPrepago")), &QAction::triggered, this,
             &SessionController::incrementarPrepago);
-    connect(m_window.action(QStringLiteral("cerrarPuesto")), &QAction::triggered, this, &SessionController::cerrarPuesto);
-    connect(m_window.action(QStringLiteral("intercambiar")), &QAction::triggered, this, &SessionController::intercambiar);
-    connect(m_window.action(QStringLiteral("borrarTicket")), &QAction::triggered, this, &SessionController::borrarTicket);
-    for (const char* name : {"abrirPuesto", "incrementarPrepago", "cerrarPuesto", "intercambiar", "borrarTicket"})
+    connect(m_window.action(QStringLiteral("cerrarPuesto")), &QAction::triggered, this,
+            &SessionController::cerrarPuesto);
+    connect(m_window.action(QStringLiteral("intercambiar")), &QAction::triggered, this,
+            &SessionController::intercambiar);
+    connect(m_window.action(QStringLiteral("borrarTicket")), &QAction::triggered, this,
+            &SessionController::borrarTicket);
+    for (const char* name :
+         {"abrirPuesto", "incrementarPrepago", "cerrarPuesto", "intercambiar", "borrarTicket"})
         m_stations.setCommandAvailable(QString::fromLatin1(name), true);
 }
 
@@ -94,8 +102,9 @@ void SessionController::abrirPuesto() {
         o = store::readOpciones(ctx.data->db());
         bands = session::FranjasSnapshot::load(ctx.data->db());
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window, ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
-                                                      e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showMessage(&m_window,
+                        ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
+                                           e.text(), ui::Icon::Error, ui::Buttons::Ok});
         return;
     }
     // Defaults apply unless anonymous customers follow the time bands.
@@ -139,8 +148,9 @@ void SessionController::abrirPuesto() {
         if (!outcome.ok())
             showKey(&m_window, session::sessionMessages(), outcome.messageKey, ui::Icon::Warning);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window, ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
-                                                      e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showMessage(&m_window,
+                        ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
+                                           e.text(), ui::Icon::Error, ui::Buttons::Ok});
     }
 }
 
@@ -148,7 +158,8 @@ void SessionController::incrementarPrepago() {
     ListaPuestos& puestos = m_engine.puestos();
     ConsoleContext& ctx = m_engine.context();
     const TPuestos* selected = puestos.selected();
-    if (!selected || selected->rec().estado != station::Estado::Prepago || !selected->rec().accountLogin.isEmpty())
+    if (!selected || selected->rec().estado != station::Estado::Prepago ||
+        !selected->rec().accountLogin.isEmpty())
         return;
     const int number = selected->number;
     QString tariff = selected->rec().tariffName;
@@ -170,8 +181,9 @@ void SessionController::incrementarPrepago() {
         if (!outcome.ok())
             showKey(&m_window, session::sessionMessages(), outcome.messageKey, ui::Icon::Warning);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window, ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
-                                                      e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showMessage(&m_window,
+                        ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
+                                           e.text(), ui::Icon::Error, ui::Buttons::Ok});
     }
 }
 
@@ -182,19 +194,19 @@ void SessionController::cerrarPuesto() {
         return;
     const int number = selected->number;
     const ui::MessageTable& t = session::sessionMessages();
-    const ui::Answer answer = ui::showMessage(
-        &m_window, ui::MessageRequest{t.text(QStringLiteral("CierrePuesto")),
-                                      t.text(QStringLiteral("ConfirmeCerrar")) + QString::number(number) +
-                                          QLatin1Char(':'),
-                                      ui::Icon::Question, ui::Buttons::YesNo});
+    const ui::Answer answer =
+        ui::showMessage(&m_window, ui::MessageRequest{t.text(QStringLiteral("CierrePuesto")),
+                                                      t.text(QStringLiteral("ConfirmeCerrar")) +
+                                                          QString::number(number) + QLatin1Char(':'),
+                                                      ui::Icon::Question, ui::Buttons::YesNo});
     if (answer != ui::Answer::Yes)
         return;
     // The period may have ended while the question was open: it settles once.
     try {
         m_engine.cerrarPuesto(puestos.positionOf(number));
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window, ui::MessageRequest{t.text(QStringLiteral("Atencion")), e.text(), ui::Icon::Error,
-                                                      ui::Buttons::Ok});
+        ui::showMessage(&m_window, ui::MessageRequest{t.text(QStringLiteral("Atencion")), e.text(),
+                                                      ui::Icon::Error, ui::Buttons::Ok});
     }
 }
 
@@ -206,7 +218,8 @@ void SessionController::intercambiar() {
     const int pos = puestos.positionOf(selected->number);
     const std::vector<int> candidates = m_engine.candidatosIntercambio(pos);
     if (candidates.empty()) {
-        showKey(&m_window, session::sessionMessages(), QStringLiteral("NoIntercambio"), ui::Icon::Information);
+        showKey(&m_window, session::sessionMessages(), QStringLiteral("NoIntercambio"),
+                ui::Icon::Information);
         return;
     }
     QDialog dialog(&m_window);
@@ -214,8 +227,8 @@ void SessionController::intercambiar() {
     dialog.setWindowTitle(QStringLiteral(" Intercambio de puestos"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Intercambiar el puesto nº  %1 con el puesto nº  ").arg(selected->number),
-                              &dialog));
+    row->addWidget(new QLabel(
+        QStringLiteral("Intercambiar el puesto nº  %1 con el puesto nº  ").arg(selected->number), &dialog));
     auto* list = new QComboBox(&dialog);
     list->setObjectName(QStringLiteral("candidateList"));
     for (int c : candidates)
@@ -235,8 +248,9 @@ void SessionController::intercambiar() {
     try {
         m_engine.intercambiar(puestos.positionOf(source), puestos.positionOf(list->currentData().toInt()));
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window, ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
-                                                      e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showMessage(&m_window,
+                        ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
+                                           e.text(), ui::Icon::Error, ui::Buttons::Ok});
     }
 }
 
@@ -250,13 +264,34 @@ void SessionController::borrarTicket() {
         ui::showMessage(&m_window, sales::ticketMessages(), outcome.messageKey, ui::Icon::Warning);
 }
 
+void SessionController::applyGrids(const store::Grids& g, const store::Opciones& o) {
+    const int widths[] = {g.GRID1COL0, g.GRID1COL1, g.GRID1COL2, g.GRID1COL3, g.GRID1COL4, g.GRID1COL5};
+    for (int c = 0; c < 6; ++c) {
+        if (widths[c] > 0)
+            m_queue->view()->setColumnWidth(c, widths[c]);
+    }
+    m_queue->setAscending(o.sup);
+}
+
+void SessionController::captureGrids(store::Grids& g, store::Opciones& o) const {
+    QTableView* v = m_queue->view();
+    g.GRID1COL0 = v->columnWidth(0);
+    g.GRID1COL1 = v->columnWidth(1);
+    g.GRID1COL2 = v->columnWidth(2);
+    g.GRID1COL3 = v->columnWidth(3);
+    g.GRID1COL4 = v->columnWidth(4);
+    g.GRID1COL5 = v->columnWidth(5);
+    o.sup = m_queue->ascending();
+}
+
 void SessionController::fatalError(const QString& error) {
     Q_UNUSED(error);
     m_fatal = true;
     m_engine.reloj().stop();
-    ui::showMessage(&m_window, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                  session::sessionMessages().text(QStringLiteral("ErrorGrave")),
-                                                  ui::Icon::Error, ui::Buttons::Ok});
+    ui::showMessage(&m_window,
+                    ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
+                                       session::sessionMessages().text(QStringLiteral("ErrorGrave")),
+                                       ui::Icon::Error, ui::Buttons::Ok});
     // Nothing of the periods running now may be lost.
     ListaPuestos& puestos = m_engine.puestos();
     puestos.stopPeriodicSave();

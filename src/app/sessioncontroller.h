@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/lifecycle.h"
+
 #include <QObject>
 
 class ConsoleEngine;
@@ -16,7 +18,7 @@ class PendingTicketsModel;
 // The session commands of the main window: open a station, add prepaid
 // time, close, exchange and detach tickets, the station queue, and the end
 // of the program when the clock fails.
-class SessionController : public QObject {
+class SessionController : public QObject, public GridLayoutParticipant {
     Q_OBJECT
 public:
     SessionController(ConsoleEngine& engine, TFrmMain& window, StationController& stations,
@@ -35,6 +37,10 @@ public:
     // IntercambiarClick.
     void intercambiar();
     void borrarTicket();
+
+    // The station queue's column widths (GRID1COL0 to 5) and order (sup).
+    void applyGrids(const store::Grids& grids, const store::Opciones& opciones) override;
+    void captureGrids(store::Grids& grids, store::Opciones& opciones) const override;
 
     // Whether the program ended on a clock failure (tests watch this).
     bool endedOnFatalError() const { return m_fatal; }

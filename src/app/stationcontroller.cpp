@@ -56,13 +56,19 @@ StationController::StationController(ConsoleEngine& engine, TFrmMain& window, QO
     m_volume = new TFrmVolumen(&m_window);
     connect(m_volume, &TFrmVolumen::applyRequested, this, &StationController::fijarVolumen);
 
-    connect(m_window.action(QStringLiteral("apagarSesion")), &QAction::triggered, this, [this] { apagar(0); });
-    connect(m_window.action(QStringLiteral("apagarEquipo")), &QAction::triggered, this, [this] { apagar(1); });
+    connect(m_window.action(QStringLiteral("apagarSesion")), &QAction::triggered, this,
+            [this] { apagar(0); });
+    connect(m_window.action(QStringLiteral("apagarEquipo")), &QAction::triggered, this,
+            [this] { apagar(1); });
     connect(m_window.action(QStringLiteral("reiniciar")), &QAction::triggered, this, [this] { apagar(2); });
-    connect(m_window.action(QStringLiteral("finalizarVelkar")), &QAction::triggered, this, [this] { apagar(3); });
-    connect(m_window.action(QStringLiteral("apagarTodos")), &QAction::triggered, this, &StationController::apagarTodos);
-    connect(m_window.action(QStringLiteral("desactivar")), &QAction::triggered, this, &StationController::desactivar);
-    connect(m_window.action(QStringLiteral("activar")), &QAction::triggered, this, &StationController::activar);
+    connect(m_window.action(QStringLiteral("finalizarVelkar")), &QAction::triggered, this,
+            [this] { apagar(3); });
+    connect(m_window.action(QStringLiteral("apagarTodos")), &QAction::triggered, this,
+            &StationController::apagarTodos);
+    connect(m_window.action(QStringLiteral("desactivar")), &QAction::triggered, this,
+            &StationController::desactivar);
+    connect(m_window.action(QStringLiteral("activar")), &QAction::triggered, this,
+            &StationController::activar);
     connect(m_window.action(QStringLiteral("volumen")), &QAction::triggered, this, [this] {
         m_volume->show();
         m_volume->raise();
@@ -127,15 +133,19 @@ void StationController::buildPopupAndToolBar() {
     };
     tool(QStringLiteral("abrirPuesto"), QStyle::SP_MediaPlay, QStringLiteral("Abrir puesto (F1)"));
     tool(QStringLiteral("cerrarPuesto"), QStyle::SP_MediaStop, QStringLiteral("Cerrar puesto (F2)"));
-    tool(QStringLiteral("incrementarPrepago"), QStyle::SP_ArrowUp, QStringLiteral("Incrementar prepago (F3)"));
-    tool(QStringLiteral("intercambiar"), QStyle::SP_BrowserReload, QStringLiteral("Intercambiar puestos (F5)"));
+    tool(QStringLiteral("incrementarPrepago"), QStyle::SP_ArrowUp,
+         QStringLiteral("Incrementar prepago (F3)"));
+    tool(QStringLiteral("intercambiar"), QStyle::SP_BrowserReload,
+         QStringLiteral("Intercambiar puestos (F5)"));
     m_toolBar->addSeparator();
     tool(QStringLiteral("apagarSesion"), QStyle::SP_DialogCloseButton, QStringLiteral("Cerrar sesión"));
     tool(QStringLiteral("apagarEquipo"), QStyle::SP_BrowserStop, QStringLiteral("Apagar equipo"));
     tool(QStringLiteral("reiniciar"), QStyle::SP_BrowserReload, QStringLiteral("Reiniciar"));
     m_toolBar->addSeparator();
-    tool(QStringLiteral("creditoMetalico"), QStyle::SP_DialogApplyButton, QStringLiteral("Aumentar crédito (metálico)"));
-    tool(QStringLiteral("creditoTiempo"), QStyle::SP_FileDialogDetailedView, QStringLiteral("Aumentar crédito (tiempo)"));
+    tool(QStringLiteral("creditoMetalico"), QStyle::SP_DialogApplyButton,
+         QStringLiteral("Aumentar crédito (metálico)"));
+    tool(QStringLiteral("creditoTiempo"), QStyle::SP_FileDialogDetailedView,
+         QStringLiteral("Aumentar crédito (tiempo)"));
     m_toolBar->addSeparator();
     tool(QStringLiteral("volumen"), QStyle::SP_MediaVolume, QStringLiteral("Control de volumen en puesto"));
 }
@@ -176,7 +186,8 @@ void StationController::RefrescarMenus() {
 }
 
 bool StationController::permitted(store::Permiso permiso, const QString& refusalKey) {
-    const admin::PermisoCheck check = admin::TienePermiso(m_context.data->db(), m_context.currentOperator, permiso);
+    const admin::PermisoCheck check =
+        admin::TienePermiso(m_context.data->db(), m_context.currentOperator, permiso);
     if (check == admin::PermisoCheck::Allowed)
         return true;
     if (check == admin::PermisoCheck::Refused) {
@@ -187,8 +198,8 @@ bool StationController::permitted(store::Permiso permiso, const QString& refusal
 }
 
 void StationController::apagar(int kind) {
-    static const store::Permiso permisos[] = {store::Permiso::APAGA1, store::Permiso::APAGA2, store::Permiso::APAGA3,
-                                              store::Permiso::APAGA4};
+    static const store::Permiso permisos[] = {store::Permiso::APAGA1, store::Permiso::APAGA2,
+                                              store::Permiso::APAGA3, store::Permiso::APAGA4};
     if (kind < 0 || kind > 3 || !permitted(permisos[kind]))
         return;
     m_engine.puestos().apagar(kind);
@@ -218,4 +229,6 @@ void StationController::enviarMensaje(const QString& text) {
         m_engine.mensajes().append(*row);
 }
 
-void StationController::fijarVolumen(int value) { m_engine.puestos().FijarVolumen(value); }
+void StationController::fijarVolumen(int value) {
+    m_engine.puestos().FijarVolumen(value);
+}

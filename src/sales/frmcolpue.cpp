@@ -122,7 +122,9 @@ void TFrmColPue::settleAll() {
     refresh();
 }
 
-bool TFrmColPue::ascending() const { return m_model.ascending(); }
+bool TFrmColPue::ascending() const {
+    return m_model.ascending();
+}
 
 void TFrmColPue::setAscending(bool ascending) {
     m_ascendingAction->setChecked(ascending);

@@ -27,9 +27,13 @@ PendingTicketsModel::PendingTicketsModel(ConsoleContext& context, QObject* paren
     : QAbstractTableModel(parent)
     , m_context(context) {}
 
-int PendingTicketsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+int PendingTicketsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
 
-int PendingTicketsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 6; }
+int PendingTicketsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 6;
+}
 
 QVariant PendingTicketsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(m_rows.size()))

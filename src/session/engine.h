@@ -88,8 +88,8 @@ public:
     // "&B.- Borrar ticket de puesto...".
     session::Outcome borrarTicket(int pos);
     // An account that may be in use changed its credit.
-    void CreditoCambiado(const QString& login, int timeCreditSeconds, Currency moneyCredit, int discountPercent,
-                         bool closeWhenCreditExhausted);
+    void CreditoCambiado(const QString& login, int timeCreditSeconds, Currency moneyCredit,
+                         int discountPercent, bool closeWhenCreditExhausted);
 
     // Writes one station's row at once, so a crash loses no event of its period.
     void guardarPuesto(int pos);
@@ -102,14 +102,14 @@ signals:
 private:
     // UsePeriodHandler
     void registrarUso(const session::UsoTerminado& uso) override;
-    void cerrarCuenta(const QString& login, int stationNumber, const QString& accountType, const QString& ticketNumber,
-                      int seconds, Currency cost) override;
+    void cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
+                      const QString& ticketNumber, int seconds, Currency cost) override;
     void messageRow(const station::MessageQueueRow& row) override;
     // LinkDecisions
     int CheckStationLogin(TPuestos& puesto, const QString& request) override;
     QString ChangeStationPassword(const QString& login, const QString& newPassword) override;
-    void CerrarCuenta(const QString& login, int stationNumber, const QString& accountType, const QString& ticketNumber,
-                      int seconds, Currency cost) override;
+    void CerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
+                      const QString& ticketNumber, int seconds, Currency cost) override;
 
     int ivaGen() const;
     QString tariffInForce(const QString& chosen) const;

@@ -51,13 +51,16 @@ private:
 const ui::MessageTable& TFrmAbrirPuesto::messages() {
     static const ui::MessageTable table{
         {"Atencion", QStringLiteral("Atencion"), QStringLiteral("Attention")},
-        {"NoTarifa", QStringLiteral("No se ha seleccionado tarifa"), QStringLiteral("No tariff has been selected")},
-        {"ImporteIncorrecto", QStringLiteral("El importe no es correcto."), QStringLiteral("The amount is not valid.")},
+        {"NoTarifa", QStringLiteral("No se ha seleccionado tarifa"),
+         QStringLiteral("No tariff has been selected")},
+        {"ImporteIncorrecto", QStringLiteral("El importe no es correcto."),
+         QStringLiteral("The amount is not valid.")},
         {"SinTiempo", QStringLiteral("El tiempo de prepago debe ser mayor que cero."),
          QStringLiteral("The prepaid time must be greater than zero.")},
         {"PulseIntro", QStringLiteral("Pulse INTRO..."), QStringLiteral("Press ENTER...")},
         {"PulseSiguiente", QStringLiteral("Pulse Siguiente..."), QStringLiteral("Press Next...")},
-        {"SinIntervalos", QStringLiteral("Tarifa sin intervalos..."), QStringLiteral("Tariff without intervals...")},
+        {"SinIntervalos", QStringLiteral("Tarifa sin intervalos..."),
+         QStringLiteral("Tariff without intervals...")},
     };
     return table;
 }
@@ -97,7 +100,8 @@ TFrmAbrirPuesto::TFrmAbrirPuesto(ConsoleEngine& engine, QWidget* parent)
     auto* amounts = new QFormLayout;
     m_amount = new QLineEdit(first);
     m_amount->setObjectName(QStringLiteral("amountEdit"));
-    m_amount->installEventFilter(new DecimalKeyFilter(m_engine.context().regional.decimalSeparator(), m_amount));
+    m_amount->installEventFilter(
+        new DecimalKeyFilter(m_engine.context().regional.decimalSeparator(), m_amount));
     amounts->addRow(QStringLiteral("&Importe:"), m_amount);
     auto* time = new QHBoxLayout;
     m_hours = new QSpinBox(first);
@@ -140,7 +144,8 @@ TFrmAbrirPuesto::TFrmAbrirPuesto(ConsoleEngine& engine, QWidget* parent)
     secondLayout->setContentsMargins(0, 0, 0, 0);
     m_intervals = new QTableWidget(0, 3, second);
     m_intervals->setObjectName(QStringLiteral("intervalGrid"));
-    m_intervals->setHorizontalHeaderLabels({QStringLiteral("De"), QStringLiteral("A"), QStringLiteral("Precio")});
+    m_intervals->setHorizontalHeaderLabels(
+        {QStringLiteral("De"), QStringLiteral("A"), QStringLiteral("Precio")});
     m_intervals->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_intervals->setSelectionMode(QAbstractItemView::SingleSelection);
     m_intervals->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -176,7 +181,8 @@ TFrmAbrirPuesto::TFrmAbrirPuesto(ConsoleEngine& engine, QWidget* parent)
 
     // The list shows the tariffs as the table holds them.
     try {
-        m_tarifas = store::select<store::Tarifa>(m_engine.context().data->db(), QStringLiteral("ORDER BY ID_TAR"));
+        m_tarifas =
+            store::select<store::Tarifa>(m_engine.context().data->db(), QStringLiteral("ORDER BY ID_TAR"));
     } catch (const store::DatabaseError&) {
         m_tarifas.clear();
     }
@@ -233,13 +239,21 @@ bool TFrmAbrirPuesto::selectTariff(const QString& name) {
     return true;
 }
 
-void TFrmAbrirPuesto::setPrepaid(bool prepaid) { m_mode->setCurrentIndex(prepaid ? 1 : 0); }
+void TFrmAbrirPuesto::setPrepaid(bool prepaid) {
+    m_mode->setCurrentIndex(prepaid ? 1 : 0);
+}
 
-QString TFrmAbrirPuesto::tariffName() const { return m_tariff->currentIndex() >= 0 ? m_tariff->currentText() : QString(); }
+QString TFrmAbrirPuesto::tariffName() const {
+    return m_tariff->currentIndex() >= 0 ? m_tariff->currentText() : QString();
+}
 
-bool TFrmAbrirPuesto::prepaid() const { return m_mode->currentIndex() == 1; }
+bool TFrmAbrirPuesto::prepaid() const {
+    return m_mode->currentIndex() == 1;
+}
 
-const Ttarifas* TFrmAbrirPuesto::tariff() const { return m_engine.tarifas().find(tariffName()); }
+const Ttarifas* TFrmAbrirPuesto::tariff() const {
+    return m_engine.tarifas().find(tariffName());
+}
 
 void TFrmAbrirPuesto::setAmount(Currency value) {
     m_amount->setText(m_engine.context().regional.formatAmount(value));
@@ -307,9 +321,8 @@ void TFrmAbrirPuesto::amountEdited() {
     if (t->hourlyCost > Currency()) {
         ConsoleContext& c = m_engine.context();
         const session::FranjasSnapshot bands = session::FranjasSnapshot::load(c.data->db());
-        const session::HorasMinutos hm = session::horasMinutos(
-            session::TiempoPorImporte(m_engine.tarifas(), bands, m_relativePrice, t->hourlyCost, *a, c.clock->now(),
-                                      c.settings));
+        const session::HorasMinutos hm = session::horasMinutos(session::TiempoPorImporte(
+            m_engine.tarifas(), bands, m_relativePrice, t->hourlyCost, *a, c.clock->now(), c.settings));
         hours = hm.hours;
         minutes = hm.minutes;
     }
@@ -334,8 +347,8 @@ void TFrmAbrirPuesto::calcular() {
     ConsoleContext& c = m_engine.context();
     const session::FranjasSnapshot bands = session::FranjasSnapshot::load(c.data->db());
     const qint64 seconds = qint64(m_hours->value()) * 3600 + qint64(m_minutes->value()) * 60;
-    const Currency value =
-        session::ImportePorTiempo(m_engine.tarifas(), bands, seconds, t->hourlyCost, c.clock->now(), c.settings);
+    const Currency value = session::ImportePorTiempo(m_engine.tarifas(), bands, seconds, t->hourlyCost,
+                                                     c.clock->now(), c.settings);
     m_amount->setText(c.regional.formatAmount(value));
 }
 

@@ -9,7 +9,9 @@ namespace session {
 
 using station::Estado;
 
-bool showsAccountBalance(const TPuestos& puesto) { return !puesto.rec().accountLogin.isEmpty(); }
+bool showsAccountBalance(const TPuestos& puesto) {
+    return !puesto.rec().accountLogin.isEmpty();
+}
 
 QString gridCellText(const TPuestos& puesto, int column, const Regional& regional) {
     const station::StationRecord& r = puesto.rec();

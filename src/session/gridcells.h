@@ -10,7 +10,14 @@ struct RuntimeSettings;
 namespace session {
 
 // The console grid's columns: station, user, time, amount, ticket.
-enum GridColumn { ColPuesto = 0, ColUsuario = 1, ColTiempo = 2, ColImporte = 3, ColTicket = 4, GridColumnCount = 5 };
+enum GridColumn {
+    ColPuesto = 0,
+    ColUsuario = 1,
+    ColTiempo = 2,
+    ColImporte = 3,
+    ColTicket = 4,
+    GridColumnCount = 5
+};
 
 // Colours of the grid, by meaning; the window turns them into paint.
 enum class CellColour { ButtonFace, Black, Red, Green, Cyan, Yellow, Orange };

@@ -16,7 +16,9 @@ using station::Estado;
 
 namespace {
 
-qint64 roundedSeconds(qint64 ms) { return roundHalfEvenToInt(static_cast<long double>(ms) / 1000.0L); }
+qint64 roundedSeconds(qint64 ms) {
+    return roundHalfEvenToInt(static_cast<long double>(ms) / 1000.0L);
+}
 
 // Seconds of use of a period: the clock, or for a prepaid-style record the
 // prepaid time less the time left.
@@ -42,9 +44,13 @@ StationClock::StationClock(ConsoleContext& context, ListaPuestos& puestos, const
 
 StationClock::~StationClock() = default;
 
-void StationClock::start() { m_timer.start(); }
+void StationClock::start() {
+    m_timer.start();
+}
 
-void StationClock::stop() { m_timer.stop(); }
+void StationClock::stop() {
+    m_timer.stop();
+}
 
 void StationClock::timerTick() {
     try {
@@ -66,12 +72,14 @@ const FranjasSnapshot& StationClock::franjas() {
 Currency StationClock::priceCounter(const TPuestos& p, const QDateTime& now) {
     const station::StationRecord& r = p.rec();
     const RuntimeSettings& s = m_context.settings;
-    const bool bands = r.accountLogin.isEmpty() ? (s.porfranjas && s.cambiotarifa == 0)
-                                                : (r.accountType == QLatin1String("1") && s.cambiotarifa == 0);
+    const bool bands = r.accountLogin.isEmpty()
+                           ? (s.porfranjas && s.cambiotarifa == 0)
+                           : (r.accountType == QLatin1String("1") && s.cambiotarifa == 0);
     if (bands)
-        return PrecioFranjas(m_tarifas, franjas(), r.clockMs, r.discountPercent, p.relativePrice, r.accountLogin,
-                             Direccion::Pasado, now, s);
-    return PrecioTarifa(m_tarifas, r.tariffName, r.clockMs, r.discountPercent, p.relativePrice, r.accountLogin, s);
+        return PrecioFranjas(m_tarifas, franjas(), r.clockMs, r.discountPercent, p.relativePrice,
+                             r.accountLogin, Direccion::Pasado, now, s);
+    return PrecioTarifa(m_tarifas, r.tariffName, r.clockMs, r.discountPercent, p.relativePrice,
+                        r.accountLogin, s);
 }
 
 void StationClock::tick(qint64 nowMs) {
@@ -182,8 +190,8 @@ void StationClock::tick(qint64 nowMs) {
                     const Currency price = priceCounter(p, now);
                     const Currency left = r.moneyCredit - price;
                     r.alarm = r.closeWhenCreditExhausted && s.creditAlarm > left;
-                    const bool exhausted =
-                        r.closeWhenCreditExhausted && (r.tariffIsFixed ? left <= Currency() : left < Currency());
+                    const bool exhausted = r.closeWhenCreditExhausted &&
+                                           (r.tariffIsFixed ? left <= Currency() : left < Currency());
                     if (!exhausted) {
                         r.cost = price;
                     } else {
@@ -213,7 +221,8 @@ void StationClock::tick(qint64 nowMs) {
                 r.closed = true;
                 r.clockMs = 0;
                 if (!r.accountLogin.isEmpty())
-                    m_handler.cerrarCuenta(r.accountLogin, p.number, r.accountType, r.ticketNumber, 0, r.cost);
+                    m_handler.cerrarCuenta(r.accountLogin, p.number, r.accountType, r.ticketNumber, 0,
+                                           r.cost);
                 r.estado = Estado::Libre;
                 r.pendiente = station::Pendiente::Poll;
                 menus = true;

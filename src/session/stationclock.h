@@ -10,6 +10,7 @@
 #include <memory>
 
 class ListaPuestos;
+class TPuestos;
 class ListaTarifas;
 struct ConsoleContext;
 
@@ -61,7 +62,7 @@ signals:
 
 private:
     void timerTick();
-    Currency priceCounter(const class TPuestos& puesto, const QDateTime& now);
+    Currency priceCounter(const TPuestos& puesto, const QDateTime& now);
     const FranjasSnapshot& franjas();
 
     ConsoleContext& m_context;

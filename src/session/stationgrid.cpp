@@ -82,7 +82,7 @@ QVariant StationGridModel::data(const QModelIndex& index, int role) const {
         return colour(session::gridCellStyle(p, index.column(), m_context.settings).background);
     case Qt::ForegroundRole:
         return session::gridCellStyle(p, index.column(), m_context.settings).whiteText ? QColor(Qt::white)
-                                                                                        : QColor(Qt::black);
+                                                                                       : QColor(Qt::black);
     case Qt::TextAlignmentRole:
         return int(index.column() == session::ColImporte ? Qt::AlignRight | Qt::AlignVCenter
                                                          : Qt::AlignLeft | Qt::AlignVCenter);
@@ -183,7 +183,8 @@ StationGridView::StationGridView(ListaPuestos& lista, StationGridModel& model, Q
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, &m_model, &StationGridModel::headerClicked);
     connect(&m_lista, &ListaPuestos::selectedRowChanged, this, &StationGridView::followSelectedRow);
-    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { followSelectedRow(m_lista.selectedRow()); });
+    connect(&m_model, &QAbstractItemModel::modelReset, this,
+            [this] { followSelectedRow(m_lista.selectedRow()); });
     applyColumnWidths();
 }
 

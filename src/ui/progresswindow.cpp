@@ -34,10 +34,18 @@ void ProgressWindow::step() {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void ProgressWindow::end() { m_dialog.reset(); }
+void ProgressWindow::end() {
+    m_dialog.reset();
+}
 
-int ProgressWindow::value() const { return m_dialog ? m_dialog->value() : 0; }
-int ProgressWindow::maximum() const { return m_dialog ? m_dialog->maximum() : 0; }
-bool ProgressWindow::isShown() const { return m_dialog && m_dialog->isVisible(); }
+int ProgressWindow::value() const {
+    return m_dialog ? m_dialog->value() : 0;
+}
+int ProgressWindow::maximum() const {
+    return m_dialog ? m_dialog->maximum() : 0;
+}
+bool ProgressWindow::isShown() const {
+    return m_dialog && m_dialog->isVisible();
+}
 
 } // namespace ui

@@ -1,0 +1,460 @@
+#include "core/consolecontext.h"
+#include "core/formatohora.h"
+#include "sales/tickets.h"
+#include "session/engine.h"
+#include "store/opciones.h"
+#include "store/rows.h"
+#include "store/sql.h"
+#include "support/testdb.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using station::Estado;
+
+namespace {
+
+// Records what the clock hands to the account settlement.
+class RecordingAccounts final : public station::LinkDecisions {
+public:
+    struct Call {
+        QString login;
+        int station;
+        QString type;
+        QString ticket;
+        int seconds;
+        Currency cost;
+    };
+    int CheckStationLogin(TPuestos&, const QString&) override { return 2; }
+    QString ChangeStationPassword(const QString&, const QString&) override { return QStringLiteral("0"); }
+    void CerrarCuenta(const QString& login, int station, const QString& type, const QString& ticket,
+                      int seconds, Currency cost) override {
+        calls.push_back({login, station, type, ticket, seconds, cost});
+    }
+    std::vector<Call> calls;
+};
+
+// An engine on the demo database with its stations loaded and no links running.
+struct Rig {
+    explicit Rig(const QString& extraSql = QString()) {
+        if (!extraSql.isEmpty())
+            store::run(db.data.db(), extraSql);
+        context.data = &db.data;
+        context.regional = Regional::spanishSpain();
+        context.clock = &clock;
+        context.currentOperator = QStringLiteral("CAJA");
+        const store::Opciones o = store::readOpciones(db.data.db());
+        context.settings.roundingUnit = RuntimeSettings::roundingUnitFor(o.redondeo);
+        context.settings.prepaidAlarmSeconds = o.alarmaprepago;
+        context.settings.creditAlarm = o.alarmacredito;
+        context.settings.cambiotarifa = o.cambiotarifa;
+        context.settings.porfranjas = o.porfranjas;
+        engine = std::make_unique<ConsoleEngine>(context);
+        engine->setAccountDecisions(&accounts);
+        [&] {
+            QVERIFY(engine->cargarTarifas());
+            QVERIFY(engine->puestos().CargarPuestos(nullptr));
+        }();
+    }
+    void tick(qint64 advanceMs = 1000) {
+        clock.advance(advanceMs);
+        engine->reloj().tick(clock.monotonicMs());
+    }
+    int pos(int number) { return engine->puestos().positionOf(number); }
+    station::StationRecord& rec(int number) { return engine->puestos().at(pos(number)).rec(); }
+    int numTick() { return store::readOpciones(db.data.db()).NUM_TICK; }
+    std::vector<store::Ciber> ciber() { return store::select<store::Ciber>(db.data.db()); }
+
+    TestDatabase db{true};
+    FakeClock clock{QDateTime(QDate(2026, 3, 10), QTime(11, 0, 0))};
+    ConsoleContext context;
+    RecordingAccounts accounts;
+    std::unique_ptr<ConsoleEngine> engine;
+};
+
+} // namespace
+
+class TestStationClock : public QObject {
+    Q_OBJECT
+private slots:
+    void counterPeriodStartsAndIsPriced();
+    void prepaidAlarmAndExpiry();
+    void anonymousCounterPeriodEndsOnANewTicket();
+    void counterPeriodOnAnAttachedTicket();
+    void closingTwiceSettlesOnce();
+    void creditExhaustionEndsAFixedTariffPeriod();
+    void variableTariffCreditExhaustion();
+    void adminModeAndBack();
+    void messagesReachTheQueue();
+    void deletedTariffPricesZero();
+    void prepaidOpeningWritesItsTicket();
+    void increasePrepaid();
+    void increaseVariablePrepaid();
+    void exchangeMovesThePeriodAndItsTicket();
+    void detachTicketRules();
+    void creditChangedFollowsTheAccount();
+};
+
+void TestStationClock::counterPeriodStartsAndIsPriced() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.tariffName = QStringLiteral("NORMAL"); // 1.20/h, minimum 0.50
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(3), p).ok());
+    QCOMPARE(rig.rec(3).estado, Estado::Contador);
+    QCOMPARE(rig.rec(3).tariffName, QStringLiteral("NORMAL"));
+    rig.tick();
+    QCOMPARE(rig.rec(3).estadoAnterior, Estado::Contador);
+    QCOMPARE(rig.rec(3).clockMs, qint64(0));
+    QCOMPARE(rig.rec(3).cost, Currency::fromCents(50));
+    // 30 minutes: 0.60, rounded to the unit of 0.05.
+    for (int i = 0; i < 30; ++i)
+        rig.tick(60000);
+    QCOMPARE(rig.rec(3).clockMs, qint64(30 * 60000));
+    QCOMPARE(rig.rec(3).cost, Currency::fromCents(60));
+}
+
+void TestStationClock::prepaidAlarmAndExpiry() {
+    Rig rig(QStringLiteral("UPDATE opciones SET alarmaprepago = 120"));
+    rig.context.settings.prepaidAlarmSeconds = 120;
+    session::AperturaPedido p;
+    p.prepago = true;
+    p.tariffName = QStringLiteral("NORMAL");
+    p.amount = Currency::fromCents(50);
+    p.minutes = 90 / 60;
+    // 1 minute 30 seconds is not a choice of the dialog; the record takes it as given.
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(5), p).ok());
+    rig.rec(5).prepaidSeconds = 90;
+    rig.tick();
+    QCOMPARE(rig.rec(5).clockMs, qint64(90000));
+    rig.tick();
+    QVERIFY(rig.rec(5).alarm);
+    QCOMPARE(rig.rec(5).clockMs, qint64(89000));
+    for (int i = 0; i < 89; ++i)
+        rig.tick();
+    QCOMPARE(rig.rec(5).clockMs, qint64(0));
+    QCOMPARE(rig.rec(5).estado, Estado::Prepago);
+    const size_t before = rig.ciber().size();
+    rig.tick(); // expiry
+    QCOMPARE(rig.rec(5).estado, Estado::Libre);
+    QCOMPARE(rig.ciber().size(), before);
+    rig.tick(); // the activity record, one tick later, with the whole prepaid time
+    const std::vector<store::Ciber> c = rig.ciber();
+    QCOMPARE(c.size(), before + 1);
+    QCOMPARE(c.back().NPUESTO, 5);
+    QCOMPARE(c.back().MODALIDAD, QStringLiteral("PREPAGO"));
+    QCOMPARE(c.back().TIEMPO, 90);
+    QCOMPARE(c.back().CLIENTE, QString());
+    QVERIFY(!rig.rec(5).alarm);
+    QVERIFY(rig.rec(5).ticketNumber.isEmpty());
+}
+
+void TestStationClock::anonymousCounterPeriodEndsOnANewTicket() {
+    Rig rig;
+    station::StationRecord& r = rig.rec(3);
+    r.estado = Estado::Contador;
+    r.estadoAnterior = Estado::Contador;
+    r.tariffName = QStringLiteral("NORMAL");
+    r.clockMs = (45 * 60 + 10) * 1000;
+    r.cost = Currency::fromCents(90);
+    const int before = rig.numTick();
+    QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
+    QSignalSpy tickets(rig.engine.get(), &ConsoleEngine::ticketsChanged);
+    rig.tick(0);
+    QCOMPARE(rig.numTick(), before + 1);
+    const std::optional<store::Ticket> t = sales::findTicket(rig.db.data.db(), QString::number(before + 1));
+    QVERIFY(t);
+    QCOMPARE(t->IMPORTE, Currency::fromCents(90));
+    QCOMPARE(t->NPUESTO, 3);
+    QCOMPARE(t->MODO, QStringLiteral("CONTADOR"));
+    QCOMPARE(t->OPERADOR, QStringLiteral("CAJA"));
+    QVERIFY(!t->CONTA);
+    const std::vector<store::LinTick> lines = sales::lines(rig.db.data.db(), t->ID_TICK);
+    QCOMPARE(lines.size(), size_t(1));
+    QCOMPARE(lines[0].ARTICULO, QStringLiteral("PUESTO 3  0:45:10"));
+    QCOMPARE(lines[0].IMPORTE, Currency::fromCents(90));
+    QCOMPARE(rig.ciber().back().NUM_TICKET, QString());
+    QCOMPARE(rig.ciber().back().TIEMPO, 2710);
+    QCOMPARE(tickets.count(), 1);
+    QCOMPARE(r.estadoAnterior, Estado::Libre);
+    QCOMPARE(r.cost, Currency());
+}
+
+void TestStationClock::counterPeriodOnAnAttachedTicket() {
+    Rig rig;
+    store::Ticket sale;
+    sale.IMPORTE = Currency::fromCents(150);
+    sale.CONTA = true;
+    const store::Ticket issued = sales::NuevoNumeroTicket(rig.db.data.db(), sale, rig.clock.now());
+    station::StationRecord& r = rig.rec(3);
+    QVERIFY(sales::attachTicket(r, issued.NUM_TICKET).ok());
+    QVERIFY(!sales::attachTicket(r, QStringLiteral("999")).ok());
+    r.estado = Estado::Contador;
+    r.estadoAnterior = Estado::Contador;
+    r.tariffName = QStringLiteral("NORMAL");
+    r.clockMs = (45 * 60 + 10) * 1000;
+    r.cost = Currency::fromCents(90);
+    const int before = rig.numTick();
+    QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
+    rig.tick(0);
+    QCOMPARE(rig.numTick(), before);
+    const store::Ticket t = *sales::findTicket(rig.db.data.db(), issued.NUM_TICKET);
+    QCOMPARE(t.IMPORTE, Currency::fromCents(240));
+    QCOMPARE(t.MODO, QStringLiteral("CONTADOR"));
+    QVERIFY(!t.CONTA);
+    QCOMPARE(sales::lines(rig.db.data.db(), t.ID_TICK).back().ARTICULO, QStringLiteral("PUESTO 3  0:45:10"));
+    QCOMPARE(rig.ciber().back().NUM_TICKET, issued.NUM_TICKET);
+    QVERIFY(r.ticketNumber.isEmpty());
+}
+
+void TestStationClock::closingTwiceSettlesOnce() {
+    Rig rig;
+    station::StationRecord& r = rig.rec(2);
+    r.estado = Estado::Contador;
+    r.estadoAnterior = Estado::Contador;
+    r.accountLogin = QStringLiteral("10001");
+    r.accountType = QStringLiteral("0");
+    r.tariffName = QStringLiteral("NORMAL");
+    r.clockMs = 3600000;
+    QVERIFY(rig.engine->cerrarPuesto(rig.pos(2)));
+    QVERIFY(!rig.engine->cerrarPuesto(rig.pos(2)));
+    QCOMPARE(rig.accounts.calls.size(), size_t(1));
+    QCOMPARE(rig.accounts.calls[0].seconds, 3600);
+    rig.tick(0);
+    QCOMPARE(rig.ciber().back().CLIENTE, QStringLiteral("10001"));
+    // Accounts settle through their account: no ticket.
+    QCOMPARE(rig.numTick(), 0);
+}
+
+void TestStationClock::creditExhaustionEndsAFixedTariffPeriod() {
+    // 1.00 of credit at 1.20 per hour without a minimum: exhausted at 50 minutes.
+    Rig rig(
+        QStringLiteral("INSERT INTO tarifas (NOM, TIPO, COS_HORA, COS_MIN) VALUES ('SINMIN', 0, 12000, 0)"));
+    rig.context.settings.creditAlarm = Currency::fromUnits(1);
+    station::StationRecord& r = rig.rec(4);
+    r.estado = Estado::Contador;
+    r.accountLogin = QStringLiteral("10001");
+    r.accountType = QStringLiteral("0");
+    r.tariffName = QStringLiteral("SINMIN");
+    r.tariffCheckPending = true;
+    r.moneyCredit = Currency::fromUnits(1);
+    r.closeWhenCreditExhausted = true;
+    rig.tick();
+    QVERIFY(r.tariffIsFixed);
+    QVERIFY(!r.alarm);
+    rig.tick(1000);
+    // The first tick that prices more than 0 turns the time cell red.
+    QVERIFY(r.alarm);
+    for (int i = 0; i < 49; ++i)
+        rig.tick(60000);
+    QCOMPARE(r.estado, Estado::Contador);
+    rig.tick(59000);
+    QCOMPARE(r.estado, Estado::Libre);
+    QCOMPARE(r.cost, Currency::fromUnits(1));
+    QCOMPARE(rig.accounts.calls.size(), size_t(1));
+    QCOMPARE(rig.accounts.calls[0].cost, Currency::fromUnits(1));
+    QCOMPARE(rig.accounts.calls[0].seconds, 3000);
+    QCOMPARE(r.pendiente, station::Pendiente::Poll);
+}
+
+void TestStationClock::variableTariffCreditExhaustion() {
+    // Steps of 1.00 to 30 min, 1.80 to 60, 3.00 beyond: 1.00 of credit lasts until 30 minutes.
+    Rig rig;
+    station::StationRecord& r = rig.rec(4);
+    r.estado = Estado::Contador;
+    r.accountLogin = QStringLiteral("10001");
+    r.accountType = QStringLiteral("0");
+    r.tariffName = QStringLiteral("PASES");
+    r.tariffCheckPending = true;
+    r.moneyCredit = Currency::fromUnits(1);
+    r.closeWhenCreditExhausted = true;
+    rig.tick();
+    QVERIFY(!r.tariffIsFixed);
+    for (int i = 0; i < 29; ++i)
+        rig.tick(60000);
+    QCOMPARE(r.estado, Estado::Contador);
+    QCOMPARE(r.cost, Currency::fromUnits(1));
+    rig.tick(60000);
+    QCOMPARE(r.estado, Estado::Libre);
+    // The cost stays at the last price within the credit.
+    QCOMPARE(r.cost, Currency::fromUnits(1));
+}
+
+void TestStationClock::adminModeAndBack() {
+    Rig rig;
+    station::StationRecord& r = rig.rec(1);
+    QSignalSpy rows(&rig.engine->puestos(), &ListaPuestos::rowChanged);
+    r.estado = Estado::Admin;
+    rig.tick();
+    rig.tick();
+    QVERIFY(rows.count() >= 2);
+    r.estado = Estado::Libre; // "FINADM"
+    const size_t before = rig.ciber().size();
+    rig.tick();
+    rig.tick();
+    QCOMPARE(rig.ciber().size(), before);
+}
+
+void TestStationClock::messagesReachTheQueue() {
+    Rig rig;
+    rig.rec(6).messageReceived = QStringLiteral("necesito papel");
+    rig.tick();
+    QCOMPARE(rig.engine->mensajes().rowCount(), 1);
+    QCOMPARE(rig.engine->mensajes().at(0).station, 6);
+    QCOMPARE(rig.engine->mensajes().at(0).text, QStringLiteral("[Received]: necesito papel"));
+    QCOMPARE(rig.engine->mensajes().at(0).time, QStringLiteral("11:00:01"));
+    QVERIFY(rig.rec(6).messageReceived.isEmpty());
+}
+
+void TestStationClock::deletedTariffPricesZero() {
+    Rig rig;
+    station::StationRecord& r = rig.rec(2);
+    r.estado = Estado::Contador;
+    r.tariffName = QStringLiteral("BORRADA");
+    rig.tick();
+    rig.tick(600000);
+    QCOMPARE(r.cost, Currency());
+    QCOMPARE(r.clockMs, qint64(600000));
+}
+
+void TestStationClock::prepaidOpeningWritesItsTicket() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.prepago = true;
+    p.tariffName = QStringLiteral("NORMAL");
+    p.amount = Currency::fromUnits(2);
+    p.hours = 1;
+    const int before = rig.numTick();
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(7), p).ok());
+    const station::StationRecord& r = rig.rec(7);
+    QCOMPARE(r.ticketNumber, QString::number(before + 1));
+    QCOMPARE(r.prepaidSeconds, 3600);
+    const store::Ticket t = *sales::findTicket(rig.db.data.db(), r.ticketNumber);
+    QCOMPARE(t.MODO, QStringLiteral("PREPAGO"));
+    QCOMPARE(t.IMPORTE, Currency::fromUnits(2));
+    QCOMPARE(sales::lines(rig.db.data.db(), t.ID_TICK).front().ARTICULO, QStringLiteral("PUESTO 7 1:00:00"));
+    rig.tick();
+    QCOMPARE(FormatoHora(r.clockMs / 1000), QStringLiteral("1:00:00"));
+    rig.tick();
+    QCOMPARE(FormatoHora(r.clockMs / 1000), QStringLiteral("0:59:59"));
+    // Opening a station that is no longer free changes nothing.
+    QCOMPARE(rig.engine->abrirPuesto(rig.pos(7), p).messageKey, QStringLiteral("NoLibre"));
+    QCOMPARE(rig.numTick(), before + 1);
+}
+
+void TestStationClock::increasePrepaid() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.prepago = true;
+    p.tariffName = QStringLiteral("NORMAL");
+    p.amount = Currency::fromUnits(1);
+    p.minutes = 50;
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(4), p).ok());
+    rig.tick();
+    rig.tick(45 * 60000); // 5 minutes left
+    station::StationRecord& r = rig.rec(4);
+    QCOMPARE(r.clockMs, qint64(5 * 60000));
+    session::IncrementoPedido inc;
+    inc.amount = Currency::fromUnits(1);
+    inc.minutes = 30;
+    QVERIFY(rig.engine->incrementarPrepago(rig.pos(4), inc).ok());
+    QCOMPARE(r.clockMs, qint64(35 * 60000));
+    QCOMPARE(r.cost, Currency::fromUnits(2));
+    QCOMPARE(r.prepaidSeconds, 80 * 60);
+    QCOMPARE(r.pendiente, station::Pendiente::QuitarAviso);
+    const store::Ticket t = *sales::findTicket(rig.db.data.db(), r.ticketNumber);
+    QCOMPARE(t.IMPORTE, Currency::fromUnits(2));
+    QCOMPARE(sales::lines(rig.db.data.db(), t.ID_TICK).back().ARTICULO, QStringLiteral("PUESTO 4 0:30:00"));
+}
+
+void TestStationClock::increaseVariablePrepaid() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.prepago = true;
+    p.tariffName = QStringLiteral("PASES");
+    p.interval = 0; // 30 minutes for 1.00
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(4), p).ok());
+    session::IncrementoPedido inc;
+    inc.interval = 1; // the interval ending at 60 minutes, 1.80
+    QVERIFY(rig.engine->incrementarPrepago(rig.pos(4), inc).ok());
+    station::StationRecord& r = rig.rec(4);
+    QCOMPARE(r.prepaidSeconds, 90 * 60);
+    QCOMPARE(r.prepaidAmount, Currency::fromCents(280));
+    const store::Ticket t = *sales::findTicket(rig.db.data.db(), r.ticketNumber);
+    // The line shows the new total prepaid time.
+    QCOMPARE(sales::lines(rig.db.data.db(), t.ID_TICK).back().ARTICULO, QStringLiteral("PUESTO 4 1:30:00"));
+    QCOMPARE(t.IMPORTE, Currency::fromCents(280));
+}
+
+void TestStationClock::exchangeMovesThePeriodAndItsTicket() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.prepago = true;
+    p.tariffName = QStringLiteral("NORMAL");
+    p.amount = Currency::fromUnits(1);
+    p.minutes = 50;
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(1), p).ok());
+    rig.tick();
+    rig.tick(60000);
+    const QString ticket = rig.rec(1).ticketNumber;
+    const qint64 clock = rig.rec(1).clockMs;
+    // Station 8 has another relative price: not a candidate.
+    const std::vector<int> candidates = rig.engine->candidatosIntercambio(rig.pos(1));
+    QVERIFY(std::find(candidates.begin(), candidates.end(), rig.pos(8)) == candidates.end());
+    QVERIFY(std::find(candidates.begin(), candidates.end(), rig.pos(2)) != candidates.end());
+    const size_t before = rig.ciber().size();
+    rig.engine->intercambiar(rig.pos(1), rig.pos(2));
+    QCOMPARE(rig.rec(1).estado, Estado::Libre);
+    QCOMPARE(rig.rec(2).estado, Estado::Prepago);
+    QCOMPARE(rig.rec(2).clockMs, clock);
+    QCOMPARE(rig.rec(2).ticketNumber, ticket);
+    QCOMPARE(sales::findTicket(rig.db.data.db(), ticket)->NPUESTO, 2);
+    rig.tick();
+    // The source is free without an activity record.
+    QCOMPARE(rig.ciber().size(), before);
+    QCOMPARE(rig.rec(2).clockMs, clock - 1000);
+}
+
+void TestStationClock::detachTicketRules() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.prepago = true;
+    p.tariffName = QStringLiteral("NORMAL");
+    p.amount = Currency::fromUnits(1);
+    p.minutes = 50;
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(1), p).ok());
+    QCOMPARE(rig.engine->borrarTicket(rig.pos(1)).messageKey, QStringLiteral("NoBorrarPrepago"));
+    QVERIFY(!rig.rec(1).ticketNumber.isEmpty());
+    rig.rec(2).ticketNumber = QStringLiteral("77");
+    rig.rec(2).estado = Estado::Contador;
+    QVERIFY(rig.engine->borrarTicket(rig.pos(2)).ok());
+    QVERIFY(rig.rec(2).ticketNumber.isEmpty());
+}
+
+void TestStationClock::creditChangedFollowsTheAccount() {
+    Rig rig;
+    station::StationRecord& t = rig.rec(3);
+    t.estado = Estado::Prepago;
+    t.estadoAnterior = Estado::Prepago;
+    t.accountLogin = QStringLiteral("10004");
+    t.accountType = QStringLiteral("2");
+    t.prepaidSeconds = 3600;
+    t.clockMs = 3000000; // 10 minutes used
+    rig.engine->CreditoCambiado(QStringLiteral("10004"), 7200, Currency(), 0, false);
+    QCOMPARE(t.prepaidSeconds, 7200);
+    QCOMPARE(t.clockMs, qint64(7200000 - 600000));
+    QCOMPARE(t.pendiente, station::Pendiente::QuitarAviso);
+    station::StationRecord& m = rig.rec(4);
+    m.estado = Estado::Contador;
+    m.accountLogin = QStringLiteral("10001");
+    m.accountType = QStringLiteral("0");
+    rig.engine->CreditoCambiado(QStringLiteral("10001"), 0, Currency::fromUnits(7), 10, true);
+    QCOMPARE(m.moneyCredit, Currency::fromUnits(7));
+    QCOMPARE(m.discountPercent, 10);
+    QVERIFY(m.closeWhenCreditExhausted);
+    // Another letter case is another login here.
+    rig.engine->CreditoCambiado(QStringLiteral("10001 "), 0, Currency::fromUnits(9), 0, false);
+    QCOMPARE(m.moneyCredit, Currency::fromUnits(7));
+}
+
+QTEST_GUILESS_MAIN(TestStationClock)
+#include "tst_stationclock.moc"
