@@ -1,5 +1,9 @@
 #include "session/precios.h"
 
+#include <QTimeZone>
+
+#include <limits>
+
 #include <algorithm>
 
 namespace session {
@@ -69,9 +73,42 @@ Currency PrecioTarifa(const ListaTarifas& tarifas, const QString& name, qint64 m
     return PrecioIntervalo(t->intervals, ms, f);
 }
 
+Ahora::Ahora(const QDateTime& now)
+    : m_now(now)
+    , m_epochMs(now.toMSecsSinceEpoch())
+    , m_offsetMs(qint64(now.offsetFromUtc()) * 1000)
+    , m_validFrom(std::numeric_limits<qint64>::min())
+    , m_validTo(std::numeric_limits<qint64>::max()) {
+    if (now.timeSpec() == Qt::UTC || now.timeSpec() == Qt::OffsetFromUTC)
+        return;
+    const QTimeZone zone = now.timeSpec() == Qt::TimeZone ? now.timeZone() : QTimeZone::systemTimeZone();
+    if (!zone.isValid() || !zone.hasTransitions()) {
+        m_validFrom = m_validTo = m_epochMs; // unknown rules: always the slow way
+        return;
+    }
+    const QTimeZone::OffsetData before = zone.previousTransition(now.addMSecs(1));
+    const QTimeZone::OffsetData after = zone.nextTransition(now);
+    if (before.atUtc.isValid())
+        m_validFrom = before.atUtc.toMSecsSinceEpoch();
+    if (after.atUtc.isValid())
+        m_validTo = after.atUtc.toMSecsSinceEpoch();
+    // The zone's rules and the date-time's own offset must agree, or the fast way is off.
+    if (qint64(zone.offsetFromUtc(now)) * 1000 != m_offsetMs)
+        m_validFrom = m_validTo = m_epochMs;
+}
+
+qint64 Ahora::msOfDayAt(qint64 offsetMs) const {
+    const qint64 instant = m_epochMs + offsetMs;
+    if (instant < m_validFrom || instant >= m_validTo)
+        return msOfDay(m_now.addMSecs(offsetMs).time());
+    const qint64 local = instant + m_offsetMs;
+    constexpr qint64 Day = 24LL * 3600 * 1000;
+    return ((local % Day) + Day) % Day;
+}
+
 Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franjas, qint64 ms,
                        int discountPercent, int relativePricePercent, const QString& login,
-                       Direccion direction, const QDateTime& now, const RuntimeSettings& settings) {
+                       Direccion direction, const Ahora& now, const RuntimeSettings& settings) {
     if (ms <= 0 || franjas.empty())
         return Currency();
     const auto& bands = franjas.bands();
@@ -84,8 +121,7 @@ Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franj
 
     const Factor f = Factor::of(discountPercent, relativePricePercent);
     const Currency unit = settings.roundingUnit;
-    const QDateTime start = direction == Direccion::Pasado ? now.addMSecs(-ms) : now;
-    const qint64 startSecondMs = msOfDay(start.time()) / 1000 * 1000;
+    const qint64 startSecondMs = now.msOfDayAt(direction == Direccion::Pasado ? -ms : 0) / 1000 * 1000;
     const FranjasSnapshot::Start first = franjas.startBand(startSecondMs);
 
     const Ttarifas* startTariff = tarifas.find(bands[static_cast<size_t>(first.index)].tarifa);

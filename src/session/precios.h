@@ -28,6 +28,27 @@ struct Factor {
 
 enum class Direccion { Pasado, Futuro };
 
+// "Now" with the time-zone work done once: the local time of day of any
+// instant near now, for pricing thousands of stations in one tick. Instants
+// across a change of the clock's offset are converted the slow way.
+class Ahora {
+public:
+    // Implicit, so a plain date-time works where one instant is priced.
+    Ahora(const QDateTime& now);
+
+    const QDateTime& dateTime() const { return m_now; }
+    // Local milliseconds since midnight of the instant offsetMs after now.
+    qint64 msOfDayAt(qint64 offsetMs) const;
+
+private:
+    QDateTime m_now;
+    qint64 m_epochMs = 0;
+    qint64 m_offsetMs = 0;
+    // The offset holds from m_validFrom (inclusive) to m_validTo (exclusive), epoch ms.
+    qint64 m_validFrom = 0;
+    qint64 m_validTo = 0;
+};
+
 // Hourly cost h for ms milliseconds, scaled by f. With an account login the
 // result is rounded to 1/10 000; anonymous customers' to the nearest multiple
 // of the rounding unit (a unit not above 0 counts as 0.01).
@@ -52,7 +73,7 @@ Currency PrecioTarifa(const ListaTarifas& tarifas, const QString& name, qint64 m
 // period by its tariff's own rules.
 Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franjas, qint64 ms,
                        int discountPercent, int relativePricePercent, const QString& login,
-                       Direccion direction, const QDateTime& now, const RuntimeSettings& settings);
+                       Direccion direction, const Ahora& now, const RuntimeSettings& settings);
 
 // The time an amount buys at a station, in seconds (the dialog rounds it).
 // Without bands (porfranjas off or cambiotarifa not 0): amount x 3600 /

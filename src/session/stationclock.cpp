@@ -69,7 +69,7 @@ const FranjasSnapshot& StationClock::franjas() {
     return *m_franjas;
 }
 
-Currency StationClock::priceCounter(const TPuestos& p, const QDateTime& now) {
+Currency StationClock::priceCounter(const TPuestos& p, const Ahora& now) {
     const station::StationRecord& r = p.rec();
     const RuntimeSettings& s = m_context.settings;
     const bool bands = r.accountLogin.isEmpty()
@@ -84,6 +84,7 @@ Currency StationClock::priceCounter(const TPuestos& p, const QDateTime& now) {
 
 void StationClock::tick(qint64 nowMs) {
     const QDateTime now = m_context.clock->now();
+    const Ahora ahora(now);
     const RuntimeSettings& s = m_context.settings;
     // The bands are read at most once per tick, and only when a station needs them.
     m_franjasRead = false;
@@ -187,7 +188,7 @@ void StationClock::tick(qint64 nowMs) {
                 if (r.isTimeAccount()) {
                     r.cost = Currency();
                 } else {
-                    const Currency price = priceCounter(p, now);
+                    const Currency price = priceCounter(p, ahora);
                     const Currency left = r.moneyCredit - price;
                     r.alarm = r.closeWhenCreditExhausted && s.creditAlarm > left;
                     const bool exhausted = r.closeWhenCreditExhausted &&
@@ -208,7 +209,7 @@ void StationClock::tick(qint64 nowMs) {
                     }
                 }
             } else {
-                r.cost = priceCounter(p, now);
+                r.cost = priceCounter(p, ahora);
             }
         } else if (r.estado == Estado::Prepago && r.estadoAnterior == Estado::Prepago) {
             if (r.clockMs > 0) {

@@ -16,6 +16,7 @@ struct ConsoleContext;
 
 namespace session {
 
+class Ahora;
 class FranjasSnapshot;
 
 // What the clock hands on when a use period ends.
@@ -62,7 +63,7 @@ signals:
 
 private:
     void timerTick();
-    Currency priceCounter(const TPuestos& puesto, const QDateTime& now);
+    Currency priceCounter(const TPuestos& puesto, const Ahora& now);
     const FranjasSnapshot& franjas();
 
     ConsoleContext& m_context;

@@ -5,6 +5,7 @@
 #include "support/testdb.h"
 
 #include <QTest>
+#include <QTimeZone>
 
 using namespace session;
 
@@ -141,6 +142,8 @@ private slots:
     void costeHoraTarifa();
     void tarifaBorrable();
     void bandSnapshotFromTable();
+    void ahoraAcrossClockChanges_data();
+    void ahoraAcrossClockChanges();
 };
 
 void TstTarifas::precioFijo_data() {
@@ -711,6 +714,25 @@ void TstTarifas::bandSnapshotFromTable() {
     QCOMPARE(snap.startBand(14 * 3600 * 1000).index, 2);
     QCOMPARE(snap.startBand(14 * 3600 * 1000).firstPieceMs, qint64(6 * 3600 * 1000));
     QCOMPARE(snap.startBand(3 * 3600 * 1000).index, 0);
+}
+
+void TstTarifas::ahoraAcrossClockChanges_data() {
+    QTest::addColumn<QDateTime>("now");
+    QTest::newRow("an ordinary day") << QDateTime(QDate(2026, 2, 10), QTime(12, 0));
+    QTest::newRow("after the spring change") << QDateTime(QDate(2026, 3, 29), QTime(3, 30));
+    QTest::newRow("just before the spring change") << QDateTime(QDate(2026, 3, 29), QTime(1, 59, 59));
+    QTest::newRow("after the autumn change") << QDateTime(QDate(2026, 10, 25), QTime(4, 0));
+    QTest::newRow("in UTC") << QDateTime(QDate(2026, 3, 29), QTime(1, 30), QTimeZone::utc());
+}
+
+void TstTarifas::ahoraAcrossClockChanges() {
+    // The fast local time of the clock's tick must agree with the slow
+    // conversion, also when the period crosses a change of the offset.
+    QFETCH(QDateTime, now);
+    const session::Ahora ahora(now);
+    for (qint64 offset : {0LL, -1000LL, -3600000LL, -2 * 3600000LL - 1, -5 * 3600000LL, -26 * 3600000LL,
+                          3600000LL, 3 * 3600000LL})
+        QCOMPARE(ahora.msOfDayAt(offset), session::msOfDay(now.addMSecs(offset).time()));
 }
 
 QTEST_GUILESS_MAIN(TstTarifas)
