@@ -182,7 +182,15 @@ void StationController::RefrescarMenus() {
         sub->setEnabled(s.shutdownSubmenu);
     const bool anyStation = m_engine.puestos().stationsLoaded();
     setActionEnabled(QStringLiteral("volumen"), anyStation);
-    m_window.setStationStatus(s.statusStation, s.statusTariff);
+    // A tariff deleted while the station ran on it prices at 0: say so.
+    QString tariffText = s.statusTariff;
+    if (const TPuestos* p = m_engine.puestos().selected(); p && p->rec().occupied()) {
+        const QString& name = p->rec().tariffName;
+        if (!name.isEmpty() && name != QLatin1String("FRANJAS") && name != QLatin1String("BONO TIEMPO") &&
+            !m_engine.tarifas().find(name))
+            tariffText += QStringLiteral(" (tarifa inexistente: importe 0)");
+    }
+    m_window.setStationStatus(s.statusStation, tariffText);
 }
 
 bool StationController::permitted(store::Permiso permiso, const QString& refusalKey) {

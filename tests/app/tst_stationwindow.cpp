@@ -218,6 +218,10 @@ void TestStationWindow::menusFollowTheSelectedStation() {
              QStringLiteral("Puesto 3 ocupado en modo contador."));
     QCOMPARE(c.window.findChild<QLabel*>(QStringLiteral("tariffPanel"))->text(),
              QStringLiteral("Tarifa: NORMAL"));
+    c.rec(3).tariffName = QStringLiteral("BORRADA");
+    c.engine->puestos().RefrescarMenus();
+    QCOMPARE(c.window.findChild<QLabel*>(QStringLiteral("tariffPanel"))->text(),
+             QStringLiteral("Tarifa: BORRADA (tarifa inexistente: importe 0)"));
     // The sale window and the account top-ups come later: never enabled yet.
     c.rec(3).accountLogin = QStringLiteral("10001");
     c.engine->puestos().RefrescarMenus();
