@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -87,6 +88,9 @@ private slots:
     void openDialogRefusesWithoutTariff();
     void openStationTakenMeanwhile();
     void closeAsksAndSettles();
+    void expiryWhileTheCloseQuestionIsOpen();
+    void bandsLockTheTariff();
+    void clockFailureSavesAndEnds();
     void exchangeWithNoCandidates();
     void stationQueueSettles();
 };
@@ -430,6 +434,88 @@ void TestStationWindow::closeAsksAndSettles() {
     c.window.action(QStringLiteral("cerrarPuesto"))->trigger();
     QCOMPARE(c.rec(5).estado, Estado::Libre);
     QVERIFY(c.rec(5).closed);
+}
+
+void TestStationWindow::expiryWhileTheCloseQuestionIsOpen() {
+    Console c;
+    ScriptedUi ui;
+    station::StationRecord& r = c.rec(5);
+    r.estado = Estado::Prepago;
+    r.estadoAnterior = Estado::Prepago;
+    r.accountLogin = QStringLiteral("10004");
+    r.accountType = QStringLiteral("2");
+    r.prepaidSeconds = 600;
+    r.clockMs = 0; // runs out at the next tick
+    c.select(5);
+    c.engine->puestos().RefrescarMenus();
+    int settlements = 0;
+    struct Counter final : station::LinkDecisions {
+        int* n;
+        explicit Counter(int* count)
+            : n(count) {}
+        int CheckStationLogin(TPuestos&, const QString&) override { return 2; }
+        QString ChangeStationPassword(const QString&, const QString&) override { return QStringLiteral("0"); }
+        void CerrarCuenta(const QString&, int, const QString&, const QString&, int, Currency) override {
+            ++*n;
+        }
+    } counter(&settlements);
+    c.engine->setAccountDecisions(&counter);
+    // The period expires while the operator reads the question.
+    ui::setMessageAnswerer([&](const ui::MessageRequest&) {
+        c.engine->reloj().tick(c.clock.monotonicMs());
+        return ui::Answer::Yes;
+    });
+    c.window.action(QStringLiteral("cerrarPuesto"))->trigger();
+    ui::setMessageAnswerer({});
+    QCOMPARE(settlements, 1);
+    QCOMPARE(r.estado, Estado::Libre);
+}
+
+void TestStationWindow::bandsLockTheTariff() {
+    Console c(QStringLiteral("UPDATE opciones SET porfranjas = 1, cambiotarifa = 0"));
+    ScriptedUi ui;
+    c.select(1);
+    ui.onNextDialog([&](QDialog* d) {
+        [&] {
+            QCOMPARE(d->findChild<QLabel*>(QStringLiteral("bandNotice"))->text(),
+                     QStringLiteral("Franja horaria de 8:00:00 a 20:00:00"));
+            QVERIFY(!d->findChild<QComboBox*>(QStringLiteral("tariffList"))->isEnabled());
+            QCOMPARE(d->findChild<QComboBox*>(QStringLiteral("tariffList"))->currentText(),
+                     QStringLiteral("NORMAL"));
+        }();
+        return int(QDialog::Accepted);
+    });
+    c.window.action(QStringLiteral("abrirPuesto"))->trigger();
+    QCOMPARE(ui.dialogNames(), QStringList{QStringLiteral("TFrmAbrirPuesto")});
+    // Priced by the band in force at every moment.
+    QCOMPARE(c.rec(1).tariffName, QStringLiteral("FRANJAS"));
+    QCOMPARE(c.rec(1).estado, Estado::Contador);
+}
+
+void TestStationWindow::clockFailureSavesAndEnds() {
+    Console c(QStringLiteral(
+        "CREATE TRIGGER ciber_roto BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, 'disco lleno'); "
+        "END"));
+    ScriptedUi ui;
+    station::StationRecord& busy = c.rec(2);
+    busy.estado = Estado::Contador;
+    busy.tariffName = QStringLiteral("NORMAL");
+    station::StationRecord& ending = c.rec(3);
+    ending.estado = Estado::Libre;
+    ending.estadoAnterior = Estado::Contador;
+    ending.tariffName = QStringLiteral("NORMAL");
+    ending.clockMs = 60000;
+    QSignalSpy failed(c.engine.get(), &ConsoleEngine::fatalError);
+    c.engine->reloj().start();
+    QVERIFY(failed.wait(3000));
+    QVERIFY(c.sessions->endedOnFatalError());
+    QVERIFY(!c.engine->reloj().isActive());
+    QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("Error grave en cálculo de tarifas.")});
+    QCOMPARE(ui.messages().first().icon, ui::Icon::Error);
+    // Every station was saved on the way out.
+    QCOMPARE(store::toInt(store::scalar(c.db.data.db(),
+                                        QStringLiteral("SELECT estado FROM puestos WHERE npuesto = 2"))),
+             2);
 }
 
 void TestStationWindow::exchangeWithNoCandidates() {
