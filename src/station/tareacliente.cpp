@@ -203,7 +203,8 @@ void TTareaCliente::transportSent() {
         return;
     m_phase = Phase::AwaitingReply;
     m_transport->watchReadable(true);
-    m_env.scheduler->schedule(*this, m_env.scheduler->nowMs() + m_env.timings.replyWaitMs);
+    m_sentMs = m_env.scheduler->nowMs();
+    m_env.scheduler->schedule(*this, m_sentMs + m_env.timings.replyWaitMs);
 }
 
 void TTareaCliente::transportReadable() {
@@ -241,8 +242,12 @@ void TTareaCliente::readReply(bool deadlinePassed) {
     case station::StationTransport::ReadResult::Data:
         m_env.scheduler->cancel(*this);
         m_transport->watchReadable(false);
-        if (m_env.statistics)
+        if (m_env.statistics) {
             ++m_env.statistics->replies;
+            m_env.statistics->replyWaitTotalMs += m_env.scheduler->nowMs() - m_sentMs;
+            if (deadlinePassed)
+                ++m_env.statistics->repliesAtDeadline;
+        }
         m_phase = Phase::Sleeping;
         handleReply(data);
         finishExchange(true);

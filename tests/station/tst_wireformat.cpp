@@ -21,6 +21,7 @@ private slots:
     void warningOncePerMinute();
     void unknownPendingResendsPreviousLine();
     void longLinesAreCut();
+    void lineStaysOneLine();
     void fitMessage_data();
     void fitMessage();
     void loginRequest_data();
@@ -167,6 +168,18 @@ void TestWireFormat::longLinesAreCut() {
     const QByteArray msg = station::buildOutgoingLine(r, m_regional, warning, poll);
     QCOMPARE(msg.size(), station::MaxLineBytes);
     QVERIFY(msg.startsWith("MSG\t\x80"));
+}
+
+void TestWireFormat::lineStaysOneLine() {
+    StationRecord r;
+    r.accountLogin = QStringLiteral("ana");
+    r.password = QStringLiteral("a\rb\nc") + QChar(0) + QStringLiteral("d");
+    int warning = 0;
+    const QByteArray poll = station::buildOutgoingLine(r, m_regional, warning, QByteArray());
+    QVERIFY(poll.contains("\tana\ta b c d\t"));
+    r.pendiente = Pendiente::Mensaje;
+    r.messageToSend = QStringLiteral("uno\r\ndos");
+    QCOMPARE(station::buildOutgoingLine(r, m_regional, warning, poll), QByteArray("MSG\tuno  dos"));
 }
 
 void TestWireFormat::fitMessage_data() {
