@@ -37,6 +37,7 @@ struct Options {
     QString base = QStringLiteral("127.0.1.1");
     int port = 22222;
     bool burst = false;
+    bool timerPerLink = false;
 };
 
 double cpuSeconds() {
@@ -109,6 +110,8 @@ int runOne(const Options& o) {
     const qint64 rssBefore = residentBytes();
     auto lista = std::make_unique<ListaPuestos>(ctx);
     lista->linkEnvironment().port = quint16(o.port);
+    if (o.timerPerLink)
+        lista->scheduler().setDrive(station::LinkScheduler::Drive::TimerPerTask);
     lista->linkEnvironment().transport = o.transport == QLatin1String("qt") ? station::TransportKind::QtSocket
                                                                             : station::TransportKind::Native;
     std::vector<store::Puesto> rows;
@@ -222,6 +225,8 @@ int main(int argc, char** argv) {
             ++i;
         } else if (a == QLatin1String("--burst")) {
             o.burst = true;
+        } else if (a == QLatin1String("--timer-per-link")) {
+            o.timerPerLink = true;
         } else if (a == QLatin1String("--base")) {
             o.base = v;
             ++i;
@@ -229,22 +234,23 @@ int main(int argc, char** argv) {
             o.port = v.toInt();
             ++i;
         } else {
-            std::fprintf(
-                stderr,
-                "usage: %s [--counts 100,1000,5000,9999 | --count N] [--seconds S] [--warmup S] "
-                "[--transport native|qt] [--stations PROGRAM] [--base ADDRESS] [--port P] [--burst]\n",
-                argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--counts 100,1000,5000,9999 | --count N] [--seconds S] [--warmup S] "
+                         "[--transport native|qt] [--stations PROGRAM] [--base ADDRESS] [--port P] [--burst] "
+                         "[--timer-per-link]\n",
+                         argv[0]);
             return 2;
         }
     }
     if (o.count > 0)
         return runOne(o);
 
-    std::printf(
-        "station link, %s transport, %s event dispatcher, %s, links started %s, %d s measured after %d s\n",
-        qPrintable(o.transport), qEnvironmentVariableIsSet("QT_NO_GLIB") ? "Qt's own" : "GLib",
-        o.stations.isEmpty() ? "bench responder" : qPrintable(QFileInfo(o.stations).fileName()),
-        o.burst ? "all at once" : "spread over one interval", o.seconds, o.warmup);
+    std::printf("station link, %s transport, %s, %s event dispatcher, %s, links started %s, %d s measured "
+                "after %d s\n",
+                qPrintable(o.transport), o.timerPerLink ? "one QTimer per link" : "one scheduler timer",
+                qEnvironmentVariableIsSet("QT_NO_GLIB") ? "Qt's own" : "GLib",
+                o.stations.isEmpty() ? "bench responder" : qPrintable(QFileInfo(o.stations).fileName()),
+                o.burst ? "all at once" : "spread over one interval", o.seconds, o.warmup);
     std::fflush(stdout);
     int failures = 0;
     for (int n : o.counts) {
@@ -258,6 +264,8 @@ int main(int argc, char** argv) {
             child << QStringLiteral("--stations") << o.stations;
         if (o.burst)
             child << QStringLiteral("--burst");
+        if (o.timerPerLink)
+            child << QStringLiteral("--timer-per-link");
         QProcess p;
         p.setProcessChannelMode(QProcess::ForwardedChannels);
         p.start(QCoreApplication::applicationFilePath(), child);

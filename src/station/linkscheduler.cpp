@@ -21,6 +21,10 @@ LinkScheduler::LinkScheduler(Clock& clock, Drive drive, QObject* parent)
 LinkScheduler::~LinkScheduler() {
     for (ScheduledTask* t : m_heap)
         t->m_heapIndex = -1;
+    for (auto& [task, timer] : m_taskTimers) {
+        if (timer->isActive())
+            task->m_heapIndex = -1;
+    }
 }
 
 qint64 LinkScheduler::nowMs() const {
@@ -28,6 +32,8 @@ qint64 LinkScheduler::nowMs() const {
 }
 
 void LinkScheduler::setDrive(Drive drive) {
+    // Only between the heap drives, or while nothing is scheduled.
+    Q_ASSERT((drive != Drive::TimerPerTask && m_drive != Drive::TimerPerTask) || m_heap.empty());
     m_drive = drive;
     if (m_drive == Drive::Manual) {
         m_timer.stop();
@@ -38,6 +44,23 @@ void LinkScheduler::setDrive(Drive drive) {
 }
 
 void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
+    if (m_drive == Drive::TimerPerTask) {
+        QTimer*& timer = m_taskTimers[&task];
+        if (!timer) {
+            timer = new QTimer(this);
+            timer->setSingleShot(true);
+            timer->setTimerType(Qt::PreciseTimer);
+            ScheduledTask* t = &task;
+            connect(timer, &QTimer::timeout, this, [this, t] {
+                t->m_heapIndex = -1;
+                t->fire(nowMs());
+            });
+        }
+        task.m_dueMs = dueMs;
+        task.m_heapIndex = 0;
+        timer->start(int(qBound<qint64>(0, dueMs - nowMs(), qint64(std::numeric_limits<int>::max()))));
+        return;
+    }
     if (task.m_heapIndex >= 0) {
         const qint64 old = task.m_dueMs;
         task.m_dueMs = dueMs;
@@ -60,6 +83,12 @@ void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
 void LinkScheduler::cancel(ScheduledTask& task) {
     if (task.m_heapIndex < 0)
         return;
+    if (m_drive == Drive::TimerPerTask) {
+        task.m_heapIndex = -1;
+        if (QTimer* timer = m_taskTimers[&task])
+            timer->stop();
+        return;
+    }
     removeAt(task.m_heapIndex);
     // A timer armed for a cancelled deadline fires once for nothing and re-arms.
 }

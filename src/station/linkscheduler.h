@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <unordered_map>
 #include <vector>
 
 class Clock;
@@ -41,7 +42,9 @@ private:
 class LinkScheduler : public QObject {
     Q_OBJECT
 public:
-    enum class Drive { Timer, Manual };
+    // TimerPerTask gives every task a QTimer of its own instead of the heap;
+    // kept only so the benchmark can compare the two.
+    enum class Drive { Timer, Manual, TimerPerTask };
 
     explicit LinkScheduler(Clock& clock, Drive drive = Drive::Timer, QObject* parent = nullptr);
     ~LinkScheduler() override;
@@ -60,7 +63,7 @@ public:
     int runDue(int maxTasks = 4000);
 
     qsizetype size() const { return qsizetype(m_heap.size()); }
-    // Earliest deadline, or -1 when nothing is scheduled.
+    // Earliest deadline, or -1 when nothing is scheduled (heap drives only).
     qint64 nextDueMs() const { return m_heap.empty() ? -1 : m_heap.front()->m_dueMs; }
 
 private:
@@ -76,6 +79,7 @@ private:
     QTimer m_timer;
     qint64 m_armedForMs = -1;
     int m_running = 0;
+    std::unordered_map<ScheduledTask*, QTimer*> m_taskTimers;
 };
 
 } // namespace station
