@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the console and starts it on the demo database (created when missing).
+# Builds the console and starts it on the demo database (created when missing),
+# beside the station simulator playing the demo's eight stations.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,4 +14,9 @@ if [ ! -f "$home/database/ciber.mdb" ]; then
   ./build/dev/bin/quintor --new-database "$home/database/ciber.mdb" --demo
 fi
 
-exec ./build/dev/bin/quintor --home "$home" "$@"
+# Stations 1-8 of the demo listen on 127.0.1.1-127.0.1.8, port 2222.
+./build/dev/bin/velkar-sim --base 127.0.1.1 --count 8 &
+sim=$!
+trap 'kill "$sim" 2>/dev/null || true' EXIT
+
+./build/dev/bin/quintor --home "$home" "$@"

@@ -52,17 +52,17 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
 }
 
 QString CommandLine::helpText() {
-    return QStringLiteral(
-        "Uso: quintor [opciones]\n"
-        "\n"
-        "Consola de cibercafé Quintor.\n"
-        "\n"
-        "  --home DIR              usa DIR como carpeta del programa (la base de datos está en DIR/database)\n"
-        "  --new-database FILE     crea una base de datos nueva en FILE y termina\n"
-        "  --demo                  con --new-database: añade datos de ejemplo\n"
-        "  --lang en               muestra los textos en inglés\n"
-        "  --version               muestra la versión y termina\n"
-        "  --help                  muestra esta ayuda y termina\n");
+    return QStringLiteral("Uso: quintor [opciones]\n"
+                          "\n"
+                          "Consola de cibercafé Quintor.\n"
+                          "\n"
+                          "  --home DIR              usa DIR como carpeta del programa (la base de datos "
+                          "está en DIR/database)\n"
+                          "  --new-database FILE     crea una base de datos nueva en FILE y termina\n"
+                          "  --demo                  con --new-database: añade datos de ejemplo\n"
+                          "  --lang en               muestra los textos en inglés\n"
+                          "  --version               muestra la versión y termina\n"
+                          "  --help                  muestra esta ayuda y termina\n");
 }
 
 } // namespace app

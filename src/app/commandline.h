@@ -6,13 +6,13 @@
 namespace app {
 
 struct CommandLine {
-    QString home;          // --home DIR
-    QString newDatabase;   // --new-database FILE
-    bool demo = false;     // --demo
-    bool english = false;  // --lang en
+    QString home;         // --home DIR
+    QString newDatabase;  // --new-database FILE
+    bool demo = false;    // --demo
+    bool english = false; // --lang en
     bool showVersion = false;
     bool showHelp = false;
-    QString error;         // a bad option, with the text to print
+    QString error; // a bad option, with the text to print
 
     static CommandLine parse(const QStringList& arguments);
     static QString helpText();

@@ -9,7 +9,9 @@ namespace app {
 ConfigIni::ConfigIni(QString path)
     : m_path(std::move(path)) {}
 
-bool ConfigIni::exists() const { return QFileInfo(m_path).isFile(); }
+bool ConfigIni::exists() const {
+    return QFileInfo(m_path).isFile();
+}
 
 void ConfigIni::resetAttributes() const {
     if (!exists())

@@ -14,7 +14,8 @@ QString withMdbExtension(const QString& name) {
 
 QStringList mdbFiles(const QString& folder) {
     QDir dir(folder);
-    QStringList files = dir.entryList({QStringLiteral("*.mdb"), QStringLiteral("*.MDB")}, QDir::Files, QDir::Name);
+    QStringList files =
+        dir.entryList({QStringLiteral("*.mdb"), QStringLiteral("*.MDB")}, QDir::Files, QDir::Name);
     files.removeDuplicates();
     return files;
 }

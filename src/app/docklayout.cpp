@@ -7,13 +7,17 @@
 namespace app {
 
 QStringList DockLayout::windowSections() {
-    return {QStringLiteral("FrmUsr"), QStringLiteral("FrmCod"), QStringLiteral("FrmColMen"), QStringLiteral("FrmColPue"),
-            QStringLiteral("FrmColMov")};
+    return {QStringLiteral("FrmUsr"), QStringLiteral("FrmCod"), QStringLiteral("FrmColMen"),
+            QStringLiteral("FrmColPue"), QStringLiteral("FrmColMov")};
 }
 
-QStringList DockLayout::siteNames() { return {QStringLiteral("Left"), QStringLiteral("Bottom"), QStringLiteral("Center")}; }
+QStringList DockLayout::siteNames() {
+    return {QStringLiteral("Left"), QStringLiteral("Bottom"), QStringLiteral("Center")};
+}
 
-QString toHexText(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex().toUpper()); }
+QString toHexText(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
 
 QByteArray fromHexText(const QString& text) {
     const QByteArray latin = text.trimmed().toLatin1();

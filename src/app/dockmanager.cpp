@@ -23,9 +23,8 @@ void DockManager::registerWindow(const QString& section, QDockWidget* dock, QAct
             if (on)
                 dock->raise();
         });
-        connect(dock, &QDockWidget::visibilityChanged, viewAction, [dock, viewAction] {
-            viewAction->setChecked(!dock->isHidden());
-        });
+        connect(dock, &QDockWidget::visibilityChanged, viewAction,
+                [dock, viewAction] { viewAction->setChecked(!dock->isHidden()); });
     }
 }
 
@@ -42,8 +41,9 @@ app::DockHost DockManager::hostOf(const QDockWidget* dock) const {
         return app::DockHost::Floating;
     if (dock->parentWidget() == m_center)
         return app::DockHost::Center;
-    return m_main->dockWidgetArea(const_cast<QDockWidget*>(dock)) == Qt::BottomDockWidgetArea ? app::DockHost::Bottom
-                                                                                                : app::DockHost::Left;
+    return m_main->dockWidgetArea(const_cast<QDockWidget*>(dock)) == Qt::BottomDockWidgetArea
+               ? app::DockHost::Bottom
+               : app::DockHost::Left;
 }
 
 void DockManager::dock(QDockWidget* dock, app::DockHost host) {
@@ -64,7 +64,8 @@ void DockManager::dock(QDockWidget* dock, app::DockHost host) {
             m_center->removeDockWidget(dock);
             dock->setParent(m_main);
         }
-        m_main->addDockWidget(host == app::DockHost::Left ? Qt::LeftDockWidgetArea : Qt::BottomDockWidgetArea, dock);
+        m_main->addDockWidget(host == app::DockHost::Left ? Qt::LeftDockWidgetArea : Qt::BottomDockWidgetArea,
+                              dock);
         break;
     }
     dock->setFloating(false);

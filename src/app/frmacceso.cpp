@@ -96,7 +96,8 @@ void TFrmAcceso::buildToolsPage() {
     bold.setBold(true);
     title->setFont(bold);
     layout->addWidget(title);
-    layout->addWidget(new QLabel(QStringLiteral("Actualmente sus datos se registran en la siguiente base de datos:"), page));
+    layout->addWidget(new QLabel(
+        QStringLiteral("Actualmente sus datos se registran en la siguiente base de datos:"), page));
     m_toolsList = new QListWidget(page);
     m_toolsList->setObjectName(QStringLiteral("toolsList"));
     layout->addWidget(m_toolsList);
@@ -124,9 +125,10 @@ void TFrmAcceso::buildUpgradePage() {
     bold.setBold(true);
     m_upgradeFile->setFont(bold);
     layout->addWidget(m_upgradeFile);
-    auto* text = new QLabel(QStringLiteral("no es válida para esta versión de Quintor. Pulse \"Actualizar ahora\" para "
-                                           "actualizar esta base de datos a la versión 4.0 PRO"),
-                            page);
+    auto* text = new QLabel(
+        QStringLiteral("no es válida para esta versión de Quintor. Pulse \"Actualizar ahora\" para "
+                       "actualizar esta base de datos a la versión 4.0 PRO"),
+        page);
     text->setWordWrap(true);
     layout->addWidget(text);
     layout->addStretch();
@@ -162,10 +164,12 @@ void TFrmAcceso::buildNotFoundPage() {
     m_notFoundLabel->setFont(bold);
     layout->addWidget(m_notFoundLabel);
     layout->addWidget(new QLabel(QStringLiteral("No se encuentra en la ubicación predeterminada."), page));
-    m_chooseOther = new QRadioButton(QStringLiteral("Prefiero seleccionar otra base de datos de trabajo"), page);
+    m_chooseOther =
+        new QRadioButton(QStringLiteral("Prefiero seleccionar otra base de datos de trabajo"), page);
     m_chooseOther->setObjectName(QStringLiteral("chooseOther"));
     m_chooseOther->setChecked(true);
-    m_findElsewhere = new QRadioButton(QStringLiteral("Prefiero encontrar la base de datos en otra ubicación"), page);
+    m_findElsewhere =
+        new QRadioButton(QStringLiteral("Prefiero encontrar la base de datos en otra ubicación"), page);
     m_findElsewhere->setObjectName(QStringLiteral("findElsewhere"));
     layout->addWidget(m_chooseOther);
     layout->addWidget(m_findElsewhere);
@@ -206,14 +210,16 @@ void TFrmAcceso::showPage(Page page) {
         connect(other, &QAction::triggered, this, &TFrmAcceso::selectOtherDatabase);
         // Upgrades and maintenance come with their own tools; shown, not yet usable.
         QMenu* upgrade = file->addMenu(QStringLiteral("Actualizar a la versión 4.0 PRO de Quintor"));
-        for (const char* text : {"Actualizar desde versión 3.0 PRO...", "Actualizar desde versión 3.1 PRO...",
-                                 "Actualizar desde versión 3.2 PRO...", "Actualizar desde versión 3.21 PRO..."})
+        for (const char* text :
+             {"Actualizar desde versión 3.0 PRO...", "Actualizar desde versión 3.1 PRO...",
+              "Actualizar desde versión 3.2 PRO...", "Actualizar desde versión 3.21 PRO..."})
             upgrade->addAction(QString::fromUtf8(text))->setEnabled(false);
         QMenu* tools = m_menuBar->addMenu(QStringLiteral("&Herramientas"));
         QMenu* utilities = tools->addMenu(QStringLiteral("&Utilidades de la base de datos..."));
         utilities->addAction(QStringLiteral("&Compactar y reparar base de datos..."))->setEnabled(false);
         QMenu* replica = tools->addMenu(QStringLiteral("Réplica..."));
-        replica->addAction(QStringLiteral("Crear una réplica de la base de datos actual..."))->setEnabled(false);
+        replica->addAction(QStringLiteral("Crear una réplica de la base de datos actual..."))
+            ->setEnabled(false);
     }
     if (page == Page::Login) {
         m_loginAccept->setDefault(true);
@@ -223,9 +229,13 @@ void TFrmAcceso::showPage(Page page) {
     }
 }
 
-TFrmAcceso::Page TFrmAcceso::currentPage() const { return static_cast<Page>(m_pages->currentIndex()); }
+TFrmAcceso::Page TFrmAcceso::currentPage() const {
+    return static_cast<Page>(m_pages->currentIndex());
+}
 
-QString TFrmAcceso::workingDatabase() const { return m_context.workingDatabase; }
+QString TFrmAcceso::workingDatabase() const {
+    return m_context.workingDatabase;
+}
 
 QStringList TFrmAcceso::operatorNames() const {
     QStringList names;
@@ -320,7 +330,8 @@ void TFrmAcceso::fillOperators() {
 }
 
 void TFrmAcceso::acceptLogin() {
-    const app::LoginCheck check = app::checkLogin(m_operators, m_operatorList->currentRow(), m_password->text());
+    const app::LoginCheck check =
+        app::checkLogin(m_operators, m_operatorList->currentRow(), m_password->text());
     switch (check.outcome) {
     case app::LoginCheck::Outcome::NoOperatorSelected:
         ui::showMessage(this, messages(), check.messageKey, ui::Icon::Information);
@@ -408,11 +419,13 @@ void TFrmAcceso::acceptNotFound() {
     dialog.setObjectName(QStringLiteral("findDatabaseDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Base de datos Access (*.mdb)"), QStringLiteral("Todos los archivos(*.*)")});
+    dialog.setNameFilters(
+        {QStringLiteral("Base de datos Access (*.mdb)"), QStringLiteral("Todos los archivos(*.*)")});
     if (ui::execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     QDir().mkpath(m_paths.databaseFolder());
-    const Result<QString> copy = app::copyIntoFolder(dialog.selectedFiles().first(), m_paths.databaseFolder());
+    const Result<QString> copy =
+        app::copyIntoFolder(dialog.selectedFiles().first(), m_paths.databaseFolder());
     if (!copy) {
         ui::showMessage(this, messages(), QStringLiteral("NoCopia"), ui::Icon::Warning);
         return;

@@ -30,14 +30,16 @@ TFrmPassBD::TFrmPassBD(QWidget* parent)
     setObjectName(QStringLiteral("TFrmPassBD"));
     setWindowTitle(QStringLiteral("[ Accediendo a ciber.mdb ]"));
     auto* layout = new QVBoxLayout(this);
-    auto* changed = new QLabel(QStringLiteral("Si ha cambiado la contraseña de la base de datos, por favor introduzca la "
-                                              "nueva contraseña y pulse \"Aceptar\"..."),
-                               this);
+    auto* changed =
+        new QLabel(QStringLiteral("Si ha cambiado la contraseña de la base de datos, por favor introduzca la "
+                                  "nueva contraseña y pulse \"Aceptar\"..."),
+                   this);
     changed->setWordWrap(true);
-    auto* unchanged = new QLabel(QStringLiteral("Si no ha cambiado la contraseña de la base de datos, se está "
-                                                "produciendo un error al acceder a ciber.mdb Para solucionarlo, "
-                                                "asegúrese de la correcta instalación de las librerías MDAC..."),
-                                 this);
+    auto* unchanged =
+        new QLabel(QStringLiteral("Si no ha cambiado la contraseña de la base de datos, se está "
+                                  "produciendo un error al acceder a ciber.mdb Para solucionarlo, "
+                                  "asegúrese de la correcta instalación de las librerías MDAC..."),
+                   this);
     unchanged->setWordWrap(true);
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("passwordEdit"));
@@ -49,7 +51,9 @@ TFrmPassBD::TFrmPassBD(QWidget* parent)
     resize(420, sizeHint().height());
 }
 
-QString TFrmPassBD::password() const { return m_password->text(); }
+QString TFrmPassBD::password() const {
+    return m_password->text();
+}
 
 TFrmSelBase::TFrmSelBase(const QString& folder, const QString& current, QWidget* parent)
     : QDialog(parent) {

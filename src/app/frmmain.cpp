@@ -21,8 +21,10 @@ const ui::MessageTable& TFrmMain::messages() {
         {"Finalizar", QStringLiteral("¿Finalizar aplicación?"), QStringLiteral("Quit the application?")},
         {"Operador", QStringLiteral("Operador: "), QStringLiteral("Operator: ")},
         {"Puesto", QStringLiteral("Puesto "), QStringLiteral("Station ")},
-        {"ErrorGrave", QStringLiteral("Error grave en cálculo de tarifas."), QStringLiteral("Fatal error computing tariffs.")},
-        {"NoPermiso", QStringLiteral("No tiene permiso de acceso."), QStringLiteral("You have no access permission.")},
+        {"ErrorGrave", QStringLiteral("Error grave en cálculo de tarifas."),
+         QStringLiteral("Fatal error computing tariffs.")},
+        {"NoPermiso", QStringLiteral("No tiene permiso de acceso."),
+         QStringLiteral("You have no access permission.")},
         {"NoPermitida", QStringLiteral("Operación no permitida."), QStringLiteral("Operation not allowed.")},
         {"NoEscritura", QStringLiteral("No se ha podido guardar: "), QStringLiteral("Could not save: ")},
     };
@@ -93,24 +95,26 @@ void TFrmMain::buildMenus() {
 
     QMenu* archivo = m_menuBar->addMenu(QStringLiteral("&Archivo"));
     m_menus.insert(QStringLiteral("archivo"), archivo);
-    QAction* change = addEntry(archivo, QStringLiteral("&2.- Cambio de operador..."), QStringLiteral("cambioOperador"),
-                               {}, true);
+    QAction* change = addEntry(archivo, QStringLiteral("&2.- Cambio de operador..."),
+                               QStringLiteral("cambioOperador"), {}, true);
     connect(change, &QAction::triggered, this, &TFrmMain::changeOperatorRequested);
     archivo->addSeparator();
-    QAction* quit = addEntry(archivo, QStringLiteral("&Salir"), QStringLiteral("salir"), QKeySequence(Qt::ALT | Qt::Key_F4),
-                             true);
+    QAction* quit = addEntry(archivo, QStringLiteral("&Salir"), QStringLiteral("salir"),
+                             QKeySequence(Qt::ALT | Qt::Key_F4), true);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* comandos = m_menuBar->addMenu(QStringLiteral("&Comandos"));
     m_menus.insert(QStringLiteral("comandos"), comandos);
     addEntry(comandos, QStringLiteral("&1. - Abrir puesto..."), QStringLiteral("abrirPuesto"), Qt::Key_F1);
     addEntry(comandos, QStringLiteral("&2. - Cerrar puesto..."), QStringLiteral("cerrarPuesto"), Qt::Key_F2);
-    addEntry(comandos, QStringLiteral("&3. - Incrementar prepago..."), QStringLiteral("incrementarPrepago"), Qt::Key_F3);
-    addEntry(comandos, QStringLiteral("&4. - Aumentar crédito (metálico)..."), QStringLiteral("creditoMetalico"),
-             QKeySequence(Qt::CTRL | Qt::Key_F3));
+    addEntry(comandos, QStringLiteral("&3. - Incrementar prepago..."), QStringLiteral("incrementarPrepago"),
+             Qt::Key_F3);
+    addEntry(comandos, QStringLiteral("&4. - Aumentar crédito (metálico)..."),
+             QStringLiteral("creditoMetalico"), QKeySequence(Qt::CTRL | Qt::Key_F3));
     addEntry(comandos, QStringLiteral("&5. - Aumentar crédito (tiempo)..."), QStringLiteral("creditoTiempo"),
              QKeySequence(Qt::SHIFT | Qt::Key_F3));
-    addEntry(comandos, QStringLiteral("&6. - Intercambiar puestos..."), QStringLiteral("intercambiar"), Qt::Key_F5);
+    addEntry(comandos, QStringLiteral("&6. - Intercambiar puestos..."), QStringLiteral("intercambiar"),
+             Qt::Key_F5);
     QMenu* apagar = comandos->addMenu(QStringLiteral("&7. - Apagar puesto"));
     apagar->setObjectName(QStringLiteral("apagarMenu"));
     m_menus.insert(QStringLiteral("apagar"), apagar);
@@ -123,13 +127,15 @@ void TFrmMain::buildMenus() {
              QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     addEntry(comandos, QStringLiteral("&9. - Desactiva Puesto"), QStringLiteral("desactivar"),
              QKeySequence(Qt::CTRL | Qt::Key_Z));
-    addEntry(comandos, QStringLiteral("&0. -Activa Puesto"), QStringLiteral("activar"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    addEntry(comandos, QStringLiteral("&0. -Activa Puesto"), QStringLiteral("activar"),
+             QKeySequence(Qt::CTRL | Qt::Key_A));
     comandos->addSeparator();
     addEntry(comandos, QStringLiteral("&B.- Borrar ticket de puesto..."), QStringLiteral("borrarTicket"));
-    addEntry(comandos, QStringLiteral("&M.- Modificar ticket en puesto..."), QStringLiteral("modificarTicket"),
-             QKeySequence(Qt::CTRL | Qt::Key_F7));
+    addEntry(comandos, QStringLiteral("&M.- Modificar ticket en puesto..."),
+             QStringLiteral("modificarTicket"), QKeySequence(Qt::CTRL | Qt::Key_F7));
     addEntry(comandos, QStringLiteral("&T .- Venta TPV..."), QStringLiteral("ventaTpv"), Qt::Key_F7);
-    addEntry(comandos, QStringLiteral("&P .- Abrir cajón portamonedas..."), QStringLiteral("abrirCajon"), Qt::Key_F4);
+    addEntry(comandos, QStringLiteral("&P .- Abrir cajón portamonedas..."), QStringLiteral("abrirCajon"),
+             Qt::Key_F4);
     addEntry(comandos, QStringLiteral("&V.- Volumen de Audio..."), QStringLiteral("volumen"));
 
     QMenu* config = m_menuBar->addMenu(QStringLiteral("C&onfiguración"));
@@ -168,26 +174,37 @@ void TFrmMain::buildMenus() {
     QMenu* ayuda = m_menuBar->addMenu(QStringLiteral("A&yuda"));
     m_menus.insert(QStringLiteral("ayuda"), ayuda);
     addEntry(ayuda, QStringLiteral("&Ayuda..."), QStringLiteral("ayuda"), Qt::Key_F1 | Qt::SHIFT);
-    QAction* about = addEntry(ayuda, QStringLiteral("&Acerca de Quintor..."), QStringLiteral("acercaDe"), {}, true);
+    QAction* about =
+        addEntry(ayuda, QStringLiteral("&Acerca de Quintor..."), QStringLiteral("acercaDe"), {}, true);
     connect(about, &QAction::triggered, this, [this] {
-        ui::showMessage(this, ui::MessageRequest{QStringLiteral("Quintor"),
-                                                 QStringLiteral("Quintor %1\rConsola de cibercafé.")
-                                                     .arg(QStringLiteral(QUINTOR_VERSION)),
-                                                 ui::Icon::Information, ui::Buttons::Ok});
+        ui::showMessage(
+            this,
+            ui::MessageRequest{
+                QStringLiteral("Quintor"),
+                QStringLiteral("Quintor %1\rConsola de cibercafé.").arg(QStringLiteral(QUINTOR_VERSION)),
+                ui::Icon::Information, ui::Buttons::Ok});
     });
 }
 
-void TFrmMain::attachMenu() { setMenuBar(m_menuBar); }
+void TFrmMain::attachMenu() {
+    setMenuBar(m_menuBar);
+}
 
-QAction* TFrmMain::action(const QString& name) const { return m_actions.value(name); }
+QAction* TFrmMain::action(const QString& name) const {
+    return m_actions.value(name);
+}
 
-QMenu* TFrmMain::menu(const QString& name) const { return m_menus.value(name); }
+QMenu* TFrmMain::menu(const QString& name) const {
+    return m_menus.value(name);
+}
 
 void TFrmMain::setOperatorName(const QString& name) {
     m_operatorPanel->setText(messages().text(QStringLiteral("Operador")) + name);
 }
 
-QString TFrmMain::operatorPanelText() const { return m_operatorPanel->text(); }
+QString TFrmMain::operatorPanelText() const {
+    return m_operatorPanel->text();
+}
 
 void TFrmMain::setStationStatus(const QString& station, const QString& tariff) {
     m_stationPanel->setText(station);
@@ -213,8 +230,8 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     if (!m_closeConfirmed) {
         const ui::Answer answer =
             ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Titulo")),
-                                                     messages().text(QStringLiteral("Finalizar")), ui::Icon::Question,
-                                                     ui::Buttons::YesNo});
+                                                     messages().text(QStringLiteral("Finalizar")),
+                                                     ui::Icon::Question, ui::Buttons::YesNo});
         if (answer != ui::Answer::Yes) {
             event->ignore();
             return;

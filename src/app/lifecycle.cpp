@@ -14,7 +14,8 @@ namespace {
 constexpr int DefaultGridPanelWidth = 400;
 }
 
-ConsoleLifecycle::ConsoleLifecycle(ConsoleContext& context, app::Paths paths, TFrmMain& mainWindow, QObject* parent)
+ConsoleLifecycle::ConsoleLifecycle(ConsoleContext& context, app::Paths paths, TFrmMain& mainWindow,
+                                   QObject* parent)
     : QObject(parent)
     , m_context(context)
     , m_paths(std::move(paths))
@@ -25,8 +26,8 @@ ConsoleLifecycle::ConsoleLifecycle(ConsoleContext& context, app::Paths paths, TF
 
 void ConsoleLifecycle::report(const QString& problem) {
     m_problems << problem;
-    ui::showMessage(&m_main, ui::MessageRequest{TFrmMain::messages().text(QStringLiteral("Advertencia")), problem,
-                                                ui::Icon::Warning, ui::Buttons::Ok});
+    ui::showMessage(&m_main, ui::MessageRequest{TFrmMain::messages().text(QStringLiteral("Advertencia")),
+                                                problem, ui::Icon::Warning, ui::Buttons::Ok});
 }
 
 void ConsoleLifecycle::applyRuntimeSettings() {
@@ -47,7 +48,8 @@ bool ConsoleLifecycle::afterLogin() {
     // 2. The working database stays open from here to the end.
     TDataModule1& data = *m_context.data;
     if (!data.isOpen()) {
-        const Status reopened = data.open(m_paths.databaseFile(m_context.workingDatabase), m_context.databasePassword);
+        const Status reopened =
+            data.open(m_paths.databaseFile(m_context.workingDatabase), m_context.databasePassword);
         if (!reopened) {
             ui::showMessage(&m_main, ui::MessageRequest{TFrmMain::messages().text(QStringLiteral("Atencion")),
                                                         reopened.error(), ui::Icon::Error, ui::Buttons::Ok});

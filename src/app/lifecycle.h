@@ -14,7 +14,8 @@ class TFrmMain;
 class ConsoleLifecycle : public QObject {
     Q_OBJECT
 public:
-    ConsoleLifecycle(ConsoleContext& context, app::Paths paths, TFrmMain& mainWindow, QObject* parent = nullptr);
+    ConsoleLifecycle(ConsoleContext& context, app::Paths paths, TFrmMain& mainWindow,
+                     QObject* parent = nullptr);
 
     // Runs the start-up steps that follow an accepted log-in, in order.
     // False when the database could not be read at all.

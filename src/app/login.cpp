@@ -2,7 +2,8 @@
 
 namespace app {
 
-LoginCheck checkLogin(const std::vector<store::Operador>& operators, int selectedIndex, const QString& password) {
+LoginCheck checkLogin(const std::vector<store::Operador>& operators, int selectedIndex,
+                      const QString& password) {
     LoginCheck check;
     if (selectedIndex < 0 || selectedIndex >= static_cast<int>(operators.size())) {
         check.outcome = LoginCheck::Outcome::NoOperatorSelected;

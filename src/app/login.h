@@ -18,6 +18,7 @@ struct LoginCheck {
 };
 
 // selectedIndex is the list position (-1 for none); passwords compare exactly.
-LoginCheck checkLogin(const std::vector<store::Operador>& operators, int selectedIndex, const QString& password);
+LoginCheck checkLogin(const std::vector<store::Operador>& operators, int selectedIndex,
+                      const QString& password);
 
 } // namespace app

@@ -30,7 +30,8 @@ QPixmap splashPixmap() {
     p.drawText(QRect(0, 40, 420, 80), Qt::AlignCenter, QStringLiteral("Quintor"));
     p.setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
     p.drawText(QRect(0, 120, 420, 30), Qt::AlignCenter, QStringLiteral("Consola de cibercafé"));
-    p.drawText(QRect(0, 170, 420, 30), Qt::AlignCenter, QStringLiteral("Versión %1").arg(QStringLiteral(QUINTOR_VERSION)));
+    p.drawText(QRect(0, 170, 420, 30), Qt::AlignCenter,
+               QStringLiteral("Versión %1").arg(QStringLiteral(QUINTOR_VERSION)));
     return pixmap;
 }
 
@@ -87,10 +88,11 @@ int main(int argc, char* argv[]) {
 
     if (!TDataModule1::engineAvailable()) {
         splash.close();
-        ui::showMessage(nullptr, ui::MessageRequest{QStringLiteral("Atención"),
-                                                    QStringLiteral("Imposible acceder a la base datos...\r"
-                                                                   "Instale correctamente las librerías MDAC"),
-                                                    ui::Icon::Error, ui::Buttons::Ok});
+        ui::showMessage(nullptr,
+                        ui::MessageRequest{QStringLiteral("Atención"),
+                                           QStringLiteral("Imposible acceder a la base datos...\r"
+                                                          "Instale correctamente las librerías MDAC"),
+                                           ui::Icon::Error, ui::Buttons::Ok});
         return 1;
     }
     TDataModule1 data;

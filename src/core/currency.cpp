@@ -17,11 +17,17 @@ qint64 roundHalfEvenToInt(long double value) {
     return (f % 2 == 0) ? f : f + 1;
 }
 
-qint64 truncateToInt(long double value) { return static_cast<qint64>(std::trunc(value)); }
+qint64 truncateToInt(long double value) {
+    return static_cast<qint64>(std::trunc(value));
+}
 
-Currency Currency::roundHalfEven(long double raw) { return Currency(roundHalfEvenToInt(raw)); }
+Currency Currency::roundHalfEven(long double raw) {
+    return Currency(roundHalfEvenToInt(raw));
+}
 
-Currency Currency::truncate(long double raw) { return Currency(truncateToInt(raw)); }
+Currency Currency::truncate(long double raw) {
+    return Currency(truncateToInt(raw));
+}
 
 Currency Currency::roundedToMultiple(Currency unit) const {
     if (unit.m_raw <= 0)

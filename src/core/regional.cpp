@@ -4,7 +4,9 @@
 
 namespace {
 
-bool isBlank(QChar c) { return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F); }
+bool isBlank(QChar c) {
+    return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F);
+}
 
 QString groupDigits(const QString& digits, const QString& separator) {
     if (separator.isEmpty() || digits.size() <= 3)
@@ -44,8 +46,9 @@ Regional Regional::fromLocale(const QLocale& locale) {
         if (sym >= 0 && digit >= 0) {
             if (sym < digit) {
                 const qsizetype after = sym + r.m_symbol.size();
-                r.m_position = (after < sample.size() && isBlank(sample.at(after))) ? SymbolPosition::PrefixSpace
-                                                                                       : SymbolPosition::Prefix;
+                r.m_position = (after < sample.size() && isBlank(sample.at(after)))
+                                   ? SymbolPosition::PrefixSpace
+                                   : SymbolPosition::Prefix;
             } else {
                 r.m_position = (sym > 0 && isBlank(sample.at(sym - 1))) ? SymbolPosition::SuffixSpace
                                                                         : SymbolPosition::Suffix;
@@ -185,8 +188,14 @@ std::optional<Currency> Regional::parseCurrency(const QString& text) const {
     return Currency::fromRaw(negative ? -raw : raw);
 }
 
-QString Regional::formatDate(const QDate& date) const { return m_locale.toString(date, m_shortDate); }
+QString Regional::formatDate(const QDate& date) const {
+    return m_locale.toString(date, m_shortDate);
+}
 
-QDate Regional::parseDate(const QString& text) const { return QDate::fromString(text.trimmed(), m_shortDate); }
+QDate Regional::parseDate(const QString& text) const {
+    return QDate::fromString(text.trimmed(), m_shortDate);
+}
 
-QString Regional::formatTime(const QTime& time) const { return m_locale.toString(time, m_longTime); }
+QString Regional::formatTime(const QTime& time) const {
+    return m_locale.toString(time, m_longTime);
+}

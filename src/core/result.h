@@ -7,8 +7,7 @@
 
 // An operation's outcome: a value, or the text of what went wrong. Logic
 // returns these instead of showing boxes; the window shows the error.
-template <class T>
-class Result {
+template <class T> class Result {
 public:
     Result(T value)
         : m_value(std::move(value)) {}

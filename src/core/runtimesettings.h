@@ -18,7 +18,11 @@ struct RuntimeSettings {
     bool porfranjas = false;
 
     // ping seconds -> poll period: 1 to 60 only, anything else polls every second.
-    static int pollIntervalForPing(int ping) { return (ping >= 1 && ping <= 60) ? ping * 1000 : DefaultPollMs; }
+    static int pollIntervalForPing(int ping) {
+        return (ping >= 1 && ping <= 60) ? ping * 1000 : DefaultPollMs;
+    }
     // A rounding unit that is not above 0 becomes 0.01.
-    static Currency roundingUnitFor(Currency redondeo) { return redondeo.raw() > 0 ? redondeo : Currency::fromCents(1); }
+    static Currency roundingUnitFor(Currency redondeo) {
+        return redondeo.raw() > 0 ? redondeo : Currency::fromCents(1);
+    }
 };

@@ -21,7 +21,9 @@ TDataModule1::~TDataModule1() {
         QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-bool TDataModule1::engineAvailable() { return QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")); }
+bool TDataModule1::engineAvailable() {
+    return QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"));
+}
 
 Status TDataModule1::open(const QString& filePath, const QString& password) {
     close();
@@ -78,15 +80,18 @@ void TDataModule1::close() {
     m_filePath.clear();
 }
 
-bool TDataModule1::isOpen() const { return m_db.isValid() && m_db.isOpen(); }
+bool TDataModule1::isOpen() const {
+    return m_db.isValid() && m_db.isOpen();
+}
 
 QStringList TDataModule1::tableNames() const {
     if (!isOpen())
         return {};
     QStringList names;
     QSqlQuery q(m_db);
-    if (q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
-                              "ORDER BY name"))) {
+    if (q.exec(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
+                           "ORDER BY name"))) {
         while (q.next())
             names << q.value(0).toString();
     }
@@ -101,4 +106,6 @@ QStringList TDataModule1::columnNames(const QString& table) const {
     return names;
 }
 
-bool TDataModule1::isCurrentVersion() const { return tableNames().contains(QStringLiteral("tasas")); }
+bool TDataModule1::isCurrentVersion() const {
+    return tableNames().contains(QStringLiteral("tasas"));
+}

@@ -16,7 +16,8 @@ QStringList splitSqlScript(const QString& script) {
     bool inQuote = false;
     for (qsizetype i = 0; i < script.size(); ++i) {
         const QChar c = script.at(i);
-        if (!inQuote && c == QLatin1Char('-') && i + 1 < script.size() && script.at(i + 1) == QLatin1Char('-')) {
+        if (!inQuote && c == QLatin1Char('-') && i + 1 < script.size() &&
+            script.at(i + 1) == QLatin1Char('-')) {
             while (i < script.size() && script.at(i) != QLatin1Char('\n'))
                 ++i;
             current += QLatin1Char('\n');
@@ -58,7 +59,8 @@ Status createDatabase(const QString& filePath, bool demo) {
     if (filePath.trimmed().isEmpty() || info.fileName().isEmpty())
         return Status::failure(QStringLiteral("Falta el nombre del fichero de la base de datos."));
     if (info.exists())
-        return Status::failure(QStringLiteral("El fichero %1 ya existe; no se sobrescribe.").arg(info.absoluteFilePath()));
+        return Status::failure(
+            QStringLiteral("El fichero %1 ya existe; no se sobrescribe.").arg(info.absoluteFilePath()));
     const QDir folder = info.absoluteDir();
     if (!folder.exists())
         return Status::failure(QStringLiteral("La carpeta %1 no existe.").arg(folder.absolutePath()));
@@ -83,7 +85,8 @@ Status createDatabase(const QString& filePath, bool demo) {
         if (!db.open()) {
             result = Status::failure(db.lastError().text());
         } else {
-            QStringList scripts{QStringLiteral(":/store/sql/schema.sql"), QStringLiteral(":/store/sql/seed.sql")};
+            QStringList scripts{QStringLiteral(":/store/sql/schema.sql"),
+                                QStringLiteral(":/store/sql/seed.sql")};
             if (demo)
                 scripts << QStringLiteral(":/store/sql/demo.sql");
             scripts << QStringLiteral(":/store/sql/admin.sql");

@@ -12,8 +12,7 @@ void markBlank(QString& text, int blanks) {
 }
 
 // Single-row tables: update the row, or create it when a damaged database lost it.
-template <class Row>
-void saveSingleRow(const QSqlDatabase& db, const Row& row) {
+template <class Row> void saveSingleRow(const QSqlDatabase& db, const Row& row) {
     if (toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM ") + Row::table())) == 0)
         insert(db, row);
     else
@@ -33,13 +32,21 @@ Opciones withBlankMarkers(Opciones o) {
     return o;
 }
 
-Opciones readOpciones(const QSqlDatabase& db) { return selectOne<Opciones>(db, QStringLiteral("LIMIT 1")).value_or(Opciones{}); }
+Opciones readOpciones(const QSqlDatabase& db) {
+    return selectOne<Opciones>(db, QStringLiteral("LIMIT 1")).value_or(Opciones{});
+}
 
-void saveOpciones(const QSqlDatabase& db, const Opciones& opciones) { saveSingleRow(db, withBlankMarkers(opciones)); }
+void saveOpciones(const QSqlDatabase& db, const Opciones& opciones) {
+    saveSingleRow(db, withBlankMarkers(opciones));
+}
 
-Grids readGrids(const QSqlDatabase& db) { return selectOne<Grids>(db, QStringLiteral("LIMIT 1")).value_or(Grids{}); }
+Grids readGrids(const QSqlDatabase& db) {
+    return selectOne<Grids>(db, QStringLiteral("LIMIT 1")).value_or(Grids{});
+}
 
-void saveGrids(const QSqlDatabase& db, const Grids& grids) { saveSingleRow(db, grids); }
+void saveGrids(const QSqlDatabase& db, const Grids& grids) {
+    saveSingleRow(db, grids);
+}
 
 WebConfig readWebConfig(const QSqlDatabase& db) {
     return selectOne<WebConfig>(db, QStringLiteral("ORDER BY Id LIMIT 1")).value_or(WebConfig{});

@@ -8,23 +8,25 @@ namespace store {
 
 const QStringList& permisoColumns() {
     static const QStringList c{
-        QStringLiteral("CONFPUE"),  QStringLiteral("CONFTAR"),     QStringLiteral("CONFFRA"),
-        QStringLiteral("CONFBON"),  QStringLiteral("CONFTPV"),     QStringLiteral("CONFTIC"),
-        QStringLiteral("CONFTUR"),  QStringLiteral("CONFOP"),      QStringLiteral("CUEADD"),
-        QStringLiteral("CUEMOD"),   QStringLiteral("CUEELI"),      QStringLiteral("CUECRE"),
-        QStringLiteral("CUETAR"),   QStringLiteral("APAGA1"),      QStringLiteral("APAGA2"),
-        QStringLiteral("APAGA3"),   QStringLiteral("APAGA4"),      QStringLiteral("APAGATODOS"),
-        QStringLiteral("DESACTIVA"), QStringLiteral("ACTIVA"),     QStringLiteral("VENTATPV"),
-        QStringLiteral("LISTADO1"), QStringLiteral("LISTADO2"),    QStringLiteral("LISTADO3"),
-        QStringLiteral("LISTADO4"), QStringLiteral("INFORME1"),    QStringLiteral("INFORME2"),
-        QStringLiteral("INFORME3"), QStringLiteral("INFORME4"),    QStringLiteral("INFORME5"),
-        QStringLiteral("CONFIMP"),  QStringLiteral("CONFLOGS"),    QStringLiteral("IMPLOGPAS"),
+        QStringLiteral("CONFPUE"),     QStringLiteral("CONFTAR"),     QStringLiteral("CONFFRA"),
+        QStringLiteral("CONFBON"),     QStringLiteral("CONFTPV"),     QStringLiteral("CONFTIC"),
+        QStringLiteral("CONFTUR"),     QStringLiteral("CONFOP"),      QStringLiteral("CUEADD"),
+        QStringLiteral("CUEMOD"),      QStringLiteral("CUEELI"),      QStringLiteral("CUECRE"),
+        QStringLiteral("CUETAR"),      QStringLiteral("APAGA1"),      QStringLiteral("APAGA2"),
+        QStringLiteral("APAGA3"),      QStringLiteral("APAGA4"),      QStringLiteral("APAGATODOS"),
+        QStringLiteral("DESACTIVA"),   QStringLiteral("ACTIVA"),      QStringLiteral("VENTATPV"),
+        QStringLiteral("LISTADO1"),    QStringLiteral("LISTADO2"),    QStringLiteral("LISTADO3"),
+        QStringLiteral("LISTADO4"),    QStringLiteral("INFORME1"),    QStringLiteral("INFORME2"),
+        QStringLiteral("INFORME3"),    QStringLiteral("INFORME4"),    QStringLiteral("INFORME5"),
+        QStringLiteral("CONFIMP"),     QStringLiteral("CONFLOGS"),    QStringLiteral("IMPLOGPAS"),
         QStringLiteral("IMPLOGPAS_1"), QStringLiteral("MODFECHACAD"),
     };
     return c;
 }
 
-QString permisoColumn(Permiso p) { return permisoColumns().at(static_cast<int>(p)); }
+QString permisoColumn(Permiso p) {
+    return permisoColumns().at(static_cast<int>(p));
+}
 
 namespace {
 
@@ -76,8 +78,9 @@ int insertOperador(const QSqlDatabase& db, const Operador& op) {
     QVariantList values{op.NOMBRE, op.PASS};
     values << permisoValues(op);
     QSqlQuery q = run(db,
-                      QStringLiteral("INSERT INTO operadores (NOMBRE, PASS, ") + permisoColumns().join(QStringLiteral(", ")) +
-                          QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
+                      QStringLiteral("INSERT INTO operadores (NOMBRE, PASS, ") +
+                          permisoColumns().join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                          marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
                       values);
     return q.lastInsertId().toInt();
 }
@@ -88,7 +91,9 @@ void updateOperador(const QSqlDatabase& db, const Operador& op) {
         sets << c + QStringLiteral(" = ?");
     QVariantList values{op.NOMBRE, op.PASS};
     values << permisoValues(op) << op.ID;
-    run(db, QStringLiteral("UPDATE operadores SET ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ID = ?"),
+    run(db,
+        QStringLiteral("UPDATE operadores SET ") + sets.join(QStringLiteral(", ")) +
+            QStringLiteral(" WHERE ID = ?"),
         values);
 }
 

@@ -18,14 +18,30 @@
 
 namespace store::detail {
 
-inline void read(const QVariant& v, bool& out) { out = toBool(v); }
-inline void read(const QVariant& v, int& out) { out = toInt(v); }
-inline void read(const QVariant& v, double& out) { out = toDouble(v); }
-inline void read(const QVariant& v, QString& out) { out = toText(v); }
-inline void read(const QVariant& v, Currency& out) { out = toCurrency(v); }
-inline void read(const QVariant& v, QDate& out) { out = toDate(v); }
-inline void read(const QVariant& v, QTime& out) { out = toTime(v); }
-inline void read(const QVariant& v, std::optional<int>& out) { out = toOptionalInt(v); }
+inline void read(const QVariant& v, bool& out) {
+    out = toBool(v);
+}
+inline void read(const QVariant& v, int& out) {
+    out = toInt(v);
+}
+inline void read(const QVariant& v, double& out) {
+    out = toDouble(v);
+}
+inline void read(const QVariant& v, QString& out) {
+    out = toText(v);
+}
+inline void read(const QVariant& v, Currency& out) {
+    out = toCurrency(v);
+}
+inline void read(const QVariant& v, QDate& out) {
+    out = toDate(v);
+}
+inline void read(const QVariant& v, QTime& out) {
+    out = toTime(v);
+}
+inline void read(const QVariant& v, std::optional<int>& out) {
+    out = toOptionalInt(v);
+}
 
 } // namespace store::detail
 
@@ -36,7 +52,7 @@ inline void read(const QVariant& v, std::optional<int>& out) { out = toOptionalI
 
 // Declares struct NAME for TABLE with the columns of LIST; KEY is the name of
 // the counter column or nullptr.
-#define QUINTOR_DECLARE_ROW(NAME, TABLE, KEY, LIST)                                                           \
+#define QUINTOR_DECLARE_ROW(NAME, TABLE, KEY, LIST)                                                          \
     struct NAME {                                                                                            \
         LIST(QUINTOR_ROW_FIELD)                                                                              \
         static QString table() { return QStringLiteral(TABLE); }                                             \
@@ -56,6 +72,7 @@ inline void read(const QVariant& v, std::optional<int>& out) { out = toOptionalI
 
 namespace store {
 
+// clang-format off
 #define QUINTOR_ARTICULOS(X) X(QString, CODIGO) X(QString, ARTICULO) X(Currency, PRECIO) X(int, IdTax)
 QUINTOR_DECLARE_ROW(Articulo, "articulos", nullptr, QUINTOR_ARTICULOS)
 
@@ -156,13 +173,15 @@ QUINTOR_DECLARE_ROW(WebConfig, "webconfig", "Id", QUINTOR_WEBCONFIG)
     X(int, cambiotarifa) X(int, cmb_1) X(int, cmb_1_val) X(int, op2_2) X(int, op2_5) X(int, op3_2)          \
     X(int, cmb_2) X(int, cmb_2_val) X(int, op4_1) X(int, ini_desktop) X(int, ini_desktop_cod)
 QUINTOR_DECLARE_ROW(Opciones, "opciones", nullptr, QUINTOR_OPCIONES)
+// clang-format on
 
 // SELECT of a row type's columns; tail is what follows the table name
 // (WHERE, ORDER BY), with "?" for the values.
 template <class Row>
-std::vector<Row> select(const QSqlDatabase& db, const QString& tail = QString(), const QVariantList& values = {}) {
-    QString sql = QStringLiteral("SELECT ") + Row::columns().join(QStringLiteral(", ")) + QStringLiteral(" FROM ") +
-                  Row::table();
+std::vector<Row> select(const QSqlDatabase& db, const QString& tail = QString(),
+                        const QVariantList& values = {}) {
+    QString sql = QStringLiteral("SELECT ") + Row::columns().join(QStringLiteral(", ")) +
+                  QStringLiteral(" FROM ") + Row::table();
     if (!tail.isEmpty())
         sql += QLatin1Char(' ') + tail;
     QSqlQuery q = run(db, sql, values);
@@ -173,7 +192,8 @@ std::vector<Row> select(const QSqlDatabase& db, const QString& tail = QString(),
 }
 
 template <class Row>
-std::optional<Row> selectOne(const QSqlDatabase& db, const QString& tail = QString(), const QVariantList& values = {}) {
+std::optional<Row> selectOne(const QSqlDatabase& db, const QString& tail = QString(),
+                             const QVariantList& values = {}) {
     std::vector<Row> rows = select<Row>(db, tail, values);
     if (rows.empty())
         return std::nullopt;
@@ -182,8 +202,7 @@ std::optional<Row> selectOne(const QSqlDatabase& db, const QString& tail = QStri
 
 // Inserts a row; the counter column, when the table has one, is left to the
 // database. Answers the new counter value (or the row id).
-template <class Row>
-qint64 insert(const QSqlDatabase& db, const Row& row) {
+template <class Row> qint64 insert(const QSqlDatabase& db, const Row& row) {
     const QStringList& all = Row::columns();
     const QVariantList allValues = row.values();
     QStringList cols;
@@ -198,8 +217,9 @@ qint64 insert(const QSqlDatabase& db, const Row& row) {
     for (int i = 0; i < cols.size(); ++i)
         marks << QStringLiteral("?");
     QSqlQuery q = run(db,
-                      QStringLiteral("INSERT INTO ") + Row::table() + QStringLiteral(" (") + cols.join(QStringLiteral(", ")) +
-                          QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
+                      QStringLiteral("INSERT INTO ") + Row::table() + QStringLiteral(" (") +
+                          cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                          marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
                       vals);
     return q.lastInsertId().toLongLong();
 }
@@ -218,7 +238,8 @@ void update(const QSqlDatabase& db, const Row& row, const QString& where, const 
         vals << allValues.at(i);
     }
     vals << whereValues;
-    QString sql = QStringLiteral("UPDATE ") + Row::table() + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "));
+    QString sql =
+        QStringLiteral("UPDATE ") + Row::table() + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "));
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
     run(db, sql, vals);

@@ -43,11 +43,21 @@ QVariant scalar(const QSqlDatabase& db, const QString& sql, std::initializer_lis
     return QVariant();
 }
 
-bool toBool(const QVariant& v) { return !v.isNull() && v.toLongLong() != 0; }
-int toInt(const QVariant& v) { return v.isNull() ? 0 : v.toInt(); }
-double toDouble(const QVariant& v) { return v.isNull() ? 0.0 : v.toDouble(); }
-QString toText(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
-Currency toCurrency(const QVariant& v) { return Currency::fromRaw(v.isNull() ? 0 : v.toLongLong()); }
+bool toBool(const QVariant& v) {
+    return !v.isNull() && v.toLongLong() != 0;
+}
+int toInt(const QVariant& v) {
+    return v.isNull() ? 0 : v.toInt();
+}
+double toDouble(const QVariant& v) {
+    return v.isNull() ? 0.0 : v.toDouble();
+}
+QString toText(const QVariant& v) {
+    return v.isNull() ? QString() : v.toString();
+}
+Currency toCurrency(const QVariant& v) {
+    return Currency::fromRaw(v.isNull() ? 0 : v.toLongLong());
+}
 
 QDate toDate(const QVariant& v) {
     if (v.isNull())
@@ -74,11 +84,21 @@ std::optional<int> toOptionalInt(const QVariant& v) {
     return v.toInt();
 }
 
-QString dateText(const QDate& d) { return d.isValid() ? d.toString(Qt::ISODate) : QString(); }
-QString timeText(const QTime& t) { return t.isValid() ? t.toString(QStringLiteral("HH:mm:ss")) : QString(); }
+QString dateText(const QDate& d) {
+    return d.isValid() ? d.toString(Qt::ISODate) : QString();
+}
+QString timeText(const QTime& t) {
+    return t.isValid() ? t.toString(QStringLiteral("HH:mm:ss")) : QString();
+}
 
-QVariant sqlValue(const QDate& v) { return v.isValid() ? QVariant(dateText(v)) : QVariant(); }
-QVariant sqlValue(const QTime& v) { return v.isValid() ? QVariant(timeText(v)) : QVariant(); }
-QVariant sqlValue(const std::optional<int>& v) { return v ? QVariant(*v) : QVariant(); }
+QVariant sqlValue(const QDate& v) {
+    return v.isValid() ? QVariant(dateText(v)) : QVariant();
+}
+QVariant sqlValue(const QTime& v) {
+    return v.isValid() ? QVariant(timeText(v)) : QVariant();
+}
+QVariant sqlValue(const std::optional<int>& v) {
+    return v ? QVariant(*v) : QVariant();
+}
 
 } // namespace store

@@ -46,11 +46,21 @@ QTime toTime(const QVariant& v);
 std::optional<int> toOptionalInt(const QVariant& v);
 
 // Writing: the stored forms of the typed values.
-inline QVariant sqlValue(bool v) { return QVariant(v ? 1 : 0); }
-inline QVariant sqlValue(int v) { return QVariant(v); }
-inline QVariant sqlValue(double v) { return QVariant(v); }
-inline QVariant sqlValue(const QString& v) { return QVariant(v); }
-inline QVariant sqlValue(Currency v) { return QVariant(static_cast<qlonglong>(v.raw())); }
+inline QVariant sqlValue(bool v) {
+    return QVariant(v ? 1 : 0);
+}
+inline QVariant sqlValue(int v) {
+    return QVariant(v);
+}
+inline QVariant sqlValue(double v) {
+    return QVariant(v);
+}
+inline QVariant sqlValue(const QString& v) {
+    return QVariant(v);
+}
+inline QVariant sqlValue(Currency v) {
+    return QVariant(static_cast<qlonglong>(v.raw()));
+}
 QVariant sqlValue(const QDate& v);
 QVariant sqlValue(const QTime& v);
 QVariant sqlValue(const std::optional<int>& v);

@@ -2,8 +2,12 @@
 
 namespace store {
 
-QString cuentasFilter() { return QStringLiteral("COALESCE(Tipo, '') <> '9'"); }
-QString codigosFilter() { return QStringLiteral("Tipo = '9'"); }
+QString cuentasFilter() {
+    return QStringLiteral("COALESCE(Tipo, '') <> '9'");
+}
+QString codigosFilter() {
+    return QStringLiteral("Tipo = '9'");
+}
 
 std::vector<Cuenta> cuentasView(const QSqlDatabase& db) {
     return select<Cuenta>(db, QStringLiteral("WHERE ") + cuentasFilter() + QStringLiteral(" ORDER BY Login"));

@@ -28,8 +28,12 @@ QString displayText(QString text) {
 
 } // namespace
 
-void setMessageAnswerer(MessageAnswerer a) { answerer() = std::move(a); }
-void setDialogDriver(DialogDriver d) { driver() = std::move(d); }
+void setMessageAnswerer(MessageAnswerer a) {
+    answerer() = std::move(a);
+}
+void setDialogDriver(DialogDriver d) {
+    driver() = std::move(d);
+}
 
 Answer showMessage(QWidget* parent, const MessageRequest& request) {
     if (answerer())
@@ -100,8 +104,8 @@ Answer showMessage(QWidget* parent, const MessageTable& table, const QString& ke
 
 Answer showRefusal(QWidget* parent, const QString& operatorName, const QString& refusalText) {
     return showMessage(parent, MessageRequest{commonMessages().text(QStringLiteral("Atencion")),
-                                              operatorName + QStringLiteral(":\r\r") + refusalText, Icon::Warning,
-                                              Buttons::Ok});
+                                              operatorName + QStringLiteral(":\r\r") + refusalText,
+                                              Icon::Warning, Buttons::Ok});
 }
 
 int execDialog(QDialog* dialog) {

@@ -29,9 +29,13 @@ ScriptedUi::~ScriptedUi() {
     ui::setDialogDriver({});
 }
 
-void ScriptedUi::answerNext(ui::Answer answer) { m_answers.push_back(answer); }
+void ScriptedUi::answerNext(ui::Answer answer) {
+    m_answers.push_back(answer);
+}
 
-void ScriptedUi::onNextDialog(DialogHandler handler) { m_handlers.push_back(std::move(handler)); }
+void ScriptedUi::onNextDialog(DialogHandler handler) {
+    m_handlers.push_back(std::move(handler));
+}
 
 QStringList ScriptedUi::messageTexts() const {
     QStringList texts;

@@ -7,13 +7,21 @@
 #include <QSettings>
 #include <QTest>
 
-TestHome::TestHome() { QDir(m_dir.path()).mkpath(QStringLiteral("database")); }
+TestHome::TestHome() {
+    QDir(m_dir.path()).mkpath(QStringLiteral("database"));
+}
 
-QString TestHome::databaseFolder() const { return m_dir.path() + QStringLiteral("/database"); }
+QString TestHome::databaseFolder() const {
+    return m_dir.path() + QStringLiteral("/database");
+}
 
-QString TestHome::databaseFile(const QString& name) const { return databaseFolder() + QLatin1Char('/') + name; }
+QString TestHome::databaseFile(const QString& name) const {
+    return databaseFolder() + QLatin1Char('/') + name;
+}
 
-QString TestHome::configIni() const { return databaseFile(QStringLiteral("config.ini")); }
+QString TestHome::configIni() const {
+    return databaseFile(QStringLiteral("config.ini"));
+}
 
 QString TestHome::createDatabase(const QString& name, bool demo) const {
     const QString path = databaseFile(name);

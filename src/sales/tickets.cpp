@@ -1,0 +1,98 @@
+#include "sales/tickets.h"
+
+#include "store/sql.h"
+#include "store/transaction.h"
+
+namespace sales {
+
+store::Ticket NuevoNumeroTicket(const QSqlDatabase& db, store::Ticket ticket, const QDateTime& now) {
+    store::Transaction tx(db);
+    const int last = store::toInt(store::scalar(db, QStringLiteral("SELECT NUM_TICK FROM opciones")));
+    const int number = last + 1;
+    ticket.NUM_TICKET = QString::number(number);
+    ticket.FECHA = now.date();
+    ticket.HORA = now.time();
+    ticket.ID_TICK = static_cast<int>(store::insert(db, ticket));
+    // The counter goes second, after the ticket is stored.
+    QSqlQuery q = store::run(db, QStringLiteral("UPDATE opciones SET NUM_TICK = ?"), {number});
+    if (q.numRowsAffected() < 1)
+        throw store::DatabaseError(QStringLiteral("No se encuentra el registro de opciones."));
+    tx.commit();
+    return ticket;
+}
+
+int addLine(const QSqlDatabase& db, const store::LinTick& line) {
+    return static_cast<int>(store::insert(db, line));
+}
+
+std::vector<store::LinTick> lines(const QSqlDatabase& db, int idTick) {
+    return store::select<store::LinTick>(db, QStringLiteral("WHERE ID_TICK = ? ORDER BY ID_LIN"), {idTick});
+}
+
+std::optional<store::Ticket> findTicket(const QSqlDatabase& db, const QString& number) {
+    // Bound as text: compared character by character with the stored number.
+    return store::selectOne<store::Ticket>(db, QStringLiteral("WHERE NUM_TICKET = ? ORDER BY ID_TICK"),
+                                           {QVariant(number)});
+}
+
+std::optional<store::Ticket> ticketById(const QSqlDatabase& db, int idTick) {
+    return store::selectOne<store::Ticket>(db, QStringLiteral("WHERE ID_TICK = ?"), {idTick});
+}
+
+void cancelTicket(const QSqlDatabase& db, int idTick, const QString& operatorName) {
+    store::Transaction tx(db);
+    store::run(db, QStringLiteral("UPDATE lintick SET CANT = 0, IMPORTE = 0, IdTax = 0 WHERE ID_TICK = ?"),
+               {idTick});
+    store::run(
+        db,
+        QStringLiteral("UPDATE ticket SET IMPORTE = 0, OBSERVACIONES = ?, OPERADOR = ? WHERE ID_TICK = ?"),
+        {QStringLiteral("ANULADO"), operatorName, idTick});
+    tx.commit();
+}
+
+Currency recomputeTotal(const QSqlDatabase& db, int idTick) {
+    store::Transaction tx(db);
+    // The amounts are stored as exact integers, so the database's sum is exact.
+    const Currency total = store::toCurrency(store::scalar(
+        db, QStringLiteral("SELECT COALESCE(SUM(IMPORTE), 0) FROM lintick WHERE ID_TICK = ?"), {idTick}));
+    store::run(db, QStringLiteral("UPDATE ticket SET IMPORTE = ? WHERE ID_TICK = ?"),
+               {store::sqlValue(total), idTick});
+    tx.commit();
+    return total;
+}
+
+void settleTicket(const QSqlDatabase& db, int idTick) {
+    store::run(db, QStringLiteral("UPDATE ticket SET CONTA = 1 WHERE ID_TICK = ?"), {idTick});
+}
+
+void settleAllPending(const QSqlDatabase& db) {
+    // Pending as the station queue sees it: an empty flag is pending too.
+    store::run(db, QStringLiteral("UPDATE ticket SET CONTA = 1 WHERE COALESCE(CONTA, 0) = 0"));
+}
+
+TicketOutcome attachTicket(station::StationRecord& station, const QString& number) {
+    if (!station.ticketNumber.isEmpty())
+        return TicketOutcome{QStringLiteral("NoAnotar")};
+    station.ticketNumber = number;
+    return TicketOutcome{};
+}
+
+TicketOutcome detachTicket(station::StationRecord& station) {
+    if (station.estado == station::Estado::Prepago && station.accountLogin.isEmpty())
+        return TicketOutcome{QStringLiteral("NoBorrarPrepago")};
+    station.ticketNumber.clear();
+    return TicketOutcome{};
+}
+
+const ui::MessageTable& ticketMessages() {
+    static const ui::MessageTable table{
+        {"NoAnotar", QStringLiteral("No se puede anotar.\r\rEste puesto ya tiene un ticket."),
+         QStringLiteral("Can not be assigned\r\rThis terminal already has a ticket.")},
+        {"NoBorrarPrepago", QStringLiteral("No se puede borrar un ticket de prepago."), QString()},
+        {"TicketInexistente", QStringLiteral("Ticket inexistente..."),
+         QStringLiteral("This ticket does not exist...")},
+    };
+    return table;
+}
+
+} // namespace sales

@@ -1,0 +1,61 @@
+#include "session/franjas.h"
+
+#include <algorithm>
+
+namespace session {
+
+qint64 msOfDay(const QTime& t) {
+    return t.isValid() ? t.msecsSinceStartOfDay() : 0;
+}
+
+FranjasSnapshot::FranjasSnapshot(std::vector<store::Franja> rows)
+    : m_rows(std::move(rows)) {
+    // Stored times are "HH:mm:ss" and sort as text; this only matters for
+    // rows written some other way.
+    std::stable_sort(m_rows.begin(), m_rows.end(), [](const store::Franja& a, const store::Franja& b) {
+        return msOfDay(a.franja_fin) < msOfDay(b.franja_fin);
+    });
+    m_bands.reserve(m_rows.size());
+    for (const store::Franja& r : m_rows) {
+        Band b;
+        b.startMs = msOfDay(r.franja_ini);
+        b.endMs = msOfDay(r.franja_fin);
+        if (b.endMs > b.startMs)
+            b.lengthMs = b.endMs - b.startMs;
+        else if (b.endMs < b.startMs)
+            b.lengthMs = b.endMs + DayMs - b.startMs;
+        b.tarifa = r.tarifa;
+        m_cycleMs += b.lengthMs;
+        m_bands.push_back(std::move(b));
+    }
+}
+
+FranjasSnapshot FranjasSnapshot::load(const QSqlDatabase& db) {
+    return FranjasSnapshot(store::select<store::Franja>(db, QStringLiteral("ORDER BY franja_fin")));
+}
+
+FranjasSnapshot::Start FranjasSnapshot::startBand(qint64 t) const {
+    Start atBorder;
+    for (int i = 0; i < size(); ++i) {
+        const Band& b = m_bands[static_cast<size_t>(i)];
+        qint64 piece = -1;
+        if (b.endMs > b.startMs) {
+            if (b.startMs <= t && t <= b.endMs)
+                piece = b.endMs - t;
+        } else if (b.endMs < b.startMs) {
+            if (t >= b.startMs)
+                piece = b.endMs + DayMs - t;
+            else if (t <= b.endMs)
+                piece = b.endMs - t;
+        }
+        if (piece > 0)
+            return Start{i, piece, true};
+        if (piece == 0 && !atBorder.found)
+            atBorder = Start{i, 0, true};
+    }
+    if (atBorder.found)
+        return atBorder;
+    return Start{size() - 1, 0, false};
+}
+
+} // namespace session

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/currency.h"
+#include "core/runtimesettings.h"
+#include "session/franjas.h"
+#include "session/tarifas.h"
+
+#include <QDateTime>
+#include <QString>
+
+// The cost of use. Every product is taken in long double from the raw
+// integers and rounded once per step, halves to even. Nothing here reads the
+// database or the clock: the cache, the band snapshot, "now" and the
+// rounding unit are handed in.
+
+namespace session {
+
+// (1 - discount/100) x (relative price/100), kept as the integer
+// (100 - discount) x relative price over 10 000 so products stay exact.
+struct Factor {
+    qint64 numerator = 10000;
+
+    static constexpr Factor of(int discountPercent, int relativePricePercent) {
+        return Factor{(100LL - discountPercent) * relativePricePercent};
+    }
+    static constexpr qint64 Denominator = 10000;
+};
+
+enum class Direccion { Pasado, Futuro };
+
+// Hourly cost h for ms milliseconds, scaled by f. With an account login the
+// result is rounded to 1/10 000; anonymous customers' to the nearest multiple
+// of the rounding unit (a unit not above 0 counts as 0.01).
+Currency PrecioFijo(Currency hourlyCost, qint64 ms, Factor f, const QString& login, Currency roundingUnit);
+
+// The price of a variable tariff's step for ms milliseconds of use, scaled
+// by f; 0 without intervals.
+Currency PrecioIntervalo(const std::vector<Tintervalo>& intervals, qint64 ms, Factor f);
+
+// A counter-mode period under one tariff. Unknown names ("FRANJAS",
+// "BONO TIEMPO", "") price at 0. A negative time counts as 0.
+Currency PrecioTarifa(const ListaTarifas& tarifas, const QString& name, qint64 ms, int discountPercent,
+                      int relativePricePercent, const QString& login, const RuntimeSettings& settings);
+
+// A period priced by the time bands: Pasado is the period that ends at now,
+// Futuro the one that starts at now. The period is cut at the band borders
+// and each piece, in whole seconds, is priced with its band's tariff (a
+// variable tariff by its step for the piece's length; a tariff not in the
+// cache, or a piece of no whole second, at 0). Only the start band's minimum
+// applies, to the whole period. Bands that cover no time (none, or only
+// bands whose start equals their end) price at 0; a single band prices the
+// period by its tariff's own rules.
+Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franjas, qint64 ms,
+                       int discountPercent, int relativePricePercent, const QString& login,
+                       Direccion direction, const QDateTime& now, const RuntimeSettings& settings);
+
+// The time an amount buys at a station, in seconds (the dialog rounds it).
+// Without bands (porfranjas off or cambiotarifa not 0): amount x 3600 /
+// hourly cost. With bands the walk from now spends the amount band by band
+// at each band's own hourly cost; bands whose tariff is not a cached fixed
+// tariff are skipped. The walk ends where the amount runs out, or after one
+// whole round of the bands that spent nothing (then the time gathered so far
+// is the answer: nothing when no band has a fixed tariff). No amount, or
+// bands that cover no time, buy nothing.
+long double TiempoPorImporte(const ListaTarifas& tarifas, const FranjasSnapshot& franjas,
+                             int relativePricePercent, Currency hourlyCost, Currency amount,
+                             const QDateTime& now, const RuntimeSettings& settings);
+
+// The amount for a time in the open-station dialog ("Calcular"): with bands
+// in force, the bands' price of the period starting now for an anonymous
+// customer at relative price 100; otherwise seconds x hourly cost / 3600.
+Currency ImportePorTiempo(const ListaTarifas& tarifas, const FranjasSnapshot& franjas, qint64 seconds,
+                          Currency hourlyCost, const QDateTime& now, const RuntimeSettings& settings);
+
+// Whether the time bands price anonymous stations right now.
+inline bool franjasEnVigor(const RuntimeSettings& s) {
+    return s.porfranjas && s.cambiotarifa == 0;
+}
+
+// The dialog's hours and minutes for a time in seconds: seconds rounded,
+// hours truncated, the rest in minutes rounded (60 carries into the hours).
+struct HorasMinutos {
+    qint64 seconds = 0;
+    int hours = 0;
+    int minutes = 0;
+};
+HorasMinutos horasMinutos(long double seconds);
+
+} // namespace session

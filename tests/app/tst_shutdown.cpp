@@ -1,0 +1,241 @@
+#include "app/dockmanager.h"
+#include "app/frmmain.h"
+#include "app/lifecycle.h"
+#include "core/consolecontext.h"
+#include "store/opciones.h"
+#include "store/sql.h"
+#include "support/scriptedui.h"
+#include "support/testdb.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTest>
+
+namespace {
+
+struct Console {
+    explicit Console(TestHome& h)
+        : home(h) {
+        context.data = &data;
+        context.regional = Regional::spanishSpain();
+        context.workingDatabase = QStringLiteral("ciber.mdb");
+        context.currentOperator = QStringLiteral("CAJA");
+        [&] { QVERIFY(data.open(home.databaseFile(QStringLiteral("ciber.mdb")))); }();
+        lifecycle = std::make_unique<ConsoleLifecycle>(context, app::Paths(home.home()), window);
+    }
+    TestHome& home;
+    TDataModule1 data;
+    ConsoleContext context;
+    TFrmMain window;
+    std::unique_ptr<ConsoleLifecycle> lifecycle;
+};
+
+} // namespace
+
+class TestShutdown : public QObject {
+    Q_OBJECT
+private slots:
+    void afterLoginAppliesOptions_data();
+    void afterLoginAppliesOptions();
+    void menusAndStatusBar();
+    void answeringNoChangesNothing();
+    void answeringYesWritesLayoutGridsAndOptions();
+    void layoutRoundTrip();
+    void unwritableConfigIsReported();
+};
+
+void TestShutdown::afterLoginAppliesOptions_data() {
+    QTest::addColumn<int>("ping");
+    QTest::addColumn<int>("panelinf");
+    QTest::addColumn<qint64>("redondeo");
+    QTest::addColumn<int>("pollMs");
+    QTest::addColumn<int>("panel");
+    QTest::addColumn<qint64>("unit");
+    QTest::newRow("ping 0, panel 0") << 0 << 0 << qint64(500) << 1000 << 400 << qint64(500);
+    QTest::newRow("ping 5") << 5 << 321 << qint64(1000) << 5000 << 321 << qint64(1000);
+    QTest::newRow("ping 60") << 60 << 400 << qint64(500) << 60000 << 400 << qint64(500);
+    QTest::newRow("ping 61, no rounding unit") << 61 << 400 << qint64(0) << 1000 << 400 << qint64(100);
+    QTest::newRow("negative rounding unit") << 1 << 400 << qint64(-500) << 1000 << 400 << qint64(100);
+}
+
+void TestShutdown::afterLoginAppliesOptions() {
+    QFETCH(int, ping);
+    QFETCH(int, panelinf);
+    QFETCH(qint64, redondeo);
+    QFETCH(int, pollMs);
+    QFETCH(int, panel);
+    QFETCH(qint64, unit);
+    TestHome home;
+    const QString path = home.createDatabase();
+    {
+        TDataModule1 d;
+        QVERIFY(d.open(path));
+        store::run(
+            d.db(),
+            QStringLiteral("UPDATE opciones SET ping = ?, panelinf = ?, redondeo = ?, alarmacredito = 25000, "
+                           "alarmaprepago = 90, cambiotarifa = 0, porfranjas = 1"),
+            {ping, panelinf, redondeo});
+    }
+    ScriptedUi ui;
+    Console c(home);
+    c.window.resize(1200, 700);
+    QVERIFY(c.lifecycle->afterLogin());
+    QCOMPARE(c.context.settings.pollIntervalMs, pollMs);
+    QCOMPARE(c.context.settings.roundingUnit.raw(), unit);
+    QCOMPARE(c.context.settings.creditAlarm.raw(), qint64(25000));
+    QCOMPARE(c.context.settings.prepaidAlarmSeconds, 90);
+    QCOMPARE(c.context.settings.cambiotarifa, 0);
+    QVERIFY(c.context.settings.porfranjas);
+    c.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&c.window));
+    QCOMPARE(c.window.gridPanelWidth(), panel);
+    QVERIFY(ui.messages().isEmpty());
+}
+
+void TestShutdown::menusAndStatusBar() {
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    Console c(home);
+    QVERIFY(!c.window.menuBar()->isVisible() || c.window.menuBar()->actions().isEmpty());
+    QVERIFY(c.lifecycle->afterLogin());
+    QCOMPARE(c.window.operatorPanelText(), QStringLiteral("Operador: CAJA"));
+    QCOMPARE(c.window.findChild<QLabel*>(QStringLiteral("operatorPanel"))->width(), 150);
+    QStringList titles;
+    for (QAction* a : c.window.menuBar()->actions())
+        titles << a->text();
+    QCOMPARE(titles, QStringList({QStringLiteral("&Archivo"), QStringLiteral("&Comandos"),
+                                  QStringLiteral("C&onfiguración"), QStringLiteral("&Utilidades"),
+                                  QStringLiteral("&Ver"), QStringLiteral("A&yuda")}));
+    // Entries of functions this build lacks are visible and disabled; the ones it has work.
+    QVERIFY(c.window.action(QStringLiteral("cambioOperador"))->isEnabled());
+    QVERIFY(c.window.action(QStringLiteral("restaurarEscritorio"))->isEnabled());
+    QCOMPARE(c.window.action(QStringLiteral("cambioOperador"))->text(),
+             QStringLiteral("&2.- Cambio de operador..."));
+    QCOMPARE(c.window.action(QStringLiteral("apagarTodos"))->shortcut(),
+             QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    QCOMPARE(c.window.action(QStringLiteral("desactivar"))->text(), QStringLiteral("&9. - Desactiva Puesto"));
+}
+
+void TestShutdown::answeringNoChangesNothing() {
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    Console c(home);
+    QVERIFY(c.lifecycle->afterLogin());
+    c.window.show();
+    const store::Grids before = store::readGrids(c.data.db());
+    ui.answerNext(ui::Answer::No);
+    QVERIFY(!c.window.close());
+    QCOMPARE(ui.messages().size(), 1);
+    QCOMPARE(ui.messages().first().caption, QStringLiteral("Quintor"));
+    QCOMPARE(ui.messages().first().text, QStringLiteral("¿Finalizar aplicación?"));
+    QCOMPARE(ui.messages().first().icon, ui::Icon::Question);
+    QCOMPARE(ui.messages().first().buttons, ui::Buttons::YesNo);
+    QVERIFY(c.window.isVisible());
+    QVERIFY(!QFile::exists(home.configIni()));
+    QCOMPARE(store::readGrids(c.data.db()), before);
+}
+
+void TestShutdown::answeringYesWritesLayoutGridsAndOptions() {
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    Console c(home);
+    QVERIFY(c.lifecycle->afterLogin());
+    c.window.resize(1100, 700);
+    c.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&c.window));
+    c.window.setGridPanelWidth(333);
+    ui.answerNext(ui::Answer::Yes);
+    QVERIFY(c.window.close());
+
+    // First run: the layout sections, and no [Empresa].
+    QVERIFY(QFile::exists(home.configIni()));
+    QSettings ini(home.configIni(), QSettings::IniFormat);
+    QVERIFY(!ini.childGroups().contains(QStringLiteral("Empresa")));
+    QVERIFY(ini.childGroups().contains(QStringLiteral("DockSites")));
+    for (const char* key : {"LeftWidth", "LeftHeight", "LeftData", "BottomWidth", "BottomHeight",
+                            "BottomData", "CenterWidth", "CenterHeight", "CenterData"})
+        QVERIFY2(ini.contains(QStringLiteral("DockSites/") + QLatin1String(key)), key);
+    QVERIFY(QRegularExpression(QStringLiteral("^[0-9A-F]*$"))
+                .match(ini.value(QStringLiteral("DockSites/LeftData")).toString())
+                .hasMatch());
+
+    const store::Opciones o = store::readOpciones(c.data.db());
+    QCOMPARE(o.panelinf, 333);
+    QVERIFY(o.sup);
+    QVERIFY(o.inf);
+    const store::Grids g = store::readGrids(c.data.db());
+    QVERIFY(g.PANELIZQ > 0);
+    QVERIFY(g.PANELINF > 0);
+}
+
+void TestShutdown::layoutRoundTrip() {
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    app::DockLayout saved;
+    {
+        Console c(home);
+        QVERIFY(c.lifecycle->afterLogin());
+        auto* dock = new QDockWidget(QStringLiteral("Cola de mensajes "), &c.window);
+        dock->setWidget(new QLabel(QStringLiteral("x")));
+        auto* view = new QAction(QStringLiteral("&4.- Cola de mensajes..."), &c.window);
+        c.window.docks()->registerWindow(QStringLiteral("FrmColMen"), dock, view);
+        c.window.docks()->dock(dock, app::DockHost::Bottom);
+        c.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&c.window));
+        ui.answerNext(ui::Answer::Yes);
+        QVERIFY(c.window.close());
+        QSettings ini(home.configIni(), QSettings::IniFormat);
+        QCOMPARE(ini.value(QStringLiteral("FrmColMen/Docked")).toInt(), 1);
+        QCOMPARE(ini.value(QStringLiteral("FrmColMen/DockHost")).toInt(), 2);
+        QCOMPARE(ini.value(QStringLiteral("FrmColMen/Visible")).toInt(), 1);
+        QVERIFY(ini.contains(QStringLiteral("FrmColMen/Orientation")));
+    }
+    {
+        Console c(home);
+        QVERIFY(c.lifecycle->afterLogin());
+        auto* dock = new QDockWidget(QStringLiteral("Cola de mensajes "), &c.window);
+        auto* view = new QAction(QStringLiteral("&4.- Cola de mensajes..."), &c.window);
+        c.window.docks()->registerWindow(QStringLiteral("FrmColMen"), dock, view);
+        dock->hide();
+        c.window.show();
+        c.lifecycle->restoreLayout();
+        QCOMPARE(c.window.docks()->hostOf(dock), app::DockHost::Bottom);
+        QVERIFY(!dock->isHidden());
+        QVERIFY(view->isChecked());
+        // The default desktop: every tool window hidden and floating.
+        c.window.action(QStringLiteral("restaurarEscritorio"))->trigger();
+        QVERIFY(dock->isHidden());
+        QVERIFY(dock->isFloating());
+        QVERIFY(!view->isChecked());
+        c.window.setCloseConfirmed(true);
+    }
+}
+
+void TestShutdown::unwritableConfigIsReported() {
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    // A folder where the file should be: nothing can write it, not even root.
+    QDir(home.databaseFolder()).mkdir(QStringLiteral("config.ini"));
+    ScriptedUi ui;
+    Console c(home);
+    QVERIFY(c.lifecycle->afterLogin());
+    c.window.show();
+    ui.answerNext(ui::Answer::Yes);
+    QVERIFY(c.window.close());
+    QCOMPARE(ui.messages().size(), 2);
+    QVERIFY(ui.messages().at(1).text.contains(QStringLiteral("config.ini")));
+    QCOMPARE(c.lifecycle->problems().size(), 1);
+    // The rest of the shut-down still happened.
+    QCOMPARE(store::readOpciones(c.data.db()).panelinf, c.window.gridPanelWidth());
+}
+
+QTEST_MAIN(TestShutdown)
+#include "tst_shutdown.moc"

@@ -1,0 +1,316 @@
+#include "sales/tickets.h"
+#include "store/opciones.h"
+#include "store/sql.h"
+#include "store/transaction.h"
+#include "store/views.h"
+#include "support/testdb.h"
+
+#include <QTest>
+
+using namespace sales;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 1, 15), QTime(10, 20, 30));
+
+int numTick(const QSqlDatabase& db) {
+    return store::readOpciones(db).NUM_TICK;
+}
+void setNumTick(const QSqlDatabase& db, int n) {
+    store::run(db, QStringLiteral("UPDATE opciones SET NUM_TICK = ?"), {n});
+}
+int ticketCount(const QSqlDatabase& db) {
+    return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ticket")));
+}
+
+store::Ticket saleTicket() {
+    store::Ticket t;
+    t.CONTA = true;
+    t.OPERADOR = QStringLiteral("ANA");
+    return t;
+}
+
+// A ticket stored as another program might have left it, number as given.
+int rawTicket(const QSqlDatabase& db, const QString& number) {
+    store::Ticket t;
+    t.NUM_TICKET = number;
+    return static_cast<int>(store::insert(db, t));
+}
+
+store::LinTick line(int idTick, const QString& articulo, const QString& codigo, double cant,
+                    qint64 precioCents, int idTax) {
+    store::LinTick l;
+    l.ID_TICK = idTick;
+    l.ARTICULO = articulo;
+    l.CODIGO = codigo;
+    l.CANT = cant;
+    l.PRECIO = Currency::fromCents(precioCents);
+    l.IMPORTE = Currency::fromCents(static_cast<qint64>(cant * precioCents));
+    l.IdTax = idTax;
+    return l;
+}
+
+} // namespace
+
+class TstTickets : public QObject {
+    Q_OBJECT
+private slots:
+    void firstTicketIsOne();
+    void nextNumberAfterChangedCounter();
+    void failureBetweenTicketAndCounterKeepsBoth_data();
+    void failureBetweenTicketAndCounterKeepsBoth();
+    void missingOptionsRowIssuesNothing();
+    void issuingNestsInALargerOperation();
+    void findByExactText_data();
+    void findByExactText();
+    void cancelKeepsLinesAndNumber();
+    void totalIsTheSumOfLines();
+    void settle();
+    void attach_data();
+    void attach();
+    void detach_data();
+    void detach();
+};
+
+void TstTickets::firstTicketIsOne() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    QCOMPARE(numTick(db), 0);
+    store::Ticket in = saleTicket();
+    in.IMPORTE = Currency::fromCents(250);
+    const store::Ticket t = NuevoNumeroTicket(db, in, Now);
+    QCOMPARE(t.NUM_TICKET, QStringLiteral("1"));
+    QCOMPARE(numTick(db), 1);
+    const std::optional<store::Ticket> stored = ticketById(db, t.ID_TICK);
+    QVERIFY(stored);
+    QCOMPARE(*stored, t);
+    QCOMPARE(stored->FECHA, Now.date());
+    QCOMPARE(stored->HORA, Now.time());
+    QCOMPARE(stored->IMPORTE, Currency::fromCents(250));
+    QCOMPARE(NuevoNumeroTicket(db, saleTicket(), Now).NUM_TICKET, QStringLiteral("2"));
+}
+
+void TstTickets::nextNumberAfterChangedCounter() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    setNumTick(db, 57);
+    QCOMPARE(NuevoNumeroTicket(db, saleTicket(), Now).NUM_TICKET, QStringLiteral("58"));
+    // The options window asks for 500 next: the counter becomes 499.
+    setNumTick(db, 499);
+    QCOMPARE(NuevoNumeroTicket(db, saleTicket(), Now).NUM_TICKET, QStringLiteral("500"));
+    QCOMPARE(numTick(db), 500);
+}
+
+void TstTickets::failureBetweenTicketAndCounterKeepsBoth_data() {
+    QTest::addColumn<QString>("trigger");
+    QTest::newRow("counter cannot be stored")
+        << "CREATE TRIGGER t BEFORE UPDATE ON opciones BEGIN SELECT RAISE(ABORT, 'disco lleno'); END";
+    QTest::newRow("ticket cannot be stored")
+        << "CREATE TRIGGER t BEFORE INSERT ON ticket BEGIN SELECT RAISE(ABORT, 'disco lleno'); END";
+}
+
+void TstTickets::failureBetweenTicketAndCounterKeepsBoth() {
+    QFETCH(QString, trigger);
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    setNumTick(db, 41);
+    NuevoNumeroTicket(db, saleTicket(), Now);
+    store::run(db, trigger);
+
+    QVERIFY_THROWS_EXCEPTION(store::DatabaseError, NuevoNumeroTicket(db, saleTicket(), Now));
+    QCOMPARE(ticketCount(db), 1);
+    QCOMPARE(numTick(db), 42);
+
+    // Once the fault is gone the number that failed is the next one issued.
+    store::run(db, QStringLiteral("DROP TRIGGER t"));
+    QCOMPARE(NuevoNumeroTicket(db, saleTicket(), Now).NUM_TICKET, QStringLiteral("43"));
+    QCOMPARE(ticketCount(db), 2);
+}
+
+void TstTickets::missingOptionsRowIssuesNothing() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    store::run(db, QStringLiteral("DELETE FROM opciones"));
+    QVERIFY_THROWS_EXCEPTION(store::DatabaseError, NuevoNumeroTicket(db, saleTicket(), Now));
+    QCOMPARE(ticketCount(db), 0);
+}
+
+void TstTickets::issuingNestsInALargerOperation() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    {
+        store::Transaction outer(db);
+        const store::Ticket t = NuevoNumeroTicket(db, saleTicket(), Now);
+        addLine(db, line(t.ID_TICK, QStringLiteral("CAFE"), QStringLiteral("C1"), 1, 120, 1));
+        // Not committed: the ticket, its line and the counter all go.
+    }
+    QCOMPARE(ticketCount(db), 0);
+    QCOMPARE(numTick(db), 0);
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM lintick"))), 0);
+}
+
+void TstTickets::findByExactText_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("found");
+    QTest::newRow("12") << "12"
+                        << "12";
+    QTest::newRow("012") << "012"
+                         << "012";
+    QTest::newRow("12 blank") << "12 "
+                              << "12 ";
+    QTest::newRow("blank 12") << " 12"
+                              << "";
+    QTest::newRow("13") << "13"
+                        << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("quote") << "12' OR '1'='1"
+                           << "";
+}
+
+void TstTickets::findByExactText() {
+    QFETCH(QString, typed);
+    QFETCH(QString, found);
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    rawTicket(db, QStringLiteral("012"));
+    rawTicket(db, QStringLiteral("12 "));
+    rawTicket(db, QStringLiteral("12"));
+    const std::optional<store::Ticket> t = findTicket(db, typed);
+    if (found.isEmpty()) {
+        QVERIFY(!t);
+    } else {
+        QVERIFY(t);
+        QCOMPARE(t->NUM_TICKET, found);
+    }
+}
+
+void TstTickets::cancelKeepsLinesAndNumber() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    const store::Ticket t = NuevoNumeroTicket(db, saleTicket(), Now);
+    addLine(db, line(t.ID_TICK, QStringLiteral("CAFE"), QStringLiteral("C1"), 2, 120, 1));
+    addLine(db, line(t.ID_TICK, QStringLiteral("BOLLO"), QStringLiteral("B1"), 1, 90, 2));
+    addLine(db, line(t.ID_TICK, QStringLiteral("varios"), QString(), 0.5, 300, 1));
+    QCOMPARE(sales::recomputeTotal(db, t.ID_TICK), Currency::fromCents(480));
+
+    cancelTicket(db, t.ID_TICK, QStringLiteral("LUIS"));
+    const std::vector<store::LinTick> ls = lines(db, t.ID_TICK);
+    QCOMPARE(ls.size(), size_t(3));
+    const QStringList articulos{"CAFE", "BOLLO", "varios"};
+    const QStringList codigos{"C1", "B1", ""};
+    const qint64 precios[] = {120, 90, 300};
+    for (size_t i = 0; i < ls.size(); ++i) {
+        QCOMPARE(ls[i].CANT, 0.0);
+        QCOMPARE(ls[i].IMPORTE, Currency());
+        QCOMPARE(ls[i].IdTax, 0);
+        QCOMPARE(ls[i].ARTICULO, articulos.at(int(i)));
+        QCOMPARE(ls[i].CODIGO, codigos.at(int(i)));
+        QCOMPARE(ls[i].PRECIO, Currency::fromCents(precios[i]));
+    }
+    const store::Ticket c = *ticketById(db, t.ID_TICK);
+    QCOMPARE(c.IMPORTE, Currency());
+    QCOMPARE(c.OBSERVACIONES, QStringLiteral("ANULADO"));
+    QCOMPARE(c.OPERADOR, QStringLiteral("LUIS"));
+    QCOMPARE(c.NUM_TICKET, t.NUM_TICKET);
+    // The number stays used.
+    QCOMPARE(NuevoNumeroTicket(db, saleTicket(), Now).NUM_TICKET, QStringLiteral("2"));
+}
+
+void TstTickets::totalIsTheSumOfLines() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    const store::Ticket t = NuevoNumeroTicket(db, saleTicket(), Now);
+    const store::Ticket other = NuevoNumeroTicket(db, saleTicket(), Now);
+    QCOMPARE(sales::recomputeTotal(db, t.ID_TICK), Currency());
+    store::LinTick l = line(t.ID_TICK, QStringLiteral("A"), QString(), 1, 0, 0);
+    l.IMPORTE = Currency::fromRaw(12345);
+    addLine(db, l);
+    l.IMPORTE = Currency::fromRaw(-2345);
+    addLine(db, l);
+    addLine(db, line(other.ID_TICK, QStringLiteral("B"), QString(), 1, 999, 0));
+    QCOMPARE(sales::recomputeTotal(db, t.ID_TICK), Currency::fromRaw(10000));
+    QCOMPARE(ticketById(db, t.ID_TICK)->IMPORTE, Currency::fromRaw(10000));
+    QCOMPARE(ticketById(db, other.ID_TICK)->IMPORTE, Currency());
+}
+
+void TstTickets::settle() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    store::Ticket pending;
+    pending.CONTA = false;
+    const int a = NuevoNumeroTicket(db, pending, Now).ID_TICK;
+    NuevoNumeroTicket(db, pending, Now);
+    // A flag left empty counts as pending.
+    const int empty = rawTicket(db, QStringLiteral("90"));
+    store::run(db, QStringLiteral("UPDATE ticket SET CONTA = NULL WHERE ID_TICK = ?"), {empty});
+    QCOMPARE(store::pendingTickets(db).size(), size_t(3));
+
+    settleTicket(db, a);
+    QVERIFY(ticketById(db, a)->CONTA);
+    QCOMPARE(store::pendingTickets(db).size(), size_t(2));
+    settleAllPending(db);
+    QVERIFY(store::pendingTickets(db).empty());
+    // A ticket written afterwards shows again.
+    NuevoNumeroTicket(db, pending, Now);
+    QCOMPARE(store::pendingTickets(db).size(), size_t(1));
+}
+
+void TstTickets::attach_data() {
+    QTest::addColumn<int>("estado");
+    QTest::addColumn<QString>("held");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("free station") << int(station::Estado::Libre) << "" << true << "77";
+    QTest::newRow("counter station") << int(station::Estado::Contador) << "" << true << "77";
+    QTest::newRow("already holds one") << int(station::Estado::Contador) << "12" << false << "12";
+    QTest::newRow("free station holding one") << int(station::Estado::Libre) << "12" << false << "12";
+}
+
+void TstTickets::attach() {
+    QFETCH(int, estado);
+    QFETCH(QString, held);
+    QFETCH(bool, ok);
+    QFETCH(QString, after);
+    station::StationRecord r;
+    r.estado = static_cast<station::Estado>(estado);
+    r.ticketNumber = held;
+    const TicketOutcome o = attachTicket(r, QStringLiteral("77"));
+    QCOMPARE(o.ok(), ok);
+    QCOMPARE(r.ticketNumber, after);
+    if (!ok) {
+        QCOMPARE(ticketMessages().text(o.messageKey, ui::Language::Spanish),
+                 QStringLiteral("No se puede anotar.\r\rEste puesto ya tiene un ticket."));
+        QCOMPARE(ticketMessages().text(o.messageKey, ui::Language::English),
+                 QStringLiteral("Can not be assigned\r\rThis terminal already has a ticket."));
+    }
+}
+
+void TstTickets::detach_data() {
+    QTest::addColumn<int>("estado");
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("counter anonymous") << int(station::Estado::Contador) << "" << true;
+    QTest::newRow("prepaid with account") << int(station::Estado::Prepago) << "ana" << true;
+    QTest::newRow("free") << int(station::Estado::Libre) << "" << true;
+    QTest::newRow("prepaid anonymous") << int(station::Estado::Prepago) << "" << false;
+}
+
+void TstTickets::detach() {
+    QFETCH(int, estado);
+    QFETCH(QString, login);
+    QFETCH(bool, ok);
+    station::StationRecord r;
+    r.estado = static_cast<station::Estado>(estado);
+    r.accountLogin = login;
+    r.ticketNumber = QStringLiteral("12");
+    const TicketOutcome o = detachTicket(r);
+    QCOMPARE(o.ok(), ok);
+    QCOMPARE(r.ticketNumber, ok ? QString() : QStringLiteral("12"));
+    if (!ok)
+        QCOMPARE(ticketMessages().text(o.messageKey),
+                 QStringLiteral("No se puede borrar un ticket de prepago."));
+}
+
+QTEST_GUILESS_MAIN(TstTickets)
+#include "tst_tickets.moc"
