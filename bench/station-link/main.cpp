@@ -34,6 +34,7 @@ struct Options {
     int warmup = 4;
     QString transport = QStringLiteral("native");
     QString stations; // the station program; the responder beside us by default
+    QStringList stationArgs;
     QString base = QStringLiteral("127.0.1.1");
     int port = 22222;
     bool burst = false;
@@ -97,6 +98,7 @@ int runOne(const Options& o) {
         program = QCoreApplication::applicationDirPath() + QStringLiteral("/station-responder");
     else
         args.prepend(QStringLiteral("--headless"));
+    args << o.stationArgs;
     stations.start(program, args);
     if (!stations.waitForStarted(10000) || !stationsReady(o)) {
         std::fprintf(stderr, "the stations did not come up (%s)\n", qPrintable(program));
@@ -223,6 +225,9 @@ int main(int argc, char** argv) {
         } else if (a == QLatin1String("--stations")) {
             o.stations = v;
             ++i;
+        } else if (a == QLatin1String("--station-args")) {
+            o.stationArgs = v.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            ++i;
         } else if (a == QLatin1String("--burst")) {
             o.burst = true;
         } else if (a == QLatin1String("--timer-per-link")) {
@@ -236,7 +241,8 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--counts 100,1000,5000,9999 | --count N] [--seconds S] [--warmup S] "
-                         "[--transport native|qt] [--stations PROGRAM] [--base ADDRESS] [--port P] [--burst] "
+                         "[--transport native|qt] [--stations PROGRAM] [--station-args \"ARGS\"] [--base "
+                         "ADDRESS] [--port P] [--burst] "
                          "[--timer-per-link]\n",
                          argv[0]);
             return 2;
@@ -262,6 +268,8 @@ int main(int argc, char** argv) {
                           QStringLiteral("--port"),      QString::number(o.port)};
         if (!o.stations.isEmpty())
             child << QStringLiteral("--stations") << o.stations;
+        if (!o.stationArgs.isEmpty())
+            child << QStringLiteral("--station-args") << o.stationArgs.join(QLatin1Char(' '));
         if (o.burst)
             child << QStringLiteral("--burst");
         if (o.timerPerLink)

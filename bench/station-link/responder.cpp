@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
             port = args.at(++i).toInt();
     }
 
+    // Never outlive the benchmark that started us.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+
     // Two descriptors per station (listener and connection). When the limit
     // cannot hold them all, the stations are shared among several processes.
     rlimit limit{};

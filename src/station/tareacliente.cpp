@@ -155,9 +155,7 @@ void TTareaCliente::beginExchange(qint64 nowMs) {
         m_env.scheduler->schedule(*this, nowMs + m_env.timings.connectTimeoutMs);
         return;
     }
-    markConnected();
-    if (m_phase == Phase::Sleeping)
-        sendLine();
+    sendLine();
 }
 
 void TTareaCliente::transportConnected() {
@@ -169,10 +167,7 @@ void TTareaCliente::transportConnected() {
         break;
     case Phase::Reconnecting:
         m_env.scheduler->cancel(*this);
-        m_phase = Phase::Sleeping;
-        markConnected();
-        if (m_phase == Phase::Sleeping)
-            sendLine();
+        sendLine();
         break;
     default:
         break;
@@ -249,6 +244,9 @@ void TTareaCliente::readReply(bool deadlinePassed) {
                 ++m_env.statistics->repliesAtDeadline;
         }
         m_phase = Phase::Sleeping;
+        // Reachable again once it answers: a station that accepts the
+        // connection but never replies stays red instead of flickering.
+        markConnected();
         handleReply(data);
         finishExchange(true);
         break;

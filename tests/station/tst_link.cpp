@@ -40,6 +40,7 @@ private slots:
     void acceptedLoginNotifies();
     void refusingStationComesBack();
     void silentStationDropsCommand();
+    void silentStationStaysUnreachable();
     void replyWaitBoundary_data();
     void replyWaitBoundary();
     void replyAlreadyArrivedWhenWaitExpires();
@@ -385,6 +386,27 @@ void TestLink::silentStationDropsCommand() {
     QVERIFY(!h.rec(1).disconnected);
     QCOMPARE(s.lines.last(), FreePoll);
     QCOMPARE(s.connections, 2);
+}
+
+void TestLink::silentStationStaysUnreachable() {
+    LinkHarness h(Program);
+    FakeStation& s = h.addStation(1);
+    h.load();
+    QVERIFY(h.startAll());
+    s.stayQuiet();
+    QSignalSpy rows(h.lista.get(), &ListaPuestos::rowChanged);
+    for (int i = 0; i < 3; ++i) {
+        QSignalSpy done(&h.link(1), &TTareaCliente::exchangeFinished);
+        h.advanceTo(h.link(1).nextExchangeDueMs());
+        QTRY_COMPARE(h.link(1).phase(), Phase::AwaitingReply);
+        QVERIFY(h.rec(1).disconnected == (i > 0));
+        h.advance(1000);
+        QTRY_COMPARE(done.count(), 1);
+        QVERIFY(h.rec(1).disconnected);
+    }
+    // Connected again three times, reported unreachable once.
+    QCOMPARE(s.connections, 3);
+    QCOMPARE(rows.count(), 1);
 }
 
 void TestLink::replyWaitBoundary_data() {
