@@ -82,13 +82,9 @@ TFrmColMen::TFrmColMen(station::MessageQueueModel& model, QWidget* parent)
     connect(&m_model, &QAbstractItemModel::rowsInserted, m_view, [this] { m_view->scrollToBottom(); });
 }
 
-QString TFrmColMen::messageText() const {
-    return m_entry->text();
-}
+QString TFrmColMen::messageText() const { return m_entry->text(); }
 
-void TFrmColMen::setMessageText(const QString& text) {
-    m_entry->setText(text);
-}
+void TFrmColMen::setMessageText(const QString& text) { m_entry->setText(text); }
 
 void TFrmColMen::clearSelected() {
     const QModelIndex current = m_view->currentIndex();
@@ -99,8 +95,8 @@ void TFrmColMen::clearSelected() {
 void TFrmColMen::clearAll() {
     if (m_model.rowCount() == 0)
         return;
-    if (ui::showMessage(this, messages(), QStringLiteral("ConfirmeLimpiar"), ui::Icon::Question,
-                        ui::Buttons::YesNo) == ui::Answer::Yes)
+    if (ui::showMessage(this, messages(), QStringLiteral("ConfirmeLimpiar"), ui::Icon::Question, ui::Buttons::YesNo) ==
+        ui::Answer::Yes)
         m_model.clear();
 }
 
@@ -124,13 +120,9 @@ TFrmVolumen::TFrmVolumen(QWidget* parent)
     resize(120, 260);
 }
 
-int TFrmVolumen::value() const {
-    return m_slider->value();
-}
+int TFrmVolumen::value() const { return m_slider->value(); }
 
-void TFrmVolumen::setValue(int value) {
-    m_slider->setValue(value);
-}
+void TFrmVolumen::setValue(int value) { m_slider->setValue(value); }
 
 void TFrmVolumen::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
