@@ -119,7 +119,10 @@ void TTareaCliente::fire(qint64 nowMs) {
             failExchange();
         break;
     case Phase::Sending:
-        failExchange();
+        if (m_transport->sendCompleted())
+            transportSent();
+        else
+            failExchange();
         break;
     case Phase::AwaitingReply:
         // The loop may have been too busy to deliver a reply that is already
