@@ -32,6 +32,8 @@ private slots:
     void stallDoesNotCascade();
     void replies_data();
     void replies();
+    void passwordChange_data();
+    void passwordChange();
     void closeReportsRoundedSeconds_data();
     void closeReportsRoundedSeconds();
     void commandSentOnce_data();
@@ -236,6 +238,62 @@ void TestLink::replies() {
         QCOMPARE(h.lista->loginsInUse().contains(QStringLiteral("ANA")), loginResult == 0);
         QCOMPARE(h.rec(1).accountLogin, loginResult == 0 ? QStringLiteral("ana") : QString());
     }
+}
+
+void TestLink::passwordChange_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("decision");
+    QTest::addColumn<QString>("askedFor");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("first password, changed") << QByteArray("SETPASS\tnueva\t1") << "1"
+                                             << "primera"
+                                             << "nueva" << QByteArray("SETPASS\t11");
+    QTest::newRow("first password, refused") << QByteArray("SETPASS\tnueva\t1") << "0"
+                                             << "primera"
+                                             << "vieja" << QByteArray("SETPASS\t0");
+    QTest::newRow("change, accepted") << QByteArray("SETPASS\tnueva\t0") << "1"
+                                      << "ana"
+                                      << "nueva" << QByteArray("SETPASS\t1");
+    QTest::newRow("flag not exactly 1") << QByteArray("SETPASS\tnueva\t1 ") << "1"
+                                        << "ana"
+                                        << "nueva" << QByteArray("SETPASS\t1");
+    QTest::newRow("no flag") << QByteArray("SETPASS\tnueva") << "1"
+                             << "ana"
+                             << "nueva" << QByteArray("SETPASS\t1");
+    QTest::newRow("empty password") << QByteArray("SETPASS\t\t0") << "0"
+                                    << "ana"
+                                    << "vieja" << QByteArray("SETPASS\t0");
+}
+
+void TestLink::passwordChange() {
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, decision);
+    QFETCH(QString, askedFor);
+    QFETCH(QString, password);
+    QFETCH(QByteArray, answer);
+    LinkHarness h(Program);
+    FakeStation& s = h.addStation(1);
+    h.load();
+    station::StationRecord& r = h.rec(1);
+    r.estado = Estado::Contador;
+    r.accountLogin = QStringLiteral("ana");
+    r.password = QStringLiteral("vieja");
+    r.firstPasswordLogin = QStringLiteral("primera");
+    h.decisions.passwordResult = decision;
+    QVERIFY(h.startAll());
+    s.answerAlways(reply);
+    QVERIFY(h.exchange(1));
+    QCOMPARE(h.decisions.passwordChanges.size(), 1);
+    QCOMPARE(h.decisions.passwordChanges.first().login, askedFor);
+    QCOMPARE(r.password, password);
+    QVERIFY(!r.pendingPasswordChange);
+    s.answerAlways("OK");
+    QVERIFY(h.exchange(1));
+    QCOMPARE(s.lines.last(), answer);
+    QVERIFY(h.exchange(1));
+    QVERIFY(s.lines.last().startsWith("PING\tOCUPADO\t0\t"));
+    QVERIFY(s.lines.last().contains(QByteArray("\tana\t" + password.toLatin1() + "\t")));
 }
 
 void TestLink::closeReportsRoundedSeconds_data() {
