@@ -6,6 +6,11 @@
 
 namespace station {
 
+ScheduledTask::~ScheduledTask() {
+    if (m_scheduler)
+        m_scheduler->cancel(*this);
+}
+
 LinkScheduler::LinkScheduler(Clock& clock, Drive drive, QObject* parent)
     : QObject(parent)
     , m_clock(clock)
@@ -19,11 +24,15 @@ LinkScheduler::LinkScheduler(Clock& clock, Drive drive, QObject* parent)
 }
 
 LinkScheduler::~LinkScheduler() {
-    for (ScheduledTask* t : m_heap)
+    for (ScheduledTask* t : m_heap) {
         t->m_heapIndex = -1;
+        t->m_scheduler = nullptr;
+    }
     for (auto& [task, timer] : m_taskTimers) {
-        if (timer->isActive())
+        if (timer->isActive()) {
             task->m_heapIndex = -1;
+            task->m_scheduler = nullptr;
+        }
     }
 }
 
@@ -53,11 +62,13 @@ void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
             ScheduledTask* t = &task;
             connect(timer, &QTimer::timeout, this, [this, t] {
                 t->m_heapIndex = -1;
+                t->m_scheduler = nullptr;
                 t->fire(nowMs());
             });
         }
         task.m_dueMs = dueMs;
         task.m_heapIndex = 0;
+        task.m_scheduler = this;
         timer->start(int(qBound<qint64>(0, dueMs - nowMs(), qint64(std::numeric_limits<int>::max()))));
         return;
     }
@@ -70,6 +81,7 @@ void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
             siftDown(task.m_heapIndex);
     } else {
         task.m_dueMs = dueMs;
+        task.m_scheduler = this;
         m_heap.push_back(&task);
         task.m_heapIndex = int(m_heap.size()) - 1;
         siftUp(task.m_heapIndex);
@@ -85,6 +97,7 @@ void LinkScheduler::cancel(ScheduledTask& task) {
         return;
     if (m_drive == Drive::TimerPerTask) {
         task.m_heapIndex = -1;
+        task.m_scheduler = nullptr;
         if (QTimer* timer = m_taskTimers[&task])
             timer->stop();
         return;
@@ -166,6 +179,7 @@ void LinkScheduler::siftDown(int i) {
 void LinkScheduler::removeAt(int i) {
     ScheduledTask* gone = m_heap[size_t(i)];
     gone->m_heapIndex = -1;
+    gone->m_scheduler = nullptr;
     ScheduledTask* last = m_heap.back();
     m_heap.pop_back();
     if (last == gone)

@@ -24,7 +24,8 @@ public:
     bool isScheduled() const { return m_heapIndex >= 0; }
 
 protected:
-    virtual ~ScheduledTask() = default;
+    // A task that goes away leaves no deadline behind.
+    virtual ~ScheduledTask();
     // Called once when the deadline is reached, already unscheduled.
     virtual void fire(qint64 nowMs) = 0;
 
@@ -32,6 +33,7 @@ private:
     friend class LinkScheduler;
     qint64 m_dueMs = 0;
     int m_heapIndex = -1;
+    LinkScheduler* m_scheduler = nullptr;
 };
 
 // One timer for every station link: the deadlines of all links in a binary

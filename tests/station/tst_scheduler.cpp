@@ -28,6 +28,7 @@ private slots:
     void firesInDeadlineOrder();
     void rescheduleAndCancel();
     void budgetLeavesTheRest();
+    void destroyedTaskLeavesNoDeadline();
     void timerDrive();
 };
 
@@ -112,6 +113,25 @@ void TestScheduler::budgetLeavesTheRest() {
     QCOMPARE(s.runDue(4), 4);
     QCOMPARE(s.runDue(4), 4);
     QCOMPARE(s.runDue(4), 2);
+}
+
+void TestScheduler::destroyedTaskLeavesNoDeadline() {
+    FakeClock clock;
+    station::LinkScheduler s(clock, station::LinkScheduler::Drive::Manual);
+    std::vector<std::pair<int, qint64>> log;
+    Task kept;
+    kept.log = &log;
+    s.schedule(kept, clock.monotonicMs() + 10);
+    {
+        Task gone;
+        gone.log = &log;
+        s.schedule(gone, clock.monotonicMs() + 5);
+        QCOMPARE(s.size(), 2);
+    }
+    QCOMPARE(s.size(), 1);
+    clock.advance(10);
+    QCOMPARE(s.runDue(), 1);
+    QCOMPARE(log.size(), size_t(1));
 }
 
 void TestScheduler::timerDrive() {
