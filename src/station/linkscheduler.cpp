@@ -6,6 +6,11 @@
 
 namespace station {
 
+ScheduledTask::~ScheduledTask() {
+    if (m_scheduler)
+        m_scheduler->cancel(*this);
+}
+
 LinkScheduler::LinkScheduler(Clock& clock, Drive drive, QObject* parent)
     : QObject(parent)
     , m_clock(clock)
@@ -19,8 +24,16 @@ LinkScheduler::LinkScheduler(Clock& clock, Drive drive, QObject* parent)
 }
 
 LinkScheduler::~LinkScheduler() {
-    for (ScheduledTask* t : m_heap)
+    for (ScheduledTask* t : m_heap) {
         t->m_heapIndex = -1;
+        t->m_scheduler = nullptr;
+    }
+    for (auto& [task, timer] : m_taskTimers) {
+        if (timer->isActive()) {
+            task->m_heapIndex = -1;
+            task->m_scheduler = nullptr;
+        }
+    }
 }
 
 qint64 LinkScheduler::nowMs() const {
@@ -28,6 +41,8 @@ qint64 LinkScheduler::nowMs() const {
 }
 
 void LinkScheduler::setDrive(Drive drive) {
+    // Only between the heap drives, or while nothing is scheduled.
+    Q_ASSERT((drive != Drive::TimerPerTask && m_drive != Drive::TimerPerTask) || m_heap.empty());
     m_drive = drive;
     if (m_drive == Drive::Manual) {
         m_timer.stop();
@@ -38,6 +53,25 @@ void LinkScheduler::setDrive(Drive drive) {
 }
 
 void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
+    if (m_drive == Drive::TimerPerTask) {
+        QTimer*& timer = m_taskTimers[&task];
+        if (!timer) {
+            timer = new QTimer(this);
+            timer->setSingleShot(true);
+            timer->setTimerType(Qt::PreciseTimer);
+            ScheduledTask* t = &task;
+            connect(timer, &QTimer::timeout, this, [this, t] {
+                t->m_heapIndex = -1;
+                t->m_scheduler = nullptr;
+                t->fire(nowMs());
+            });
+        }
+        task.m_dueMs = dueMs;
+        task.m_heapIndex = 0;
+        task.m_scheduler = this;
+        timer->start(int(qBound<qint64>(0, dueMs - nowMs(), qint64(std::numeric_limits<int>::max()))));
+        return;
+    }
     if (task.m_heapIndex >= 0) {
         const qint64 old = task.m_dueMs;
         task.m_dueMs = dueMs;
@@ -47,6 +81,7 @@ void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
             siftDown(task.m_heapIndex);
     } else {
         task.m_dueMs = dueMs;
+        task.m_scheduler = this;
         m_heap.push_back(&task);
         task.m_heapIndex = int(m_heap.size()) - 1;
         siftUp(task.m_heapIndex);
@@ -60,6 +95,13 @@ void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
 void LinkScheduler::cancel(ScheduledTask& task) {
     if (task.m_heapIndex < 0)
         return;
+    if (m_drive == Drive::TimerPerTask) {
+        task.m_heapIndex = -1;
+        task.m_scheduler = nullptr;
+        if (QTimer* timer = m_taskTimers[&task])
+            timer->stop();
+        return;
+    }
     removeAt(task.m_heapIndex);
     // A timer armed for a cancelled deadline fires once for nothing and re-arms.
 }
@@ -137,6 +179,7 @@ void LinkScheduler::siftDown(int i) {
 void LinkScheduler::removeAt(int i) {
     ScheduledTask* gone = m_heap[size_t(i)];
     gone->m_heapIndex = -1;
+    gone->m_scheduler = nullptr;
     ScheduledTask* last = m_heap.back();
     m_heap.pop_back();
     if (last == gone)

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <unordered_map>
 #include <vector>
 
 class Clock;
@@ -23,7 +24,8 @@ public:
     bool isScheduled() const { return m_heapIndex >= 0; }
 
 protected:
-    virtual ~ScheduledTask() = default;
+    // A task that goes away leaves no deadline behind.
+    virtual ~ScheduledTask();
     // Called once when the deadline is reached, already unscheduled.
     virtual void fire(qint64 nowMs) = 0;
 
@@ -31,6 +33,7 @@ private:
     friend class LinkScheduler;
     qint64 m_dueMs = 0;
     int m_heapIndex = -1;
+    LinkScheduler* m_scheduler = nullptr;
 };
 
 // One timer for every station link: the deadlines of all links in a binary
@@ -41,7 +44,9 @@ private:
 class LinkScheduler : public QObject {
     Q_OBJECT
 public:
-    enum class Drive { Timer, Manual };
+    // TimerPerTask gives every task a QTimer of its own instead of the heap;
+    // kept only so the benchmark can compare the two.
+    enum class Drive { Timer, Manual, TimerPerTask };
 
     explicit LinkScheduler(Clock& clock, Drive drive = Drive::Timer, QObject* parent = nullptr);
     ~LinkScheduler() override;
@@ -60,7 +65,7 @@ public:
     int runDue(int maxTasks = 4000);
 
     qsizetype size() const { return qsizetype(m_heap.size()); }
-    // Earliest deadline, or -1 when nothing is scheduled.
+    // Earliest deadline, or -1 when nothing is scheduled (heap drives only).
     qint64 nextDueMs() const { return m_heap.empty() ? -1 : m_heap.front()->m_dueMs; }
 
 private:
@@ -76,6 +81,7 @@ private:
     QTimer m_timer;
     qint64 m_armedForMs = -1;
     int m_running = 0;
+    std::unordered_map<ScheduledTask*, QTimer*> m_taskTimers;
 };
 
 } // namespace station

@@ -172,6 +172,8 @@ void ListaPuestos::renumber() {
 }
 
 Status ListaPuestos::CargarPuestos(station::Progress* progress) {
+    if (!m_ctx.data)
+        return Status::failure(QStringLiteral("No hay base de datos abierta."));
     try {
         const QSqlDatabase db = m_ctx.data->db();
         const std::vector<store::Puesto> rows =
@@ -204,6 +206,8 @@ void ListaPuestos::cargarFilas(const std::vector<store::Puesto>& rows, bool useH
 }
 
 Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
+    if (!m_ctx.data)
+        return Status::failure(QStringLiteral("No hay base de datos abierta."));
     try {
         const QSqlDatabase db = m_ctx.data->db();
         const int rows = store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM puestos")));
@@ -267,6 +271,8 @@ Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
 Result<bool> ListaPuestos::AnadirPuesto(int number) {
     if (byNumber(number))
         return false;
+    if (!m_ctx.data)
+        return Result<bool>::failure(QStringLiteral("No hay base de datos abierta."));
     std::optional<store::Puesto> row;
     bool useHost = false;
     try {
@@ -292,6 +298,8 @@ Status ListaPuestos::QuitarPuesto(int number) {
     const int pos = positionOf(number);
     if (pos >= 0 && m_entries[size_t(pos)]->rec().occupied())
         return Status::failure(QStringLiteral("El puesto está ocupado."));
+    if (!m_ctx.data)
+        return Status::failure(QStringLiteral("No hay base de datos abierta."));
     try {
         store::run(m_ctx.data->db(), QStringLiteral("DELETE FROM puestos WHERE npuesto = ?"), {number});
     } catch (const store::DatabaseError& e) {

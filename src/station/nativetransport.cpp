@@ -244,6 +244,21 @@ StationTransport::SendResult NativeTransport::send(const QByteArray& bytes) {
     return SendResult::Pending;
 }
 
+bool NativeTransport::sendCompleted() {
+    if (m_state != State::Connected)
+        return false;
+    if (m_sending) {
+        const ssize_t n = ::send(m_fd, m_unsent.constData(), size_t(m_unsent.size()), SendFlags);
+        if (n > 0)
+            m_unsent.remove(0, n);
+        if (!m_unsent.isEmpty())
+            return false;
+        m_sending = false;
+        setWriteWatch(false);
+    }
+    return true;
+}
+
 StationTransport::ReadResult NativeTransport::readOnce(QByteArray& out, qsizetype max) {
     if (m_state != State::Connected)
         return ReadResult::Closed;

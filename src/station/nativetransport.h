@@ -23,6 +23,7 @@ public:
     bool isConnected() const override { return m_state == State::Connected; }
     bool connectCompleted() override;
     SendResult send(const QByteArray& bytes) override;
+    bool sendCompleted() override;
     void watchReadable(bool on) override;
     ReadResult readOnce(QByteArray& out, qsizetype max) override;
     bool discardUnread() override;

@@ -78,6 +78,18 @@ StationTransport::SendResult QtSocketTransport::send(const QByteArray& bytes) {
     return SendResult::Pending;
 }
 
+bool QtSocketTransport::sendCompleted() {
+    if (!isConnected())
+        return false;
+    m_inCall = true;
+    m_socket->flush();
+    m_inCall = false;
+    if (m_socket->bytesToWrite() != 0)
+        return false;
+    m_sending = false;
+    return true;
+}
+
 StationTransport::ReadResult QtSocketTransport::readOnce(QByteArray& out, qsizetype max) {
     if (!m_socket)
         return ReadResult::Closed;

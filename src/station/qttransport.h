@@ -22,6 +22,7 @@ public:
     bool isConnected() const override;
     bool connectCompleted() override;
     SendResult send(const QByteArray& bytes) override;
+    bool sendCompleted() override;
     void watchReadable(bool on) override { m_watchRead = on; }
     ReadResult readOnce(QByteArray& out, qsizetype max) override;
     bool discardUnread() override;

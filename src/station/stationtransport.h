@@ -44,6 +44,9 @@ public:
     // Sent: all of it went out now. Pending: the rest follows and
     // transportSent reports it. Failed: the connection is broken.
     virtual SendResult send(const QByteArray& bytes) = 0;
+    // A send whose deadline passed: pushes out what it can now and answers
+    // whether everything has gone (its report may still be waiting).
+    virtual bool sendCompleted() = 0;
 
     // Reports transportReadable while on.
     virtual void watchReadable(bool on) = 0;

@@ -119,7 +119,10 @@ void TTareaCliente::fire(qint64 nowMs) {
             failExchange();
         break;
     case Phase::Sending:
-        failExchange();
+        if (m_transport->sendCompleted())
+            transportSent();
+        else
+            failExchange();
         break;
     case Phase::AwaitingReply:
         // The loop may have been too busy to deliver a reply that is already
@@ -155,9 +158,7 @@ void TTareaCliente::beginExchange(qint64 nowMs) {
         m_env.scheduler->schedule(*this, nowMs + m_env.timings.connectTimeoutMs);
         return;
     }
-    markConnected();
-    if (m_phase == Phase::Sleeping)
-        sendLine();
+    sendLine();
 }
 
 void TTareaCliente::transportConnected() {
@@ -169,10 +170,7 @@ void TTareaCliente::transportConnected() {
         break;
     case Phase::Reconnecting:
         m_env.scheduler->cancel(*this);
-        m_phase = Phase::Sleeping;
-        markConnected();
-        if (m_phase == Phase::Sleeping)
-            sendLine();
+        sendLine();
         break;
     default:
         break;
@@ -203,7 +201,8 @@ void TTareaCliente::transportSent() {
         return;
     m_phase = Phase::AwaitingReply;
     m_transport->watchReadable(true);
-    m_env.scheduler->schedule(*this, m_env.scheduler->nowMs() + m_env.timings.replyWaitMs);
+    m_sentMs = m_env.scheduler->nowMs();
+    m_env.scheduler->schedule(*this, m_sentMs + m_env.timings.replyWaitMs);
 }
 
 void TTareaCliente::transportReadable() {
@@ -241,9 +240,16 @@ void TTareaCliente::readReply(bool deadlinePassed) {
     case station::StationTransport::ReadResult::Data:
         m_env.scheduler->cancel(*this);
         m_transport->watchReadable(false);
-        if (m_env.statistics)
+        if (m_env.statistics) {
             ++m_env.statistics->replies;
+            m_env.statistics->replyWaitTotalMs += m_env.scheduler->nowMs() - m_sentMs;
+            if (deadlinePassed)
+                ++m_env.statistics->repliesAtDeadline;
+        }
         m_phase = Phase::Sleeping;
+        // Reachable again once it answers: a station that accepts the
+        // connection but never replies stays red instead of flickering.
+        markConnected();
         handleReply(data);
         finishExchange(true);
         break;

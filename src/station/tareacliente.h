@@ -34,6 +34,10 @@ struct LinkStatistics {
     quint64 replies = 0;
     quint64 failed = 0;
     qint64 maxLatenessMs = 0;
+    // From the line's departure to the reply's reading, summed over replies.
+    qint64 replyWaitTotalMs = 0;
+    // Replies found only when the reply wait ran out (the loop was busy).
+    quint64 repliesAtDeadline = 0;
 };
 
 // What every link of one registry shares. The poll interval is read from
@@ -148,6 +152,7 @@ private:
 
     Phase m_phase = Phase::Stopped;
     qint64 m_exchangeDueMs = 0;
+    qint64 m_sentMs = 0;
     int m_lastWarningMinute = 0;
     // The pending command as the line left it, so that a reply does not
     // drop a command the operator queued while the exchange was under way.

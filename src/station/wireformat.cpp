@@ -95,6 +95,12 @@ QByteArray buildOutgoingLine(StationRecord& rec, const Regional& regional, int& 
         return previousLine;
     }
     rec.pendiente = Pendiente::Poll;
+    // Texts a station sent us (a new password, say) come back in later lines:
+    // a CR, LF or zero byte among them would end the line early at the station.
+    for (QChar& c : line) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.isNull())
+            c = QLatin1Char(' ');
+    }
     QByteArray bytes = toWindows1252(line);
     if (bytes.size() > MaxLineBytes)
         bytes.truncate(MaxLineBytes);

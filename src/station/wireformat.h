@@ -20,7 +20,8 @@ QString pollLine(const StationRecord& rec, const Regional& regional);
 // MaxLineBytes. A queued command is consumed (pending := Poll) as its line
 // is built; a pending value that names no command leaves it in place and
 // sends previousLine again. lastWarningMinute is the link's memory of the
-// last "GNIP" warning.
+// last "GNIP" warning. CR, LF and zero characters inside the fields go out
+// as blanks, so the line stays one line.
 QByteArray buildOutgoingLine(StationRecord& rec, const Regional& regional, int& lastWarningMinute,
                              const QByteArray& previousLine);
 

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds with the dev preset and runs every benchmark: each program
+# build/dev/bin/bench-* (the station link also in its variants), then the
+# libFuzzer target of the station replies for about a minute (clang build in
+# build/fuzz). Benchmarks print their figures; none of this runs in CI.
+#
+#   BENCH_SECONDS  measured seconds per run (default 20)
+#   FUZZ_SECONDS   fuzzing time (default 60; 0 skips the fuzzer)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+seconds="${BENCH_SECONDS:-20}"
+fuzz_seconds="${FUZZ_SECONDS:-60}"
+
+./scripts/install-deps.sh
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j2
+
+bin=build/dev/bin
+for bench in "$bin"/bench-*; do
+  [ -x "$bench" ] || continue
+  name="$(basename "$bench")"
+  echo "== $name"
+  if [ "$name" = bench-station-link ]; then
+    sim=""
+    [ -x "$bin/velkar-sim" ] && sim="$bin/velkar-sim"
+    if [ -n "$sim" ]; then
+      "$bench" --seconds "$seconds" --stations "$sim"
+      QT_NO_GLIB=1 "$bench" --seconds "$seconds" --stations "$sim"
+    else
+      echo "(tools/velkar-sim not built: the benchmark's own responder plays the stations)"
+    fi
+    "$bench" --seconds "$seconds"
+    QT_NO_GLIB=1 "$bench" --seconds "$seconds"
+    # For comparison: QTcpSocket, and one QTimer per link.
+    "$bench" --seconds "$seconds" --transport qt
+    QT_NO_GLIB=1 "$bench" --seconds "$seconds" --transport qt
+    "$bench" --seconds "$seconds" --timer-per-link
+  else
+    "$bench"
+  fi
+done
+
+if [ "$fuzz_seconds" -gt 0 ]; then
+  echo "== fuzz-replies"
+  need=()
+  command -v clang++ >/dev/null 2>&1 || need+=(clang)
+  dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q 'install ok installed' || need+=(libclang-rt-14-dev)
+  if [ ${#need[@]} -gt 0 ]; then
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
+  fi
+  cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -Wno-unknown-warning-option" \
+    -DQUINTOR_FUZZ=ON -DQUINTOR_BUILD_TESTS=OFF >/dev/null
+  cmake --build build/fuzz -j2 --target fuzz-replies
+  mkdir -p build/fuzz/corpus
+  build/fuzz/bin/fuzz-replies -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    build/fuzz/corpus bench/fuzz-replies/seeds
+fi
