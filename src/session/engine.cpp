@@ -70,7 +70,8 @@ QString ConsoleEngine::tariffInForce(const QString& chosen) const {
 void ConsoleEngine::guardarPuesto(int pos) {
     if (pos < 0 || pos >= m_puestos.count())
         return;
-    (void)m_puestos.GuardarPuestos(nullptr); // PENDING: one row only
+    // A database that refuses writes is reported by the periodic save.
+    (void)m_puestos.guardarPuesto(pos);
 }
 
 Outcome ConsoleEngine::abrirPuesto(int pos, const session::AperturaPedido& pedido) {

@@ -205,6 +205,56 @@ void ListaPuestos::cargarFilas(const std::vector<store::Puesto>& rows, bool useH
     emit rowsReset();
 }
 
+namespace {
+
+const QString& saveStatement() {
+    static const QString sql = QStringLiteral(
+        "UPDATE puestos SET estado = ?, sinconex = ?, tiempo = ?, coste = ?, seg_prepago = ?, coste_prepago "
+        "= ?, "
+        "cuenta = ?, pass = ?, tarifa = ?, cerraraut = ?, pagado = ?, descuento = ?, tipotarifa = ?, "
+        "Modoconexion = ?, tiempointercambio = ?, costeintercambio = ?, ticket = ? WHERE npuesto = ?");
+    return sql;
+}
+
+// Writes one entry's row through the prepared save statement.
+void saveEntry(QSqlQuery& q, const TPuestos& e) {
+    const station::StationRecord& r = e.rec();
+    const QVariantList values{
+        int(r.estado) + 1,
+        r.disconnected ? QStringLiteral("1") : QStringLiteral("0"),
+        qlonglong(roundHalfEvenToInt(static_cast<long double>(r.clockMs) / 1000.0L)),
+        store::sqlValue(r.cost),
+        r.prepaidSeconds,
+        store::sqlValue(r.prepaidAmount),
+        r.accountLogin,
+        r.password,
+        r.tariffName,
+        store::sqlValue(r.closeWhenCreditExhausted),
+        store::sqlValue(r.moneyCredit),
+        r.discountPercent,
+        r.accountType,
+        r.noPasswordChange,
+        qlonglong(roundHalfEvenToInt(static_cast<long double>(r.exchangeTimeMs) / 1000.0L)),
+        store::sqlValue(r.exchangeCost),
+        r.ticketNumber,
+        e.number,
+    };
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec())
+        throw store::DatabaseError(q.lastError().databaseText().isEmpty() ? q.lastError().text()
+                                                                          : q.lastError().databaseText());
+}
+
+QSqlQuery prepareSave(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    if (!q.prepare(saveStatement()))
+        throw store::DatabaseError(q.lastError().text());
+    return q;
+}
+
+} // namespace
+
 Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
     if (!m_ctx.data)
         return Status::failure(QStringLiteral("No hay base de datos abierta."));
@@ -218,42 +268,9 @@ Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
         sortByNumber();
 
         store::Transaction transaction(db);
-        QSqlQuery q(db);
-        if (!q.prepare(QStringLiteral(
-                "UPDATE puestos SET estado = ?, sinconex = ?, tiempo = ?, coste = ?, seg_prepago = ?, "
-                "coste_prepago = ?, cuenta = ?, pass = ?, tarifa = ?, cerraraut = ?, pagado = ?, descuento = "
-                "?, "
-                "tipotarifa = ?, Modoconexion = ?, tiempointercambio = ?, costeintercambio = ?, ticket = ? "
-                "WHERE npuesto = ?")))
-            throw store::DatabaseError(q.lastError().text());
+        QSqlQuery q = prepareSave(db);
         for (const auto& e : m_entries) {
-            const station::StationRecord& r = e->rec();
-            const QVariantList values{
-                int(r.estado) + 1,
-                r.disconnected ? QStringLiteral("1") : QStringLiteral("0"),
-                qlonglong(roundHalfEvenToInt(static_cast<long double>(r.clockMs) / 1000.0L)),
-                store::sqlValue(r.cost),
-                r.prepaidSeconds,
-                store::sqlValue(r.prepaidAmount),
-                r.accountLogin,
-                r.password,
-                r.tariffName,
-                store::sqlValue(r.closeWhenCreditExhausted),
-                store::sqlValue(r.moneyCredit),
-                r.discountPercent,
-                r.accountType,
-                r.noPasswordChange,
-                qlonglong(roundHalfEvenToInt(static_cast<long double>(r.exchangeTimeMs) / 1000.0L)),
-                store::sqlValue(r.exchangeCost),
-                r.ticketNumber,
-                e->number,
-            };
-            for (int i = 0; i < values.size(); ++i)
-                q.bindValue(i, values.at(i));
-            if (!q.exec())
-                throw store::DatabaseError(q.lastError().databaseText().isEmpty()
-                                               ? q.lastError().text()
-                                               : q.lastError().databaseText());
+            saveEntry(q, *e);
             if (progress)
                 progress->step();
         }
@@ -263,6 +280,20 @@ Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
     } catch (const store::DatabaseError& e) {
         if (progress)
             progress->end();
+        return Status::failure(e.text());
+    }
+    return Status::success();
+}
+
+Status ListaPuestos::guardarPuesto(int pos) {
+    if (!m_ctx.data)
+        return Status::failure(QStringLiteral("No hay base de datos abierta."));
+    if (pos < 0 || pos >= count())
+        return Status::success();
+    try {
+        QSqlQuery q = prepareSave(m_ctx.data->db());
+        saveEntry(q, at(pos));
+    } catch (const store::DatabaseError& e) {
         return Status::failure(e.text());
     }
     return Status::success();

@@ -114,6 +114,9 @@ public:
     // Writes every entry back to puestos in one transaction, sorted by number
     // first. With progress (shut-down), progress is shown.
     Status GuardarPuestos(station::Progress* progress = nullptr);
+    // Writes one entry's row at once (a period opened, closed or exchanged),
+    // without sorting, so a crash never loses that event.
+    Status guardarPuesto(int pos);
     // Adds the station of that npuesto and starts its link. False when the
     // table has no such row or the registry already holds that number.
     Result<bool> AnadirPuesto(int number);

@@ -332,6 +332,13 @@ void TestStationClock::prepaidOpeningWritesItsTicket() {
     QCOMPARE(t.MODO, QStringLiteral("PREPAGO"));
     QCOMPARE(t.IMPORTE, Currency::fromUnits(2));
     QCOMPARE(sales::lines(rig.db.data.db(), t.ID_TICK).front().ARTICULO, QStringLiteral("PUESTO 7 1:00:00"));
+    // The station's row holds the opening at once, not only after the next periodic save.
+    const store::Puesto row =
+        *store::selectOne<store::Puesto>(rig.db.data.db(), QStringLiteral("WHERE npuesto = 7"));
+    QCOMPARE(row.estado, 3);
+    QCOMPARE(row.ticket, r.ticketNumber);
+    QCOMPARE(row.seg_prepago, 3600);
+    QCOMPARE(row.coste_prepago, Currency::fromUnits(2));
     rig.tick();
     QCOMPARE(FormatoHora(r.clockMs / 1000), QStringLiteral("1:00:00"));
     rig.tick();
