@@ -1,7 +1,7 @@
 // The station clock's tick over many counter-mode stations, and the cost of
 // one period end (ticket, line and activity record).
 //
-//   bench_clock [stations...]      default: 1000 9999
+//   bench-clock [stations...]      default: 1000 9999
 
 #include "core/consolecontext.h"
 #include "session/engine.h"

@@ -1,5 +1,5 @@
 // Pricing on the clock tick and the cost of one period end on disk.
-// Run: build/dev/bin/bench_pricing [calls] [period-ends]
+// Run: build/dev/bin/bench-pricing [calls] [period-ends]
 
 #include "session/precios.h"
 #include "session/registrouso.h"
