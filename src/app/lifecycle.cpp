@@ -38,13 +38,7 @@ void ConsoleLifecycle::report(const QString& problem) {
 }
 
 void ConsoleLifecycle::applyRuntimeSettings() {
-    RuntimeSettings& s = m_context.settings;
-    s.pollIntervalMs = RuntimeSettings::pollIntervalForPing(m_opciones.ping);
-    s.roundingUnit = RuntimeSettings::roundingUnitFor(m_opciones.redondeo);
-    s.prepaidAlarmSeconds = m_opciones.alarmaprepago;
-    s.creditAlarm = m_opciones.alarmacredito;
-    s.cambiotarifa = m_opciones.cambiotarifa;
-    s.porfranjas = m_opciones.porfranjas;
+    m_context.settings = store::runtimeSettings(m_opciones);
 }
 
 bool ConsoleLifecycle::afterLogin() {

@@ -45,6 +45,11 @@ const store::Franja* bandAt(const session::FranjasSnapshot& bands, const QTime& 
     return nullptr;
 }
 
+void showDatabaseError(QWidget* parent, const store::DatabaseError& e) {
+    ui::showMessage(parent, ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
+                                               e.text(), ui::Icon::Error, ui::Buttons::Ok});
+}
+
 void showKey(QWidget* parent, const ui::MessageTable& table, const QString& key, ui::Icon icon) {
     ui::showMessage(parent, table, key, icon);
 }
@@ -102,9 +107,7 @@ void SessionController::abrirPuesto() {
         o = store::readOpciones(ctx.data->db());
         bands = session::FranjasSnapshot::load(ctx.data->db());
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window,
-                        ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
-                                           e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        showDatabaseError(&m_window, e);
         return;
     }
     // Defaults apply unless anonymous customers follow the time bands.
@@ -148,9 +151,7 @@ void SessionController::abrirPuesto() {
         if (!outcome.ok())
             showKey(&m_window, session::sessionMessages(), outcome.messageKey, ui::Icon::Warning);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window,
-                        ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
-                                           e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        showDatabaseError(&m_window, e);
     }
 }
 
@@ -181,9 +182,7 @@ void SessionController::incrementarPrepago() {
         if (!outcome.ok())
             showKey(&m_window, session::sessionMessages(), outcome.messageKey, ui::Icon::Warning);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window,
-                        ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
-                                           e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        showDatabaseError(&m_window, e);
     }
 }
 
@@ -205,8 +204,7 @@ void SessionController::cerrarPuesto() {
     try {
         m_engine.cerrarPuesto(puestos.positionOf(number));
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window, ui::MessageRequest{t.text(QStringLiteral("Atencion")), e.text(),
-                                                      ui::Icon::Error, ui::Buttons::Ok});
+        showDatabaseError(&m_window, e);
     }
 }
 
@@ -248,9 +246,7 @@ void SessionController::intercambiar() {
     try {
         m_engine.intercambiar(puestos.positionOf(source), puestos.positionOf(list->currentData().toInt()));
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window,
-                        ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
-                                           e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        showDatabaseError(&m_window, e);
     }
 }
 

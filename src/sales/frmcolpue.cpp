@@ -5,6 +5,7 @@
 #include "sales/tickets.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
+#include "ui/listview.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
 
@@ -68,14 +69,7 @@ TFrmColPue::TFrmColPue(ConsoleContext& context, sales::PendingTicketsModel& mode
     tools->addStretch();
     layout->addLayout(tools);
 
-    m_view = new QTableView(this);
-    m_view->setObjectName(QStringLiteral("ticketQueue"));
-    m_view->setModel(&m_model);
-    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view->verticalHeader()->hide();
-    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
+    m_view = ui::makeListView(&m_model, QStringLiteral("ticketQueue"), this);
     layout->addWidget(m_view, 1);
 
     connect(one, &QAction::triggered, this, &TFrmColPue::settleSelected);

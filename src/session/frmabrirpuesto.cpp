@@ -393,13 +393,14 @@ session::AperturaPedido TFrmAbrirPuesto::pedido() const {
 }
 
 session::IncrementoPedido TFrmAbrirPuesto::incremento() const {
-    session::IncrementoPedido p;
-    p.tariffName = tariffName();
-    p.amount = amount().value_or(Currency());
-    p.hours = m_hours->value();
-    p.minutes = m_minutes->value();
-    p.interval = m_pages->currentIndex() == 1 ? m_intervals->currentRow() : -1;
-    return p;
+    const session::AperturaPedido p = pedido();
+    session::IncrementoPedido inc;
+    inc.tariffName = p.tariffName;
+    inc.amount = p.amount;
+    inc.hours = p.hours;
+    inc.minutes = p.minutes;
+    inc.interval = p.interval;
+    return inc;
 }
 
 bool TFrmAbrirPuesto::checkAccept() {

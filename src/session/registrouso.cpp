@@ -94,20 +94,32 @@ TicketEscrito RegistrarUso(const QSqlDatabase& db, const UsoTerminado& uso, cons
     return written;
 }
 
-TicketEscrito ticketAperturaPrepago(const QSqlDatabase& db, int station, const QString& ticketNumber,
-                                    int prepaidSeconds, Currency amount, const QString& operatorName,
-                                    const QDateTime& now, int ivaGen) {
+namespace {
+
+// Prepaid money onto the station's ticket, or onto a new one when the station
+// has none (or its ticket is gone). An opening also makes the ticket the
+// station's prepaid ticket; an increase leaves station and mode as they are.
+TicketEscrito chargePrepaid(const QSqlDatabase& db, int station, const QString& ticketNumber,
+                            const QString& articulo, Currency amount, const QString& operatorName,
+                            const QDateTime& now, int ivaGen, bool opening) {
     store::Transaction tx(db);
     TicketEscrito written;
-    const QString articulo = articuloPrepago(station, prepaidSeconds);
     std::optional<store::Ticket> attached;
     if (!ticketNumber.isEmpty())
         attached = sales::findTicket(db, ticketNumber);
     if (attached) {
-        store::run(db,
-                   QStringLiteral("UPDATE ticket SET CONTA = 0, NPUESTO = ?, MODO = ?, OPERADOR = ?, "
-                                  "IMPORTE = IMPORTE + ? WHERE ID_TICK = ?"),
-                   {station, Prepago, operatorName, store::sqlValue(amount), attached->ID_TICK});
+        // The added money waits in the station queue like the rest of the ticket.
+        if (opening)
+            store::run(db,
+                       QStringLiteral("UPDATE ticket SET CONTA = 0, NPUESTO = ?, MODO = ?, OPERADOR = ?, "
+                                      "IMPORTE = IMPORTE + ? WHERE ID_TICK = ?"),
+                       {station, Prepago, operatorName, store::sqlValue(amount), attached->ID_TICK});
+        else
+            store::run(
+                db,
+                QStringLiteral(
+                    "UPDATE ticket SET CONTA = 0, OPERADOR = ?, IMPORTE = IMPORTE + ? WHERE ID_TICK = ?"),
+                {operatorName, store::sqlValue(amount), attached->ID_TICK});
         addUseLine(db, attached->ID_TICK, articulo, amount, ivaGen);
         written.ticketNumber = attached->NUM_TICKET;
     } else {
@@ -120,31 +132,20 @@ TicketEscrito ticketAperturaPrepago(const QSqlDatabase& db, int station, const Q
     return written;
 }
 
+} // namespace
+
+TicketEscrito ticketAperturaPrepago(const QSqlDatabase& db, int station, const QString& ticketNumber,
+                                    int prepaidSeconds, Currency amount, const QString& operatorName,
+                                    const QDateTime& now, int ivaGen) {
+    return chargePrepaid(db, station, ticketNumber, articuloPrepago(station, prepaidSeconds), amount,
+                         operatorName, now, ivaGen, true);
+}
+
 TicketEscrito ticketIncrementoPrepago(const QSqlDatabase& db, int station, const QString& ticketNumber,
                                       qint64 lineSeconds, Currency amount, const QString& operatorName,
                                       const QDateTime& now, int ivaGen) {
-    store::Transaction tx(db);
-    TicketEscrito written;
-    const QString articulo = articuloPrepago(station, lineSeconds);
-    std::optional<store::Ticket> attached;
-    if (!ticketNumber.isEmpty())
-        attached = sales::findTicket(db, ticketNumber);
-    if (attached) {
-        // The added money waits in the station queue like the rest of the ticket.
-        store::run(db,
-                   QStringLiteral(
-                       "UPDATE ticket SET CONTA = 0, OPERADOR = ?, IMPORTE = IMPORTE + ? WHERE ID_TICK = ?"),
-                   {operatorName, store::sqlValue(amount), attached->ID_TICK});
-        addUseLine(db, attached->ID_TICK, articulo, amount, ivaGen);
-        written.ticketNumber = attached->NUM_TICKET;
-    } else {
-        const store::Ticket t = issueUseTicket(db, station, Prepago, amount, operatorName, now);
-        addUseLine(db, t.ID_TICK, articulo, amount, ivaGen);
-        written.ticketNumber = t.NUM_TICKET;
-        written.issued = true;
-    }
-    tx.commit();
-    return written;
+    return chargePrepaid(db, station, ticketNumber, articuloPrepago(station, lineSeconds), amount,
+                         operatorName, now, ivaGen, false);
 }
 
 } // namespace session

@@ -1,6 +1,7 @@
 #include "station/frmcolmen.h"
 
 #include "station/messagequeue.h"
+#include "ui/listview.h"
 #include "ui/messagebox.h"
 
 #include <QHBoxLayout>
@@ -49,14 +50,7 @@ TFrmColMen::TFrmColMen(station::MessageQueueModel& model, QWidget* parent)
     tools->addStretch();
     layout->addLayout(tools);
 
-    m_view = new QTableView(this);
-    m_view->setObjectName(QStringLiteral("messageList"));
-    m_view->setModel(&m_model);
-    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view->verticalHeader()->hide();
-    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
+    m_view = ui::makeListView(&m_model, QStringLiteral("messageList"), this);
     m_view->horizontalHeader()->setStretchLastSection(true);
     m_view->setColumnWidth(0, 50);
     m_view->setColumnWidth(1, 70);

@@ -40,6 +40,17 @@ void saveOpciones(const QSqlDatabase& db, const Opciones& opciones) {
     saveSingleRow(db, withBlankMarkers(opciones));
 }
 
+RuntimeSettings runtimeSettings(const Opciones& o) {
+    RuntimeSettings s;
+    s.pollIntervalMs = RuntimeSettings::pollIntervalForPing(o.ping);
+    s.roundingUnit = RuntimeSettings::roundingUnitFor(o.redondeo);
+    s.prepaidAlarmSeconds = o.alarmaprepago;
+    s.creditAlarm = o.alarmacredito;
+    s.cambiotarifa = o.cambiotarifa;
+    s.porfranjas = o.porfranjas;
+    return s;
+}
+
 Grids readGrids(const QSqlDatabase& db) {
     return selectOne<Grids>(db, QStringLiteral("LIMIT 1")).value_or(Grids{});
 }

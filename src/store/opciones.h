@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/runtimesettings.h"
 #include "store/rows.h"
 
 #include <QSqlDatabase>
@@ -16,6 +17,10 @@ void saveOpciones(const QSqlDatabase& db, const Opciones& opciones);
 
 // The blank markers, applied to a copy.
 Opciones withBlankMarkers(Opciones opciones);
+
+// The run-time values the options give at start-up: poll period, rounding
+// unit, alarms and the band rules.
+RuntimeSettings runtimeSettings(const Opciones& opciones);
 
 Grids readGrids(const QSqlDatabase& db);
 void saveGrids(const QSqlDatabase& db, const Grids& grids);

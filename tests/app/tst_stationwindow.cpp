@@ -14,7 +14,7 @@
 #include "store/operadores.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
-#include "support/testdb.h"
+#include "support/testengine.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -32,39 +32,19 @@ using station::Estado;
 
 namespace {
 
-struct Console {
-    explicit Console(const QString& sql = QString()) {
-        if (!sql.isEmpty())
-            store::run(db.data.db(), sql);
-        context.data = &db.data;
-        context.regional = Regional::spanishSpain();
-        context.clock = &clock;
-        context.currentOperator = QStringLiteral("CAJA");
-        const store::Opciones o = store::readOpciones(db.data.db());
-        context.settings.roundingUnit = RuntimeSettings::roundingUnitFor(o.redondeo);
-        context.settings.porfranjas = o.porfranjas;
-        context.settings.cambiotarifa = o.cambiotarifa;
-        engine = std::make_unique<ConsoleEngine>(context);
-        [&] {
-            QVERIFY(engine->cargarTarifas());
-            QVERIFY(engine->puestos().CargarPuestos(nullptr));
-        }();
+// The engine shown on a main window with its controllers.
+struct Console : TestEngine {
+    explicit Console(const QString& sql = QString())
+        : TestEngine(sql) {
         stations = std::make_unique<StationController>(*engine, window);
         sessions = std::make_unique<SessionController>(*engine, window, *stations);
         window.attachMenu();
         engine->puestos().setSelectedRow(1);
         engine->puestos().RefrescarMenus();
     }
-    station::StationRecord& rec(int number) {
-        return engine->puestos().at(engine->puestos().positionOf(number)).rec();
-    }
-    void select(int number) { engine->puestos().setSelectedRow(engine->puestos().positionOf(number) + 1); }
+    void select(int number) { engine->puestos().setSelectedRow(pos(number) + 1); }
 
-    TestDatabase db{true};
-    FakeClock clock{QDateTime(QDate(2026, 3, 10), QTime(11, 0, 0))};
-    ConsoleContext context;
     TFrmMain window;
-    std::unique_ptr<ConsoleEngine> engine;
     std::unique_ptr<StationController> stations;
     std::unique_ptr<SessionController> sessions;
 };

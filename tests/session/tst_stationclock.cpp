@@ -5,7 +5,7 @@
 #include "store/opciones.h"
 #include "store/rows.h"
 #include "store/sql.h"
-#include "support/testdb.h"
+#include "support/testengine.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -34,42 +34,16 @@ public:
     std::vector<Call> calls;
 };
 
-// An engine on the demo database with its stations loaded and no links running.
-struct Rig {
-    explicit Rig(const QString& extraSql = QString()) {
-        if (!extraSql.isEmpty())
-            store::run(db.data.db(), extraSql);
-        context.data = &db.data;
-        context.regional = Regional::spanishSpain();
-        context.clock = &clock;
-        context.currentOperator = QStringLiteral("CAJA");
-        const store::Opciones o = store::readOpciones(db.data.db());
-        context.settings.roundingUnit = RuntimeSettings::roundingUnitFor(o.redondeo);
-        context.settings.prepaidAlarmSeconds = o.alarmaprepago;
-        context.settings.creditAlarm = o.alarmacredito;
-        context.settings.cambiotarifa = o.cambiotarifa;
-        context.settings.porfranjas = o.porfranjas;
-        engine = std::make_unique<ConsoleEngine>(context);
+// The engine with the account settlement recorded.
+struct Rig : TestEngine {
+    explicit Rig(const QString& extraSql = QString())
+        : TestEngine(extraSql) {
         engine->setAccountDecisions(&accounts);
-        [&] {
-            QVERIFY(engine->cargarTarifas());
-            QVERIFY(engine->puestos().CargarPuestos(nullptr));
-        }();
     }
-    void tick(qint64 advanceMs = 1000) {
-        clock.advance(advanceMs);
-        engine->reloj().tick(clock.monotonicMs());
-    }
-    int pos(int number) { return engine->puestos().positionOf(number); }
-    station::StationRecord& rec(int number) { return engine->puestos().at(pos(number)).rec(); }
     int numTick() { return store::readOpciones(db.data.db()).NUM_TICK; }
     std::vector<store::Ciber> ciber() { return store::select<store::Ciber>(db.data.db()); }
 
-    TestDatabase db{true};
-    FakeClock clock{QDateTime(QDate(2026, 3, 10), QTime(11, 0, 0))};
-    ConsoleContext context;
     RecordingAccounts accounts;
-    std::unique_ptr<ConsoleEngine> engine;
 };
 
 } // namespace
