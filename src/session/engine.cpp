@@ -176,10 +176,9 @@ bool ConsoleEngine::cerrarPuesto(int pos) {
         return false;
     r.closed = true;
     if (!r.accountLogin.isEmpty()) {
-        const qint64 clock = roundHalfEvenToInt(static_cast<long double>(r.clockMs) / 1000.0L);
-        qint64 seconds = clock;
-        if (!r.isTimeAccount() && r.prepaidSeconds != 0)
-            seconds = r.prepaidSeconds - clock;
+        // Time accounts settle the time left, the others the time used.
+        const qint64 seconds =
+            r.isTimeAccount() ? station::roundedSeconds(r.clockMs) : station::usedSeconds(r);
         CerrarCuenta(r.accountLogin, p.number, r.accountType, r.ticketNumber, int(seconds), r.cost);
     }
     r.estado = Estado::Libre;

@@ -14,20 +14,8 @@ namespace session {
 
 using station::Estado;
 
-namespace {
-
-qint64 roundedSeconds(qint64 ms) {
-    return roundHalfEvenToInt(static_cast<long double>(ms) / 1000.0L);
-}
-
-// Seconds of use of a period: the clock, or for a prepaid-style record the
-// prepaid time less the time left.
-qint64 usedSeconds(const station::StationRecord& r) {
-    const qint64 clock = roundedSeconds(r.clockMs);
-    return r.prepaidSeconds == 0 ? clock : r.prepaidSeconds - clock;
-}
-
-} // namespace
+using station::roundedSeconds;
+using station::usedSeconds;
 
 StationClock::StationClock(ConsoleContext& context, ListaPuestos& puestos, const ListaTarifas& tarifas,
                            UsePeriodHandler& handler, QObject* parent)

@@ -222,7 +222,7 @@ void saveEntry(QSqlQuery& q, const TPuestos& e) {
     const QVariantList values{
         int(r.estado) + 1,
         r.disconnected ? QStringLiteral("1") : QStringLiteral("0"),
-        qlonglong(roundHalfEvenToInt(static_cast<long double>(r.clockMs) / 1000.0L)),
+        qlonglong(station::roundedSeconds(r.clockMs)),
         store::sqlValue(r.cost),
         r.prepaidSeconds,
         store::sqlValue(r.prepaidAmount),
@@ -234,7 +234,7 @@ void saveEntry(QSqlQuery& q, const TPuestos& e) {
         r.discountPercent,
         r.accountType,
         r.noPasswordChange,
-        qlonglong(roundHalfEvenToInt(static_cast<long double>(r.exchangeTimeMs) / 1000.0L)),
+        qlonglong(station::roundedSeconds(r.exchangeTimeMs)),
         store::sqlValue(r.exchangeCost),
         r.ticketNumber,
         e.number,

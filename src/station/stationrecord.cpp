@@ -4,6 +4,15 @@
 
 namespace station {
 
+qint64 roundedSeconds(qint64 ms) {
+    return roundHalfEvenToInt(static_cast<long double>(ms) / 1000.0L);
+}
+
+qint64 usedSeconds(const StationRecord& rec) {
+    const qint64 clock = roundedSeconds(rec.clockMs);
+    return rec.prepaidSeconds == 0 ? clock : rec.prepaidSeconds - clock;
+}
+
 void swapUsePeriod(StationRecord& a, StationRecord& b) {
     using std::swap;
     swap(a.pendiente, b.pendiente);

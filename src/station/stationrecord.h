@@ -85,6 +85,12 @@ struct StationRecord {
     }
 };
 
+// Milliseconds as whole seconds, halves to even (2 500 ms → 2, 3 500 ms → 4).
+qint64 roundedSeconds(qint64 ms);
+// The seconds of use of a period: the clock, or, when the record holds a
+// prepaid time, that time less the time left.
+qint64 usedSeconds(const StationRecord& rec);
+
 // Swaps every field of the use period between two records; number, row,
 // address, connection and volume stay with their stations.
 void swapUsePeriod(StationRecord& a, StationRecord& b);

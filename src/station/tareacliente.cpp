@@ -305,8 +305,7 @@ void TTareaCliente::handleReply(const QByteArray& bytes) {
         break;
     case ReplyKind::FinSesion:
         m_host.cerrarCuenta(m_rec.accountLogin, m_number, m_rec.accountType, m_rec.ticketNumber,
-                            int(roundHalfEvenToInt(static_cast<long double>(m_rec.clockMs) / 1000.0L)),
-                            m_rec.cost);
+                            int(station::roundedSeconds(m_rec.clockMs)), m_rec.cost);
         m_rec.estado = Estado::Libre;
         settle();
         break;
