@@ -8,6 +8,7 @@
 #include "session/engine.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
+#include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
 #include "ui/progresswindow.h"
@@ -59,6 +60,8 @@ bool ConsoleLifecycle::afterLogin() {
     }
     if (!data.openWarning().isEmpty())
         report(data.openWarning());
+    if (const Status updated = store::applySchemaUpdates(data.db()); !updated)
+        report(updated.error());
     try {
         m_opciones = store::readOpciones(data.db());
     } catch (const store::DatabaseError& e) {

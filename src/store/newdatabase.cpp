@@ -1,5 +1,6 @@
 #include "store/newdatabase.h"
 
+#include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -95,6 +96,8 @@ Status createDatabase(const QString& filePath, bool demo) {
                 if (!result)
                     break;
             }
+            if (result)
+                result = applySchemaUpdates(db);
             if (result) {
                 QSqlQuery q(db);
                 q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));

@@ -1,0 +1,47 @@
+#include "store/schemaupdates.h"
+
+#include "store/sql.h"
+#include "store/transaction.h"
+
+#include <QSqlRecord>
+
+namespace store {
+
+namespace {
+
+void addColumnIfMissing(const QSqlDatabase& db, const QString& table, const QString& column,
+                        const QString& type) {
+    if (!hasColumn(db, table, column))
+        run(db, QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD COLUMN ") + column +
+                    QLatin1Char(' ') + type);
+}
+
+// Each subsystem adds its steps here, newest last.
+void runSteps(const QSqlDatabase& db) {
+    (void)db;
+    (void)&addColumnIfMissing;
+}
+
+} // namespace
+
+bool hasColumn(const QSqlDatabase& db, const QString& table, const QString& column) {
+    const QSqlRecord rec = db.record(table);
+    for (int i = 0; i < rec.count(); ++i) {
+        if (rec.fieldName(i).compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+Status applySchemaUpdates(const QSqlDatabase& db) {
+    try {
+        Transaction t(db);
+        runSteps(db);
+        t.commit();
+    } catch (const DatabaseError& e) {
+        return Status::failure(e.text());
+    }
+    return Status::success();
+}
+
+} // namespace store
