@@ -62,9 +62,9 @@ TFrmParamPuesto::TFrmParamPuesto(admin::ConfiguracionPuestos& config, bool byHos
     auto* form = new QFormLayout;
     m_number = new QLineEdit(this);
     m_number->setObjectName(QStringLiteral("number"));
-    m_number->setMaxLength(4);
+    // One digit more than the range, so 10000 is refused by name rather than cut.
     m_number->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_number));
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_number));
     form->addRow(QStringLiteral("Número de puesto"), m_number);
 
     m_addressLabel =

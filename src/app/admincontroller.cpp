@@ -58,15 +58,20 @@ void AdminController::operadores() {
     ui::execDialog(&window);
 }
 
+admin::ConfiguracionPuestos& AdminController::configuracion() {
+    // The database is open only after the log-in.
+    if (!m_config)
+        m_config = std::make_unique<admin::ConfiguracionPuestos>(m_engine.context().data->db(),
+                                                                 m_engine.puestos(), m_engine.reloj());
+    return *m_config;
+}
+
 void AdminController::puestos() {
     const auto permitted = [this] { return m_stations.permitted(store::Permiso::CONFPUE); };
     if (!permitted())
         return;
     ConsoleContext& context = m_engine.context();
-    if (!m_config)
-        m_config = std::make_unique<admin::ConfiguracionPuestos>(context.data->db(), m_engine.puestos(),
-                                                                 m_engine.reloj());
-    TFrmConfPuestos window(context, *m_config, m_engine.puestos(), permitted, &m_window);
+    TFrmConfPuestos window(context, configuracion(), m_engine.puestos(), permitted, &m_window);
     ui::execDialog(&window);
     m_stations.RefrescarMenus();
     if (window.identificationChanged() && !m_restartNote) {

@@ -27,7 +27,7 @@ public:
     // "&1.- Puestos...": under CONFPUE.
     void puestos();
 
-    admin::ConfiguracionPuestos& configuracion() { return *m_config; }
+    admin::ConfiguracionPuestos& configuracion();
     // The restart note of the status bar, once the identification changed.
     QLabel* restartNote() const { return m_restartNote; }
 
