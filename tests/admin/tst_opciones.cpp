@@ -7,11 +7,13 @@
 #include "support/testengine.h"
 #include "ui/opcionespage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -70,6 +72,8 @@ private slots:
     void registeredPagesAndNotices();
     void noPrinterWhenNoneChosen();
     void emptyFixedPasswordRefused();
+    void openingPageVisibility_data();
+    void openingPageVisibility();
 };
 
 void TestOpciones::ticketNumber_data() {
@@ -337,6 +341,54 @@ void TestOpciones::emptyFixedPasswordRefused() {
     QVERIFY(o.window->AplicarOpciones());
     QCOMPARE(o.row().op2_2, 2);
     QCOMPARE(o.row().pass_ini, QStringLiteral("abc"));
+}
+
+void TestOpciones::openingPageVisibility_data() {
+    QTest::addColumn<QString>("tariff");
+    QTest::addColumn<bool>("prepaid");
+    QTest::addColumn<bool>("grid");
+    QTest::addColumn<bool>("amount");
+    QTest::addColumn<bool>("minimum");
+    QTest::addColumn<bool>("noConfirm");
+    QTest::newRow("none") << QStringLiteral("- ninguno -") << true << false << false << false << false;
+    QTest::newRow("fixed prepaid") << QStringLiteral("NORMAL") << true << false << true << true << true;
+    QTest::newRow("fixed counter") << QStringLiteral("NORMAL") << false << false << false << false << true;
+    QTest::newRow("variable prepaid") << QStringLiteral("PASES") << true << true << false << false << true;
+    QTest::newRow("variable counter") << QStringLiteral("PASES") << false << false << false << false << true;
+}
+
+void TestOpciones::openingPageVisibility() {
+    QFETCH(QString, tariff);
+    QFETCH(bool, prepaid);
+    QFETCH(bool, grid);
+    QFETCH(bool, amount);
+    QFETCH(bool, minimum);
+    QFETCH(bool, noConfirm);
+    Options o;
+    o.window->selectEntry(admin::EntryApertura);
+    o.get<QCheckBox>("op4_2")->setChecked(true);
+    auto* tariffs = o.get<QComboBox>("ini_tarifa_2");
+    tariffs->setCurrentIndex(tariffs->findText(tariff));
+    o.get<QComboBox>("op4_1")->setCurrentIndex(prepaid ? 1 : 0);
+    auto* intervals = o.get<QTableWidget>("op4_4");
+    QCOMPARE(!intervals->isHidden(), grid);
+    QCOMPARE(!o.get<QLineEdit>("op4_cash")->isHidden(), amount);
+    QCOMPARE(!o.get<QLabel>("minCost")->isHidden(), minimum);
+    QCOMPARE(o.get<QCheckBox>("op4_3")->isEnabled(), noConfirm);
+    if (minimum)
+        QCOMPARE(o.get<QLabel>("minCost")->text(), QStringLiteral("Coste mínimo ......... 0,50 €"));
+    if (grid) {
+        QCOMPARE(intervals->rowCount(), 3);
+        intervals->selectRow(1);
+        QVERIFY(o.window->AplicarOpciones());
+        QCOMPARE(o.row().op4_4, 2);
+        QCOMPARE(o.row().ini_tarifa_2, QStringLiteral("PASES"));
+    }
+    // Unticking "Aplicar al abrir puestos" unticks and disables the other.
+    o.get<QCheckBox>("op4_3")->setChecked(noConfirm);
+    o.get<QCheckBox>("op4_2")->setChecked(false);
+    QVERIFY(!o.get<QCheckBox>("op4_3")->isEnabled());
+    QVERIFY(!o.get<QCheckBox>("op4_3")->isChecked());
 }
 
 QTEST_MAIN(TestOpciones)
