@@ -1,4 +1,5 @@
 #include "admin/frmpuestos.h"
+#include "admin/opcionesrules.h"
 #include "admin/puestosconfig.h"
 #include "console.h"
 #include "station/fakestation.h"
@@ -91,6 +92,7 @@ private slots:
     void checksInOrder();
     void ipPartsAdvance();
     void liveRegistryFollows();
+    void pollIntervalFollowsTheOptions();
     void busyStationsRefusedOrDeferred();
     void identificationSwitchShowsTheNote();
 };
@@ -246,6 +248,30 @@ void TestConfPuestos::liveRegistryFollows() {
     QCOMPARE(store::toInt(store::scalar(room.db.data.db(),
                                         QStringLiteral("SELECT COUNT(*) FROM puestos WHERE npuesto = 9"))),
              0);
+    puestos.stopAll();
+}
+
+void TestConfPuestos::pollIntervalFollowsTheOptions() {
+    LiveRoom room;
+    FakeStation& s = room.station();
+    store::run(room.db.data.db(),
+               QStringLiteral("INSERT INTO puestos (npuesto, ip, ip1, ip2, ip3, ip4, preciorel) VALUES (1, "
+                              "?, 0, 0, 0, 0, 100)"),
+               {s.address().toString()});
+    ListaPuestos& puestos = room.engine->puestos();
+    QVERIFY(puestos.CargarPuestos(nullptr));
+    puestos.startAll();
+    QTRY_VERIFY_WITH_TIMEOUT(!s.lines.isEmpty(), 5000);
+    QVERIFY(linesDuring(s, 1500) >= 3);
+    // "Aplicar" with a ping of 1 s: the running link sleeps longer from its next sleep.
+    store::Opciones o = store::readOpciones(room.db.data.db());
+    o.ping = 1;
+    const auto applied = admin::aplicarOpciones(room.db.data.db(), o, store::readWebConfig(room.db.data.db()),
+                                                o.NUM_TICK + 1, room.context.settings);
+    QVERIFY(applied.ok() && applied->check.ok());
+    QCOMPARE(room.context.settings.pollIntervalMs, 1000);
+    QTest::qWait(LiveRoom::PollMs + 100);
+    QVERIFY(linesDuring(s, 2000) <= 3);
     puestos.stopAll();
 }
 
