@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
 #include "app/paths.h"
+#include "app/salescontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "core/consolecontext.h"
@@ -109,6 +110,7 @@ int main(int argc, char* argv[]) {
     ConsoleEngine engine(context);
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
+    SalesController salesController(engine, mainWindow, stations);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
 
