@@ -110,7 +110,7 @@ int main(int argc, char* argv[]) {
     ConsoleEngine engine(context);
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
-    SalesController salesController(engine, mainWindow, stations);
+    SalesController salesController(engine, mainWindow, stations, sessions);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
 
