@@ -7,6 +7,7 @@
 #include "sales/cupsprinter.h"
 #include "sales/frmcambio.h"
 #include "sales/frmcolpue.h"
+#include "sales/frmconftpv.h"
 #include "sales/frmimpuestos.h"
 #include "sales/frmtpv.h"
 #include "sales/frmtpv2.h"
@@ -71,7 +72,8 @@ SalesController::SalesController(ConsoleEngine& engine, TFrmMain& window, Statio
         void (SalesController::*slot)();
     } commands[] = {{"ventaTpv", &SalesController::ventaTpv},
                     {"modificarTicket", &SalesController::modificarTicketEnPuesto},
-                    {"abrirCajon", &SalesController::abrirCajon}};
+                    {"abrirCajon", &SalesController::abrirCajon},
+                    {"articulos", &SalesController::articulos}};
     for (const auto& c : commands) {
         const QString name = QString::fromLatin1(c.action);
         if (QAction* a = m_window.action(name)) {
@@ -139,6 +141,22 @@ void SalesController::modificarTicket(int idTick) {
 
 void SalesController::abrirCajon() {
     sales::abrirCajon(&m_window, m_context);
+}
+
+void SalesController::articulos() {
+    if (!m_stations.permitted(store::Permiso::CONFTPV))
+        return;
+    if (!m_articulos) {
+        m_articulos = new sales::TFrmconftpv(
+            m_context,
+            [this](const QString& refusalKey) {
+                return m_stations.permitted(store::Permiso::CONFTPV, refusalKey);
+            },
+            &m_window);
+    }
+    m_articulos->refresh();
+    m_articulos->show();
+    m_articulos->raise();
 }
 
 void SalesController::anotarEnPuesto(const QString& number) {

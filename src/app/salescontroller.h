@@ -14,6 +14,7 @@ namespace sales {
 class TFrmTPV;
 class TFrmTPV2;
 class TFrmcambio;
+class TFrmconftpv;
 class TicketPrinter;
 } // namespace sales
 
@@ -33,12 +34,14 @@ public:
     sales::TFrmTPV* saleWindow() const { return m_tpv; }
     sales::TFrmTPV2* stationTicketWindow() const { return m_tpv2; }
     sales::TFrmcambio* changeDisplay() const { return m_cambio; }
+    sales::TFrmconftpv* articleList() const { return m_articulos; }
 
     // The commands.
     void ventaTpv();
     void modificarTicketEnPuesto();
     void modificarTicket(int idTick);
     void abrirCajon();
+    void articulos();
     // The sale window's F7: the selected station holds ticket number.
     void anotarEnPuesto(const QString& number);
 
@@ -52,4 +55,5 @@ private:
     sales::TFrmcambio* m_cambio = nullptr;
     sales::TFrmTPV* m_tpv = nullptr;
     sales::TFrmTPV2* m_tpv2 = nullptr;
+    sales::TFrmconftpv* m_articulos = nullptr;
 };

@@ -4,6 +4,9 @@
 #include "app/stationcontroller.h"
 #include "sales/decimalfield.h"
 #include "sales/frmcambio.h"
+#include "sales/frmconftpv.h"
+#include "sales/frmivatpv.h"
+#include "sales/frmnart.h"
 #include "sales/frmtpv.h"
 #include "sales/frmtpv2.h"
 #include "sales/puntoventa.h"
@@ -16,7 +19,9 @@
 #include "support/testengine.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTest>
 
 using station::Estado;
@@ -77,6 +82,7 @@ private slots:
     void drawerWithoutPrinter();
     void articleChecks_data();
     void articleChecks();
+    void articleList();
 };
 
 void TstSaleWindow::saleWithChange() {
@@ -337,6 +343,78 @@ void TstSaleWindow::articleChecks() {
     QFETCH(QString, key);
     TestDatabase t(true);
     QCOMPARE(checkArticulo(t.data.db(), code, name, isNew).messageKey, key);
+}
+
+void TstSaleWindow::articleList() {
+    ScriptedUi ui;
+    Counter c;
+    c.context.regional = Regional::spanishSpain();
+    // The cashier has no CONFTPV.
+    c.window.action(QStringLiteral("articulos"))->trigger();
+    QCOMPARE(ui.messages().size(), 1);
+    QVERIFY(ui.messages().first().text.endsWith(QStringLiteral("No tiene permiso de acceso.")));
+    QVERIFY(!c.sales->articleList());
+
+    ui.clear();
+    c.context.currentOperator = QStringLiteral("ADMIN");
+    c.window.action(QStringLiteral("articulos"))->trigger();
+    TFrmconftpv* list = c.sales->articleList();
+    QVERIFY(list && list->isVisible());
+    QCOMPARE(list->grid()->rowCount(), 6);
+    QCOMPARE(list->grid()->item(0, 0)->text(), QStringLiteral("AGUA"));
+
+    // A repeated code in another case is refused, then a new one is stored.
+    ui.onNextDialog([](QDialog* d) {
+        auto* dialog = static_cast<Tfrmnart*>(d);
+        dialog->codeField()->setText(QStringLiteral("agua"));
+        dialog->nameField()->setText(QStringLiteral("Agua 1 l"));
+        dialog->accept();
+        if (dialog->result() == QDialog::Accepted)
+            return int(QDialog::Accepted);
+        dialog->codeField()->setText(QStringLiteral("AGUA1L"));
+        QTest::keyClicks(dialog->priceField(), QStringLiteral("1.25"));
+        dialog->taxList()->setCurrentIndex(dialog->taxList()->findText(QStringLiteral("IVA GENERAL")));
+        dialog->accept();
+        return dialog->result();
+    });
+    list->anadir();
+    QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("Codigo ya introducido")});
+    const auto added = articuloPorCodigo(c.sqlDb(), QStringLiteral("AGUA1L"));
+    QVERIFY(added);
+    QCOMPARE(added->PRECIO, money(QStringLiteral("1,25")));
+    QCOMPARE(added->IdTax, 1);
+    QCOMPARE(list->grid()->item(list->grid()->currentRow(), 0)->text(), QStringLiteral("AGUA1L"));
+
+    // One tax for the selected articles, then for all.
+    list->grid()->clearSelection();
+    list->grid()->selectRow(0);
+    ui.onNextDialog([](QDialog* d) {
+        auto* dialog = static_cast<TFrmIvaTPV*>(d);
+        dialog->setAllArticles(false);
+        dialog->taxList()->setCurrentIndex(0);
+        return int(QDialog::Accepted);
+    });
+    list->editarImpuestos();
+    QCOMPARE(articuloPorCodigo(c.sqlDb(), QStringLiteral("AGUA"))->IdTax, 0);
+    QCOMPARE(articuloPorCodigo(c.sqlDb(), QStringLiteral("CAFE"))->IdTax, 2);
+    ui.onNextDialog([](QDialog* d) {
+        auto* dialog = static_cast<TFrmIvaTPV*>(d);
+        [&] { QVERIFY(!dialog->allArticles()); }(); // the last choice stays
+        dialog->setAllArticles(true);
+        dialog->taxList()->setCurrentIndex(dialog->taxList()->findText(QStringLiteral("IVA GENERAL")));
+        return int(QDialog::Accepted);
+    });
+    list->editarImpuestos();
+    QCOMPARE(store::toInt(
+                 store::scalar(c.sqlDb(), QStringLiteral("SELECT COUNT(*) FROM articulos WHERE IdTax <> 1"))),
+             0);
+
+    ui.clear();
+    ui.answerNext(ui::Answer::Yes);
+    list->eliminar();
+    QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("¿Eliminar el artículo seleccionado?")});
+    QCOMPARE(list->grid()->rowCount(), 6);
+    list->close();
 }
 
 QTEST_MAIN(TstSaleWindow)
