@@ -67,7 +67,9 @@ void TFrmcambio::setPanel(const QStringList& lines) {
     m_panel->setText(shown.join(QLatin1Char('\n')));
 }
 
-void TFrmcambio::showFor(int idTick, Currency total) {
+void TFrmcambio::showFor(int idTick, Currency total, QWidget* owner) {
+    if (owner && parentWidget() != owner)
+        setParent(owner, windowFlags());
     m_idTick = idTick;
     m_total = total;
     setPanel({QStringLiteral("Total Ticket:"), QString(), m_context.regional.formatCurrency(total)});

@@ -24,8 +24,9 @@ public:
 
     TFrmcambio(ConsoleContext& context, QWidget* parent = nullptr);
 
-    // Shows the panel for ticket idTick with its total.
-    void showFor(int idTick, Currency total);
+    // Shows the panel for ticket idTick with its total, over owner (the
+    // window that is modal then, so the panel takes input above it).
+    void showFor(int idTick, Currency total, QWidget* owner);
     QStringList panelLines() const { return m_lines; }
     DecimalField* deliveredField() const { return m_delivered; }
 

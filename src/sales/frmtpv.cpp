@@ -220,7 +220,7 @@ void TFrmTPV::finalizarVenta() {
         showError(e.text());
     }
     showCurrent();
-    m_cambio.showFor(m_idTick, total);
+    m_cambio.showFor(m_idTick, total, this);
 }
 
 void TFrmTPV::anularVenta() {

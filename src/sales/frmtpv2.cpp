@@ -107,8 +107,8 @@ void TFrmTPV2::finalizar() {
         ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
                                                  e.text(), ui::Icon::Error, ui::Buttons::Ok});
     }
-    m_cambio.showFor(m_idTick, total);
     accept();
+    m_cambio.showFor(m_idTick, total, parentWidget());
 }
 
 void TFrmTPV2::abrirCajon() {
