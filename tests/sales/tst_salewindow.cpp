@@ -83,6 +83,7 @@ private slots:
     void articleChecks_data();
     void articleChecks();
     void articleList();
+    void lineAndTotalAreOneStep();
 };
 
 void TstSaleWindow::saleWithChange() {
@@ -415,6 +416,31 @@ void TstSaleWindow::articleList() {
     QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("¿Eliminar el artículo seleccionado?")});
     QCOMPARE(list->grid()->rowCount(), 6);
     list->close();
+}
+
+void TstSaleWindow::lineAndTotalAreOneStep() {
+    ScriptedUi ui;
+    Counter c;
+    TFrmTPV* tpv = c.sales->saleWindow();
+    tpv->open();
+    tpv->nuevaVenta();
+    const int id = tpv->currentTicket();
+    enterLine(tpv->entry(), QStringLiteral("CAFE"));
+    // The total cannot be written: the line must not stay without it.
+    store::run(c.sqlDb(), QStringLiteral("CREATE TRIGGER nototal BEFORE UPDATE OF IMPORTE ON ticket "
+                                         "BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"));
+    tpv->anadir();
+    QCOMPARE(ui.messages().size(), 1);
+    QCOMPARE(ui.messages().first().icon, ui::Icon::Error);
+    QVERIFY(c.ticketLines(id).empty());
+    // The entry line is still there to be added again.
+    QCOMPARE(readUdart(c.sqlDb()).ART, QStringLiteral("Café"));
+    store::run(c.sqlDb(), QStringLiteral("DROP TRIGGER nototal"));
+    tpv->anadir();
+    QCOMPARE(int(c.ticketLines(id).size()), 1);
+    QCOMPARE(c.ticket(id).IMPORTE, money(QStringLiteral("1,00")));
+    tpv->finalizarVenta();
+    c.sales->changeDisplay()->close();
 }
 
 QTEST_MAIN(TstSaleWindow)
