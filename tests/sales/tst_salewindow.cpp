@@ -84,6 +84,7 @@ private slots:
     void articleChecks();
     void articleList();
     void lineAndTotalAreOneStep();
+    void browsingAndNumberBox();
 };
 
 void TstSaleWindow::saleWithChange() {
@@ -439,6 +440,35 @@ void TstSaleWindow::lineAndTotalAreOneStep() {
     tpv->anadir();
     QCOMPARE(int(c.ticketLines(id).size()), 1);
     QCOMPARE(c.ticket(id).IMPORTE, money(QStringLiteral("1,00")));
+    tpv->finalizarVenta();
+    c.sales->changeDisplay()->close();
+}
+
+void TstSaleWindow::browsingAndNumberBox() {
+    ScriptedUi ui;
+    Counter c;
+    const store::Ticket first = nuevaVenta(c.sqlDb(), QStringLiteral("CAJA"), c.clock.now());
+    const store::Ticket second = nuevaVenta(c.sqlDb(), QStringLiteral("CAJA"), c.clock.now());
+    TFrmTPV* tpv = c.sales->saleWindow();
+    tpv->open();
+    QCOMPARE(tpv->currentTicket(), second.ID_TICK);
+    QCOMPARE(tpv->numberBox()->text(), second.NUM_TICKET);
+    tpv->mover(int(Paso::Anterior));
+    QCOMPARE(tpv->currentTicket(), first.ID_TICK);
+    tpv->mover(int(Paso::Anterior)); // already the first
+    QCOMPARE(tpv->currentTicket(), first.ID_TICK);
+    tpv->mover(int(Paso::Ultimo));
+    QCOMPARE(tpv->currentTicket(), second.ID_TICK);
+    tpv->numberBox()->setText(first.NUM_TICKET + QLatin1Char(' '));
+    QTest::keyClick(tpv->numberBox(), Qt::Key_Return);
+    QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("Ticket inexistente...")});
+    QCOMPARE(tpv->currentTicket(), second.ID_TICK);
+    tpv->numberBox()->setText(first.NUM_TICKET);
+    QTest::keyClick(tpv->numberBox(), Qt::Key_Return);
+    QCOMPARE(tpv->currentTicket(), first.ID_TICK);
+    // In entry mode the navigation is off.
+    tpv->nuevaVenta();
+    QVERIFY(!tpv->numberBox()->isEnabled());
     tpv->finalizarVenta();
     c.sales->changeDisplay()->close();
 }
