@@ -38,21 +38,24 @@ const ui::MessageTable& toolsMessages() {
          QStringLiteral("The selected database does not belong to version 3.2 ")},
         {"IniciarCompactar", QStringLiteral("¿Iniciar compactar y reparar  %1?"),
          QStringLiteral("Start compact and repair  %1?")},
-        {"SeleccionFichero", QStringLiteral("Seleccionar fichero usr.qdt"), QStringLiteral("Select file usr.qdt")},
+        {"SeleccionFichero", QStringLiteral("Seleccionar fichero usr.qdt"),
+         QStringLiteral("Select file usr.qdt")},
         {"finactualizacion", QStringLiteral("Proceso finalizado con éxito. Pulse continuar"),
          QStringLiteral("Process finished successfully. Press continue")},
         {"ResumenImportacion",
-         QStringLiteral("Cuentas importadas: %1 de %2 registros. Omitidas: %3 que ya existían, %4 registros no "
-                        "válidos, %5 rechazadas por la base de datos."),
-         QStringLiteral("Accounts imported: %1 of %2 records. Skipped: %3 already present, %4 invalid records, "
-                        "%5 refused by the database.")},
+         QStringLiteral(
+             "Cuentas importadas: %1 de %2 registros. Omitidas: %3 que ya existían, %4 registros no "
+             "válidos, %5 rechazadas por la base de datos."),
+         QStringLiteral(
+             "Accounts imported: %1 of %2 records. Skipped: %3 already present, %4 invalid records, "
+             "%5 refused by the database.")},
     };
     return table;
 }
 
 void showError(QWidget* parent, const QString& text, ui::Icon icon = ui::Icon::Error) {
-    ui::showMessage(parent,
-                    ui::MessageRequest{toolsMessages().text(QStringLiteral("Atencion")), text, icon, ui::Buttons::Ok});
+    ui::showMessage(parent, ui::MessageRequest{toolsMessages().text(QStringLiteral("Atencion")), text, icon,
+                                               ui::Buttons::Ok});
 }
 
 void removeDatabaseFile(const QString& path) {
@@ -153,7 +156,8 @@ void TFrmAcceso::upgradeCopy(const QString& version) {
     dialog.setObjectName(QStringLiteral("upgradeSourceDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Base de datos Access (*.mdb)"), QStringLiteral("Todos los archivos(*.*)")});
+    dialog.setNameFilters(
+        {QStringLiteral("Base de datos Access (*.mdb)"), QStringLiteral("Todos los archivos(*.*)")});
     if (ui::execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString source = dialog.selectedFiles().first();

@@ -24,8 +24,10 @@ const ui::MessageTable& TFrmduplicar::messages() {
     static const ui::MessageTable table{
         {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
         {"Advertencia", QStringLiteral("Advertencia"), QStringLiteral("Warning")},
-        {"NombreNoValido", QStringLiteral("Nombre de fichero no válido..."), QStringLiteral("Invalid file name...")},
-        {"NombreExiste", QStringLiteral("Error: El nombre de fichero ya existe\rSolución: Utilice otro nombre..."),
+        {"NombreNoValido", QStringLiteral("Nombre de fichero no válido..."),
+         QStringLiteral("Invalid file name...")},
+        {"NombreExiste",
+         QStringLiteral("Error: El nombre de fichero ya existe\rSolución: Utilice otro nombre..."),
          QStringLiteral("Error: The file name already exists\rSolution: Use another name...")},
     };
     return table;
@@ -44,9 +46,10 @@ TFrmduplicar::TFrmduplicar(QString folder, QString name, QWidget* parent)
     // Page 1: the archive copy's name.
     auto* page1 = new QWidget(m_pages);
     auto* l1 = new QVBoxLayout(page1);
-    auto* intro = new QLabel(QStringLiteral("Este proceso le permite archivar una copia de su base de datos actual, "
-                                            "y continuar trabajando con una replica de menor tamaño."),
-                             page1);
+    auto* intro =
+        new QLabel(QStringLiteral("Este proceso le permite archivar una copia de su base de datos actual, "
+                                  "y continuar trabajando con una replica de menor tamaño."),
+                   page1);
     intro->setWordWrap(true);
     l1->addWidget(intro);
     auto* nameLabel = new QLabel(QStringLiteral("&Nombre del fichero de copia:"), page1);
@@ -61,10 +64,11 @@ TFrmduplicar::TFrmduplicar(QString folder, QString name, QWidget* parent)
     // Page 2: the history tables.
     auto* page2 = new QWidget(m_pages);
     auto* l2 = new QVBoxLayout(page2);
-    auto* advice = new QLabel(QStringLiteral("Le recomendamos descargar los registros históricos en la réplica de su "
-                                             "base de datos. Marque las tablas en las que desea eliminar los registros "
-                                             "históricos:"),
-                              page2);
+    auto* advice =
+        new QLabel(QStringLiteral("Le recomendamos descargar los registros históricos en la réplica de su "
+                                  "base de datos. Marque las tablas en las que desea eliminar los registros "
+                                  "históricos:"),
+                   page2);
     advice->setWordWrap(true);
     l2->addWidget(advice);
     const QFileInfo info(QDir(m_folder).filePath(m_name));
@@ -78,12 +82,14 @@ TFrmduplicar::TFrmduplicar(QString folder, QString name, QWidget* parent)
     for (const auto& [description, table] :
          {std::pair{"Tickets", "Tickets"}, std::pair{"Movimientos de cuentas de clientes", "Movcuentas"},
           std::pair{"Actividad en puestos", "Ciber"}}) {
-        auto* item = new QTreeWidgetItem(m_tables, {QString::fromUtf8(description), QString::fromUtf8(table)});
+        auto* item =
+            new QTreeWidgetItem(m_tables, {QString::fromUtf8(description), QString::fromUtf8(table)});
         item->setCheckState(0, Qt::Checked);
     }
     m_tables->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     l2->addWidget(m_tables);
-    auto* choice = new QGroupBox(QStringLiteral(" Al eliminar registros históricos de las tablas seleccionadas: "), page2);
+    auto* choice = new QGroupBox(
+        QStringLiteral(" Al eliminar registros históricos de las tablas seleccionadas: "), page2);
     auto* lc = new QVBoxLayout(choice);
     m_all = new QRadioButton(QStringLiteral("Eliminar todos los registros"), choice);
     m_all->setObjectName(QStringLiteral("allRadio"));
@@ -163,12 +169,14 @@ void TFrmduplicar::next() {
         // database folder, or nowhere.
         static const QRegularExpression pathCharacters(QStringLiteral(R"([/\\:*?"<>|])"));
         QString key;
-        if (name.isEmpty() || name.contains(pathCharacters) || name == QLatin1String(".") || name == QLatin1String(".."))
+        if (name.isEmpty() || name.contains(pathCharacters) || name == QLatin1String(".") ||
+            name == QLatin1String(".."))
             key = QStringLiteral("NombreNoValido");
         else if (QFileInfo::exists(QDir(m_folder).filePath(name + QStringLiteral(".mdb"))))
             key = QStringLiteral("NombreExiste");
         if (!key.isEmpty()) {
-            ui::showMessage(this, messages(), key, ui::Icon::Warning, ui::Buttons::Ok, QStringLiteral("Advertencia"));
+            ui::showMessage(this, messages(), key, ui::Icon::Warning, ui::Buttons::Ok,
+                            QStringLiteral("Advertencia"));
             m_copyName->setFocus();
             return;
         }
@@ -280,6 +288,6 @@ void TFrmduplicar::ticketPurgeEnded(bool cancelled) {
 }
 
 void TFrmduplicar::failure(const QString& text) {
-    ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), text, ui::Icon::Warning,
-                                             ui::Buttons::Ok});
+    ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), text,
+                                             ui::Icon::Warning, ui::Buttons::Ok});
 }

@@ -111,16 +111,20 @@ Result<ImportOutcome> ImportarCuentas(const QSqlDatabase& db, const QString& pat
             const QByteArray record = file.read(recordcipher::RecordSize);
             const std::optional<QStringList> fields =
                 parseExportRecord(recordcipher::decipher(record), count);
-            const auto field = [&](int number) { return number <= fields->size() ? fields->at(number - 1) : QString(); };
+            const auto field = [&](int number) {
+                return number <= fields->size() ? fields->at(number - 1) : QString();
+            };
             if (!fields || field(1).trimmed().isEmpty()) {
                 ++outcome.invalid;
-            } else if (scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login = ?"), {field(1)}).toInt() > 0) {
+            } else if (scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login = ?"), {field(1)})
+                           .toInt() > 0) {
                 ++outcome.existing;
             } else {
-                QStringList columns{QStringLiteral("Login"),       QStringLiteral("Pass"),       QStringLiteral("Nombre"),
-                                    QStringLiteral("Dir"),         QStringLiteral("Telf"),       QStringLiteral("Intropass"),
-                                    QStringLiteral("Nomodpass"),   QStringLiteral("Desactivada"), QStringLiteral("Aviso"),
-                                    QStringLiteral("CheckAviso"),  QStringLiteral("Bloquear"),   QStringLiteral("Tipo")};
+                QStringList columns{
+                    QStringLiteral("Login"),      QStringLiteral("Pass"),        QStringLiteral("Nombre"),
+                    QStringLiteral("Dir"),        QStringLiteral("Telf"),        QStringLiteral("Intropass"),
+                    QStringLiteral("Nomodpass"),  QStringLiteral("Desactivada"), QStringLiteral("Aviso"),
+                    QStringLiteral("CheckAviso"), QStringLiteral("Bloquear"),    QStringLiteral("Tipo")};
                 QVariantList values{field(1),
                                     field(2),
                                     field(3),
@@ -151,10 +155,11 @@ Result<ImportOutcome> ImportarCuentas(const QSqlDatabase& db, const QString& pat
                         values << sqlValue(date);
                     }
                 }
-                const QString sql = QStringLiteral("INSERT INTO cuentas (") + columns.join(QStringLiteral(", ")) +
-                                    QStringLiteral(") VALUES (") +
-                                    QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) +
-                                    QLatin1Char(')');
+                const QString sql =
+                    QStringLiteral("INSERT INTO cuentas (") + columns.join(QStringLiteral(", ")) +
+                    QStringLiteral(") VALUES (") +
+                    QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) +
+                    QLatin1Char(')');
                 try {
                     run(db, sql, values);
                     ++outcome.imported;

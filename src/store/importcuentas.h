@@ -30,7 +30,7 @@ QByteArray buildExportRecord(const QStringList& fields);
 Status writeExportFile(const QString& path, const QList<QStringList>& records);
 
 struct ImportOutcome {
-    int records = 0;  // whole records in the file
+    int records = 0; // whole records in the file
     int imported = 0;
     int invalid = 0;  // not an export record, or a partial record at the end
     int existing = 0; // a login the database already has: left as it is

@@ -34,8 +34,8 @@ Status writePasswordCache(const QString& path, const QString& password) {
         return Status::failure(QStringLiteral("La contraseña es demasiado larga"));
     clear.append(recordcipher::RecordSize - clear.size(), '\0');
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(recordcipher::encipher(clear)) != recordcipher::RecordSize ||
-        !file.commit())
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(recordcipher::encipher(clear)) != recordcipher::RecordSize || !file.commit())
         return Status::failure(file.errorString());
     return Status::success();
 }

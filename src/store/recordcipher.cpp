@@ -31,7 +31,8 @@ QByteArray transform(const QByteArray& in, bool encrypt) {
     if (gcry_cipher_open(&handle, GCRY_CIPHER_BLOWFISH, GCRY_CIPHER_MODE_CBC, 0) != 0)
         return {};
     QByteArray out(RecordSize, '\0');
-    bool ok = gcry_cipher_setkey(handle, kKey, sizeof kKey) == 0 && gcry_cipher_setiv(handle, kIv, sizeof kIv) == 0;
+    bool ok =
+        gcry_cipher_setkey(handle, kKey, sizeof kKey) == 0 && gcry_cipher_setiv(handle, kIv, sizeof kIv) == 0;
     if (ok) {
         auto* dst = reinterpret_cast<unsigned char*>(out.data());
         const auto* src = reinterpret_cast<const unsigned char*>(in.constData());

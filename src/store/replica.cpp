@@ -69,7 +69,8 @@ ReplicaEnd runReplica(const ReplicaPlan& plan, ReplicaObserver& observer) {
         try {
             if (plan.tickets) {
                 if (!purgeTickets(db, plan, observer)) {
-                    observer.line(QStringLiteral("El proceso de replicación ha sido cancelado por el usuario..."));
+                    observer.line(
+                        QStringLiteral("El proceso de replicación ha sido cancelado por el usuario..."));
                     observer.line(kPulseFinalizar);
                     return ReplicaEnd::Cancelled;
                 }
@@ -80,7 +81,8 @@ ReplicaEnd runReplica(const ReplicaPlan& plan, ReplicaObserver& observer) {
                     run(db, QStringLiteral("delete FROM movcuentas WHERE movcuentas.fecha < ?"), {*fecha1});
                 else
                     run(db, QStringLiteral("delete FROM movcuentas"));
-                observer.line(QStringLiteral("Se han descargado los registros de la tabla Movimientos de cuentas..."));
+                observer.line(
+                    QStringLiteral("Se han descargado los registros de la tabla Movimientos de cuentas..."));
             }
             if (plan.ciber) {
                 if (fecha1)

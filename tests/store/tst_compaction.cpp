@@ -51,9 +51,12 @@ private slots:
 void TestCompaction::tempName_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("temp");
-    QTest::newRow("mdb") << "/d/ciber.mdb" << "/d/ciber~1.mdb";
-    QTest::newRow("two dots") << "/d/mi.base.mdb" << "/d/mi.base~1.mdb";
-    QTest::newRow("no extension") << "/d/ciber" << "/d/ciber~1";
+    QTest::newRow("mdb") << "/d/ciber.mdb"
+                         << "/d/ciber~1.mdb";
+    QTest::newRow("two dots") << "/d/mi.base.mdb"
+                              << "/d/mi.base~1.mdb";
+    QTest::newRow("no extension") << "/d/ciber"
+                                  << "/d/ciber~1";
 }
 
 void TestCompaction::tempName() {
@@ -133,7 +136,8 @@ void TestCompaction::copyIsAFullDatabase() {
     // Rows still in the write-ahead log of an open connection reach the copy.
     TDataModule1 data;
     QVERIFY(data.open(path));
-    store::run(data.db(), QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA) VALUES ('9', '2025-01-01')"));
+    store::run(data.db(),
+               QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA) VALUES ('9', '2025-01-01')"));
     QVERIFY(QFileInfo(path + QStringLiteral("-wal")).size() > 0);
     const QString copy = home.databaseFile(QStringLiteral("copia.mdb"));
     QVERIFY(store::copyDatabase(path, copy).ok());

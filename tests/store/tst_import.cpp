@@ -13,16 +13,24 @@
 namespace {
 
 QStringList record13(const QString& login) {
-    return {login,        QStringLiteral("pw"), QStringLiteral("Nombre ") + login,
-            QStringLiteral("C/ Mayor 1"), QStringLiteral("600"), QStringLiteral("1"),
-            QStringLiteral("0"),          QStringLiteral("1"),   QStringLiteral("Aviso"),
-            QStringLiteral("12,50"),      QStringLiteral("15"),  QStringLiteral("03/02/2004"),
+    return {login,
+            QStringLiteral("pw"),
+            QStringLiteral("Nombre ") + login,
+            QStringLiteral("C/ Mayor 1"),
+            QStringLiteral("600"),
+            QStringLiteral("1"),
+            QStringLiteral("0"),
+            QStringLiteral("1"),
+            QStringLiteral("Aviso"),
+            QStringLiteral("12,50"),
+            QStringLiteral("15"),
+            QStringLiteral("03/02/2004"),
             QStringLiteral("04/05/2006")};
 }
 
 QStringList record17(const QString& login) {
-    return record13(login) + QStringList{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("1"),
-                                         QStringLiteral("z")};
+    return record13(login) +
+           QStringList{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("1"), QStringLiteral("z")};
 }
 
 QVariantMap account(const QSqlDatabase& db, const QString& login) {
@@ -79,7 +87,8 @@ void TestImport::importsBothLayouts() {
     QFETCH(bool, bloquear);
     TestDatabase t;
     const QString file = t.home.databaseFile(QStringLiteral("usr.qdt"));
-    QVERIFY(store::writeExportFile(file, {seventeen ? record17(QStringLiteral("nuevo")) : record13(QStringLiteral("nuevo"))}));
+    QVERIFY(store::writeExportFile(
+        file, {seventeen ? record17(QStringLiteral("nuevo")) : record13(QStringLiteral("nuevo"))}));
     QList<int> steps;
     const auto outcome = store::ImportarCuentas(t.data.db(), file, count, Regional::spanishSpain(),
                                                 [&](int done, int) { steps << done; });
@@ -109,11 +118,16 @@ void TestImport::conversions_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QVariant>("expected");
-    QTest::newRow("credit abc stays unset") << 10 << "abc" << "credito" << QVariant(0);
-    QTest::newRow("discount abc stays unset") << 11 << "abc" << "Descuento" << QVariant(0);
-    QTest::newRow("bad date stays unset") << 12 << "31/02/2004" << "Alta" << QVariant();
-    QTest::newRow("empty notice") << 9 << "" << "CheckAviso" << QVariant(0);
-    QTest::newRow("flag other than 1") << 6 << "S" << "Intropass" << QVariant(0);
+    QTest::newRow("credit abc stays unset") << 10 << "abc"
+                                            << "credito" << QVariant(0);
+    QTest::newRow("discount abc stays unset") << 11 << "abc"
+                                              << "Descuento" << QVariant(0);
+    QTest::newRow("bad date stays unset") << 12 << "31/02/2004"
+                                          << "Alta" << QVariant();
+    QTest::newRow("empty notice") << 9 << ""
+                                  << "CheckAviso" << QVariant(0);
+    QTest::newRow("flag other than 1") << 6 << "S"
+                                       << "Intropass" << QVariant(0);
 }
 
 void TestImport::conversions() {
@@ -137,19 +151,22 @@ void TestImport::conversions() {
 
 void TestImport::existingLoginIsSkipped() {
     TestDatabase t;
-    store::run(t.data.db(), QStringLiteral("INSERT INTO cuentas (Login, Pass, Nombre) VALUES ('PEDRO', 'x', 'Pedro')"));
+    store::run(t.data.db(),
+               QStringLiteral("INSERT INTO cuentas (Login, Pass, Nombre) VALUES ('PEDRO', 'x', 'Pedro')"));
     const QString file = t.home.databaseFile(QStringLiteral("usr.qdt"));
     // Logins compare without regard to case.
-    QVERIFY(store::writeExportFile(
-        file, {record13(QStringLiteral("uno")), record13(QStringLiteral("pedro")), record13(QStringLiteral("dos"))}));
+    QVERIFY(store::writeExportFile(file, {record13(QStringLiteral("uno")), record13(QStringLiteral("pedro")),
+                                          record13(QStringLiteral("dos"))}));
     int last = -1;
     const auto outcome = store::ImportarCuentas(t.data.db(), file, 13, Regional::spanishSpain(),
                                                 [&](int done, int) { last = done; });
     QCOMPARE(outcome->imported, 2);
     QCOMPARE(outcome->existing, 1);
     QCOMPARE(last, 3);
-    QCOMPARE(account(t.data.db(), QStringLiteral("PEDRO")).value(QStringLiteral("Pass")).toString(), QStringLiteral("x"));
-    QCOMPARE(store::toInt(store::scalar(t.data.db(), QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login = 'pedro'"))),
+    QCOMPARE(account(t.data.db(), QStringLiteral("PEDRO")).value(QStringLiteral("Pass")).toString(),
+             QStringLiteral("x"));
+    QCOMPARE(store::toInt(store::scalar(
+                 t.data.db(), QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login = 'pedro'"))),
              1);
 }
 
@@ -158,8 +175,10 @@ void TestImport::badFiles_data() {
     QTest::addColumn<int>("records");
     QTest::addColumn<int>("imported");
     QTest::addColumn<int>("invalid");
-    const QByteArray good = store::recordcipher::encipher(store::buildExportRecord(record13(QStringLiteral("bueno"))));
-    QByteArray wrongCount = store::recordcipher::encipher(store::buildExportRecord(record13(QStringLiteral("x")).mid(0, 12)));
+    const QByteArray good =
+        store::recordcipher::encipher(store::buildExportRecord(record13(QStringLiteral("bueno"))));
+    QByteArray wrongCount =
+        store::recordcipher::encipher(store::buildExportRecord(record13(QStringLiteral("x")).mid(0, 12)));
     QByteArray noise(512, '\0');
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 7919 + 13) % 251);
@@ -181,8 +200,8 @@ void TestImport::badFiles() {
     const int before =
         store::toInt(store::scalar(t.data.db(), QStringLiteral("SELECT COUNT(*) FROM cuentas")));
     t.home.writeFile(QStringLiteral("usr.qdt"), bytes);
-    const auto outcome = store::ImportarCuentas(t.data.db(), t.home.databaseFile(QStringLiteral("usr.qdt")), 13,
-                                                Regional::spanishSpain());
+    const auto outcome = store::ImportarCuentas(t.data.db(), t.home.databaseFile(QStringLiteral("usr.qdt")),
+                                                13, Regional::spanishSpain());
     QVERIFY(outcome.ok());
     QCOMPARE(outcome->records, records);
     QCOMPARE(outcome->imported, imported);
@@ -190,8 +209,8 @@ void TestImport::badFiles() {
     QCOMPARE(store::toInt(store::scalar(t.data.db(), QStringLiteral("SELECT COUNT(*) FROM cuentas"))),
              before + imported);
 
-    const auto missing = store::ImportarCuentas(t.data.db(), t.home.databaseFile(QStringLiteral("no.qdt")), 13,
-                                                Regional::spanishSpain());
+    const auto missing = store::ImportarCuentas(t.data.db(), t.home.databaseFile(QStringLiteral("no.qdt")),
+                                                13, Regional::spanishSpain());
     QVERIFY(!missing.ok());
     QVERIFY(!missing.error().isEmpty());
 }
@@ -204,8 +223,8 @@ void TestImport::windows1252Text() {
     // The old code page: ñ, the dash and the euro sign are one byte each.
     QVERIFY(clear.contains("Mu\xF1oz \x96 5 \x80"));
     t.home.writeFile(QStringLiteral("usr.qdt"), store::recordcipher::encipher(clear));
-    const auto outcome = store::ImportarCuentas(t.data.db(), t.home.databaseFile(QStringLiteral("usr.qdt")), 13,
-                                                Regional::spanishSpain());
+    const auto outcome = store::ImportarCuentas(t.data.db(), t.home.databaseFile(QStringLiteral("usr.qdt")),
+                                                13, Regional::spanishSpain());
     QCOMPARE(outcome->imported, 1);
     QCOMPARE(account(t.data.db(), QStringLiteral("nuevo")).value(QStringLiteral("Nombre")).toString(),
              QStringLiteral("Muñoz – 5 €"));

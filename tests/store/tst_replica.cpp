@@ -25,15 +25,18 @@ QString historyDatabase(TestHome& home) {
         qFatal("cannot open");
     const QSqlDatabase db = data.db();
     for (const char* date : {"2025-01-10", "2025-01-10", "2025-01-15", "2025-02-01"}) {
-        store::run(db, QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA) VALUES ('1', ?)"), {QString::fromLatin1(date)});
+        store::run(db, QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA) VALUES ('1', ?)"),
+                   {QString::fromLatin1(date)});
         const QVariant id = store::scalar(db, QStringLiteral("SELECT MAX(ID_TICK) FROM ticket"));
         for (int i = 0; i < 2; ++i)
             store::run(db, QStringLiteral("INSERT INTO lintick (ID_TICK, CODIGO) VALUES (?, 'CAFE')"), {id});
     }
     store::run(db, QStringLiteral("INSERT INTO lintick (ID_TICK, CODIGO) VALUES (999, 'HUERFANA')"));
     for (const char* date : {"2025-01-10", "2025-01-15"}) {
-        store::run(db, QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA) VALUES ('ANA', ?)"), {QString::fromLatin1(date)});
-        store::run(db, QStringLiteral("INSERT INTO ciber (FECHA, NPUESTO) VALUES (?, 1)"), {QString::fromLatin1(date)});
+        store::run(db, QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA) VALUES ('ANA', ?)"),
+                   {QString::fromLatin1(date)});
+        store::run(db, QStringLiteral("INSERT INTO ciber (FECHA, NPUESTO) VALUES (?, 1)"),
+                   {QString::fromLatin1(date)});
     }
     return path;
 }
@@ -42,7 +45,8 @@ int count(const QString& path, const char* table) {
     TDataModule1 data;
     if (!data.open(path))
         return -1;
-    return store::toInt(store::scalar(data.db(), QStringLiteral("SELECT COUNT(*) FROM ") + QString::fromLatin1(table)));
+    return store::toInt(
+        store::scalar(data.db(), QStringLiteral("SELECT COUNT(*) FROM ") + QString::fromLatin1(table)));
 }
 
 QStringList lines(TFrmduplicar& w) {
@@ -112,11 +116,16 @@ void TestReplica::opensOnPageOne() {
 void TestReplica::copyNameChecks_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty") << "" << "Nombre de fichero no válido...";
-    QTest::newRow("blanks") << "   " << "Nombre de fichero no válido...";
-    QTest::newRow("exists") << "copia" << "Error: El nombre de fichero ya existe\rSolución: Utilice otro nombre...";
-    QTest::newRow("folder") << "../fuera" << "Nombre de fichero no válido...";
-    QTest::newRow("separator") << "a\\b" << "Nombre de fichero no válido...";
+    QTest::newRow("empty") << ""
+                           << "Nombre de fichero no válido...";
+    QTest::newRow("blanks") << "   "
+                            << "Nombre de fichero no válido...";
+    QTest::newRow("exists") << "copia"
+                            << "Error: El nombre de fichero ya existe\rSolución: Utilice otro nombre...";
+    QTest::newRow("folder") << "../fuera"
+                            << "Nombre de fichero no válido...";
+    QTest::newRow("separator") << "a\\b"
+                               << "Nombre de fichero no válido...";
 }
 
 void TestReplica::copyNameChecks() {
@@ -144,12 +153,14 @@ void TestReplica::datedPurgeKeepsTheDateItself() {
     button(w, "nextButton")->click();
     QCOMPARE(w.currentPage(), 3);
     QCOMPARE(w.lastEnd(), store::ReplicaEnd::Finished);
-    QCOMPARE(lines(w), (QStringList{QStringLiteral("Espere un momento..."),
-                                    QStringLiteral("Borrando registros de la tabla tickets..."),
-                                    QStringLiteral("Se han descargado los registros de la tabla Tickets..."),
-                                    QStringLiteral("Se han descargado los registros de la tabla Movimientos de cuentas..."),
-                                    QStringLiteral("Se han descargado los registros de la tabla Ciber..."),
-                                    QStringLiteral("Se ha compactado la base de datos..."), kFinished, kPulse}));
+    QCOMPARE(
+        lines(w),
+        (QStringList{QStringLiteral("Espere un momento..."),
+                     QStringLiteral("Borrando registros de la tabla tickets..."),
+                     QStringLiteral("Se han descargado los registros de la tabla Tickets..."),
+                     QStringLiteral("Se han descargado los registros de la tabla Movimientos de cuentas..."),
+                     QStringLiteral("Se han descargado los registros de la tabla Ciber..."),
+                     QStringLiteral("Se ha compactado la base de datos..."), kFinished, kPulse}));
     QVERIFY(ui.messages().isEmpty());
     QVERIFY(button(w, "finishButton")->isEnabled());
     auto* bar = w.findChild<QProgressBar*>(QStringLiteral("purgeBar"));
@@ -211,7 +222,8 @@ void TestReplica::cancelStopsTheTicketPurge() {
         QCOMPARE(w.lastEnd(), store::ReplicaEnd::Cancelled);
         const QStringList texts = lines(w);
         QCOMPARE(texts.mid(texts.size() - 2),
-                 (QStringList{QStringLiteral("El proceso de replicación ha sido cancelado por el usuario..."), kPulse}));
+                 (QStringList{QStringLiteral("El proceso de replicación ha sido cancelado por el usuario..."),
+                              kPulse}));
         QVERIFY(!texts.contains(QStringLiteral("Se ha compactado la base de datos...")));
         QVERIFY(button(w, "finishButton")->isEnabled());
         QVERIFY(w.findChild<QProgressBar*>(QStringLiteral("purgeBar"))->isHidden());
