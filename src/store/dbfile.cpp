@@ -167,15 +167,15 @@ Status CompactarBase(const QString& path, const QString& password) {
     Status checked = integrityCheck(temp);
     if (checked && !syncFile(temp))
         checked = Status::failure(QStringLiteral("No se puede escribir %1").arg(temp));
-    // Another program still holding the file open would keep a log that
-    // belongs to the old file: never put the new one under it.
-    if (checked && QFileInfo(source + QStringLiteral("-wal")).size() > 0)
+    // The last connection to close removes the log; one still there means
+    // another connection holds the file open, and would go on writing into
+    // the old file after the rename.
+    if (checked && QFileInfo::exists(source + QStringLiteral("-wal")))
         checked = Status::failure(QStringLiteral("La base de datos %1 está en uso").arg(info.fileName()));
     if (!checked) {
         removeWithSideFiles(temp);
         return checked;
     }
-    QFile::remove(source + QStringLiteral("-wal"));
     QFile::remove(source + QStringLiteral("-shm"));
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(source).constData()) != 0) {
         removeWithSideFiles(temp);

@@ -44,6 +44,7 @@ private slots:
     void compactsInPlace();
     void refusesWhatIsNotADatabase();
     void readOnlyFolderLeavesFileAsItWas();
+    void fileInUseIsLeftAlone();
     void killedMidCompactionLeavesOldOrNewFile();
     void copyIsAFullDatabase();
 };
@@ -104,6 +105,22 @@ void TestCompaction::readOnlyFolderLeavesFileAsItWas() {
     if (s.ok())
         QSKIP("the folder stays writable for this user");
     QCOMPARE(tickets(path), 25);
+}
+
+void TestCompaction::fileInUseIsLeftAlone() {
+    TestHome home;
+    const QString path = home.createDatabase();
+    fill(path, 50);
+    TDataModule1 other;
+    QVERIFY(other.open(path));
+    const Status s = store::CompactarBase(path);
+    QVERIFY(!s.ok());
+    QVERIFY(s.error().contains(QStringLiteral("en uso")));
+    // The connection that held it still sees and writes the same file.
+    store::run(other.db(), QStringLiteral("INSERT INTO ticket (NUM_TICKET) VALUES ('x')"));
+    other.close();
+    QCOMPARE(tickets(path), 26);
+    QVERIFY(!QFileInfo::exists(home.databaseFile(QStringLiteral("ciber~1.mdb"))));
 }
 
 void TestCompaction::killedMidCompactionLeavesOldOrNewFile() {

@@ -46,6 +46,7 @@ private slots:
     void upgrade32ConvertsTimes();
     void upgradedDatabaseHasCurrentSchema_data();
     void upgradedDatabaseHasCurrentSchema();
+    void failedStepOf321StopsQuietly();
     void failedMigrationLeavesDatabaseAsItWas();
     void databaseWithoutAccountsIsLeftAlone();
 };
@@ -204,6 +205,29 @@ void TestUpgrade::upgradedDatabaseHasCurrentSchema() {
     }
     QVERIFY(!actual[QStringLiteral("cuentas")].contains(QStringLiteral("creditotiempo")));
     QVERIFY(!actual[QStringLiteral("bonos")].contains(QStringLiteral("tiempo")));
+}
+
+void TestUpgrade::failedStepOf321StopsQuietly() {
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("old.mdb"));
+    createOldDatabase(path, QStringLiteral("3.2"));
+    TDataModule1 data;
+    QVERIFY(data.open(path));
+    // The vouchers' time is already gone: the conversion of vouchers fails.
+    store::run(data.db(), QStringLiteral("ALTER TABLE bonos DROP COLUMN tiempo"));
+    QStringList lines;
+    const Result<bool> upgraded =
+        store::upgradeToCurrent(data.db(), [&](const QString& line, int) { lines << line; });
+    QVERIFY(upgraded.ok());
+    const QSqlDatabase db = data.db();
+    // What ran before the failing statement stays; what follows it in the
+    // step does not run; the next step runs all the same.
+    QCOMPARE(count(db, QStringLiteral("SELECT Bonotiempo FROM cuentas WHERE Login = 'ANA'")), 5415);
+    QVERIFY(store::hasColumn(db, QStringLiteral("bonos"), QStringLiteral("tiempo_bono")));
+    QVERIFY(!store::hasColumn(db, QStringLiteral("puestos"), QStringLiteral("descuento")));
+    QVERIFY(!data.tableNames().contains(QStringLiteral("recargas")));
+    QVERIFY(data.isCurrentVersion());
+    QCOMPARE(lines.first(), QStringLiteral("Actualizando a versión 4.0 PRO"));
 }
 
 void TestUpgrade::failedMigrationLeavesDatabaseAsItWas() {
