@@ -6,6 +6,7 @@
 #include "app/login.h"
 #include "core/consolecontext.h"
 #include "store/datamodule.h"
+#include "store/passwordcache.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
 
@@ -392,6 +393,8 @@ void TFrmAcceso::acceptTools() {
     const QString name = item->text();
     if (!QFileInfo(m_paths.databaseFile(name)).isFile())
         return;
+    if (m_context.platform9x)
+        store::writePasswordCache(m_paths.databaseFile(QStringLiteral("iorlp.dll")), m_context.databasePassword);
     const app::ConfigIni config(m_paths.configIni());
     if (!config.writeDatabaseId(name))
         ui::showMessage(this, messages(), QStringLiteral("NoConfig"), ui::Icon::Error, ui::Buttons::Ok,

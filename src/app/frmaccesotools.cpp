@@ -9,6 +9,7 @@
 #include "store/frmduplicar.h"
 #include "store/frminfo.h"
 #include "store/importcuentas.h"
+#include "store/passwordcache.h"
 #include "store/upgrade.h"
 #include "ui/messagebox.h"
 
@@ -216,7 +217,10 @@ void TFrmAcceso::compactSelected() {
         return;
     m_context.data->close();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status compacted = store::CompactarBase(path, m_context.databasePassword);
+    const QString password = m_context.platform9x
+                                 ? store::readPasswordCache(m_paths.databaseFile(QStringLiteral("iorlp.dll")))
+                                 : QString();
+    const Status compacted = store::CompactarBase(path, password);
     QApplication::restoreOverrideCursor();
     if (compacted)
         TFrminfo::showNotice(this);

@@ -3,6 +3,7 @@
 #include "store/dbfile.h"
 #include "store/frmduplicar.h"
 #include "store/importcuentas.h"
+#include "store/passwordcache.h"
 #include "store/sql.h"
 #include "store/upgrade.h"
 #include "support/olddatabases.h"
@@ -85,6 +86,8 @@ private slots:
     void upgradeOfACopy();
     void compactionAsksFirst();
     void replicaOfAnOlderDatabaseShowsUpgradePage();
+    void passwordCacheOn9x_data();
+    void passwordCacheOn9x();
 };
 
 void TestDatabaseTools::upgradeAtStartupThenReplicaAndImport() {
@@ -300,6 +303,30 @@ void TestDatabaseTools::replicaOfAnOlderDatabaseShowsUpgradePage() {
     QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM tasas"),
                       home.databaseFile(QStringLiteral("vieja.mdb"))),
              0);
+}
+
+void TestDatabaseTools::passwordCacheOn9x_data() {
+    QTest::addColumn<bool>("platform9x");
+    QTest::newRow("9x") << true;
+    QTest::newRow("NT") << false;
+}
+
+void TestDatabaseTools::passwordCacheOn9x() {
+    QFETCH(bool, platform9x);
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    ToolsFixture f(home);
+    f.context.platform9x = platform9x;
+    f.context.databasePassword = QStringLiteral("clave");
+    QVERIFY(f.dialog->begin());
+    f.login(QStringLiteral("ADMIN"), QString());
+    f.button("toolsAcceptButton")->click();
+    QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+    const QString cache = home.databaseFile(QStringLiteral("iorlp.dll"));
+    QCOMPARE(QFileInfo::exists(cache), platform9x);
+    if (platform9x)
+        QCOMPARE(store::readPasswordCache(cache), QStringLiteral("clave"));
 }
 
 QTEST_MAIN(TestDatabaseTools)
