@@ -393,8 +393,13 @@ void TFrmAcceso::acceptTools() {
     const QString name = item->text();
     if (!QFileInfo(m_paths.databaseFile(name)).isFile())
         return;
-    if (m_context.platform9x)
-        store::writePasswordCache(m_paths.databaseFile(QStringLiteral("iorlp.dll")), m_context.databasePassword);
+    if (m_context.platform9x) {
+        const Status cached = store::writePasswordCache(m_paths.databaseFile(QStringLiteral("iorlp.dll")),
+                                                        m_context.databasePassword);
+        if (!cached)
+            ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")),
+                                                     cached.error(), ui::Icon::Warning, ui::Buttons::Ok});
+    }
     const app::ConfigIni config(m_paths.configIni());
     if (!config.writeDatabaseId(name))
         ui::showMessage(this, messages(), QStringLiteral("NoConfig"), ui::Icon::Error, ui::Buttons::Ok,
