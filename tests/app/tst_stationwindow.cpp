@@ -447,8 +447,9 @@ void TestStationWindow::expiryWhileTheCloseQuestionIsOpen() {
     });
     c.window.action(QStringLiteral("cerrarPuesto"))->trigger();
     ui::setMessageAnswerer({});
-    QCOMPARE(settlements, 1);
     QCOMPARE(r.estado, Estado::Libre);
+    c.engine->reloj().tick(c.clock.monotonicMs());
+    QCOMPARE(settlements, 1);
 }
 
 void TestStationWindow::bandsLockTheTariff() {

@@ -42,6 +42,11 @@ struct Rig : TestEngine {
     }
     int numTick() { return store::readOpciones(db.data.db()).NUM_TICK; }
     std::vector<store::Ciber> ciber() { return store::select<store::Ciber>(db.data.db()); }
+    // The state the station's row holds (the record's + 1).
+    int savedEstado(int number) {
+        return store::toInt(store::scalar(
+            db.data.db(), QStringLiteral("SELECT estado FROM puestos WHERE npuesto = ?"), {number}));
+    }
 
     RecordingAccounts accounts;
 };
@@ -191,9 +196,15 @@ void TestStationClock::closingTwiceSettlesOnce() {
     r.clockMs = 3600000;
     QVERIFY(rig.engine->cerrarPuesto(rig.pos(2)));
     QVERIFY(!rig.engine->cerrarPuesto(rig.pos(2)));
+    // Until the next tick books it, the period is saved as running.
+    QCOMPARE(rig.accounts.calls.size(), size_t(0));
+    rig.engine->guardarPuesto(rig.pos(2));
+    QCOMPARE(rig.savedEstado(2), 2);
+    rig.tick(0);
     QCOMPARE(rig.accounts.calls.size(), size_t(1));
     QCOMPARE(rig.accounts.calls[0].seconds, 3600);
-    rig.tick(0);
+    QCOMPARE(rig.savedEstado(2), 1);
+    QVERIFY(!rig.engine->puestos().loginsInUse().contains(QStringLiteral("10001")));
     QCOMPARE(rig.ciber().back().CLIENTE, QStringLiteral("10001"));
     // Accounts settle through their account: no ticket.
     QCOMPARE(rig.numTick(), 0);
@@ -224,10 +235,12 @@ void TestStationClock::creditExhaustionEndsAFixedTariffPeriod() {
     rig.tick(59000);
     QCOMPARE(r.estado, Estado::Libre);
     QCOMPARE(r.cost, Currency::fromUnits(1));
+    QCOMPARE(r.pendiente, station::Pendiente::Poll);
+    QCOMPARE(rig.accounts.calls.size(), size_t(0));
+    rig.tick(0);
     QCOMPARE(rig.accounts.calls.size(), size_t(1));
     QCOMPARE(rig.accounts.calls[0].cost, Currency::fromUnits(1));
     QCOMPARE(rig.accounts.calls[0].seconds, 3000);
-    QCOMPARE(r.pendiente, station::Pendiente::Poll);
 }
 
 void TestStationClock::variableTariffCreditExhaustion() {

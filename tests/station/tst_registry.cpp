@@ -393,7 +393,10 @@ void TestRegistry::addRemoveAndPuestoLibre() {
     QVERIFY(r.rowsValid());
     QCOMPARE(r.lista->selected()->number, 9);
     QVERIFY(store::select<store::Puesto>(r.db.data.db(), QStringLiteral("WHERE npuesto = 7")).empty());
+    // A period that ended but is not booked yet keeps the station.
     r.lista->byNumber(9)->rec().estado = Estado::Libre;
+    QVERIFY(!r.lista->QuitarPuesto(9));
+    r.lista->byNumber(9)->rec().estadoAnterior = Estado::Libre;
     QVERIFY(r.lista->QuitarPuesto(9));
     QVERIFY(r.lista->QuitarPuesto(5));
     QCOMPARE(r.lista->count(), 0);
