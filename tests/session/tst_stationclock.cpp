@@ -72,6 +72,7 @@ private slots:
     void exchangeMovesThePeriodAndItsTicket();
     void detachTicketRules();
     void creditChangedFollowsTheAccount();
+    void failedBookingKeepsThePeriodRunning();
 };
 
 void TestStationClock::counterPeriodStartsAndIsPriced() {
@@ -448,6 +449,36 @@ void TestStationClock::creditChangedFollowsTheAccount() {
     // Another letter case is another login here.
     rig.engine->CreditoCambiado(QStringLiteral("10001 "), 0, Currency::fromUnits(9), 0, false);
     QCOMPARE(m.moneyCredit, Currency::fromUnits(7));
+}
+
+void TestStationClock::failedBookingKeepsThePeriodRunning() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.tariffName = QStringLiteral("NORMAL");
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(3), p).ok());
+    rig.tick();
+    rig.tick(600000);
+    const QSqlDatabase db = rig.db.data.db();
+    store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, "
+                                  "'disco lleno'); END"));
+    QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
+    // The booking fails whole: no ticket, no record, and the fatal path's save
+    // writes the period as running.
+    QVERIFY_THROWS_EXCEPTION(store::DatabaseError, rig.tick(0));
+    QVERIFY(rig.rec(3).bookingPending());
+    QCOMPARE(rig.numTick(), 0);
+    QVERIFY(rig.engine->puestos().GuardarPuestos());
+    QCOMPARE(rig.savedEstado(3), 2);
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT tiempo FROM puestos WHERE npuesto = 3"))),
+             600);
+
+    store::run(db, QStringLiteral("DROP TRIGGER refuse"));
+    rig.tick(0);
+    QCOMPARE(rig.numTick(), 1);
+    QCOMPARE(rig.ciber().size(), size_t(1));
+    QCOMPARE(rig.savedEstado(3), 1);
+    rig.tick(0);
+    QCOMPARE(rig.ciber().size(), size_t(1));
 }
 
 QTEST_GUILESS_MAIN(TestStationClock)

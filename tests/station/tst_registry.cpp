@@ -572,7 +572,7 @@ void TestRegistry::estadoHtmlColours_data() {
     const QString plain = QStringLiteral("<FONT color =black face=verdana size=-10>");
     QTest::newRow("deactivated") << int(Estado::Desactivado) << true << false << "<TD bgcolor=\"black\">"
                                  << "<FONT color =white face=verdana  size=-10>"
-                                 << "";
+                                 << "AN.";
     QTest::newRow("unreachable") << int(Estado::Contador) << true << false << "<TD bgcolor=\"red\">" << plain
                                  << "AN.";
     QTest::newRow("treated as connected")
