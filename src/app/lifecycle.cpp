@@ -162,6 +162,12 @@ void ConsoleLifecycle::shutdown() {
     ListaPuestos& puestos = m_engine.puestos();
     m_engine.reloj().stop();
     puestos.stopPeriodicSave();
+    // Periods closed in the last second are booked now; what fails stays running.
+    try {
+        m_engine.liquidarPendientes();
+    } catch (const store::DatabaseError& e) {
+        report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) + e.text());
+    }
     {
         ui::ProgressWindow progress(&m_main);
         const Status saved = puestos.GuardarPuestos(&progress);

@@ -46,6 +46,18 @@ private:
     QChar m_separator;
 };
 
+// The bands for a computation; a database error is shown here, at the window.
+bool loadBands(QWidget* parent, const ConsoleContext& c, session::FranjasSnapshot& bands) {
+    try {
+        bands = session::FranjasSnapshot::load(c.data->db());
+        return true;
+    } catch (const store::DatabaseError& e) {
+        ui::showMessage(parent, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
+                                                   e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        return false;
+    }
+}
+
 } // namespace
 
 const ui::MessageTable& TFrmAbrirPuesto::messages() {
@@ -320,7 +332,9 @@ void TFrmAbrirPuesto::amountEdited() {
     int minutes = 0;
     if (t->hourlyCost > Currency()) {
         ConsoleContext& c = m_engine.context();
-        const session::FranjasSnapshot bands = session::FranjasSnapshot::load(c.data->db());
+        session::FranjasSnapshot bands;
+        if (!loadBands(this, c, bands))
+            return;
         const session::HorasMinutos hm = session::horasMinutos(session::TiempoPorImporte(
             m_engine.tarifas(), bands, m_relativePrice, t->hourlyCost, *a, c.clock->now(), c.settings));
         hours = hm.hours;
@@ -345,7 +359,9 @@ void TFrmAbrirPuesto::calcular() {
     if (!t || t->isVariable())
         return;
     ConsoleContext& c = m_engine.context();
-    const session::FranjasSnapshot bands = session::FranjasSnapshot::load(c.data->db());
+    session::FranjasSnapshot bands;
+    if (!loadBands(this, c, bands))
+        return;
     const qint64 seconds = qint64(m_hours->value()) * 3600 + qint64(m_minutes->value()) * 60;
     const Currency value = session::ImportePorTiempo(m_engine.tarifas(), bands, seconds, t->hourlyCost,
                                                      c.clock->now(), c.settings);
