@@ -13,6 +13,8 @@
 namespace {
 // How long after a restore the window may still be settling into its size.
 constexpr qint64 SettleMs = 2000;
+// How long a window manager may take to frame a window just shown.
+constexpr int FrameKnownMs = 300;
 } // namespace
 
 DockManager::DockManager(QMainWindow* mainWindow, QMainWindow* centerSite, QObject* parent)
@@ -162,13 +164,27 @@ void DockManager::placeMainWindow(const app::MainWindowState& state) {
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    if (!state.present) {
-        m_main->setGeometry(app::firstStartGeometry(area));
-        return;
-    }
-    m_main->setGeometry(app::fitInside(state.normal, area));
-    if (state.maximized)
+    const QRect bounds = state.present ? app::fitInside(state.normal, area) : app::firstStartGeometry(area);
+    // move() places the window's frame, so its title bar stays on the screen.
+    m_main->resize(bounds.size());
+    m_main->move(bounds.topLeft());
+    if (state.present && state.maximized)
         m_main->setWindowState(m_main->windowState() | Qt::WindowMaximized);
+    m_placedIn = area;
+    m_main->installEventFilter(this);
+}
+
+void DockManager::keepFrameInside() {
+    // The frame is known only once the window is up: shrink by it if the
+    // window no longer fits.
+    if (m_placedIn.isEmpty() || m_main->isMaximized() || m_main->isFullScreen())
+        return;
+    const QRect frame = m_main->frameGeometry();
+    if (m_placedIn.contains(frame))
+        return;
+    const QSize margins = frame.size() - m_main->size();
+    m_main->resize(m_main->size().boundedTo(m_placedIn.size() - margins));
+    m_main->move(app::fitInside(m_main->frameGeometry(), m_placedIn).topLeft());
 }
 
 void DockManager::restore(const app::DockLayout& layout) {
@@ -239,6 +255,8 @@ void DockManager::applyShares() {
 }
 
 bool DockManager::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_main && event->type() == QEvent::Show && !m_placedIn.isEmpty())
+        QTimer::singleShot(FrameKnownMs, this, &DockManager::keepFrameInside);
     if (watched == m_main && event->type() == QEvent::Resize && m_shares) {
         // A window manager may maximise the window after the layout came
         // back: the shares follow it while the window settles.

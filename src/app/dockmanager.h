@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -67,6 +68,7 @@ private:
     };
     void applyShares();
     void shareBottomPanel();
+    void keepFrameInside();
 
     QMainWindow* m_main;
     QMainWindow* m_center;
@@ -75,4 +77,6 @@ private:
     int m_bottomHeight = 200;
     std::optional<Shares> m_shares;
     QElapsedTimer m_sinceRestore;
+    // The screen area the main window was placed in.
+    QRect m_placedIn;
 };

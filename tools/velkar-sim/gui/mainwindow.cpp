@@ -111,7 +111,19 @@ void MainWindow::placeAtEdge(Options::Place place) {
     const QRect area = screen->availableGeometry();
     const int width = std::min(area.width(), std::max(area.width() / 3, 400));
     const int left = place == Options::Place::Left ? area.left() : area.right() + 1 - width;
-    setGeometry(left, area.top(), width, area.height());
+    // move() places the frame; once the window manager framed the window,
+    // the frame is taken off the size so the whole window stays on the screen.
+    resize(width, area.height());
+    move(left, area.top());
+    QTimer::singleShot(300, this, [this, area, place] {
+        const QSize margins = frameGeometry().size() - size();
+        if (margins.width() <= 0 && margins.height() <= 0)
+            return;
+        resize(size().boundedTo(area.size() - margins));
+        const int x =
+            place == Options::Place::Left ? area.left() : area.right() + 1 - frameGeometry().width();
+        move(x, area.top());
+    });
 }
 
 void MainWindow::appendLog(const QString& line) {
