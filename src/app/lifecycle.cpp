@@ -46,6 +46,10 @@ bool ConsoleLifecycle::afterLogin() {
     // 1. The menu appears only now.
     m_main.attachMenu();
     m_main.setOperatorName(m_context.currentOperator);
+    // Where the window was last time, or its first-start place.
+    const app::ConfigIni placement(m_paths.configIni());
+    m_main.docks()->placeMainWindow(placement.exists() ? placement.readLayout().mainWindow
+                                                       : app::MainWindowState{});
 
     // 2. The working database stays open from here to the end.
     TDataModule1& data = *m_context.data;

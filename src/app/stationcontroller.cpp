@@ -78,10 +78,8 @@ StationController::StationController(ConsoleEngine& engine, TFrmMain& window, QO
             &StationController::desactivar);
     connect(m_window.action(QStringLiteral("activar")), &QAction::triggered, this,
             &StationController::activar);
-    connect(m_window.action(QStringLiteral("volumen")), &QAction::triggered, this, [this] {
-        m_volume->show();
-        m_volume->raise();
-    });
+    connect(m_window.action(QStringLiteral("volumen")), &QAction::triggered, this,
+            [this] { m_volume->showBeside(m_grid); });
 
     buildPopupAndToolBar();
     connect(&lista, &ListaPuestos::menusRefreshRequested, this, &StationController::RefrescarMenus);

@@ -4,6 +4,7 @@
 #include "session/franjas.h"
 #include "session/precios.h"
 #include "store/datamodule.h"
+#include "store/opciones.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
 
@@ -20,6 +21,8 @@
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -57,6 +60,27 @@ bool loadBands(QWidget* parent, const ConsoleContext& c, session::FranjasSnapsho
         return false;
     }
 }
+
+// Enter in a box runs its action instead of pressing the default button.
+class EnterFilter : public QObject {
+public:
+    EnterFilter(std::function<void()> action, QObject* parent)
+        : QObject(parent)
+        , m_action(std::move(action)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_action();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_action;
+};
 
 } // namespace
 
@@ -130,7 +154,10 @@ TFrmAbrirPuesto::TFrmAbrirPuesto(ConsoleEngine& engine, QWidget* parent)
     time->addWidget(m_hours);
     time->addWidget(m_minutes);
     time->addWidget(m_calcular);
-    amounts->addRow(QStringLiteral("T&iempo:"), time);
+    // A row label with a mnemonic needs a buddy, or it shows its ampersand.
+    auto* timeLabel = new QLabel(QStringLiteral("T&iempo:"), first);
+    timeLabel->setBuddy(m_hours);
+    amounts->addRow(timeLabel, time);
     firstLayout->addLayout(amounts);
     m_status = new QLabel(first);
     m_status->setObjectName(QStringLiteral("statusLine"));
@@ -180,7 +207,14 @@ TFrmAbrirPuesto::TFrmAbrirPuesto(ConsoleEngine& engine, QWidget* parent)
     connect(m_mode, &QComboBox::currentIndexChanged, this, &TFrmAbrirPuesto::tariffOrModeChanged);
     connect(m_tariff, &QComboBox::currentIndexChanged, this, &TFrmAbrirPuesto::tariffOrModeChanged);
     connect(m_amount, &QLineEdit::editingFinished, this, &TFrmAbrirPuesto::amountEdited);
-    connect(m_amount, &QLineEdit::returnPressed, m_ok, [this] { m_ok->setFocus(); });
+    // "Pulse INTRO...": Enter computes the time the amount buys and moves to
+    // "&Aceptar"; it never accepts from the amount box.
+    m_amount->installEventFilter(new EnterFilter(
+        [this] {
+            amountEdited();
+            m_ok->setFocus();
+        },
+        m_amount));
     connect(m_minutes, &QSpinBox::editingFinished, this, &TFrmAbrirPuesto::minutesEdited);
     connect(m_calcular, &QPushButton::clicked, this, &TFrmAbrirPuesto::calcular);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -213,6 +247,14 @@ void TFrmAbrirPuesto::prepareOpen(int stationNumber, int relativePrice) {
     m_mode->setCurrentIndex(0);
     m_tariff->setEnabled(true);
     m_pages->setCurrentIndex(0);
+    // The tariff chosen last is proposed again (bands and defaults may override it).
+    try {
+        const QString kept = store::readOpciones(m_engine.context().data->db()).DBLookUp.trimmed();
+        if (!kept.isEmpty())
+            selectTariff(kept);
+    } catch (const store::DatabaseError&) {
+        // Nothing proposed; the operator picks the tariff.
+    }
     tariffOrModeChanged();
 }
 
@@ -448,5 +490,13 @@ bool TFrmAbrirPuesto::checkAccept() {
 void TFrmAbrirPuesto::done(int result) {
     if (result == QDialog::Accepted && !checkAccept())
         return;
+    if (result == QDialog::Accepted && !m_increase) {
+        try {
+            store::saveOpenDialogChoice(m_engine.context().data->db(), tariffName(),
+                                        amount().value_or(Currency()));
+        } catch (const store::DatabaseError&) {
+            // Only the proposal of the next opening is lost; the opening goes on.
+        }
+    }
     QDialog::done(result);
 }
