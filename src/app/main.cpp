@@ -1,3 +1,4 @@
+#include "app/accountscontroller.h"
 #include "app/commandline.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
@@ -109,6 +110,7 @@ int main(int argc, char* argv[]) {
     ConsoleEngine engine(context);
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
+    AccountsController accountsController(engine, mainWindow);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
 
