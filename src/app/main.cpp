@@ -110,7 +110,7 @@ int main(int argc, char* argv[]) {
     ConsoleEngine engine(context);
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
-    AccountsController accountsController(engine, mainWindow);
+    AccountsController accountsController(engine, mainWindow, stations);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
 
