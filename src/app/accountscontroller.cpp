@@ -4,6 +4,7 @@
 #include "accounts/cuentas.h"
 #include "accounts/frmcolamovcuentas.h"
 #include "accounts/frmmovcue.h"
+#include "accounts/frmusr.h"
 #include "admin/permisos.h"
 #include "app/dockmanager.h"
 #include "app/frmmain.h"
@@ -45,6 +46,28 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     connect(m_queue, &TFrmcolamovcuentas::dineroRequested, this, &AccountsController::abrirMetalico);
     connect(m_queue, &TFrmcolamovcuentas::tiempoRequested, this, &AccountsController::abrirTiempo);
 
+    m_accounts = new TFrmusr(engine.context());
+    m_accountsDock = new QDockWidget(m_accounts->windowTitle(), &m_window);
+    m_accountsDock->setObjectName(QStringLiteral("Frmusr"));
+    m_accountsDock->setWidget(m_accounts);
+    QAction* viewAccounts = m_window.action(QStringLiteral("verCuentas"));
+    m_window.docks()->registerWindow(QStringLiteral("Frmusr"), m_accountsDock, viewAccounts);
+    viewAccounts->setEnabled(true);
+    m_window.docks()->dock(m_accountsDock, app::DockHost::Left);
+    m_accountsDock->hide();
+    connect(m_accountsDock, &QDockWidget::visibilityChanged, m_accounts, [this](bool visible) {
+        if (visible)
+            m_accounts->refresh();
+    });
+    connect(&m_engine, &ConsoleEngine::ticketsChanged, m_accounts, [this] {
+        if (m_accountsDock->isVisible())
+            m_accounts->refresh();
+    });
+    connect(m_accounts, &TFrmusr::anadirRequested, this, &AccountsController::anadirCuenta);
+    connect(m_accounts, &TFrmusr::eliminarRequested, this, &AccountsController::eliminarCuenta);
+    connect(m_accounts, &TFrmusr::metalicoRequested, this, &AccountsController::abrirMetalico);
+    connect(m_accounts, &TFrmusr::tiempoRequested, this, &AccountsController::abrirTiempo);
+
     connect(m_window.action(QStringLiteral("creditoMetalico")), &QAction::triggered, this,
             &AccountsController::creditoMetalicoPuesto);
     connect(m_window.action(QStringLiteral("creditoTiempo")), &QAction::triggered, this,
@@ -76,6 +99,41 @@ void AccountsController::showError(const QString& text) {
 void AccountsController::creditChanged(const store::Cuenta& c) {
     m_engine.CreditoCambiado(c.Login, c.Bonotiempo, c.credito, c.Descuento, c.Bloquear);
     m_queue->refresh();
+    m_accounts->refresh();
+}
+
+void AccountsController::anadirCuenta() {
+    if (!permitted(store::Permiso::CUEADD))
+        return;
+    try {
+        TFrmModusr window(m_engine.context(), m_engine.tarifas(), &m_window);
+        if (ui::execDialog(&window) == QDialog::Accepted) {
+            m_accounts->refresh();
+            m_queue->refresh();
+            emit m_engine.ticketsChanged();
+        }
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+}
+
+void AccountsController::eliminarCuenta(const QString& login) {
+    if (!permitted(store::Permiso::CUEELI))
+        return;
+    const QString caption = ui::commonMessages().text(QStringLiteral("Atencion"));
+    if (ui::showMessage(&m_window,
+                        ui::MessageRequest{caption, QStringLiteral("¿Eliminar el registro seleccionado?"),
+                                           ui::Icon::Question, ui::Buttons::YesNo}) != ui::Answer::Yes)
+        return;
+    try {
+        if (!accounts::eliminarCuenta(m_engine.context().data->db(), login, m_engine.puestos().loginsInUse()))
+            ui::showMessage(&m_window,
+                            ui::MessageRequest{caption, QStringLiteral("Cuenta en uso. Imposible eliminar"),
+                                               ui::Icon::Warning, ui::Buttons::Ok});
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    m_accounts->refresh();
 }
 
 void AccountsController::creditoMetalicoPuesto() {

@@ -12,6 +12,7 @@ class QDockWidget;
 class StationController;
 class TFrmMain;
 class TFrmcolamovcuentas;
+class TFrmusr;
 namespace accounts {
 class AccountDecisions;
 class MovimientosPendientesModel;
@@ -29,6 +30,11 @@ public:
 
     accounts::AccountDecisions& decisions() const { return *m_decisions; }
     TFrmcolamovcuentas* movementQueue() const { return m_queue; }
+    TFrmusr* accountsWindow() const { return m_accounts; }
+
+    // Commands of the accounts window, each under its permission.
+    void anadirCuenta();
+    void eliminarCuenta(const QString& login);
 
     // "&4. - Aumentar crédito (metálico)..." and "&5. - Aumentar crédito (tiempo)..."
     // for the account logged in at the selected station.
@@ -49,4 +55,6 @@ private:
     accounts::MovimientosPendientesModel* m_queueModel = nullptr;
     TFrmcolamovcuentas* m_queue = nullptr;
     QDockWidget* m_queueDock = nullptr;
+    TFrmusr* m_accounts = nullptr;
+    QDockWidget* m_accountsDock = nullptr;
 };
