@@ -1,3 +1,4 @@
+#include "app/accountscontroller.h"
 #include "app/admincontroller.h"
 #include "app/commandline.h"
 #include "app/frmacceso.h"
@@ -111,6 +112,7 @@ int main(int argc, char* argv[]) {
     ConsoleEngine engine(context);
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
+    AccountsController accountsController(engine, mainWindow, stations);
     AdminController admin(engine, mainWindow, stations);
     SalesController salesController(engine, mainWindow, stations, sessions);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);

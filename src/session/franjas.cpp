@@ -62,3 +62,19 @@ const store::Franja* franjaApertura(const FranjasSnapshot& franjas, const QTime&
 }
 
 } // namespace session
+
+namespace session {
+
+int franjaDeLogin(const FranjasSnapshot& franjas, int secondOfDay) {
+    const qint64 t = qint64(secondOfDay) * 1000;
+    for (int i = 0; i < franjas.size(); ++i) {
+        const FranjasSnapshot::Band& b = franjas.bands()[static_cast<size_t>(i)];
+        const qint64 start = b.startMs / 1000 * 1000;
+        const qint64 end = b.endMs / 1000 * 1000;
+        if (start < end ? (start <= t && t <= end) : start > end ? (t >= start || t <= end) : true)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace session

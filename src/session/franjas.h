@@ -70,3 +70,14 @@ const store::Franja* franjaApertura(const FranjasSnapshot& franjas, const QTime&
 qint64 msOfDay(const QTime& t);
 
 } // namespace session
+
+namespace session {
+
+// The log-in rule: the band that gives an account priced by the bands its
+// tariff at log-in. The first band in ascending franja_fin that holds the
+// second of the day: start < end holds start..end (both included); a band
+// across midnight holds from its start on and up to its end; a band whose
+// start equals its end holds the whole day. -1 when no band holds it.
+int franjaDeLogin(const FranjasSnapshot& franjas, int secondOfDay);
+
+} // namespace session

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/accountscontroller.h"
 #include "app/admincontroller.h"
 #include "app/frmmain.h"
 #include "app/sessioncontroller.h"
@@ -19,6 +20,7 @@ struct AdminConsole : TestEngine {
         stations = std::make_unique<StationController>(*engine, window);
         sessions = std::make_unique<SessionController>(*engine, window, *stations);
         admin = std::make_unique<AdminController>(*engine, window, *stations);
+        accounts = std::make_unique<AccountsController>(*engine, window, *stations);
         window.attachMenu();
         engine->puestos().setSelectedRow(1);
         engine->puestos().RefrescarMenus();
@@ -43,4 +45,5 @@ struct AdminConsole : TestEngine {
     std::unique_ptr<StationController> stations;
     std::unique_ptr<SessionController> sessions;
     std::unique_ptr<AdminController> admin;
+    std::unique_ptr<AccountsController> accounts;
 };

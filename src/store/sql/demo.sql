@@ -96,3 +96,21 @@ INSERT INTO turnos (TURNO, HORA_INI, HORA_FIN) VALUES ('TARDE', '15:00:00', '23:
 
 -- The raw CUPS queue that ./run.sh points at the demo's receipt printer.
 UPDATE opciones SET impresoratick = 'Quintor-Demo';
+
+-- Accounts that show the refusals at a station: a first password to choose,
+-- a deactivated account and one not used for a year.
+INSERT INTO cuentas (Login, Pass, Nombre, Dir, Telf, email, Alta, Ultima, Tipo, Tarifa, credito, Bonotiempo,
+                     Descuento, Bloquear, Desactivada, Intropass, Nomodpass, Aviso, CheckAviso, Escritorio, Observaciones)
+VALUES ('10006', '', 'Pablo Nieto Gómez', '', '', '',
+        date('now', 'localtime'), date('now', 'localtime'),
+        '0', 'NORMAL', 50000, 0, 0, 1, 0, 1, 0, '', 0, 0, '');
+INSERT INTO cuentas (Login, Pass, Nombre, Dir, Telf, email, Alta, Ultima, Tipo, Tarifa, credito, Bonotiempo,
+                     Descuento, Bloquear, Desactivada, Intropass, Nomodpass, Aviso, CheckAviso, Escritorio, Observaciones)
+VALUES ('10007', '7777', 'Rosa Delgado Marín', '', '', '',
+        date('now', 'localtime', '-30 days'), date('now', 'localtime', '-30 days'),
+        '0', 'NORMAL', 30000, 0, 0, 1, 1, 0, 0, '', 0, 0, '');
+INSERT INTO cuentas (Login, Pass, Nombre, Dir, Telf, email, Alta, Ultima, Tipo, Tarifa, credito, Bonotiempo,
+                     Descuento, Bloquear, Desactivada, Intropass, Nomodpass, Aviso, CheckAviso, Escritorio, Observaciones)
+VALUES ('10008', '8888', 'Tomás Vera Luque', '', '', '',
+        date('now', 'localtime', '-400 days'), date('now', 'localtime', '-400 days'),
+        '0', 'NORMAL', 30000, 0, 0, 1, 0, 0, 0, '', 0, 0, '');

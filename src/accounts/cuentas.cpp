@@ -1,0 +1,74 @@
+#include "accounts/cuentas.h"
+
+#include "station/loginsinuse.h"
+#include "store/views.h"
+
+namespace accounts {
+
+std::vector<store::Cuenta> cuentasPorLogin(const QSqlDatabase& db, const QString& login) {
+    // The column compares without letter case; two rows are enough to know
+    // there is not exactly one.
+    return store::select<store::Cuenta>(db, QStringLiteral("WHERE Login = ? LIMIT 2"), {QVariant(login)});
+}
+
+std::optional<store::Cuenta> cuentaPorLogin(const QSqlDatabase& db, const QString& login) {
+    std::vector<store::Cuenta> rows = cuentasPorLogin(db, login);
+    if (rows.size() != 1)
+        return std::nullopt;
+    return rows.front();
+}
+
+QStringList tiposEscritorio() {
+    return {QStringLiteral("- Todos -"), QStringLiteral("Escritorio"), QStringLiteral("Internet"),
+            QStringLiteral("Juegos"), QStringLiteral("Office")};
+}
+
+} // namespace accounts
+
+namespace accounts {
+
+QString patronLike(const QString& typed, bool startsWith) {
+    QString escaped;
+    for (QChar c : typed) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return (startsWith ? QString() : QStringLiteral("%")) + escaped + QStringLiteral("%");
+}
+
+std::vector<store::Cuenta> buscarCuentas(const QSqlDatabase& db, bool byName, const QString& typed,
+                                         bool startsWith) {
+    if (typed.isEmpty())
+        return store::cuentasView(db);
+    return store::select<store::Cuenta>(
+        db,
+        QStringLiteral("WHERE ") + store::cuentasFilter() +
+            (byName ? QStringLiteral(" AND Nombre") : QStringLiteral(" AND Login")) +
+            QStringLiteral(" LIKE ? ESCAPE '\\' ORDER BY Login"),
+        {patronLike(typed, startsWith)});
+}
+
+bool eliminarCuenta(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse) {
+    if (inUse.contains(login))
+        return false;
+    store::run(db, QStringLiteral("DELETE FROM cuentas WHERE Login = ? AND ") + store::cuentasFilter(),
+               {login});
+    return true;
+}
+
+QStringList eliminarCaducadas(const QSqlDatabase& db, bool byLastUse, const QDate& before,
+                              const station::LoginsInUse& inUse) {
+    const QString where = store::cuentasFilter() +
+                          (byLastUse ? QStringLiteral(" AND Ultima < ?") : QStringLiteral(" AND Alta < ?"));
+    QStringList busy;
+    for (const store::Cuenta& c :
+         store::select<store::Cuenta>(db, QStringLiteral("WHERE ") + where, {store::sqlValue(before)}))
+        if (inUse.contains(c.Login))
+            busy << c.Login;
+    if (busy.isEmpty())
+        store::run(db, QStringLiteral("DELETE FROM cuentas WHERE ") + where, {store::sqlValue(before)});
+    return busy;
+}
+
+} // namespace accounts

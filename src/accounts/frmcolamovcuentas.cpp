@@ -1,0 +1,199 @@
+#include "accounts/frmcolamovcuentas.h"
+
+#include "core/consolecontext.h"
+#include "core/formatohora.h"
+#include "store/datamodule.h"
+#include "store/sql.h"
+#include "store/views.h"
+#include "ui/listview.h"
+#include "ui/messagebox.h"
+#include "ui/messagetable.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace accounts {
+
+MovimientosPendientesModel::MovimientosPendientesModel(ConsoleContext& context, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_context(context) {}
+
+int MovimientosPendientesModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int MovimientosPendientesModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 6;
+}
+
+QVariant MovimientosPendientesModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid())
+        return {};
+    const store::MovCuenta& m = at(index.row());
+    switch (index.column()) {
+    case 0:
+        return m.CUENTA;
+    case 1:
+        return m_context.regional.formatDate(m.FECHA);
+    case 2:
+        return m_context.regional.formatTime(m.HORA);
+    case 3:
+        return m.CONCEPTO;
+    case 4:
+        return m_context.regional.formatCurrency(m.SALDO_FIN);
+    case 5:
+        return m.saldoti_fin_bono ? FormatoHora(*m.saldoti_fin_bono) : QString();
+    default:
+        return {};
+    }
+}
+
+QVariant MovimientosPendientesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return {};
+    static const char* const titles[] = {"Cuenta", "Fecha", "Hora", "Concepto", "Saldo", "Tiempo"};
+    return section >= 0 && section < 6 ? QString::fromUtf8(titles[section]) : QVariant();
+}
+
+void MovimientosPendientesModel::refresh() {
+    std::vector<store::MovCuenta> rows = store::pendingMovements(m_context.data->db(), m_ascending);
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void MovimientosPendientesModel::setAscending(bool ascending) {
+    m_ascending = ascending;
+    refresh();
+}
+
+} // namespace accounts
+
+TFrmcolamovcuentas::TFrmcolamovcuentas(ConsoleContext& context, accounts::MovimientosPendientesModel& model,
+                                       QWidget* parent)
+    : QWidget(parent)
+    , m_context(context)
+    , m_model(model) {
+    setObjectName(QStringLiteral("TFrmcolamovcuentas"));
+    setWindowTitle(QStringLiteral("Cola de movimientos de cuentas"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto* tools = new QHBoxLayout;
+
+    auto* listo = new QToolButton(this);
+    listo->setObjectName(QStringLiteral("listoButton"));
+    listo->setText(QStringLiteral("&Listo"));
+    listo->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(listo);
+    QAction* one = menu->addAction(QStringLiteral("&1.- Guardar seleccionado"));
+    one->setObjectName(QStringLiteral("guardarSeleccionado"));
+    QAction* all = menu->addAction(QStringLiteral("&2.- Guardar Todos"));
+    all->setObjectName(QStringLiteral("guardarTodos"));
+    menu->addSeparator();
+    auto* order = new QActionGroup(this);
+    m_ascendingAction = menu->addAction(QStringLiteral("&3.- Ordenar Ascendente"));
+    m_ascendingAction->setObjectName(QStringLiteral("ordenarAscendente"));
+    m_descendingAction = menu->addAction(QStringLiteral("&4.- Ordenar Descendente"));
+    m_descendingAction->setObjectName(QStringLiteral("ordenarDescendente"));
+    for (QAction* a : {m_ascendingAction, m_descendingAction}) {
+        a->setCheckable(true);
+        order->addAction(a);
+    }
+    m_ascendingAction->setChecked(m_model.ascending());
+    m_descendingAction->setChecked(!m_model.ascending());
+    listo->setMenu(menu);
+
+    auto* dinero = new QToolButton(this);
+    dinero->setObjectName(QStringLiteral("dineroButton"));
+    dinero->setText(QStringLiteral("&Dinero"));
+    auto* tiempo = new QToolButton(this);
+    tiempo->setObjectName(QStringLiteral("tiempoButton"));
+    tiempo->setText(QStringLiteral("&Tiempo"));
+    // The movement receipt comes with the ticket printer.
+    auto* print = new QToolButton(this);
+    print->setObjectName(QStringLiteral("printButton"));
+    print->setText(QStringLiteral("Pri&nt"));
+    print->setEnabled(false);
+    tools->addWidget(listo);
+    tools->addWidget(dinero);
+    tools->addWidget(tiempo);
+    tools->addWidget(print);
+    tools->addStretch();
+    layout->addLayout(tools);
+
+    m_view = ui::makeListView(&m_model, QStringLiteral("movementQueue"), this);
+    layout->addWidget(m_view, 1);
+
+    connect(one, &QAction::triggered, this, &TFrmcolamovcuentas::guardarSeleccionado);
+    connect(all, &QAction::triggered, this, &TFrmcolamovcuentas::guardarTodos);
+    connect(m_ascendingAction, &QAction::triggered, this, [this] { setAscending(true); });
+    connect(m_descendingAction, &QAction::triggered, this, [this] { setAscending(false); });
+    connect(dinero, &QToolButton::clicked, this, [this] {
+        if (!currentLogin().isEmpty())
+            emit dineroRequested(currentLogin());
+    });
+    connect(tiempo, &QToolButton::clicked, this, [this] {
+        if (!currentLogin().isEmpty())
+            emit tiempoRequested(currentLogin());
+    });
+}
+
+QString TFrmcolamovcuentas::currentLogin() const {
+    const QModelIndex current = m_view->currentIndex();
+    return current.isValid() ? m_model.at(current.row()).CUENTA : QString();
+}
+
+void TFrmcolamovcuentas::showError(const QString& text) {
+    ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
+                                             ui::Icon::Error, ui::Buttons::Ok});
+}
+
+void TFrmcolamovcuentas::refresh() {
+    const int row = m_view->currentIndex().row();
+    try {
+        m_model.refresh();
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    if (m_model.rowCount() > 0)
+        m_view->selectRow(qBound(0, row, m_model.rowCount() - 1));
+}
+
+void TFrmcolamovcuentas::guardarSeleccionado() {
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid())
+        return;
+    try {
+        store::run(m_context.data->db(), QStringLiteral("UPDATE movcuentas SET CONTA = 1 WHERE ID = ?"),
+                   {m_model.at(current.row()).ID});
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    refresh();
+}
+
+void TFrmcolamovcuentas::guardarTodos() {
+    try {
+        store::run(m_context.data->db(),
+                   QStringLiteral("UPDATE movcuentas SET CONTA = 1 WHERE COALESCE(CONTA, 0) = 0"));
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    refresh();
+}
+
+void TFrmcolamovcuentas::setAscending(bool ascending) {
+    m_ascendingAction->setChecked(ascending);
+    m_descendingAction->setChecked(!ascending);
+    try {
+        m_model.setAscending(ascending);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+}

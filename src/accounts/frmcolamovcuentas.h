@@ -1,0 +1,68 @@
+#pragma once
+
+#include "store/rows.h"
+
+#include <QAbstractTableModel>
+#include <QWidget>
+
+#include <vector>
+
+class QAction;
+class QTableView;
+struct ConsoleContext;
+
+namespace accounts {
+
+// The movements not yet marked done, in booking order.
+class MovimientosPendientesModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit MovimientosPendientesModel(ConsoleContext& context, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Throws store::DatabaseError.
+    void refresh();
+    void setAscending(bool ascending);
+    bool ascending() const { return m_ascending; }
+    const store::MovCuenta& at(int row) const { return m_rows.at(size_t(row)); }
+
+private:
+    ConsoleContext& m_context;
+    std::vector<store::MovCuenta> m_rows;
+    bool m_ascending = true;
+};
+
+} // namespace accounts
+
+// "Cola de movimientos de cuentas": the account movements to deal with.
+class TFrmcolamovcuentas final : public QWidget {
+    Q_OBJECT
+public:
+    TFrmcolamovcuentas(ConsoleContext& context, accounts::MovimientosPendientesModel& model,
+                       QWidget* parent = nullptr);
+
+    void guardarSeleccionado();
+    void guardarTodos();
+    void setAscending(bool ascending);
+    void refresh();
+    QTableView* view() const { return m_view; }
+    // The login of the movement under the cursor; empty when none.
+    QString currentLogin() const;
+
+signals:
+    void dineroRequested(const QString& login);
+    void tiempoRequested(const QString& login);
+
+private:
+    void showError(const QString& text);
+
+    ConsoleContext& m_context;
+    accounts::MovimientosPendientesModel& m_model;
+    QTableView* m_view = nullptr;
+    QAction* m_ascendingAction = nullptr;
+    QAction* m_descendingAction = nullptr;
+};

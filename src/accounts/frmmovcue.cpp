@@ -1,0 +1,311 @@
+#include "accounts/frmmovcue.h"
+
+#include "accounts/movimientos.h"
+#include "core/consolecontext.h"
+#include "core/formatohora.h"
+#include "store/datamodule.h"
+#include "store/opciones.h"
+#include "store/sql.h"
+#include "ui/messagebox.h"
+#include "ui/messagetable.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+const ui::MessageTable& TFrmEntradaCredito::messages() {
+    static const ui::MessageTable table{
+        {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        {"NoDes", QStringLiteral("No hay descripción"), QStringLiteral("No description")},
+        {"NoDescripcion", QStringLiteral("No hay descripción"), QStringLiteral("No description")},
+        {"Bono", QStringLiteral("Un cliente no puede superar las 500 horas en bono"),
+         QStringLiteral("A customer can not hold more than 500 hours of vouchers")},
+        {"CuentaNoExiste", QStringLiteral("La cuenta ya no existe. Anule la venta."),
+         QStringLiteral("The account no longer exists. Cancel the sale.")},
+    };
+    return table;
+}
+
+TFrmEntradaCredito::TFrmEntradaCredito(Modo modo, ConsoleContext& context, const store::Cuenta& cuenta,
+                                       CreditChanged changed, QWidget* parent)
+    : QDialog(parent)
+    , m_modo(modo)
+    , m_context(context)
+    , m_cuenta(cuenta)
+    , m_changed(std::move(changed))
+    , m_rememberedMoney(cuenta.credito)
+    , m_rememberedSeconds(cuenta.Bonotiempo) {
+    const bool money = modo == Modo::Metalico;
+    setObjectName(money ? QStringLiteral("TFrmmovcue") : QStringLiteral("Tfrmmovcuetiempo"));
+    setWindowTitle(money ? QStringLiteral("[ Modificar crédito en metálico ]")
+                         : QStringLiteral("[ Modificar crédito de tiempo ]"));
+    const QSqlDatabase db = context.data->db();
+    if (money)
+        m_recargas = store::select<store::Recarga>(db, QStringLiteral("ORDER BY DESCRIPCION"));
+    else
+        m_bonos = store::select<store::Bono>(db, QStringLiteral("ORDER BY DESCRIPCION"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Cuenta........"), new QLabel(cuenta.Login));
+    form->addRow(QStringLiteral("De............"), new QLabel(cuenta.Nombre));
+    m_current = new QLabel;
+    m_current->setObjectName(QStringLiteral("saldoActual"));
+    form->addRow(QStringLiteral("Saldo actual.."), m_current);
+    m_ticketLabel = new QLabel;
+    form->addRow(QStringLiteral("Ticket"), m_ticketLabel);
+    m_list = new QComboBox;
+    m_list->setObjectName(QStringLiteral("lista"));
+    if (money)
+        for (const store::Recarga& r : m_recargas)
+            m_list->addItem(r.DESCRIPCION);
+    else
+        for (const store::Bono& b : m_bonos)
+            m_list->addItem(b.DESCRIPCION);
+    m_list->setCurrentIndex(-1);
+    form->addRow(money ? QStringLiteral("Recarga.......") : QStringLiteral("Bono.........."), m_list);
+    m_description = new QLineEdit;
+    m_description->setObjectName(QStringLiteral("descripcion"));
+    m_description->setMaxLength(50);
+    m_description->setReadOnly(!money);
+    form->addRow(QStringLiteral("Descripción"), m_description);
+    m_quantity = new QLineEdit;
+    m_quantity->setObjectName(QStringLiteral("cantidad"));
+    form->addRow(QStringLiteral("Cantidad"), m_quantity);
+    m_price = new QLineEdit;
+    m_price->setObjectName(QStringLiteral("precio"));
+    m_price->setReadOnly(!money);
+    form->addRow(money ? QStringLiteral("Precio") : QStringLiteral("Importe"), m_price);
+    if (!money) {
+        m_lineTime = new QLabel;
+        form->addRow(QStringLiteral("Tiempo"), m_lineTime);
+    }
+    m_result = new QLabel;
+    m_result->setObjectName(QStringLiteral("saldoResultante"));
+    form->addRow(QStringLiteral("Saldo resultante .."), m_result);
+
+    auto* buttons = new QHBoxLayout;
+    const auto button = [&](const QString& text, const QString& name, const QKeySequence& key) {
+        auto* b = new QPushButton(text);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        auto* sc = new QShortcut(key, this);
+        connect(sc, &QShortcut::activated, b, [b] {
+            if (b->isEnabled())
+                b->click();
+        });
+        buttons->addWidget(b);
+        return b;
+    };
+    m_nuevo = button(QStringLiteral("Nuevo [F1]"), QStringLiteral("nuevo"), Qt::Key_F1);
+    m_confirmar = button(QStringLiteral("Confirmar [F2]"), QStringLiteral("confirmar"), Qt::Key_F2);
+    m_anular = button(QStringLiteral("Anular [F3]"), QStringLiteral("anular"), Qt::Key_F3);
+    m_cajon = button(QStringLiteral("Abrir cajón [F4]"), QStringLiteral("cajon"), Qt::Key_F4);
+    m_imprimir = button(QStringLiteral("Ticket [F5]"), QStringLiteral("ticket"), Qt::Key_F5);
+    m_comprobante = button(QStringLiteral("Comprobante [F6]"), QStringLiteral("comprobante"), Qt::Key_F6);
+    m_salir = new QPushButton(QStringLiteral("Salir [Esc]"));
+    m_salir->setObjectName(QStringLiteral("salir"));
+    m_salir->setAutoDefault(false);
+    buttons->addWidget(m_salir);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(m_nuevo, &QPushButton::clicked, this, &TFrmEntradaCredito::nuevo);
+    connect(m_confirmar, &QPushButton::clicked, this, &TFrmEntradaCredito::confirmar);
+    connect(m_anular, &QPushButton::clicked, this, &TFrmEntradaCredito::anular);
+    connect(m_salir, &QPushButton::clicked, this, &TFrmEntradaCredito::reject);
+    connect(m_list, &QComboBox::activated, this, &TFrmEntradaCredito::choose);
+    connect(m_quantity, &QLineEdit::textEdited, this, &TFrmEntradaCredito::recompute);
+    connect(m_price, &QLineEdit::textEdited, this, [this](const QString& text) {
+        // A typed "." is the regional decimal separator.
+        if (text.contains(QLatin1Char('.'))) {
+            const int pos = m_price->cursorPosition();
+            m_price->setText(QString(text).replace(QLatin1Char('.'), m_context.regional.decimalSeparator()));
+            m_price->setCursorPosition(pos);
+        }
+        recompute();
+    });
+    connect(m_description, &QLineEdit::returnPressed, m_quantity, qOverload<>(&QWidget::setFocus));
+    connect(m_quantity, &QLineEdit::returnPressed, this, [this] {
+        if (m_modo == Modo::Metalico)
+            m_price->setFocus();
+        else
+            m_confirmar->setFocus();
+    });
+    connect(m_price, &QLineEdit::returnPressed, m_confirmar, qOverload<>(&QWidget::setFocus));
+    setPending(false);
+}
+
+QString TFrmEntradaCredito::rememberedText() const {
+    return m_modo == Modo::Metalico ? m_context.regional.formatCurrency(m_rememberedMoney)
+                                    : FormatoHora(m_rememberedSeconds);
+}
+
+void TFrmEntradaCredito::setPending(bool pending) {
+    m_nuevo->setEnabled(!pending);
+    m_salir->setEnabled(!pending);
+    m_confirmar->setEnabled(pending);
+    m_anular->setEnabled(pending);
+    // Printing and the cash drawer come with the ticket printer.
+    m_cajon->setEnabled(false);
+    m_imprimir->setEnabled(false);
+    m_comprobante->setEnabled(false);
+    for (QWidget* w : {static_cast<QWidget*>(m_list), static_cast<QWidget*>(m_description),
+                       static_cast<QWidget*>(m_quantity), static_cast<QWidget*>(m_price)})
+        w->setEnabled(pending);
+    m_current->setText(rememberedText());
+    if (!pending) {
+        m_ticket.reset();
+        m_ticketLabel->clear();
+        m_chosen = -1;
+        m_list->setCurrentIndex(-1);
+        m_description->clear();
+        m_quantity->clear();
+        m_price->clear();
+        m_result->clear();
+        if (m_lineTime)
+            m_lineTime->clear();
+    }
+}
+
+double TFrmEntradaCredito::quantity() const {
+    QString text = m_quantity->text().trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double q = text.toDouble(&ok);
+    return ok ? q : 0;
+}
+
+Currency TFrmEntradaCredito::price() const {
+    if (m_modo == Modo::Tiempo)
+        return m_chosen >= 0 ? m_bonos[size_t(m_chosen)].PRECIO : Currency();
+    return m_context.regional.parseCurrency(m_price->text()).value_or(Currency());
+}
+
+void TFrmEntradaCredito::recompute() {
+    const double q = quantity();
+    if (m_modo == Modo::Metalico) {
+        m_result->setText(
+            m_context.regional.formatCurrency(accounts::importeLinea(q, price()) + m_rememberedMoney));
+        return;
+    }
+    const int minutes = m_chosen >= 0 ? m_bonos[size_t(m_chosen)].tiempo_bono : 0;
+    m_price->setText(m_context.regional.formatAmount(accounts::importeLinea(q, price())));
+    m_lineTime->setText(accounts::tiempoLinea(q, minutes));
+    const qint64 balance = qint64(m_rememberedSeconds) + accounts::segundosLinea(q, minutes);
+    m_result->setText(balance > 0 ? FormatoHora(balance) : QStringLiteral("00:00:00"));
+}
+
+void TFrmEntradaCredito::choose(int index) {
+    if (index < 0)
+        return;
+    m_chosen = index;
+    m_quantity->setText(QStringLiteral("1"));
+    if (m_modo == Modo::Metalico) {
+        const store::Recarga& r = m_recargas.at(size_t(index));
+        m_description->setText(r.DESCRIPCION);
+        m_price->setText(m_context.regional.formatAmount(r.PRECIO));
+    } else {
+        m_description->setText(m_bonos.at(size_t(index)).DESCRIPCION);
+    }
+    recompute();
+    m_confirmar->setFocus();
+}
+
+void TFrmEntradaCredito::showKey(const QString& key, QWidget* focus) {
+    ui::showMessage(this, messages(), key, ui::Icon::Warning);
+    if (focus)
+        focus->setFocus();
+}
+
+void TFrmEntradaCredito::showError(const QString& text) {
+    ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), text,
+                                             ui::Icon::Error, ui::Buttons::Ok});
+}
+
+void TFrmEntradaCredito::nuevo() {
+    if (salePending())
+        return;
+    try {
+        m_ticket =
+            accounts::abrirVenta(m_context.data->db(), m_context.currentOperator, m_context.clock->now());
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    setPending(true);
+    m_ticketLabel->setText(m_ticket->NUM_TICKET + QStringLiteral("   ") +
+                           m_context.regional.formatDate(m_ticket->FECHA) + QStringLiteral("   ") +
+                           m_context.regional.formatTime(m_ticket->HORA));
+    m_quantity->setText(QStringLiteral("1"));
+    m_list->setFocus();
+}
+
+void TFrmEntradaCredito::confirmar() {
+    if (!salePending())
+        return;
+    accounts::Venta venta;
+    venta.ticket = *m_ticket;
+    venta.login = m_cuenta.Login;
+    venta.cantidad = quantity();
+    venta.precio = price();
+    if (m_modo == Modo::Metalico) {
+        venta.descripcion = m_description->text();
+    } else if (m_chosen >= 0) {
+        const store::Bono& b = m_bonos[size_t(m_chosen)];
+        venta.descripcion = b.DESCRIPCION;
+        venta.codigo = b.CODIGO;
+        venta.minutos = b.tiempo_bono;
+    }
+    accounts::VentaResultado r;
+    try {
+        const QSqlDatabase db = m_context.data->db();
+        const int iva = store::readOpciones(db).iva_gen;
+        r = m_modo == Modo::Metalico
+                ? accounts::confirmarMetalico(db, venta, m_rememberedMoney, m_context.currentOperator, iva)
+                : accounts::confirmarTiempo(db, venta, m_rememberedSeconds, m_context.currentOperator, iva);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    if (!r.ok()) {
+        QWidget* focus = r.messageKey == QLatin1String("NoDes") ? static_cast<QWidget*>(m_description)
+                         : r.messageKey == QLatin1String("NoDescripcion") ? static_cast<QWidget*>(m_list)
+                         : r.messageKey == QLatin1String("Bono")          ? static_cast<QWidget*>(m_quantity)
+                                                                          : nullptr;
+        showKey(r.messageKey, focus);
+        return;
+    }
+    m_cuenta = r.cuenta;
+    m_rememberedMoney = r.cuenta.credito;
+    m_rememberedSeconds = r.cuenta.Bonotiempo;
+    if (m_changed)
+        m_changed(r.cuenta);
+    setPending(false);
+    m_nuevo->setFocus();
+}
+
+void TFrmEntradaCredito::anular() {
+    if (!salePending())
+        return;
+    try {
+        accounts::anularVenta(m_context.data->db(), *m_ticket, m_context.currentOperator);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    setPending(false);
+}
+
+void TFrmEntradaCredito::reject() {
+    if (salePending())
+        return;
+    QDialog::reject();
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "store/rows.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+struct ConsoleContext;
+
+namespace ui {
+class MessageTable;
+}
+
+// The entry window of an account's credit: money top-ups (TFrmmovcue) or
+// vouchers of time (Tfrmmovcuetiempo). Idle it offers "Nuevo [F1]" and
+// "Salir [Esc]"; "Nuevo" issues the sale's ticket and opens the entry, which
+// ends in "Confirmar [F2]" (credit, line, movement) or "Anular [F3]" (the
+// ticket voided). It cannot be left while a sale is pending.
+class TFrmEntradaCredito : public QDialog {
+    Q_OBJECT
+public:
+    enum class Modo { Metalico, Tiempo };
+    // Called after every confirmed sale with the account as saved.
+    using CreditChanged = std::function<void(const store::Cuenta&)>;
+
+    TFrmEntradaCredito(Modo modo, ConsoleContext& context, const store::Cuenta& cuenta, CreditChanged changed,
+                       QWidget* parent = nullptr);
+
+    static const ui::MessageTable& messages();
+
+    bool salePending() const { return m_ticket.has_value(); }
+    QString rememberedText() const;
+
+    void nuevo();
+    void confirmar();
+    void anular();
+    // The list entry (top-up or voucher) by its position.
+    void choose(int index);
+
+    QLineEdit* descriptionEdit() const { return m_description; }
+    QLineEdit* quantityEdit() const { return m_quantity; }
+    QLineEdit* priceEdit() const { return m_price; }
+    QLabel* resultLabel() const { return m_result; }
+
+public slots:
+    void reject() override;
+
+private:
+    void setPending(bool pending);
+    void recompute();
+    double quantity() const;
+    Currency price() const;
+    void showKey(const QString& key, QWidget* focus);
+    void showError(const QString& text);
+
+    Modo m_modo;
+    ConsoleContext& m_context;
+    store::Cuenta m_cuenta;
+    CreditChanged m_changed;
+    Currency m_rememberedMoney;
+    int m_rememberedSeconds = 0;
+    std::optional<store::Ticket> m_ticket;
+    std::vector<store::Recarga> m_recargas;
+    std::vector<store::Bono> m_bonos;
+    int m_chosen = -1;
+
+    QLabel* m_current = nullptr;
+    QLabel* m_result = nullptr;
+    QLabel* m_ticketLabel = nullptr;
+    QLabel* m_lineTime = nullptr;
+    QComboBox* m_list = nullptr;
+    QLineEdit* m_description = nullptr;
+    QLineEdit* m_quantity = nullptr;
+    QLineEdit* m_price = nullptr;
+    QPushButton* m_nuevo = nullptr;
+    QPushButton* m_confirmar = nullptr;
+    QPushButton* m_anular = nullptr;
+    QPushButton* m_cajon = nullptr;
+    QPushButton* m_imprimir = nullptr;
+    QPushButton* m_comprobante = nullptr;
+    QPushButton* m_salir = nullptr;
+};
+
+class TFrmmovcue final : public TFrmEntradaCredito {
+    Q_OBJECT
+public:
+    TFrmmovcue(ConsoleContext& context, const store::Cuenta& cuenta, CreditChanged changed,
+               QWidget* parent = nullptr)
+        : TFrmEntradaCredito(Modo::Metalico, context, cuenta, std::move(changed), parent) {}
+};
+
+class Tfrmmovcuetiempo final : public TFrmEntradaCredito {
+    Q_OBJECT
+public:
+    Tfrmmovcuetiempo(ConsoleContext& context, const store::Cuenta& cuenta, CreditChanged changed,
+                     QWidget* parent = nullptr)
+        : TFrmEntradaCredito(Modo::Tiempo, context, cuenta, std::move(changed), parent) {}
+};

@@ -1,0 +1,140 @@
+#include "accounts/movimientos.h"
+
+#include "accounts/cuentas.h"
+#include "core/formatohora.h"
+#include "sales/tickets.h"
+#include "store/sql.h"
+#include "store/transaction.h"
+
+#include <cmath>
+
+namespace accounts {
+
+store::MovCuenta movimiento(const QString& login, const QDateTime& at) {
+    store::MovCuenta m;
+    m.CUENTA = login;
+    m.FECHA = at.date();
+    m.HORA = at.time();
+    m.CONTA = false;
+    return m;
+}
+
+Currency importeLinea(double quantity, Currency price) {
+    return Currency::roundHalfEven(static_cast<long double>(quantity) * price.raw());
+}
+
+int segundosLinea(double quantity, int minutes) {
+    return int(truncateToInt(static_cast<long double>(quantity) * minutes * 60));
+}
+
+QString tiempoLinea(double quantity, int minutes) {
+    const qint64 wholeMinutes = truncateToInt(std::fabs(static_cast<long double>(quantity)) * minutes);
+    const QString text = FormatoHora(wholeMinutes * 60);
+    return quantity > 0 ? text : QStringLiteral(" - ") + text;
+}
+
+store::Ticket abrirVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now) {
+    store::Ticket t;
+    t.OPERADOR = operatorName;
+    return sales::NuevoNumeroTicket(db, t, now);
+}
+
+void anularVenta(const QSqlDatabase& db, const store::Ticket& ticket, const QString& operatorName) {
+    store::Transaction tx(db);
+    store::LinTick empty;
+    empty.ID_TICK = ticket.ID_TICK;
+    sales::addLine(db, empty);
+    sales::cancelTicket(db, ticket.ID_TICK, operatorName);
+    tx.commit();
+}
+
+namespace {
+
+void closeTicket(const QSqlDatabase& db, const store::Ticket& ticket, Currency amount,
+                 const QString& operatorName) {
+    store::run(db, QStringLiteral("UPDATE ticket SET IMPORTE = ?, OPERADOR = ? WHERE ID_TICK = ?"),
+               {store::sqlValue(amount), QVariant(operatorName), QVariant(ticket.ID_TICK)});
+}
+
+store::MovCuenta saleMovement(const Venta& venta, const QString& concepto) {
+    store::MovCuenta m = movimiento(venta.login, QDateTime(venta.ticket.FECHA, venta.ticket.HORA));
+    m.TICKET = venta.ticket.NUM_TICKET;
+    m.CONCEPTO = concepto;
+    return m;
+}
+
+} // namespace
+
+VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Currency remembered,
+                                 const QString& operatorName, int ivaGen) {
+    if (venta.descripcion.isEmpty())
+        return {QStringLiteral("NoDes"), {}};
+    store::Transaction tx(db);
+    if (!cuentaPorLogin(db, venta.login))
+        return {QStringLiteral("CuentaNoExiste"), {}};
+    const Currency amount = importeLinea(venta.cantidad, venta.precio);
+    // From the stored credit, not the remembered one.
+    store::run(db, QStringLiteral("UPDATE cuentas SET credito = COALESCE(credito, 0) + ? WHERE Login = ?"),
+               {store::sqlValue(amount), QVariant(venta.login)});
+    const store::Cuenta cuenta = *cuentaPorLogin(db, venta.login);
+
+    store::LinTick line;
+    line.ID_TICK = venta.ticket.ID_TICK;
+    line.ARTICULO = venta.descripcion;
+    line.CANT = double(roundHalfEvenToInt(venta.cantidad));
+    line.PRECIO = venta.precio;
+    line.IMPORTE = amount;
+    line.IdTax = ivaGen;
+    sales::addLine(db, line);
+    closeTicket(db, venta.ticket, amount, operatorName);
+
+    store::MovCuenta m = saleMovement(venta, line.ARTICULO);
+    m.SALDO_ANT = remembered;
+    m.SALDO_MOV = amount;
+    m.SALDO_FIN = cuenta.credito;
+    store::insert(db, m);
+    tx.commit();
+    return {QString(), cuenta};
+}
+
+VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int rememberedSeconds,
+                               const QString& operatorName, int ivaGen) {
+    if (venta.descripcion.isEmpty())
+        return {QStringLiteral("NoDescripcion"), {}};
+    store::Transaction tx(db);
+    const std::optional<store::Cuenta> before = cuentaPorLogin(db, venta.login);
+    if (!before)
+        return {QStringLiteral("CuentaNoExiste"), {}};
+    const int added = segundosLinea(venta.cantidad, venta.minutos);
+    if (qint64(before->Bonotiempo) + added > MaxBonoSeconds)
+        return {QStringLiteral("Bono"), {}};
+    const int bono = qMax(0, before->Bonotiempo + added);
+    store::run(db, QStringLiteral("UPDATE cuentas SET Bonotiempo = ? WHERE Login = ?"),
+               {QVariant(bono), QVariant(venta.login)});
+
+    const Currency amount = importeLinea(venta.cantidad, venta.precio);
+    store::LinTick line;
+    line.ID_TICK = venta.ticket.ID_TICK;
+    line.CODIGO = venta.codigo;
+    line.BONO = true;
+    line.ARTICULO = venta.descripcion;
+    line.CANT = venta.cantidad;
+    line.PRECIO = venta.precio;
+    line.IMPORTE = amount;
+    line.IdTax = ivaGen;
+    sales::addLine(db, line);
+    closeTicket(db, venta.ticket, amount, operatorName);
+
+    store::MovCuenta m = saleMovement(venta, line.ARTICULO);
+    m.saldoti_ant_bono = rememberedSeconds;
+    m.SALDOTI_MOV =
+        venta.cantidad > 0 ? FormatoHora(added) : QStringLiteral(" - ") + FormatoHora(-qint64(added));
+    m.saldoti_fin_bono = bono >= 1 ? bono : 0;
+    store::insert(db, m);
+    tx.commit();
+    store::Cuenta cuenta = *before;
+    cuenta.Bonotiempo = bono;
+    return {QString(), cuenta};
+}
+
+} // namespace accounts

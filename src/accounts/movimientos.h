@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/currency.h"
+#include "store/rows.h"
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace accounts {
+
+// A movement of an account at an instant, booked (CONTA false), with no
+// balances yet.
+store::MovCuenta movimiento(const QString& login, const QDateTime& at);
+
+// The most time credit an account may hold: 500 hours.
+constexpr int MaxBonoSeconds = 1800000;
+
+// quantity x price, rounded once to 1/10 000.
+Currency importeLinea(double quantity, Currency price);
+// quantity x minutes x 60, truncated to whole seconds.
+int segundosLinea(double quantity, int minutes);
+// The time a voucher line adds, as the time window shows it: the whole
+// minutes of quantity x minutes as H:MM:SS, after " - " when the quantity is
+// not positive.
+QString tiempoLinea(double quantity, int minutes);
+
+// "Nuevo [F1]" of an entry window: the sale's ticket, numbered at once with
+// amount 0.
+store::Ticket abrirVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now);
+
+// "Anular [F3]": the pending ticket gets an empty line and is voided; its
+// number stays used.
+void anularVenta(const QSqlDatabase& db, const store::Ticket& ticket, const QString& operatorName);
+
+// One confirmed sale of an entry window, on the ticket "Nuevo" issued.
+struct Venta {
+    store::Ticket ticket;
+    QString login;
+    QString descripcion;
+    double cantidad = 1;
+    Currency precio;
+    // Voucher sales only.
+    QString codigo;
+    int minutos = 0;
+};
+
+// The outcome of a confirmed sale: the account as saved, or the key of the
+// message the window shows (nothing was booked).
+struct VentaResultado {
+    QString messageKey;
+    store::Cuenta cuenta;
+    bool ok() const { return messageKey.isEmpty(); }
+};
+
+// A top-up sale: credit, ticket line, ticket total and movement in one
+// transaction. The account is found by its login in the whole table, so no
+// filter of a window can make the sale lose the customer's money.
+// remembered is the balance the window shows as "Saldo actual..".
+VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Currency remembered,
+                                 const QString& operatorName, int ivaGen);
+// A voucher sale; refused with "Bono" when the credit would pass 500 hours.
+VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int rememberedSeconds,
+                               const QString& operatorName, int ivaGen);
+
+} // namespace accounts

@@ -1,0 +1,194 @@
+#include "app/accountscontroller.h"
+
+#include "accounts/accountdecisions.h"
+#include "accounts/cuentas.h"
+#include "accounts/frmcolamovcuentas.h"
+#include "accounts/frmmovcue.h"
+#include "accounts/frmusr.h"
+#include "admin/permisos.h"
+#include "app/dockmanager.h"
+#include "app/frmmain.h"
+#include "app/stationcontroller.h"
+#include "session/engine.h"
+#include "store/datamodule.h"
+#include "ui/messagebox.h"
+#include "ui/messagetable.h"
+
+#include <QAction>
+#include <QDockWidget>
+
+AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, StationController& stations,
+                                       QObject* parent)
+    : QObject(parent)
+    , m_engine(engine)
+    , m_window(window) {
+    m_decisions = std::make_unique<accounts::AccountDecisions>(
+        engine.context(), engine.tarifas(), engine.puestos().loginsInUse(),
+        [this](const station::MessageQueueRow& row) { m_engine.mensajes().append(row); });
+    engine.setAccountDecisions(m_decisions.get());
+
+    m_queueModel = new accounts::MovimientosPendientesModel(engine.context(), this);
+    m_queue = new TFrmcolamovcuentas(engine.context(), *m_queueModel);
+    m_queueDock = new QDockWidget(m_queue->windowTitle(), &m_window);
+    m_queueDock->setObjectName(QStringLiteral("Frmcolamovcuentas"));
+    m_queueDock->setWidget(m_queue);
+    QAction* view = m_window.action(QStringLiteral("verMovimientos"));
+    m_window.docks()->registerWindow(QStringLiteral("Frmcolamovcuentas"), m_queueDock, view);
+    view->setEnabled(true);
+    m_window.docks()->dock(m_queueDock, app::DockHost::Bottom);
+    m_queueDock->hide();
+    // A period's settlement is booked with its ticket.
+    connect(&m_engine, &ConsoleEngine::ticketsChanged, m_queue, &TFrmcolamovcuentas::refresh);
+    connect(m_queueDock, &QDockWidget::visibilityChanged, m_queue, [this](bool visible) {
+        if (visible)
+            m_queue->refresh();
+    });
+    connect(m_queue, &TFrmcolamovcuentas::dineroRequested, this, &AccountsController::abrirMetalico);
+    connect(m_queue, &TFrmcolamovcuentas::tiempoRequested, this, &AccountsController::abrirTiempo);
+
+    m_accounts = new TFrmusr(engine.context());
+    m_accountsDock = new QDockWidget(m_accounts->windowTitle(), &m_window);
+    m_accountsDock->setObjectName(QStringLiteral("Frmusr"));
+    m_accountsDock->setWidget(m_accounts);
+    QAction* viewAccounts = m_window.action(QStringLiteral("verCuentas"));
+    m_window.docks()->registerWindow(QStringLiteral("Frmusr"), m_accountsDock, viewAccounts);
+    viewAccounts->setEnabled(true);
+    m_window.docks()->dock(m_accountsDock, app::DockHost::Left);
+    m_accountsDock->hide();
+    connect(m_accountsDock, &QDockWidget::visibilityChanged, m_accounts, [this](bool visible) {
+        if (visible)
+            m_accounts->refresh();
+    });
+    connect(&m_engine, &ConsoleEngine::ticketsChanged, m_accounts, [this] {
+        if (m_accountsDock->isVisible())
+            m_accounts->refresh();
+    });
+    connect(m_accounts, &TFrmusr::anadirRequested, this, &AccountsController::anadirCuenta);
+    connect(m_accounts, &TFrmusr::eliminarRequested, this, &AccountsController::eliminarCuenta);
+    connect(m_accounts, &TFrmusr::metalicoRequested, this, &AccountsController::abrirMetalico);
+    connect(m_accounts, &TFrmusr::tiempoRequested, this, &AccountsController::abrirTiempo);
+
+    connect(m_window.action(QStringLiteral("creditoMetalico")), &QAction::triggered, this,
+            &AccountsController::creditoMetalicoPuesto);
+    connect(m_window.action(QStringLiteral("creditoTiempo")), &QAction::triggered, this,
+            &AccountsController::creditoTiempoPuesto);
+    stations.setCommandAvailable(QStringLiteral("creditoMetalico"), true);
+    stations.setCommandAvailable(QStringLiteral("creditoTiempo"), true);
+}
+
+// Built after the engine and gone before it, so the engine never holds a
+// dangling decisions object.
+AccountsController::~AccountsController() = default;
+
+bool AccountsController::permitted(store::Permiso permiso) {
+    ConsoleContext& ctx = m_engine.context();
+    const admin::PermisoCheck check = admin::TienePermiso(ctx.data->db(), ctx.currentOperator, permiso);
+    if (check == admin::PermisoCheck::Allowed)
+        return true;
+    if (check == admin::PermisoCheck::Refused)
+        ui::showRefusal(&m_window, ctx.currentOperator,
+                        ui::commonMessages().text(admin::refusalKey(permiso)));
+    return false;
+}
+
+void AccountsController::showError(const QString& text) {
+    ui::showMessage(&m_window, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
+                                                  ui::Icon::Error, ui::Buttons::Ok});
+}
+
+void AccountsController::creditChanged(const store::Cuenta& c) {
+    m_engine.CreditoCambiado(c.Login, c.Bonotiempo, c.credito, c.Descuento, c.Bloquear);
+    m_queue->refresh();
+    m_accounts->refresh();
+}
+
+void AccountsController::anadirCuenta() {
+    if (!permitted(store::Permiso::CUEADD))
+        return;
+    try {
+        TFrmModusr window(m_engine.context(), m_engine.tarifas(), &m_window);
+        if (ui::execDialog(&window) == QDialog::Accepted) {
+            m_accounts->refresh();
+            m_queue->refresh();
+            emit m_engine.ticketsChanged();
+        }
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+}
+
+void AccountsController::eliminarCuenta(const QString& login) {
+    if (!permitted(store::Permiso::CUEELI))
+        return;
+    const QString caption = ui::commonMessages().text(QStringLiteral("Atencion"));
+    if (ui::showMessage(&m_window,
+                        ui::MessageRequest{caption, QStringLiteral("¿Eliminar el registro seleccionado?"),
+                                           ui::Icon::Question, ui::Buttons::YesNo}) != ui::Answer::Yes)
+        return;
+    try {
+        if (!accounts::eliminarCuenta(m_engine.context().data->db(), login, m_engine.puestos().loginsInUse()))
+            ui::showMessage(&m_window,
+                            ui::MessageRequest{caption, QStringLiteral("Cuenta en uso. Imposible eliminar"),
+                                               ui::Icon::Warning, ui::Buttons::Ok});
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    m_accounts->refresh();
+}
+
+void AccountsController::creditoMetalicoPuesto() {
+    const TPuestos* p = m_engine.puestos().selected();
+    if (p && !p->rec().accountLogin.isEmpty())
+        abrirMetalico(p->rec().accountLogin);
+}
+
+void AccountsController::creditoTiempoPuesto() {
+    const TPuestos* p = m_engine.puestos().selected();
+    // Time codes top up in the time-code window, which is not in this build.
+    if (p && p->rec().accountType == QLatin1String("2"))
+        abrirTiempo(p->rec().accountLogin);
+}
+
+void AccountsController::abrirMetalico(const QString& login) {
+    ConsoleContext& ctx = m_engine.context();
+    std::optional<store::Cuenta> c;
+    try {
+        c = accounts::cuentaPorLogin(ctx.data->db(), login);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    if (!c)
+        return;
+    if (c->Tipo == QLatin1String("9")) {
+        ui::showMessage(&m_window,
+                        ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
+                                           QStringLiteral("Operación no permitida en Códigos de tiempo"),
+                                           ui::Icon::Warning, ui::Buttons::Ok});
+        return;
+    }
+    if (!permitted(store::Permiso::CUECRE))
+        return;
+    TFrmmovcue window(
+        ctx, *c, [this](const store::Cuenta& saved) { creditChanged(saved); }, &m_window);
+    ui::execDialog(&window);
+}
+
+void AccountsController::abrirTiempo(const QString& login) {
+    ConsoleContext& ctx = m_engine.context();
+    std::optional<store::Cuenta> c;
+    try {
+        c = accounts::cuentaPorLogin(ctx.data->db(), login);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    // Time codes top up in the time-code window, which is not in this build.
+    if (!c || c->Tipo == QLatin1String("9"))
+        return;
+    if (!permitted(store::Permiso::CUECRE))
+        return;
+    Tfrmmovcuetiempo window(
+        ctx, *c, [this](const store::Cuenta& saved) { creditChanged(saved); }, &m_window);
+    ui::execDialog(&window);
+}

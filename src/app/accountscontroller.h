@@ -1,0 +1,60 @@
+#pragma once
+
+#include "store/operadores.h"
+#include "store/rows.h"
+
+#include <QObject>
+
+#include <memory>
+
+class ConsoleEngine;
+class QDockWidget;
+class StationController;
+class TFrmMain;
+class TFrmcolamovcuentas;
+class TFrmusr;
+namespace accounts {
+class AccountDecisions;
+class MovimientosPendientesModel;
+} // namespace accounts
+
+// Puts the customer accounts on the console: the decisions the station
+// links ask for (log-in, password change, settlement), the account
+// movement queue and the credit entry windows of the main window.
+class AccountsController : public QObject {
+    Q_OBJECT
+public:
+    AccountsController(ConsoleEngine& engine, TFrmMain& window, StationController& stations,
+                       QObject* parent = nullptr);
+    ~AccountsController() override;
+
+    accounts::AccountDecisions& decisions() const { return *m_decisions; }
+    TFrmcolamovcuentas* movementQueue() const { return m_queue; }
+    TFrmusr* accountsWindow() const { return m_accounts; }
+
+    // Commands of the accounts window, each under its permission.
+    void anadirCuenta();
+    void eliminarCuenta(const QString& login);
+
+    // "&4. - Aumentar crédito (metálico)..." and "&5. - Aumentar crédito (tiempo)..."
+    // for the account logged in at the selected station.
+    void creditoMetalicoPuesto();
+    void creditoTiempoPuesto();
+    // The entry windows for an account, under the CUECRE permission.
+    void abrirMetalico(const QString& login);
+    void abrirTiempo(const QString& login);
+
+private:
+    bool permitted(store::Permiso permiso);
+    void creditChanged(const store::Cuenta& cuenta);
+    void showError(const QString& text);
+
+    ConsoleEngine& m_engine;
+    TFrmMain& m_window;
+    std::unique_ptr<accounts::AccountDecisions> m_decisions;
+    accounts::MovimientosPendientesModel* m_queueModel = nullptr;
+    TFrmcolamovcuentas* m_queue = nullptr;
+    QDockWidget* m_queueDock = nullptr;
+    TFrmusr* m_accounts = nullptr;
+    QDockWidget* m_accountsDock = nullptr;
+};

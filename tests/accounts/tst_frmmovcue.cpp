@@ -1,0 +1,79 @@
+#include "accountfixture.h"
+
+#include "accounts/frmmovcue.h"
+#include "support/scriptedui.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+class TstFrmMovCue : public QObject {
+    Q_OBJECT
+private slots:
+    void moneySaleStateMachine();
+    void timeSaleRefusedAboveLimit();
+};
+
+void TstFrmMovCue::moneySaleStateMachine() {
+    AccountFixture f;
+    ScriptedUi ui;
+    store::Cuenta c = f.cuenta(QStringLiteral("ANA"));
+    c.credito = Currency::fromCents(300);
+    f.add(c);
+    QList<store::Cuenta> changed;
+    TFrmmovcue w(f.te.context, c, [&](const store::Cuenta& saved) { changed << saved; });
+    auto* nuevo = w.findChild<QPushButton*>(QStringLiteral("nuevo"));
+    auto* confirmar = w.findChild<QPushButton*>(QStringLiteral("confirmar"));
+    auto* salir = w.findChild<QPushButton*>(QStringLiteral("salir"));
+    QVERIFY(nuevo->isEnabled() && salir->isEnabled() && !confirmar->isEnabled());
+
+    w.nuevo();
+    QVERIFY(w.salePending());
+    QVERIFY(!salir->isEnabled() && confirmar->isEnabled());
+    w.reject(); // not while a sale is pending
+    QVERIFY(w.salePending());
+
+    // Empty description: nothing booked, the sale stays open.
+    w.confirmar();
+    QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("No hay descripción")});
+    QVERIFY(w.salePending());
+
+    w.choose(1); // "Recarga 20 euros" in description order: 10, 20, 5
+    w.quantityEdit()->setText(QStringLiteral("2"));
+    w.priceEdit()->setText(QStringLiteral("5,00"));
+    w.confirmar();
+    QVERIFY(!w.salePending());
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed[0].credito, Currency::fromCents(1300));
+    QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency::fromCents(1300));
+    QCOMPARE(f.movements().at(0).CONCEPTO, QStringLiteral("Recarga 20 euros"));
+    QVERIFY(w.rememberedText().startsWith(QStringLiteral("13,00")));
+
+    // Void: the sale is left without booking.
+    w.nuevo();
+    w.anular();
+    QVERIFY(!w.salePending());
+    QCOMPARE(f.movements().size(), size_t(1));
+}
+
+void TstFrmMovCue::timeSaleRefusedAboveLimit() {
+    AccountFixture f;
+    ScriptedUi ui;
+    store::Cuenta c = f.cuenta(QStringLiteral("ANA"));
+    c.Tipo = QStringLiteral("2");
+    c.Bonotiempo = 499 * 3600;
+    f.add(c);
+    Tfrmmovcuetiempo w(f.te.context, c, {});
+    w.nuevo();
+    w.choose(1); // by description: "Bono 1 hora", "Bono 10 horas", "Bono 5 horas"
+    QCOMPARE(w.resultLabel()->text(), QStringLiteral("509:00:00"));
+    w.confirmar();
+    QCOMPARE(ui.messageTexts(),
+             QStringList{QStringLiteral("Un cliente no puede superar las 500 horas en bono")});
+    QVERIFY(w.salePending());
+    QCOMPARE(f.read(QStringLiteral("ANA")).Bonotiempo, 499 * 3600);
+}
+
+QTEST_MAIN(TstFrmMovCue)
+#include "tst_frmmovcue.moc"

@@ -1,0 +1,185 @@
+#include "accountfixture.h"
+
+#include "accounts/movimientos.h"
+#include "sales/tickets.h"
+#include "store/opciones.h"
+#include "store/sql.h"
+
+#include <QTest>
+
+using namespace accounts;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 3, 10), QTime(11, 0));
+
+Venta money(const store::Ticket& t, double quantity, int cents,
+            const QString& text = QStringLiteral("Recarga")) {
+    Venta v;
+    v.ticket = t;
+    v.login = QStringLiteral("ANA");
+    v.descripcion = text;
+    v.cantidad = quantity;
+    v.precio = Currency::fromCents(cents);
+    return v;
+}
+
+Venta voucher(const store::Ticket& t, double quantity, int minutes) {
+    Venta v = money(t, quantity, 1000, QStringLiteral("Bono 2 horas"));
+    v.codigo = QStringLiteral("B2H");
+    v.minutos = minutes;
+    return v;
+}
+
+} // namespace
+
+class TstMovimientos : public QObject {
+    Q_OBJECT
+private slots:
+    void moneySales();
+    void wholeQuantityOnTheLine();
+    void emptyDescriptionBooksNothing();
+    void vanishedAccountBooksNothing();
+    void voidedSale();
+    void timeLimit_data();
+    void timeLimit();
+    void negativeTimeSale();
+};
+
+void TstMovimientos::moneySales() {
+    AccountFixture f;
+    store::Cuenta c = f.cuenta(QStringLiteral("ANA"));
+    c.credito = Currency::fromCents(300);
+    f.add(c);
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    QCOMPARE(t.IMPORTE, Currency());
+    VentaResultado r =
+        confirmarMetalico(f.db(), money(t, 2, 500), Currency::fromCents(300), QStringLiteral("LUIS"), 2);
+    QVERIFY(r.ok());
+    QCOMPARE(r.cuenta.credito, Currency::fromCents(1300));
+    std::vector<store::MovCuenta> m = f.movements();
+    QCOMPARE(m.size(), size_t(1));
+    QCOMPARE(m[0].SALDO_ANT, Currency::fromCents(300));
+    QCOMPARE(m[0].SALDO_MOV, Currency::fromCents(1000));
+    QCOMPARE(m[0].SALDO_FIN, Currency::fromCents(1300));
+    QCOMPARE(m[0].TICKET, t.NUM_TICKET);
+    QCOMPARE(m[0].CONCEPTO, QStringLiteral("Recarga"));
+    QCOMPARE(m[0].FECHA, t.FECHA);
+    const store::Ticket stored = *sales::ticketById(f.db(), t.ID_TICK);
+    QCOMPARE(stored.IMPORTE, Currency::fromCents(1000));
+    QCOMPARE(stored.OPERADOR, QStringLiteral("LUIS"));
+
+    // The next sale starts from the remembered 13.00.
+    const store::Ticket t2 = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    r = confirmarMetalico(f.db(), money(t2, 1, 500), r.cuenta.credito, QStringLiteral("LUIS"), 2);
+    m = f.movements();
+    QCOMPARE(m[1].SALDO_ANT, Currency::fromCents(1300));
+    QCOMPARE(m[1].SALDO_FIN, Currency::fromCents(1800));
+    QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency::fromCents(1800));
+}
+
+void TstMovimientos::wholeQuantityOnTheLine() {
+    AccountFixture f;
+    f.add(f.cuenta(QStringLiteral("ANA")));
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    QVERIFY(confirmarMetalico(f.db(), money(t, 2.5, 500), Currency(), QStringLiteral("CAJA"), 2).ok());
+    const std::vector<store::LinTick> l = sales::lines(f.db(), t.ID_TICK);
+    QCOMPARE(l.size(), size_t(1));
+    QCOMPARE(l[0].CANT, 2.0);
+    QCOMPARE(l[0].IMPORTE, Currency::fromCents(1250));
+    QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency::fromCents(1250));
+}
+
+void TstMovimientos::emptyDescriptionBooksNothing() {
+    AccountFixture f;
+    f.add(f.cuenta(QStringLiteral("ANA")));
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    QCOMPARE(confirmarMetalico(f.db(), money(t, 1, 500, QString()), Currency(), QStringLiteral("CAJA"), 2)
+                 .messageKey,
+             QStringLiteral("NoDes"));
+    Venta v = voucher(t, 1, 60);
+    v.descripcion.clear();
+    QCOMPARE(confirmarTiempo(f.db(), v, 0, QStringLiteral("CAJA"), 2).messageKey,
+             QStringLiteral("NoDescripcion"));
+    QVERIFY(f.movements().empty());
+    QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency());
+}
+
+void TstMovimientos::vanishedAccountBooksNothing() {
+    AccountFixture f;
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    QCOMPARE(confirmarMetalico(f.db(), money(t, 1, 500), Currency(), QStringLiteral("CAJA"), 2).messageKey,
+             QStringLiteral("CuentaNoExiste"));
+    QVERIFY(f.movements().empty());
+    QVERIFY(sales::lines(f.db(), t.ID_TICK).empty());
+}
+
+void TstMovimientos::voidedSale() {
+    AccountFixture f;
+    f.sql(QStringLiteral("UPDATE opciones SET NUM_TICK = 41"));
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    QCOMPARE(t.NUM_TICKET, QStringLiteral("42"));
+    anularVenta(f.db(), t, QStringLiteral("LUIS"));
+    const store::Ticket stored = *sales::ticketById(f.db(), t.ID_TICK);
+    QCOMPARE(stored.IMPORTE, Currency());
+    QCOMPARE(stored.OBSERVACIONES, QStringLiteral("ANULADO"));
+    QCOMPARE(stored.OPERADOR, QStringLiteral("LUIS"));
+    const std::vector<store::LinTick> l = sales::lines(f.db(), t.ID_TICK);
+    QCOMPARE(l.size(), size_t(1));
+    QCOMPARE(l[0].ARTICULO, QString());
+    QCOMPARE(l[0].IMPORTE, Currency());
+    QCOMPARE(store::readOpciones(f.db()).NUM_TICK, 42);
+    QVERIFY(f.movements().empty());
+}
+
+void TstMovimientos::timeLimit_data() {
+    QTest::addColumn<int>("hours");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("499 h + 2 h") << 499 << "Bono";
+    QTest::newRow("498 h + 2 h") << 498 << "";
+}
+
+void TstMovimientos::timeLimit() {
+    QFETCH(int, hours);
+    QFETCH(QString, key);
+    AccountFixture f;
+    store::Cuenta c = f.cuenta(QStringLiteral("ANA"));
+    c.Tipo = QStringLiteral("2");
+    c.Bonotiempo = hours * 3600;
+    f.add(c);
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    const VentaResultado r =
+        confirmarTiempo(f.db(), voucher(t, 1, 120), c.Bonotiempo, QStringLiteral("CAJA"), 2);
+    QCOMPARE(r.messageKey, key);
+    if (key.isEmpty()) {
+        QCOMPARE(f.read(QStringLiteral("ANA")).Bonotiempo, MaxBonoSeconds);
+        const std::vector<store::MovCuenta> m = f.movements();
+        QCOMPARE(m.at(0).SALDOTI_MOV, QStringLiteral("2:00:00"));
+        QCOMPARE(m.at(0).saldoti_ant_bono, hours * 3600);
+        QCOMPARE(m.at(0).saldoti_fin_bono, MaxBonoSeconds);
+        const std::vector<store::LinTick> l = sales::lines(f.db(), t.ID_TICK);
+        QCOMPARE(l.at(0).BONO, true);
+        QCOMPARE(l.at(0).CODIGO, QStringLiteral("B2H"));
+    } else {
+        QCOMPARE(f.read(QStringLiteral("ANA")).Bonotiempo, hours * 3600);
+        QVERIFY(f.movements().empty());
+    }
+}
+
+void TstMovimientos::negativeTimeSale() {
+    AccountFixture f;
+    store::Cuenta c = f.cuenta(QStringLiteral("ANA"));
+    c.Tipo = QStringLiteral("2");
+    c.Bonotiempo = 1800;
+    f.add(c);
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    QVERIFY(confirmarTiempo(f.db(), voucher(t, -1, 120), 1800, QStringLiteral("CAJA"), 2).ok());
+    QCOMPARE(f.read(QStringLiteral("ANA")).Bonotiempo, 0);
+    const std::vector<store::MovCuenta> m = f.movements();
+    QCOMPARE(m.at(0).SALDOTI_MOV, QStringLiteral(" - 2:00:00"));
+    QCOMPARE(m.at(0).saldoti_fin_bono, 0);
+    QCOMPARE(sales::lines(f.db(), t.ID_TICK).at(0).CANT, -1.0);
+}
+
+QTEST_GUILESS_MAIN(TstMovimientos)
+#include "tst_movimientos.moc"
