@@ -2,6 +2,8 @@
 
 #include <QUuid>
 
+#include <algorithm>
+
 namespace admin {
 
 namespace {
@@ -52,6 +54,9 @@ QByteArray displayName(const QString& name) {
         return {};
     if (!isPlainAscii(line))
         return encodedWords(line);
+    static const QString specials = QStringLiteral("()<>[]:;@\\,.\"");
+    if (std::none_of(line.begin(), line.end(), [](QChar c) { return specials.contains(c); }))
+        return line.toLatin1();
     QString quoted = line;
     quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
     return '"' + quoted.toLatin1() + '"';

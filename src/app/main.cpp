@@ -2,6 +2,7 @@
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
+#include "app/mailcontroller.h"
 #include "app/paths.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
@@ -111,6 +112,8 @@ int main(int argc, char* argv[]) {
     SessionController sessions(engine, mainWindow, stations);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
+    MailController mail(context, mainWindow, engine);
+    lifecycle.setMail(&mail);
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.
