@@ -7,6 +7,7 @@
 #include "session/engine.h"
 #include "smtpserver.h"
 #include "store/opciones.h"
+#include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
@@ -113,6 +114,7 @@ private slots:
     void startAndChangeMails();
     void shutdownWaits_data();
     void shutdownWaits();
+    void securityColumnsOnOldDatabases();
 };
 
 void TestAvisos::subjects_data() {
@@ -408,6 +410,41 @@ void TestAvisos::shutdownWaits() {
     if (fin && !silent)
         QCOMPARE(server.messages().first()[QStringLiteral("subject")].toString(),
                  QStringLiteral("09:05:07 Se ha cerrado Quintor. OPERADOR: ANA"));
+}
+
+void TestAvisos::securityColumnsOnOldDatabases() {
+    TestDatabase db;
+    const QSqlDatabase& sql = db.data.db();
+    const QStringList columns{QStringLiteral("smtpusuario"),   QStringLiteral("smtpclave"),
+                              QStringLiteral("smtptls"),       QStringLiteral("usuarioinformes"),
+                              QStringLiteral("claveinformes"), QStringLiteral("tlsinformes")};
+    for (const QString& c : columns)
+        store::run(sql, QStringLiteral("ALTER TABLE webconfig DROP COLUMN ") + c);
+    store::run(sql, QStringLiteral("UPDATE webconfig SET smtp = 'mail.cafe.test', to1 = 'sala@cafe.test'"));
+    for (int pass = 0; pass < 2; ++pass)
+        QVERIFY(store::applySchemaUpdates(sql));
+    for (const QString& c : columns)
+        QVERIFY2(store::hasColumn(sql, QStringLiteral("webconfig"), c), qPrintable(c));
+
+    // Empty: a plain session, as before the columns existed.
+    store::WebConfig web = store::readWebConfig(sql);
+    QCOMPARE(web.smtp, QStringLiteral("mail.cafe.test"));
+    const admin::MailSecurity plain = admin::logServer(web).security;
+    QVERIFY(plain.user.isEmpty() && plain.password.isEmpty() && !plain.tls);
+
+    web.smtpusuario = QStringLiteral("sala");
+    web.smtpclave = QStringLiteral("uno");
+    web.smtptls = true;
+    web.usuarioinformes = QStringLiteral("caja");
+    web.claveinformes = QStringLiteral("dos");
+    store::saveWebConfig(sql, web);
+    web = store::readWebConfig(sql);
+    const admin::MailSecurity logs = admin::logServer(web).security;
+    const admin::MailSecurity informes = admin::reportServer(web).security;
+    QCOMPARE(logs.user + logs.password, QStringLiteral("salauno"));
+    QVERIFY(logs.tls);
+    QCOMPARE(informes.user + informes.password, QStringLiteral("cajados"));
+    QVERIFY(!informes.tls);
 }
 
 QTEST_MAIN(TestAvisos)
