@@ -1,5 +1,6 @@
 #include "app/mailcontroller.h"
 
+#include "admin/mailpages.h"
 #include "app/frmmain.h"
 #include "core/consolecontext.h"
 #include "session/engine.h"
@@ -16,6 +17,9 @@
 
 namespace {
 
+constexpr int ProgramacionLogsEntry = 11;
+constexpr int ServidorLogsEntry = 12;
+constexpr int ServidorInformesEntry = 13;
 constexpr int WaitStepMs = 100;
 constexpr int WaitSteps = 100;
 // The task's own limit ends the wait; this only guards against a task that
@@ -45,9 +49,23 @@ MailController::MailController(ConsoleContext& context, TFrmMain& mainWindow, Co
     m_statusLabel->hide();
     m_main.statusBar()->addPermanentWidget(m_statusLabel);
     connect(&m_avisos, &admin::Avisos::failureChanged, this, &MailController::showFailures);
+
+    // The options window's entries of the mail pages.
+    ui::registerOpcionesPage(ProgramacionLogsEntry, [](ConsoleContext&, QWidget* pageParent) {
+        return new admin::ProgramacionLogsPage(pageParent);
+    });
+    ui::registerOpcionesPage(ServidorLogsEntry, [this](ConsoleContext&, QWidget* pageParent) {
+        return new admin::ServidorCorreoPage(admin::MailServer::Logs, m_avisos, pageParent);
+    });
+    ui::registerOpcionesPage(ServidorInformesEntry, [this](ConsoleContext&, QWidget* pageParent) {
+        return new admin::ServidorCorreoPage(admin::MailServer::Informes, m_avisos, pageParent);
+    });
 }
 
-MailController::~MailController() = default;
+MailController::~MailController() {
+    for (const int entry : {ProgramacionLogsEntry, ServidorLogsEntry, ServidorInformesEntry})
+        ui::opcionesPages().erase(entry);
+}
 
 quint64 MailController::enviarInformeCaja(const QStringList& informeCaja) {
     return m_avisos.EnviarAviso(admin::MailKind::InformeCaja, informeCaja);
