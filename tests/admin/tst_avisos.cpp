@@ -9,6 +9,7 @@
 #include "store/opciones.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
+#include "store/transaction.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
 
@@ -115,6 +116,8 @@ private slots:
     void shutdownWaits_data();
     void shutdownWaits();
     void securityColumnsOnOldDatabases();
+    void answeringNoSendsNothing();
+    void thousandsOfTickets();
 };
 
 void TestAvisos::subjects_data() {
@@ -445,6 +448,47 @@ void TestAvisos::securityColumnsOnOldDatabases() {
     QVERIFY(logs.tls);
     QCOMPARE(informes.user + informes.password, QStringLiteral("cajados"));
     QVERIFY(!informes.tls);
+}
+
+void TestAvisos::answeringNoSendsNothing() {
+    ScriptedUi scripted;
+    SmtpServer server(Host, 2557);
+    QVERIFY(server.isReady());
+    MailConsole console(2557);
+    console.web.fin = true;
+    console.save();
+    ConsoleLifecycle lifecycle(console.context, app::Paths(console.db.home.home()), console.window,
+                               *console.engine);
+    lifecycle.setMail(console.mail.get());
+    console.window.show();
+    scripted.answerNext(ui::Answer::No);
+    console.window.close();
+    QCOMPARE(scripted.messages().size(), 1);
+    QCOMPARE(console.mail->sender().runningCount(), 0);
+    QTest::qWait(200);
+    QVERIFY(server.messages().isEmpty());
+}
+
+void TestAvisos::thousandsOfTickets() {
+    SmtpServer server(Host, 2558);
+    QVERIFY(server.isReady());
+    MailConsole console(2558);
+    const QSqlDatabase& sql = console.db.data.db();
+    {
+        store::Transaction t(sql);
+        for (int i = 0; i < 3000; ++i)
+            addTicket(sql, QStringLiteral("%1").arg(i, 7, 10, QLatin1Char('0')), QDate(2026, 1, 15),
+                      QTime(9, 0, 0).addSecs(i), 100 + i, QStringLiteral("ANA"));
+        t.commit();
+    }
+    QVERIFY(console.mail->avisos().EnviarAviso(MailKind::CajaProvisional) != 0);
+    QVERIFY(server.waitForMessages(1, 20000));
+    const QString body = server.messages().first()[QStringLiteral("body")].toString();
+    QCOMPARE(body.count(QStringLiteral("<TR bgcolor=#DCDCDC>")), 1500);
+    QCOMPARE(body.count(QStringLiteral("<TR bgcolor=#CCCCCC>")), 1500);
+    QVERIFY(body.endsWith(QStringLiteral("</TABLE>\r\n") + admin::firmaHTML()));
+    QVERIFY(waitIdle(console.mail->sender()));
+    QVERIFY(!console.mail->avisos().lastFailure(admin::MailServer::Logs).has_value());
 }
 
 QTEST_MAIN(TestAvisos)
