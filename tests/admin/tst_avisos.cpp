@@ -109,8 +109,6 @@ private slots:
     void incompleteSettingsSendNothing_data();
     void incompleteSettingsSendNothing();
     void failureShownUntilNextSuccess();
-    void testButtonChecks_data();
-    void testButtonChecks();
     void schedule();
     void startAndChangeMails();
     void shutdownWaits_data();
@@ -269,54 +267,6 @@ void TestAvisos::failureShownUntilNextSuccess() {
     QCOMPARE(changed.size(), 2);
     QVERIFY(!console.mail->avisos().lastFailure(admin::MailServer::Logs).has_value());
     QVERIFY(label->isHidden());
-}
-
-void TestAvisos::testButtonChecks_data() {
-    QTest::addColumn<QString>("de");
-    QTest::addColumn<QString>("para");
-    QTest::addColumn<QString>("smtp");
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("blank De") << "   "
-                              << ""
-                              << ""
-                              << ""
-                              << "El campo De: no puede quedar en blanco";
-    QTest::newRow("blank Para") << "Caja"
-                                << " "
-                                << ""
-                                << ""
-                                << "El campo Para: no puede quedar en blanco";
-    QTest::newRow("blank server") << "Caja"
-                                  << "a@b"
-                                  << ""
-                                  << "25"
-                                  << "El campo Servidor SMTP: no puede quedar en blanco";
-    QTest::newRow("blank port") << "Caja"
-                                << "a@b"
-                                << "smtp"
-                                << "  "
-                                << "El campo Puerto: no puede quedar en blanco";
-    QTest::newRow("complete") << "Caja"
-                              << "a@b"
-                              << "smtp"
-                              << "25"
-                              << "";
-}
-
-void TestAvisos::testButtonChecks() {
-    QFETCH(QString, de);
-    QFETCH(QString, para);
-    QFETCH(QString, smtp);
-    QFETCH(QString, port);
-    QFETCH(QString, message);
-    admin::MailServerSettings s;
-    s.de = de;
-    s.to = para;
-    s.smtp = smtp;
-    s.port = port;
-    const auto blank = admin::firstBlankField(s);
-    QCOMPARE(blank ? admin::blankFieldMessage(*blank) : QString(), message);
 }
 
 void TestAvisos::schedule() {
