@@ -1,9 +1,11 @@
+#include "app/admincontroller.h"
 #include "app/commandline.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
 #include "app/mailcontroller.h"
 #include "app/paths.h"
+#include "app/salescontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "core/consolecontext.h"
@@ -110,6 +112,8 @@ int main(int argc, char* argv[]) {
     ConsoleEngine engine(context);
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
+    AdminController admin(engine, mainWindow, stations);
+    SalesController salesController(engine, mainWindow, stations, sessions);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
     MailController mail(context, mainWindow, engine);
