@@ -75,9 +75,11 @@ bool ConsoleLifecycle::afterLogin() {
     // 3 to 7. The grid panel; a failure on the way leaves it at 400 pixels.
     int panel = m_opciones.panelinf > 0 ? m_opciones.panelinf : DefaultGridPanelWidth;
     try {
-        // 4, 5: the mail settings; the start mail and the mail timer come with
-        // the notifications. 6: the printer list comes with ticket printing.
+        // 4, 5: the start mail and the mail schedule. 6: the printer list
+        // comes with ticket printing.
         m_webConfig = store::readWebConfig(data.db());
+        if (m_mail)
+            m_mail->started(m_webConfig);
     } catch (const store::DatabaseError&) {
         panel = DefaultGridPanelWidth;
     }
@@ -130,7 +132,8 @@ void ConsoleLifecycle::restoreLayout() {
 }
 
 void ConsoleLifecycle::shutdown() {
-    // 2. The closing mail comes with the notifications.
+    // 2. The closing mail.
+    const bool mailPending = m_mail && m_mail->closing();
     TDataModule1& data = *m_context.data;
 
     // 4. Column widths and panel sizes, the same values start-up read.
@@ -179,8 +182,10 @@ void ConsoleLifecycle::shutdown() {
             report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) + saved.error());
     }
 
-    // 8. Every link stops. 9: a pending mail comes with the notifications.
+    // 8. Every link stops. 9: the closing mail ends.
     puestos.stopAll();
+    if (mailPending)
+        m_mail->awaitClosing();
 }
 
 void ConsoleLifecycle::changeOperator() {
@@ -192,5 +197,6 @@ void ConsoleLifecycle::changeOperator() {
         return;
     }
     m_main.setOperatorName(m_context.currentOperator);
-    // The change mail comes with the notifications.
+    if (m_mail)
+        m_mail->operatorChanged();
 }

@@ -23,6 +23,23 @@ protected:
     ~GridLayoutParticipant() = default;
 };
 
+// The notification mails, at their places in the start-up, the change of
+// operator and the shut-down.
+class ConsoleMail {
+public:
+    // Start-up: the start mail when asked for, then the mail schedule.
+    virtual void started(const store::WebConfig& web) = 0;
+    virtual void operatorChanged() = 0;
+    // Shut-down confirmed: starts the closing mail when asked for; true when
+    // one is pending.
+    virtual bool closing() = 0;
+    // The last shut-down step: waits, showing it, until the closing mail ends.
+    virtual void awaitClosing() = 0;
+
+protected:
+    ~ConsoleMail() = default;
+};
+
 // The console's life after the log-in: everything the main window needs
 // before it is shown, the change of operator, and the orderly shut-down.
 class ConsoleLifecycle : public QObject {
@@ -43,6 +60,7 @@ public:
     void changeOperator();
 
     void addGridParticipant(GridLayoutParticipant* participant);
+    void setMail(ConsoleMail* mail) { m_mail = mail; }
 
     // What the console could not read or write, for the operator to see.
     QStringList problems() const { return m_problems; }
@@ -63,4 +81,5 @@ private:
     store::WebConfig m_webConfig;
     QStringList m_problems;
     std::vector<GridLayoutParticipant*> m_gridParticipants;
+    ConsoleMail* m_mail = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
+#include "app/mailcontroller.h"
 #include "app/paths.h"
 #include "app/salescontroller.h"
 #include "app/sessioncontroller.h"
@@ -117,6 +118,8 @@ int main(int argc, char* argv[]) {
     SalesController salesController(engine, mainWindow, stations, sessions);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
+    MailController mail(context, mainWindow, engine);
+    lifecycle.setMail(&mail);
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.

@@ -153,7 +153,9 @@ QUINTOR_DECLARE_ROW(Udart, "udart", nullptr, QUINTOR_UDART)
     X(QString, copy) X(QString, blindcopy) X(QString, de) X(QString, attach) X(QString, to1)                \
     X(QString, to2) X(QString, to3) X(QString, deinformes) X(QString, toinformes) X(QString, smtpinformes)  \
     X(QString, portinformes) X(QString, ccinformes) X(bool, inicio) X(bool, fin) X(bool, cambio)            \
-    X(bool, resumen) X(bool, estado) X(bool, informe) X(int, frecuencia) X(int, Desocupacion_p)
+    X(bool, resumen) X(bool, estado) X(bool, informe) X(int, frecuencia) X(int, Desocupacion_p)            \
+    X(QString, smtpusuario) X(QString, smtpclave) X(bool, smtptls) X(QString, usuarioinformes)              \
+    X(QString, claveinformes) X(bool, tlsinformes)
 QUINTOR_DECLARE_ROW(WebConfig, "webconfig", "Id", QUINTOR_WEBCONFIG)
 
 #define QUINTOR_OPCIONES(X)                                                                                  \

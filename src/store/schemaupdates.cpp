@@ -18,8 +18,11 @@ void addColumnIfMissing(const QSqlDatabase& db, const QString& table, const QStr
 
 // Each subsystem adds its steps here, newest last.
 void runSteps(const QSqlDatabase& db) {
-    (void)db;
-    (void)&addColumnIfMissing;
+    // Mail: optional authentication and TLS of the two servers; empty is plain SMTP.
+    for (const char* column : {"smtpusuario", "smtpclave", "usuarioinformes", "claveinformes"})
+        addColumnIfMissing(db, QStringLiteral("webconfig"), QLatin1String(column), QStringLiteral("TEXT"));
+    for (const char* column : {"smtptls", "tlsinformes"})
+        addColumnIfMissing(db, QStringLiteral("webconfig"), QLatin1String(column), QStringLiteral("INTEGER"));
 }
 
 } // namespace
