@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
   libgcrypt20-dev libcurl4-openssl-dev libcups2-dev
   xvfb xauth fonts-dejavu-core
+  qt6-charts-dev poppler-utils
 )
 
 missing=()
