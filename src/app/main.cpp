@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
 #include "app/paths.h"
+#include "app/reportscontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "core/consolecontext.h"
@@ -111,6 +112,7 @@ int main(int argc, char* argv[]) {
     SessionController sessions(engine, mainWindow, stations);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
+    ReportsController reports(context, mainWindow);
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.

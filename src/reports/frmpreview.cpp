@@ -197,4 +197,9 @@ void showPreview(QWidget* parent, ReportRenderer renderer) {
     ui::execDialog(&preview);
 }
 
+void showDatabaseError(QWidget* parent, const QString& text) {
+    ui::showMessage(parent,
+                    ui::MessageRequest{QStringLiteral("Error"), text, ui::Icon::Error, ui::Buttons::Ok});
+}
+
 } // namespace reports

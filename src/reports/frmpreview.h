@@ -46,4 +46,7 @@ private:
 // Shows a listing in its preview (modal, maximised).
 void showPreview(QWidget* parent, ReportRenderer renderer);
 
+// The standard box for a failed query: the database's text, caption "Error".
+void showDatabaseError(QWidget* parent, const QString& text);
+
 } // namespace reports

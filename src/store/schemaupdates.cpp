@@ -18,8 +18,12 @@ void addColumnIfMissing(const QSqlDatabase& db, const QString& table, const QStr
 
 // Each subsystem adds its steps here, newest last.
 void runSteps(const QSqlDatabase& db) {
-    (void)db;
     (void)&addColumnIfMissing;
+    // The listings and the cash report select by day (and time of day).
+    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ticket_fecha_hora ON ticket (FECHA, HORA)"));
+    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS lintick_ticket ON lintick (ID_TICK)"));
+    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS movcuentas_fecha ON movcuentas (FECHA)"));
+    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ciber_fecha ON ciber (FECHA)"));
 }
 
 } // namespace
