@@ -3,6 +3,7 @@
 #include "admin/permisos.h"
 #include "app/frmmain.h"
 #include "core/consolecontext.h"
+#include "reports/frmlistados.h"
 #include "sales/frmlisttik.h"
 #include "sales/turnospage.h"
 #include "store/datamodule.h"
@@ -10,6 +11,8 @@
 #include "ui/messagetable.h"
 
 #include <QAction>
+
+#include <memory>
 
 namespace {
 
@@ -19,8 +22,33 @@ struct Entry {
 };
 
 const Entry entries[] = {
-    {"cajaDiaria", store::Permiso::INFORME1},
+    {"listadoTickets", store::Permiso::LISTADO1}, {"listadoActividad", store::Permiso::LISTADO2},
+    {"listadoCuentas", store::Permiso::LISTADO3}, {"listadoMovimientos", store::Permiso::LISTADO4},
+    {"cajaDiaria", store::Permiso::INFORME1},     {"estadClientes", store::Permiso::INFORME2},
+    {"estadPuestos", store::Permiso::INFORME3},   {"ventasArticulos", store::Permiso::INFORME4},
+    {"ventasBonos", store::Permiso::INFORME5},
 };
+
+std::unique_ptr<reports::ListadoWindow> listado(const QString& name, ConsoleContext& c, QWidget* parent) {
+    using namespace reports;
+    if (name == QLatin1String("listadoTickets"))
+        return std::make_unique<Tfrmlstgentick>(c, parent);
+    if (name == QLatin1String("listadoActividad"))
+        return std::make_unique<Tfrmlstciber>(c, parent);
+    if (name == QLatin1String("listadoCuentas"))
+        return std::make_unique<Tfrmlistcuentas>(c, parent);
+    if (name == QLatin1String("listadoMovimientos"))
+        return std::make_unique<Tfrmlstmovcue>(c, parent);
+    if (name == QLatin1String("estadClientes"))
+        return std::make_unique<Tfrmestclientes>(c, parent);
+    if (name == QLatin1String("estadPuestos"))
+        return std::make_unique<TFrmestpuestos>(c, parent);
+    if (name == QLatin1String("ventasArticulos"))
+        return std::make_unique<Tfrmestventas>(c, parent);
+    if (name == QLatin1String("ventasBonos"))
+        return std::make_unique<Tfrmestbonos>(c, parent);
+    return nullptr;
+}
 
 } // namespace
 
@@ -67,6 +95,11 @@ bool ReportsController::open(const QString& actionName) {
             m_caja = new Tfrmlisttik(m_context, &m_window);
         m_caja->prepare();
         ui::execDialog(m_caja);
+        return true;
+    }
+    if (std::unique_ptr<reports::ListadoWindow> w = listado(actionName, m_context, &m_window)) {
+        w->prepare();
+        ui::execDialog(w.get());
     }
     return true;
 }
