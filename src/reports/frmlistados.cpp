@@ -5,6 +5,7 @@
 #include "store/datamodule.h"
 #include "store/sql.h"
 
+#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QButtonGroup>
@@ -121,8 +122,12 @@ DateRange ListadoWindow::range() const {
 
 bool ListadoWindow::imprimir() {
     try {
+        // Years of history take a moment to add up.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
         m_result = build();
+        QApplication::restoreOverrideCursor();
     } catch (const store::DatabaseError& e) {
+        QApplication::restoreOverrideCursor();
         showDatabaseError(this, e.text());
         return false;
     }

@@ -179,7 +179,9 @@ Report listadoMovimientos(const QSqlDatabase& db, const Regional& regional, cons
         sql += QStringLiteral(" WHERE movcuentas.FECHA BETWEEN ? AND ? AND movcuentas.CUENTA = ?");
         values << login;
     } else {
-        sql += QStringLiteral(" INNER JOIN cuentas ON movcuentas.CUENTA = cuentas.Login "
+        // Logins match ignoring case, as they are unique; this way round the
+        // login index serves the join and the day index the range.
+        sql += QStringLiteral(" INNER JOIN cuentas ON cuentas.Login = movcuentas.CUENTA "
                               "WHERE movcuentas.FECHA BETWEEN ? AND ? AND ") +
                (scope == MovScope::TodosCodigos ? store::codigosFilter() : store::cuentasFilter());
     }

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <optional>
+
 namespace reports {
 
 namespace {
@@ -53,19 +55,31 @@ public:
 
     void row(const Row& r, double y) {
         const double h = PageGeometry::rowHeight(r.style);
-        const QFont& f = font(r.style);
-        m_p.setFont(f);
-        const QFontMetricsF fm(f, m_p.device());
+        const Style& st = style(r.style);
+        m_p.setFont(st.font);
+        const QFontMetricsF& fm = st.metrics;
+        // Text is placed on its baseline: much cheaper than laying it out in a rectangle.
+        const double baseline = px(y) + (px(h) - fm.height()) / 2 + fm.ascent();
         const std::vector<Column>& cols = m_report.columnSets[size_t(r.columns)];
         for (int c = 0; c < r.cells.size() && c < int(cols.size()); ++c) {
+            const QString& cell = r.cells.at(c);
+            if (cell.isEmpty())
+                continue;
             const Column& col = cols[size_t(c)];
-            const QRectF rect(px(PageGeometry::margin + col.x), px(y), px(col.width), px(h));
-            const QString text = fm.elidedText(r.cells.at(c), Qt::ElideRight, rect.width());
-            Qt::Alignment align = Qt::AlignVCenter;
-            align |= col.align == Align::Right    ? Qt::AlignRight
-                     : col.align == Align::Center ? Qt::AlignHCenter
-                                                  : Qt::AlignLeft;
-            m_p.drawText(rect, int(align), text);
+            const double left = px(PageGeometry::margin + col.x);
+            const double width = px(col.width);
+            QString text = cell;
+            double advance = fm.horizontalAdvance(text);
+            if (advance > width) {
+                text = fm.elidedText(cell, Qt::ElideRight, width);
+                advance = fm.horizontalAdvance(text);
+            }
+            double x = left;
+            if (col.align == Align::Right)
+                x = left + width - advance;
+            else if (col.align == Align::Center)
+                x = left + (width - advance) / 2;
+            m_p.drawText(QPointF(x, baseline), text);
         }
         if (r.ruled) {
             m_p.setPen(QPen(Qt::black, qMax(1.0, px(0.2))));
@@ -87,21 +101,25 @@ public:
     }
 
 private:
-    const QFont& font(Row::Style style) {
-        QFont& f = m_fonts[int(style)];
-        if (f.pixelSize() <= 0 || !m_made[int(style)]) {
-            f = fontFor(style, m_dpi);
-            m_made[int(style)] = true;
+    struct Style {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    const Style& style(Row::Style which) {
+        std::optional<Style>& st = m_styles[int(which)];
+        if (!st) {
+            const QFont f = fontFor(which, m_dpi);
+            st.emplace(Style{f, QFontMetricsF(f, m_p.device())});
         }
-        return f;
+        return *st;
     }
+    const QFont& font(Row::Style which) { return style(which).font; }
 
     QPainter& m_p;
     const Report& m_report;
     double m_scale;
     double m_dpi;
-    QFont m_fonts[5];
-    bool m_made[5] = {};
+    std::optional<Style> m_styles[5];
 };
 
 } // namespace
