@@ -143,6 +143,9 @@ QString rows(const reports::Report& r) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Pages are drawn off screen; no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/bench-reports.db");
     if (!QFile::exists(file)) {
