@@ -215,6 +215,22 @@ private slots:
         QVERIFY(ventasArticulos(db, es, range, QStringLiteral("\" OR \"\"=\""), printed).report.body.empty());
     }
 
+    // A failed query shows the standard error box and no listing.
+    void queryFailure() {
+        TestDatabase t;
+        ConsoleContext context;
+        context.data = &t.data;
+        context.regional = Regional::spanishSpain();
+        store::run(t.data.db(), QStringLiteral("DROP TABLE ciber"));
+        ScriptedUi ui;
+        TFrmestpuestos window(context);
+        window.prepare();
+        QVERIFY(!window.imprimir());
+        QCOMPARE(ui.messages().size(), 1);
+        QCOMPARE(ui.messages().first().caption, QStringLiteral("Error"));
+        QVERIFY(ui.dialogNames().isEmpty());
+    }
+
     // Every entry of "&Utilidades" opens its window, runs its listing and
     // previews it; the statistics fill their table and chart.
     void controller() {

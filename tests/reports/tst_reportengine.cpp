@@ -1,6 +1,8 @@
 #include "reports/format.h"
+#include "reports/frmpreview.h"
 #include "reports/reportrenderer.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -176,6 +178,26 @@ private slots:
             QVERIFY2(text.contains(first), qPrintable(text.left(600)));
             QCOMPARE(text.contains(QStringLiteral("fila %1 ").arg(rowsPerPage(true))), page == 2);
         }
+    }
+
+    void preview() {
+        TfrmPreview preview(ReportRenderer(listing(rowsPerPage(true) + 10), QStringLiteral("dd/MM/yyyy"),
+                                           QStringLiteral("H:mm:ss")));
+        QCOMPARE(preview.windowTitle(), QStringLiteral("[Prueba]"));
+        QVERIFY(preview.windowState() & Qt::WindowMaximized);
+        preview.showPage(5);
+        QCOMPARE(preview.currentPage(), 1);
+        preview.showPage(-1);
+        QCOMPARE(preview.currentPage(), 0);
+        preview.setZoom(100);
+        QCOMPARE(preview.zoom(), 4.0);
+        QTemporaryDir dir;
+        QVERIFY(preview.saveCsv(dir.filePath(QStringLiteral("l.csv"))));
+        QFile csv(dir.filePath(QStringLiteral("l.csv")));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readAll().startsWith("\xEF\xBB\xBFUno;Dos\r\nfila 0;0\r\n"));
+        QVERIFY(preview.savePdf(dir.filePath(QStringLiteral("l.pdf"))));
+        QVERIFY(QFile(dir.filePath(QStringLiteral("l.pdf"))).size() > 0);
     }
 
     void unwritablePdf() {
