@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 namespace admin {
 
@@ -20,5 +21,8 @@ PermisoCheck TienePermiso(const QSqlDatabase& db, const QString& currentOperator
 // The refusal text of a command: "No tiene permiso de acceso." for the
 // commands that say so, "Operación no permitida." for the rest.
 QString refusalKey(store::Permiso permiso);
+
+// The permission dialog's line for each permission, in table order.
+const QStringList& permisoTexts();
 
 } // namespace admin

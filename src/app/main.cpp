@@ -1,3 +1,4 @@
+#include "app/admincontroller.h"
 #include "app/commandline.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
@@ -110,6 +111,7 @@ int main(int argc, char* argv[]) {
     ConsoleEngine engine(context);
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
+    AdminController admin(engine, mainWindow, stations);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
     ReportsController reports(context, mainWindow);

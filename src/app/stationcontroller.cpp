@@ -214,6 +214,9 @@ void StationController::apagar(int kind) {
 }
 
 void StationController::apagarTodos() {
+    // The owner can take this command away like any other.
+    if (!permitted(store::Permiso::APAGATODOS))
+        return;
     const ui::Answer answer =
         ui::showMessage(&m_window, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
                                                       QStringLiteral("Confirme apagar todos los puestos."),

@@ -352,6 +352,19 @@ Status ListaPuestos::QuitarPuesto(int number) {
     return Status::success();
 }
 
+Result<bool> ListaPuestos::RecargarPuesto(int number) {
+    const int pos = positionOf(number);
+    if (pos >= 0) {
+        if (m_entries[size_t(pos)]->rec().occupied())
+            return false;
+        m_entries[size_t(pos)]->tarea->stop();
+        m_entries.erase(m_entries.begin() + pos);
+        renumber();
+        m_loaded = !m_entries.empty();
+    }
+    return AnadirPuesto(number);
+}
+
 bool ListaPuestos::PuestoLibre(int number) const {
     for (const auto& e : m_entries) {
         if (e->number == number && e->rec().occupied())

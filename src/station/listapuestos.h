@@ -123,6 +123,10 @@ public:
     // Removes a station that is not in use: stops its link, drops the entry
     // and deletes its puestos row. The caller stops and restarts the clock.
     Status QuitarPuesto(int number);
+    // A free station whose row changed: its link stops, its entry goes and
+    // comes back from the row, so it polls its new address at once. False
+    // when the station is in use (it keeps running as it was loaded).
+    Result<bool> RecargarPuesto(int number);
     // False when the station with that number is in counter or prepaid mode.
     bool PuestoLibre(int number) const;
 

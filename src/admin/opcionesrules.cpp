@@ -1,0 +1,112 @@
+#include "admin/opcionesrules.h"
+
+#include "store/opciones.h"
+#include "store/sql.h"
+#include "store/transaction.h"
+
+namespace admin {
+
+int numeroFranjas(const QSqlDatabase& db) {
+    return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM franjas")));
+}
+
+bool franjaConTarifaVariable(const QSqlDatabase& db) {
+    return store::toInt(store::scalar(db,
+                                      QStringLiteral("SELECT COUNT(*) FROM franjas f JOIN tarifas t "
+                                                     "ON t.ID_TAR = f.id_tar WHERE t.TIPO = ?"),
+                                      {1})) > 0;
+}
+
+bool aplicarReglaFranjas(store::Opciones& o, int bandCount) {
+    if (bandCount >= 2)
+        return true;
+    o.cambiotarifa = 1;
+    o.porfranjas = false;
+    o.porfranjascli = false;
+    return false;
+}
+
+OpcionesCheck comprobarOpciones(const QSqlDatabase& db, const store::Opciones& edited, int lastTicket,
+                                int nextTicket) {
+    if (edited.cambiotarifa == 0 && franjaConTarifaVariable(db))
+        return {QStringLiteral("TarifasIntervalos"), EntryFranjas, QStringLiteral("cambiotarifa")};
+    if (lastTicket > nextTicket)
+        return {QStringLiteral("TicketIncorrecto"), EntryGenerales, QStringLiteral("nextTicket")};
+    if (nextTicket > MaxTicketNumber)
+        return {QStringLiteral("TicketMaximo"), EntryGenerales, QStringLiteral("nextTicket")};
+    if (edited.redondeo.raw() <= 0)
+        return {QStringLiteral("Redondeo"), EntryGenerales, QStringLiteral("redondeo")};
+    // A fixed initial password that is empty would open every new account to anyone.
+    if (edited.op2_2 == 2 && edited.pass_ini.trimmed().isEmpty())
+        return {QStringLiteral("PasswordVacia"), EntryCuentas, QStringLiteral("pass_ini")};
+    if (edited.op3_2 == 2 && edited.pass_ini2.trimmed().isEmpty())
+        return {QStringLiteral("PasswordVacia"), EntryCodigos, QStringLiteral("pass_ini2")};
+    return {};
+}
+
+int numTickTrasAplicar(int lastTicket, int nextTicket) {
+    return nextTicket > lastTicket + 1 ? nextTicket - 1 : lastTicket;
+}
+
+void aplicarEnEjecucion(RuntimeSettings& s, const store::Opciones& o) {
+    s.roundingUnit = RuntimeSettings::roundingUnitFor(o.redondeo);
+    s.prepaidAlarmSeconds = o.alarmaprepago;
+    s.creditAlarm = o.alarmacredito;
+    s.pollIntervalMs = RuntimeSettings::pollIntervalForPing(o.ping);
+    s.cambiotarifa = o.cambiotarifa;
+    s.porfranjas = o.porfranjas;
+}
+
+Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Opciones& edited,
+                                         const store::WebConfig& web, int nextTicket,
+                                         RuntimeSettings& settings) {
+    AplicarResultado r;
+    try {
+        store::Transaction t(db);
+        const store::Opciones current = store::readOpciones(db);
+        // A next number left as shown follows the tickets issued meanwhile.
+        const int next = nextTicket == edited.NUM_TICK + 1 ? current.NUM_TICK + 1 : nextTicket;
+        r.check = comprobarOpciones(db, edited, current.NUM_TICK, next);
+        if (!r.check.ok())
+            return r;
+        store::Opciones row = edited;
+        row.NUM_TICK = numTickTrasAplicar(current.NUM_TICK, next);
+        row.contador = current.contador;
+        row.sup = current.sup;
+        row.inf = current.inf;
+        row.panelinf = current.panelinf;
+        row.Host = current.Host;
+        row.dbeditpesetas = current.dbeditpesetas;
+        row.DBLookUp = current.DBLookUp;
+        store::saveOpciones(db, row);
+        store::saveWebConfig(db, web);
+        t.commit();
+        r.saved = store::withBlankMarkers(row);
+    } catch (const store::DatabaseError& e) {
+        return Result<AplicarResultado>::failure(e.text());
+    }
+    aplicarEnEjecucion(settings, r.saved);
+    return r;
+}
+
+Result<store::Opciones> cerrarOpciones(const QSqlDatabase& db, RuntimeSettings& settings) {
+    try {
+        if (franjaConTarifaVariable(db)) {
+            store::run(db, QStringLiteral("UPDATE opciones SET cambiotarifa = ?"), {1});
+            settings.cambiotarifa = 1;
+        }
+        return store::readOpciones(db);
+    } catch (const store::DatabaseError& e) {
+        return Result<store::Opciones>::failure(e.text());
+    }
+}
+
+TipoCredito tipoCreditoDe(int op2_5, const QStringList& cachedTariffs) {
+    if (op2_5 == 1)
+        return {QStringLiteral("1"), QStringLiteral("FRANJA HORARIA")};
+    if (op2_5 >= 2 && op2_5 - 2 < cachedTariffs.size())
+        return {QStringLiteral("0"), cachedTariffs.at(op2_5 - 2)};
+    return {QStringLiteral("2"), QStringLiteral("BONO TIEMPO")};
+}
+
+} // namespace admin

@@ -1,0 +1,58 @@
+#include "admin/operadoresrules.h"
+
+#include "store/sql.h"
+
+namespace admin {
+
+OperadorCheck comprobarOperador(const QSqlDatabase& db, const QString& name, const QString& password,
+                                const QString& confirmation, bool adding) {
+    if (name.trimmed().isEmpty())
+        return {QStringLiteral("NombreVacio"), QStringLiteral("name")};
+    if (adding && store::operadorPorNombre(db, name.trimmed()))
+        return {QStringLiteral("NombreDuplicado"), QStringLiteral("name")};
+    if (password != confirmation)
+        return {QStringLiteral("Confirmacion"), QStringLiteral("password")};
+    return {};
+}
+
+Result<int> guardarOperador(const QSqlDatabase& db, const store::Operador& edited, bool adding) {
+    try {
+        if (adding) {
+            store::Operador op = edited;
+            op.NOMBRE = op.NOMBRE.trimmed();
+            return store::insertOperador(db, op);
+        }
+        std::optional<store::Operador> stored;
+        for (const store::Operador& o : store::operadores(db)) {
+            if (o.ID == edited.ID)
+                stored = o;
+        }
+        if (!stored)
+            return Result<int>::failure(QStringLiteral("El operador ya no existe."));
+        stored->PASS = edited.PASS;
+        // The administrator keeps every permission, whatever the dialog held.
+        if (!stored->isAdmin())
+            stored->permisos = edited.permisos;
+        store::updateOperador(db, *stored);
+        return stored->ID;
+    } catch (const store::DatabaseError& e) {
+        return Result<int>::failure(e.text());
+    }
+}
+
+bool puedeEliminarOperador(const store::Operador& op) {
+    return !op.isAdmin();
+}
+
+Status eliminarOperador(const QSqlDatabase& db, const store::Operador& op) {
+    if (!puedeEliminarOperador(op))
+        return Status::failure(QStringLiteral("No se puede eliminar el usuario ADMIN"));
+    try {
+        store::run(db, QStringLiteral("DELETE FROM operadores WHERE ID = ?"), {op.ID});
+    } catch (const store::DatabaseError& e) {
+        return Status::failure(e.text());
+    }
+    return Status::success();
+}
+
+} // namespace admin

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/result.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+class ListaPuestos;
+namespace session {
+class StationClock;
+}
+
+namespace admin {
+
+// Limits of a station's configuration.
+constexpr int MinStationNumber = 1;
+constexpr int MaxStationNumber = 9999;
+constexpr int MaxRelativePrice = 1000;
+constexpr int MaxAddressLength = 16;
+
+// What the station parameters dialog holds.
+struct PuestoForm {
+    bool adding = true;
+    bool byHost = false;
+    QString number;
+    std::array<QString, 4> ipParts;
+    QString host;
+    int relativePrice = 100;
+};
+
+// The first failed check: message key and the field to focus ("number",
+// "ip1" … "ip4", "host"). Empty key: all passed.
+struct PuestoCheck {
+    QString messageKey;
+    QString field;
+    bool ok() const { return messageKey.isEmpty(); }
+};
+
+// The dialog's checks, in order. Every value reaches the database bound.
+PuestoCheck comprobarPuesto(const QSqlDatabase& db, const PuestoForm& form);
+
+// The dotted address of four valid parts ("001" is 1).
+QString direccionIp(const std::array<QString, 4>& parts);
+
+// What saving a station did to the running registry.
+enum class EfectoPuesto {
+    Added,     // added and polling
+    Reloaded,  // changed while free: polling its new address
+    SavedBusy, // changed while in use: takes effect at the next start
+};
+
+// The station configuration against the running console: every change is
+// saved at once, then the registry follows with the clock and the periodic
+// save stopped around it.
+class ConfiguracionPuestos {
+public:
+    ConfiguracionPuestos(const QSqlDatabase& db, ListaPuestos& puestos, session::StationClock& clock);
+
+    // Checks and saves the dialog's station. A failed check answers the
+    // check and writes nothing; a database failure answers its text.
+    struct Guardado {
+        PuestoCheck check;
+        EfectoPuesto efecto = EfectoPuesto::Added;
+    };
+    Result<Guardado> guardar(const PuestoForm& form);
+    // Removes a free station: link stopped, entry gone, row deleted.
+    Status eliminar(int number);
+
+private:
+    class Pause;
+    QSqlDatabase m_db;
+    ListaPuestos& m_puestos;
+    session::StationClock& m_clock;
+};
+
+} // namespace admin
