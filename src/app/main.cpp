@@ -6,6 +6,7 @@
 #include "app/lifecycle.h"
 #include "app/mailcontroller.h"
 #include "app/paths.h"
+#include "app/reportscontroller.h"
 #include "app/salescontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
@@ -120,6 +121,7 @@ int main(int argc, char* argv[]) {
     lifecycle.addGridParticipant(&sessions);
     MailController mail(context, mainWindow, engine);
     lifecycle.setMail(&mail);
+    ReportsController reports(context, mainWindow);
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.

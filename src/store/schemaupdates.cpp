@@ -23,6 +23,11 @@ void runSteps(const QSqlDatabase& db) {
         addColumnIfMissing(db, QStringLiteral("webconfig"), QLatin1String(column), QStringLiteral("TEXT"));
     for (const char* column : {"smtptls", "tlsinformes"})
         addColumnIfMissing(db, QStringLiteral("webconfig"), QLatin1String(column), QStringLiteral("INTEGER"));
+    // The listings and the cash report select by day (and time of day).
+    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ticket_fecha_hora ON ticket (FECHA, HORA)"));
+    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS lintick_ticket ON lintick (ID_TICK)"));
+    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS movcuentas_fecha ON movcuentas (FECHA)"));
+    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ciber_fecha ON ciber (FECHA)"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/accountscontroller.h"
 #include "app/admincontroller.h"
 #include "app/frmmain.h"
+#include "app/reportscontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "store/operadores.h"
@@ -12,8 +13,8 @@
 
 #include <memory>
 
-// The demo engine on a main window with the station, session and
-// administration controllers, as the console runs them.
+// The demo engine on a main window with the station, session,
+// administration and reports controllers, as the console runs them.
 struct AdminConsole : TestEngine {
     explicit AdminConsole(const QString& sql = QString())
         : TestEngine(sql) {
@@ -21,6 +22,7 @@ struct AdminConsole : TestEngine {
         sessions = std::make_unique<SessionController>(*engine, window, *stations);
         admin = std::make_unique<AdminController>(*engine, window, *stations);
         accounts = std::make_unique<AccountsController>(*engine, window, *stations);
+        reports = std::make_unique<ReportsController>(context, window);
         window.attachMenu();
         engine->puestos().setSelectedRow(1);
         engine->puestos().RefrescarMenus();
@@ -46,4 +48,5 @@ struct AdminConsole : TestEngine {
     std::unique_ptr<SessionController> sessions;
     std::unique_ptr<AdminController> admin;
     std::unique_ptr<AccountsController> accounts;
+    std::unique_ptr<ReportsController> reports;
 };

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "store/operadores.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+class TFrmMain;
+class Tfrmlisttik;
+struct ConsoleContext;
+
+// Puts the cash desk and the listings on the main window: the entries of
+// "&Utilidades" with their permissions, and the options page "Turnos caja".
+class ReportsController : public QObject {
+    Q_OBJECT
+public:
+    ReportsController(ConsoleContext& context, TFrmMain& window, QObject* parent = nullptr);
+    ~ReportsController() override;
+
+    // The entry's window, after the permission check; false when refused.
+    bool open(const QString& actionName);
+
+private:
+    bool permitted(store::Permiso permiso);
+
+    ConsoleContext& m_context;
+    TFrmMain& m_window;
+    // Kept between uses: it remembers its times and listing kind.
+    QPointer<Tfrmlisttik> m_caja;
+};

@@ -1,0 +1,434 @@
+#include "reports/listings.h"
+
+#include "core/formatohora.h"
+#include "reports/format.h"
+#include "reports/ticketlisting.h"
+#include "store/sql.h"
+#include "store/views.h"
+
+#include <QSqlQuery>
+
+namespace reports {
+
+namespace {
+
+constexpr double W = PageGeometry::printableWidth;
+
+QVariantList days(const DateRange& r) {
+    return {store::sqlValue(r.from), store::sqlValue(r.to)};
+}
+
+Report start(const QString& caption, const QString& title, const QDateTime& printedAt) {
+    Report r;
+    r.caption = caption;
+    r.printedAt = printedAt;
+    const int set = r.addColumns({{0, W, Align::Left}});
+    r.addTitle(set, {title});
+    return r;
+}
+
+// A subtitle line of labels and dates: "desde" D1 "hasta" D2.
+void addDates(Report& r, const Regional& regional, const DateRange& range, const QString& prefix,
+              const QString& fromLabel, const QString& toLabel) {
+    QStringList cells;
+    std::vector<Column> cols;
+    double x = 0;
+    auto cell = [&](const QString& text, double width) {
+        if (text.isEmpty())
+            return;
+        cols.push_back({x, width, Align::Left});
+        cells << text;
+        x += width + 2;
+    };
+    cell(prefix, 6.0 + prefix.size() * 2.0);
+    cell(fromLabel, 6.0 + fromLabel.size() * 2.0);
+    cell(regional.formatDate(range.from), 24);
+    cell(toLabel, 6.0 + toLabel.size() * 2.0);
+    cell(regional.formatDate(range.to), 24);
+    r.addTitle(r.addColumns(cols), cells, Row::Style::Subtitle);
+}
+
+QString timeBalance(const QVariant& v) {
+    return v.isNull() ? QString() : FormatoHora(v.toLongLong());
+}
+
+QString escapeLike(const QString& text) {
+    QString out;
+    for (QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+Report listadoTickets(const QSqlDatabase& db, const Regional& regional, const DateRange& range, bool detalles,
+                      const QDateTime& printedAt) {
+    Report r = start(QStringLiteral("[Listado de tickets]"),
+                     detalles ? QStringLiteral("Listado de Tickets con detalle")
+                              : QStringLiteral("Listado de tickets emitidos"),
+                     printedAt);
+    TicketListingTexts texts;
+    texts.remarks = true;
+    texts.totalsColumns = {QStringLiteral("Num. Ticket"),   QStringLiteral("Fecha"),
+                           QStringLiteral("Hora"),          QStringLiteral("Importe"),
+                           QStringLiteral("Observaciones"), QStringLiteral("Operador")};
+    texts.sumLabel = QStringLiteral("Suma");
+    texts.groupLabels = {QStringLiteral("Nº Ticket"), QStringLiteral("Fecha"), QStringLiteral("Hora"),
+                         QStringLiteral("Operador"), QStringLiteral("Observaciones")};
+    texts.lineColumns = {QStringLiteral("Código"), QStringLiteral("Descripción"), QStringLiteral("Precio"),
+                         QStringLiteral("Uds."), QStringLiteral("Importe")};
+    texts.groupTotalLabel = QStringLiteral("Total ticket");
+    texts.detailsSumLabel = QStringLiteral("Suma...........");
+    const TicketFilter filter{QStringLiteral("FECHA >= ? AND FECHA <= ?"), days(range)};
+    if (detalles)
+        addTicketDetails(r, db, regional, filter, texts);
+    else
+        addTicketTotals(r, db, regional, filter, texts);
+    return r;
+}
+
+std::vector<int> stationNumbers(const QSqlDatabase& db) {
+    std::vector<int> out;
+    QSqlQuery q = store::run(db, QStringLiteral("SELECT npuesto FROM puestos ORDER BY npuesto"));
+    while (q.next())
+        out.push_back(store::toInt(q.value(0)));
+    return out;
+}
+
+Report listadoActividad(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
+                        std::optional<int> puesto, const QDateTime& printedAt) {
+    Report r = start(QStringLiteral("[Listado de actividad en puestos]"),
+                     QStringLiteral("Listado de actividad en puestos"), printedAt);
+    const int set = r.addColumns({{0, 20, Align::Left},
+                                  {21, 16, Align::Left},
+                                  {38, 12, Align::Right},
+                                  {52, 20, Align::Left},
+                                  {73, 18, Align::Right},
+                                  {93, 28, Align::Left},
+                                  {122, 17, Align::Left},
+                                  {140, 30, Align::Left},
+                                  {171, 26, Align::Left}});
+    r.addHeader(set, {QStringLiteral("Fecha"), QStringLiteral("Hora"), QStringLiteral("Nº puesto"),
+                      QStringLiteral("Modalidad"), QStringLiteral("Duración"), QStringLiteral("Tarifa"),
+                      QStringLiteral("Nº Ticket"), QStringLiteral("Cliente"), QStringLiteral("Operador")});
+    QString sql =
+        QStringLiteral("SELECT FECHA, HORA, NPUESTO, MODALIDAD, TIEMPO, TARIFA, NUM_TICKET, CLIENTE, "
+                       "OPERADOR FROM ciber WHERE FECHA BETWEEN ? AND ?");
+    QVariantList values = days(range);
+    if (puesto) {
+        sql += QStringLiteral(" AND NPUESTO = ?");
+        values << *puesto;
+    }
+    QSqlQuery q = store::run(db, sql, values);
+    while (q.next())
+        r.addDetail(set, {regional.formatDate(store::toDate(q.value(0))),
+                          regional.formatTime(store::toTime(q.value(1))), store::toText(q.value(2)),
+                          store::toText(q.value(3)), formatDuration(store::toInt(q.value(4))),
+                          store::toText(q.value(5)), store::toText(q.value(6)), store::toText(q.value(7)),
+                          store::toText(q.value(8))});
+    return r;
+}
+
+QStringList logins(const QSqlDatabase& db, bool codigos) {
+    QStringList out;
+    QSqlQuery q = store::run(db, QStringLiteral("SELECT Login FROM cuentas WHERE ") +
+                                     (codigos ? store::codigosFilter() : store::cuentasFilter()) +
+                                     QStringLiteral(" ORDER BY Login"));
+    while (q.next())
+        out << store::toText(q.value(0));
+    return out;
+}
+
+Report listadoMovimientos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
+                          MovScope scope, const QString& login, MovKind kind, const QDateTime& printedAt) {
+    Report r = start(QStringLiteral("[Listado de movimientos]"),
+                     QStringLiteral("Listado de movimientos de cuentas"), printedAt);
+    addDates(r, regional, range, QString(), QStringLiteral("Desde..."), QStringLiteral("Hasta..."));
+    const int groups = r.addColumns({{96, 50, Align::Center}, {148, 49, Align::Center}});
+    r.addHeader(groups, {QStringLiteral("Crédito en metálico"), QStringLiteral("Crédito en tiempo")}).ruled =
+        false;
+    const int set = r.addColumns({{0, 18, Align::Left},
+                                  {19, 15, Align::Left},
+                                  {35, 12, Align::Left},
+                                  {48, 10, Align::Left},
+                                  {59, 36, Align::Left},
+                                  {96, 16, Align::Right},
+                                  {113, 16, Align::Right},
+                                  {130, 16, Align::Right},
+                                  {148, 16, Align::Right},
+                                  {165, 16, Align::Right},
+                                  {182, 15, Align::Right}});
+    const QString before = QStringLiteral("Saldo anterior");
+    const QString change = QStringLiteral("Movimiento");
+    const QString after = QStringLiteral("Saldo final");
+    r.addHeader(set, {QStringLiteral("Cuenta"), QStringLiteral("Fecha"), QStringLiteral("Hora"),
+                      QStringLiteral("Ticket"), QStringLiteral("Concepto"), before, change, after, before,
+                      change, after});
+
+    QString sql =
+        QStringLiteral("SELECT movcuentas.CUENTA, movcuentas.FECHA, movcuentas.HORA, movcuentas.TICKET, "
+                       "movcuentas.CONCEPTO, movcuentas.SALDO_ANT, movcuentas.SALDO_MOV, "
+                       "movcuentas.SALDO_FIN, movcuentas.saldoti_ant_bono, movcuentas.SALDOTI_MOV, "
+                       "movcuentas.saldoti_fin_bono FROM movcuentas");
+    QVariantList values = days(range);
+    const bool one = scope == MovScope::Cuenta || scope == MovScope::Codigo;
+    if (one) {
+        sql += QStringLiteral(" WHERE movcuentas.FECHA BETWEEN ? AND ? AND movcuentas.CUENTA = ?");
+        values << login;
+    } else {
+        // Logins match ignoring case, as they are unique; this way round the
+        // login index serves the join and the day index the range.
+        sql += QStringLiteral(" INNER JOIN cuentas ON cuentas.Login = movcuentas.CUENTA "
+                              "WHERE movcuentas.FECHA BETWEEN ? AND ? AND ") +
+               (scope == MovScope::TodosCodigos ? store::codigosFilter() : store::cuentasFilter());
+    }
+    if (kind == MovKind::Cargos)
+        sql += QStringLiteral(" AND (movcuentas.SALDO_MOV < 0 OR "
+                              "movcuentas.saldoti_ant_bono > movcuentas.saldoti_fin_bono)");
+    else if (kind == MovKind::Abonos)
+        sql += QStringLiteral(" AND (movcuentas.SALDO_MOV > 0 OR "
+                              "movcuentas.saldoti_ant_bono < movcuentas.saldoti_fin_bono)");
+    sql += QStringLiteral(" ORDER BY movcuentas.ID");
+
+    QSqlQuery q = store::run(db, sql, values);
+    auto money = [&](const QVariant& v) {
+        return v.isNull() ? QString() : formatReportAmount(regional, store::toCurrency(v));
+    };
+    while (q.next())
+        r.addDetail(set, {store::toText(q.value(0)), regional.formatDate(store::toDate(q.value(1))),
+                          regional.formatTime(store::toTime(q.value(2))), store::toText(q.value(3)),
+                          store::toText(q.value(4)), money(q.value(5)), money(q.value(6)), money(q.value(7)),
+                          timeBalance(q.value(8)), store::toText(q.value(9)), timeBalance(q.value(10))});
+    return r;
+}
+
+namespace {
+
+// Runs a statistic's query: column 0 the label, column `value` the sum.
+Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                    const QStringList& heads, bool numbered,
+                    const std::function<QStringList(const QSqlQuery&)>& cells,
+                    const std::function<double(const QSqlQuery&)>& value,
+                    const std::function<QString(const QSqlQuery&)>& label, const QString& valueTitle) {
+    Statistic s;
+    std::vector<Column> cols;
+    const int n = int(heads.size());
+    double x = 0;
+    for (int i = 0; i < n; ++i) {
+        const bool number = numbered && i == 0;
+        const bool last = i >= n - (n >= 4 ? 2 : 1);
+        const double width = number ? 12
+                             : last ? 40
+                                    : (W - 12 - 80) / std::max(1, n - (numbered ? 1 : 0) - (n >= 4 ? 2 : 1));
+        cols.push_back({x, width, (number || last) ? Align::Right : Align::Left});
+        x += width + 2;
+    }
+    const int set = report.addColumns(cols);
+    report.addHeader(set, heads);
+    QSqlQuery q = store::run(db, sql, values);
+    int row = 0;
+    while (q.next()) {
+        QStringList c = cells(q);
+        if (numbered)
+            c.prepend(QString::number(++row));
+        report.addDetail(set, c);
+        s.labels << label(q);
+        s.values.push_back(value(q));
+    }
+    s.report = std::move(report);
+    s.valueTitle = valueTitle;
+    return s;
+}
+
+} // namespace
+
+Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
+                              EstClientes kind, const QDateTime& printedAt) {
+    const QString caption = QStringLiteral("[Estadística de clientes]");
+    if (kind == EstClientes::Tiempo) {
+        Report r =
+            start(caption, QStringLiteral("Estadística de clientes según tiempo de utilización"), printedAt);
+        addDates(r, regional, range, QString(), QStringLiteral("Desde"), QStringLiteral("hasta"));
+        // Anonymous use, with or without an empty name, is one row.
+        return statistic(
+            std::move(r), db,
+            QStringLiteral("SELECT COALESCE(CLIENTE, '') AS CLIENTE, SUM(TIEMPO) AS SumaDeTIEMPO FROM ciber "
+                           "WHERE FECHA BETWEEN ? AND ? GROUP BY COALESCE(CLIENTE, '') ORDER BY 2 DESC"),
+            days(range), {QString(), QStringLiteral("cliente"), QStringLiteral("Suma de tiempo")}, true,
+            [](const QSqlQuery& q) {
+                return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
+            },
+            [](const QSqlQuery& q) { return q.value(1).toDouble() / 3600.0; },
+            [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"));
+    }
+    const bool consumed = kind == EstClientes::CreditoConsumido;
+    Report r = start(caption,
+                     consumed ? QStringLiteral("Estadística de clientes según crédito consumido ")
+                              : QStringLiteral("Estadística de clientes según crédito aportado "),
+                     printedAt);
+    addDates(r, regional, range,
+             consumed ? QStringLiteral("Crédito total consumido desde")
+                      : QStringLiteral("Crédito total aportado desde"),
+             QString(), QStringLiteral("hasta"));
+    const QString sql =
+        consumed
+            ? QStringLiteral("SELECT CUENTA, SUM(SALDO_MOV * (-1)) AS SumaDeSALDO_MOV FROM movcuentas "
+                             "WHERE SALDO_MOV < 0 AND FECHA BETWEEN ? AND ? GROUP BY CUENTA ORDER BY 2 DESC")
+            : QStringLiteral("SELECT CUENTA, SUM(SALDO_MOV) AS SumaDeSALDO_MOV FROM movcuentas "
+                             "WHERE SALDO_MOV > 0 AND FECHA BETWEEN ? AND ? GROUP BY CUENTA ORDER BY 2 DESC");
+    const Regional reg = regional;
+    return statistic(
+        std::move(r), db, sql, days(range), {QStringLiteral("Cuenta"), QStringLiteral("Importe")}, false,
+        [reg](const QSqlQuery& q) {
+            return QStringList{store::toText(q.value(0)),
+                               formatReportAmount(reg, store::toCurrency(q.value(1)))};
+        },
+        [](const QSqlQuery& q) { return double(q.value(1).toLongLong()) / Currency::Scale; },
+        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Importe"));
+}
+
+Statistic estadisticaPuestos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
+                             const QDateTime& printedAt) {
+    Report r = start(QStringLiteral("[Estadística de puestos]"), QStringLiteral("Estadística de puestos"),
+                     printedAt);
+    addDates(r, regional, range, QString(), QStringLiteral("Desde"), QStringLiteral("hasta"));
+    return statistic(
+        std::move(r), db,
+        QStringLiteral("SELECT NPUESTO, SUM(TIEMPO) AS SumaDeTIEMPO FROM ciber WHERE FECHA BETWEEN ? AND ? "
+                       "GROUP BY NPUESTO ORDER BY 2 DESC"),
+        days(range), {QString(), QStringLiteral("Número de puesto"), QStringLiteral("Suma de tiempo")}, true,
+        [](const QSqlQuery& q) {
+            return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
+        },
+        [](const QSqlQuery& q) { return q.value(1).toDouble() / 3600.0; },
+        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"));
+}
+
+namespace {
+
+Statistic sales(Report r, const QSqlDatabase& db, const Regional& regional, const QString& where,
+                const QVariantList& values, const QStringList& heads) {
+    const Regional reg = regional;
+    return statistic(
+        std::move(r), db,
+        QStringLiteral("SELECT lintick.CODIGO, lintick.ARTICULO, SUM(lintick.CANT) AS SumaDeCANT, "
+                       "SUM(lintick.IMPORTE) AS SumaDeIMPORTE FROM lintick INNER JOIN ticket ON "
+                       "lintick.ID_TICK = ticket.ID_TICK WHERE ticket.FECHA BETWEEN ? AND ? AND ") +
+            where +
+            QStringLiteral(" GROUP BY lintick.CODIGO, lintick.ARTICULO ORDER BY 3 DESC, lintick.CODIGO"),
+        values, heads, false,
+        [reg](const QSqlQuery& q) {
+            return QStringList{store::toText(q.value(0)), store::toText(q.value(1)),
+                               formatUnits(reg, store::toDouble(q.value(2))),
+                               formatReportAmount(reg, store::toCurrency(q.value(3)))};
+        },
+        [](const QSqlQuery& q) { return store::toDouble(q.value(2)); },
+        [](const QSqlQuery& q) { return store::toText(q.value(1)); }, QStringLiteral("Unidades"));
+}
+
+} // namespace
+
+Statistic ventasArticulos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
+                          const std::optional<QString>& codigo, const QDateTime& printedAt) {
+    Report r = start(QStringLiteral("[Estadística de ventas]"),
+                     QStringLiteral("Estadística de ventas de artículos"), printedAt);
+    addDates(r, regional, range, QString(), QStringLiteral("desde"), QStringLiteral("hasta"));
+    QVariantList values = days(range);
+    QString where = QStringLiteral("COALESCE(lintick.BONO, 0) = 0 AND lintick.CODIGO <> ''");
+    if (codigo) {
+        where += QStringLiteral(" AND lintick.CODIGO = ?");
+        values << *codigo;
+    }
+    return sales(std::move(r), db, regional, where, values,
+                 {QStringLiteral("código"), QStringLiteral("Artículo"), QStringLiteral("Unidades vendidas"),
+                  QStringLiteral("Suma de importes")});
+}
+
+Statistic ventasBonos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
+                      const QDateTime& printedAt) {
+    Report r = start(QStringLiteral("[Ventas de bonos]"),
+                     QStringLiteral("Estadísticas de ventas de BONOS Y ANOTACIONES"), printedAt);
+    addDates(r, regional, range, QString(), QStringLiteral("desde..."), QStringLiteral("hasta..."));
+    return sales(std::move(r), db, regional, QStringLiteral("lintick.BONO <> 0"), days(range),
+                 {QStringLiteral("Código"), QStringLiteral("Artículo"), QStringLiteral("Unidades Vendidas"),
+                  QStringLiteral("Suma de Importes")});
+}
+
+std::vector<std::pair<QString, QString>> articulos(const QSqlDatabase& db) {
+    std::vector<std::pair<QString, QString>> out;
+    QSqlQuery q = store::run(db, QStringLiteral("SELECT CODIGO, ARTICULO FROM articulos ORDER BY ARTICULO"));
+    while (q.next())
+        out.emplace_back(store::toText(q.value(0)), store::toText(q.value(1)));
+    return out;
+}
+
+Report listadoCuentas(const QSqlDatabase& db, const Regional& regional,
+                      const std::vector<OrdenCuentas>& order, const QString& nameStart,
+                      TipoListadoCuentas kind, const QDateTime& printedAt) {
+    Report r = start(QStringLiteral("[Listado de cuentas de clientes]"),
+                     QStringLiteral("Listado de cuentas de clientes"), printedAt);
+    const bool credit = kind == TipoListadoCuentas::CreditoDisponible;
+    int set = 0;
+    if (credit) {
+        set = r.addColumns({{0, 22, Align::Left},
+                            {23, 50, Align::Left},
+                            {74, 25, Align::Right},
+                            {101, 28, Align::Left},
+                            {130, 22, Align::Left},
+                            {153, 20, Align::Right},
+                            {175, 22, Align::Left}});
+        r.addHeader(set, {QStringLiteral("Cuenta"), QStringLiteral("Nombre"), QStringLiteral("Crédito"),
+                          QStringLiteral("Tarifa"), QStringLiteral("Ultima visita"), QStringLiteral("Tiempo"),
+                          QStringLiteral("Alta")});
+    } else {
+        set = r.addColumns({{0, 22, Align::Left},
+                            {23, 45, Align::Left},
+                            {69, 25, Align::Left},
+                            {95, 50, Align::Left},
+                            {146, 51, Align::Left}});
+        r.addHeader(set, {QStringLiteral("Cuenta"), QStringLiteral("Nombre"), QStringLiteral("Teléfono"),
+                          QStringLiteral("Dirección"), QStringLiteral("Observaciones")});
+    }
+    QString sql =
+        QStringLiteral("SELECT Login, Nombre, credito, Tarifa, Ultima, Bonotiempo, Alta, Telf, Dir, "
+                       "Observaciones FROM cuentas WHERE ") +
+        store::cuentasFilter();
+    QVariantList values;
+    if (!nameStart.isEmpty()) {
+        sql += QStringLiteral(" AND Nombre LIKE ? ESCAPE '\\'");
+        values << QVariant(escapeLike(nameStart) + QLatin1Char('%'));
+    }
+    static const char* const columns[] = {nullptr, "Login", "Nombre", "Tarifa", "credito", "Alta", "Ultima"};
+    QStringList keys;
+    for (OrdenCuentas o : order)
+        if (o != OrdenCuentas::Ninguno && !keys.contains(QLatin1String(columns[int(o)])))
+            keys << QLatin1String(columns[int(o)]);
+    keys << QStringLiteral("Login");
+    sql += QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
+
+    QSqlQuery q = store::run(db, sql, values);
+    Currency sum;
+    while (q.next()) {
+        if (credit) {
+            const Currency c = store::toCurrency(q.value(2));
+            sum += c;
+            r.addDetail(
+                set, {store::toText(q.value(0)), store::toText(q.value(1)), formatReportAmount(regional, c),
+                      store::toText(q.value(3)), regional.formatDate(store::toDate(q.value(4))),
+                      FormatoHora(store::toInt(q.value(5))), regional.formatDate(store::toDate(q.value(6)))});
+        } else {
+            r.addDetail(set, {store::toText(q.value(0)), store::toText(q.value(1)), store::toText(q.value(7)),
+                              store::toText(q.value(8)), store::toText(q.value(9))});
+        }
+    }
+    if (credit) {
+        const int sumSet = r.addColumns({{23, 50, Align::Right}, {74, 25, Align::Right}});
+        r.addSummary(sumSet, {QStringLiteral("Suma Crédito"), formatReportAmount(regional, sum)});
+    }
+    return r;
+}
+
+} // namespace reports

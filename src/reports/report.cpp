@@ -1,0 +1,204 @@
+#include "reports/report.h"
+
+namespace reports {
+
+int Report::addColumns(std::vector<Column> columns) {
+    columnSets.push_back(std::move(columns));
+    return int(columnSets.size()) - 1;
+}
+
+Row& Report::addTitle(int columns, QStringList cells, Row::Style style) {
+    title.push_back(Row{columns, std::move(cells), style, false});
+    return title.back();
+}
+
+Row& Report::addHeader(int columns, QStringList cells) {
+    pageHeader.push_back(Row{columns, std::move(cells), Row::Style::Heading, true});
+    return pageHeader.back();
+}
+
+void Report::addDetail(int columns, QStringList cells) {
+    Group g;
+    g.rows.push_back(Row{columns, std::move(cells), Row::Style::Normal, false});
+    body.push_back(std::move(g));
+}
+
+Group& Report::addGroup() {
+    body.emplace_back();
+    return body.back();
+}
+
+Row& Report::addSummary(int columns, QStringList cells, Row::Style style) {
+    summary.push_back(Row{columns, std::move(cells), style, false});
+    return summary.back();
+}
+
+double PageGeometry::rowHeight(Row::Style style) {
+    switch (style) {
+    case Row::Style::Title:
+        return 9.0;
+    case Row::Style::Subtitle:
+        return 6.0;
+    case Row::Style::Heading:
+        return 5.5;
+    case Row::Style::Normal:
+    case Row::Style::Bold:
+        break;
+    }
+    return 4.5;
+}
+
+namespace {
+
+double heightOf(const std::vector<Row>& rows, int from, int to) {
+    double h = 0;
+    for (int i = from; i < to; ++i)
+        h += PageGeometry::rowHeight(rows[size_t(i)].style);
+    return h;
+}
+
+double heightOf(const std::vector<Row>& rows) {
+    return heightOf(rows, 0, int(rows.size()));
+}
+
+} // namespace
+
+std::vector<Page> paginate(const Report& report) {
+    std::vector<Page> pages;
+    const double header = heightOf(report.pageHeader);
+    const double titleHeight = heightOf(report.title);
+    double remaining = 0;
+
+    auto newPage = [&] {
+        Page p;
+        p.title = pages.empty();
+        pages.push_back(std::move(p));
+        remaining = PageGeometry::bodyHeight - header - (pages.back().title ? titleHeight : 0);
+    };
+    newPage();
+
+    for (int g = 0; g < int(report.body.size()); ++g) {
+        const std::vector<Row>& rows = report.body[size_t(g)].rows;
+        const double h = heightOf(rows);
+        if (h <= remaining) {
+            pages.back().slices.push_back(Slice{g, 0, int(rows.size())});
+            remaining -= h;
+            continue;
+        }
+        // Kept together: a group that does not fit starts a page of its own.
+        if (!pages.back().slices.empty()) {
+            newPage();
+            if (h <= remaining) {
+                pages.back().slices.push_back(Slice{g, 0, int(rows.size())});
+                remaining -= h;
+                continue;
+            }
+        }
+        // Taller than a whole page: it has to be split.
+        int from = 0;
+        while (from < int(rows.size())) {
+            int to = from;
+            while (to < int(rows.size()) && heightOf(rows, from, to + 1) <= remaining)
+                ++to;
+            if (to == from) {
+                if (pages.back().slices.empty())
+                    ++to; // never stall on a row taller than a page
+                else {
+                    newPage();
+                    continue;
+                }
+            }
+            pages.back().slices.push_back(Slice{g, from, to});
+            remaining -= heightOf(rows, from, to);
+            from = to;
+            if (from < int(rows.size()))
+                newPage();
+        }
+    }
+
+    if (!report.summary.empty()) {
+        if (heightOf(report.summary) > remaining && !pages.back().slices.empty())
+            newPage();
+        pages.back().summary = true;
+    }
+    return pages;
+}
+
+QString printedText(const Report& report, const QString& shortDateFormat, const QString& longTimeFormat) {
+    return report.printedAt.date().toString(shortDateFormat) + QLatin1Char(' ') +
+           report.printedAt.time().toString(longTimeFormat);
+}
+
+QString pageNumberText(int page, int pageCount) {
+    return QStringLiteral("Página %1 de %2").arg(page).arg(pageCount);
+}
+
+namespace {
+
+QString rowText(const Row& row) {
+    static const char* const tags[] = {"", "*", "#", "##", "="};
+    const char* tag = tags[int(row.style)];
+    QString text = QString::fromLatin1(tag);
+    if (!text.isEmpty())
+        text += QLatin1Char(' ');
+    return text + row.cells.join(QStringLiteral(" | ")) + QLatin1Char('\n');
+}
+
+QString csvField(const QString& s) {
+    if (s.contains(QLatin1Char(';')) || s.contains(QLatin1Char('"')) || s.contains(QLatin1Char('\n')) ||
+        s.contains(QLatin1Char('\r'))) {
+        QString q = s;
+        q.replace(QLatin1String("\""), QLatin1String("\"\""));
+        return QLatin1Char('"') + q + QLatin1Char('"');
+    }
+    return s;
+}
+
+void csvRows(QString& out, const std::vector<Row>& rows, int from, int to) {
+    for (int i = from; i < to; ++i) {
+        const QStringList& cells = rows[size_t(i)].cells;
+        for (int c = 0; c < cells.size(); ++c) {
+            if (c > 0)
+                out += QLatin1Char(';');
+            out += csvField(cells.at(c));
+        }
+        out += QStringLiteral("\r\n");
+    }
+}
+
+} // namespace
+
+QString toText(const Report& report, const std::vector<Page>& pages, const QString& shortDateFormat,
+               const QString& longTimeFormat) {
+    QString out;
+    const QString printed = printedText(report, shortDateFormat, longTimeFormat);
+    for (int p = 0; p < int(pages.size()); ++p) {
+        const Page& page = pages[size_t(p)];
+        out += QStringLiteral("== ") + pageNumberText(p + 1, int(pages.size())) + QLatin1Char('\n');
+        if (page.title)
+            for (const Row& r : report.title)
+                out += rowText(r);
+        for (const Row& r : report.pageHeader)
+            out += rowText(r);
+        for (const Slice& s : page.slices)
+            for (int i = s.firstRow; i < s.endRow; ++i)
+                out += rowText(report.body[size_t(s.group)].rows[size_t(i)]);
+        if (page.summary)
+            for (const Row& r : report.summary)
+                out += rowText(r);
+        out += QStringLiteral("-- ") + printed + QStringLiteral(" | ") +
+               pageNumberText(p + 1, int(pages.size())) + QLatin1Char('\n');
+    }
+    return out;
+}
+
+QString toCsv(const Report& report) {
+    QString out;
+    csvRows(out, report.pageHeader, 0, int(report.pageHeader.size()));
+    for (const Group& g : report.body)
+        csvRows(out, g.rows, 0, int(g.rows.size()));
+    csvRows(out, report.summary, 0, int(report.summary.size()));
+    return out;
+}
+
+} // namespace reports

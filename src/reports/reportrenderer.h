@@ -1,0 +1,47 @@
+#pragma once
+
+#include "reports/report.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace reports {
+
+// Draws a laid-out report with QPainter: one page at a time, at any
+// resolution, so the preview paints only what it shows and a PDF or a
+// printer gets the same pages.
+class ReportRenderer {
+public:
+    ReportRenderer(Report report, QString shortDateFormat, QString longTimeFormat);
+
+    const Report& report() const { return m_report; }
+    const std::vector<Page>& pages() const { return m_pages; }
+    int pageCount() const { return int(m_pages.size()); }
+
+    // Paints page (0-based) with the sheet's top-left corner at the painter's
+    // origin, dpi device pixels to the inch.
+    void paintPage(QPainter& painter, int page, double dpi) const;
+
+    // Called after each page; answering false stops the output.
+    using Progress = std::function<bool(int done, int total)>;
+    // Every page into a paged device (a QPdfWriter or a QPrinter) whose
+    // painter origin is the sheet's corner. False when stopped or the device fails.
+    bool paintAll(QPagedPaintDevice& device, double dpi, const Progress& progress = {}) const;
+    // An A4 PDF of every page; false with a reason when it cannot be written.
+    bool writePdf(const QString& fileName, QString* error, const Progress& progress = {}) const;
+
+    QString text() const;
+
+private:
+    Report m_report;
+    QString m_shortDate;
+    QString m_longTime;
+    std::vector<Page> m_pages;
+};
+
+} // namespace reports

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "sales/informecaja.h"
+#include "store/rows.h"
+
+#include <QDialog>
+
+struct ConsoleContext;
+class QComboBox;
+class QDateEdit;
+class QPushButton;
+class QRadioButton;
+class QTimeEdit;
+
+// "[ Informe de caja ]": the tickets of a day, a shift or a time span, as
+// totals or with their lines. Keeps its times and listing kind between uses;
+// the day is today at each opening.
+class Tfrmlisttik : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tfrmlisttik(ConsoleContext& context, QWidget* parent = nullptr);
+
+    // Day to today and the shift list read again.
+    void prepare();
+    sales::CajaSelection selection() const;
+    sales::CajaListing kind() const;
+    // Copies the chosen shift's times into "Desde" and "Hasta".
+    void chooseShift(int index);
+    // "&Imprimir": the chosen listing in its preview.
+    void imprimir();
+
+    QDateEdit* dayEdit() const { return m_day; }
+    QComboBox* shiftList() const { return m_shifts; }
+    QTimeEdit* fromEdit() const { return m_from; }
+    QTimeEdit* toEdit() const { return m_to; }
+    QRadioButton* detailsChoice() const { return m_details; }
+    QPushButton* mailButton() const { return m_mail; }
+
+private:
+    ConsoleContext& m_context;
+    std::vector<store::Turno> m_turnos;
+    QDateEdit* m_day = nullptr;
+    QComboBox* m_shifts = nullptr;
+    QTimeEdit* m_from = nullptr;
+    QTimeEdit* m_to = nullptr;
+    QRadioButton* m_totals = nullptr;
+    QRadioButton* m_details = nullptr;
+    QPushButton* m_mail = nullptr;
+};

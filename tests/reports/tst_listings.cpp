@@ -1,0 +1,307 @@
+#include "app/frmmain.h"
+#include "app/reportscontroller.h"
+#include "core/consolecontext.h"
+#include "reports/frmlistados.h"
+#include "reports/listings.h"
+#include "reports/reportrenderer.h"
+#include "store/operadores.h"
+#include "store/rows.h"
+#include "store/sql.h"
+#include "support/scriptedui.h"
+#include "support/testdb.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace reports;
+
+namespace {
+
+const QDate D1(2026, 3, 1);
+const QDate D2(2026, 3, 10);
+const QDateTime printed(QDate(2026, 3, 11), QTime(8, 0, 0));
+
+void compareGolden(const QString& actual, const QString& name) {
+    const QString path = QStringLiteral(REPORTS_DATA "/") + name;
+    if (qEnvironmentVariableIsSet("QUINTOR_UPDATE_GOLDEN")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(actual.toUtf8());
+    }
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(path));
+    QCOMPARE(actual, QString::fromUtf8(f.readAll()));
+}
+
+QString text(const Report& r) {
+    const Regional es = Regional::spanishSpain();
+    return ReportRenderer(r, es.shortDateFormat(), es.longTimeFormat()).text();
+}
+
+int ticket(const QSqlDatabase& db, const QString& num, const QDate& day, const QTime& time, qint64 cents,
+           const QString& remark = QString()) {
+    store::Ticket t;
+    t.NUM_TICKET = num;
+    t.FECHA = day;
+    t.HORA = time;
+    t.IMPORTE = Currency::fromCents(cents);
+    t.OPERADOR = QStringLiteral("ANA");
+    t.OBSERVACIONES = remark;
+    return int(store::insert(db, t));
+}
+
+void line(const QSqlDatabase& db, int idTick, const QString& code, const QString& text, double units,
+          qint64 cents, bool bono = false) {
+    store::LinTick l;
+    l.ID_TICK = idTick;
+    l.CODIGO = code;
+    l.ARTICULO = text;
+    l.CANT = units;
+    l.PRECIO = Currency::fromCents(units != 0 ? qint64(cents / units) : 0);
+    l.IMPORTE = Currency::fromCents(cents);
+    l.BONO = bono;
+    store::insert(db, l);
+}
+
+void use(const QSqlDatabase& db, const QDate& day, const QTime& time, int station, const QVariant& customer,
+         int seconds) {
+    store::run(
+        db,
+        QStringLiteral("INSERT INTO ciber (FECHA, HORA, NPUESTO, MODALIDAD, NUM_TICKET, TARIFA, OPERADOR, "
+                       "CLIENTE, TIEMPO) VALUES (?, ?, ?, 'CONTADOR', '7', 'NORMAL', 'ANA', ?, ?)"),
+        {store::sqlValue(day), store::sqlValue(time), station, customer, seconds});
+}
+
+void account(const QSqlDatabase& db, const QString& login, const QString& name, const QString& tipo,
+             qint64 cents) {
+    store::Cuenta c;
+    c.Login = login;
+    c.Nombre = name;
+    c.Tipo = tipo;
+    c.credito = Currency::fromCents(cents);
+    c.Alta = D1;
+    c.Ultima = D2;
+    c.Telf = QStringLiteral("600");
+    store::insert(db, c);
+}
+
+void movement(const QSqlDatabase& db, const QString& login, const QDate& day, qint64 before, qint64 change,
+              std::optional<int> tiBefore = {}, std::optional<int> tiAfter = {}) {
+    store::MovCuenta m;
+    m.CUENTA = login;
+    m.FECHA = day;
+    m.HORA = QTime(23, 59, 59);
+    m.CONCEPTO = QStringLiteral("Mov");
+    if (!tiBefore) {
+        m.SALDO_ANT = Currency::fromCents(before);
+        m.SALDO_MOV = Currency::fromCents(change);
+        m.SALDO_FIN = Currency::fromCents(before + change);
+    } else {
+        m.saldoti_ant_bono = tiBefore;
+        m.saldoti_fin_bono = tiAfter;
+        m.SALDOTI_MOV = QStringLiteral("0:10:00");
+    }
+    store::insert(db, m);
+}
+
+// Days before, inside (both ends, to the last second) and after the range.
+void fill(const QSqlDatabase& db) {
+    const int a = ticket(db, QStringLiteral("1"), D1, QTime(0, 0, 0), 550);
+    line(db, a, QStringLiteral("COLA"), QStringLiteral("Refresco"), 2, 300);
+    line(db, a, QString(), QStringLiteral("PUESTO 2 0:30:00"), 1, 150);
+    line(db, a, QStringLiteral("B60"), QStringLiteral("Bono 60 min"), 1, 100, true);
+    const int b = ticket(db, QStringLiteral("2"), D2, QTime(23, 59, 59), 0, QStringLiteral("ANULADO"));
+    line(db, b, QStringLiteral("COLA"), QStringLiteral("Refresco"), 0, 0);
+    const int c = ticket(db, QStringLiteral("3"), D2, QTime(12, 0, 0), 300);
+    line(db, c, QStringLiteral("CAFE"), QStringLiteral("Café"), 3, 300);
+    const int d = ticket(db, QStringLiteral("4"), D2.addDays(1), QTime(0, 0, 0), 999);
+    line(db, d, QStringLiteral("COLA"), QStringLiteral("Refresco"), 9, 999);
+    ticket(db, QStringLiteral("0"), D1.addDays(-1), QTime(23, 59, 59), 999);
+
+    use(db, D1, QTime(10, 0), 2, QVariant(), 27 * 3600);
+    use(db, D2, QTime(23, 59, 59), 3, QStringLiteral(""), 5);
+    use(db, D2, QTime(11, 0), 2, QStringLiteral("pepe"), 3600);
+    use(db, D2.addDays(1), QTime(0, 0), 3, QStringLiteral("pepe"), 999);
+
+    account(db, QStringLiteral("pepe"), QStringLiteral("Pepe Pérez"), QStringLiteral("0"), 1000);
+    account(db, QStringLiteral("O'Hara"), QStringLiteral("100% Ana"), QStringLiteral("0"), 250);
+    account(db, QStringLiteral("ana"), QStringLiteral("1000 Ana"), QStringLiteral("2"), -50);
+    account(db, QStringLiteral("COD1"), QStringLiteral(""), QStringLiteral("9"), 0);
+    movement(db, QStringLiteral("pepe"), D1, 1500, -500);
+    movement(db, QStringLiteral("pepe"), D2, 1000, 200);
+    movement(db, QStringLiteral("O'Hara"), D2, 0, 0, 1200, 600); // time spent: a charge
+    movement(db, QStringLiteral("O'Hara"), D2, 0, 250);
+    movement(db, QStringLiteral("COD1"), D2, 0, 0, 3600, 3000);
+    movement(db, QStringLiteral("pepe"), D2.addDays(1), 1200, -1200);
+}
+
+} // namespace
+
+class TestListings : public QObject {
+    Q_OBJECT
+private slots:
+    void goldens() {
+        TestDatabase t;
+        const QSqlDatabase db = t.data.db();
+        fill(db);
+        const Regional es = Regional::spanishSpain();
+        const DateRange range{D1, D2};
+        QString all;
+        all += text(listadoTickets(db, es, range, false, printed));
+        all += text(listadoTickets(db, es, range, true, printed));
+        all += text(listadoActividad(db, es, range, std::nullopt, printed));
+        all += text(listadoActividad(db, es, range, 3, printed));
+        all += text(listadoMovimientos(db, es, range, MovScope::TodasCuentas, {}, MovKind::Todos, printed));
+        all += text(listadoMovimientos(db, es, range, MovScope::TodasCuentas, {}, MovKind::Cargos, printed));
+        all += text(listadoMovimientos(db, es, range, MovScope::Cuenta, QStringLiteral("O'Hara"),
+                                       MovKind::Abonos, printed));
+        all += text(listadoMovimientos(db, es, range, MovScope::TodosCodigos, {}, MovKind::Todos, printed));
+        all += text(estadisticaClientes(db, es, range, EstClientes::CreditoConsumido, printed).report);
+        all += text(estadisticaClientes(db, es, range, EstClientes::CreditoAportado, printed).report);
+        all += text(estadisticaClientes(db, es, range, EstClientes::Tiempo, printed).report);
+        all += text(estadisticaPuestos(db, es, range, printed).report);
+        all += text(ventasArticulos(db, es, range, std::nullopt, printed).report);
+        all += text(ventasArticulos(db, es, range, QStringLiteral("CAFE"), printed).report);
+        all += text(ventasBonos(db, es, range, printed).report);
+        all +=
+            text(listadoCuentas(db, es, {OrdenCuentas::Credito, OrdenCuentas::Ninguno, OrdenCuentas::Ninguno},
+                                QString(), TipoListadoCuentas::CreditoDisponible, printed));
+        all +=
+            text(listadoCuentas(db, es, {OrdenCuentas::Nombre, OrdenCuentas::Ninguno, OrdenCuentas::Ninguno},
+                                QStringLiteral("100%"), TipoListadoCuentas::DatosPersonales, printed));
+        compareGolden(all, QStringLiteral("listings.txt"));
+    }
+
+    void edges() {
+        TestDatabase t;
+        const QSqlDatabase db = t.data.db();
+        fill(db);
+        const Regional es = Regional::spanishSpain();
+        const DateRange range{D1, D2};
+        // A start after the end: headings only.
+        QVERIFY(listadoTickets(db, es, DateRange{D2, D1}, false, printed).body.empty());
+        // A station without use periods in the range.
+        QVERIFY(listadoActividad(db, es, range, 8, printed).body.empty());
+        // A quote in a login is only a character.
+        QCOMPARE(int(listadoMovimientos(db, es, range, MovScope::Cuenta, QStringLiteral("O'Hara"),
+                                        MovKind::Todos, printed)
+                         .body.size()),
+                 2);
+        QVERIFY(listadoMovimientos(db, es, range, MovScope::Cuenta, QStringLiteral("x' OR '1'='1"),
+                                   MovKind::Todos, printed)
+                    .body.empty());
+        // Anonymous use, null or empty, is one row; 27 h and 5 s.
+        const Statistic time = estadisticaClientes(db, es, range, EstClientes::Tiempo, printed);
+        QCOMPARE(time.labels, (QStringList{QString(), QStringLiteral("pepe")}));
+        QCOMPARE(time.report.body.front().rows.front().cells.at(2),
+                 QStringLiteral("27  Horas  0  Min.  5  Seg.  "));
+        // Wildcards typed in the name are literal.
+        QCOMPARE(int(listadoCuentas(db, es, {}, QStringLiteral("1_0"), TipoListadoCuentas::DatosPersonales,
+                                    printed)
+                         .body.size()),
+                 0);
+        QCOMPARE(int(listadoCuentas(db, es, {}, QStringLiteral("100"), TipoListadoCuentas::DatosPersonales,
+                                    printed)
+                         .body.size()),
+                 2);
+        // A code with a double quote is bound, not pasted.
+        QVERIFY(ventasArticulos(db, es, range, QStringLiteral("\" OR \"\"=\""), printed).report.body.empty());
+    }
+
+    // A failed query shows the standard error box and no listing.
+    void queryFailure() {
+        TestDatabase t;
+        ConsoleContext context;
+        context.data = &t.data;
+        context.regional = Regional::spanishSpain();
+        store::run(t.data.db(), QStringLiteral("DROP TABLE ciber"));
+        ScriptedUi ui;
+        TFrmestpuestos window(context);
+        window.prepare();
+        QVERIFY(!window.imprimir());
+        QCOMPARE(ui.messages().size(), 1);
+        QCOMPARE(ui.messages().first().caption, QStringLiteral("Error"));
+        QVERIFY(ui.dialogNames().isEmpty());
+    }
+
+    // Every entry of "&Utilidades" opens its window, runs its listing and
+    // previews it; the statistics fill their table and chart.
+    void controller() {
+        TestDatabase t(true);
+        fill(t.data.db());
+        ConsoleContext context;
+        context.data = &t.data;
+        context.regional = Regional::spanishSpain();
+        FakeClock clock(QDateTime(D2, QTime(12, 0)));
+        context.clock = &clock;
+        context.currentOperator = QStringLiteral("ADMIN");
+        TFrmMain window;
+        ReportsController controller(context, window);
+        ScriptedUi ui;
+        const QStringList names{QStringLiteral("listadoTickets"),  QStringLiteral("listadoActividad"),
+                                QStringLiteral("listadoCuentas"),  QStringLiteral("listadoMovimientos"),
+                                QStringLiteral("estadClientes"),   QStringLiteral("estadPuestos"),
+                                QStringLiteral("ventasArticulos"), QStringLiteral("ventasBonos")};
+        const QStringList captions{QStringLiteral("[Listado de tickets]"),
+                                   QStringLiteral("[Listado de actividad en puestos]"),
+                                   QStringLiteral("[Listado de cuentas de clientes]"),
+                                   QStringLiteral("[Listado de movimientos]"),
+                                   QStringLiteral("[Estadística de clientes]"),
+                                   QStringLiteral("[Estadística de puestos]"),
+                                   QStringLiteral("[Estadística de ventas]"),
+                                   QStringLiteral("[Ventas de bonos]")};
+        for (int i = 0; i < names.size(); ++i) {
+            QAction* a = window.action(names.at(i));
+            QVERIFY(a && a->isEnabled());
+            QString preview;
+            int rows = -1;
+            bool chart = false;
+            ui.onNextDialog([&](QDialog* d) {
+                auto* w = qobject_cast<ListadoWindow*>(d);
+                if (!w)
+                    return int(QDialog::Rejected);
+                if (w->fromEdit())
+                    w->fromEdit()->setDate(D1);
+                ui.onNextDialog([&](QDialog* p) {
+                    preview = p->windowTitle();
+                    return int(QDialog::Accepted);
+                });
+                w->imprimir();
+                if (w->table()) {
+                    rows = w->table()->rowCount();
+                    chart = w->chart()->chart() && !w->chart()->chart()->series().isEmpty();
+                }
+                return int(QDialog::Rejected);
+            });
+            a->trigger();
+            QCOMPARE(preview, captions.at(i));
+            if (names.at(i).startsWith(QLatin1String("estad")) ||
+                names.at(i).startsWith(QLatin1String("ventas"))) {
+                QVERIFY(rows > 0);
+                QVERIFY(chart);
+            }
+        }
+        QVERIFY(ui.messages().isEmpty());
+
+        // Without the permission: the operator's name and the refusal, nothing opens.
+        store::Operador op;
+        op.NOMBRE = QStringLiteral("LUIS");
+        op.setAll(true);
+        op.set(store::Permiso::INFORME4, false);
+        store::insertOperador(t.data.db(), op);
+        context.currentOperator = QStringLiteral("LUIS");
+        QVERIFY(!controller.open(QStringLiteral("ventasArticulos")));
+        QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("LUIS:\r\rOperación no permitida.")});
+        QVERIFY(ui.dialogNames().size() == 16);
+    }
+};
+
+QTEST_MAIN(TestListings)
+#include "tst_listings.moc"

@@ -1,0 +1,212 @@
+#include "reports/format.h"
+#include "reports/frmpreview.h"
+#include "reports/reportrenderer.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace reports;
+
+namespace {
+
+Report listing(int details, int groupRows = 1) {
+    Report r;
+    r.caption = QStringLiteral("[Prueba]");
+    r.printedAt = QDateTime(QDate(2026, 3, 10), QTime(9, 5, 7));
+    const int cols = r.addColumns({{0, 40, Align::Left}, {40, 40, Align::Right}});
+    r.addTitle(cols, {QStringLiteral("Título")});
+    r.addHeader(cols, {QStringLiteral("Uno"), QStringLiteral("Dos")});
+    for (int i = 0; i < details; ++i) {
+        if (groupRows == 1) {
+            r.addDetail(cols, {QStringLiteral("fila %1").arg(i), QString::number(i)});
+        } else {
+            Group& g = r.addGroup();
+            for (int k = 0; k < groupRows; ++k)
+                g.rows.push_back(
+                    Row{cols, {QStringLiteral("g%1 l%2").arg(i).arg(k)}, Row::Style::Normal, false});
+        }
+    }
+    r.addSummary(cols, {QStringLiteral("Suma"), QString::number(details)});
+    return r;
+}
+
+int rowsPerPage(bool first) {
+    const double room = PageGeometry::bodyHeight - PageGeometry::rowHeight(Row::Style::Heading) -
+                        (first ? PageGeometry::rowHeight(Row::Style::Title) : 0);
+    return int(room / PageGeometry::rowHeight(Row::Style::Normal));
+}
+
+} // namespace
+
+class TestReportEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void amounts_data() {
+        QTest::addColumn<qint64>("raw");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("currency");
+        QTest::newRow("zero") << qint64(0) << QStringLiteral("0,00 €") << QStringLiteral("0,00 €");
+        QTest::newRow("grouped") << qint64(12345678900) << QStringLiteral("1.234.567,89 €")
+                                 << QStringLiteral("1.234.567,89 €");
+        QTest::newRow("negative") << qint64(-25000) << QStringLiteral("(2,50 €)")
+                                  << QStringLiteral("-2,50 €");
+        QTest::newRow("half to even")
+            << qint64(12250) << QStringLiteral("1,22 €") << QStringLiteral("1,22 €");
+        QTest::newRow("tiny negative") << qint64(-10) << QStringLiteral("0,00 €") << QStringLiteral("0,00 €");
+    }
+    void amounts() {
+        QFETCH(qint64, raw);
+        QFETCH(QString, amount);
+        QFETCH(QString, currency);
+        const Regional es = Regional::spanishSpain();
+        QCOMPARE(formatReportAmount(es, Currency::fromRaw(raw)), amount);
+        QCOMPARE(formatCurrency2(es, Currency::fromRaw(raw)), currency);
+    }
+
+    void times_data() {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("sum");
+        QTest::addColumn<QString>("duration");
+        QTest::newRow("27 h 0 min 5 s")
+            << qint64(27 * 3600 + 5) << QStringLiteral("27  Horas  0  Min.  5  Seg.  ")
+            << QStringLiteral("27:00:05");
+        QTest::newRow("zero") << qint64(0) << QStringLiteral("0  Horas  0  Min.  0  Seg.  ")
+                              << QStringLiteral("00:00:00");
+        QTest::newRow("minutes") << qint64(3725) << QStringLiteral("1  Horas  2  Min.  5  Seg.  ")
+                                 << QStringLiteral("01:02:05");
+    }
+    void times() {
+        QFETCH(qint64, seconds);
+        QFETCH(QString, sum);
+        QFETCH(QString, duration);
+        QCOMPARE(formatTimeSum(seconds), sum);
+        QCOMPARE(formatDuration(seconds), duration);
+    }
+
+    void pagination_data() {
+        QTest::addColumn<int>("details");
+        QTest::addColumn<int>("groupRows");
+        QTest::addColumn<int>("pages");
+        const int first = rowsPerPage(true);
+        const int next = rowsPerPage(false);
+        QTest::newRow("empty") << 0 << 1 << 1;
+        // The summary needs a row of its own: a full first page pushes it over.
+        QTest::newRow("first page full") << first << 1 << 2;
+        QTest::newRow("first page and summary") << first - 1 << 1 << 1;
+        QTest::newRow("two pages") << first + next - 1 << 1 << 2;
+        // Groups of 10 rows never split: the page holds only whole groups.
+        QTest::newRow("groups") << 12 << 10 << 3;
+        // A group taller than a page is split rather than lost.
+        QTest::newRow("huge group") << 1 << first + next << 3;
+    }
+    void pagination() {
+        QFETCH(int, details);
+        QFETCH(int, groupRows);
+        QFETCH(int, pages);
+        const Report r = listing(details, groupRows);
+        const std::vector<Page> laid = paginate(r);
+        QCOMPARE(int(laid.size()), pages);
+        QVERIFY(laid.front().title);
+        QVERIFY(laid.back().summary);
+        // Every row appears exactly once, in order.
+        int expectGroup = 0, expectRow = 0;
+        for (const Page& p : laid) {
+            for (const Slice& s : p.slices) {
+                if (s.group != expectGroup) {
+                    QCOMPARE(expectRow, int(r.body[size_t(expectGroup)].rows.size()));
+                    ++expectGroup;
+                    expectRow = 0;
+                }
+                QCOMPARE(s.group, expectGroup);
+                QCOMPARE(s.firstRow, expectRow);
+                if (groupRows > 1 &&
+                    groupRows * PageGeometry::rowHeight(Row::Style::Normal) < PageGeometry::bodyHeight)
+                    QCOMPARE(s.endRow - s.firstRow, groupRows);
+                expectRow = s.endRow;
+            }
+        }
+        QCOMPARE(expectGroup, details > 0 ? details - 1 : 0);
+    }
+
+    void textBands() {
+        ReportRenderer renderer(listing(2), QStringLiteral("dd/MM/yyyy"), QStringLiteral("H:mm:ss"));
+        QCOMPARE(renderer.text(), QStringLiteral("== Página 1 de 1\n"
+                                                 "# Título\n"
+                                                 "= Uno | Dos\n"
+                                                 "fila 0 | 0\n"
+                                                 "fila 1 | 1\n"
+                                                 "* Suma | 2\n"
+                                                 "-- 10/03/2026 9:05:07 | Página 1 de 1\n"));
+    }
+
+    void csv() {
+        Report r = listing(1);
+        r.addDetail(0, {QStringLiteral("a;b"), QStringLiteral("di \"x\"")});
+        QCOMPARE(toCsv(r), QStringLiteral("Uno;Dos\r\nfila 0;0\r\n\"a;b\";\"di \"\"x\"\"\"\r\nSuma;1\r\n"));
+    }
+
+    // The PDF holds, page by page, what the layout put on each page.
+    void pdfPages() {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed");
+        const int details = rowsPerPage(true) + 10;
+        ReportRenderer renderer(listing(details), QStringLiteral("dd/MM/yyyy"), QStringLiteral("H:mm:ss"));
+        QCOMPARE(renderer.pageCount(), 2);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("l.pdf"));
+        QString error;
+        QVERIFY2(renderer.writePdf(file, &error), qPrintable(error));
+        for (int page = 1; page <= 2; ++page) {
+            QProcess p;
+            p.start(pdftotext, {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                                QStringLiteral("-l"), QString::number(page), file, QStringLiteral("-")});
+            QVERIFY(p.waitForFinished(30000));
+            // Compatibility forms fold the ligatures the PDF may keep ("ﬁ").
+            const QString text =
+                QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+            QVERIFY2(text.contains(pageNumberText(page, 2)), qPrintable(text));
+            QVERIFY(text.contains(QStringLiteral("10/03/2026 9:05:07")));
+            QVERIFY(text.contains(QStringLiteral("Uno")));
+            QCOMPARE(text.contains(QStringLiteral("Título")), page == 1);
+            QCOMPARE(text.contains(QStringLiteral("Suma")), page == 2);
+            const int firstOnPage = page == 1 ? 0 : rowsPerPage(true);
+            const QString first = QStringLiteral("fila %1 ").arg(firstOnPage);
+            QVERIFY2(text.contains(first), qPrintable(text.left(600)));
+            QCOMPARE(text.contains(QStringLiteral("fila %1 ").arg(rowsPerPage(true))), page == 2);
+        }
+    }
+
+    void preview() {
+        TfrmPreview preview(ReportRenderer(listing(rowsPerPage(true) + 10), QStringLiteral("dd/MM/yyyy"),
+                                           QStringLiteral("H:mm:ss")));
+        QCOMPARE(preview.windowTitle(), QStringLiteral("[Prueba]"));
+        QVERIFY(preview.windowState() & Qt::WindowMaximized);
+        preview.showPage(5);
+        QCOMPARE(preview.currentPage(), 1);
+        preview.showPage(-1);
+        QCOMPARE(preview.currentPage(), 0);
+        preview.setZoom(100);
+        QCOMPARE(preview.zoom(), 4.0);
+        QTemporaryDir dir;
+        QVERIFY(preview.saveCsv(dir.filePath(QStringLiteral("l.csv"))));
+        QFile csv(dir.filePath(QStringLiteral("l.csv")));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readAll().startsWith("\xEF\xBB\xBFUno;Dos\r\nfila 0;0\r\n"));
+        QVERIFY(preview.savePdf(dir.filePath(QStringLiteral("l.pdf"))));
+        QVERIFY(QFile(dir.filePath(QStringLiteral("l.pdf"))).size() > 0);
+    }
+
+    void unwritablePdf() {
+        ReportRenderer renderer(listing(1), QStringLiteral("dd/MM/yyyy"), QStringLiteral("H:mm:ss"));
+        QString error;
+        QVERIFY(!renderer.writePdf(QStringLiteral("/nonexistent/dir/x.pdf"), &error));
+        QVERIFY(!error.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestReportEngine)
+#include "tst_reportengine.moc"
