@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
   libgcrypt20-dev libcurl4-openssl-dev libcups2-dev cups cups-daemon cups-client
   xvfb xauth fonts-dejavu-core
+  dpkg-dev desktop-file-utils
 )
 
 missing=()
