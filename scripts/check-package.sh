@@ -28,7 +28,7 @@ training="$out/cpack/quintor-training_${version}_${arch}.deb"
 
 # Dependencies: dpkg-shlibdeps found the linked libraries; the plugins are named.
 depends=$(dpkg-deb -f "$console" Depends)
-for dep in libqt6core6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite qt6-qpa-plugins libcups2 libc6; do
+for dep in libqt6core6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite qt6-qpa-plugins libcups2 libgcrypt20 libc6; do
   grep -Eq "(^|, )$dep( |,|$)" <<<"$depends" || fail "quintor does not depend on $dep: $depends"
 done
 tdepends=$(dpkg-deb -f "$training" Depends)
