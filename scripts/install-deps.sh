@@ -10,6 +10,7 @@ packages=(
   python3-aiosmtpd openssl
   xvfb xauth fonts-dejavu-core locales
   qt6-charts-dev poppler-utils
+  dpkg-dev desktop-file-utils
 )
 
 # The demo runs as the Spanish café it is (./run.sh): its locale must exist.

@@ -174,16 +174,7 @@ void TFrmMain::buildMenus() {
     QMenu* ayuda = m_menuBar->addMenu(QStringLiteral("A&yuda"));
     m_menus.insert(QStringLiteral("ayuda"), ayuda);
     addEntry(ayuda, QStringLiteral("&Ayuda..."), QStringLiteral("ayuda"), Qt::Key_F1 | Qt::SHIFT);
-    QAction* about =
-        addEntry(ayuda, QStringLiteral("&Acerca de Quintor..."), QStringLiteral("acercaDe"), {}, true);
-    connect(about, &QAction::triggered, this, [this] {
-        ui::showMessage(
-            this,
-            ui::MessageRequest{
-                QStringLiteral("Quintor"),
-                QStringLiteral("Quintor %1\rConsola de cibercafé.").arg(QStringLiteral(QUINTOR_VERSION)),
-                ui::Icon::Information, ui::Buttons::Ok});
-    });
+    addEntry(ayuda, QStringLiteral("&Acerca de Quintor..."), QStringLiteral("acercaDe"));
 }
 
 void TFrmMain::attachMenu() {

@@ -1,3 +1,4 @@
+#include "app/aboutcontroller.h"
 #include "app/accountscontroller.h"
 #include "app/admincontroller.h"
 #include "app/commandline.h"
@@ -107,7 +108,12 @@ int main(int argc, char* argv[]) {
     TDataModule1 data;
     ConsoleContext context;
     context.data = &data;
-    const app::Paths paths = cl.home.isEmpty() ? app::Paths::fromApplication() : app::Paths(cl.home);
+    const app::Paths paths = app::Paths::forConsole(cl.home);
+    QString firstDatabaseError;
+    app::createFirstDatabase(paths, &firstDatabaseError);
+    if (!firstDatabaseError.isEmpty())
+        ui::showMessage(nullptr, ui::MessageRequest{QStringLiteral("Atención"), firstDatabaseError,
+                                                    ui::Icon::Error, ui::Buttons::Ok});
 
     // Every station link holds a socket.
     station::raiseOpenFileLimit();
@@ -117,6 +123,7 @@ int main(int argc, char* argv[]) {
     AccountsController accountsController(engine, mainWindow, stations);
     AdminController admin(engine, mainWindow, stations);
     SalesController salesController(engine, mainWindow, stations, sessions);
+    AboutController about(context, mainWindow);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
     MailController mail(context, mainWindow, engine);

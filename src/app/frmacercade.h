@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDialog>
+
+class QSqlDatabase;
+
+// "Acerca de Quintor": version, licence and the libraries in use.
+class TFrmAcercaDe : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmAcercaDe(const QSqlDatabase& db, QWidget* parent = nullptr);
+};
