@@ -6,6 +6,7 @@
 #include "app/paths.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
+#include "app/tarifascontroller.h"
 #include "core/consolecontext.h"
 #include "session/engine.h"
 #include "station/filelimit.h"
@@ -111,6 +112,7 @@ int main(int argc, char* argv[]) {
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
     AdminController admin(engine, mainWindow, stations);
+    TarifasController tarifas(engine);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
 
