@@ -17,6 +17,11 @@ fi
 # Stations 1-8 of the demo listen on 127.0.1.1-127.0.1.8, port 2222.
 ./build/dev/bin/velkar-sim --base 127.0.1.1 --count 8 &
 sim=$!
-trap 'kill "$sim" 2>/dev/null || true' EXIT
+
+# The demo's receipt printer and its CUPS queue "Quintor-Demo" (README: "Impresora de tickets de la demo").
+if cups_server=$(./scripts/demo-printer.sh start ./build/dev/bin/receipt-printer) && [ -n "$cups_server" ]; then
+  export CUPS_SERVER="$cups_server"
+fi
+trap 'kill "$sim" 2>/dev/null || true; ./scripts/demo-printer.sh stop' EXIT
 
 ./build/dev/bin/quintor --home "$home" "$@"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
-  libgcrypt20-dev libcurl4-openssl-dev libcups2-dev cups-daemon cups-client
+  libgcrypt20-dev libcurl4-openssl-dev libcups2-dev cups cups-daemon cups-client
   xvfb xauth fonts-dejavu-core
 )
 

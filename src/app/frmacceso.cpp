@@ -6,6 +6,7 @@
 #include "app/login.h"
 #include "core/consolecontext.h"
 #include "store/datamodule.h"
+#include "store/passwordcache.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
 
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 const ui::MessageTable& TFrmAcceso::messages() {
@@ -131,13 +133,14 @@ void TFrmAcceso::buildUpgradePage() {
         page);
     text->setWordWrap(true);
     layout->addWidget(text);
-    layout->addStretch();
+    m_upgradeTree = new QTreeWidget(page);
+    m_upgradeTree->setObjectName(QStringLiteral("upgradeTree"));
+    m_upgradeTree->setHeaderHidden(true);
+    layout->addWidget(m_upgradeTree);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    // The conversion of older databases is not part of this build yet.
     m_upgradeNow = new QPushButton(QStringLiteral("&Actualizar ahora"), page);
     m_upgradeNow->setObjectName(QStringLiteral("upgradeNowButton"));
-    m_upgradeNow->setEnabled(false);
     m_upgradeNext = new QPushButton(QStringLiteral("&Siguiente >>"), page);
     m_upgradeNext->setObjectName(QStringLiteral("upgradeNextButton"));
     m_upgradeNext->setEnabled(false);
@@ -147,6 +150,7 @@ void TFrmAcceso::buildUpgradePage() {
     buttons->addWidget(m_upgradeNext);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
+    connect(m_upgradeNow, &QPushButton::clicked, this, &TFrmAcceso::upgradeNow);
     connect(m_upgradeNext, &QPushButton::clicked, this, &TFrmAcceso::upgradeNext);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_pages->addWidget(page);
@@ -191,11 +195,31 @@ void TFrmAcceso::buildNotFoundPage() {
 void TFrmAcceso::buildProgressPage() {
     auto* page = new QWidget(m_pages);
     auto* layout = new QVBoxLayout(page);
+    m_progressTitle = new QLabel(page);
+    m_progressTitle->setObjectName(QStringLiteral("progressTitle"));
+    QFont bold = m_progressTitle->font();
+    bold.setBold(true);
+    m_progressTitle->setFont(bold);
+    m_progressResult = new QLabel(page);
+    m_progressResult->setObjectName(QStringLiteral("progressResult"));
+    m_progressDetail = new QLabel(page);
+    m_progressDetail->setObjectName(QStringLiteral("progressDetail"));
+    m_progressDetail->setWordWrap(true);
     m_progress = new QProgressBar(page);
     m_progress->setObjectName(QStringLiteral("progressBar"));
+    m_progressContinue = new QPushButton(QStringLiteral("&Continuar"), page);
+    m_progressContinue->setObjectName(QStringLiteral("progressContinueButton"));
+    layout->addWidget(m_progressTitle);
     layout->addStretch();
     layout->addWidget(m_progress);
+    layout->addWidget(m_progressResult);
+    layout->addWidget(m_progressDetail);
     layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_progressContinue);
+    layout->addLayout(buttons);
+    connect(m_progressContinue, &QPushButton::clicked, this, [this] { showPage(Page::Tools); });
     m_pages->addWidget(page);
 }
 
@@ -208,18 +232,7 @@ void TFrmAcceso::showPage(Page page) {
         QAction* other = file->addAction(QStringLiteral("&Seleccionar otra base de datos..."));
         other->setObjectName(QStringLiteral("selectOtherAction"));
         connect(other, &QAction::triggered, this, &TFrmAcceso::selectOtherDatabase);
-        // Upgrades and maintenance come with their own tools; shown, not yet usable.
-        QMenu* upgrade = file->addMenu(QStringLiteral("Actualizar a la versión 4.0 PRO de Quintor"));
-        for (const char* text :
-             {"Actualizar desde versión 3.0 PRO...", "Actualizar desde versión 3.1 PRO...",
-              "Actualizar desde versión 3.2 PRO...", "Actualizar desde versión 3.21 PRO..."})
-            upgrade->addAction(QString::fromUtf8(text))->setEnabled(false);
-        QMenu* tools = m_menuBar->addMenu(QStringLiteral("&Herramientas"));
-        QMenu* utilities = tools->addMenu(QStringLiteral("&Utilidades de la base de datos..."));
-        utilities->addAction(QStringLiteral("&Compactar y reparar base de datos..."))->setEnabled(false);
-        QMenu* replica = tools->addMenu(QStringLiteral("Réplica..."));
-        replica->addAction(QStringLiteral("Crear una réplica de la base de datos actual..."))
-            ->setEnabled(false);
+        fillToolsMenu(file);
     }
     if (page == Page::Login) {
         m_loginAccept->setDefault(true);
@@ -287,9 +300,7 @@ bool TFrmAcceso::goToDatabase(const QString& rawName) {
     if (!abrirBase(name))
         return false;
     if (!m_context.data->isCurrentVersion()) {
-        m_upgradeFromTools = false;
-        m_upgradeFile->setText(name);
-        showPage(Page::Upgrade);
+        showUpgradePage(name, false);
         return true;
     }
     fillOperators();
@@ -382,6 +393,13 @@ void TFrmAcceso::acceptTools() {
     const QString name = item->text();
     if (!QFileInfo(m_paths.databaseFile(name)).isFile())
         return;
+    if (m_context.platform9x) {
+        const Status cached = store::writePasswordCache(m_paths.databaseFile(QStringLiteral("iorlp.dll")),
+                                                        m_context.databasePassword);
+        if (!cached)
+            ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")),
+                                                     cached.error(), ui::Icon::Warning, ui::Buttons::Ok});
+    }
     const app::ConfigIni config(m_paths.configIni());
     if (!config.writeDatabaseId(name))
         ui::showMessage(this, messages(), QStringLiteral("NoConfig"), ui::Icon::Error, ui::Buttons::Ok,
@@ -390,9 +408,7 @@ void TFrmAcceso::acceptTools() {
     if (!abrirBase(name))
         return;
     if (!m_context.data->isCurrentVersion()) {
-        m_upgradeFromTools = true;
-        m_upgradeFile->setText(name);
-        showPage(Page::Upgrade);
+        showUpgradePage(name, true);
         return;
     }
     accept();

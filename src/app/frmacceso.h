@@ -12,11 +12,13 @@ struct ConsoleContext;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 class QProgressBar;
+class QTreeWidget;
 
 // "[ Acceso ]": finds and opens the working database, lets an operator log
 // in, and offers ADMIN the database tools. Shown at start-up and for a
@@ -70,6 +72,19 @@ private:
     void selectOtherDatabase();
     void upgradeNext();
 
+    // The database tools and the upgrade page (frmaccesotools.cpp).
+    void showUpgradePage(const QString& name, bool fromTools);
+    void fillToolsMenu(QMenu* file);
+    void upgradeNow();
+    void upgradeCopy(const QString& version);
+    void importAccounts(const QString& version, int fieldCount);
+    void compactSelected();
+    void replicaSelected();
+    // The entry of the tools list the tools work on; empty when none.
+    QString selectedToolsEntry();
+    void showProgressPanel(const QString& title);
+    void progressFinished();
+
     // The database-selection window; empty when cancelled.
     QString pickDatabase();
 
@@ -90,8 +105,15 @@ private:
     QLabel* m_upgradeFile = nullptr;
     QPushButton* m_upgradeNow = nullptr;
     QPushButton* m_upgradeNext = nullptr;
+    QTreeWidget* m_upgradeTree = nullptr;
+    QString m_upgradeName;
+    QString m_importFolder;
     QLabel* m_notFoundLabel = nullptr;
     QRadioButton* m_chooseOther = nullptr;
     QRadioButton* m_findElsewhere = nullptr;
     QProgressBar* m_progress = nullptr;
+    QLabel* m_progressTitle = nullptr;
+    QLabel* m_progressResult = nullptr;
+    QLabel* m_progressDetail = nullptr;
+    QPushButton* m_progressContinue = nullptr;
 };

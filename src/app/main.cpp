@@ -4,6 +4,7 @@
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
 #include "app/paths.h"
+#include "app/salescontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "app/tarifascontroller.h"
@@ -112,6 +113,7 @@ int main(int argc, char* argv[]) {
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
     AdminController admin(engine, mainWindow, stations);
+    SalesController salesController(engine, mainWindow, stations, sessions);
     TarifasController tarifas(engine);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);

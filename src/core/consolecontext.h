@@ -24,4 +24,7 @@ struct ConsoleContext {
     QString workingDatabase;
     // config.ini did not exist at start-up.
     bool firstRun = false;
+    // The 9x platform family keeps the database password in iorlp.dll; we
+    // always run as NT, but the path stays testable.
+    bool platform9x = false;
 };

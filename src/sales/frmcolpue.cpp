@@ -1,6 +1,7 @@
 #include "sales/frmcolpue.h"
 
 #include "core/consolecontext.h"
+#include "sales/impresion.h"
 #include "sales/pendingtickets.h"
 #include "sales/tickets.h"
 #include "store/datamodule.h"
@@ -28,15 +29,14 @@ TFrmColPue::TFrmColPue(ConsoleContext& context, sales::PendingTicketsModel& mode
     layout->setContentsMargins(2, 2, 2, 2);
     auto* tools = new QHBoxLayout;
 
-    // Changing and printing a ticket come with the point of sale and the printer.
     auto* modify = new QToolButton(this);
     modify->setObjectName(QStringLiteral("modificarButton"));
     modify->setText(QStringLiteral("M&odificar"));
-    modify->setEnabled(false);
+    connect(modify, &QToolButton::clicked, this, &TFrmColPue::modifySelected);
     auto* print = new QToolButton(this);
     print->setObjectName(QStringLiteral("printButton"));
     print->setText(QStringLiteral("&Print"));
-    print->setEnabled(false);
+    connect(print, &QToolButton::clicked, this, &TFrmColPue::printSelected);
 
     auto* listo = new QToolButton(this);
     listo->setObjectName(QStringLiteral("listoButton"));
@@ -71,6 +71,7 @@ TFrmColPue::TFrmColPue(ConsoleContext& context, sales::PendingTicketsModel& mode
 
     m_view = ui::makeListView(&m_model, QStringLiteral("ticketQueue"), this);
     layout->addWidget(m_view, 1);
+    connect(m_view, &QTableView::doubleClicked, this, &TFrmColPue::modifySelected);
 
     connect(one, &QAction::triggered, this, &TFrmColPue::settleSelected);
     connect(all, &QAction::triggered, this, &TFrmColPue::settleAll);
@@ -128,4 +129,24 @@ void TFrmColPue::setAscending(bool ascending) {
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }
+}
+
+void TFrmColPue::printSelected() {
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid())
+        return;
+    const int id = m_model.ticketAt(current.row()).ID_TICK;
+    sales::imprimir(this, m_context,
+                    [id](const sales::LayoutContext& c) { return sales::ComprobanteCiber(c, id); });
+}
+
+void TFrmColPue::modifySelected() {
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid())
+        return;
+    const int row = current.row();
+    emit modifyRequested(m_model.ticketAt(row).ID_TICK);
+    refresh();
+    if (m_model.rowCount() > 0)
+        m_view->selectRow(qBound(0, row, m_model.rowCount() - 1));
 }

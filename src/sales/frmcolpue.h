@@ -20,12 +20,19 @@ public:
     // "&1.- Guardar seleccionado" and "&2.- Guardar todos".
     void settleSelected();
     void settleAll();
+    // "&Print": the use-period receipt of the selected ticket.
+    void printSelected();
+    // "M&odificar": asks for the station-ticket window on the selected ticket.
+    void modifySelected();
     void setAscending(bool ascending);
     bool ascending() const;
     // Reads the queue again, keeping the selected row number.
     void refresh();
 
     QTableView* view() const { return m_view; }
+
+signals:
+    void modifyRequested(int idTick);
 
 private:
     void showError(const QString& text);

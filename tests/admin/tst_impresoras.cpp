@@ -5,6 +5,8 @@
 #include "support/scriptedui.h"
 #include "support/testengine.h"
 
+#include "store/sql.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -129,6 +131,9 @@ void TestImpresoras::chosenPrinterIsStored() {
     ScriptedUi ui;
     TestEngine engine;
     engine.context.currentOperator = QStringLiteral("ADMIN");
+    // The demo names its own printer; this case starts from none chosen.
+    store::run(engine.context.data->db(), QStringLiteral("UPDATE opciones SET impresoratick = ?"),
+               {QStringLiteral("NoPrinter")});
     {
         Tfrmopciones window(engine.context, engine.engine->tarifas());
         QVERIFY(window.begin());

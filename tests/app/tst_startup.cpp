@@ -166,8 +166,8 @@ void TestStartup::olderDatabaseShowsUpgradePage() {
     QVERIFY(f.dialog->begin());
     QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Upgrade);
     QVERIFY(f.dialog->operatorNames().isEmpty());
-    // Not usable yet, and never pretending to be.
-    QVERIFY(!f.dialog->findChild<QPushButton*>(QStringLiteral("upgradeNowButton"))->isEnabled());
+    QVERIFY(f.dialog->findChild<QPushButton*>(QStringLiteral("upgradeNowButton"))->isEnabled());
+    QVERIFY(!f.dialog->findChild<QPushButton*>(QStringLiteral("upgradeNextButton"))->isEnabled());
 }
 
 void TestStartup::loginChecks_data() {

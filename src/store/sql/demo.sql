@@ -93,3 +93,6 @@ INSERT INTO articulos (CODIGO, ARTICULO, PRECIO, IdTax) VALUES ('CDR', 'CD graba
 
 INSERT INTO turnos (TURNO, HORA_INI, HORA_FIN) VALUES ('MAÑANA', '08:00:00', '15:00:00');
 INSERT INTO turnos (TURNO, HORA_INI, HORA_FIN) VALUES ('TARDE', '15:00:00', '23:00:00');
+
+-- The raw CUPS queue that ./run.sh points at the demo's receipt printer.
+UPDATE opciones SET impresoratick = 'Quintor-Demo';

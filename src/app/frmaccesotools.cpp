@@ -1,0 +1,292 @@
+// The database tools of the log-in dialog: upgrades of older databases,
+// compaction, replica and the import of old account files.
+
+#include "app/databasefiles.h"
+#include "app/frmacceso.h"
+#include "core/consolecontext.h"
+#include "store/datamodule.h"
+#include "store/dbfile.h"
+#include "store/frmduplicar.h"
+#include "store/frminfo.h"
+#include "store/importcuentas.h"
+#include "store/passwordcache.h"
+#include "store/upgrade.h"
+#include "ui/messagebox.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+const ui::MessageTable& toolsMessages() {
+    static const ui::MessageTable table{
+        {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        {"NoCopia", QStringLiteral("No se ha podido copiar el fichero seleccionado"),
+         QStringLiteral("The selected file could not be copied")},
+        {"NoVersion3.21", QStringLiteral("La base de datos seleccionada no pertenece a la versión 3.21 "),
+         QStringLiteral("The selected database does not belong to version 3.21 ")},
+        {"NoVersion3.2", QStringLiteral("La base de datos seleccionada no pertenece a la versión 3.2 "),
+         QStringLiteral("The selected database does not belong to version 3.2 ")},
+        {"IniciarCompactar", QStringLiteral("¿Iniciar compactar y reparar  %1?"),
+         QStringLiteral("Start compact and repair  %1?")},
+        {"SeleccionFichero", QStringLiteral("Seleccionar fichero usr.qdt"),
+         QStringLiteral("Select file usr.qdt")},
+        {"finactualizacion", QStringLiteral("Proceso finalizado con éxito. Pulse continuar"),
+         QStringLiteral("Process finished successfully. Press continue")},
+        {"ResumenImportacion",
+         QStringLiteral(
+             "Cuentas importadas: %1 de %2 registros. Omitidas: %3 que ya existían, %4 registros no "
+             "válidos, %5 rechazadas por la base de datos."),
+         QStringLiteral(
+             "Accounts imported: %1 of %2 records. Skipped: %3 already present, %4 invalid records, "
+             "%5 refused by the database.")},
+    };
+    return table;
+}
+
+void showError(QWidget* parent, const QString& text, ui::Icon icon = ui::Icon::Error) {
+    ui::showMessage(parent, ui::MessageRequest{toolsMessages().text(QStringLiteral("Atencion")), text, icon,
+                                               ui::Buttons::Ok});
+}
+
+void removeDatabaseFile(const QString& path) {
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QString::fromLatin1(suffix));
+}
+
+} // namespace
+
+void TFrmAcceso::fillToolsMenu(QMenu* file) {
+    QMenu* upgrade = file->addMenu(QStringLiteral("Actualizar a la versión 4.0 PRO de Quintor"));
+    const auto add = [this](QMenu* menu, const QString& text, const char* name, auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, slot);
+    };
+    add(upgrade, QStringLiteral("Actualizar desde versión 3.0 PRO..."), "import30Action",
+        [this] { importAccounts(QStringLiteral("3.0"), 13); });
+    add(upgrade, QStringLiteral("Actualizar desde versión 3.1 PRO..."), "import31Action",
+        [this] { importAccounts(QStringLiteral("3.1"), 17); });
+    add(upgrade, QStringLiteral("Actualizar desde versión 3.2 PRO..."), "upgrade32Action",
+        [this] { upgradeCopy(QStringLiteral("3.2")); });
+    add(upgrade, QStringLiteral("Actualizar desde versión 3.21 PRO..."), "upgrade321Action",
+        [this] { upgradeCopy(QStringLiteral("3.21")); });
+    QMenu* tools = m_menuBar->addMenu(QStringLiteral("&Herramientas"));
+    QMenu* utilities = tools->addMenu(QStringLiteral("&Utilidades de la base de datos..."));
+    add(utilities, QStringLiteral("&Compactar y reparar base de datos..."), "compactAction",
+        [this] { compactSelected(); });
+    QMenu* replica = tools->addMenu(QStringLiteral("Réplica..."));
+    add(replica, QStringLiteral("Crear una réplica de la base de datos actual..."), "replicaAction",
+        [this] { replicaSelected(); });
+}
+
+void TFrmAcceso::showUpgradePage(const QString& name, bool fromTools) {
+    m_upgradeFromTools = fromTools;
+    m_upgradeName = name;
+    m_upgradeFile->setText(name);
+    m_upgradeTree->clear();
+    m_upgradeNow->setEnabled(true);
+    m_upgradeNext->setEnabled(false);
+    showPage(Page::Upgrade);
+}
+
+void TFrmAcceso::upgradeNow() {
+    if (!m_context.data->isOpen() && !abrirBase(m_upgradeName))
+        return;
+    m_upgradeTree->clear();
+    QTreeWidgetItem* root = nullptr;
+    const auto progress = [&](const QString& text, int level) {
+        if (level == 0 || !root) {
+            root = new QTreeWidgetItem(m_upgradeTree, {text});
+        } else {
+            new QTreeWidgetItem(root, {text});
+            root->setExpanded(true);
+        }
+        m_upgradeTree->scrollToBottom();
+        m_upgradeTree->repaint();
+    };
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Result<bool> upgraded = store::upgradeToCurrent(m_context.data->db(), progress);
+    QApplication::restoreOverrideCursor();
+    if (!upgraded) {
+        showError(this, upgraded.error());
+        return;
+    }
+    if (!upgraded.value())
+        return;
+    m_upgradeNow->setEnabled(false);
+    m_upgradeNext->setEnabled(true);
+    m_upgradeNext->setFocus();
+}
+
+QString TFrmAcceso::selectedToolsEntry() {
+    if (m_toolsList->count() == 1 && !m_toolsList->currentItem())
+        m_toolsList->setCurrentRow(0);
+    QListWidgetItem* item = m_toolsList->currentItem();
+    return item ? item->text() : QString();
+}
+
+void TFrmAcceso::showProgressPanel(const QString& title) {
+    m_progressTitle->setText(title);
+    m_progressResult->clear();
+    m_progressDetail->clear();
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progressContinue->setEnabled(false);
+    showPage(Page::Progress);
+}
+
+void TFrmAcceso::progressFinished() {
+    m_progressResult->setText(toolsMessages().text(QStringLiteral("finactualizacion")));
+    m_progressContinue->setEnabled(true);
+    m_progressContinue->setFocus();
+}
+
+void TFrmAcceso::upgradeCopy(const QString& version) {
+    QFileDialog dialog(this, QString(), m_paths.databaseFolder());
+    dialog.setObjectName(QStringLiteral("upgradeSourceDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(
+        {QStringLiteral("Base de datos Access (*.mdb)"), QStringLiteral("Todos los archivos(*.*)")});
+    if (ui::execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString source = dialog.selectedFiles().first();
+    const QString copyName =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmm")) + QFileInfo(source).fileName();
+    const QString copyPath = m_paths.databaseFile(copyName);
+
+    m_context.data->close();
+    // Through the engine: the chosen file may be open elsewhere with data
+    // still in its log.
+    if (!store::copyDatabase(source, copyPath)) {
+        ui::showMessage(this, toolsMessages(), QStringLiteral("NoCopia"), ui::Icon::Warning);
+        return;
+    }
+    if (!abrirBase(copyName))
+        return;
+    if (store::VersionBase(m_context.data->db()) != version) {
+        m_context.data->close();
+        ui::showMessage(this, toolsMessages(), QStringLiteral("NoVersion") + version, ui::Icon::Information);
+        removeDatabaseFile(copyPath);
+        return;
+    }
+
+    showProgressPanel(QStringLiteral("Actualizando desde la versión %1 PRO").arg(version));
+    int lines = 0;
+    const Result<bool> upgraded = store::upgradeToCurrent(m_context.data->db(), [&](const QString&, int) {
+        m_progress->setValue(std::min(95, ++lines * 12));
+        m_progress->repaint();
+    });
+    m_context.data->close();
+    if (!upgraded || !upgraded.value()) {
+        // The copy was left as it was chosen: it is of no use here.
+        removeDatabaseFile(copyPath);
+        if (!upgraded)
+            showError(this, upgraded.error());
+        m_progressContinue->setEnabled(true);
+        return;
+    }
+    m_progress->setValue(100);
+    progressFinished();
+}
+
+void TFrmAcceso::compactSelected() {
+    const QString entry = selectedToolsEntry();
+    if (entry.isEmpty())
+        return;
+    const ui::Answer answer = ui::showMessage(
+        this, ui::MessageRequest{toolsMessages().text(QStringLiteral("Atencion")),
+                                 toolsMessages().text(QStringLiteral("IniciarCompactar")).arg(entry),
+                                 ui::Icon::Information, ui::Buttons::YesNo});
+    if (answer != ui::Answer::Yes)
+        return;
+    const QString name = entry.contains(QLatin1Char('.')) ? entry : entry + QStringLiteral(".mdb");
+    const QString path = m_paths.databaseFile(name);
+    if (!QFileInfo(path).isFile())
+        return;
+    m_context.data->close();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString password = m_context.platform9x
+                                 ? store::readPasswordCache(m_paths.databaseFile(QStringLiteral("iorlp.dll")))
+                                 : QString();
+    const Status compacted = store::CompactarBase(path, password);
+    QApplication::restoreOverrideCursor();
+    if (compacted)
+        TFrminfo::showNotice(this);
+    else
+        showError(this, compacted.error(), ui::Icon::Warning);
+    abrirBase(name);
+}
+
+void TFrmAcceso::replicaSelected() {
+    const QString entry = selectedToolsEntry();
+    if (entry.isEmpty())
+        return;
+    m_context.data->close();
+    const QString name = entry.contains(QLatin1Char('.')) ? entry : entry + QStringLiteral(".mdb");
+    if (!QFileInfo(m_paths.databaseFile(name)).isFile() || !abrirBase(name))
+        return;
+    const bool current = m_context.data->isCurrentVersion();
+    m_context.data->close();
+    if (!current) {
+        showUpgradePage(name, true);
+        return;
+    }
+    TFrmduplicar dialog(m_paths.databaseFolder(), name, this);
+    ui::execDialog(&dialog);
+}
+
+void TFrmAcceso::importAccounts(const QString& version, int fieldCount) {
+    QFileDialog dialog(this, toolsMessages().text(QStringLiteral("SeleccionFichero")),
+                       m_importFolder.isEmpty() ? m_paths.home() : m_importFolder);
+    dialog.setObjectName(QStringLiteral("importFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Archivos de usuarios (*.qdt)")});
+    if (ui::execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString file = dialog.selectedFiles().first();
+    m_importFolder = m_paths.home();
+
+    const QString entry = selectedToolsEntry();
+    if (entry.isEmpty())
+        return;
+    m_context.data->close();
+    const QString name = app::withMdbExtension(entry);
+    if (!QFileInfo(m_paths.databaseFile(name)).isFile() || !abrirBase(name))
+        return;
+
+    showProgressPanel(QStringLiteral("Actualizando desde la versión %1 PRO").arg(version));
+    const Result<store::ImportOutcome> imported = store::ImportarCuentas(
+        m_context.data->db(), file, fieldCount, m_context.regional, [this](int done, int total) {
+            m_progress->setRange(0, std::max(total, 1));
+            m_progress->setValue(done);
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    m_context.data->close();
+    if (!imported) {
+        showError(this, imported.error());
+        m_progressContinue->setEnabled(true);
+        return;
+    }
+    const store::ImportOutcome& o = imported.value();
+    m_progressDetail->setText(toolsMessages()
+                                  .text(QStringLiteral("ResumenImportacion"))
+                                  .arg(o.imported)
+                                  .arg(o.records)
+                                  .arg(o.existing)
+                                  .arg(o.invalid)
+                                  .arg(o.refused));
+    progressFinished();
+}

@@ -1,0 +1,175 @@
+#include "sales/puntoventa.h"
+
+#include "sales/tickets.h"
+#include "store/sql.h"
+#include "store/transaction.h"
+
+#include <cmath>
+
+namespace sales {
+
+std::optional<store::Articulo> articuloPorCodigo(const QSqlDatabase& db, const QString& code) {
+    return store::selectOne<store::Articulo>(db, QStringLiteral("WHERE CODIGO = ?"), {QVariant(code)});
+}
+
+store::Udart readUdart(const QSqlDatabase& db) {
+    return store::selectOne<store::Udart>(db).value_or(store::Udart{});
+}
+
+void saveUdart(const QSqlDatabase& db, const store::Udart& udart) {
+    store::Transaction tx(db);
+    // The scratch record is one row; a database without it gets it back.
+    if (store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM udart"))) == 0)
+        store::insert(db, udart);
+    else
+        store::update(db, udart, QString(), {});
+    tx.commit();
+}
+
+store::Udart resetUdart(const QSqlDatabase& db, bool all) {
+    store::Udart u = readUdart(db);
+    u.ART.clear();
+    u.UD = 0;
+    u.IMP = Currency();
+    u.PRE = Currency();
+    if (all) {
+        u.ENTREGADO = Currency();
+        u.CAMBIO = Currency();
+    }
+    saveUdart(db, u);
+    return u;
+}
+
+Currency importeLinea(Currency precio, double cantidad) {
+    return Currency::roundHalfEven(static_cast<long double>(precio.raw()) *
+                                   static_cast<long double>(cantidad));
+}
+
+std::optional<double> parseQuantity(const QString& text) {
+    QString s = text.trimmed();
+    s.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = s.toDouble(&ok);
+    if (!ok || !std::isfinite(v) || std::fabs(v) > 1e9)
+        return std::nullopt;
+    return v;
+}
+
+store::Ticket nuevaVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now) {
+    store::Ticket t;
+    t.NPUESTO = 0;
+    t.OPERADOR = operatorName;
+    t.CONTA = true;
+    return NuevoNumeroTicket(db, t, now);
+}
+
+QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code) {
+    store::Transaction tx(db);
+    const store::Udart u = readUdart(db);
+    if (u.ART.isEmpty())
+        return QStringLiteral("NoDescripcion");
+    store::LinTick line;
+    line.ID_TICK = idTick;
+    line.ARTICULO = u.ART;
+    line.CODIGO = code;
+    line.CANT = u.UD;
+    line.PRECIO = u.PRE;
+    line.IMPORTE = u.IMP;
+    const auto articulo = articuloPorCodigo(db, code);
+    line.IdTax = articulo ? articulo->IdTax : 0;
+    addLine(db, line);
+    recomputeTotal(db, idTick);
+    resetUdart(db, false);
+    tx.commit();
+    return QString();
+}
+
+std::optional<store::Ticket> moverTicket(const QSqlDatabase& db, int fromId, Paso paso) {
+    switch (paso) {
+    case Paso::Primero:
+        return store::selectOne<store::Ticket>(db, QStringLiteral("ORDER BY ID_TICK LIMIT 1"));
+    case Paso::Anterior:
+        return store::selectOne<store::Ticket>(
+            db, QStringLiteral("WHERE ID_TICK < ? ORDER BY ID_TICK DESC LIMIT 1"), {fromId});
+    case Paso::Siguiente:
+        return store::selectOne<store::Ticket>(
+            db, QStringLiteral("WHERE ID_TICK > ? ORDER BY ID_TICK LIMIT 1"), {fromId});
+    case Paso::Ultimo:
+        break;
+    }
+    return store::selectOne<store::Ticket>(db, QStringLiteral("ORDER BY ID_TICK DESC LIMIT 1"));
+}
+
+QString likePattern(const QString& text) {
+    QString out;
+    for (QChar c : text) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        out += c == QLatin1Char('*') ? QLatin1Char('%') : c;
+    }
+    return out;
+}
+
+std::vector<store::Articulo> buscarArticulos(const QSqlDatabase& db, CampoBusqueda campo, ModoBusqueda modo,
+                                             const QString& text) {
+    const QString column =
+        campo == CampoBusqueda::Codigo ? QStringLiteral("CODIGO") : QStringLiteral("ARTICULO");
+    if (text.isEmpty())
+        return articulos(db, campo);
+    const QString pattern = (modo == ModoBusqueda::Contiene ? QStringLiteral("%") : QString()) +
+                            likePattern(text) + QStringLiteral("%");
+    return store::select<store::Articulo>(
+        db, QStringLiteral("WHERE ") + column + QStringLiteral(" LIKE ? ESCAPE '\\' ORDER BY ") + column,
+        {pattern});
+}
+
+std::vector<store::Articulo> articulos(const QSqlDatabase& db, CampoBusqueda orden) {
+    return store::select<store::Articulo>(db, orden == CampoBusqueda::Codigo
+                                                  ? QStringLiteral("ORDER BY CODIGO")
+                                                  : QStringLiteral("ORDER BY ARTICULO"));
+}
+
+ArticuloCheck checkArticulo(const QSqlDatabase& db, const QString& code, const QString& name, bool isNew) {
+    if (code.isEmpty())
+        return ArticuloCheck{QStringLiteral("DebeCodigo"), ArticuloCheck::Field::Codigo};
+    if (name.isEmpty())
+        return ArticuloCheck{QStringLiteral("DebeArticulo"), ArticuloCheck::Field::Articulo};
+    if (isNew) {
+        // In table order, code first then description, letter case ignored.
+        for (const store::Articulo& a :
+             store::select<store::Articulo>(db, QStringLiteral("ORDER BY rowid"))) {
+            if (a.CODIGO.compare(code, Qt::CaseInsensitive) == 0)
+                return ArticuloCheck{QStringLiteral("CodigoRepetido"), ArticuloCheck::Field::Codigo};
+            if (a.ARTICULO.compare(name, Qt::CaseInsensitive) == 0)
+                return ArticuloCheck{QStringLiteral("ArticuloRepetido"), ArticuloCheck::Field::Articulo};
+        }
+    }
+    return ArticuloCheck{};
+}
+
+void addArticulo(const QSqlDatabase& db, const store::Articulo& articulo) {
+    store::insert(db, articulo);
+}
+
+void updateArticulo(const QSqlDatabase& db, const QString& code, Currency precio, int idTax) {
+    store::run(db, QStringLiteral("UPDATE articulos SET PRECIO = ?, IdTax = ? WHERE CODIGO = ?"),
+               {store::sqlValue(precio), idTax, QVariant(code)});
+}
+
+void deleteArticulo(const QSqlDatabase& db, const QString& code) {
+    store::run(db, QStringLiteral("DELETE FROM articulos WHERE CODIGO = ?"), {QVariant(code)});
+}
+
+void CambiarIva(const QSqlDatabase& db, int idTax) {
+    store::run(db, QStringLiteral("UPDATE articulos SET IdTax = ?"), {idTax});
+}
+
+void cambiarIvaDe(const QSqlDatabase& db, const QStringList& codes, int idTax) {
+    store::Transaction tx(db);
+    for (const QString& code : codes)
+        store::run(db, QStringLiteral("UPDATE articulos SET IdTax = ? WHERE CODIGO = ?"),
+                   {idTax, QVariant(code)});
+    tx.commit();
+}
+
+} // namespace sales

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/currency.h"
+#include "store/rows.h"
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// The point of sale: articles, the scratch record of the line being entered
+// (udart) and the sale's tickets. Failed statements throw
+// store::DatabaseError; each sale step of several statements is one
+// transaction.
+
+namespace sales {
+
+// The article whose CODIGO equals code (bound, so quotes and wildcards in a
+// typed code are plain characters).
+std::optional<store::Articulo> articuloPorCodigo(const QSqlDatabase& db, const QString& code);
+
+store::Udart readUdart(const QSqlDatabase& db);
+void saveUdart(const QSqlDatabase& db, const store::Udart& udart);
+// The four entry columns (and, with all, the delivered amount and change) to 0.
+store::Udart resetUdart(const QSqlDatabase& db, bool all);
+
+// PRE × UD to the currency's four decimals, halves to even.
+Currency importeLinea(Currency precio, double cantidad);
+// A quantity or price as typed: "." and "," both separate decimals.
+std::optional<double> parseQuantity(const QString& text);
+
+// F1: a settled ticket of the counter (station 0), total 0.
+store::Ticket nuevaVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now);
+
+// F10: the entry line of udart on ticket idTick with the code typed, and its
+// tax from the article of that code; the ticket's total again; the entry
+// columns of udart reset. All or nothing. Answers "NoDescripcion" (and
+// writes nothing) when there is no description.
+QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code);
+
+// Browsing the tickets in ID_TICK order.
+enum class Paso { Primero, Anterior, Siguiente, Ultimo };
+std::optional<store::Ticket> moverTicket(const QSqlDatabase& db, int fromId, Paso paso);
+
+// The article search: field "Codigo" or "Articulo", starting with or
+// containing text (typed "*" is the wildcard); empty text lists all.
+enum class CampoBusqueda { Codigo, Articulo };
+enum class ModoBusqueda { EmpiezaPor, Contiene };
+std::vector<store::Articulo> buscarArticulos(const QSqlDatabase& db, CampoBusqueda campo, ModoBusqueda modo,
+                                             const QString& text);
+// A LIKE pattern of typed text: "%", "_" and "\" are plain, "*" is any run.
+QString likePattern(const QString& text);
+
+// The article list, ordered by code or by description.
+std::vector<store::Articulo> articulos(const QSqlDatabase& db, CampoBusqueda orden);
+
+// The checks of the article dialog: "DebeCodigo", "DebeArticulo", and for a
+// new article "CodigoRepetido" / "ArticuloRepetido" (letter case ignored).
+struct ArticuloCheck {
+    enum class Field { None, Codigo, Articulo };
+    QString messageKey;
+    Field field = Field::None;
+    bool ok() const { return messageKey.isEmpty(); }
+};
+ArticuloCheck checkArticulo(const QSqlDatabase& db, const QString& code, const QString& name, bool isNew);
+void addArticulo(const QSqlDatabase& db, const store::Articulo& articulo);
+// Price and tax of the article of code (code and description stay).
+void updateArticulo(const QSqlDatabase& db, const QString& code, Currency precio, int idTax);
+void deleteArticulo(const QSqlDatabase& db, const QString& code);
+// The tax of every article, or of the articles of codes.
+void CambiarIva(const QSqlDatabase& db, int idTax);
+void cambiarIvaDe(const QSqlDatabase& db, const QStringList& codes, int idTax);
+
+} // namespace sales

@@ -1,0 +1,216 @@
+#include "sales/saleentry.h"
+
+#include "core/consolecontext.h"
+#include "sales/decimalfield.h"
+#include "sales/frmbusqart.h"
+#include "sales/puntoventa.h"
+#include "store/datamodule.h"
+#include "store/sql.h"
+#include "ui/messagebox.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace sales {
+
+const ui::MessageTable& SaleEntry::messages() {
+    static const ui::MessageTable table{
+        {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        {"NoDescripcion", QStringLiteral("No hay descripción"), QStringLiteral("There is no description")},
+    };
+    return table;
+}
+
+SaleEntry::SaleEntry(ConsoleContext& context, QWidget* parent)
+    : QWidget(parent)
+    , m_context(context) {
+    m_code = new QLineEdit(this);
+    m_code->setObjectName(QStringLiteral("codigo"));
+    m_code->setMaxLength(20);
+    m_code->setToolTip(
+        QStringLiteral("Introduzca directamente el código de un artículo  y pulse ENTER o bien pulse "
+                       "el botón Buscar (F5) para acceder a la base de datos de artículos."));
+    m_description = new QLineEdit(this);
+    m_description->setObjectName(QStringLiteral("descripcion"));
+    m_description->setMaxLength(50);
+    m_quantity = new DecimalField(context.regional.decimalSeparator(), this);
+    m_quantity->setObjectName(QStringLiteral("cantidad"));
+    m_price = new DecimalField(context.regional.decimalSeparator(), this);
+    m_price->setObjectName(QStringLiteral("precio"));
+    for (QLineEdit* field :
+         {m_code, m_description, static_cast<QLineEdit*>(m_quantity), static_cast<QLineEdit*>(m_price)})
+        field->installEventFilter(this);
+    connect(m_description, &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_udart.ART = text;
+        store();
+    });
+
+    auto* hint = new QLabel(m_code->toolTip(), this);
+    hint->setWordWrap(true);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Código"), this), 0, 0);
+    grid->addWidget(m_code, 0, 1, 1, 2);
+    grid->addWidget(hint, 1, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Descripción"), this), 2, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Cant."), this), 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Precio"), this), 2, 2);
+    grid->addWidget(m_description, 3, 0);
+    grid->addWidget(m_quantity, 3, 1);
+    grid->addWidget(m_price, 3, 2);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+}
+
+void SaleEntry::showError(const QString& text) {
+    ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
+                                             ui::Icon::Error, ui::Buttons::Ok});
+}
+
+void SaleEntry::store() {
+    try {
+        saveUdart(m_context.data->db(), m_udart);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+}
+
+void SaleEntry::load() {
+    try {
+        m_udart = readUdart(m_context.data->db());
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    showFields();
+}
+
+void SaleEntry::showFields() {
+    m_description->setText(m_udart.ART);
+    QString quantity = QString::number(m_udart.UD, 'g', 12);
+    quantity.replace(QLatin1Char('.'), m_context.regional.decimalSeparator());
+    m_quantity->setText(quantity);
+    m_price->setText(m_context.regional.formatAmount(m_udart.PRE.roundedToDecimals(4)));
+    // formatAmount rounds to the currency decimals; a price with more keeps them.
+    if (m_udart.PRE.roundedToDecimals(m_context.regional.currencyDecimals()) != m_udart.PRE) {
+        QString exact = m_udart.PRE.toDebugString();
+        exact.replace(QLatin1Char('.'), m_context.regional.decimalSeparator());
+        m_price->setText(exact);
+    }
+}
+
+void SaleEntry::lookUpCode() {
+    std::optional<store::Articulo> articulo;
+    try {
+        articulo = articuloPorCodigo(m_context.data->db(), m_code->text());
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    m_udart.UD = 1;
+    if (articulo) {
+        m_udart.PRE = m_udart.IMP = articulo->PRECIO;
+        m_udart.ART = articulo->ARTICULO;
+    } else {
+        m_udart.PRE = m_udart.IMP = Currency();
+        m_udart.ART.clear();
+    }
+    store();
+    showFields();
+    if (articulo) {
+        m_quantity->setFocus();
+        m_quantity->selectAll();
+    }
+}
+
+void SaleEntry::recompute() {
+    const std::optional<double> quantity = parseQuantity(m_quantity->text());
+    const std::optional<Currency> price = m_context.regional.parseCurrency(m_price->text());
+    // A field that does not read keeps the amount; the field shows the stored value again.
+    if (quantity && price) {
+        m_udart.UD = *quantity;
+        m_udart.PRE = *price;
+        m_udart.IMP = importeLinea(*price, *quantity);
+        store();
+    }
+    showFields();
+}
+
+bool SaleEntry::addTo(int idTick) {
+    recompute();
+    QString refusal;
+    try {
+        refusal = anadirLinea(m_context.data->db(), idTick, m_code->text());
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return false;
+    }
+    if (!refusal.isEmpty()) {
+        ui::showMessage(this, messages(), refusal, ui::Icon::Information);
+        m_description->setFocus();
+        return false;
+    }
+    load();
+    m_code->clear();
+    m_code->setFocus();
+    emit lineAdded();
+    return true;
+}
+
+void SaleEntry::search(bool resetChoice) {
+    TFrmbusqart dialog(m_context, this);
+    if (resetChoice || m_searchField < 0) {
+        m_searchField = 0;
+        m_searchMode = 0;
+    }
+    dialog.fieldList()->setCurrentIndex(m_searchField);
+    dialog.modeList()->setCurrentIndex(m_searchMode);
+    dialog.filterBox()->setFocus();
+    const int result = ui::execDialog(&dialog);
+    m_searchField = dialog.fieldList()->currentIndex();
+    m_searchMode = dialog.modeList()->currentIndex();
+    const std::optional<store::Articulo> chosen = dialog.chosen();
+    if (result != QDialog::Accepted || !chosen)
+        return;
+    m_udart.UD = 1;
+    m_udart.PRE = m_udart.IMP = chosen->PRECIO;
+    m_udart.ART = chosen->ARTICULO;
+    store();
+    showFields();
+    m_code->setText(chosen->CODIGO);
+    m_quantity->setFocus();
+}
+
+void SaleEntry::reset(bool all) {
+    m_code->clear();
+    try {
+        m_udart = resetUdart(m_context.data->db(), all);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    showFields();
+}
+
+bool SaleEntry::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == m_code) {
+                lookUpCode();
+            } else if (m_addButton) {
+                if (watched != m_description)
+                    recompute();
+                m_addButton->setFocus();
+            }
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut && (watched == m_quantity || watched == m_price)) {
+        recompute();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace sales

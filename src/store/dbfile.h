@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/result.h"
+
+#include <QString>
+
+namespace store {
+
+// Copies a database file through the engine itself, never byte by byte: a
+// byte copy of a file in write-ahead-log mode can miss committed data. The
+// destination must not exist; a failed copy leaves nothing behind. A file
+// that is not a database is refused.
+Status copyDatabase(const QString& source, const QString& destination);
+
+// The engine's own check of a database file: success, or what it found.
+Status integrityCheck(const QString& path);
+
+// The file a compaction writes first: "ciber.mdb" gives "ciber~1.mdb".
+QString compactionTempPath(const QString& path);
+
+// Compacts and checks a closed database file in place: a compacted copy is
+// written to the temporary file, checked, made durable and then renamed over
+// the file in one step, so a crash at any moment leaves either the old file
+// or the new one. On failure the file is as it was and the engine's text is
+// the error. The engine has no password; the parameter is kept for one
+// that has.
+Status CompactarBase(const QString& path, const QString& password = QString());
+
+} // namespace store

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/regional.h"
+#include "core/result.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSqlDatabase>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace store {
+
+// The account export files of versions 3.0 (13 fields) and 3.1 (17 fields),
+// usr.qdt: 512-byte records, each enciphered by itself.
+
+// The fields of a clear record, walked as the old versions wrote them; the
+// count decides up to which field number missing trailing fields are filled
+// from empty text. Nothing when the record is not laid out as an export
+// record (another key, a damaged record, a field count that no version
+// wrote), so that such a record is never imported as garbage.
+std::optional<QStringList> parseExportRecord(const QByteArray& clear, int count);
+
+// A clear record of the given fields (Windows-1252, each ended by byte 2,
+// zeros up to 512); empty when the fields do not fit.
+QByteArray buildExportRecord(const QStringList& fields);
+// Writes an export file of enciphered records, for tests and tools.
+Status writeExportFile(const QString& path, const QList<QStringList>& records);
+
+struct ImportOutcome {
+    int records = 0; // whole records in the file
+    int imported = 0;
+    int invalid = 0;  // not an export record, or a partial record at the end
+    int existing = 0; // a login the database already has: left as it is
+    int refused = 0;  // a value the database refused
+    int skipped() const { return invalid + existing + refused; }
+};
+
+// Called after every record with the number of records handled so far.
+using ImportProgress = std::function<void(int done, int total)>;
+
+// ImportarCuentas: one account per record into cuentas, all in one
+// transaction. A record that cannot be imported is skipped and counted;
+// an existing login is never duplicated nor overwritten. Fails only when the
+// file cannot be read or the database cannot be written at all.
+Result<ImportOutcome> ImportarCuentas(const QSqlDatabase& db, const QString& path, int count,
+                                      const Regional& regional, const ImportProgress& progress = {});
+
+} // namespace store

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+
+namespace store {
+
+// What the replica purges from the working database once the archive copy
+// is made. Without a date every row of a ticked table goes; with one, only
+// rows strictly before it.
+struct ReplicaPlan {
+    QString databasePath; // the working database (closed)
+    QString copyPath;     // the archive copy to make; must not exist
+    QString copyName;     // as the operator typed it, for the messages
+    bool tickets = true;
+    bool movcuentas = true;
+    bool ciber = true;
+    std::optional<QDate> before;
+};
+
+// The window's side of a running replica.
+class ReplicaObserver {
+public:
+    virtual ~ReplicaObserver() = default;
+    virtual void line(const QString& text) = 0;
+    // The dated ticket purge: its bar, one step per ticket.
+    virtual void ticketPurgeStarted(int maximum) = 0;
+    // Called after each ticket; lets the window repaint and take a cancel.
+    virtual void ticketPurged(int number) = 0;
+    virtual bool cancelRequested() = 0;
+    virtual void ticketPurgeEnded(bool cancelled) = 0;
+    // A failure to show in a box (compaction refused, database error).
+    virtual void failure(const QString& text) = 0;
+};
+
+enum class ReplicaEnd { Finished, Cancelled, CopyFailed, Failed };
+
+// Copies the working database to the archive, purges the ticked history
+// tables of the working database and compacts it. Each ticket goes with its
+// lines in one transaction, so that no cancel or crash leaves lines without
+// their ticket; a cancel keeps what was deleted, purges nothing else and
+// does not compact.
+ReplicaEnd runReplica(const ReplicaPlan& plan, ReplicaObserver& observer);
+
+} // namespace store

@@ -1,0 +1,333 @@
+#include "app/frmacceso.h"
+#include "core/consolecontext.h"
+#include "store/dbfile.h"
+#include "store/frmduplicar.h"
+#include "store/importcuentas.h"
+#include "store/passwordcache.h"
+#include "store/sql.h"
+#include "store/upgrade.h"
+#include "support/olddatabases.h"
+#include "support/scriptedui.h"
+#include "support/testdb.h"
+
+#include <QAction>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+struct ToolsFixture {
+    explicit ToolsFixture(TestHome& home) {
+        context.data = &data;
+        context.regional = Regional::spanishSpain();
+        dialog = std::make_unique<TFrmAcceso>(context, app::Paths(home.home()), TFrmAcceso::Mode::Startup);
+    }
+    void login(const QString& name, const QString& password) {
+        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("operatorList"));
+        list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
+        dialog->findChild<QLineEdit*>(QStringLiteral("passwordEdit"))->setText(password);
+        dialog->findChild<QPushButton*>(QStringLiteral("acceptButton"))->click();
+    }
+    QPushButton* button(const char* name) const {
+        return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    QString label(const char* name) const {
+        return dialog->findChild<QLabel*>(QString::fromLatin1(name))->text();
+    }
+    // Menus are rebuilt with the page: the newest action of that name.
+    void trigger(const char* name) const {
+        const QList<QAction*> actions = dialog->findChildren<QAction*>(QString::fromLatin1(name));
+        QVERIFY(!actions.isEmpty());
+        actions.last()->trigger();
+    }
+    int scalar(const QString& sql, const QString& file) const {
+        TDataModule1 d;
+        if (!d.open(file))
+            return -1;
+        return store::toInt(store::scalar(d.db(), sql));
+    }
+    TDataModule1 data;
+    ConsoleContext context;
+    std::unique_ptr<TFrmAcceso> dialog;
+};
+
+ScriptedUi::DialogHandler pickFile(const QString& path) {
+    return [path](QDialog* d) {
+        auto* fd = qobject_cast<QFileDialog*>(d);
+        if (!fd)
+            return int(QDialog::Rejected);
+        fd->selectFile(path);
+        return int(QDialog::Accepted);
+    };
+}
+
+QStringList files(const TestHome& home) {
+    return QDir(home.databaseFolder()).entryList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestDatabaseTools : public QObject {
+    Q_OBJECT
+private slots:
+    void upgradeAtStartupThenReplicaAndImport();
+    void upgradeNowWithoutAccountsDoesNothing();
+    void upgradeOfACopy_data();
+    void upgradeOfACopy();
+    void compactionAsksFirst();
+    void replicaOfAnOlderDatabaseShowsUpgradePage();
+    void passwordCacheOn9x_data();
+    void passwordCacheOn9x();
+};
+
+void TestDatabaseTools::upgradeAtStartupThenReplicaAndImport() {
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("ciber.mdb"));
+    createOldDatabase(path, QStringLiteral("3.2"));
+    ScriptedUi ui;
+    ToolsFixture f(home);
+    QVERIFY(f.dialog->begin());
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Upgrade);
+    QCOMPARE(f.label("upgradeFile"), QStringLiteral("ciber.mdb"));
+
+    f.button("upgradeNowButton")->click();
+    auto* tree = f.dialog->findChild<QTreeWidget*>(QStringLiteral("upgradeTree"));
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Actualizando a versión 4.0 PRO"));
+    QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QStringLiteral("Creando tabla Tasas"));
+    QVERIFY(!f.button("upgradeNowButton")->isEnabled());
+    QVERIFY(f.button("upgradeNextButton")->isEnabled());
+    QVERIFY(ui.messages().isEmpty());
+
+    f.button("upgradeNextButton")->click();
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Login);
+    QCOMPARE(f.dialog->operatorNames(), (QStringList{QStringLiteral("ADMIN"), QStringLiteral("CAJA")}));
+    f.login(QStringLiteral("ADMIN"), QString());
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT Bonotiempo FROM cuentas WHERE Login = 'ANA'"), path), 5415);
+
+    // Compact it.
+    ui.answerNext(ui::Answer::Yes);
+    f.trigger("compactAction");
+    QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("¿Iniciar compactar y reparar  ciber.mdb?")});
+    QVERIFY(f.data.isOpen());
+    QVERIFY(!QFileInfo::exists(home.databaseFile(QStringLiteral("ciber~1.mdb"))));
+    ui.clear();
+
+    // A replica that purges last year's tickets.
+    store::run(f.data.db(), QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA) VALUES ('2', ?)"),
+               {store::sqlValue(QDate::currentDate())});
+    ui.onNextDialog([](QDialog* d) {
+        auto* w = qobject_cast<TFrmduplicar*>(d);
+        if (!w)
+            return int(QDialog::Rejected);
+        w->findChild<QLineEdit*>(QStringLiteral("copyNameEdit"))->setText(QStringLiteral("archivo"));
+        w->findChild<QPushButton*>(QStringLiteral("nextButton"))->click();
+        w->findChild<QRadioButton*>(QStringLiteral("beforeRadio"))->setChecked(true);
+        w->findChild<QDateEdit*>(QStringLiteral("dateEdit"))
+            ->setDate(QDate(QDate::currentDate().year(), 1, 1));
+        w->findChild<QPushButton*>(QStringLiteral("nextButton"))->click();
+        return w->lastEnd() == store::ReplicaEnd::Finished ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    });
+    f.trigger("replicaAction");
+    QVERIFY(ui.messages().isEmpty());
+    QVERIFY(!f.data.isOpen());
+    QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM ticket"), path), 1);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM ticket"),
+                      home.databaseFile(QStringLiteral("archivo.mdb"))),
+             2);
+
+    // Import a 3.1 export file whose second account exists already.
+    const QString qdt = home.home() + QStringLiteral("/usr.qdt");
+    QStringList one{QStringLiteral("NUEVO1"), QStringLiteral("p")};
+    QStringList two{QStringLiteral("ana"), QStringLiteral("otra")};
+    QStringList three{QStringLiteral("NUEVO2"), QStringLiteral("p")};
+    for (QStringList* r : {&one, &two, &three}) {
+        while (r->size() < 17)
+            *r << QString();
+    }
+    QVERIFY(store::writeExportFile(qdt, {one, two, three}));
+    ui.onNextDialog(pickFile(qdt));
+    f.trigger("import31Action");
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Progress);
+    QCOMPARE(f.label("progressTitle"), QStringLiteral("Actualizando desde la versión 3.1 PRO"));
+    QCOMPARE(f.label("progressResult"), QStringLiteral("Proceso finalizado con éxito. Pulse continuar"));
+    QVERIFY(f.label("progressDetail").startsWith(QStringLiteral("Cuentas importadas: 2 de 3 registros.")));
+    auto* bar = f.dialog->findChild<QProgressBar*>(QStringLiteral("progressBar"));
+    QCOMPARE(bar->value(), 3);
+    QVERIFY(ui.messages().isEmpty());
+    QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM cuentas"), path), 6);
+    QVERIFY(f.button("progressContinueButton")->isEnabled());
+    f.button("progressContinueButton")->click();
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+}
+
+void TestDatabaseTools::upgradeNowWithoutAccountsDoesNothing() {
+    TestHome home;
+    home.writeFile(QStringLiteral("ciber.mdb"), QByteArray());
+    {
+        TDataModule1 d;
+        QVERIFY(d.open(home.databaseFile(QStringLiteral("ciber.mdb"))));
+        store::run(d.db(), QStringLiteral("CREATE TABLE otra (a INTEGER)"));
+    }
+    ScriptedUi ui;
+    ToolsFixture f(home);
+    QVERIFY(f.dialog->begin());
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Upgrade);
+    f.button("upgradeNowButton")->click();
+    QCOMPARE(f.dialog->findChild<QTreeWidget*>(QStringLiteral("upgradeTree"))->topLevelItemCount(), 0);
+    QVERIFY(!f.button("upgradeNextButton")->isEnabled());
+    QVERIFY(ui.messages().isEmpty());
+    QCOMPARE(f.data.tableNames(), QStringList{QStringLiteral("otra")});
+}
+
+void TestDatabaseTools::upgradeOfACopy_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("chosen"); // "3.2", "3.21" or "text"
+    QTest::addColumn<QString>("message");
+    QTest::newRow("3.2") << "upgrade32Action"
+                         << "3.2" << QString();
+    QTest::newRow("3.21") << "upgrade321Action"
+                          << "3.21" << QString();
+    QTest::newRow("3.21 for 3.2") << "upgrade32Action"
+                                  << "3.21"
+                                  << "La base de datos seleccionada no pertenece a la versión 3.2 ";
+    QTest::newRow("3.2 for 3.21") << "upgrade321Action"
+                                  << "3.2"
+                                  << "La base de datos seleccionada no pertenece a la versión 3.21 ";
+    QTest::newRow("not a database") << "upgrade32Action"
+                                    << "text"
+                                    << "No se ha podido copiar el fichero seleccionado";
+}
+
+void TestDatabaseTools::upgradeOfACopy() {
+    QFETCH(QString, action);
+    QFETCH(QString, chosen);
+    QFETCH(QString, message);
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    TestHome elsewhere;
+    const QString source = elsewhere.databaseFile(QStringLiteral("vieja.mdb"));
+    if (chosen == QLatin1String("text"))
+        elsewhere.writeFile(QStringLiteral("vieja.mdb"), QByteArray(3000, 'v'));
+    else
+        createOldDatabase(source, chosen);
+    ScriptedUi ui;
+    ToolsFixture f(home);
+    QVERIFY(f.dialog->begin());
+    f.login(QStringLiteral("ADMIN"), QString());
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+    ui.onNextDialog(pickFile(source));
+    f.trigger(action.toLatin1().constData());
+    if (!message.isEmpty()) {
+        QCOMPARE(ui.messageTexts(), QStringList{message});
+        QCOMPARE(files(home), QStringList{QStringLiteral("ciber.mdb")});
+        QCOMPARE(QDir(home.databaseFolder()).entryList(QDir::Files).filter(QStringLiteral("vieja")),
+                 QStringList());
+        QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+        return;
+    }
+    QVERIFY(ui.messages().isEmpty());
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Progress);
+    QCOMPARE(f.label("progressTitle"), QStringLiteral("Actualizando desde la versión %1 PRO").arg(chosen));
+    QCOMPARE(f.label("progressResult"), QStringLiteral("Proceso finalizado con éxito. Pulse continuar"));
+    QCOMPARE(f.dialog->findChild<QProgressBar*>(QStringLiteral("progressBar"))->value(), 100);
+    QVERIFY(!f.data.isOpen());
+    const QStringList copies = files(home).filter(QRegularExpression(QStringLiteral("^\\d{12}vieja\\.mdb$")));
+    QCOMPARE(copies.size(), 1);
+    TDataModule1 copy;
+    QVERIFY(copy.open(home.databaseFile(copies.first())));
+    QCOMPARE(store::VersionBase(copy.db()), QStringLiteral("4.0"));
+    // The chosen file is left as it was.
+    TDataModule1 original;
+    QVERIFY(original.open(source));
+    QCOMPARE(store::VersionBase(original.db()), chosen);
+    f.button("progressContinueButton")->click();
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+}
+
+void TestDatabaseTools::compactionAsksFirst() {
+    TestHome home;
+    const QString path = home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    ToolsFixture f(home);
+    QVERIFY(f.dialog->begin());
+    f.login(QStringLiteral("ADMIN"), QString());
+    home.writeFile(QStringLiteral("ciber~1.mdb"), "stale");
+    ui.answerNext(ui::Answer::No);
+    f.trigger("compactAction");
+    QCOMPARE(ui.messages().size(), 1);
+    QCOMPARE(ui.messages().first().caption, QStringLiteral("Atención"));
+    QCOMPARE(ui.messages().first().buttons, ui::Buttons::YesNo);
+    // Answered no: nothing ran, not even the clean-up of the old temporary file.
+    QVERIFY(QFileInfo::exists(home.databaseFile(QStringLiteral("ciber~1.mdb"))));
+    ui.answerNext(ui::Answer::Yes);
+    f.trigger("compactAction");
+    QVERIFY(!QFileInfo::exists(home.databaseFile(QStringLiteral("ciber~1.mdb"))));
+    QVERIFY(store::integrityCheck(path).ok());
+    QVERIFY(f.data.isOpen());
+}
+
+void TestDatabaseTools::replicaOfAnOlderDatabaseShowsUpgradePage() {
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    createOldDatabase(home.databaseFile(QStringLiteral("vieja.mdb")), QStringLiteral("3.21"));
+    ScriptedUi ui;
+    ToolsFixture f(home);
+    QVERIFY(f.dialog->begin());
+    f.login(QStringLiteral("ADMIN"), QString());
+    ui.onNextDialog([](QDialog* d) {
+        auto* list = d->findChild<QListWidget*>();
+        list->setCurrentItem(list->findItems(QStringLiteral("vieja.mdb"), Qt::MatchExactly).value(0));
+        return int(QDialog::Accepted);
+    });
+    f.trigger("selectOtherAction");
+    QCOMPARE(f.dialog->toolsFiles(), QStringList{QStringLiteral("vieja.mdb")});
+    f.trigger("replicaAction");
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Upgrade);
+    QCOMPARE(f.label("upgradeFile"), QStringLiteral("vieja.mdb"));
+    QVERIFY(ui.dialogNames().size() == 1); // no replica window
+    f.button("upgradeNowButton")->click();
+    f.button("upgradeNextButton")->click();
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM tasas"),
+                      home.databaseFile(QStringLiteral("vieja.mdb"))),
+             0);
+}
+
+void TestDatabaseTools::passwordCacheOn9x_data() {
+    QTest::addColumn<bool>("platform9x");
+    QTest::newRow("9x") << true;
+    QTest::newRow("NT") << false;
+}
+
+void TestDatabaseTools::passwordCacheOn9x() {
+    QFETCH(bool, platform9x);
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    ToolsFixture f(home);
+    f.context.platform9x = platform9x;
+    f.context.databasePassword = QStringLiteral("clave");
+    QVERIFY(f.dialog->begin());
+    f.login(QStringLiteral("ADMIN"), QString());
+    f.button("toolsAcceptButton")->click();
+    QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+    const QString cache = home.databaseFile(QStringLiteral("iorlp.dll"));
+    QCOMPARE(QFileInfo::exists(cache), platform9x);
+    if (platform9x)
+        QCOMPARE(store::readPasswordCache(cache), QStringLiteral("clave"));
+}
+
+QTEST_MAIN(TestDatabaseTools)
+#include "tst_databasetools.moc"

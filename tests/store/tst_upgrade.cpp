@@ -1,0 +1,265 @@
+#include "store/datamodule.h"
+#include "store/dialect.h"
+#include "store/schemaupdates.h"
+#include "store/sql.h"
+#include "store/upgrade.h"
+#include "support/olddatabases.h"
+#include "support/testdb.h"
+
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+// Column name (lower case) -> declared type, of every table.
+QMap<QString, QMap<QString, QString>> columnTypes(const QSqlDatabase& db) {
+    QMap<QString, QMap<QString, QString>> types;
+    QSqlQuery tables(db);
+    tables.exec(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"));
+    while (tables.next()) {
+        const QString table = tables.value(0).toString().toLower();
+        QSqlQuery info(db);
+        info.exec(QStringLiteral("PRAGMA table_info(") + table + QLatin1Char(')'));
+        while (info.next()) {
+            QString type = info.value(2).toString().toUpper();
+            types[table][info.value(1).toString().toLower()] = type;
+        }
+    }
+    return types;
+}
+
+int count(const QSqlDatabase& db, const QString& sql) {
+    return store::toInt(store::scalar(db, sql));
+}
+
+} // namespace
+
+class TestUpgrade : public QObject {
+    Q_OBJECT
+private slots:
+    void secondsOfDay_data();
+    void secondsOfDay();
+    void engineStatements_data();
+    void engineStatements();
+    void versions();
+    void upgrade32ConvertsTimes();
+    void upgradedDatabaseHasCurrentSchema_data();
+    void upgradedDatabaseHasCurrentSchema();
+    void failedStepOf321StopsQuietly();
+    void failedMigrationLeavesDatabaseAsItWas();
+    void databaseWithoutAccountsIsLeftAlone();
+};
+
+void TestUpgrade::secondsOfDay_data() {
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("01:30:15") << QVariant(5415.0 / 86400.0) << 5415;
+    QTest::newRow("02:45:30") << QVariant(9930.0 / 86400.0) << 9930;
+    QTest::newRow("whole days lost") << QVariant(2.5) << 43200;
+    QTest::newRow("before the origin") << QVariant(-1.25) << 21600;
+    QTest::newRow("almost midnight") << QVariant(86399.0 / 86400.0) << 86399;
+    QTest::newRow("empty") << QVariant() << 0;
+    QTest::newRow("empty text") << QVariant(QString()) << 0;
+    QTest::newRow("date-time text") << QVariant(QStringLiteral("1899-12-30 01:30:15")) << 5415;
+    QTest::newRow("ISO text") << QVariant(QStringLiteral("1899-12-30T02:45:30")) << 9930;
+    QTest::newRow("time text") << QVariant(QStringLiteral("00:10:00")) << 600;
+    QTest::newRow("garbage") << QVariant(QStringLiteral("abc")) << 0;
+}
+
+void TestUpgrade::secondsOfDay() {
+    QFETCH(QVariant, value);
+    QFETCH(int, seconds);
+    QCOMPARE(store::secondsOfDay(value), seconds);
+}
+
+void TestUpgrade::engineStatements_data() {
+    QTest::addColumn<QString>("old");
+    QTest::addColumn<QString>("ours");
+    QTest::newRow("yes/no") << "Alter table opciones add desgloseiva YESNO"
+                            << "ALTER TABLE opciones ADD COLUMN desgloseiva INTEGER DEFAULT 0";
+    QTest::newRow("string") << "Alter table cuentas add email string"
+                            << "ALTER TABLE cuentas ADD COLUMN email TEXT";
+    QTest::newRow("currency") << "Alter table opciones add op4_cash currency"
+                              << "ALTER TABLE opciones ADD COLUMN op4_cash INTEGER";
+    QTest::newRow("text(n)") << "Alter table puestos add host text(16)"
+                             << "ALTER TABLE puestos ADD COLUMN host TEXT";
+    QTest::newRow("counter")
+        << "Create table tasas(IdTax counter,  Nombre Text(25) ,valor single, primary key(IdTax))"
+        << "CREATE TABLE tasas (IdTax INTEGER PRIMARY KEY AUTOINCREMENT, Nombre TEXT ,valor REAL)";
+    QTest::newRow("column named like a type") << "Alter table opciones add stringtiempo string"
+                                              << "ALTER TABLE opciones ADD COLUMN stringtiempo TEXT";
+    QTest::newRow("drop") << "Alter table bonos drop tiempo"
+                          << "Alter table bonos drop tiempo";
+    QTest::newRow("update") << "update opciones set desgloseiva=0"
+                            << "update opciones set desgloseiva=0";
+}
+
+void TestUpgrade::engineStatements() {
+    QFETCH(QString, old);
+    QFETCH(QString, ours);
+    QCOMPARE(store::engineStatement(old), ours);
+}
+
+void TestUpgrade::versions() {
+    TestHome home;
+    createOldDatabase(home.databaseFile(QStringLiteral("v32.mdb")), QStringLiteral("3.2"));
+    createOldDatabase(home.databaseFile(QStringLiteral("v321.mdb")), QStringLiteral("3.21"));
+    home.createDatabase(QStringLiteral("v40.mdb"));
+    const QStringList names{QStringLiteral("v32.mdb"), QStringLiteral("v321.mdb"), QStringLiteral("v40.mdb")};
+    const QStringList expected{QStringLiteral("3.2"), QStringLiteral("3.21"), QStringLiteral("4.0")};
+    for (int i = 0; i < names.size(); ++i) {
+        TDataModule1 data;
+        QVERIFY(data.open(home.databaseFile(names.at(i))));
+        QCOMPARE(store::VersionBase(data.db()), expected.at(i));
+    }
+}
+
+void TestUpgrade::upgrade32ConvertsTimes() {
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("old.mdb"));
+    createOldDatabase(path, QStringLiteral("3.2"));
+    TDataModule1 data;
+    QVERIFY(data.open(path));
+    QStringList lines;
+    const Result<bool> upgraded =
+        store::upgradeToCurrent(data.db(), [&](const QString& line, int) { lines << line; });
+    QVERIFY2(upgraded.ok(), qPrintable(upgraded.error()));
+    QVERIFY(upgraded.value());
+    QCOMPARE(lines.first(), QStringLiteral("Actualizando a versión 4.0 PRO"));
+    QCOMPARE(lines.last(), QStringLiteral("El proceso de actualización ha finalizado con éxito... Pulse "
+                                          "\"Siguiente\" para continuar."));
+    const QSqlDatabase db = data.db();
+    const auto bono = [&](const char* login) {
+        return store::toInt(store::scalar(db,
+                                          QStringLiteral("SELECT Bonotiempo FROM cuentas WHERE Login = ?"),
+                                          {QString::fromLatin1(login)}));
+    };
+    QCOMPARE(bono("ANA"), 5415);
+    QCOMPARE(bono("LUIS"), 43200);
+    QCOMPARE(bono("EVA"), 0);
+    QCOMPARE(bono("PEPE"), 600);
+    QCOMPARE(count(db, QStringLiteral("SELECT tiempo_bono FROM bonos WHERE CODIGO = 'B1'")), 165);
+    QCOMPARE(count(db, QStringLiteral("SELECT saldoti_ant_bono FROM movcuentas")), 3600);
+    QCOMPARE(count(db, QStringLiteral("SELECT saldoti_fin_bono FROM movcuentas")), 7200);
+    QCOMPARE(store::toCurrency(
+                 store::scalar(db, QStringLiteral("SELECT credito FROM cuentas WHERE Login = 'ANA'"))),
+             Currency::fromCents(250));
+    QCOMPARE(store::VersionBase(db), QStringLiteral("4.0"));
+    QVERIFY(data.isCurrentVersion());
+}
+
+void TestUpgrade::upgradedDatabaseHasCurrentSchema_data() {
+    QTest::addColumn<QString>("version");
+    QTest::newRow("3.2") << QStringLiteral("3.2");
+    QTest::newRow("3.21") << QStringLiteral("3.21");
+}
+
+void TestUpgrade::upgradedDatabaseHasCurrentSchema() {
+    QFETCH(QString, version);
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("old.mdb"));
+    createOldDatabase(path, version);
+    TDataModule1 data;
+    QVERIFY(data.open(path));
+    QVERIFY(store::upgradeToCurrent(data.db(), {}).ok());
+    const QSqlDatabase db = data.db();
+
+    QCOMPARE(store::toText(store::scalar(db, QStringLiteral("SELECT ID FROM opciones"))),
+             QStringLiteral("ciber.mdb"));
+    QCOMPARE(count(db, QStringLiteral("SELECT cad_cue FROM opciones")), 1);
+    QCOMPARE(count(db, QStringLiteral("SELECT cad_cod FROM opciones")), 1);
+    QCOMPARE(count(db, QStringLiteral("SELECT dias_cad_cue FROM opciones")), 60);
+    QCOMPARE(count(db, QStringLiteral("SELECT dias_cad_cod FROM opciones")), 60);
+    QSqlQuery grids =
+        store::run(db, QStringLiteral("SELECT GRIDCUECOL0, GRIDCUECOL1, GRIDCUECOL2, GRIDCUECOL3, "
+                                      "GRIDCUECOL4, GRIDCUECOL5 FROM Grids"));
+    QVERIFY(grids.next());
+    const QList<int> widths{93, 144, 82, 97, 90, 84};
+    for (int i = 0; i < widths.size(); ++i)
+        QCOMPARE(grids.value(i).toInt(), widths.at(i));
+    const QString perms = QStringLiteral(
+        "SELECT CONFIMP + CONFLOGS + IMPLOGPAS + IMPLOGPAS_1 + MODFECHACAD FROM operadores WHERE NOMBRE = ?");
+    QCOMPARE(store::toInt(store::scalar(db, perms, {QStringLiteral("ADMIN")})), 5);
+    QCOMPARE(store::toInt(store::scalar(db, perms, {QStringLiteral("CAJA")})), 0);
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM webconfig")), 1);
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM tasas")), 0);
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM cuentas")),
+             version == QLatin1String("3.2") ? 4 : 2);
+
+    // Every column of a new database is there, with the same type.
+    home.createDatabase(QStringLiteral("new.mdb"));
+    TDataModule1 fresh;
+    QVERIFY(fresh.open(home.databaseFile(QStringLiteral("new.mdb"))));
+    const auto expected = columnTypes(fresh.db());
+    const auto actual = columnTypes(db);
+    for (auto table = expected.cbegin(); table != expected.cend(); ++table) {
+        QVERIFY2(actual.contains(table.key()), qPrintable(table.key()));
+        for (auto column = table->cbegin(); column != table->cend(); ++column) {
+            const QString where = table.key() + QLatin1Char('.') + column.key();
+            QVERIFY2(actual[table.key()].contains(column.key()), qPrintable(where));
+            QVERIFY2(
+                actual[table.key()][column.key()].startsWith(column.value().section(QLatin1Char(' '), 0, 0)),
+                qPrintable(where + QLatin1Char(' ') + actual[table.key()][column.key()]));
+        }
+    }
+    QVERIFY(!actual[QStringLiteral("cuentas")].contains(QStringLiteral("creditotiempo")));
+    QVERIFY(!actual[QStringLiteral("bonos")].contains(QStringLiteral("tiempo")));
+}
+
+void TestUpgrade::failedStepOf321StopsQuietly() {
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("old.mdb"));
+    createOldDatabase(path, QStringLiteral("3.2"));
+    TDataModule1 data;
+    QVERIFY(data.open(path));
+    // The vouchers' time is already gone: the conversion of vouchers fails.
+    store::run(data.db(), QStringLiteral("ALTER TABLE bonos DROP COLUMN tiempo"));
+    QStringList lines;
+    const Result<bool> upgraded =
+        store::upgradeToCurrent(data.db(), [&](const QString& line, int) { lines << line; });
+    QVERIFY(upgraded.ok());
+    const QSqlDatabase db = data.db();
+    // What ran before the failing statement stays; what follows it in the
+    // step does not run; the next step runs all the same.
+    QCOMPARE(count(db, QStringLiteral("SELECT Bonotiempo FROM cuentas WHERE Login = 'ANA'")), 5415);
+    QVERIFY(store::hasColumn(db, QStringLiteral("bonos"), QStringLiteral("tiempo_bono")));
+    QVERIFY(!store::hasColumn(db, QStringLiteral("puestos"), QStringLiteral("descuento")));
+    QVERIFY(!data.tableNames().contains(QStringLiteral("recargas")));
+    QVERIFY(data.isCurrentVersion());
+    QCOMPARE(lines.first(), QStringLiteral("Actualizando a versión 4.0 PRO"));
+}
+
+void TestUpgrade::failedMigrationLeavesDatabaseAsItWas() {
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("old.mdb"));
+    createOldDatabase(path, QStringLiteral("3.2"));
+    TDataModule1 data;
+    QVERIFY(data.open(path));
+    // The last statement of the migration meets a table it cannot create.
+    store::run(data.db(), QStringLiteral("CREATE TABLE webconfig (x INTEGER)"));
+    const Result<bool> upgraded = store::upgradeToCurrent(data.db(), {});
+    QVERIFY(!upgraded.ok());
+    QVERIFY(upgraded.error().contains(QStringLiteral("webconfig")));
+    QCOMPARE(store::VersionBase(data.db()), QStringLiteral("3.2"));
+    QVERIFY(!data.isCurrentVersion());
+    QVERIFY(store::hasColumn(data.db(), QStringLiteral("cuentas"), QStringLiteral("creditotiempo")));
+}
+
+void TestUpgrade::databaseWithoutAccountsIsLeftAlone() {
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("odd.mdb"));
+    {
+        TDataModule1 data;
+        home.writeFile(QStringLiteral("odd.mdb"), QByteArray());
+        QVERIFY(data.open(path));
+        store::run(data.db(), QStringLiteral("CREATE TABLE otra (a INTEGER)"));
+        const Result<bool> upgraded = store::upgradeToCurrent(data.db(), {});
+        QVERIFY(upgraded.ok());
+        QVERIFY(!upgraded.value());
+        QCOMPARE(data.tableNames(), QStringList{QStringLiteral("otra")});
+    }
+}
+
+QTEST_GUILESS_MAIN(TestUpgrade)
+#include "tst_upgrade.moc"

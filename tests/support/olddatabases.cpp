@@ -1,0 +1,28 @@
+#include "support/olddatabases.h"
+
+#include "store/newdatabase.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+void createOldDatabase(const QString& path, const QString& version) {
+    const QString script = version == QLatin1String("3.2")
+                               ? QStringLiteral(":/testsupport/support/data/layout32.sql")
+                               : QStringLiteral(":/testsupport/support/data/layout321.sql");
+    QFile::remove(path);
+    const QString connection = QStringLiteral("old-database-fixture");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("cannot create %s", qPrintable(path));
+        const Status s = store::runScript(db, script);
+        if (!s)
+            qFatal("cannot build the %s layout: %s", qPrintable(version), qPrintable(s.error()));
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
