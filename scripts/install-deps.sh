@@ -7,8 +7,14 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
   libgcrypt20-dev libcurl4-openssl-dev libcups2-dev cups cups-daemon cups-client
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core locales
 )
+
+# The demo runs as the Spanish café it is (./run.sh): its locale must exist.
+demo_locale=es_ES.UTF-8
+locale_missing() {
+  ! locale -a 2>/dev/null | grep -qix 'es_ES\.utf-\?8'
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,7 +23,7 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -eq 0 ] && ! locale_missing; then
   exit 0
 fi
 
@@ -30,7 +36,17 @@ else
   exit 1
 fi
 
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if locale_missing; then
+  echo "install-deps: generating the $demo_locale locale"
+  "${sudo_cmd[@]}" sed -i "s/^# *\($demo_locale UTF-8\)/\1/" /etc/locale.gen
+  grep -q "^$demo_locale UTF-8" /etc/locale.gen ||
+    echo "$demo_locale UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen >/dev/null
+fi

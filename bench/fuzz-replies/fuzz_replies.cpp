@@ -23,7 +23,6 @@ struct Host final : station::LinkHost {
         return code;
     }
     QString changeStationPassword(const QString&, const QString&) override { return result; }
-    void cerrarCuenta(const QString&, int, const QString&, const QString&, int, Currency) override {}
     void connectionChanged() override {}
     void loginAccepted(const QString&) override {}
 };

@@ -30,6 +30,22 @@ QByteArray fromHexText(const QString& text) {
     return QByteArray::fromHex(latin);
 }
 
+QRect fitInside(const QRect& wanted, const QRect& area) {
+    if (area.isEmpty())
+        return wanted;
+    QRect r(wanted.topLeft(), wanted.size().boundedTo(area.size()));
+    if (r.width() <= 0 || r.height() <= 0)
+        return firstStartGeometry(area);
+    r.moveLeft(qBound(area.left(), r.left(), area.right() + 1 - r.width()));
+    r.moveTop(qBound(area.top(), r.top(), area.bottom() + 1 - r.height()));
+    return r;
+}
+
+QRect firstStartGeometry(const QRect& area) {
+    const int width = qMin(area.width(), qMax(area.width() * 2 / 3, 1024));
+    return QRect(area.left(), area.top(), width, area.height());
+}
+
 namespace {
 
 int intValue(QSettings& ini, const QString& key, int fallback) {
@@ -55,6 +71,15 @@ void DockLayout::write(QSettings& ini) const {
             ini.setValue(QStringLiteral("Orientation"), w.orientation);
             ini.setValue(QStringLiteral("Align"), w.align);
         }
+        ini.endGroup();
+    }
+    if (mainWindow.present) {
+        ini.beginGroup(QStringLiteral("FrmMain"));
+        ini.setValue(QStringLiteral("State"), mainWindow.maximized ? 2 : 0);
+        ini.setValue(QStringLiteral("Left"), mainWindow.normal.left());
+        ini.setValue(QStringLiteral("Top"), mainWindow.normal.top());
+        ini.setValue(QStringLiteral("Width"), mainWindow.normal.width());
+        ini.setValue(QStringLiteral("Height"), mainWindow.normal.height());
         ini.endGroup();
     }
     ini.beginGroup(QStringLiteral("DockSites"));
@@ -88,6 +113,16 @@ DockLayout DockLayout::read(QSettings& ini) {
         w.align = intValue(ini, QStringLiteral("Align"), 0);
         ini.endGroup();
         layout.windows[section] = w;
+    }
+    if (groups.contains(QStringLiteral("FrmMain"))) {
+        ini.beginGroup(QStringLiteral("FrmMain"));
+        MainWindowState& m = layout.mainWindow;
+        m.maximized = intValue(ini, QStringLiteral("State"), 0) == 2;
+        m.normal =
+            QRect(intValue(ini, QStringLiteral("Left"), 0), intValue(ini, QStringLiteral("Top"), 0),
+                  intValue(ini, QStringLiteral("Width"), 0), intValue(ini, QStringLiteral("Height"), 0));
+        m.present = m.normal.width() > 0 && m.normal.height() > 0;
+        ini.endGroup();
     }
     if (groups.contains(QStringLiteral("DockSites"))) {
         layout.hasSites = true;

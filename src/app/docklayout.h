@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +36,21 @@ struct DockSiteState {
     QByteArray data;
 };
 
+// The main window's place in config.ini (section "FrmMain"): its normal
+// bounds and whether it was maximised ("State" 2, as the window state of
+// the platform the file comes from numbers it; 0 normal).
+struct MainWindowState {
+    bool present = false;
+    bool maximized = false;
+    QRect normal;
+};
+
+// Bounds that fit the screen's available area: never larger, moved inside.
+QRect fitInside(const QRect& wanted, const QRect& area);
+// Where the main window goes when no place was saved: two thirds of the
+// screen at the left, full height, leaving room for a window beside it.
+QRect firstStartGeometry(const QRect& area);
+
 // The docking layout as config.ini keeps it: one section per tool window
 // ("FrmUsr", "FrmCod", "FrmColMen", "FrmColPue", "FrmColMov") and the
 // section "DockSites" for the panels "Left", "Bottom" and "Center".
@@ -44,6 +60,7 @@ struct DockLayout {
     DockSiteState bottomSite;
     DockSiteState centerSite;
     bool hasSites = false;
+    MainWindowState mainWindow;
 
     static QStringList windowSections();
     static QStringList siteNames();

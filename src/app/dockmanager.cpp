@@ -3,10 +3,19 @@
 #include <QAction>
 #include <QDataStream>
 #include <QDockWidget>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QIODevice>
 #include <QMainWindow>
 #include <QScreen>
+#include <QTimer>
+
+namespace {
+// How long after a restore the window may still be settling into its size.
+constexpr qint64 SettleMs = 2000;
+// How long a window manager may take to frame a window just shown.
+constexpr int FrameKnownMs = 300;
+} // namespace
 
 DockManager::DockManager(QMainWindow* mainWindow, QMainWindow* centerSite, QObject* parent)
     : QObject(parent)
@@ -18,10 +27,12 @@ void DockManager::registerWindow(const QString& section, QDockWidget* dock, QAct
     m_entries.push_back(Entry{section, dock, viewAction});
     if (viewAction) {
         viewAction->setCheckable(true);
-        connect(viewAction, &QAction::triggered, dock, [dock](bool on) {
+        connect(viewAction, &QAction::triggered, dock, [this, dock](bool on) {
             dock->setVisible(on);
-            if (on)
+            if (on) {
                 dock->raise();
+                QTimer::singleShot(0, this, &DockManager::shareBottomPanel);
+            }
         });
         connect(dock, &QDockWidget::visibilityChanged, viewAction,
                 [dock, viewAction] { viewAction->setChecked(!dock->isHidden()); });
@@ -131,17 +142,63 @@ app::DockLayout DockManager::capture() const {
         }
         layout.windows[e.section] = w;
     }
+    // The panels' "Width"/"Height" beside the main window's own size tell the
+    // next start what share of the window each panel had.
     layout.hasSites = true;
     layout.leftSite = {leftPanelWidth(), m_main->height(), siteData(app::DockHost::Left)};
     layout.bottomSite = {m_main->width(), bottomPanelHeight(), siteData(app::DockHost::Bottom)};
     layout.centerSite = {m_center->width(), m_center->height(), siteData(app::DockHost::Center)};
+    layout.mainWindow.present = true;
+    layout.mainWindow.maximized = m_main->isMaximized();
+    const QRect normal = m_main->normalGeometry();
+    layout.mainWindow.normal = layout.mainWindow.maximized && normal.isValid() ? normal : m_main->geometry();
     return layout;
 }
 
+void DockManager::placeMainWindow(const app::MainWindowState& state) {
+    const QScreen* screen = m_main->screen() ? m_main->screen() : QGuiApplication::primaryScreen();
+    if (state.present) {
+        if (const QScreen* was = QGuiApplication::screenAt(state.normal.center()))
+            screen = was;
+    }
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect bounds = state.present ? app::fitInside(state.normal, area) : app::firstStartGeometry(area);
+    // move() places the window's frame, so its title bar stays on the screen.
+    m_main->resize(bounds.size());
+    m_main->move(bounds.topLeft());
+    if (state.present && state.maximized)
+        m_main->setWindowState(m_main->windowState() | Qt::WindowMaximized);
+    m_placedIn = area;
+    m_main->installEventFilter(this);
+}
+
+void DockManager::keepFrameInside() {
+    // The frame is known only once the window is up: shrink by it if the
+    // window no longer fits.
+    if (m_placedIn.isEmpty() || m_main->isMaximized() || m_main->isFullScreen())
+        return;
+    const QRect frame = m_main->frameGeometry();
+    if (m_placedIn.contains(frame))
+        return;
+    const QSize margins = frame.size() - m_main->size();
+    m_main->resize(m_main->size().boundedTo(m_placedIn.size() - margins));
+    m_main->move(app::fitInside(m_main->frameGeometry(), m_placedIn).topLeft());
+}
+
 void DockManager::restore(const app::DockLayout& layout) {
+    // Sizes in pixels of the window they were saved with, as shares of it.
+    Shares shares;
+    const int savedWidth = layout.bottomSite.width;
+    const int savedHeight = layout.leftSite.height;
     if (layout.hasSites) {
         m_leftWidth = layout.leftSite.width > 0 ? layout.leftSite.width : m_leftWidth;
         m_bottomHeight = layout.bottomSite.height > 0 ? layout.bottomSite.height : m_bottomHeight;
+        if (savedWidth > 0 && layout.leftSite.width > 0)
+            shares.left = double(layout.leftSite.width) / savedWidth;
+        if (savedHeight > 0 && layout.bottomSite.height > 0)
+            shares.bottom = double(layout.bottomSite.height) / savedHeight;
     }
     for (const Entry& e : m_entries) {
         auto it = layout.windows.find(e.section);
@@ -152,6 +209,12 @@ void DockManager::restore(const app::DockLayout& layout) {
             const int host = qBound(1, w.dockHost, 3);
             dock(e.dock, static_cast<app::DockHost>(host));
             e.dock->setVisible(w.visible || w.docked);
+            if (host == int(app::DockHost::Bottom) && savedWidth > 0 && w.width > 0)
+                shares.bottomWidths.emplace_back(e.dock, double(w.width) / savedWidth);
+        } else if (!w.visible && w.dockHost >= 1 && w.dockHost <= 3) {
+            // Hidden in a panel: "Ver" shows it there again.
+            dock(e.dock, static_cast<app::DockHost>(w.dockHost));
+            e.dock->hide();
         } else if (w.visible) {
             e.dock->setFloating(true);
             if (w.width > 0 && w.height > 0)
@@ -167,15 +230,68 @@ void DockManager::restore(const app::DockLayout& layout) {
     applySiteData(app::DockHost::Bottom, layout.bottomSite.data);
     applySiteData(app::DockHost::Center, layout.centerSite.data);
     setPanelSizes(m_leftWidth, m_bottomHeight);
+    m_shares = shares;
+    m_sinceRestore.start();
+    m_main->installEventFilter(this);
+    applyShares();
+}
+
+void DockManager::applyShares() {
+    if (!m_shares)
+        return;
+    const QSize size = m_main->size();
+    setPanelSizes(m_shares->left > 0 ? qRound(m_shares->left * size.width()) : 0,
+                  m_shares->bottom > 0 ? qRound(m_shares->bottom * size.height()) : 0);
+    QList<QDockWidget*> docks;
+    QList<int> widths;
+    for (const auto& [d, share] : m_shares->bottomWidths) {
+        if (d->isHidden() || hostOf(d) != app::DockHost::Bottom)
+            continue;
+        docks << d;
+        widths << qMax(1, qRound(share * size.width()));
+    }
+    if (docks.size() > 1)
+        m_main->resizeDocks(docks, widths, Qt::Horizontal);
+}
+
+bool DockManager::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_main && event->type() == QEvent::Show && !m_placedIn.isEmpty())
+        QTimer::singleShot(FrameKnownMs, this, &DockManager::keepFrameInside);
+    if (watched == m_main && event->type() == QEvent::Resize && m_shares) {
+        // A window manager may maximise the window after the layout came
+        // back: the shares follow it while the window settles.
+        if (m_sinceRestore.elapsed() < SettleMs) {
+            QTimer::singleShot(0, this, &DockManager::applyShares);
+        } else {
+            m_shares.reset();
+            m_main->removeEventFilter(this);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void DockManager::shareBottomPanel() {
+    // Windows opened side by side at the bottom get equal widths, so every
+    // one shows its columns.
+    QList<QDockWidget*> docks;
+    for (const Entry& e : m_entries) {
+        if (!e.dock->isHidden() && hostOf(e.dock) == app::DockHost::Bottom)
+            docks << e.dock;
+    }
+    if (docks.size() < 2)
+        return;
+    QList<int> widths;
+    for (qsizetype i = 0; i < docks.size(); ++i)
+        widths << qMax(1, int(m_main->width() / docks.size()));
+    m_main->resizeDocks(docks, widths, Qt::Horizontal);
 }
 
 void DockManager::restoreDefault() {
-    const QRect screen = m_main->screen() ? m_main->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    m_shares.reset();
     for (const Entry& e : m_entries) {
         e.dock->hide();
-        e.dock->setFloating(true);
-        const QSize size = e.dock->size().isValid() ? e.dock->size() : QSize(320, 240);
-        e.dock->move(screen.center() - QPoint(size.width() / 2, size.height() / 2));
+        dock(e.dock, app::DockHost::Bottom);
+        e.dock->hide();
         if (e.viewAction)
             e.viewAction->setChecked(false);
     }

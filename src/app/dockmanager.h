@@ -2,9 +2,13 @@
 
 #include "app/docklayout.h"
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QRect>
 #include <QString>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -24,10 +28,16 @@ public:
     QDockWidget* window(const QString& section) const;
 
     app::DockLayout capture() const;
-    // Windows that are not registered are skipped.
+    // Windows that are not registered are skipped. Panel and window sizes
+    // are taken relative to the main window's size when they were saved.
     void restore(const app::DockLayout& layout);
-    // Every tool window hidden, undocked and centred on the screen.
+    // Every tool window hidden and back in its place in the bottom panel, so
+    // that "Ver" opens it docked there.
     void restoreDefault();
+
+    // Before the main window is first shown: its saved bounds (fitted to the
+    // screen) and maximised state, or the first-start place.
+    void placeMainWindow(const app::MainWindowState& state);
 
     void dock(QDockWidget* dock, app::DockHost host);
     app::DockHost hostOf(const QDockWidget* dock) const;
@@ -36,6 +46,9 @@ public:
     void setPanelSizes(int leftWidth, int bottomHeight);
     int leftPanelWidth() const;
     int bottomPanelHeight() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Entry {
@@ -46,9 +59,24 @@ private:
     QByteArray siteData(app::DockHost host) const;
     void applySiteData(app::DockHost host, const QByteArray& data);
 
+    // The saved sizes as shares of the main window, applied again while the
+    // window settles into its final size (a window manager maximises late).
+    struct Shares {
+        double left = 0;
+        double bottom = 0;
+        std::vector<std::pair<QDockWidget*, double>> bottomWidths;
+    };
+    void applyShares();
+    void shareBottomPanel();
+    void keepFrameInside();
+
     QMainWindow* m_main;
     QMainWindow* m_center;
     std::vector<Entry> m_entries;
     int m_leftWidth = 200;
     int m_bottomHeight = 200;
+    std::optional<Shares> m_shares;
+    QElapsedTimer m_sinceRestore;
+    // The screen area the main window was placed in.
+    QRect m_placedIn;
 };

@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTreeWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 const ui::MessageTable& TFrmAcceso::messages() {
@@ -242,6 +243,18 @@ void TFrmAcceso::showPage(Page page) {
     }
 }
 
+void TFrmAcceso::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
+    // Once mapped as well: a window manager may stack a window opened at the
+    // same moment above it.
+    QTimer::singleShot(0, this, [this] {
+        raise();
+        activateWindow();
+    });
+}
+
 TFrmAcceso::Page TFrmAcceso::currentPage() const {
     return static_cast<Page>(m_pages->currentIndex());
 }
@@ -341,8 +354,10 @@ void TFrmAcceso::fillOperators() {
 }
 
 void TFrmAcceso::acceptLogin() {
-    const app::LoginCheck check =
-        app::checkLogin(m_operators, m_operatorList->currentRow(), m_password->text());
+    // A click on the empty part of the list clears the selection but keeps
+    // the current row: only a selected operator counts.
+    const int selected = m_operatorList->selectedItems().isEmpty() ? -1 : m_operatorList->currentRow();
+    const app::LoginCheck check = app::checkLogin(m_operators, selected, m_password->text());
     switch (check.outcome) {
     case app::LoginCheck::Outcome::NoOperatorSelected:
         ui::showMessage(this, messages(), check.messageKey, ui::Icon::Information);

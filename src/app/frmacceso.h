@@ -50,6 +50,11 @@ public:
 signals:
     void operatorLoggedIn(const QString& name);
 
+protected:
+    // In front of every other window (the station simulator's too) and
+    // ready for typing.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildLoginPage();
     void buildToolsPage();

@@ -46,6 +46,10 @@ bool ConsoleLifecycle::afterLogin() {
     // 1. The menu appears only now.
     m_main.attachMenu();
     m_main.setOperatorName(m_context.currentOperator);
+    // Where the window was last time, or its first-start place.
+    const app::ConfigIni placement(m_paths.configIni());
+    m_main.docks()->placeMainWindow(placement.exists() ? placement.readLayout().mainWindow
+                                                       : app::MainWindowState{});
 
     // 2. The working database stays open from here to the end.
     TDataModule1& data = *m_context.data;
@@ -162,6 +166,12 @@ void ConsoleLifecycle::shutdown() {
     ListaPuestos& puestos = m_engine.puestos();
     m_engine.reloj().stop();
     puestos.stopPeriodicSave();
+    // Periods closed in the last second are booked now; what fails stays running.
+    try {
+        m_engine.liquidarPendientes();
+    } catch (const store::DatabaseError& e) {
+        report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) + e.text());
+    }
     {
         ui::ProgressWindow progress(&m_main);
         const Status saved = puestos.GuardarPuestos(&progress);

@@ -31,20 +31,6 @@
 
 namespace {
 
-// The band that holds a time of day, for the open dialog: a band from a to b
-// holds t when a < b and a <= t <= b, or across midnight when t >= a or
-// t <= b; a band whose start equals its end holds nothing.
-const store::Franja* bandAt(const session::FranjasSnapshot& bands, const QTime& now) {
-    const int t = QTime(0, 0).secsTo(now);
-    for (const store::Franja& f : bands.rows()) {
-        const int a = QTime(0, 0).secsTo(f.franja_ini);
-        const int b = QTime(0, 0).secsTo(f.franja_fin);
-        if ((a < b && a <= t && t <= b) || (b < a && (t >= a || t <= b)))
-            return &f;
-    }
-    return nullptr;
-}
-
 void showDatabaseError(QWidget* parent, const store::DatabaseError& e) {
     ui::showMessage(parent, ui::MessageRequest{session::sessionMessages().text(QStringLiteral("Atencion")),
                                                e.text(), ui::Icon::Error, ui::Buttons::Ok});
@@ -116,7 +102,7 @@ void SessionController::abrirPuesto() {
     TFrmAbrirPuesto dialog(m_engine, &m_window);
     dialog.prepareOpen(number, selected->relativePrice);
     if (ctx.settings.porfranjas) {
-        if (const store::Franja* band = bandAt(bands, ctx.clock->now().time()))
+        if (const store::Franja* band = session::franjaApertura(bands, ctx.clock->now().time()))
             dialog.lockTariff(band->tarifa, QStringLiteral("Franja horaria de %1 a %2")
                                                 .arg(ctx.regional.formatTime(band->franja_ini),
                                                      ctx.regional.formatTime(band->franja_fin)));
@@ -166,10 +152,12 @@ void SessionController::incrementarPrepago() {
     QString tariff = selected->rec().tariffName;
     if (!m_engine.tarifas().find(tariff) && ctx.settings.porfranjas) {
         try {
-            if (const store::Franja* band =
-                    bandAt(session::FranjasSnapshot::load(ctx.data->db()), ctx.clock->now().time()))
+            if (const store::Franja* band = session::franjaApertura(
+                    session::FranjasSnapshot::load(ctx.data->db()), ctx.clock->now().time()))
                 tariff = band->tarifa;
-        } catch (const store::DatabaseError&) {
+        } catch (const store::DatabaseError& e) {
+            showDatabaseError(&m_window, e);
+            return;
         }
     }
     TFrmAbrirPuesto dialog(m_engine, &m_window);
@@ -291,7 +279,14 @@ void SessionController::fatalError(const QString& error) {
     // Nothing of the periods running now may be lost.
     ListaPuestos& puestos = m_engine.puestos();
     puestos.stopPeriodicSave();
-    (void)puestos.GuardarPuestos(nullptr);
+    // A period whose booking failed is saved as running, so the next start has it.
+    const Status saved = puestos.GuardarPuestos(nullptr);
+    if (!saved)
+        ui::showMessage(
+            &m_window,
+            ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
+                               TFrmMain::messages().text(QStringLiteral("NoEscritura")) + saved.error(),
+                               ui::Icon::Error, ui::Buttons::Ok});
     puestos.stopAll();
     m_window.setCloseConfirmed(true);
     QCoreApplication::exit(1);

@@ -11,10 +11,19 @@
 #include "store/datamodule.h"
 #include "ui/messagebox.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDockWidget>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QStyle>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -69,18 +78,62 @@ StationController::StationController(ConsoleEngine& engine, TFrmMain& window, QO
             &StationController::desactivar);
     connect(m_window.action(QStringLiteral("activar")), &QAction::triggered, this,
             &StationController::activar);
-    connect(m_window.action(QStringLiteral("volumen")), &QAction::triggered, this, [this] {
-        m_volume->show();
-        m_volume->raise();
-    });
+    connect(m_window.action(QStringLiteral("volumen")), &QAction::triggered, this,
+            [this] { m_volume->showBeside(m_grid); });
 
     buildPopupAndToolBar();
     connect(&lista, &ListaPuestos::menusRefreshRequested, this, &StationController::RefrescarMenus);
     connect(&lista, &ListaPuestos::selectedRowChanged, this, &StationController::RefrescarMenus);
+    // A refused save shows once, then stays in the status bar until a save succeeds.
+    m_saveWarning = new QLabel(&m_window);
+    m_saveWarning->setObjectName(QStringLiteral("saveWarning"));
+    m_saveWarning->setStyleSheet(QStringLiteral("color: red"));
+    m_saveWarning->hide();
+    m_window.statusBar()->addPermanentWidget(m_saveWarning);
+    connect(&lista, &ListaPuestos::saveStateChanged, this, &StationController::showSaveState);
+    connect(&lista, &ListaPuestos::saveFailed, this, [this](const QString& error) {
+        ui::showMessage(&m_window,
+                        ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
+                                           TFrmMain::messages().text(QStringLiteral("NoEscritura")) + error,
+                                           ui::Icon::Error, ui::Buttons::Ok});
+    });
+    // A station number typed anywhere in the main window selects it.
+    qApp->installEventFilter(this);
     RefrescarMenus();
 }
 
 StationController::~StationController() = default;
+
+void StationController::showSaveState(const QString& error) {
+    m_saveWarning->setText(
+        error.isEmpty() ? QString() : TFrmMain::messages().text(QStringLiteral("NoEscritura")) + error);
+    m_saveWarning->setVisible(!error.isEmpty());
+}
+
+bool StationController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return QObject::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+    // The grid reads the keys itself; text fields keep their digits.
+    if (widget->window() != &m_window || widget == m_grid || m_grid->isAncestorOf(widget) ||
+        qobject_cast<QLineEdit*>(widget) || qobject_cast<QAbstractSpinBox*>(widget) ||
+        qobject_cast<QTextEdit*>(widget) || qobject_cast<QPlainTextEdit*>(widget) ||
+        (qobject_cast<QComboBox*>(widget) && static_cast<QComboBox*>(widget)->isEditable()))
+        return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    ListaPuestos& lista = m_engine.puestos();
+    if (text.size() == 1 && text.at(0).isDigit() &&
+        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        lista.typeDigit(text.at(0));
+        return true;
+    }
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !lista.typedNumber().isEmpty()) {
+        lista.typeEnter();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 void StationController::mirror(QAction* source, QMenu* menu, QToolBar* bar, const QString& toolTip) {
     if (menu)
@@ -190,12 +243,22 @@ void StationController::RefrescarMenus() {
             !m_engine.tarifas().find(name))
             tariffText += QStringLiteral(" (tarifa inexistente: importe 0)");
     }
-    m_window.setStationStatus(s.statusStation, tariffText);
+    // "Puesto " in the console's language; the state texts stay as they are.
+    QString stationText = s.statusStation;
+    if (stationText.startsWith(QLatin1String("Puesto ")))
+        stationText.replace(0, 7, TFrmMain::messages().text(QStringLiteral("Puesto")));
+    m_window.setStationStatus(stationText, tariffText);
 }
 
 bool StationController::permitted(store::Permiso permiso, const QString& refusalKey) {
-    const admin::PermisoCheck check =
-        admin::TienePermiso(m_context.data->db(), m_context.currentOperator, permiso);
+    admin::PermisoCheck check;
+    try {
+        check = admin::TienePermiso(m_context.data->db(), m_context.currentOperator, permiso);
+    } catch (const store::DatabaseError& e) {
+        ui::showMessage(&m_window, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
+                                                      e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        return false;
+    }
     if (check == admin::PermisoCheck::Allowed)
         return true;
     if (check == admin::PermisoCheck::Refused) {

@@ -7,6 +7,7 @@
 class ConsoleEngine;
 class QAction;
 class QDockWidget;
+class QLabel;
 class QMenu;
 class QToolBar;
 class StationGridModel;
@@ -54,6 +55,8 @@ public:
     void fijarVolumen(int value);
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showSaveState(const QString& error);
     void buildPopupAndToolBar();
     void mirror(QAction* source, QMenu* menu, QToolBar* bar, const QString& toolTip);
     void setActionEnabled(const QString& name, bool enabled);
@@ -69,4 +72,5 @@ private:
     QMenu* m_popup = nullptr;
     QToolBar* m_toolBar = nullptr;
     QStringList m_available;
+    QLabel* m_saveWarning = nullptr;
 };

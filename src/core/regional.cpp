@@ -87,6 +87,10 @@ QString Regional::formatAmount(Currency value) const {
 
 QString Regional::formatCurrency(Currency value) const {
     QString number = formatAmount(value);
+    // A locale without a currency symbol (C, POSIX) has nothing to separate:
+    // no trailing blank on the wire or in the grid.
+    if (m_symbol.isEmpty())
+        return number;
     QString sign;
     if (number.startsWith(QLatin1Char('-'))) {
         sign = QStringLiteral("-");

@@ -27,6 +27,8 @@ const ui::MessageTable& sessionMessages() {
          QStringLiteral("This station has no ticket...")},
         {"ErrorGrave", QStringLiteral("Error grave en cálculo de tarifas."),
          QStringLiteral("Fatal error computing tariffs.")},
+        {"NoPrepagoAnonimo", QStringLiteral("El puesto ya no está en prepago sin cuenta..."),
+         QStringLiteral("The station is no longer in prepaid mode without an account...")},
     };
     return table;
 }
@@ -42,6 +44,15 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
     , m_puestos(context)
     , m_clock(context, m_puestos, m_tarifas, *this) {
     m_puestos.setDecisions(this);
+    m_puestos.setPendingBooker([this](int pos) {
+        try {
+            m_clock.liquidar(pos);
+            return true;
+        } catch (const store::DatabaseError&) {
+            // The tick meets the same error and ends the console, saving the period as running.
+            return false;
+        }
+    });
     connect(&m_clock, &session::StationClock::fatalError, this, &ConsoleEngine::fatalError);
 }
 
@@ -74,9 +85,16 @@ void ConsoleEngine::guardarPuesto(int pos) {
     (void)m_puestos.guardarPuesto(pos);
 }
 
+void ConsoleEngine::liquidarPendientes() {
+    for (int pos = 0; pos < m_puestos.count(); ++pos)
+        m_clock.liquidar(pos);
+}
+
 Outcome ConsoleEngine::abrirPuesto(int pos, const session::AperturaPedido& pedido) {
     if (pos < 0 || pos >= m_puestos.count())
         return Outcome::refused(QStringLiteral("NoLibre"));
+    // A period closed an instant ago is booked before the next one opens.
+    m_clock.liquidar(pos);
     TPuestos& p = m_puestos.at(pos);
     station::StationRecord& r = p.rec();
     if (r.estado != Estado::Libre)
@@ -85,8 +103,20 @@ Outcome ConsoleEngine::abrirPuesto(int pos, const session::AperturaPedido& pedid
     if (pedido.tariffName.trimmed().isEmpty())
         return Outcome::refused(QStringLiteral("NoTarifa"));
 
-    r.shutdownKind = 0;
-    r.desktopType = 0;
+    // The new period is built on a copy: the record changes only once the
+    // database holds it.
+    station::StationRecord opened = r;
+    opened.shutdownKind = 0;
+    opened.desktopType = 0;
+    opened.pendiente = station::Pendiente::Poll;
+    opened.accountLogin.clear();
+    opened.password.clear();
+    opened.firstPasswordLogin.clear();
+    opened.pendingNotice.clear();
+    opened.moneyCredit = Currency();
+    opened.discountPercent = 0;
+    opened.noPasswordChange = 0;
+    opened.tariffName = tariffInForce(pedido.tariffName);
     if (pedido.prepago) {
         int seconds = 0;
         Currency amount;
@@ -100,41 +130,41 @@ Outcome ConsoleEngine::abrirPuesto(int pos, const session::AperturaPedido& pedid
             seconds = pedido.hours * 3600 + pedido.minutes * 60;
             amount = pedido.amount;
         }
+        const QSqlDatabase db = m_context.data->db();
+        store::Transaction tx(db);
         const session::TicketEscrito ticket =
-            session::ticketAperturaPrepago(m_context.data->db(), p.number, r.ticketNumber, seconds, amount,
+            session::ticketAperturaPrepago(db, p.number, r.ticketNumber, seconds, amount,
                                            m_context.currentOperator, m_context.clock->now(), ivaGen());
-        r.prepaidSeconds = seconds;
-        r.prepaidAmount = amount;
-        r.ticketNumber = ticket.ticketNumber;
-        r.tariffName = tariffInForce(pedido.tariffName);
-        r.estado = Estado::Prepago;
+        opened.prepaidSeconds = seconds;
+        opened.prepaidAmount = amount;
+        // The row holds the time bought from the start, so a restart before the
+        // next tick finds it.
+        opened.clockMs = qint64(seconds) * 1000;
+        opened.cost = amount;
+        opened.ticketNumber = ticket.ticketNumber;
+        opened.estado = Estado::Prepago;
+        ListaPuestos::escribirFila(db, p.number, opened);
+        tx.commit();
+        r = opened;
         emit ticketsChanged();
     } else {
-        r.prepaidSeconds = 0;
-        r.tariffName = tariffInForce(pedido.tariffName);
-        r.estado = Estado::Contador;
+        opened.prepaidSeconds = 0;
+        opened.estado = Estado::Contador;
+        r = opened;
+        guardarPuesto(pos);
     }
-    r.pendiente = station::Pendiente::Poll;
-    r.accountLogin.clear();
-    r.password.clear();
-    r.firstPasswordLogin.clear();
-    r.pendingNotice.clear();
-    r.moneyCredit = Currency();
-    r.discountPercent = 0;
-    r.noPasswordChange = 0;
     m_puestos.RedibujarFila(pos);
     m_puestos.RefrescarMenus();
-    guardarPuesto(pos);
     return Outcome::done();
 }
 
 Outcome ConsoleEngine::incrementarPrepago(int pos, const session::IncrementoPedido& pedido) {
     if (pos < 0 || pos >= m_puestos.count())
-        return Outcome::refused(QStringLiteral("NoTarifa"));
+        return Outcome::refused(QStringLiteral("NoPrepagoAnonimo"));
     TPuestos& p = m_puestos.at(pos);
     station::StationRecord& r = p.rec();
     if (r.estado != Estado::Prepago || !r.accountLogin.isEmpty())
-        return Outcome::refused(QStringLiteral("NoTarifa"));
+        return Outcome::refused(QStringLiteral("NoPrepagoAnonimo"));
     const Ttarifas* tarifa = m_tarifas.find(pedido.tariffName.isEmpty() ? r.tariffName : pedido.tariffName);
     qint64 addedSeconds = 0;
     Currency amount;
@@ -151,19 +181,24 @@ Outcome ConsoleEngine::incrementarPrepago(int pos, const session::IncrementoPedi
         amount = pedido.amount;
         lineSeconds = addedSeconds;
     }
+    const QSqlDatabase db = m_context.data->db();
+    store::Transaction tx(db);
     const session::TicketEscrito ticket =
-        session::ticketIncrementoPrepago(m_context.data->db(), p.number, r.ticketNumber, lineSeconds, amount,
+        session::ticketIncrementoPrepago(db, p.number, r.ticketNumber, lineSeconds, amount,
                                          m_context.currentOperator, m_context.clock->now(), ivaGen());
-    r.prepaidSeconds += int(addedSeconds);
-    r.prepaidAmount += amount;
-    r.clockMs += addedSeconds * 1000;
-    r.cost += amount;
-    r.pendiente = station::Pendiente::QuitarAviso;
+    station::StationRecord increased = r;
+    increased.prepaidSeconds += int(addedSeconds);
+    increased.prepaidAmount += amount;
+    increased.clockMs += addedSeconds * 1000;
+    increased.cost += amount;
+    increased.pendiente = station::Pendiente::QuitarAviso;
     if (ticket.written())
-        r.ticketNumber = ticket.ticketNumber;
+        increased.ticketNumber = ticket.ticketNumber;
+    ListaPuestos::escribirFila(db, p.number, increased);
+    tx.commit();
+    r = increased;
     emit ticketsChanged();
     m_puestos.RedibujarFila(pos);
-    guardarPuesto(pos);
     return Outcome::done();
 }
 
@@ -174,13 +209,8 @@ bool ConsoleEngine::cerrarPuesto(int pos) {
     station::StationRecord& r = p.rec();
     if (!r.occupied() || r.closed)
         return false;
+    // Booked, with the account's settlement, at the next tick.
     r.closed = true;
-    if (!r.accountLogin.isEmpty()) {
-        // Time accounts settle the time left, the others the time used.
-        const qint64 seconds =
-            r.isTimeAccount() ? station::roundedSeconds(r.clockMs) : station::usedSeconds(r);
-        CerrarCuenta(r.accountLogin, p.number, r.accountType, r.ticketNumber, int(seconds), r.cost);
-    }
     r.estado = Estado::Libre;
     r.pendiente = station::Pendiente::Poll;
     m_puestos.RefrescarMenus();
@@ -196,7 +226,8 @@ std::vector<int> ConsoleEngine::candidatosIntercambio(int pos) const {
         const TPuestos& other = m_puestos.at(i);
         if (i == pos || other.relativePrice != source.relativePrice)
             continue;
-        if (other.rec().estado == Estado::Desactivado || other.rec().estado == Estado::Admin)
+        if (other.rec().estado == Estado::Desactivado || other.rec().estado == Estado::Admin ||
+            other.rec().bookingPending())
             continue;
         candidates.push_back(i);
     }
@@ -209,26 +240,34 @@ void ConsoleEngine::intercambiar(int pos, int otherPos) {
         return;
     TPuestos& a = m_puestos.at(pos);
     TPuestos& b = m_puestos.at(otherPos);
+    // A period waiting for its booking stays where it ended.
+    if (a.rec().bookingPending() || b.rec().bookingPending())
+        return;
+    station::StationRecord ra = a.rec();
+    station::StationRecord rb = b.rec();
+    station::swapUsePeriod(ra, rb);
+    // Each ticket follows its use period, in the same transaction as both rows.
+    const QSqlDatabase db = m_context.data->db();
+    store::Transaction tx(db);
+    for (const auto& [number, rec] : {std::pair<int, const station::StationRecord*>{a.number, &ra},
+                                      std::pair<int, const station::StationRecord*>{b.number, &rb}}) {
+        if (rec->ticketNumber.isEmpty())
+            continue;
+        if (std::optional<store::Ticket> t = sales::findTicket(db, rec->ticketNumber); t && !t->CONTA)
+            store::run(db, QStringLiteral("UPDATE ticket SET NPUESTO = ? WHERE ID_TICK = ?"),
+                       {number, t->ID_TICK});
+    }
+    ListaPuestos::escribirFila(db, a.number, ra);
+    ListaPuestos::escribirFila(db, b.number, rb);
+    tx.commit();
     a.tarea->pause();
     b.tarea->pause();
     station::swapUsePeriod(a.rec(), b.rec());
-    // Each ticket follows its use period.
-    const QSqlDatabase db = m_context.data->db();
-    for (TPuestos* p : {&a, &b}) {
-        const QString& number = p->rec().ticketNumber;
-        if (number.isEmpty())
-            continue;
-        if (std::optional<store::Ticket> t = sales::findTicket(db, number); t && !t->CONTA)
-            store::run(db, QStringLiteral("UPDATE ticket SET NPUESTO = ? WHERE ID_TICK = ?"),
-                       {p->number, t->ID_TICK});
-    }
     a.tarea->resume();
     b.tarea->resume();
     m_puestos.RedibujarFila(pos);
     m_puestos.RedibujarFila(otherPos);
     m_puestos.RefrescarMenus();
-    guardarPuesto(pos);
-    guardarPuesto(otherPos);
     emit ticketsChanged();
 }
 
@@ -265,15 +304,25 @@ void ConsoleEngine::CreditoCambiado(const QString& login, int timeCreditSeconds,
     }
 }
 
-void ConsoleEngine::registrarUso(const session::UsoTerminado& uso) {
-    session::RegistrarUso(m_context.data->db(), uso, m_context.currentOperator, m_context.clock->now(),
-                          ivaGen());
+void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station::StationRecord& ended,
+                                 const station::StationRecord& freed) {
+    // One transaction: the account, the ticket and activity record, and the
+    // free row. A kill at any instant leaves all of it or the period running.
+    const QSqlDatabase db = m_context.data->db();
+    store::Transaction tx(db);
+    if (!ended.accountLogin.isEmpty()) {
+        // Time accounts settle the time left, the others the time used.
+        const qint64 seconds =
+            ended.isTimeAccount() ? station::roundedSeconds(ended.clockMs) : station::usedSeconds(ended);
+        m_accountDecisions->CerrarCuenta(ended.accountLogin, uso.station, ended.accountType,
+                                         ended.ticketNumber, int(seconds), ended.cost);
+    }
+    session::RegistrarUso(db, uso, m_context.currentOperator, m_context.clock->now(), ivaGen());
+    ListaPuestos::escribirFila(db, uso.station, freed);
+    tx.commit();
+    if (!ended.accountLogin.isEmpty())
+        m_puestos.loginsInUse().remove(ended.accountLogin);
     emit ticketsChanged();
-}
-
-void ConsoleEngine::cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
-                                 const QString& ticketNumber, int seconds, Currency cost) {
-    CerrarCuenta(login, stationNumber, accountType, ticketNumber, seconds, cost);
 }
 
 void ConsoleEngine::messageRow(const station::MessageQueueRow& row) {
@@ -290,7 +339,5 @@ QString ConsoleEngine::ChangeStationPassword(const QString& login, const QString
 
 void ConsoleEngine::CerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
                                  const QString& ticketNumber, int seconds, Currency cost) {
-    m_puestos.loginsInUse().remove(login);
-    // The settlement of the account's credit comes with the accounts.
     m_accountDecisions->CerrarCuenta(login, stationNumber, accountType, ticketNumber, seconds, cost);
 }

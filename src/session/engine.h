@@ -95,6 +95,9 @@ public:
 
     // Writes one station's row at once, so a crash loses no event of its period.
     void guardarPuesto(int pos);
+    // Books every period that ended and waits for the next tick (shut-down).
+    // Throws store::DatabaseError; what was not booked stays running.
+    void liquidarPendientes();
 
 signals:
     // A ticket was written: the station queue reads again.
@@ -103,9 +106,8 @@ signals:
 
 private:
     // UsePeriodHandler
-    void registrarUso(const session::UsoTerminado& uso) override;
-    void cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
-                      const QString& ticketNumber, int seconds, Currency cost) override;
+    void registrarUso(const session::UsoTerminado& uso, const station::StationRecord& ended,
+                      const station::StationRecord& freed) override;
     void messageRow(const station::MessageQueueRow& row) override;
     // LinkDecisions
     int CheckStationLogin(TPuestos& puesto, const QString& request) override;

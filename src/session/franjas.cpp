@@ -35,27 +35,30 @@ FranjasSnapshot FranjasSnapshot::load(const QSqlDatabase& db) {
 }
 
 FranjasSnapshot::Start FranjasSnapshot::startBand(qint64 t) const {
-    Start atBorder;
     for (int i = 0; i < size(); ++i) {
         const Band& b = m_bands[static_cast<size_t>(i)];
-        qint64 piece = -1;
         if (b.endMs > b.startMs) {
             if (b.startMs <= t && t <= b.endMs)
-                piece = b.endMs - t;
+                return Start{i, b.endMs - t, true};
         } else if (b.endMs < b.startMs) {
             if (t >= b.startMs)
-                piece = b.endMs + DayMs - t;
-            else if (t <= b.endMs)
-                piece = b.endMs - t;
+                return Start{i, b.endMs + DayMs - t, true};
+            if (t <= b.endMs)
+                return Start{i, b.endMs - t, true};
         }
-        if (piece > 0)
-            return Start{i, piece, true};
-        if (piece == 0 && !atBorder.found)
-            atBorder = Start{i, 0, true};
     }
-    if (atBorder.found)
-        return atBorder;
     return Start{size() - 1, 0, false};
+}
+
+const store::Franja* franjaApertura(const FranjasSnapshot& franjas, const QTime& time) {
+    const qint64 t = msOfDay(time) / 1000;
+    for (const store::Franja& f : franjas.rows()) {
+        const qint64 a = msOfDay(f.franja_ini) / 1000;
+        const qint64 b = msOfDay(f.franja_fin) / 1000;
+        if ((a < b && a <= t && t <= b) || (b < a && (t >= a || t <= b)))
+            return &f;
+    }
+    return nullptr;
 }
 
 } // namespace session

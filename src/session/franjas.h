@@ -47,13 +47,12 @@ public:
     // One round of every band: zero when no band covers any time.
     qint64 cycleMs() const { return m_cycleMs; }
 
-    // The band that holds timeOfDayMs. A band from a to b holds t when
-    // a <= t <= b, or across midnight when t >= a or t <= b; a band whose
-    // start equals its end holds nothing. At a border two bands hold t: the
-    // one that begins there wins, so a period that starts exactly at 20:00
-    // starts in the band of 20:00 and not with an empty piece of the band
-    // that ends then. When no band holds t, the start is the last band with
-    // an empty first piece (found is false).
+    // The pricing start band: the first band in ascending franja_fin that
+    // holds timeOfDayMs. A band from a to b holds t when a <= t <= b, or
+    // across midnight when t >= a or t <= b (both ends inclusive); a band
+    // whose start equals its end holds nothing. At a border the band that
+    // ends there comes first, with an empty first piece. When no band holds
+    // t, the start is the last band with an empty first piece (found is false).
     Start startBand(qint64 timeOfDayMs) const;
 
 private:
@@ -61,6 +60,11 @@ private:
     std::vector<Band> m_bands;
     qint64 m_cycleMs = 0;
 };
+
+// The opening rule (open and increase dialogs): the first band in ascending
+// franja_fin that holds the time of day, to the second, both ends inclusive;
+// a band whose start equals its end holds nothing. Null when none holds it.
+const store::Franja* franjaApertura(const FranjasSnapshot& franjas, const QTime& time);
 
 // Milliseconds since midnight; an empty time reads as midnight.
 qint64 msOfDay(const QTime& t);

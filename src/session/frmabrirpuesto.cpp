@@ -4,6 +4,7 @@
 #include "session/franjas.h"
 #include "session/precios.h"
 #include "store/datamodule.h"
+#include "store/opciones.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
 
@@ -20,6 +21,8 @@
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -44,6 +47,39 @@ public:
 
 private:
     QChar m_separator;
+};
+
+// The bands for a computation; a database error is shown here, at the window.
+bool loadBands(QWidget* parent, const ConsoleContext& c, session::FranjasSnapshot& bands) {
+    try {
+        bands = session::FranjasSnapshot::load(c.data->db());
+        return true;
+    } catch (const store::DatabaseError& e) {
+        ui::showMessage(parent, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
+                                                   e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        return false;
+    }
+}
+
+// Enter in a box runs its action instead of pressing the default button.
+class EnterFilter : public QObject {
+public:
+    EnterFilter(std::function<void()> action, QObject* parent)
+        : QObject(parent)
+        , m_action(std::move(action)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_action();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_action;
 };
 
 } // namespace
@@ -118,7 +154,10 @@ TFrmAbrirPuesto::TFrmAbrirPuesto(ConsoleEngine& engine, QWidget* parent)
     time->addWidget(m_hours);
     time->addWidget(m_minutes);
     time->addWidget(m_calcular);
-    amounts->addRow(QStringLiteral("T&iempo:"), time);
+    // A row label with a mnemonic needs a buddy, or it shows its ampersand.
+    auto* timeLabel = new QLabel(QStringLiteral("T&iempo:"), first);
+    timeLabel->setBuddy(m_hours);
+    amounts->addRow(timeLabel, time);
     firstLayout->addLayout(amounts);
     m_status = new QLabel(first);
     m_status->setObjectName(QStringLiteral("statusLine"));
@@ -168,7 +207,14 @@ TFrmAbrirPuesto::TFrmAbrirPuesto(ConsoleEngine& engine, QWidget* parent)
     connect(m_mode, &QComboBox::currentIndexChanged, this, &TFrmAbrirPuesto::tariffOrModeChanged);
     connect(m_tariff, &QComboBox::currentIndexChanged, this, &TFrmAbrirPuesto::tariffOrModeChanged);
     connect(m_amount, &QLineEdit::editingFinished, this, &TFrmAbrirPuesto::amountEdited);
-    connect(m_amount, &QLineEdit::returnPressed, m_ok, [this] { m_ok->setFocus(); });
+    // "Pulse INTRO...": Enter computes the time the amount buys and moves to
+    // "&Aceptar"; it never accepts from the amount box.
+    m_amount->installEventFilter(new EnterFilter(
+        [this] {
+            amountEdited();
+            m_ok->setFocus();
+        },
+        m_amount));
     connect(m_minutes, &QSpinBox::editingFinished, this, &TFrmAbrirPuesto::minutesEdited);
     connect(m_calcular, &QPushButton::clicked, this, &TFrmAbrirPuesto::calcular);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -201,6 +247,14 @@ void TFrmAbrirPuesto::prepareOpen(int stationNumber, int relativePrice) {
     m_mode->setCurrentIndex(0);
     m_tariff->setEnabled(true);
     m_pages->setCurrentIndex(0);
+    // The tariff chosen last is proposed again (bands and defaults may override it).
+    try {
+        const QString kept = store::readOpciones(m_engine.context().data->db()).DBLookUp.trimmed();
+        if (!kept.isEmpty())
+            selectTariff(kept);
+    } catch (const store::DatabaseError&) {
+        // Nothing proposed; the operator picks the tariff.
+    }
     tariffOrModeChanged();
 }
 
@@ -320,7 +374,9 @@ void TFrmAbrirPuesto::amountEdited() {
     int minutes = 0;
     if (t->hourlyCost > Currency()) {
         ConsoleContext& c = m_engine.context();
-        const session::FranjasSnapshot bands = session::FranjasSnapshot::load(c.data->db());
+        session::FranjasSnapshot bands;
+        if (!loadBands(this, c, bands))
+            return;
         const session::HorasMinutos hm = session::horasMinutos(session::TiempoPorImporte(
             m_engine.tarifas(), bands, m_relativePrice, t->hourlyCost, *a, c.clock->now(), c.settings));
         hours = hm.hours;
@@ -345,7 +401,9 @@ void TFrmAbrirPuesto::calcular() {
     if (!t || t->isVariable())
         return;
     ConsoleContext& c = m_engine.context();
-    const session::FranjasSnapshot bands = session::FranjasSnapshot::load(c.data->db());
+    session::FranjasSnapshot bands;
+    if (!loadBands(this, c, bands))
+        return;
     const qint64 seconds = qint64(m_hours->value()) * 3600 + qint64(m_minutes->value()) * 60;
     const Currency value = session::ImportePorTiempo(m_engine.tarifas(), bands, seconds, t->hourlyCost,
                                                      c.clock->now(), c.settings);
@@ -432,5 +490,13 @@ bool TFrmAbrirPuesto::checkAccept() {
 void TFrmAbrirPuesto::done(int result) {
     if (result == QDialog::Accepted && !checkAccept())
         return;
+    if (result == QDialog::Accepted && !m_increase) {
+        try {
+            store::saveOpenDialogChoice(m_engine.context().data->db(), tariffName(),
+                                        amount().value_or(Currency()));
+        } catch (const store::DatabaseError&) {
+            // Only the proposal of the next opening is lost; the opening goes on.
+        }
+    }
     QDialog::done(result);
 }

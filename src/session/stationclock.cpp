@@ -14,7 +14,6 @@ namespace session {
 
 using station::Estado;
 
-using station::roundedSeconds;
 using station::usedSeconds;
 
 StationClock::StationClock(ConsoleContext& context, ListaPuestos& puestos, const ListaTarifas& tarifas,
@@ -70,6 +69,78 @@ Currency StationClock::priceCounter(const TPuestos& p, const Ahora& now) {
                         r.accountLogin, s);
 }
 
+namespace {
+
+// What a free station keeps of its last period: nothing.
+void clearPeriod(station::StationRecord& r) {
+    if (r.estadoAnterior != Estado::Libre) {
+        r.estadoAnterior = Estado::Libre;
+        r.closed = false;
+        r.exchangeTimeMs = 0;
+        r.exchangeCost = Currency();
+        r.alarm = false;
+        r.messageToSend.clear();
+        r.messageReceived.clear();
+        r.loginUnderTest.clear();
+        r.password.clear();
+        r.pendingNotice.clear();
+        r.accountType.clear();
+        r.ticketNumber.clear();
+        r.closeWhenCreditExhausted = false;
+        r.moneyCredit = Currency();
+        r.discountPercent = 0;
+        r.tariff = nullptr;
+    }
+    r.clockMs = 0;
+    r.cost = Currency();
+    r.moneyCredit = Currency();
+    r.prepaidAmount = Currency();
+    r.prepaidSeconds = 0;
+    r.timeCreditMinutes = 0;
+    r.tariffName.clear();
+    r.accountLogin.clear();
+}
+
+} // namespace
+
+bool StationClock::freeStation(TPuestos& p) {
+    station::StationRecord& r = p.rec();
+    const bool wasShowing = r.estadoAnterior != Estado::Libre || r.clockMs != 0 || !r.cost.isZero() ||
+                            !r.accountLogin.isEmpty() || !r.tariffName.isEmpty();
+    if (!r.bookingPending()) {
+        clearPeriod(r);
+        return wasShowing;
+    }
+    UsoTerminado uso;
+    uso.tariffName = r.tariffName;
+    uso.station = p.number;
+    uso.ticketNumber = r.ticketNumber;
+    uso.cost = r.cost;
+    uso.accountLogin = r.accountLogin;
+    if (r.estadoAnterior == Estado::Contador) {
+        uso.modo = Modo::Contador;
+        uso.seconds = usedSeconds(r);
+    } else {
+        uso.modo = Modo::Prepago;
+        uso.seconds = r.accountLogin.isEmpty() ? r.prepaidSeconds : usedSeconds(r);
+    }
+    // The record changes only once the booking is committed: until then every
+    // save writes the period as running.
+    station::StationRecord freed = r;
+    clearPeriod(freed);
+    m_handler.registrarUso(uso, r, freed);
+    r = freed;
+    return true;
+}
+
+void StationClock::liquidar(int pos) {
+    if (pos < 0 || pos >= m_puestos.count() || !m_puestos.at(pos).rec().bookingPending())
+        return;
+    freeStation(m_puestos.at(pos));
+    m_puestos.RedibujarFila(pos);
+    m_puestos.RefrescarMenus();
+}
+
 void StationClock::tick(qint64 nowMs) {
     const QDateTime now = m_context.clock->now();
     const Ahora ahora(now);
@@ -100,52 +171,7 @@ void StationClock::tick(qint64 nowMs) {
         }
 
         if (r.estado == Estado::Libre) {
-            const bool wasShowing = r.estadoAnterior != Estado::Libre || r.clockMs != 0 || !r.cost.isZero() ||
-                                    !r.accountLogin.isEmpty() || !r.tariffName.isEmpty();
-            if (r.estadoAnterior == Estado::Contador || r.estadoAnterior == Estado::Prepago) {
-                UsoTerminado uso;
-                uso.tariffName = r.tariffName;
-                uso.station = p.number;
-                uso.ticketNumber = r.ticketNumber;
-                uso.cost = r.cost;
-                uso.accountLogin = r.accountLogin;
-                if (r.estadoAnterior == Estado::Contador) {
-                    uso.modo = Modo::Contador;
-                    uso.seconds = usedSeconds(r);
-                } else {
-                    uso.modo = Modo::Prepago;
-                    uso.seconds = r.accountLogin.isEmpty() ? r.prepaidSeconds : usedSeconds(r);
-                }
-                m_handler.registrarUso(uso);
-            }
-            if (r.estadoAnterior != Estado::Libre) {
-                r.estadoAnterior = Estado::Libre;
-                r.closed = false;
-                r.exchangeTimeMs = 0;
-                r.exchangeCost = Currency();
-                r.alarm = false;
-                r.messageToSend.clear();
-                r.messageReceived.clear();
-                r.loginUnderTest.clear();
-                r.password.clear();
-                r.pendingNotice.clear();
-                r.accountType.clear();
-                r.ticketNumber.clear();
-                r.closeWhenCreditExhausted = false;
-                r.moneyCredit = Currency();
-                r.discountPercent = 0;
-                r.tariff = nullptr;
-            }
-            r.clockMs = 0;
-            r.cost = Currency();
-            r.moneyCredit = Currency();
-            r.prepaidAmount = Currency();
-            r.prepaidSeconds = 0;
-            r.timeCreditMinutes = 0;
-            r.tariffName.clear();
-            r.accountLogin.clear();
-            // A row that already showed a free station needs no repaint.
-            if (wasShowing) {
+            if (freeStation(p)) {
                 m_puestos.RedibujarFila(pos);
                 menus = true;
             }
@@ -187,9 +213,8 @@ void StationClock::tick(qint64 nowMs) {
                         if (r.tariffIsFixed)
                             r.cost = r.moneyCredit;
                         if (!r.closed) {
+                            // Booked, with the account's settlement, at the next tick.
                             r.closed = true;
-                            m_handler.cerrarCuenta(r.accountLogin, p.number, r.accountType, r.ticketNumber,
-                                                   int(roundedSeconds(r.clockMs)), r.cost);
                             r.estado = Estado::Libre;
                             r.pendiente = station::Pendiente::Poll;
                             menus = true;
@@ -209,9 +234,6 @@ void StationClock::tick(qint64 nowMs) {
             } else if (!r.closed) {
                 r.closed = true;
                 r.clockMs = 0;
-                if (!r.accountLogin.isEmpty())
-                    m_handler.cerrarCuenta(r.accountLogin, p.number, r.accountType, r.ticketNumber, 0,
-                                           r.cost);
                 r.estado = Estado::Libre;
                 r.pendiente = station::Pendiente::Poll;
                 menus = true;

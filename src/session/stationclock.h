@@ -3,6 +3,7 @@
 #include "core/currency.h"
 #include "session/registrouso.h"
 #include "station/messagerow.h"
+#include "station/stationrecord.h"
 
 #include <QObject>
 #include <QTimer>
@@ -22,11 +23,12 @@ class FranjasSnapshot;
 // What the clock hands on when a use period ends.
 class UsePeriodHandler {
 public:
-    // A station became free: its ticket and its activity record.
-    virtual void registrarUso(const UsoTerminado& uso) = 0;
-    // An account's period ended by credit or expiry: settle the account.
-    virtual void cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
-                              const QString& ticketNumber, int seconds, Currency cost) = 0;
+    // Books an ended period in one transaction: the account's settlement
+    // (when ended.accountLogin is set), the ticket and activity record of uso,
+    // and the station's row as freed holds it. Throws store::DatabaseError and
+    // then leaves nothing written.
+    virtual void registrarUso(const UsoTerminado& uso, const station::StationRecord& ended,
+                              const station::StationRecord& freed) = 0;
     // A row for the message queue window.
     virtual void messageRow(const station::MessageQueueRow& row) = 0;
 
@@ -51,6 +53,11 @@ public:
     // the timer path turns that into fatalError.
     void tick(qint64 nowMs);
 
+    // Books the period of that registry position now when it ended and
+    // waits for the next tick (before the station takes a new period).
+    // Throws as tick() does; the record stays pending then.
+    void liquidar(int pos);
+
     void start();
     void stop();
     bool isActive() const { return m_timer.isActive(); }
@@ -65,6 +72,9 @@ private:
     void timerTick();
     Currency priceCounter(const TPuestos& puesto, const Ahora& now);
     const FranjasSnapshot& franjas();
+    // A free station's record: books a pending end, then clears the period.
+    // True when the row needs a repaint.
+    bool freeStation(TPuestos& p);
 
     ConsoleContext& m_context;
     ListaPuestos& m_puestos;

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionHeader>
 
 namespace {
 
@@ -30,6 +31,14 @@ bool sortable(int section) {
     return section == session::ColPuesto || section == session::ColTiempo || section == session::ColImporte;
 }
 
+// The grid was laid out for a raster font of 8 x 12 pixel cells at 96 dots
+// per inch; column widths are counted in those cells.
+constexpr int RasterCellWidth = 8;
+constexpr int RasterCellHeight = 12;
+constexpr int BaseWidths[] = {40, 60, 60, 80};
+// The ticket column takes what is left of the grid's width, minus this.
+constexpr int TicketGap = 32;
+
 } // namespace
 
 StationGridModel::StationGridModel(ListaPuestos& lista, ConsoleContext& context, QObject* parent)
@@ -40,7 +49,22 @@ StationGridModel::StationGridModel(ListaPuestos& lista, ConsoleContext& context,
     connect(&m_lista, &ListaPuestos::rowsReset, this, [this] {
         beginResetModel();
         endResetModel();
+        rowsReordered();
     });
+}
+
+void StationGridModel::rowsReordered() {
+    // The registry sorts itself by number (load, addition, removal, periodic
+    // save): an arrow left from an earlier click would lie about the order.
+    if (m_sorting)
+        return;
+    bool shown = false;
+    for (int& image : m_sortImage) {
+        shown = shown || image >= 0;
+        image = -1;
+    }
+    if (shown)
+        emit headerDataChanged(Qt::Horizontal, 0, session::GridColumnCount - 1);
 }
 
 int StationGridModel::rowCount(const QModelIndex& parent) const {
@@ -131,7 +155,9 @@ void StationGridModel::headerClicked(int section) {
         m_sortImage[size_t(s)] = -1;
     m_sortImage[size_t(section)] = ascending ? 0 : 1;
     emit headerDataChanged(Qt::Horizontal, 0, session::GridColumnCount - 1);
+    m_sorting = true;
     m_lista.OrdenarPuestos(section, ascending);
+    m_sorting = false;
 }
 
 void StationGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -168,16 +194,11 @@ StationGridView::StationGridView(ListaPuestos& lista, StationGridModel& model, Q
     setObjectName(QStringLiteral("stationGrid"));
     setModel(&m_model);
     setItemDelegate(new StationGridDelegate(this));
-    QFont font(QStringLiteral("Terminal"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPointSize(7);
-    setFont(font);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabKeyNavigation(false);
     verticalHeader()->hide();
-    verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 5);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -185,15 +206,72 @@ StationGridView::StationGridView(ListaPuestos& lista, StationGridModel& model, Q
     connect(&m_lista, &ListaPuestos::selectedRowChanged, this, &StationGridView::followSelectedRow);
     connect(&m_model, &QAbstractItemModel::modelReset, this,
             [this] { followSelectedRow(m_lista.selectedRow()); });
+    applyFont();
+}
+
+QFont StationGridView::gridFont(qreal dpi) {
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    const qreal scale = qMax<qreal>(1.0, dpi / 96.0);
+    for (int px = RasterCellHeight * 3 / 4; px <= 200; ++px) {
+        font.setPixelSize(px);
+        const QFontMetricsF m(font);
+        if (m.horizontalAdvance(QLatin1Char('0')) >= RasterCellWidth * scale &&
+            m.height() >= RasterCellHeight * scale)
+            break;
+    }
+    return font;
+}
+
+void StationGridView::applyFont() {
+    // The headers keep the window's font; only the cells are monospace.
+    horizontalHeader()->setFont(QApplication::font(horizontalHeader()));
+    setFont(gridFont(logicalDpiY()));
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
     applyColumnWidths();
 }
 
+int StationGridView::headerWidth(int section) const {
+    // What the header needs for its title, with room for the sort image on
+    // the sortable sections so that sorting never clips the title.
+    const QHeaderView* header = horizontalHeader();
+    QStyleOptionHeader opt;
+    opt.initFrom(header);
+    opt.section = section;
+    opt.text = m_model.headerData(section, Qt::Horizontal).toString();
+    opt.orientation = Qt::Horizontal;
+    // Bold, as the header measures itself, so a highlighted title fits too.
+    QFont font = header->font();
+    font.setBold(true);
+    opt.fontMetrics = QFontMetrics(font);
+    if (sortable(section))
+        opt.icon = style()->standardIcon(QStyle::SP_ArrowDown, nullptr, header);
+    const QSize size = style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), header);
+    return size.width() + 2;
+}
+
 void StationGridView::applyColumnWidths() {
-    setColumnWidth(session::ColPuesto, 40);
-    setColumnWidth(session::ColUsuario, 60);
-    setColumnWidth(session::ColTiempo, 60);
-    setColumnWidth(session::ColImporte, 80);
-    setColumnWidth(session::ColTicket, qMax(40, width() - 40 - 60 - 60 - 80 - 32));
+    const qreal cell = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
+    const qreal scale = cell / RasterCellWidth;
+    int used = 0;
+    for (int c = session::ColPuesto; c < session::ColTicket; ++c) {
+        const int w = qMax(qRound(BaseWidths[c] * scale), headerWidth(c));
+        setColumnWidth(c, w);
+        used += w;
+    }
+    const int ticketMinimum = qMax(qRound(40 * scale), headerWidth(session::ColTicket));
+    setColumnWidth(session::ColTicket, qMax(ticketMinimum, width() - used - TicketGap));
+    // No horizontal scroll bar: the panel never gets narrower than the columns.
+    setMinimumWidth(used + ticketMinimum + TicketGap);
+}
+
+void StationGridView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    // Another screen may have another density.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        applyFont();
 }
 
 void StationGridView::resizeEvent(QResizeEvent* event) {

@@ -32,10 +32,12 @@ public:
 
 private:
     void rowChanged(int pos);
+    void rowsReordered();
 
     ListaPuestos& m_lista;
     ConsoleContext& m_context;
     std::array<int, session::GridColumnCount> m_sortImage{-1, -1, -1, -1, -1};
+    bool m_sorting = false;
 };
 
 // Draws the cells with their colours and frames the selected row in 3D
@@ -57,10 +59,16 @@ public:
     StationGridView(ListaPuestos& lista, StationGridModel& model, QWidget* parent = nullptr);
 
     void setPopupMenu(QMenu* menu) { m_popup = menu; }
-    // Column widths 40, 60, 60, 80 and the rest for the ticket.
+    // Column widths 40, 60, 60, 80 and the rest for the ticket, measured in
+    // cells of the raster font the grid was laid out for and never narrower
+    // than a header with its sort image.
     void applyColumnWidths();
+    // A monospace font whose cell is at least the 8 x 12 pixels of that
+    // raster font, scaled to the screen's dots per inch.
+    static QFont gridFont(qreal dpi);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -68,6 +76,8 @@ protected:
 
 private:
     void followSelectedRow(int row);
+    void applyFont();
+    int headerWidth(int section) const;
 
     ListaPuestos& m_lista;
     StationGridModel& m_model;

@@ -61,7 +61,8 @@ QStringList EstadoHTML(const ListaPuestos& lista, const Regional& regional) {
 
         // Logins come from what stations typed: escaped, like every text put into the page.
         QString user;
-        if (r.estado != Estado::Libre && r.estado != Estado::Admin && r.estado != Estado::Desactivado)
+        // A deactivated station shows its user like an occupied one; only free and admin show none.
+        if (r.estado != Estado::Libre && r.estado != Estado::Admin)
             user = r.accountLogin.isEmpty() ? QStringLiteral("AN.") : r.accountLogin.toHtmlEscaped();
         cell(out, QStringLiteral("<FONT color =black face=verdana size=-10 >"), user);
         cell(out, plain, r.clockMs != 0 ? FormatoHora(r.clockMs / 1000) : QString());

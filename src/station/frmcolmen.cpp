@@ -4,6 +4,7 @@
 #include "ui/listview.h"
 #include "ui/messagebox.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTableView>
 #include <QToolButton>
@@ -115,7 +117,26 @@ TFrmVolumen::TFrmVolumen(QWidget* parent)
     apply->setObjectName(QStringLiteral("applyButton"));
     layout->addWidget(apply);
     connect(apply, &QPushButton::clicked, this, [this] { emit applyRequested(m_slider->value()); });
-    resize(120, 260);
+    // Wide enough for the caption next to the title bar's buttons.
+    const int captionWidth =
+        QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(windowTitle());
+    resize(qMax(200, captionWidth + 120), 300);
+}
+
+void TFrmVolumen::showBeside(const QWidget* anchor) {
+    if (anchor && anchor->isVisible()) {
+        // To the right of the anchor, level with its top, never off the screen.
+        QPoint at = anchor->mapToGlobal(QPoint(anchor->width() + 8, 0));
+        if (const QScreen* screen = anchor->screen()) {
+            const QRect area = screen->availableGeometry();
+            at.setX(qBound(area.left(), at.x(), area.right() - frameGeometry().width()));
+            at.setY(qBound(area.top(), at.y(), area.bottom() - frameGeometry().height()));
+        }
+        move(at);
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 int TFrmVolumen::value() const {

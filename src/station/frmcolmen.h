@@ -46,6 +46,8 @@ public:
     explicit TFrmVolumen(QWidget* parent = nullptr);
     int value() const;
     void setValue(int value);
+    // Shows the window beside anchor (the station grid), inside the screen.
+    void showBeside(const QWidget* anchor);
 
 signals:
     void applyRequested(int value);

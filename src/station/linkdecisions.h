@@ -23,7 +23,9 @@ public:
     // A "SETPASS" reply: "0" refused, "1" changed.
     virtual QString ChangeStationPassword(const QString& login, const QString& newPassword) = 0;
 
-    // A "CLINO" reply: the customer ended the use period at the station.
+    // An account's use period ended (F2, expiry, credit, "CLINO"): settle it.
+    // Called by the clock's booking inside its transaction, on the console's
+    // connection; throws store::DatabaseError so the whole booking rolls back.
     virtual void CerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
                               const QString& ticketNumber, int seconds, Currency cost) = 0;
 };

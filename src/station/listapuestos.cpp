@@ -20,16 +20,15 @@ using station::Pendiente;
 // ---- TPuestos: what the station's link asks of the registry ----
 
 int TPuestos::checkStationLogin(const QString& request) {
+    // A period that ended an instant ago is booked before a new one starts;
+    // while that fails the request stays unanswered and the station asks again.
+    if (rec().bookingPending() && !m_lista->liquidarPendiente(row - 1))
+        return -1;
     return m_lista->decisions().CheckStationLogin(*this, request);
 }
 
 QString TPuestos::changeStationPassword(const QString& login, const QString& newPassword) {
     return m_lista->decisions().ChangeStationPassword(login, newPassword);
-}
-
-void TPuestos::cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
-                            const QString& ticketNumber, int seconds, Currency cost) {
-    m_lista->decisions().CerrarCuenta(login, stationNumber, accountType, ticketNumber, seconds, cost);
 }
 
 void TPuestos::connectionChanged() {
@@ -63,6 +62,12 @@ ListaPuestos::~ListaPuestos() {
 
 void ListaPuestos::setDecisions(station::LinkDecisions* decisions) {
     m_decisions = decisions ? decisions : &m_defaultDecisions;
+}
+
+bool ListaPuestos::liquidarPendiente(int pos) {
+    if (pos < 0 || pos >= count() || !at(pos).rec().bookingPending())
+        return true;
+    return m_booker && m_booker(pos);
 }
 
 TPuestos* ListaPuestos::byNumber(int number) {
@@ -216,11 +221,10 @@ const QString& saveStatement() {
     return sql;
 }
 
-// Writes one entry's row through the prepared save statement.
-void saveEntry(QSqlQuery& q, const TPuestos& e) {
-    const station::StationRecord& r = e.rec();
+// Writes one station's row through the prepared save statement.
+void saveEntry(QSqlQuery& q, int number, const station::StationRecord& r) {
     const QVariantList values{
-        int(r.estado) + 1,
+        int(r.estadoGuardado()) + 1,
         r.disconnected ? QStringLiteral("1") : QStringLiteral("0"),
         qlonglong(station::roundedSeconds(r.clockMs)),
         store::sqlValue(r.cost),
@@ -237,7 +241,7 @@ void saveEntry(QSqlQuery& q, const TPuestos& e) {
         qlonglong(station::roundedSeconds(r.exchangeTimeMs)),
         store::sqlValue(r.exchangeCost),
         r.ticketNumber,
-        e.number,
+        number,
     };
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
@@ -270,7 +274,7 @@ Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
         store::Transaction transaction(db);
         QSqlQuery q = prepareSave(db);
         for (const auto& e : m_entries) {
-            saveEntry(q, *e);
+            saveEntry(q, e->number, e->rec());
             if (progress)
                 progress->step();
         }
@@ -290,13 +294,30 @@ Status ListaPuestos::guardarPuesto(int pos) {
         return Status::failure(QStringLiteral("No hay base de datos abierta."));
     if (pos < 0 || pos >= count())
         return Status::success();
+    Status saved = Status::success();
     try {
-        QSqlQuery q = prepareSave(m_ctx.data->db());
-        saveEntry(q, at(pos));
+        escribirFila(m_ctx.data->db(), at(pos).number, at(pos).rec());
     } catch (const store::DatabaseError& e) {
-        return Status::failure(e.text());
+        saved = Status::failure(e.text());
     }
-    return Status::success();
+    noteSave(saved);
+    return saved;
+}
+
+void ListaPuestos::escribirFila(const QSqlDatabase& db, int number, const station::StationRecord& rec) {
+    QSqlQuery q = prepareSave(db);
+    saveEntry(q, number, rec);
+}
+
+void ListaPuestos::noteSave(const Status& saved) {
+    const QString error = saved ? QString() : (saved.error().isEmpty() ? QStringLiteral("?") : saved.error());
+    if (error == m_saveError)
+        return;
+    const bool wasWorking = m_saveError.isEmpty();
+    m_saveError = error;
+    emit saveStateChanged(error);
+    if (wasWorking)
+        emit saveFailed(error);
 }
 
 Result<bool> ListaPuestos::AnadirPuesto(int number) {
@@ -327,7 +348,8 @@ Result<bool> ListaPuestos::AnadirPuesto(int number) {
 
 Status ListaPuestos::QuitarPuesto(int number) {
     const int pos = positionOf(number);
-    if (pos >= 0 && m_entries[size_t(pos)]->rec().occupied())
+    if (pos >= 0 &&
+        (m_entries[size_t(pos)]->rec().occupied() || m_entries[size_t(pos)]->rec().bookingPending()))
         return Status::failure(QStringLiteral("El puesto está ocupado."));
     if (!m_ctx.data)
         return Status::failure(QStringLiteral("No hay base de datos abierta."));
@@ -367,7 +389,7 @@ Result<bool> ListaPuestos::RecargarPuesto(int number) {
 
 bool ListaPuestos::PuestoLibre(int number) const {
     for (const auto& e : m_entries) {
-        if (e->number == number && e->rec().occupied())
+        if (e->number == number && (e->rec().occupied() || e->rec().bookingPending()))
             return false;
     }
     return true;
@@ -394,9 +416,7 @@ void ListaPuestos::stopPeriodicSave() {
 }
 
 void ListaPuestos::periodicSave() {
-    const Status s = GuardarPuestos(nullptr);
-    if (!s)
-        emit saveFailed(s.error());
+    noteSave(GuardarPuestos(nullptr));
 }
 
 void ListaPuestos::RedibujarFila(int pos) {
@@ -469,7 +489,7 @@ int ListaPuestos::apagarTodos() {
 bool ListaPuestos::desactivar() {
     TPuestos* p = selected();
     // Only a free station: an occupied one would lose its use period unsettled.
-    if (!p || p->rec().estado != Estado::Libre)
+    if (!p || p->rec().estado != Estado::Libre || p->rec().bookingPending())
         return false;
     p->rec().clockMs = 0;
     p->rec().cost = Currency();

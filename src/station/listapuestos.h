@@ -12,10 +12,12 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class QSqlDatabase;
 namespace store {
 struct Puesto;
 }
@@ -49,8 +51,6 @@ private:
 
     int checkStationLogin(const QString& request) override;
     QString changeStationPassword(const QString& login, const QString& newPassword) override;
-    void cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
-                      const QString& ticketNumber, int seconds, Currency cost) override;
     void connectionChanged() override;
     void loginAccepted(const QString& login) override;
 
@@ -75,6 +75,10 @@ public:
     // Until set, DefaultLinkDecisions answers. Not owned.
     void setDecisions(station::LinkDecisions* decisions);
     station::LinkDecisions& decisions() const { return *m_decisions; }
+    // Books an ended period at once (before the station takes a new one);
+    // false when the booking failed and the period is still pending.
+    void setPendingBooker(std::function<bool(int pos)> booker) { m_booker = std::move(booker); }
+    bool liquidarPendiente(int pos);
     station::LoginsInUse& loginsInUse() { return m_logins; }
     const station::LoginsInUse& loginsInUse() const { return m_logins; }
 
@@ -117,6 +121,12 @@ public:
     // Writes one entry's row at once (a period opened, closed or exchanged),
     // without sorting, so a crash never loses that event.
     Status guardarPuesto(int pos);
+    // Writes one station's row as the record holds it, inside the caller's
+    // transaction; a period that ended but is not booked yet is written as
+    // running. Throws store::DatabaseError.
+    static void escribirFila(const QSqlDatabase& db, int number, const station::StationRecord& rec);
+    // The last per-event or periodic save failed: its error, until a save succeeds.
+    QString saveError() const { return m_saveError; }
     // Adds the station of that npuesto and starts its link. False when the
     // table has no such row or the registry already holds that number.
     Result<bool> AnadirPuesto(int number);
@@ -161,8 +171,11 @@ signals:
     void rowsReset();
     void selectedRowChanged(int row);
     void menusRefreshRequested();
-    // The periodic save failed; the window shows the error.
+    // A per-event or periodic save failed after the saves were working: the
+    // window shows the error once.
     void saveFailed(const QString& error);
+    // The saves started failing (error not empty) or work again (empty).
+    void saveStateChanged(const QString& error);
 
 private:
     friend class TPuestos;
@@ -171,6 +184,7 @@ private:
     void sortByNumber();
     void clear();
     void periodicSave();
+    void noteSave(const Status& saved);
 
     ConsoleContext& m_ctx;
     station::DefaultLinkDecisions m_defaultDecisions;
@@ -184,4 +198,6 @@ private:
     int m_selectedRow = 1;
     QString m_typed;
     QTimer m_saveTimer;
+    QString m_saveError;
+    std::function<bool(int)> m_booker;
 };

@@ -42,6 +42,11 @@ QVariant MessageQueueModel::headerData(int section, Qt::Orientation orientation,
 }
 
 void MessageQueueModel::append(const MessageQueueRow& row) {
+    if (int(m_rows.size()) >= MaxRows) {
+        beginRemoveRows({}, 0, 0);
+        m_rows.pop_front();
+        endRemoveRows();
+    }
     const int n = int(m_rows.size());
     beginInsertRows({}, n, n);
     m_rows.push_back(row);

@@ -5,7 +5,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 
-#include <vector>
+#include <deque>
 
 namespace station {
 
@@ -14,6 +14,10 @@ class MessageQueueModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
+
+    // The oldest rows go beyond this: a station that answers every poll
+    // with a message must not grow the console's memory for ever.
+    static constexpr int MaxRows = 5000;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -26,7 +30,7 @@ public:
     const MessageQueueRow& at(int row) const { return m_rows.at(size_t(row)); }
 
 private:
-    std::vector<MessageQueueRow> m_rows;
+    std::deque<MessageQueueRow> m_rows;
 };
 
 } // namespace station

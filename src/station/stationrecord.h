@@ -79,6 +79,15 @@ struct StationRecord {
     int volume = 0;
 
     bool occupied() const { return estado == Estado::Contador || estado == Estado::Prepago; }
+    // The period has ended in memory (close, expiry, credit, log-out) but is
+    // not booked yet: the next tick books it together with the free row.
+    // Until then the station is saved as still running.
+    bool bookingPending() const {
+        return estado == Estado::Libre &&
+               (estadoAnterior == Estado::Contador || estadoAnterior == Estado::Prepago);
+    }
+    // The state the station's row records: the running one while a booking is pending.
+    Estado estadoGuardado() const { return bookingPending() ? estadoAnterior : estado; }
     // Time accounts and time codes.
     bool isTimeAccount() const {
         return accountType == QLatin1String("2") || accountType == QLatin1String("9");

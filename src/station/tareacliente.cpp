@@ -304,8 +304,7 @@ void TTareaCliente::handleReply(const QByteArray& bytes) {
         settle();
         break;
     case ReplyKind::FinSesion:
-        m_host.cerrarCuenta(m_rec.accountLogin, m_number, m_rec.accountType, m_rec.ticketNumber,
-                            int(station::roundedSeconds(m_rec.clockMs)), m_rec.cost);
+        // The period ends here; the clock's next tick books it and settles the account.
         m_rec.estado = Estado::Libre;
         settle();
         break;

@@ -57,8 +57,6 @@ class LinkHost {
 public:
     virtual int checkStationLogin(const QString& request) = 0;
     virtual QString changeStationPassword(const QString& login, const QString& newPassword) = 0;
-    virtual void cerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
-                              const QString& ticketNumber, int seconds, Currency cost) = 0;
     // The disconnected flag was set or cleared.
     virtual void connectionChanged() = 0;
     // A log-in was accepted and the record now holds the account.

@@ -40,6 +40,12 @@ void saveOpciones(const QSqlDatabase& db, const Opciones& opciones) {
     saveSingleRow(db, withBlankMarkers(opciones));
 }
 
+void saveOpenDialogChoice(const QSqlDatabase& db, const QString& tariff, Currency amount) {
+    // DBLookUp is never stored empty: one blank stands for no tariff.
+    run(db, QStringLiteral("UPDATE opciones SET DBLookUp = ?, dbeditpesetas = ?"),
+        {tariff.isEmpty() ? QStringLiteral(" ") : tariff, sqlValue(amount)});
+}
+
 RuntimeSettings runtimeSettings(const Opciones& o) {
     RuntimeSettings s;
     s.pollIntervalMs = RuntimeSettings::pollIntervalForPing(o.ping);

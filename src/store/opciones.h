@@ -15,6 +15,10 @@ Opciones readOpciones(const QSqlDatabase& db);
 // never stored empty: each gets its run of blanks, and DBLookUp one blank.
 void saveOpciones(const QSqlDatabase& db, const Opciones& opciones);
 
+// The open dialog's scratch fields: the tariff and amount chosen last, which
+// the next opening proposes (DBLookUp, dbeditpesetas).
+void saveOpenDialogChoice(const QSqlDatabase& db, const QString& tariff, Currency amount);
+
 // The blank markers, applied to a copy.
 Opciones withBlankMarkers(Opciones opciones);
 

@@ -213,10 +213,11 @@ void TestShutdown::layoutRoundTrip() {
         QCOMPARE(c.window.docks()->hostOf(dock), app::DockHost::Bottom);
         QVERIFY(!dock->isHidden());
         QVERIFY(view->isChecked());
-        // The default desktop: every tool window hidden and floating.
+        // The default desktop: every tool window hidden, back in the bottom panel.
         c.window.action(QStringLiteral("restaurarEscritorio"))->trigger();
         QVERIFY(dock->isHidden());
-        QVERIFY(dock->isFloating());
+        QVERIFY(!dock->isFloating());
+        QCOMPARE(c.window.docks()->hostOf(dock), app::DockHost::Bottom);
         QVERIFY(!view->isChecked());
         c.window.setCloseConfirmed(true);
     }

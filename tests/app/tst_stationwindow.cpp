@@ -19,6 +19,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,6 +56,9 @@ class TestStationWindow : public QObject {
     Q_OBJECT
 private slots:
     void gridModelIsSound();
+    void refusedSavesShowOnceAndStayInTheStatusBar();
+    void digitsAnywhereSelectAStation();
+    void messageQueueKeepsTheNewestRows();
     void gridColours_data();
     void gridColours();
     void gridTexts();
@@ -447,8 +451,58 @@ void TestStationWindow::expiryWhileTheCloseQuestionIsOpen() {
     });
     c.window.action(QStringLiteral("cerrarPuesto"))->trigger();
     ui::setMessageAnswerer({});
-    QCOMPARE(settlements, 1);
     QCOMPARE(r.estado, Estado::Libre);
+    c.engine->reloj().tick(c.clock.monotonicMs());
+    QCOMPARE(settlements, 1);
+}
+
+void TestStationWindow::refusedSavesShowOnceAndStayInTheStatusBar() {
+    Console c;
+    ScriptedUi ui;
+    // The console's own connection refuses writes from now on (root ignores file modes).
+    const QSqlDatabase db = c.db.data.db();
+    store::run(db, QStringLiteral("PRAGMA query_only = ON"));
+    session::AperturaPedido p;
+    p.tariffName = QStringLiteral("NORMAL");
+    QVERIFY(c.engine->abrirPuesto(c.pos(1), p).ok());
+    QCOMPARE(ui.messages().size(), 1);
+    QCOMPARE(ui.messages().first().icon, ui::Icon::Error);
+    QVERIFY(ui.messages().first().text.startsWith(QStringLiteral("No se ha podido guardar: ")));
+    const QLabel* warning = c.window.findChild<QLabel*>(QStringLiteral("saveWarning"));
+    QVERIFY(warning);
+    QVERIFY(!warning->isHidden());
+    QVERIFY(warning->text().startsWith(QStringLiteral("No se ha podido guardar: ")));
+    // Later refusals do not repeat the box.
+    c.engine->guardarPuesto(c.pos(1));
+    QCOMPARE(ui.messages().size(), 1);
+    // The first save that works clears the warning.
+    store::run(db, QStringLiteral("PRAGMA query_only = OFF"));
+    c.engine->guardarPuesto(c.pos(1));
+    QVERIFY(warning->isHidden());
+    QCOMPARE(ui.messages().size(), 1);
+}
+
+void TestStationWindow::digitsAnywhereSelectAStation() {
+    Console c;
+    // Keys that reach another widget of the main window, not the grid.
+    QWidget* elsewhere = c.window.findChild<QDockWidget*>();
+    QVERIFY(elsewhere);
+    QTest::keyClicks(elsewhere, QStringLiteral("7"));
+    QTest::keyClick(elsewhere, Qt::Key_Return);
+    QCOMPARE(c.engine->puestos().selected()->number, 7);
+    // A text field keeps its digits.
+    QLineEdit field(&c.window);
+    QTest::keyClicks(&field, QStringLiteral("3"));
+    QCOMPARE(field.text(), QStringLiteral("3"));
+    QVERIFY(c.engine->puestos().typedNumber().isEmpty());
+}
+
+void TestStationWindow::messageQueueKeepsTheNewestRows() {
+    station::MessageQueueModel queue;
+    for (int i = 0; i <= station::MessageQueueModel::MaxRows; ++i)
+        queue.append({1, QStringLiteral("10:00:00"), QString::number(i)});
+    QCOMPARE(queue.rowCount(), station::MessageQueueModel::MaxRows);
+    QCOMPARE(queue.at(0).text, QStringLiteral("1"));
 }
 
 void TestStationWindow::bandsLockTheTariff() {

@@ -90,6 +90,11 @@ void TestRegional::otherLocales() {
     QCOMPARE(us.formatCurrency(Currency::fromRaw(-5000)), QStringLiteral("-$0.50"));
     QVERIFY(us.shortDateFormat().contains(QLatin1String("yyyy")));
     QVERIFY(!us.longTimeFormat().contains(QLatin1Char('t')));
+
+    // No symbol, no blank where it would have gone.
+    const Regional c = Regional::fromLocale(QLocale::c());
+    QCOMPARE(c.formatCurrency(Currency()), QStringLiteral("0.00"));
+    QCOMPARE(c.formatCurrency(Currency::fromRaw(-12345000)), QStringLiteral("-1,234.50"));
 }
 
 QTEST_APPLESS_MAIN(TestRegional)

@@ -42,6 +42,11 @@ struct Rig : TestEngine {
     }
     int numTick() { return store::readOpciones(db.data.db()).NUM_TICK; }
     std::vector<store::Ciber> ciber() { return store::select<store::Ciber>(db.data.db()); }
+    // The state the station's row holds (the record's + 1).
+    int savedEstado(int number) {
+        return store::toInt(store::scalar(
+            db.data.db(), QStringLiteral("SELECT estado FROM puestos WHERE npuesto = ?"), {number}));
+    }
 
     RecordingAccounts accounts;
 };
@@ -67,6 +72,7 @@ private slots:
     void exchangeMovesThePeriodAndItsTicket();
     void detachTicketRules();
     void creditChangedFollowsTheAccount();
+    void failedBookingKeepsThePeriodRunning();
 };
 
 void TestStationClock::counterPeriodStartsAndIsPriced() {
@@ -191,9 +197,15 @@ void TestStationClock::closingTwiceSettlesOnce() {
     r.clockMs = 3600000;
     QVERIFY(rig.engine->cerrarPuesto(rig.pos(2)));
     QVERIFY(!rig.engine->cerrarPuesto(rig.pos(2)));
+    // Until the next tick books it, the period is saved as running.
+    QCOMPARE(rig.accounts.calls.size(), size_t(0));
+    rig.engine->guardarPuesto(rig.pos(2));
+    QCOMPARE(rig.savedEstado(2), 2);
+    rig.tick(0);
     QCOMPARE(rig.accounts.calls.size(), size_t(1));
     QCOMPARE(rig.accounts.calls[0].seconds, 3600);
-    rig.tick(0);
+    QCOMPARE(rig.savedEstado(2), 1);
+    QVERIFY(!rig.engine->puestos().loginsInUse().contains(QStringLiteral("10001")));
     QCOMPARE(rig.ciber().back().CLIENTE, QStringLiteral("10001"));
     // Accounts settle through their account: no ticket.
     QCOMPARE(rig.numTick(), 0);
@@ -224,10 +236,12 @@ void TestStationClock::creditExhaustionEndsAFixedTariffPeriod() {
     rig.tick(59000);
     QCOMPARE(r.estado, Estado::Libre);
     QCOMPARE(r.cost, Currency::fromUnits(1));
+    QCOMPARE(r.pendiente, station::Pendiente::Poll);
+    QCOMPARE(rig.accounts.calls.size(), size_t(0));
+    rig.tick(0);
     QCOMPARE(rig.accounts.calls.size(), size_t(1));
     QCOMPARE(rig.accounts.calls[0].cost, Currency::fromUnits(1));
     QCOMPARE(rig.accounts.calls[0].seconds, 3000);
-    QCOMPARE(r.pendiente, station::Pendiente::Poll);
 }
 
 void TestStationClock::variableTariffCreditExhaustion() {
@@ -435,6 +449,36 @@ void TestStationClock::creditChangedFollowsTheAccount() {
     // Another letter case is another login here.
     rig.engine->CreditoCambiado(QStringLiteral("10001 "), 0, Currency::fromUnits(9), 0, false);
     QCOMPARE(m.moneyCredit, Currency::fromUnits(7));
+}
+
+void TestStationClock::failedBookingKeepsThePeriodRunning() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.tariffName = QStringLiteral("NORMAL");
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(3), p).ok());
+    rig.tick();
+    rig.tick(600000);
+    const QSqlDatabase db = rig.db.data.db();
+    store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, "
+                                  "'disco lleno'); END"));
+    QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
+    // The booking fails whole: no ticket, no record, and the fatal path's save
+    // writes the period as running.
+    QVERIFY_THROWS_EXCEPTION(store::DatabaseError, rig.tick(0));
+    QVERIFY(rig.rec(3).bookingPending());
+    QCOMPARE(rig.numTick(), 0);
+    QVERIFY(rig.engine->puestos().GuardarPuestos());
+    QCOMPARE(rig.savedEstado(3), 2);
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT tiempo FROM puestos WHERE npuesto = 3"))),
+             600);
+
+    store::run(db, QStringLiteral("DROP TRIGGER refuse"));
+    rig.tick(0);
+    QCOMPARE(rig.numTick(), 1);
+    QCOMPARE(rig.ciber().size(), size_t(1));
+    QCOMPARE(rig.savedEstado(3), 1);
+    rig.tick(0);
+    QCOMPARE(rig.ciber().size(), size_t(1));
 }
 
 QTEST_GUILESS_MAIN(TestStationClock)

@@ -322,10 +322,11 @@ void TstTarifas::precioFranjas_data() {
     QTest::newRow("ends at 20:00:00.5")
         << "diaNoche" << at("20:00:00.500") << qint64(3600500) << ana << "0.05"
         << "1.00";
-    // A start at 08:00 is in the day band, so the night's minimum of 5.00 does not apply.
-    QTest::newRow("border start takes the new band's minimum")
+    // A start at 08:00 is held by both bands (both ends inclusive); the night
+    // band ends first in franja_fin order, so its minimum of 5.00 applies.
+    QTest::newRow("border start takes the first band that holds it")
         << "minimos" << at("09:00:00.000") << minutes(60) << ana << "0.05"
-        << "1.00";
+        << "5.00";
     QTest::newRow("one second before the border")
         << "minimos" << at("08:59:59.000") << minutes(60) << ana << "0.05"
         << "5.00";
@@ -710,9 +711,12 @@ void TstTarifas::bandSnapshotFromTable() {
     QCOMPARE(snap.bands().at(2).tarifa, QStringLiteral("TARDE"));
     QCOMPARE(snap.bands().at(0).lengthMs, qint64(12 * 3600 * 1000));
     QCOMPARE(snap.cycleMs(), FranjasSnapshot::DayMs);
-    // 14:00 ends one band and begins the next: the one that begins wins.
-    QCOMPARE(snap.startBand(14 * 3600 * 1000).index, 2);
-    QCOMPARE(snap.startBand(14 * 3600 * 1000).firstPieceMs, qint64(6 * 3600 * 1000));
+    // 14:00 ends one band and begins the next: the first in franja_fin order
+    // holds it, with an empty first piece.
+    QCOMPARE(snap.startBand(14 * 3600 * 1000).index, 1);
+    QCOMPARE(snap.startBand(14 * 3600 * 1000).firstPieceMs, qint64(0));
+    QCOMPARE(snap.startBand(14 * 3600 * 1000 + 1000).index, 2);
+    QCOMPARE(snap.startBand(8 * 3600 * 1000).index, 0);
     QCOMPARE(snap.startBand(3 * 3600 * 1000).index, 0);
 }
 

@@ -34,8 +34,7 @@ private slots:
     void replies();
     void passwordChange_data();
     void passwordChange();
-    void closeReportsRoundedSeconds_data();
-    void closeReportsRoundedSeconds();
+    void logOutLeavesTheBookingToTheClock();
     void commandSentOnce_data();
     void commandSentOnce();
     void commandQueuedDuringExchangeSurvivesReply();
@@ -230,7 +229,8 @@ void TestLink::replies() {
         QCOMPARE(h.rec(1).messageReceived, QStringLiteral("hola"));
     else
         QVERIFY(h.rec(1).messageReceived.isEmpty());
-    QCOMPARE(h.decisions.closes.size(), reply.startsWith("CLINO\t") ? 1 : 0);
+    // A log-out only ends the period; the clock books it and settles the account.
+    QCOMPARE(h.decisions.closes.size(), 0);
     QCOMPARE(h.decisions.logins.size(), reply.startsWith("CLI\t") ? 1 : 0);
     if (reply.startsWith("CLI\t")) {
         QCOMPARE(h.decisions.logins.first().request, QStringLiteral("ana\tpw"));
@@ -296,39 +296,28 @@ void TestLink::passwordChange() {
     QVERIFY(s.lines.last().contains(QByteArray("\tana\t" + password.toLatin1() + "\t")));
 }
 
-void TestLink::closeReportsRoundedSeconds_data() {
-    QTest::addColumn<qint64>("clockMs");
-    QTest::addColumn<int>("seconds");
-    QTest::newRow("2500") << qint64(2500) << 2;
-    QTest::newRow("3500") << qint64(3500) << 4;
-    QTest::newRow("3499") << qint64(3499) << 3;
-}
-
-void TestLink::closeReportsRoundedSeconds() {
-    QFETCH(qint64, clockMs);
-    QFETCH(int, seconds);
+void TestLink::logOutLeavesTheBookingToTheClock() {
     LinkHarness h(Program);
     FakeStation& s = h.addStation(7);
     h.load();
     station::StationRecord& r = h.rec(7);
     r.estado = Estado::Contador;
+    r.estadoAnterior = Estado::Contador;
     r.accountLogin = QStringLiteral("ana");
     r.accountType = QStringLiteral("0");
     r.ticketNumber = QStringLiteral("000123");
-    r.clockMs = clockMs;
+    r.clockMs = 3500;
     r.cost = Currency::fromCents(120);
     QVERIFY(h.startAll());
     s.answerAlways("CLINO\t");
     QVERIFY(h.exchange(7));
-    QCOMPARE(h.decisions.closes.size(), 1);
-    const RecordingDecisions::CloseCall c = h.decisions.closes.first();
-    QCOMPARE(c.login, QStringLiteral("ana"));
-    QCOMPARE(c.station, 7);
-    QCOMPARE(c.accountType, QStringLiteral("0"));
-    QCOMPARE(c.ticketNumber, QStringLiteral("000123"));
-    QCOMPARE(c.seconds, seconds);
-    QCOMPARE(c.cost, Currency::fromCents(120));
+    // The period ended with all the booking needs; nothing is settled yet.
     QCOMPARE(r.estado, Estado::Libre);
+    QVERIFY(r.bookingPending());
+    QVERIFY(h.decisions.closes.isEmpty());
+    QCOMPARE(r.accountLogin, QStringLiteral("ana"));
+    QCOMPARE(r.ticketNumber, QStringLiteral("000123"));
+    QCOMPARE(r.clockMs, qint64(3500));
 }
 
 void TestLink::commandSentOnce_data() {

@@ -393,7 +393,10 @@ void TestRegistry::addRemoveAndPuestoLibre() {
     QVERIFY(r.rowsValid());
     QCOMPARE(r.lista->selected()->number, 9);
     QVERIFY(store::select<store::Puesto>(r.db.data.db(), QStringLiteral("WHERE npuesto = 7")).empty());
+    // A period that ended but is not booked yet keeps the station.
     r.lista->byNumber(9)->rec().estado = Estado::Libre;
+    QVERIFY(!r.lista->QuitarPuesto(9));
+    r.lista->byNumber(9)->rec().estadoAnterior = Estado::Libre;
     QVERIFY(r.lista->QuitarPuesto(9));
     QVERIFY(r.lista->QuitarPuesto(5));
     QCOMPARE(r.lista->count(), 0);
@@ -569,7 +572,7 @@ void TestRegistry::estadoHtmlColours_data() {
     const QString plain = QStringLiteral("<FONT color =black face=verdana size=-10>");
     QTest::newRow("deactivated") << int(Estado::Desactivado) << true << false << "<TD bgcolor=\"black\">"
                                  << "<FONT color =white face=verdana  size=-10>"
-                                 << "";
+                                 << "AN.";
     QTest::newRow("unreachable") << int(Estado::Contador) << true << false << "<TD bgcolor=\"red\">" << plain
                                  << "AN.";
     QTest::newRow("treated as connected")

@@ -6,12 +6,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
@@ -48,12 +51,14 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
                        .arg(o.firstNumber + sim.count() - 1)
                        .arg(sim.count() > 0 ? sim.station(0).address().toString() : QString(), last)
                        .arg(o.port));
+    heading->setWordWrap(true);
     auto* allOn = new QPushButton(QStringLiteral("Encender todos"));
     auto* allOff = new QPushButton(QStringLiteral("Apagar todos"));
     m_showPolls = new QCheckBox(QStringLiteral("Mostrar sondeos en el registro"));
-    bar->addWidget(heading);
-    bar->addStretch();
+    // Heading above the controls, so a narrow window beside the console fits.
+    outer->addWidget(heading);
     bar->addWidget(m_showPolls);
+    bar->addStretch();
     bar->addWidget(allOn);
     bar->addWidget(allOff);
     outer->addLayout(bar);
@@ -96,6 +101,29 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
 
     const int columns = std::min(4, std::max(1, sim.count()));
     resize(columns * 340 + 60, 900);
+}
+
+void MainWindow::placeAtEdge(Options::Place place) {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (place == Options::Place::System || !screen)
+        return;
+    // A third of the screen at that edge, but at least one column of tiles.
+    const QRect area = screen->availableGeometry();
+    const int width = std::min(area.width(), std::max(area.width() / 3, 400));
+    const int left = place == Options::Place::Left ? area.left() : area.right() + 1 - width;
+    // move() places the frame; once the window manager framed the window,
+    // the frame is taken off the size so the whole window stays on the screen.
+    resize(width, area.height());
+    move(left, area.top());
+    QTimer::singleShot(300, this, [this, area, place] {
+        const QSize margins = frameGeometry().size() - size();
+        if (margins.width() <= 0 && margins.height() <= 0)
+            return;
+        resize(size().boundedTo(area.size() - margins));
+        const int x =
+            place == Options::Place::Left ? area.left() : area.right() + 1 - frameGeometry().width();
+        move(x, area.top());
+    });
 }
 
 void MainWindow::appendLog(const QString& line) {
@@ -175,7 +203,18 @@ int runGui(const Options& options) {
     }
     if (options.durationSeconds > 0)
         QTimer::singleShot(qRound64(options.durationSeconds * 1000.0), qApp, &QApplication::quit);
+    w.placeAtEdge(options.place);
     w.show();
+    if (!options.readyFile.isEmpty()) {
+        // Once the event loop has mapped the window: whatever starts after
+        // this (the console's log-in) opens above it.
+        QTimer::singleShot(0, qApp, [&options] {
+            QFile ready(options.readyFile);
+            if (!ready.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                std::fprintf(stderr, "velkar-sim: cannot write %s\n",
+                             options.readyFile.toLocal8Bit().constData());
+        });
+    }
     const int rc = QApplication::exec();
     window = nullptr;
     if (options.stats)

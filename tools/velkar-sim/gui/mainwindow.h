@@ -21,6 +21,8 @@ public:
     explicit MainWindow(Session& session, QWidget* parent = nullptr);
 
     void appendLog(const QString& line);
+    // Takes a third of the screen at that edge, its full height.
+    void placeAtEdge(Options::Place place);
 
 private:
     void refresh();

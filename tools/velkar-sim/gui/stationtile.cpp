@@ -21,31 +21,36 @@ constexpr int TileWidth = 330;
 struct StateLook {
     QString text;
     QString background;
+    QString foreground = QStringLiteral("black");
 };
 
+// The console's grid colours for the same states, so the two windows read
+// as one system: free green, counter cyan, prepaid yellow, admin orange,
+// unreachable red.
 StateLook lookOf(const StationModel& m) {
+    const QString unreachable = QStringLiteral("#ff0000");
     switch (m.power()) {
     case Power::Off:
-        return {QStringLiteral("APAGADO"), QStringLiteral("#263238")};
+        return {QStringLiteral("APAGADO"), unreachable};
     case Power::Rebooting:
-        return {QStringLiteral("REINICIANDO…"), QStringLiteral("#455a64")};
+        return {QStringLiteral("REINICIANDO…"), unreachable};
     case Power::ProgramEnded:
-        return {QStringLiteral("VELKAR FINALIZADO"), QStringLiteral("#37474f")};
+        return {QStringLiteral("VELKAR FINALIZADO"), unreachable};
     case Power::On:
         break;
     }
     const PollState& p = m.lastPoll();
     if (!p.seen)
-        return {QStringLiteral("SIN SONDEO"), QStringLiteral("#9e9e9e")};
+        return {QStringLiteral("SIN SONDEO"), QStringLiteral("#9e9e9e"), QStringLiteral("white")};
     if (p.stateWord == u"LIBRE")
-        return {QStringLiteral("LIBRE"), QStringLiteral("#2e7d32")};
+        return {QStringLiteral("LIBRE"), QStringLiteral("#00ff00")};
     if (p.stateWord == u"OCUPADO")
-        return {QStringLiteral("OCUPADO (contador)"), QStringLiteral("#e65100")};
+        return {QStringLiteral("OCUPADO (contador)"), QStringLiteral("#00ffff")};
     if (p.stateWord == u"PREPAGO")
-        return {QStringLiteral("PREPAGO"), QStringLiteral("#1565c0")};
+        return {QStringLiteral("PREPAGO"), QStringLiteral("#ffff00")};
     if (p.stateWord == u"ADM")
-        return {QStringLiteral("MODO ADMIN"), QStringLiteral("#6a1b9a")};
-    return {p.stateWord, QStringLiteral("#795548")};
+        return {QStringLiteral("MODO ADMIN"), QStringLiteral("#ff8d1c")};
+    return {p.stateWord, QStringLiteral("#795548"), QStringLiteral("white")};
 }
 
 QString offText(int kind) {
@@ -245,8 +250,8 @@ void StationTile::refresh(bool force) {
 
     const StateLook look = lookOf(m);
     m_state->setText(look.text);
-    m_state->setStyleSheet(QStringLiteral("background: %1; color: white; border-radius: 4px; padding: 4px;")
-                               .arg(look.background));
+    m_state->setStyleSheet(QStringLiteral("background: %1; color: %2; border-radius: 4px; padding: 4px;")
+                               .arg(look.background, look.foreground));
 
     if (m.connected()) {
         m_connection->setText(QStringLiteral("<span style='color:#2e7d32'>● Conectado</span>"));

@@ -135,6 +135,18 @@ Options Options::parse(const QStringList& arguments) {
                 else
                     fail(QStringLiteral("--listen takes auto, always or idle"));
             }
+        } else if (name == u"--place") {
+            if (need()) {
+                if (value == u"left")
+                    o.place = Place::Left;
+                else if (value == u"right")
+                    o.place = Place::Right;
+                else
+                    fail(QStringLiteral("--place takes left or right"));
+            }
+        } else if (name == u"--ready-file") {
+            if (need())
+                o.readyFile = value;
         } else if (name == u"--help" || name == u"-h") {
             o.help = true;
         } else {
@@ -152,25 +164,28 @@ Options Options::parse(const QStringList& arguments) {
 }
 
 QString Options::helpText() {
-    return QStringLiteral("Usage: velkar-sim [options]\n"
-                          "Simulates station programs for the Quintor console on loopback addresses.\n"
-                          "\n"
-                          "  --headless              no window; for tests and benchmarks\n"
-                          "  --base ADDRESS          address of the first station (default 127.0.1.1)\n"
-                          "  --count N               number of stations (default 8)\n"
-                          "  --first-number K        number of the first station (default 1)\n"
-                          "  --port PORT             station port (default 2222)\n"
-                          "  --fault MODE[=MS]       fault of every station: none, refuse, never-answer,\n"
-                          "                          delay=MS, garbage, oversize, drop\n"
-                          "  --fault-station N:MODE[=MS]  fault of station number N (repeatable)\n"
-                          "  --script FILE           timed commands, one per line\n"
-                          "  --control HOST:PORT     command channel on a loopback address\n"
-                          "  --log                   one line per exchange on stdout\n"
-                          "  --stats[=N]             figures on exit, and every N seconds\n"
-                          "  --reboot-ms MS          how long a restart ordered by the console takes (5000)\n"
-                          "  --duration S            quit after S seconds\n"
-                          "  --listen auto|always|idle  keep a station's listener while connected\n"
-                          "  --help                  this text\n");
+    return QStringLiteral(
+        "Usage: velkar-sim [options]\n"
+        "Simulates station programs for the Quintor console on loopback addresses.\n"
+        "\n"
+        "  --headless              no window; for tests and benchmarks\n"
+        "  --base ADDRESS          address of the first station (default 127.0.1.1)\n"
+        "  --count N               number of stations (default 8)\n"
+        "  --first-number K        number of the first station (default 1)\n"
+        "  --port PORT             station port (default 2222)\n"
+        "  --fault MODE[=MS]       fault of every station: none, refuse, never-answer,\n"
+        "                          delay=MS, garbage, oversize, drop\n"
+        "  --fault-station N:MODE[=MS]  fault of station number N (repeatable)\n"
+        "  --script FILE           timed commands, one per line\n"
+        "  --control HOST:PORT     command channel on a loopback address\n"
+        "  --log                   one line per exchange on stdout\n"
+        "  --stats[=N]             figures on exit, and every N seconds\n"
+        "  --reboot-ms MS          how long a restart ordered by the console takes (5000)\n"
+        "  --duration S            quit after S seconds\n"
+        "  --listen auto|always|idle  keep a station's listener while connected\n"
+        "  --place left|right      window: a third of the screen at that edge, full height\n"
+        "  --ready-file FILE       window: write FILE once the window is on the screen\n"
+        "  --help                  this text\n");
 }
 
 } // namespace velkarsim

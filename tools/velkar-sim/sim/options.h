@@ -30,6 +30,11 @@ struct Options {
     int rebootMs = 5000;
     double durationSeconds = 0; // 0: until quit
     Simulator::ListenPolicy listenPolicy = Simulator::ListenPolicy::Auto;
+    // Window: the screen edge whose third the window takes, none to let the
+    // system place it; a file written once the window is on the screen.
+    enum class Place { System, Left, Right };
+    Place place = Place::System;
+    QString readyFile;
     bool help = false;
     QString error;
 

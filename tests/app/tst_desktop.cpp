@@ -1,0 +1,265 @@
+#include "app/docklayout.h"
+#include "app/dockmanager.h"
+#include "app/frmmain.h"
+#include "app/sessioncontroller.h"
+#include "app/stationcontroller.h"
+#include "session/stationgrid.h"
+#include "station/frmcolmen.h"
+#include "support/scriptedui.h"
+#include "support/testengine.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The engine on a main window with its controllers, shown.
+struct Console : TestEngine {
+    Console() {
+        stations = std::make_unique<StationController>(*engine, window);
+        sessions = std::make_unique<SessionController>(*engine, window, *stations);
+        window.attachMenu();
+    }
+    bool show(QSize size) {
+        window.resize(size);
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
+    QDockWidget* dock(const char* section) const {
+        return window.docks()->window(QString::fromLatin1(section));
+    }
+
+    TFrmMain window;
+    std::unique_ptr<StationController> stations;
+    std::unique_ptr<SessionController> sessions;
+};
+
+} // namespace
+
+class TestDesktop : public QObject {
+    Q_OBJECT
+private slots:
+    void gridFontCell_data();
+    void gridFontCell();
+    void gridHeadersNeverClipped();
+    void sortImageFollowsTheOrderShown();
+    void defaultLayoutOpensDocked();
+    void dockSizesFollowTheWindow();
+    void fitInside_data();
+    void fitInside();
+    void mainWindowStateRoundTrip();
+    void maximisedWindowComesBackMaximised();
+    void volumeWindowBesideTheGrid();
+};
+
+void TestDesktop::gridFontCell_data() {
+    QTest::addColumn<qreal>("dpi");
+    QTest::newRow("96 dpi") << qreal(96);
+    QTest::newRow("120 dpi") << qreal(120);
+    QTest::newRow("192 dpi") << qreal(192);
+    QTest::newRow("72 dpi: never below the raster cell") << qreal(72);
+}
+
+void TestDesktop::gridFontCell() {
+    QFETCH(qreal, dpi);
+    const QFont font = StationGridView::gridFont(dpi);
+    const QFontMetricsF m(font);
+    const qreal scale = qMax<qreal>(1, dpi / 96);
+    QVERIFY(QFontInfo(font).fixedPitch());
+    QVERIFY2(m.horizontalAdvance(QLatin1Char('0')) >= 8 * scale, qPrintable(font.toString()));
+    QVERIFY2(m.height() >= 12 * scale, qPrintable(font.toString()));
+    // As large as needed, no larger: one pixel less would not hold the cell.
+    QFont smaller = font;
+    smaller.setPixelSize(font.pixelSize() - 1);
+    const QFontMetricsF s(smaller);
+    QVERIFY(s.horizontalAdvance(QLatin1Char('0')) < 8 * scale || s.height() < 12 * scale);
+}
+
+void TestDesktop::gridHeadersNeverClipped() {
+    Console c;
+    QVERIFY(c.show(QSize(1000, 700)));
+    StationGridView* grid = c.stations->grid();
+    StationGridModel* model = c.stations->gridModel();
+    QHeaderView* header = grid->horizontalHeader();
+    // Every sortable section with its image, then without.
+    for (int section : {0, 2, 3}) {
+        model->headerClicked(section);
+        QVERIFY(model->sortImage(section) >= 0);
+        for (int s = 0; s < 5; ++s)
+            QVERIFY2(grid->columnWidth(s) >= header->sectionSizeHint(s),
+                     qPrintable(QStringLiteral("section %1: %2 < %3")
+                                    .arg(s)
+                                    .arg(grid->columnWidth(s))
+                                    .arg(header->sectionSizeHint(s))));
+    }
+    // The widths keep the proportions of 40, 60, 60 and 80 cells' worth at least.
+    const qreal cell = QFontMetricsF(grid->font()).horizontalAdvance(QLatin1Char('0'));
+    QVERIFY(grid->columnWidth(1) >= qRound(60 * cell / 8));
+    QVERIFY(grid->columnWidth(3) >= qRound(80 * cell / 8));
+    // A row holds its text.
+    QVERIFY(grid->rowHeight(0) >= QFontMetrics(grid->font()).height());
+    // The grid panel never gets so narrow that the ticket column is cut.
+    c.window.setGridPanelWidth(100);
+    QVERIFY(grid->width() >= grid->minimumWidth());
+}
+
+void TestDesktop::sortImageFollowsTheOrderShown() {
+    Console c;
+    for (int n = 1; n <= 8; ++n)
+        c.rec(n).clockMs = n * 1000;
+    StationGridModel* m = c.stations->gridModel();
+    m->headerClicked(2);
+    m->headerClicked(2);
+    QCOMPARE(m->sortImage(2), 1);
+    QCOMPARE(c.engine->puestos().at(0).number, 8);
+    // The periodic save sorts by number: no arrow may still say "descending".
+    QVERIFY(c.engine->puestos().GuardarPuestos());
+    QCOMPARE(c.engine->puestos().at(0).number, 1);
+    for (int s = 0; s < 5; ++s)
+        QCOMPARE(m->sortImage(s), -1);
+    QVERIFY(!m->headerData(2, Qt::Horizontal, Qt::DecorationRole).isValid());
+    // The next click starts again from ascending.
+    m->headerClicked(2);
+    QCOMPARE(m->sortImage(2), 0);
+    QCOMPARE(c.engine->puestos().at(0).number, 1);
+}
+
+void TestDesktop::defaultLayoutOpensDocked() {
+    Console c;
+    QVERIFY(c.show(QSize(1200, 800)));
+    DockManager* docks = c.window.docks();
+    docks->restoreDefault();
+    QDockWidget* messages = c.dock("FrmColMen");
+    QDockWidget* queue = c.dock("FrmColPue");
+    QVERIFY(messages->isHidden());
+    QVERIFY(!c.window.action(QStringLiteral("verMensajes"))->isChecked());
+
+    c.window.action(QStringLiteral("verMensajes"))->trigger();
+    c.window.action(QStringLiteral("verColaPuestos"))->trigger();
+    QVERIFY(messages->isVisible());
+    QVERIFY(!messages->isFloating());
+    QVERIFY(!queue->isFloating());
+    QCOMPARE(docks->hostOf(messages), app::DockHost::Bottom);
+    QCOMPARE(docks->hostOf(queue), app::DockHost::Bottom);
+    QVERIFY(c.window.action(QStringLiteral("verMensajes"))->isChecked());
+    // Side by side, each with about half of the window.
+    QTRY_VERIFY(qAbs(messages->width() - queue->width()) < 40);
+    QVERIFY(queue->width() > 1200 / 3);
+}
+
+void TestDesktop::dockSizesFollowTheWindow() {
+    app::DockLayout saved;
+    {
+        Console c;
+        QVERIFY(c.show(QSize(1200, 800)));
+        DockManager* docks = c.window.docks();
+        docks->restoreDefault();
+        c.window.action(QStringLiteral("verMensajes"))->trigger();
+        c.window.action(QStringLiteral("verColaPuestos"))->trigger();
+        // Sized by hand once the panel took both windows in.
+        QTRY_VERIFY([&] {
+            c.window.resizeDocks({c.dock("FrmColMen"), c.dock("FrmColPue")}, {900, 300}, Qt::Horizontal);
+            docks->setPanelSizes(0, 240);
+            QCoreApplication::processEvents();
+            return qAbs(c.dock("FrmColPue")->width() - 300) <= 10 && c.dock("FrmColPue")->height() == 240;
+        }());
+        saved = docks->capture();
+        QCOMPARE(saved.bottomSite.height, 240);
+    }
+    Console c;
+    QVERIFY(c.show(QSize(1000, 700)));
+    c.window.docks()->restore(saved);
+    QDockWidget* messages = c.dock("FrmColMen");
+    QDockWidget* queue = c.dock("FrmColPue");
+    QVERIFY(messages->isVisible() && queue->isVisible());
+    // The same share of the height (240 of 800), three quarters and a quarter of the width.
+    QTRY_VERIFY2(qAbs(queue->height() - 210) <= 15, qPrintable(QString::number(queue->height())));
+    QTRY_VERIFY2(qAbs(messages->width() - 750) <= 30 && qAbs(queue->width() - 250) <= 30,
+                 qPrintable(QStringLiteral("%1 %2").arg(messages->width()).arg(queue->width())));
+    QCOMPARE(c.window.size(), QSize(1000, 700));
+}
+
+void TestDesktop::fitInside_data() {
+    QTest::addColumn<QRect>("wanted");
+    QTest::addColumn<QRect>("fitted");
+    const QRect area(0, 0, 1600, 1000);
+    QTest::newRow("inside") << QRect(100, 50, 800, 600) << QRect(100, 50, 800, 600);
+    QTest::newRow("larger than the screen") << QRect(-20, -10, 2560, 1440) << area;
+    QTest::newRow("off the right edge") << QRect(1500, 100, 800, 600) << QRect(800, 100, 800, 600);
+    QTest::newRow("off the top") << QRect(10, -300, 800, 600) << QRect(10, 0, 800, 600);
+    QTest::newRow("on a screen now gone") << QRect(3000, 2000, 800, 600) << QRect(800, 400, 800, 600);
+    QTest::newRow("empty") << QRect(0, 0, 0, 0) << app::firstStartGeometry(area);
+}
+
+void TestDesktop::fitInside() {
+    QFETCH(QRect, wanted);
+    QFETCH(QRect, fitted);
+    QCOMPARE(app::fitInside(wanted, QRect(0, 0, 1600, 1000)), fitted);
+}
+
+void TestDesktop::mainWindowStateRoundTrip() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.ini"));
+    app::DockLayout layout;
+    layout.mainWindow = {true, true, QRect(30, 40, 1000, 700)};
+    {
+        QSettings ini(path, QSettings::IniFormat);
+        layout.write(ini);
+    }
+    QSettings ini(path, QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("FrmMain/State")).toInt(), 2);
+    const app::DockLayout read = app::DockLayout::read(ini);
+    QVERIFY(read.mainWindow.present);
+    QVERIFY(read.mainWindow.maximized);
+    QCOMPARE(read.mainWindow.normal, QRect(30, 40, 1000, 700));
+    // A file written before the window's place was kept: nothing to restore.
+    QSettings old(dir.filePath(QStringLiteral("old.ini")), QSettings::IniFormat);
+    old.setValue(QStringLiteral("FrmColMen/Docked"), 1);
+    QVERIFY(!app::DockLayout::read(old).mainWindow.present);
+}
+
+void TestDesktop::maximisedWindowComesBackMaximised() {
+    Console c;
+    const QRect area = c.window.screen()->availableGeometry();
+    // Saved on a larger screen, maximised.
+    c.window.docks()->placeMainWindow({true, true, QRect(area.topLeft(), area.size() * 2)});
+    QVERIFY(c.window.windowState() & Qt::WindowMaximized);
+    QVERIFY(area.contains(c.window.geometry()));
+    c.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&c.window));
+    QVERIFY(c.window.isMaximized());
+    const app::DockLayout captured = c.window.docks()->capture();
+    QVERIFY(captured.mainWindow.maximized);
+    QVERIFY(area.contains(captured.mainWindow.normal));
+
+    // The first start: two thirds of the screen at the left.
+    Console first;
+    first.window.docks()->placeMainWindow({});
+    QVERIFY(!(first.window.windowState() & Qt::WindowMaximized));
+    QCOMPARE(first.window.geometry(), app::firstStartGeometry(area));
+}
+
+void TestDesktop::volumeWindowBesideTheGrid() {
+    Console c;
+    QVERIFY(c.show(QSize(1000, 700)));
+    TFrmVolumen* volume = c.stations->volumeWindow();
+    c.window.action(QStringLiteral("volumen"))->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(volume));
+    // Wide enough for its caption, and not over the main window's title bar.
+    QVERIFY(volume->width() >= QFontMetrics(volume->font()).horizontalAdvance(volume->windowTitle()) + 60);
+    StationGridView* grid = c.stations->grid();
+    const QPoint gridRight = grid->mapToGlobal(QPoint(grid->width(), 0));
+    QVERIFY(volume->geometry().left() >= gridRight.x() ||
+            volume->geometry().right() >= volume->screen()->availableGeometry().right() - 1);
+    QVERIFY(volume->geometry().top() >= c.window.geometry().top());
+    QVERIFY(volume->screen()->availableGeometry().contains(volume->frameGeometry()));
+    volume->close();
+}
+
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
