@@ -521,12 +521,40 @@ QWidget* Tfrmopciones::buildFranjas() {
     m_porFranjas = combo(w, "porfranjas", yesNo(QStringLiteral("Si ")));
     form->addRow(QStringLiteral("Activar para clientes anónimos........................"), m_porFranjas);
     l->addLayout(form);
-    auto* later = new QLabel(messages().text(QStringLiteral("NoDisponible")), w);
-    later->setObjectName(QStringLiteral("bandListNotice"));
-    later->setWordWrap(true);
-    l->addWidget(later);
-    l->addStretch(1);
+    // The band grid is another subsystem's page, shown under the two options.
+    const auto& registry = ui::opcionesPages();
+    ui::OpcionesPage* bands = nullptr;
+    if (auto it = registry.find(admin::EntryFranjas); it != registry.end() && it->second)
+        bands = it->second(m_context, w);
+    if (bands) {
+        // A band added or deleted may make the band options usable or not.
+        connect(bands, &ui::OpcionesPage::edited, this, &Tfrmopciones::franjasEditadas);
+        m_registered.push_back(bands);
+        l->addWidget(bands, 1);
+    } else {
+        auto* later = new QLabel(messages().text(QStringLiteral("NoDisponible")), w);
+        later->setObjectName(QStringLiteral("bandListNotice"));
+        later->setWordWrap(true);
+        l->addWidget(later);
+        l->addStretch(1);
+    }
     return w;
+}
+
+void Tfrmopciones::franjasEditadas() {
+    try {
+        m_bandsUsable = admin::numeroFranjas(m_context.data->db()) >= 2;
+    } catch (const store::DatabaseError& e) {
+        ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), e.text(),
+                                                 ui::Icon::Error, ui::Buttons::Ok});
+        return;
+    }
+    if (!m_bandsUsable) {
+        m_cambioTarifa->setCurrentIndex(1);
+        m_porFranjas->setCurrentIndex(1);
+    }
+    m_cambioTarifa->setEnabled(m_bandsUsable);
+    m_porFranjas->setEnabled(m_bandsUsable);
 }
 
 QWidget* Tfrmopciones::buildTickets() {
@@ -625,13 +653,7 @@ bool Tfrmopciones::begin() {
         m_row = store::readOpciones(db);
         m_web = store::readWebConfig(db);
         m_bandsUsable = admin::aplicarReglaFranjas(m_row, admin::numeroFranjas(db));
-        m_recargas.clear();
-        for (const store::Recarga& r : store::select<store::Recarga>(db))
-            m_recargas.push_back({r.CODIGO.trimmed(), r.DESCRIPCION});
-        m_bonos.clear();
-        for (const store::Bono& b : store::select<store::Bono>(db))
-            m_bonos.push_back({b.CODIGO.trimmed(), b.DESCRIPCION});
-        m_tarifaRows = store::select<store::Tarifa>(db, QStringLiteral("ORDER BY ID_TAR"));
+        readLists();
         m_tasas = store::select<store::Tasa>(db, QStringLiteral("ORDER BY IdTax"));
     } catch (const store::DatabaseError& e) {
         ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), e.text(),
@@ -654,6 +676,17 @@ bool Tfrmopciones::begin() {
     }
     m_aplicar->setEnabled(false);
     return true;
+}
+
+void Tfrmopciones::readLists() {
+    const QSqlDatabase db = m_context.data->db();
+    m_recargas.clear();
+    for (const store::Recarga& r : store::select<store::Recarga>(db))
+        m_recargas.push_back({r.CODIGO.trimmed(), r.DESCRIPCION});
+    m_bonos.clear();
+    for (const store::Bono& b : store::select<store::Bono>(db))
+        m_bonos.push_back({b.CODIGO.trimmed(), b.DESCRIPCION});
+    m_tarifaRows = store::select<store::Tarifa>(db, QStringLiteral("ORDER BY ID_TAR"));
 }
 
 void Tfrmopciones::fillLists() {
@@ -930,6 +963,13 @@ void Tfrmopciones::treeChanged(QTreeWidgetItem* current, QTreeWidgetItem* previo
         // and set from the row as the window holds it now.
         const store::Opciones now = editedRow();
         m_row = now;
+        // Vouchers, top-ups and tariffs may have been edited on their pages.
+        try {
+            readLists();
+        } catch (const store::DatabaseError& e) {
+            ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), e.text(),
+                                                     ui::Icon::Error, ui::Buttons::Ok});
+        }
         fillLists();
         loadControls();
     }

@@ -72,7 +72,9 @@ private:
     QWidget* buildTickets();
     QWidget* buildNotice();
     void watchEdits(QWidget* root);
+    void readLists();
     void fillLists();
+    void franjasEditadas();
     void loadControls();
     void saveControls(store::Opciones& o) const;
     void refreshApertura();

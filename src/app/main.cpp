@@ -11,6 +11,7 @@
 #include "app/salescontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
+#include "app/tarifascontroller.h"
 #include "core/consolecontext.h"
 #include "session/engine.h"
 #include "station/filelimit.h"
@@ -124,6 +125,7 @@ int main(int argc, char* argv[]) {
     AdminController admin(engine, mainWindow, stations);
     SalesController salesController(engine, mainWindow, stations, sessions);
     AboutController about(context, mainWindow);
+    TarifasController tarifas(engine);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
     MailController mail(context, mainWindow, engine);

@@ -64,6 +64,8 @@ public:
     ConsoleContext& context() const { return m_context; }
     ListaPuestos& puestos() { return m_puestos; }
     const ListaTarifas& tarifas() const { return m_tarifas; }
+    // For the tariff editing, which keeps the cache in step with the tables.
+    ListaTarifas& tarifasEditables() { return m_tarifas; }
     station::MessageQueueModel& mensajes() { return m_mensajes; }
     session::StationClock& reloj() { return m_clock; }
 
