@@ -131,6 +131,7 @@ int main(int argc, char* argv[]) {
     MailController mail(context, mainWindow, engine);
     lifecycle.setMail(&mail);
     ReportsController reports(context, mainWindow);
+    reports.setCajaMailer([&mail](const QStringList& html) { mail.enviarInformeCaja(html); });
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.

@@ -83,6 +83,12 @@ bool ReportsController::permitted(store::Permiso permiso) {
     return false;
 }
 
+void ReportsController::setCajaMailer(std::function<void(const QStringList& html)> mailer) {
+    m_cajaMailer = std::move(mailer);
+    if (m_caja)
+        m_caja->setMailer(m_cajaMailer);
+}
+
 bool ReportsController::open(const QString& actionName) {
     const Entry* entry = nullptr;
     for (const Entry& e : entries)
@@ -91,8 +97,10 @@ bool ReportsController::open(const QString& actionName) {
     if (!entry || !permitted(entry->permiso))
         return false;
     if (actionName == QLatin1String("cajaDiaria")) {
-        if (!m_caja)
+        if (!m_caja) {
             m_caja = new Tfrmlisttik(m_context, &m_window);
+            m_caja->setMailer(m_cajaMailer);
+        }
         m_caja->prepare();
         ui::execDialog(m_caja);
         return true;

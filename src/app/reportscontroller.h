@@ -4,6 +4,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
+
+#include <functional>
 
 class QWidget;
 class TFrmMain;
@@ -20,6 +23,8 @@ public:
 
     // The entry's window, after the permission check; false when refused.
     bool open(const QString& actionName);
+    // Sends the cash report's HTML by mail ("Enviar como e-mail").
+    void setCajaMailer(std::function<void(const QStringList& html)> mailer);
 
 private:
     bool permitted(store::Permiso permiso);
@@ -28,4 +33,5 @@ private:
     TFrmMain& m_window;
     // Kept between uses: it remembers its times and listing kind.
     QPointer<Tfrmlisttik> m_caja;
+    std::function<void(const QStringList&)> m_cajaMailer;
 };

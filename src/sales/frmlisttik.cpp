@@ -58,11 +58,12 @@ Tfrmlisttik::Tfrmlisttik(ConsoleContext& context, QWidget* parent)
     print->setDefault(true);
     m_mail = buttons->addButton(QStringLiteral("Enviar como e-mail"), QDialogButtonBox::ActionRole);
     m_mail->setObjectName(QStringLiteral("enviarEmail"));
-    // Mailing the report comes with the mail settings.
+    // Without a mailer (no mail subsystem) there is nobody to hand the report to.
     m_mail->setEnabled(false);
     QPushButton* cancel = buttons->addButton(QStringLiteral("&Cancelar"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancelar"));
     connect(print, &QPushButton::clicked, this, &Tfrmlisttik::imprimir);
+    connect(m_mail, &QPushButton::clicked, this, &Tfrmlisttik::enviarEmail);
     connect(buttons, &QDialogButtonBox::rejected, this, &Tfrmlisttik::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -113,4 +114,22 @@ void Tfrmlisttik::imprimir() {
     reports::showPreview(this,
                          reports::ReportRenderer(std::move(report), m_context.regional.shortDateFormat(),
                                                  m_context.regional.longTimeFormat()));
+}
+
+void Tfrmlisttik::setMailer(std::function<void(const QStringList& html)> mailer) {
+    m_mailer = std::move(mailer);
+    m_mail->setEnabled(bool(m_mailer));
+}
+
+void Tfrmlisttik::enviarEmail() {
+    if (!m_mailer)
+        return;
+    QStringList html;
+    try {
+        html = sales::sendcajaresumen(m_context.data->db(), m_context.regional, selection());
+    } catch (const store::DatabaseError& e) {
+        reports::showDatabaseError(this, e.text());
+        return;
+    }
+    m_mailer(html);
 }

@@ -4,6 +4,9 @@
 #include "store/rows.h"
 
 #include <QDialog>
+#include <QStringList>
+
+#include <functional>
 
 struct ConsoleContext;
 class QComboBox;
@@ -28,6 +31,10 @@ public:
     void chooseShift(int index);
     // "&Imprimir": the chosen listing in its preview.
     void imprimir();
+    // Who sends the mailed report; the button is enabled once one is given.
+    void setMailer(std::function<void(const QStringList& html)> mailer);
+    // "Enviar como e-mail": the summary of the current selection to the mailer.
+    void enviarEmail();
 
     QDateEdit* dayEdit() const { return m_day; }
     QComboBox* shiftList() const { return m_shifts; }
@@ -46,4 +53,5 @@ private:
     QRadioButton* m_totals = nullptr;
     QRadioButton* m_details = nullptr;
     QPushButton* m_mail = nullptr;
+    std::function<void(const QStringList&)> m_mailer;
 };

@@ -267,6 +267,19 @@ private slots:
         });
         window.imprimir();
         QVERIFY(previewed);
+
+        // "Enviar como e-mail" hands the summary of what is on screen to the mailer.
+        QStringList mailed;
+        int sends = 0;
+        window.setMailer([&](const QStringList& html) {
+            mailed = html;
+            ++sends;
+        });
+        QVERIFY(window.mailButton()->isEnabled());
+        QTest::mouseClick(window.mailButton(), Qt::LeftButton);
+        QCOMPARE(sends, 1);
+        QCOMPARE(mailed, sales::sendcajaresumen(db, context.regional, window.selection()));
+        QVERIFY(mailed.join(QString()).contains(QStringLiteral("6:59:59")));
     }
 };
 
