@@ -2,6 +2,7 @@
 
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
+#include "sales/impresion.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
 #include "store/views.h"
@@ -114,11 +115,10 @@ TFrmcolamovcuentas::TFrmcolamovcuentas(ConsoleContext& context, accounts::Movimi
     auto* tiempo = new QToolButton(this);
     tiempo->setObjectName(QStringLiteral("tiempoButton"));
     tiempo->setText(QStringLiteral("&Tiempo"));
-    // The movement receipt comes with the ticket printer.
     auto* print = new QToolButton(this);
     print->setObjectName(QStringLiteral("printButton"));
     print->setText(QStringLiteral("Pri&nt"));
-    print->setEnabled(false);
+    connect(print, &QToolButton::clicked, this, &TFrmcolamovcuentas::imprimir);
     tools->addWidget(listo);
     tools->addWidget(dinero);
     tools->addWidget(tiempo);
@@ -146,6 +146,15 @@ TFrmcolamovcuentas::TFrmcolamovcuentas(ConsoleContext& context, accounts::Movimi
 QString TFrmcolamovcuentas::currentLogin() const {
     const QModelIndex current = m_view->currentIndex();
     return current.isValid() ? m_model.at(current.row()).CUENTA : QString();
+}
+
+void TFrmcolamovcuentas::imprimir() {
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid())
+        return;
+    const int movId = m_model.at(current.row()).ID;
+    sales::imprimir(this, m_context,
+                    [movId](const sales::LayoutContext& c) { return sales::ReciboMovimiento(c, movId); });
 }
 
 void TFrmcolamovcuentas::showError(const QString& text) {

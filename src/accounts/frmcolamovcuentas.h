@@ -52,6 +52,8 @@ public:
     QTableView* view() const { return m_view; }
     // The login of the movement under the cursor; empty when none.
     QString currentLogin() const;
+    // "Pri&nt": the receipt of the movement under the cursor; nothing when the queue is empty.
+    void imprimir();
 
 signals:
     void dineroRequested(const QString& login);

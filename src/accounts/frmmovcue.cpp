@@ -3,6 +3,8 @@
 #include "accounts/movimientos.h"
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
+#include "sales/impresion.h"
+#include "store/computed.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/sql.h"
@@ -120,6 +122,9 @@ TFrmEntradaCredito::TFrmEntradaCredito(Modo modo, ConsoleContext& context, const
     connect(m_nuevo, &QPushButton::clicked, this, &TFrmEntradaCredito::nuevo);
     connect(m_confirmar, &QPushButton::clicked, this, &TFrmEntradaCredito::confirmar);
     connect(m_anular, &QPushButton::clicked, this, &TFrmEntradaCredito::anular);
+    connect(m_cajon, &QPushButton::clicked, this, &TFrmEntradaCredito::abrirCajon);
+    connect(m_imprimir, &QPushButton::clicked, this, &TFrmEntradaCredito::imprimirTicket);
+    connect(m_comprobante, &QPushButton::clicked, this, &TFrmEntradaCredito::imprimirComprobante);
     connect(m_salir, &QPushButton::clicked, this, &TFrmEntradaCredito::reject);
     connect(m_list, &QComboBox::activated, this, &TFrmEntradaCredito::choose);
     connect(m_quantity, &QLineEdit::textEdited, this, &TFrmEntradaCredito::recompute);
@@ -153,10 +158,11 @@ void TFrmEntradaCredito::setPending(bool pending) {
     m_salir->setEnabled(!pending);
     m_confirmar->setEnabled(pending);
     m_anular->setEnabled(pending);
-    // Printing and the cash drawer come with the ticket printer.
-    m_cajon->setEnabled(false);
-    m_imprimir->setEnabled(false);
-    m_comprobante->setEnabled(false);
+    // Only a booked sale has something to print; the drawer opens for its money.
+    const bool booked = !pending && m_lastMov > 0;
+    m_cajon->setEnabled(booked);
+    m_imprimir->setEnabled(booked);
+    m_comprobante->setEnabled(booked);
     for (QWidget* w : {static_cast<QWidget*>(m_list), static_cast<QWidget*>(m_description),
                        static_cast<QWidget*>(m_quantity), static_cast<QWidget*>(m_price)})
         w->setEnabled(pending);
@@ -240,6 +246,8 @@ void TFrmEntradaCredito::nuevo() {
         showError(e.text());
         return;
     }
+    m_lastTick = 0;
+    m_lastMov = 0;
     setPending(true);
     m_ticketLabel->setText(m_ticket->NUM_TICKET + QStringLiteral("   ") +
                            m_context.regional.formatDate(m_ticket->FECHA) + QStringLiteral("   ") +
@@ -284,6 +292,8 @@ void TFrmEntradaCredito::confirmar() {
         return;
     }
     m_cuenta = r.cuenta;
+    m_lastTick = m_ticket->ID_TICK;
+    m_lastMov = r.movId;
     m_rememberedMoney = r.cuenta.credito;
     m_rememberedSeconds = r.cuenta.Bonotiempo;
     if (m_changed)
@@ -308,4 +318,25 @@ void TFrmEntradaCredito::reject() {
     if (salePending())
         return;
     QDialog::reject();
+}
+
+void TFrmEntradaCredito::imprimirTicket() {
+    if (m_lastMov <= 0)
+        return;
+    const QString credit = m_context.regional.formatCurrency(m_cuenta.credito);
+    const QString time = store::bonotiempostr(m_cuenta);
+    sales::imprimir(this, m_context, [&](const sales::LayoutContext& c) {
+        return sales::TicketRecarga(c, m_lastTick, false, m_cuenta.Login, credit, time, m_cuenta.Pass);
+    });
+}
+
+void TFrmEntradaCredito::imprimirComprobante() {
+    if (m_lastMov <= 0)
+        return;
+    sales::imprimir(this, m_context,
+                    [&](const sales::LayoutContext& c) { return sales::ReciboMovimiento(c, m_lastMov); });
+}
+
+void TFrmEntradaCredito::abrirCajon() {
+    sales::abrirCajon(this, m_context);
 }

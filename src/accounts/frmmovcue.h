@@ -41,6 +41,11 @@ public:
     void nuevo();
     void confirmar();
     void anular();
+    // After a confirmed sale: its ticket with the account's balances, the
+    // receipt of its movement, and the cash drawer.
+    void imprimirTicket();
+    void imprimirComprobante();
+    void abrirCajon();
     // The list entry (top-up or voucher) by its position.
     void choose(int index);
 
@@ -48,6 +53,10 @@ public:
     QLineEdit* quantityEdit() const { return m_quantity; }
     QLineEdit* priceEdit() const { return m_price; }
     QLabel* resultLabel() const { return m_result; }
+    QPushButton* ticketButton() const { return m_imprimir; }
+    QPushButton* comprobanteButton() const { return m_comprobante; }
+    QPushButton* cajonButton() const { return m_cajon; }
+    int lastMovement() const { return m_lastMov; }
 
 public slots:
     void reject() override;
@@ -70,6 +79,9 @@ private:
     std::vector<store::Recarga> m_recargas;
     std::vector<store::Bono> m_bonos;
     int m_chosen = -1;
+    // The last confirmed sale, what "Ticket" and "Comprobante" print.
+    int m_lastTick = 0;
+    int m_lastMov = 0;
 
     QLabel* m_current = nullptr;
     QLabel* m_result = nullptr;

@@ -271,8 +271,8 @@ TFrmusr::TFrmusr(ConsoleContext& context, QWidget* parent)
     QAction* metalico =
         entry(QStringLiteral("&4.- Crédito en metálico.."), QStringLiteral("creditoMetalico"));
     QAction* tiempo = entry(QStringLiteral("&5.- Crédito de tiempo..."), QStringLiteral("creditoTiempo"));
-    // Printing comes with the ticket printer.
-    entry(QStringLiteral("&6.- Imprimir login y password..."), QStringLiteral("imprimirLogin"), false);
+    QAction* imprimir =
+        entry(QStringLiteral("&6.- Imprimir login y password..."), QStringLiteral("imprimirLogin"));
     // The dialog of the removal of expired accounts is not in this build yet.
     entry(QStringLiteral("&9.- Eliminar cuentas caducadas..."), QStringLiteral("eliminarCaducadas"), false);
 
@@ -305,6 +305,7 @@ TFrmusr::TFrmusr(ConsoleContext& context, QWidget* parent)
     connect(eliminar, &QAction::triggered, this, withLogin(&TFrmusr::eliminarRequested));
     connect(metalico, &QAction::triggered, this, withLogin(&TFrmusr::metalicoRequested));
     connect(tiempo, &QAction::triggered, this, withLogin(&TFrmusr::tiempoRequested));
+    connect(imprimir, &QAction::triggered, this, withLogin(&TFrmusr::imprimirRequested));
 }
 
 QString TFrmusr::statusText() const {

@@ -94,6 +94,7 @@ signals:
     void eliminarRequested(const QString& login);
     void metalicoRequested(const QString& login);
     void tiempoRequested(const QString& login);
+    void imprimirRequested(const QString& login);
 
 private:
     ConsoleContext& m_context;

@@ -92,9 +92,9 @@ VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Cur
     m.SALDO_ANT = remembered;
     m.SALDO_MOV = amount;
     m.SALDO_FIN = cuenta.credito;
-    store::insert(db, m);
+    const int movId = int(store::insert(db, m));
     tx.commit();
-    return {QString(), cuenta};
+    return {QString(), cuenta, movId};
 }
 
 VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int rememberedSeconds,
@@ -130,11 +130,11 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
     m.SALDOTI_MOV =
         venta.cantidad > 0 ? FormatoHora(added) : QStringLiteral(" - ") + FormatoHora(-qint64(added));
     m.saldoti_fin_bono = bono >= 1 ? bono : 0;
-    store::insert(db, m);
+    const int movId = int(store::insert(db, m));
     tx.commit();
     store::Cuenta cuenta = *before;
     cuenta.Bonotiempo = bono;
-    return {QString(), cuenta};
+    return {QString(), cuenta, movId};
 }
 
 } // namespace accounts

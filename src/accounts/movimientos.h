@@ -50,6 +50,8 @@ struct Venta {
 struct VentaResultado {
     QString messageKey;
     store::Cuenta cuenta;
+    // The booked movement (movcuentas.ID), for its receipt.
+    int movId = 0;
     bool ok() const { return messageKey.isEmpty(); }
 };
 

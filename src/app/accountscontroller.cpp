@@ -9,7 +9,9 @@
 #include "app/dockmanager.h"
 #include "app/frmmain.h"
 #include "app/stationcontroller.h"
+#include "sales/impresion.h"
 #include "session/engine.h"
+#include "store/computed.h"
 #include "store/datamodule.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
@@ -65,6 +67,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     });
     connect(m_accounts, &TFrmusr::anadirRequested, this, &AccountsController::anadirCuenta);
     connect(m_accounts, &TFrmusr::eliminarRequested, this, &AccountsController::eliminarCuenta);
+    connect(m_accounts, &TFrmusr::imprimirRequested, this, &AccountsController::imprimirLogin);
     connect(m_accounts, &TFrmusr::metalicoRequested, this, &AccountsController::abrirMetalico);
     connect(m_accounts, &TFrmusr::tiempoRequested, this, &AccountsController::abrirTiempo);
 
@@ -115,6 +118,26 @@ void AccountsController::anadirCuenta() {
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }
+}
+
+void AccountsController::imprimirLogin(const QString& login) {
+    if (!permitted(store::Permiso::IMPLOGPAS))
+        return;
+    ConsoleContext& context = m_engine.context();
+    std::optional<store::Cuenta> cuenta;
+    try {
+        cuenta = accounts::cuentaPorLogin(context.data->db(), login);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    if (!cuenta)
+        return;
+    const QString credit = context.regional.formatCurrency(cuenta->credito);
+    const QString time = store::bonotiempostr(*cuenta);
+    sales::imprimir(m_accounts, context, [&](const sales::LayoutContext& c) {
+        return sales::ReciboCuenta(c, context.clock->now(), cuenta->Login, cuenta->Pass, credit, time);
+    });
 }
 
 void AccountsController::eliminarCuenta(const QString& login) {

@@ -35,6 +35,8 @@ public:
     // Commands of the accounts window, each under its permission.
     void anadirCuenta();
     void eliminarCuenta(const QString& login);
+    // "&6.- Imprimir login y password...": the account receipt.
+    void imprimirLogin(const QString& login);
 
     // "&4. - Aumentar crédito (metálico)..." and "&5. - Aumentar crédito (tiempo)..."
     // for the account logged in at the selected station.

@@ -1,6 +1,7 @@
 #include "accountfixture.h"
 
 #include "accounts/frmmovcue.h"
+#include "store/sql.h"
 #include "support/scriptedui.h"
 
 #include <QLabel>
@@ -49,12 +50,22 @@ void TstFrmMovCue::moneySaleStateMachine() {
     QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency::fromCents(1300));
     QCOMPARE(f.movements().at(0).CONCEPTO, QStringLiteral("Recarga 20 euros"));
     QVERIFY(w.rememberedText().startsWith(QStringLiteral("13,00")));
+    // The booked sale can be printed: its receipt is the movement just written.
+    QVERIFY(w.ticketButton()->isEnabled() && w.comprobanteButton()->isEnabled());
+    QCOMPARE(w.lastMovement(), f.movements().at(0).ID);
+    ui.clear();
+    store::run(f.db(), QStringLiteral("UPDATE opciones SET impresoratick = 'NoPrinter'"));
+    w.comprobanteButton()->click();
+    QCOMPARE(ui.messageTexts(),
+             QStringList{QStringLiteral("Debe configurar la impresora de Tickets en parámetros generales.")});
 
-    // Void: the sale is left without booking.
+    // Void: the sale is left without booking, and nothing to print.
     w.nuevo();
+    QVERIFY(!w.ticketButton()->isEnabled() && !w.cajonButton()->isEnabled());
     w.anular();
     QVERIFY(!w.salePending());
     QCOMPARE(f.movements().size(), size_t(1));
+    QVERIFY(!w.ticketButton()->isEnabled() && !w.comprobanteButton()->isEnabled());
 }
 
 void TstFrmMovCue::timeSaleRefusedAboveLimit() {
