@@ -11,6 +11,8 @@
 #include "ui/messagebox.h"
 #include "ui/opcionespage.h"
 
+#include "ui/decimalkeyfilter.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,29 +41,6 @@ namespace {
 
 const QString Ninguno = QStringLiteral("- ninguno -");
 constexpr int PingChoices[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 60};
-
-// A "." typed in an amount box is the regional decimal separator.
-class DecimalKeyFilter : public QObject {
-public:
-    DecimalKeyFilter(QChar separator, QObject* parent)
-        : QObject(parent)
-        , m_separator(separator) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (key->text() == QLatin1String(".") && m_separator != QLatin1Char('.')) {
-                if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
-                    edit->insert(QString(m_separator));
-                    return true;
-                }
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QChar m_separator;
-};
 
 QComboBox* combo(QWidget* parent, const char* name, const QStringList& items) {
     auto* c = new QComboBox(parent);
@@ -286,7 +265,7 @@ QWidget* Tfrmopciones::buildGenerales() {
     m_alarmaPrepago->setSuffix(QStringLiteral(" Seg."));
     alarms->addRow(QStringLiteral("Alarma de fin de prepago ..................."), m_alarmaPrepago);
     m_alarmaCredito = edit(w, "alarmacredito", 16);
-    m_alarmaCredito->installEventFilter(new DecimalKeyFilter(m_context.regional.decimalSeparator(), w));
+    m_alarmaCredito->installEventFilter(new ui::DecimalKeyFilter(m_context.regional.decimalSeparator(), w));
     alarms->addRow(QStringLiteral("Alarma de mínimo crédito de cliente .."), m_alarmaCredito);
     l->addLayout(alarms);
 
@@ -320,7 +299,7 @@ QWidget* Tfrmopciones::buildGenerales() {
     auto* rounding = new QGroupBox(QStringLiteral(" Redondeo "), w);
     auto* rl = new QFormLayout(rounding);
     m_redondeo = edit(rounding, "redondeo", 16);
-    m_redondeo->installEventFilter(new DecimalKeyFilter(m_context.regional.decimalSeparator(), w));
+    m_redondeo->installEventFilter(new ui::DecimalKeyFilter(m_context.regional.decimalSeparator(), w));
     rl->addRow(QStringLiteral("Redondeo para clientes anónimos..."), m_redondeo);
     l->addWidget(rounding);
     l->addStretch(1);
@@ -482,7 +461,7 @@ QWidget* Tfrmopciones::buildApertura() {
     m_cashLabel = new QLabel(QStringLiteral("Importe prepago ...."), w);
     m_cashLabel->setObjectName(QStringLiteral("cashLabel"));
     m_op4Cash = edit(w, "op4_cash", 16);
-    m_op4Cash->installEventFilter(new DecimalKeyFilter(m_context.regional.decimalSeparator(), w));
+    m_op4Cash->installEventFilter(new ui::DecimalKeyFilter(m_context.regional.decimalSeparator(), w));
     form->addRow(m_cashLabel, m_op4Cash);
     m_minCost = new QLabel(w);
     m_minCost->setObjectName(QStringLiteral("minCost"));

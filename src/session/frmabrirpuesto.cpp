@@ -8,6 +8,8 @@
 #include "store/sql.h"
 #include "ui/messagebox.h"
 
+#include "ui/decimalkeyfilter.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
@@ -25,29 +27,6 @@
 #include <functional>
 
 namespace {
-
-// A "." typed in an amount box is the regional decimal separator.
-class DecimalKeyFilter : public QObject {
-public:
-    DecimalKeyFilter(QChar separator, QObject* parent)
-        : QObject(parent)
-        , m_separator(separator) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (key->text() == QLatin1String(".") && m_separator != QLatin1Char('.')) {
-                if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
-                    edit->insert(QString(m_separator));
-                    return true;
-                }
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QChar m_separator;
-};
 
 // The bands for a computation; a database error is shown here, at the window.
 bool loadBands(QWidget* parent, const ConsoleContext& c, session::FranjasSnapshot& bands) {
@@ -137,7 +116,7 @@ TFrmAbrirPuesto::TFrmAbrirPuesto(ConsoleEngine& engine, QWidget* parent)
     m_amount = new QLineEdit(first);
     m_amount->setObjectName(QStringLiteral("amountEdit"));
     m_amount->installEventFilter(
-        new DecimalKeyFilter(m_engine.context().regional.decimalSeparator(), m_amount));
+        new ui::DecimalKeyFilter(m_engine.context().regional.decimalSeparator(), m_amount));
     amounts->addRow(QStringLiteral("&Importe:"), m_amount);
     auto* time = new QHBoxLayout;
     m_hours = new QSpinBox(first);
