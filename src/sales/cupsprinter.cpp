@@ -1,5 +1,7 @@
 #include "sales/cupsprinter.h"
 
+#include "admin/impresoras.h"
+
 #include <cups/cups.h>
 
 namespace sales {
@@ -14,15 +16,7 @@ QString lastError() {
 } // namespace
 
 QStringList CupsPrinter::printers() {
-    cups_dest_t* dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    QStringList names;
-    for (int i = 0; i < count; ++i) {
-        if (!dests[i].instance)
-            names << QString::fromUtf8(dests[i].name);
-    }
-    cupsFreeDests(count, dests);
-    return names;
+    return admin::impresorasInstaladas();
 }
 
 RawPrinter::Outcome CupsPrinter::print(const QString& printer, const QByteArray& data,
