@@ -158,8 +158,7 @@ void TFrmcolamovcuentas::imprimir() {
 }
 
 void TFrmcolamovcuentas::showError(const QString& text) {
-    ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
-                                             ui::Icon::Error, ui::Buttons::Ok});
+    ui::showError(this, text);
 }
 
 void TFrmcolamovcuentas::refresh() {

@@ -322,8 +322,7 @@ void TFrmusr::refresh() {
     try {
         m_model.refresh();
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                 e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(this, e.text());
         return;
     }
     m_status->setText(QStringLiteral("Cuentas existentes: ") + QString::number(m_model.rowCount()));

@@ -38,8 +38,7 @@ const ui::MessageTable& controllerMessages() {
 }
 
 void showDatabaseError(QWidget* parent, const store::DatabaseError& e) {
-    ui::showMessage(parent, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                               e.text(), ui::Icon::Error, ui::Buttons::Ok});
+    ui::showError(parent, e.text());
 }
 } // namespace
 

@@ -74,8 +74,7 @@ void TFrmbusqart::refilter() {
                             m_filter->text());
     } catch (const store::DatabaseError& e) {
         m_rows.clear();
-        ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                 e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(this, e.text());
     }
     m_grid->setRowCount(int(m_rows.size()));
     for (int i = 0; i < int(m_rows.size()); ++i) {

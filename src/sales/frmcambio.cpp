@@ -96,8 +96,7 @@ void TFrmcambio::computeChange() {
         u.CAMBIO = change;
         saveUdart(m_context.data->db(), u);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                 e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(this, e.text());
     }
 }
 
@@ -152,8 +151,7 @@ void TFrmcambio::closeEvent(QCloseEvent* event) {
         u.CAMBIO = Currency();
         saveUdart(m_context.data->db(), u);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                 e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(this, e.text());
     }
     QWidget::closeEvent(event);
 }

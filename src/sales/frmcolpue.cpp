@@ -80,8 +80,7 @@ TFrmColPue::TFrmColPue(ConsoleContext& context, sales::PendingTicketsModel& mode
 }
 
 void TFrmColPue::showError(const QString& text) {
-    ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
-                                             ui::Icon::Error, ui::Buttons::Ok});
+    ui::showError(this, text);
 }
 
 void TFrmColPue::refresh() {

@@ -101,8 +101,7 @@ TFrmconftpv::TFrmconftpv(ConsoleContext& context, PermissionCheck permitted, QWi
 }
 
 void TFrmconftpv::showError(const QString& text) {
-    ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
-                                             ui::Icon::Error, ui::Buttons::Ok});
+    ui::showError(this, text);
 }
 
 void TFrmconftpv::refresh() {

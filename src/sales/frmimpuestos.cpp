@@ -22,8 +22,7 @@ namespace sales {
 namespace {
 
 void showDbError(QWidget* parent, const QString& text) {
-    ui::showMessage(parent, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
-                                               ui::Icon::Error, ui::Buttons::Ok});
+    ui::showError(parent, text);
 }
 
 } // namespace

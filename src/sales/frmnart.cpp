@@ -35,8 +35,7 @@ void fillTaxList(ConsoleContext& context, QComboBox* list) {
         for (const store::Tasa& t : tasasByValor(context.data->db()))
             list->addItem(t.Nombre, t.IdTax);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(list, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                 e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(list, e.text());
     }
 }
 
@@ -101,8 +100,7 @@ void Tfrmnart::accept() {
     try {
         check = checkArticulo(m_context.data->db(), m_code->text(), m_name->text(), m_isNew);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                 e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(this, e.text());
         return;
     }
     if (!check.ok()) {

@@ -141,8 +141,7 @@ QAction* TFrmTPV::command(const QString& name) const {
 }
 
 void TFrmTPV::showError(const QString& text) {
-    ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
-                                             ui::Icon::Error, ui::Buttons::Ok});
+    ui::showError(this, text);
 }
 
 void TFrmTPV::setEntryMode(bool entry) {

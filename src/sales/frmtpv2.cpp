@@ -73,8 +73,7 @@ void TFrmTPV2::showCurrent() {
     try {
         m_paper->showTicket(m_idTick);
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                 e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(this, e.text());
     }
 }
 
@@ -104,8 +103,7 @@ void TFrmTPV2::finalizar() {
         if (const auto t = ticketById(m_context.data->db(), m_idTick))
             total = t->IMPORTE;
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                 e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(this, e.text());
     }
     accept();
     m_cambio.showFor(m_idTick, total, parentWidget());

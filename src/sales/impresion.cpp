@@ -15,8 +15,7 @@ namespace sales {
 namespace {
 
 void showError(QWidget* parent, const QString& text) {
-    ui::showMessage(parent, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
-                                               ui::Icon::Error, ui::Buttons::Ok});
+    ui::showError(parent, text);
 }
 
 } // namespace

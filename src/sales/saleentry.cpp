@@ -67,8 +67,7 @@ SaleEntry::SaleEntry(ConsoleContext& context, QWidget* parent)
 }
 
 void SaleEntry::showError(const QString& text) {
-    ui::showMessage(this, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")), text,
-                                             ui::Icon::Error, ui::Buttons::Ok});
+    ui::showError(this, text);
 }
 
 void SaleEntry::store() {

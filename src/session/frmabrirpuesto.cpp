@@ -34,8 +34,7 @@ bool loadBands(QWidget* parent, const ConsoleContext& c, session::FranjasSnapsho
         bands = session::FranjasSnapshot::load(c.data->db());
         return true;
     } catch (const store::DatabaseError& e) {
-        ui::showMessage(parent, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                   e.text(), ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(parent, e.text());
         return false;
     }
 }

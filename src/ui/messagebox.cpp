@@ -114,4 +114,9 @@ int execDialog(QDialog* dialog) {
     return dialog->exec();
 }
 
+void showError(QWidget* parent, const QString& text) {
+    showMessage(parent, MessageRequest{commonMessages().text(QStringLiteral("Atencion")), text, Icon::Error,
+                                       Buttons::Ok});
+}
+
 } // namespace ui

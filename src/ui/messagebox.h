@@ -30,6 +30,10 @@ Answer showMessage(QWidget* parent, const MessageRequest& request);
 Answer showMessage(QWidget* parent, const MessageTable& table, const QString& key, Icon icon,
                    Buttons buttons = Buttons::Ok, const QString& captionKey = QStringLiteral("Atencion"));
 
+// The standard error box (caption "Atención", error icon) for a failure such
+// as a refused database write, shown where the operator's action began.
+void showError(QWidget* parent, const QString& text);
+
 // The permission refusal: operator name, ":", two line breaks, refusal text.
 Answer showRefusal(QWidget* parent, const QString& operatorName, const QString& refusalText);
 
