@@ -69,10 +69,14 @@ void TstFrmCodigos::timeTopUpFollowsTheType_data() {
     QTest::addColumn<bool>("fromStation");
     QTest::addColumn<QString>("tipo");
     QTest::addColumn<QString>("dialog");
-    QTest::newRow("station, code") << true << "9" << "Tfrmcodigostiempo";
-    QTest::newRow("station, time account") << true << "2" << "Tfrmmovcuetiempo";
-    QTest::newRow("movement queue, code") << false << "9" << "Tfrmcodigostiempo";
-    QTest::newRow("movement queue, time account") << false << "2" << "Tfrmmovcuetiempo";
+    QTest::newRow("station, code") << true << "9"
+                                   << "Tfrmcodigostiempo";
+    QTest::newRow("station, time account") << true << "2"
+                                           << "Tfrmmovcuetiempo";
+    QTest::newRow("movement queue, code") << false << "9"
+                                          << "Tfrmcodigostiempo";
+    QTest::newRow("movement queue, time account") << false << "2"
+                                                  << "Tfrmmovcuetiempo";
 }
 
 void TstFrmCodigos::timeTopUpFollowsTheType() {
@@ -132,8 +136,8 @@ void TstFrmCodigos::actionsWaitForACode() {
     w.refresh();
     QCOMPARE(w.windowTitle(), QStringLiteral(" [ Códigos de tiempo... ]"));
     const QStringList always{QStringLiteral("venderCodigo"), QStringLiteral("buscarCodigo")};
-    const QStringList withCode{QStringLiteral("modificarCodigo"), QStringLiteral("eliminarCodigo"),
-                               QStringLiteral("aumentarTiempo"),  QStringLiteral("imprimirLogin"),
+    const QStringList withCode{QStringLiteral("modificarCodigo"),   QStringLiteral("eliminarCodigo"),
+                               QStringLiteral("aumentarTiempo"),    QStringLiteral("imprimirLogin"),
                                QStringLiteral("eliminarCaducados"), QStringLiteral("editarEscritorio")};
     for (const QString& name : always)
         QVERIFY(w.action(name)->isEnabled());
@@ -196,8 +200,8 @@ void TstFrmCodigos::deleteCode_data() {
     const QString question = QStringLiteral("¿Eliminar el registro seleccionado?");
     QTest::newRow("yes") << false << true << true << QStringList{question};
     QTest::newRow("no") << false << false << false << QStringList{question};
-    QTest::newRow("in use")
-        << true << true << false << QStringList{question, QStringLiteral("Cuenta en uso. Imposible eliminar")};
+    QTest::newRow("in use") << true << true << false
+                            << QStringList{question, QStringLiteral("Cuenta en uso. Imposible eliminar")};
 }
 
 void TstFrmCodigos::deleteCode() {
