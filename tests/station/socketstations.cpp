@@ -130,3 +130,16 @@ QByteArray StalledStation::readSome(int timeoutMs) {
     buffer.resize(n > 0 ? qsizetype(n) : 0);
     return buffer;
 }
+
+bool StalledStation::endsInReset(int timeoutMs) {
+    char buffer[65536];
+    for (;;) {
+        if (m_connection < 0 || !waitFor(m_connection, POLLIN, timeoutMs))
+            return false;
+        const ssize_t n = ::recv(m_connection, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n == 0)
+            return false;
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return errno == ECONNRESET;
+    }
+}

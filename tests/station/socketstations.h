@@ -44,6 +44,9 @@ public:
     bool reply(const QByteArray& bytes);
     // What has arrived on the current connection, waiting for the first byte.
     QByteArray readSome(int timeoutMs = 5000);
+    // Reads the current connection to its end: true when the console reset
+    // it, false when it ended in order (or did not end within timeoutMs).
+    bool endsInReset(int timeoutMs = 5000);
 
 private:
     int m_listener = -1;

@@ -615,6 +615,9 @@ void TestLink::stalledWriteEndsAtItsLimit() {
     QVERIFY(r.disconnected);
     QCOMPARE(r.pendiente, Pendiente::Poll);
     QCOMPARE(r.estado, Estado::Prepago);
+    // Dropped means dropped: what had not gone out is thrown away, so a
+    // station that reads again never gets the rest of that line.
+    QVERIFY(stalled.endsInReset());
 
     // The next exchange starts on a new connection with a poll.
     h.advanceTo(link.nextExchangeDueMs());
