@@ -3,6 +3,7 @@
 #include "accounts/accountdecisions.h"
 #include "accounts/cuentas.h"
 #include "accounts/frmcolamovcuentas.h"
+#include "accounts/frmmodusr.h"
 #include "accounts/frmmovcue.h"
 #include "accounts/frmusr.h"
 #include "admin/permisos.h"

@@ -1,5 +1,6 @@
 #include "accountfixture.h"
 
+#include "accounts/frmmodusr.h"
 #include "accounts/frmusr.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
