@@ -104,8 +104,7 @@ TFrmusr::TFrmusr(ConsoleContext& context, QWidget* parent)
         return a;
     };
     QAction* anadir = entry(QStringLiteral("&1.- Añadir cuenta..."), QStringLiteral("anadirCuenta"));
-    // Editing an existing account and its bulk dialogs are not in this build yet.
-    entry(QStringLiteral("&2.- Modificar cuenta..."), QStringLiteral("modificarCuenta"), false);
+    QAction* modificar = entry(QStringLiteral("&2.- Modificar cuenta..."), QStringLiteral("modificarCuenta"));
     QAction* eliminar = entry(QStringLiteral("&3.- Eliminar cuenta..."), QStringLiteral("eliminarCuenta"));
     QAction* metalico =
         entry(QStringLiteral("&4.- Crédito en metálico.."), QStringLiteral("creditoMetalico"));
@@ -141,6 +140,8 @@ TFrmusr::TFrmusr(ConsoleContext& context, QWidget* parent)
                 emit(this->*signal)(currentLogin());
         };
     };
+    connect(modificar, &QAction::triggered, this, withLogin(&TFrmusr::modificarRequested));
+    connect(m_view, &QTableView::doubleClicked, this, withLogin(&TFrmusr::modificarRequested));
     connect(eliminar, &QAction::triggered, this, withLogin(&TFrmusr::eliminarRequested));
     connect(metalico, &QAction::triggered, this, withLogin(&TFrmusr::metalicoRequested));
     connect(tiempo, &QAction::triggered, this, withLogin(&TFrmusr::tiempoRequested));

@@ -59,6 +59,7 @@ public:
 
 signals:
     void anadirRequested();
+    void modificarRequested(const QString& login);
     void eliminarRequested(const QString& login);
     void metalicoRequested(const QString& login);
     void tiempoRequested(const QString& login);

@@ -77,7 +77,8 @@ const std::vector<Guard>& guards() {
         {"&1.- Añadir cuenta...", P::CUEADD, NoPermitida,
          [](AdminConsole& c) { return c.accounts->anadirCuenta(), true; }},
         {"&1.- Vender código...", P::CUEADD, NoPermitida, notBuilt()},
-        {"&2.- Modificar cuenta...", P::CUEMOD, NoPermitida, notBuilt()},
+        {"&2.- Modificar cuenta...", P::CUEMOD, NoPermitida,
+         [](AdminConsole& c) { return c.accounts->modificarCuenta(QStringLiteral("10001")), true; }},
         {"&2.- Editar tipos de escritorio... (cuentas)", P::CUEMOD, NoPermitida, notBuilt()},
         {"&2.- Modificar código", P::CUEMOD, NoPermitida, notBuilt()},
         {"&1.- Editar tipos de escritorio... (códigos)", P::CUEMOD, NoPermitida, notBuilt()},
@@ -125,7 +126,8 @@ const std::vector<Guard>& guards() {
         {"&6.- Imprimir login y password... (cuentas)", P::IMPLOGPAS, NoPermitida, notBuilt()},
         {"&5.- Imprimir login y password... (códigos)", P::IMPLOGPAS_1, NoPermitida, notBuilt()},
         // No message: the dates are greyed in the edit dialogs.
-        {"Fechas de alta y última visita", P::MODFECHACAD, QString(), notBuilt()},
+        {"Fechas de alta y última visita", P::MODFECHACAD, QString(),
+         [](AdminConsole& c) { return c.accounts->modificarCuenta(QStringLiteral("10001")), true; }},
     };
     return table;
 }
