@@ -40,6 +40,10 @@ private slots:
     void newAccountChecks_data();
     void newAccountChecks();
     void initialCreditThroughTheEntryWindows();
+    void failedSaveLeavesNothing_data();
+    void failedSaveLeavesNothing();
+    void printsWhenAsked_data();
+    void printsWhenAsked();
     void moneyLine_data();
     void moneyLine();
     void voucherLine_data();
@@ -226,6 +230,62 @@ void TstFrmModusr::initialCreditThroughTheEntryWindows() {
     QCOMPARE(m[0].SALDO_FIN, Currency::fromCents(1100));
     QCOMPARE(m[1].SALDOTI_MOV, QStringLiteral("1:00:00"));
     QCOMPARE(store::readOpciones(f.db()).NUM_TICK, 10);
+}
+
+void TstFrmModusr::failedSaveLeavesNothing_data() {
+    QTest::addColumn<QString>("table");
+    QTest::newRow("the account row") << "cuentas";
+    QTest::newRow("the last movement") << "movcuentas";
+}
+
+void TstFrmModusr::failedSaveLeavesNothing() {
+    QFETCH(QString, table);
+    AccountFixture f;
+    ScriptedUi ui;
+    f.sql(QStringLiteral("UPDATE opciones SET op2_1 = 0, op2_2 = 2, pass_ini = 'pw', ini_met = 'R5', "
+                         "ini_time = 'B1H', op2_5 = 0, NUM_TICK = 9"));
+    f.sql(QStringLiteral("CREATE TRIGGER fails BEFORE INSERT ON ") + table +
+          QStringLiteral(" WHEN (SELECT COUNT(*) FROM movcuentas) >= 1 OR '") + table +
+          QStringLiteral("' = 'cuentas' BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"));
+    TFrmModusr w(f.te.context, f.te.engine->tarifas());
+    w.loginEdit()->setText(QStringLiteral("NUEVA"));
+    w.accept();
+    QCOMPARE(w.result(), int(QDialog::Rejected));
+    QCOMPARE(ui.messages().size(), 1);
+    QCOMPARE(ui.messages().at(0).caption, QStringLiteral("Error"));
+    QVERIFY(ui.messages().at(0).text.contains(QStringLiteral("disco lleno")));
+    const auto count = [&](const char* sql) {
+        return store::toInt(store::scalar(f.db(), QLatin1String(sql)));
+    };
+    QCOMPARE(count("SELECT COUNT(*) FROM cuentas"), 0);
+    QCOMPARE(count("SELECT COUNT(*) FROM ticket"), 0);
+    QCOMPARE(count("SELECT COUNT(*) FROM movcuentas"), 0);
+    QCOMPARE(store::readOpciones(f.db()).NUM_TICK, 9);
+}
+
+void TstFrmModusr::printsWhenAsked_data() {
+    QTest::addColumn<bool>("option");
+    QTest::addColumn<QString>("initialCredit");
+    QTest::newRow("option off") << false << "R5";
+    QTest::newRow("after a sale") << true << "R5";
+    QTest::newRow("without a sale") << true << "";
+}
+
+void TstFrmModusr::printsWhenAsked() {
+    QFETCH(bool, option);
+    QFETCH(QString, initialCredit);
+    AccountFixture f;
+    ScriptedUi ui;
+    store::run(f.db(),
+               QStringLiteral("UPDATE opciones SET op2_1 = 0, op2_2 = 2, pass_ini = 'pw', ini_met = ?, "
+                              "ini_time = '', op2_5 = 0, op2_7 = ?, impresoratick = 'NoPrinter'"),
+               {initialCredit, option});
+    TFrmModusr w(f.te.context, f.te.engine->tarifas());
+    w.loginEdit()->setText(QStringLiteral("NUEVA"));
+    w.accept();
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    // With no ticket printer chosen, an attempt to print says so.
+    QCOMPARE(ui.messageTexts().size(), option ? 1 : 0);
 }
 
 void TstFrmModusr::moneyLine_data() {
