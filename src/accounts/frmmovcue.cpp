@@ -17,6 +17,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -350,12 +351,11 @@ TFrmEntradaInicial::TFrmEntradaInicial(Modo modo, ConsoleContext& context,
     : QDialog(parent)
     , m_modo(modo)
     , m_context(context)
-    , m_kept(kept)
-    , m_line(std::make_unique<accounts::LineaCredito>()) {
+    , m_kept(kept) {
     const bool money = modo == Modo::Metalico;
     setObjectName(money ? QStringLiteral("TFrmmovcue_a") : QStringLiteral("Tfrmmovcuetiempo_a"));
-    setWindowTitle(money ? QStringLiteral("[ Crédito en metálico inicial ]")
-                         : QStringLiteral("[ Crédito de tiempo inicial ]"));
+    setWindowTitle(money ? QStringLiteral("[ Modificar crédito en metálico ]")
+                         : QStringLiteral("[ Modificar crédito de tiempo ]"));
     const QSqlDatabase db = context.data->db();
     m_list = new QComboBox;
     m_list->setObjectName(QStringLiteral("lista"));
@@ -435,8 +435,6 @@ TFrmEntradaInicial::TFrmEntradaInicial(Modo modo, ConsoleContext& context,
     refreshLine();
 }
 
-TFrmEntradaInicial::~TFrmEntradaInicial() = default;
-
 void TFrmEntradaInicial::choose(int index) {
     if (index < 0)
         return;
@@ -456,7 +454,7 @@ void TFrmEntradaInicial::choose(int index) {
 }
 
 void TFrmEntradaInicial::refreshLine() {
-    accounts::LineaCredito& l = *m_line;
+    accounts::LineaCredito& l = m_line;
     QString quantity = m_quantity->text().trimmed();
     quantity.replace(QLatin1Char(','), QLatin1Char('.'));
     l.descripcion = m_description->text();
@@ -487,7 +485,7 @@ void TFrmEntradaInicial::refreshLine() {
 void TFrmEntradaInicial::accept() {
     refreshLine();
     if (m_modo == Modo::Metalico) {
-        if (m_line->descripcion.trimmed().isEmpty() && m_line->cantidad != 0) {
+        if (m_line.descripcion.trimmed().isEmpty() && m_line.cantidad != 0) {
             ui::showMessage(this, messages(), QStringLiteral("NoDes"), ui::Icon::Warning);
             m_description->setFocus();
             return;
@@ -499,7 +497,7 @@ void TFrmEntradaInicial::accept() {
             return;
         }
         std::vector<accounts::LineaCredito> all = m_kept;
-        all.push_back(*m_line);
+        all.push_back(m_line);
         if (accounts::superaBono(all)) {
             ui::showMessage(this, messages(), QStringLiteral("Bono"), ui::Icon::Warning);
             m_quantity->setFocus();
@@ -507,6 +505,16 @@ void TFrmEntradaInicial::accept() {
         }
     }
     QDialog::accept();
+}
+
+void TFrmEntradaInicial::keyPressEvent(QKeyEvent* event) {
+    // Enter walks the fields to "&Aceptar" (their returnPressed), which takes
+    // it itself; it never accepts from a field.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 const ui::MessageTable& TFrmEntradaInicial::messages() {

@@ -1,17 +1,18 @@
 #pragma once
 
+#include "accounts/altacuenta.h"
 #include "store/rows.h"
 
 #include <QDialog>
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QKeyEvent;
 class QPushButton;
 struct ConsoleContext;
 
@@ -117,10 +118,6 @@ public:
         : TFrmEntradaCredito(Modo::Tiempo, context, cuenta, std::move(changed), parent) {}
 };
 
-namespace accounts {
-struct LineaCredito;
-}
-
 // The entry of one initial-credit line of a new account: a top-up
 // (TFrmmovcue_a) or vouchers (Tfrmmovcuetiempo_a). It books nothing: on
 // "&Aceptar" linea() holds the line the account window keeps.
@@ -132,10 +129,9 @@ public:
     // kept: the lines the account window holds already.
     TFrmEntradaInicial(Modo modo, ConsoleContext& context, const std::vector<accounts::LineaCredito>& kept,
                        QWidget* parent = nullptr);
-    ~TFrmEntradaInicial() override;
 
     static const ui::MessageTable& messages();
-    const accounts::LineaCredito& linea() const { return *m_line; }
+    const accounts::LineaCredito& linea() const { return m_line; }
     void choose(int index);
     void accept() override;
 
@@ -146,13 +142,16 @@ public:
     QLabel* resultLabel() const { return m_result; }
     QLabel* lineTimeLabel() const { return m_lineTime; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void refreshLine();
 
     Modo m_modo;
     ConsoleContext& m_context;
-    const std::vector<accounts::LineaCredito>& m_kept;
-    std::unique_ptr<accounts::LineaCredito> m_line;
+    std::vector<accounts::LineaCredito> m_kept;
+    accounts::LineaCredito m_line;
     std::vector<store::Recarga> m_recargas;
     std::vector<store::Bono> m_bonos;
     int m_chosen = -1;

@@ -8,6 +8,7 @@
 #include "store/sql.h"
 #include "support/scriptedui.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -46,6 +47,7 @@ private slots:
     void printsWhenAsked();
     void moneyLine_data();
     void moneyLine();
+    void enterWalksToAceptar();
     void voucherLine_data();
     void voucherLine();
     void modifiedLogin_data();
@@ -341,6 +343,23 @@ void TstFrmModusr::moneyLine() {
     QCOMPARE(v.linea().cantidad, cantidad);
     QCOMPARE(v.linea().precio, Currency::fromCents(cents));
     QCOMPARE(v.linea().descripcion, QStringLiteral("Recarga 5 euros"));
+}
+
+void TstFrmModusr::enterWalksToAceptar() {
+    AccountFixture f;
+    ScriptedUi ui;
+    TFrmmovcue_a v(f.te.context, {});
+    v.show();
+    QVERIFY(QTest::qWaitForWindowActive(&v));
+    v.descriptionEdit()->setFocus();
+    QTest::keyClicks(v.descriptionEdit(), QStringLiteral("Recarga"));
+    for (QLineEdit* e : {v.descriptionEdit(), v.quantityEdit(), v.priceEdit()}) {
+        QCOMPARE(QApplication::focusWidget(), e);
+        QTest::keyClick(e, Qt::Key_Return);
+        QVERIFY(v.isVisible());
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(v.result(), int(QDialog::Accepted));
 }
 
 void TstFrmModusr::voucherLine_data() {
