@@ -46,7 +46,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     m_queueDock->setObjectName(QStringLiteral("Frmcolamovcuentas"));
     m_queueDock->setWidget(m_queue);
     QAction* view = m_window.action(QStringLiteral("verMovimientos"));
-    m_window.docks()->registerWindow(QStringLiteral("Frmcolamovcuentas"), m_queueDock, view);
+    m_window.docks()->registerWindow(QStringLiteral("FrmColMov"), m_queueDock, view);
     view->setEnabled(true);
     m_window.docks()->dock(m_queueDock, app::DockHost::Bottom);
     m_queueDock->hide();
@@ -64,7 +64,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     m_accountsDock->setObjectName(QStringLiteral("Frmusr"));
     m_accountsDock->setWidget(m_accounts);
     QAction* viewAccounts = m_window.action(QStringLiteral("verCuentas"));
-    m_window.docks()->registerWindow(QStringLiteral("Frmusr"), m_accountsDock, viewAccounts);
+    m_window.docks()->registerWindow(QStringLiteral("FrmUsr"), m_accountsDock, viewAccounts);
     viewAccounts->setEnabled(true);
     m_window.docks()->dock(m_accountsDock, app::DockHost::Left);
     m_accountsDock->hide();
