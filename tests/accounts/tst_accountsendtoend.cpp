@@ -282,34 +282,29 @@ void TstAccountsEndToEnd::moneyAndTimeCustomers() {
 }
 
 void TstAccountsEndToEnd::refusedAtTheTile_data() {
-    QTest::addColumn<QString>("login");
-    QTest::addColumn<QString>("password");
+    // The tile's reply as bytes on the wire (Windows-1252), after "CLI" and its tab.
+    QTest::addColumn<QByteArray>("request");
     QTest::addColumn<int>("code");
-    QTest::newRow("wrong password") << "10001"
-                                    << "1112" << 1;
-    QTest::newRow("password with a blank") << "10001"
-                                           << "1111 " << 1;
-    QTest::newRow("no such login") << "10099"
-                                   << "1111" << 2;
-    QTest::newRow("deactivated") << "10007"
-                                 << "7777" << 3;
-    QTest::newRow("expired") << "10008"
-                             << "8888" << 13;
-    QTest::newRow("first password to choose") << "10006"
-                                              << "" << 21;
-    QTest::newRow("quote and wildcard") << "1000%' OR '1'='1"
-                                        << "x" << 2;
+    QTest::newRow("wrong password") << QByteArray("10001\t1112") << 1;
+    QTest::newRow("password with a blank") << QByteArray("10001\t1111 ") << 1;
+    QTest::newRow("tab inside the password") << QByteArray("10001\t1111\t") << 1;
+    QTest::newRow("no such login") << QByteArray("10099\t1111") << 2;
+    QTest::newRow("no tab at all") << QByteArray("10001") << 1;
+    QTest::newRow("bytes above 0x7F") << QByteArray("\xe9\xff\x80\t1111") << 2;
+    QTest::newRow("quote and wildcard") << QByteArray("1000%' OR '1'='1\tx") << 2;
+    QTest::newRow("deactivated") << QByteArray("10007\t7777") << 3;
+    QTest::newRow("expired") << QByteArray("10008\t8888") << 13;
+    QTest::newRow("first password to choose") << QByteArray("10006\t") << 21;
 }
 
 void TstAccountsEndToEnd::refusedAtTheTile() {
-    QFETCH(QString, login);
-    QFETCH(QString, password);
+    QFETCH(QByteArray, request);
     QFETCH(int, code);
     Cafe cafe;
     QVERIFY(cafe.start());
     const std::vector<store::Cuenta> before = store::select<store::Cuenta>(cafe.db(), QStringLiteral(""));
 
-    cafe.tile(1).queueLogin(login, password);
+    QVERIFY(cafe.tile(1).queue("CLI\t" + request));
     QVERIFY(cafe.round());
     QCOMPARE(cafe.rec(1).estado, Estado::Libre);
     QVERIFY(cafe.rec(1).accountLogin.isEmpty());
