@@ -8,6 +8,7 @@
 //
 //   BENCH_STATIONS  stations and customers (default 1000)
 //   BENCH_SECONDS   seconds of play between log-in and log-out (default 3)
+//   BENCH_ROUNDS    log-in, play and log-out this many times (default 1)
 //   BENCH_PORT      station port (default 22223)
 //
 // Run: build/dev/bin/bench-station-logins
@@ -148,6 +149,7 @@ int main(int argc, char** argv) {
     const int count = envInt("BENCH_STATIONS", 1000);
     const int playSeconds = envInt("BENCH_SECONDS", 3);
     const int port = envInt("BENCH_PORT", 22223);
+    const int rounds = envInt("BENCH_ROUNDS", 1);
 
     const long files = station::raiseOpenFileLimit();
     if (files >= 0 && files < count + 64) {
@@ -246,7 +248,12 @@ int main(int argc, char** argv) {
     phase = &idle;
     runFor(3 * interval);
 
-    // Every station's log-in, queued at once; each goes out at the station's next poll.
+    std::printf("station log-ins: %d stations over loopback (velkar-sim, own process), poll interval %d ms, "
+                "%d s of play, %d round(s)\n",
+                count, interval, playSeconds, rounds);
+    std::printf("  clock tick, stations free:      %s\n", qPrintable(idle.text()));
+    std::fflush(stdout);
+
     std::vector<double> acceptedAt(size_t(count), -1);
     QElapsedTimer since;
     QObject::connect(&lista, &ListaPuestos::rowChanged, [&](int pos) {
@@ -256,79 +263,88 @@ int main(int argc, char** argv) {
     QByteArray commands;
     for (int i = 0; i < count; ++i)
         commands += "station " + QByteArray::number(i + 1) + " login " + loginOf(i).toLatin1() + " pw\n";
-    lista.statistics() = station::LinkStatistics();
-    Durations loggingIn;
-    phase = &loggingIn;
-    const double cpu0 = cpuSeconds();
-    since.start();
-    control.write(commands);
-    control.flush();
-    const bool allIn = runUntil([&] { return occupied() == count; }, 10 * interval);
-    const double allInMs = double(since.nsecsElapsed()) / 1e6;
-    const int unreachableLogin = unreachable();
-    const station::LinkStatistics loginStats = lista.statistics();
-    runFor(interval); // the tick that starts the last periods
-    const double loginCpu = cpuSeconds() - cpu0;
-
-    std::vector<double> accepted;
-    for (double t : acceptedAt)
-        if (t >= 0)
-            accepted.push_back(t);
-    std::sort(accepted.begin(), accepted.end());
-    const auto pick = [&](double p) {
-        return accepted.empty()
-                   ? 0.0
-                   : accepted[std::min(accepted.size() - 1, size_t(p * double(accepted.size())))];
-    };
-
-    std::printf("station log-ins: %d stations over loopback (velkar-sim, own process), poll interval %d ms, "
-                "%d s of play\n",
-                count, interval, playSeconds);
-    std::printf("  log-in:  %d of %d accepted; all in %.0f ms = %.2f intervals (target: 2); first %.0f ms, "
-                "median %.0f ms, 99th %.0f ms after the log-ins were queued\n",
-                int(accepted.size()), count, allInMs, allInMs / interval, pick(0), pick(0.5), pick(0.99));
-    std::printf("           %d unreachable, %llu failed exchanges, %llu replies found only at the deadline, "
-                "max %lld ms late; console CPU %.2f s\n",
-                unreachableLogin, static_cast<unsigned long long>(loginStats.failed),
-                static_cast<unsigned long long>(loginStats.repliesAtDeadline),
-                static_cast<long long>(loginStats.maxLatenessMs), loginCpu);
-    std::printf("  clock tick, stations free:      %s\n", qPrintable(idle.text()));
-    std::printf("  clock tick, while logging in:   %s\n", qPrintable(loggingIn.text()));
-    std::fflush(stdout);
-
-    Durations playing;
-    phase = &playing;
-    lista.statistics() = station::LinkStatistics();
-    runFor(playSeconds * 1000);
-    std::printf("  clock tick, %d in use:         %s; %d unreachable\n", occupied(),
-                qPrintable(playing.text()), unreachable());
-    std::fflush(stdout);
-
-    // Every customer logs out at once: one settlement each, booked by the ticks.
+    QByteArray logouts;
+    for (int i = 0; i < count; ++i)
+        logouts += "station " + QByteArray::number(i + 1) + " logout\n";
     QSqlQuery movs(data.db());
     const auto movements = [&] {
         movs.exec(QStringLiteral("SELECT COUNT(*) FROM movcuentas"));
         return movs.next() ? movs.value(0).toInt() : -1;
     };
-    QByteArray logouts;
-    for (int i = 0; i < count; ++i)
-        logouts += "station " + QByteArray::number(i + 1) + " logout\n";
-    Durations loggingOut;
-    phase = &loggingOut;
-    lista.statistics() = station::LinkStatistics();
-    since.start();
-    control.write(logouts);
-    control.flush();
-    const bool allOut =
-        runUntil([&] { return occupied() == 0 && lista.loginsInUse().isEmpty(); }, 20 * interval);
-    const double allOutMs = double(since.nsecsElapsed()) / 1e6;
-    std::printf("  log-out: %s in %.0f ms = %.2f intervals; %d movements booked; %d unreachable, %llu failed "
-                "exchanges, %llu replies found only at the deadline\n",
-                allOut ? "all settled" : "NOT all settled", allOutMs, allOutMs / interval, movements(),
-                unreachable(), static_cast<unsigned long long>(lista.statistics().failed),
-                static_cast<unsigned long long>(lista.statistics().repliesAtDeadline));
-    std::printf("  clock tick, while logging out:  %s\n", qPrintable(loggingOut.text()));
-    std::fflush(stdout);
+
+    bool allGood = true;
+    for (int round = 1; round <= rounds; ++round) {
+        if (rounds > 1)
+            std::printf(" round %d\n", round);
+        control.readAll(); // the channel's "ok" lines
+        std::fill(acceptedAt.begin(), acceptedAt.end(), -1.0);
+        // Every station's log-in, queued at once; each goes out at the station's next poll.
+        lista.statistics() = station::LinkStatistics();
+        Durations loggingIn;
+        phase = &loggingIn;
+        const double cpu0 = cpuSeconds();
+        since.start();
+        control.write(commands);
+        control.flush();
+        const bool allIn = runUntil([&] { return occupied() == count; }, 10 * interval);
+        const double allInMs = double(since.nsecsElapsed()) / 1e6;
+        const int unreachableLogin = unreachable();
+        const station::LinkStatistics loginStats = lista.statistics();
+        runFor(interval); // the tick that starts the last periods
+        const double loginCpu = cpuSeconds() - cpu0;
+
+        std::vector<double> accepted;
+        for (double t : acceptedAt)
+            if (t >= 0)
+                accepted.push_back(t);
+        std::sort(accepted.begin(), accepted.end());
+        const auto pick = [&](double p) {
+            return accepted.empty()
+                       ? 0.0
+                       : accepted[std::min(accepted.size() - 1, size_t(p * double(accepted.size())))];
+        };
+
+        std::printf(
+            "  log-in:  %d of %d accepted; all in %.0f ms = %.2f intervals (target: 2); first %.0f ms, "
+            "median %.0f ms, 99th %.0f ms after the log-ins were queued\n",
+            int(accepted.size()), count, allInMs, allInMs / interval, pick(0), pick(0.5), pick(0.99));
+        std::printf(
+            "           %d unreachable, %llu failed exchanges, %llu replies found only at the deadline, "
+            "max %lld ms late; console CPU %.2f s\n",
+            unreachableLogin, static_cast<unsigned long long>(loginStats.failed),
+            static_cast<unsigned long long>(loginStats.repliesAtDeadline),
+            static_cast<long long>(loginStats.maxLatenessMs), loginCpu);
+        std::printf("  clock tick, while logging in:   %s\n", qPrintable(loggingIn.text()));
+        std::fflush(stdout);
+
+        Durations playing;
+        phase = &playing;
+        lista.statistics() = station::LinkStatistics();
+        runFor(playSeconds * 1000);
+        std::printf("  clock tick, %d in use:         %s; %d unreachable\n", occupied(),
+                    qPrintable(playing.text()), unreachable());
+        std::fflush(stdout);
+
+        // Every customer logs out at once: one settlement each, booked by the ticks.
+        Durations loggingOut;
+        phase = &loggingOut;
+        lista.statistics() = station::LinkStatistics();
+        since.start();
+        control.write(logouts);
+        control.flush();
+        const bool allOut =
+            runUntil([&] { return occupied() == 0 && lista.loginsInUse().isEmpty(); }, 20 * interval);
+        const double allOutMs = double(since.nsecsElapsed()) / 1e6;
+        std::printf(
+            "  log-out: %s in %.0f ms = %.2f intervals; %d movements booked; %d unreachable, %llu failed "
+            "exchanges, %llu replies found only at the deadline\n",
+            allOut ? "all settled" : "NOT all settled", allOutMs, allOutMs / interval, movements(),
+            unreachable(), static_cast<unsigned long long>(lista.statistics().failed),
+            static_cast<unsigned long long>(lista.statistics().repliesAtDeadline));
+        std::printf("  clock tick, while logging out:  %s\n", qPrintable(loggingOut.text()));
+        std::fflush(stdout);
+        allGood = allGood && allIn && allOut;
+    }
 
     clockTimer.stop();
     lista.stopAll();
@@ -338,5 +354,5 @@ int main(int argc, char** argv) {
         stations.terminate();
         stations.waitForFinished(5000);
     }
-    return allIn && allOut ? 0 : 1;
+    return allGood ? 0 : 1;
 }
