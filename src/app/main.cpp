@@ -1,6 +1,7 @@
 #include "app/aboutcontroller.h"
 #include "app/accountscontroller.h"
 #include "app/admincontroller.h"
+#include "app/codigoscontroller.h"
 #include "app/commandline.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
@@ -122,6 +123,7 @@ int main(int argc, char* argv[]) {
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
     AccountsController accountsController(engine, mainWindow, stations);
+    CodigosController codigosController(engine, mainWindow, accountsController);
     AdminController admin(engine, mainWindow, stations);
     SalesController salesController(engine, mainWindow, stations, sessions);
     AboutController about(context, mainWindow);
