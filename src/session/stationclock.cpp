@@ -177,7 +177,7 @@ void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
 
         if (r.estado == Estado::Libre) {
             if (r.bookingPending()) {
-                if (booked && bookingBudgetMs >= 0 && booking.elapsed() > bookingBudgetMs)
+                if (booked && bookingBudgetMs >= 0 && booking.elapsed() >= bookingBudgetMs)
                     continue;
                 booked = true;
             }

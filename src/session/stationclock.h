@@ -57,7 +57,7 @@ public:
 
     // One pass over the registry. Throws what pricing or the database throws;
     // the timer path turns that into fatalError. With a budget (ms, not
-    // negative), no booking starts once the tick has run longer than that,
+    // negative), no booking starts once the tick has run that long,
     // but every tick books at least one.
     void tick(qint64 nowMs, int bookingBudgetMs = -1);
 
