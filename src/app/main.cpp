@@ -5,11 +5,13 @@
 #include "app/commandline.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
+#include "app/helpcontroller.h"
 #include "app/lifecycle.h"
 #include "app/mailcontroller.h"
 #include "app/paths.h"
 #include "app/reportscontroller.h"
 #include "app/salescontroller.h"
+#include "app/screenshottour.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "app/tarifascontroller.h"
@@ -29,6 +31,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -134,6 +137,12 @@ int main(int argc, char* argv[]) {
     lifecycle.setMail(&mail);
     ReportsController reports(context, mainWindow);
     reports.setCajaMailer([&mail](const QStringList& html) { mail.enviarInformeCaja(html); });
+    HelpController help(mainWindow);
+    std::unique_ptr<app::ScreenshotTour> tour;
+    if (!cl.screenshots.isEmpty()) {
+        tour = std::make_unique<app::ScreenshotTour>(cl.screenshots, mainWindow);
+        help.setOpener({}); // the built-in viewer, to be pictured
+    }
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.
@@ -151,5 +160,7 @@ int main(int argc, char* argv[]) {
     mainWindow.show();
     splash.finish(&mainWindow);
     QTimer::singleShot(100, &lifecycle, &ConsoleLifecycle::restoreLayout);
+    if (tour)
+        tour->start();
     return application.exec();
 }
