@@ -168,7 +168,8 @@ void StationGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->setPen(index.data(Qt::ForegroundRole).value<QColor>());
     painter->setFont(option.font);
     const int alignment = index.data(Qt::TextAlignmentRole).toInt();
-    painter->drawText(r.adjusted(3, 0, -3, 0), alignment, index.data(Qt::DisplayRole).toString());
+    // Two pixels each side: a 5-character login fits the narrow user column.
+    painter->drawText(r.adjusted(2, 0, -2, 0), alignment, index.data(Qt::DisplayRole).toString());
 
     // The selected row: a raised frame, highlight top and left, shadow bottom and right.
     const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
