@@ -52,7 +52,7 @@ BusquedaDialog::BusquedaDialog(const VistaBusqueda& vista, bool porNombre, QWidg
     // The codes have no name to search by.
     m_nombre->setVisible(porNombre);
     layout->addWidget(campo);
-    layout->addWidget(group(QStringLiteral("Que"), m_empieza, m_contiene, this));
+    layout->addWidget(group(QStringLiteral("Condición"), m_empieza, m_contiene, this));
     layout->addWidget(m_text);
     auto* buttons = new QDialogButtonBox(this);
     m_aceptar = buttons->addButton(QStringLiteral("&Aceptar"), QDialogButtonBox::AcceptRole);
