@@ -23,6 +23,8 @@ private slots:
     void search_data();
     void search();
     void searchCancelled();
+    void codeSearch_data();
+    void codeSearch();
     void desktop_data();
     void desktop();
     void tariffs_data();
@@ -120,6 +122,43 @@ void TstListaCuentas::searchCancelled() {
     w.buscar();
     QCOMPARE(w.currentLogin(), QStringLiteral("O'H"));
     QCOMPARE(w.model().rowCount(), 6);
+}
+
+void TstListaCuentas::codeSearch_data() {
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("current");
+    QTest::newRow("accepted keeps the code found") << true << "90002";
+    QTest::newRow("cancelled goes back") << false << "90001";
+}
+
+// The codes search through the callbacks alone: the login field only,
+// every keystroke filtered, the filter cleared once closed.
+void TstListaCuentas::codeSearch() {
+    QFETCH(bool, accept);
+    QFETCH(QString, current);
+    QStringList filters;
+    QString cursor = QStringLiteral("90001");
+    accounts::VistaBusqueda vista;
+    vista.filtrar = [&](accounts::CampoBusqueda campo, const QString& typed, bool startsWith) {
+        filters << QStringLiteral("%1 %2 %3")
+                       .arg(campo == accounts::CampoBusqueda::Login ? "login" : "nombre", typed,
+                            startsWith ? "starts" : "contains");
+        if (!typed.isEmpty())
+            cursor = QStringLiteral("90002");
+    };
+    vista.actual = [&] { return cursor; };
+    vista.seleccionar = [&](const QString& login) { cursor = login; };
+    TFrmbusqcod d(vista);
+    QVERIFY(d.nombreButton()->isHidden());
+    d.contieneButton()->setChecked(true);
+    QTest::keyClicks(d.textEdit(), QStringLiteral("2_"));
+    if (accept)
+        d.aceptarButton()->click();
+    else
+        d.reject();
+    QCOMPARE(filters,
+             (QStringList{"login  contains", "login 2 contains", "login 2_ contains", "login  starts"}));
+    QCOMPARE(cursor, current);
 }
 
 void TstListaCuentas::desktop_data() {
