@@ -49,7 +49,15 @@ expect() {
 expect "$console" ./usr/bin/quintor ./usr/share/applications/quintor.desktop \
   ./usr/share/icons/hicolor/scalable/apps/quintor.svg ./usr/share/man/man1/quintor.1.gz \
   ./usr/share/doc/quintor/copyright ./usr/share/doc/quintor/README
-expect "$training" ./usr/bin/velkar-sim ./usr/bin/receipt-printer ./usr/share/doc/quintor-training/copyright
+expect "$training" ./usr/bin/velkar-sim ./usr/bin/receipt-printer ./usr/share/doc/quintor-training/copyright \
+  ./usr/share/man/man1/velkar-sim.1.gz ./usr/share/man/man1/receipt-printer.1.gz
+# The whole manual, every page and picture of the source tree.
+manual=()
+while IFS= read -r f; do
+  manual+=("./usr/share/quintor/manual/$f")
+done < <(cd doc/manual && find . -type f \( -name '*.html' -o -name '*.png' -o -name '*.css' \) | sed 's|^\./||' | sort)
+[ "${#manual[@]}" -gt 0 ] || fail "doc/manual is empty"
+expect "$console" ./usr/share/quintor/manual/es/index.html ./usr/share/quintor/manual/en/index.html "${manual[@]}"
 if contents "$console" | grep -Eq 'velkar-sim|receipt-printer'; then
   fail "the training tools ended up in quintor"
 fi
@@ -62,10 +70,17 @@ dpkg -x "$training" "$root"
 "$root/usr/bin/receipt-printer" --help >/dev/null || fail "receipt-printer --help"
 
 # Every option of --help is in the man page.
-man=$(gzip -dc "$root/usr/share/man/man1/quintor.1.gz" | sed 's/\\-/-/g')
-for option in $("$root/usr/bin/quintor" --help | grep -Eo -- '--[a-z-]+' | sort -u); do
-  grep -q -- "$option" <<<"$man" || fail "the man page lacks $option"
-done
+man_covers_help() {
+  local program=$1
+  local man
+  man=$(gzip -dc "$root/usr/share/man/man1/$program.1.gz" | sed 's/\\-/-/g')
+  for option in $(QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" --help | grep -Eo -- '--[a-z-]+' | sort -u); do
+    grep -q -- "$option" <<<"$man" || fail "the man page of $program lacks $option"
+  done
+}
+man_covers_help quintor
+man_covers_help velkar-sim
+man_covers_help receipt-printer
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/"*.desktop
 fi

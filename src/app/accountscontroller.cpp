@@ -205,9 +205,10 @@ void AccountsController::creditoMetalicoPuesto() {
 
 void AccountsController::creditoTiempoPuesto() {
     const TPuestos* p = m_engine.puestos().selected();
-    // Time codes top up in the time-code window, which is not in this build.
     if (p && p->rec().accountType == QLatin1String("2"))
         abrirTiempo(p->rec().accountLogin);
+    else if (p && p->rec().accountType == QLatin1String("9"))
+        emit codigoTiempoRequested(p->rec().accountLogin);
 }
 
 void AccountsController::abrirMetalico(const QString& login) {
@@ -244,9 +245,12 @@ void AccountsController::abrirTiempo(const QString& login) {
         showError(e.text());
         return;
     }
-    // Time codes top up in the time-code window, which is not in this build.
-    if (!c || c->Tipo == QLatin1String("9"))
+    if (!c)
         return;
+    if (c->Tipo == QLatin1String("9")) {
+        emit codigoTiempoRequested(c->Login);
+        return;
+    }
     if (!permitted(store::Permiso::CUECRE))
         return;
     Tfrmmovcuetiempo window(

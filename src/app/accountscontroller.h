@@ -51,6 +51,10 @@ public:
     void abrirMetalico(const QString& login);
     void abrirTiempo(const QString& login);
 
+signals:
+    // A time code's top-up was asked for (its time is sold in the codes' window).
+    void codigoTiempoRequested(const QString& login);
+
 private:
     bool permitted(store::Permiso permiso);
     void creditChanged(const store::Cuenta& cuenta);

@@ -24,6 +24,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         } else if (a.startsWith(QLatin1String("--new-database="))) {
             cl.newDatabase = a.mid(15);
             newDatabaseGiven = true;
+        } else if (a == QLatin1String("--screenshots")) {
+            cl.screenshots = value(a);
         } else if (a == QLatin1String("--demo")) {
             cl.demo = true;
         } else if (a == QLatin1String("--lang") || a.startsWith(QLatin1String("--lang="))) {

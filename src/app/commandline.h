@@ -10,6 +10,7 @@ struct CommandLine {
     QString newDatabase;  // --new-database FILE
     bool demo = false;    // --demo
     bool english = false; // --lang en
+    QString screenshots;  // --screenshots DIR: the manual's pictures (not in --help)
     bool showVersion = false;
     bool showHelp = false;
     QString error; // a bad option, with the text to print

@@ -1,14 +1,17 @@
 #include "app/aboutcontroller.h"
 #include "app/accountscontroller.h"
 #include "app/admincontroller.h"
+#include "app/codigoscontroller.h"
 #include "app/commandline.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
+#include "app/helpcontroller.h"
 #include "app/lifecycle.h"
 #include "app/mailcontroller.h"
 #include "app/paths.h"
 #include "app/reportscontroller.h"
 #include "app/salescontroller.h"
+#include "app/screenshottour.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "app/tarifascontroller.h"
@@ -28,6 +31,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -122,6 +126,7 @@ int main(int argc, char* argv[]) {
     StationController stations(engine, mainWindow);
     SessionController sessions(engine, mainWindow, stations);
     AccountsController accountsController(engine, mainWindow, stations);
+    CodigosController codigosController(engine, mainWindow, accountsController);
     AdminController admin(engine, mainWindow, stations);
     SalesController salesController(engine, mainWindow, stations, sessions);
     AboutController about(context, mainWindow);
@@ -132,6 +137,12 @@ int main(int argc, char* argv[]) {
     lifecycle.setMail(&mail);
     ReportsController reports(context, mainWindow);
     reports.setCajaMailer([&mail](const QStringList& html) { mail.enviarInformeCaja(html); });
+    HelpController help(mainWindow);
+    std::unique_ptr<app::ScreenshotTour> tour;
+    if (!cl.screenshots.isEmpty()) {
+        tour = std::make_unique<app::ScreenshotTour>(cl.screenshots, mainWindow);
+        help.setOpener({}); // the built-in viewer, to be pictured
+    }
 
     // The log-in comes before the main window appears; the splash steps
     // aside so it never covers the dialog.
@@ -149,5 +160,7 @@ int main(int argc, char* argv[]) {
     mainWindow.show();
     splash.finish(&mainWindow);
     QTimer::singleShot(100, &lifecycle, &ConsoleLifecycle::restoreLayout);
+    if (tour)
+        tour->start();
     return application.exec();
 }

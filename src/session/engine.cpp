@@ -287,7 +287,9 @@ void ConsoleEngine::CreditoCambiado(const QString& login, int timeCreditSeconds,
                                     int discountPercent, bool closeWhenCreditExhausted) {
     for (int pos = 0; pos < m_puestos.count(); ++pos) {
         station::StationRecord& r = m_puestos.at(pos).rec();
-        if (r.accountLogin != login)
+        // The station holds the login as the customer typed it; logins are
+        // one account whatever their letter case.
+        if (r.accountLogin.compare(login, Qt::CaseInsensitive) != 0)
             continue;
         if (r.isTimeAccount()) {
             // The time used stays; the time left follows the new credit.

@@ -1,4 +1,5 @@
 #include "admin/frmopciones.h"
+#include "app/codigoscontroller.h"
 #include "console.h"
 
 #include <QAction>
@@ -52,6 +53,15 @@ Trigger optionsPage(int entry) {
     };
 }
 
+// A command of the time codes' window, on a demo code.
+Trigger codes(void (CodigosController::*command)(const QString&)) {
+    return [command](AdminConsole& c) {
+        CodigosController codigos(*c.engine, c.window, *c.accounts);
+        (codigos.*command)(QStringLiteral("90001"));
+        return true;
+    };
+}
+
 Trigger notBuilt() {
     return [](AdminConsole&) { return false; };
 }
@@ -76,24 +86,30 @@ const std::vector<Guard>& guards() {
         {"Apertura puestos", P::CONFOP, NoPermitida, optionsPage(3)},
         {"&1.- Añadir cuenta...", P::CUEADD, NoPermitida,
          [](AdminConsole& c) { return c.accounts->anadirCuenta(), true; }},
-        {"&1.- Vender código...", P::CUEADD, NoPermitida, notBuilt()},
+        {"&1.- Vender código...", P::CUEADD, NoPermitida,
+         [](AdminConsole& c) {
+             CodigosController codigos(*c.engine, c.window, *c.accounts);
+             return codigos.venderCodigo(), true;
+         }},
         {"&2.- Modificar cuenta...", P::CUEMOD, NoPermitida, notBuilt()},
         {"&2.- Editar tipos de escritorio... (cuentas)", P::CUEMOD, NoPermitida,
          [](AdminConsole& c) { return c.accounts->editarEscritorio({QStringLiteral("10001")}), true; }},
-        {"&2.- Modificar código", P::CUEMOD, NoPermitida, notBuilt()},
+        {"&2.- Modificar código", P::CUEMOD, NoPermitida, codes(&CodigosController::modificarCodigo)},
         {"&1.- Editar tipos de escritorio... (códigos)", P::CUEMOD, NoPermitida, notBuilt()},
         {"&3.- Eliminar cuenta...", P::CUEELI, NoPermitida,
          [](AdminConsole& c) { return c.accounts->eliminarCuenta(QStringLiteral("10001")), true; }},
         {"&9.- Eliminar cuentas caducadas...", P::CUEELI, NoPermitida,
          [](AdminConsole& c) { return c.accounts->eliminarCaducadas(), true; }},
-        {"&3.- Eliminar código...", P::CUEELI, QStringLiteral("Operación no permitida"), notBuilt()},
+        {"&3.- Eliminar código...", P::CUEELI, QStringLiteral("Operación no permitida"),
+         codes(&CodigosController::eliminarCodigo)},
         {"&7.- Eliminar códigos caducados...", P::CUEELI, QStringLiteral("Operación no permitida"),
          notBuilt()},
         {"&4.- Crédito en metálico..", P::CUECRE, NoPermitida,
          [](AdminConsole& c) { return c.accounts->abrirMetalico(QStringLiteral("10001")), true; }},
         {"&5.- Crédito de tiempo...", P::CUECRE, NoPermitida,
          [](AdminConsole& c) { return c.accounts->abrirTiempo(QStringLiteral("10004")), true; }},
-        {"&4.- Aumentar tiempo disponible...", P::CUECRE, NoPermitida, notBuilt()},
+        {"&4.- Aumentar tiempo disponible...", P::CUECRE, NoPermitida,
+         codes(&CodigosController::aumentarTiempo)},
         {"&1.- Editar tarifas...", P::CUETAR, NoPermitida,
          [](AdminConsole& c) {
              return c.accounts->editarTarifas(QStringLiteral("10001"), {QStringLiteral("10001")}), true;
@@ -129,7 +145,8 @@ const std::vector<Guard>& guards() {
         {"Servidor de Informes", P::CONFLOGS, NoPermitida, optionsPage(13)},
         {"&6.- Imprimir login y password... (cuentas)", P::IMPLOGPAS, NoPermitida,
          [](AdminConsole& c) { return c.accounts->imprimirLogin(QStringLiteral("10001")), true; }},
-        {"&5.- Imprimir login y password... (códigos)", P::IMPLOGPAS_1, NoPermitida, notBuilt()},
+        {"&5.- Imprimir login y password... (códigos)", P::IMPLOGPAS_1, NoPermitida,
+         codes(&CodigosController::imprimirLogin)},
         // No message: the dates are greyed in the edit dialogs.
         {"Fechas de alta y última visita", P::MODFECHACAD, QString(), notBuilt()},
     };

@@ -1,0 +1,223 @@
+#include "app/codigoscontroller.h"
+
+#include "accounts/codigos.h"
+#include "accounts/cuentas.h"
+#include "accounts/frmcodigos.h"
+#include "accounts/frmcodigosm.h"
+#include "accounts/frmcodigostiempo.h"
+#include "accounts/frmcolamovcuentas.h"
+#include "admin/permisos.h"
+#include "app/accountscontroller.h"
+#include "app/dockmanager.h"
+#include "app/frmmain.h"
+#include "core/formatohora.h"
+#include "sales/impresion.h"
+#include "session/engine.h"
+#include "store/datamodule.h"
+#include "store/opciones.h"
+#include "ui/messagebox.h"
+#include "ui/messagetable.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QRandomGenerator>
+
+CodigosController::CodigosController(ConsoleEngine& engine, TFrmMain& window, AccountsController& accounts,
+                                     QObject* parent)
+    : QObject(parent)
+    , m_engine(engine)
+    , m_window(window)
+    , m_accounts(accounts) {
+    m_codes = new TFrmcodigos(engine.context());
+    m_dock = new QDockWidget(m_codes->windowTitle(), &m_window);
+    m_dock->setObjectName(QStringLiteral("FrmCod"));
+    m_dock->setWidget(m_codes);
+    QAction* view = m_window.action(QStringLiteral("verCodigos"));
+    m_window.docks()->registerWindow(QStringLiteral("FrmCod"), m_dock, view);
+    view->setEnabled(true);
+    m_window.docks()->dock(m_dock, app::DockHost::Left);
+    m_dock->hide();
+    connect(m_dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            m_codes->refresh();
+    });
+    // A use period's end takes time off a code.
+    connect(&m_engine, &ConsoleEngine::ticketsChanged, this, [this] {
+        if (m_dock->isVisible())
+            m_codes->refresh();
+    });
+
+    connect(m_codes, &TFrmcodigos::venderRequested, this, &CodigosController::venderCodigo);
+    connect(m_codes, &TFrmcodigos::modificarRequested, this, &CodigosController::modificarCodigo);
+    connect(m_codes, &TFrmcodigos::eliminarRequested, this, &CodigosController::eliminarCodigo);
+    connect(m_codes, &TFrmcodigos::aumentarRequested, this, &CodigosController::aumentarTiempo);
+    connect(m_codes, &TFrmcodigos::imprimirRequested, this, &CodigosController::imprimirLogin);
+    connect(m_codes, &TFrmcodigos::buscarRequested, this, &CodigosController::buscar);
+    connect(m_codes, &TFrmcodigos::caducadosRequested, this, &CodigosController::caducados);
+    connect(m_codes, &TFrmcodigos::escritorioRequested, this, &CodigosController::escritorio);
+    // The main window's time credit and the movement queue's "&Tiempo" for a code.
+    connect(&accounts, &AccountsController::codigoTiempoRequested, this, [this](const QString& login) {
+        m_codes->refresh();
+        m_codes->selectLogin(login);
+        aumentarTiempo(login);
+    });
+}
+
+bool CodigosController::permitted(store::Permiso permiso, const QString& refusal) {
+    ConsoleContext& ctx = m_engine.context();
+    admin::PermisoCheck check = admin::PermisoCheck::NoOperator;
+    try {
+        check = admin::TienePermiso(ctx.data->db(), ctx.currentOperator, permiso);
+    } catch (const store::DatabaseError& e) {
+        ui::showError(&m_window, e.text());
+        return false;
+    }
+    if (check == admin::PermisoCheck::Allowed)
+        return true;
+    if (check == admin::PermisoCheck::Refused)
+        ui::showRefusal(&m_window, ctx.currentOperator,
+                        refusal.isEmpty() ? ui::commonMessages().text(admin::refusalKey(permiso)) : refusal);
+    return false;
+}
+
+void CodigosController::codeChanged(const store::Cuenta& c) {
+    m_engine.CreditoCambiado(c.Login, c.Bonotiempo, c.credito, c.Descuento, c.Bloquear);
+}
+
+void CodigosController::salesBooked() {
+    m_codes->refresh();
+    m_accounts.movementQueue()->refresh();
+    emit m_engine.ticketsChanged();
+}
+
+void CodigosController::venderCodigo() {
+    if (!permitted(store::Permiso::CUEADD))
+        return;
+    ConsoleContext& ctx = m_engine.context();
+    try {
+        const QSqlDatabase db = ctx.data->db();
+        const store::Opciones o = store::readOpciones(db);
+        if (!o.op3_3) {
+            Tfrmcodigostiempo window(
+                ctx, Tfrmcodigostiempo::Modo::Crear, std::nullopt,
+                [this](const store::Cuenta& c) { codeChanged(c); }, &m_window);
+            ui::execDialog(&window);
+            const QString sold = window.lastSale().cuenta.Login;
+            salesBooked();
+            if (!sold.isEmpty())
+                m_codes->selectLogin(sold);
+            return;
+        }
+        QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
+        const accounts::CodigoResultado r =
+            accounts::ventaAutomatica(db, random, ctx.currentOperator, ctx.clock->now());
+        if (!r.ok()) {
+            ui::showMessage(&m_window, accounts::codigosMessages(), r.messageKey, ui::Icon::Warning);
+            return;
+        }
+        salesBooked();
+        m_codes->selectLogin(r.cuenta.Login);
+        if (!o.op3_4)
+            return;
+        const QString time = FormatoHora(r.cuenta.Bonotiempo);
+        if (r.idTick > 0) {
+            const QString credit = ctx.regional.formatCurrency(r.cuenta.credito);
+            sales::imprimir(m_codes, ctx, [&](const sales::LayoutContext& c) {
+                return sales::TicketCuenta(c, r.idTick, true, r.cuenta.Login, credit, time, r.cuenta.Pass);
+            });
+        } else {
+            // No voucher, no ticket: the code's own receipt.
+            sales::imprimir(m_codes, ctx, [&](const sales::LayoutContext& c) {
+                return sales::ReciboCodigo(c, ctx.clock->now(), r.cuenta.Login, time, r.cuenta.Pass);
+            });
+        }
+    } catch (const store::DatabaseError& e) {
+        ui::showError(&m_window, e.text());
+    }
+}
+
+void CodigosController::modificarCodigo(const QString& login) {
+    if (!permitted(store::Permiso::CUEMOD))
+        return;
+    ConsoleContext& ctx = m_engine.context();
+    try {
+        const std::optional<store::Cuenta> c = accounts::cuentaPorLogin(ctx.data->db(), login);
+        if (!c)
+            return;
+        // Without the permission the dates are only shown.
+        const bool dates = admin::TienePermiso(ctx.data->db(), ctx.currentOperator,
+                                               store::Permiso::MODFECHACAD) == admin::PermisoCheck::Allowed;
+        TFrmCodigosTiempo_m window(ctx, *c, dates, &m_window);
+        if (ui::execDialog(&window) == QDialog::Accepted)
+            m_codes->refresh();
+    } catch (const store::DatabaseError& e) {
+        ui::showError(&m_window, e.text());
+    }
+}
+
+void CodigosController::eliminarCodigo(const QString& login) {
+    const ui::MessageTable& texts = accounts::codigosMessages();
+    if (!permitted(store::Permiso::CUEELI, texts.text(QStringLiteral("NoPermitida"))))
+        return;
+    if (ui::showMessage(&m_window, texts, QStringLiteral("EliminarRegistro"), ui::Icon::Question,
+                        ui::Buttons::YesNo) != ui::Answer::Yes)
+        return;
+    try {
+        if (!accounts::eliminarCodigo(m_engine.context().data->db(), login, m_engine.puestos().loginsInUse()))
+            ui::showMessage(&m_window, texts, QStringLiteral("CuentaUso"), ui::Icon::Warning);
+    } catch (const store::DatabaseError& e) {
+        ui::showError(&m_window, e.text());
+    }
+    m_codes->refresh();
+}
+
+void CodigosController::aumentarTiempo(const QString& login) {
+    if (!permitted(store::Permiso::CUECRE))
+        return;
+    ConsoleContext& ctx = m_engine.context();
+    try {
+        const std::optional<store::Cuenta> c = accounts::cuentaPorLogin(ctx.data->db(), login);
+        if (!c || c->Tipo != accounts::TipoCodigo)
+            return;
+        Tfrmcodigostiempo window(
+            ctx, Tfrmcodigostiempo::Modo::Recargar, c,
+            [this](const store::Cuenta& saved) { codeChanged(saved); }, &m_window);
+        ui::execDialog(&window);
+        salesBooked();
+    } catch (const store::DatabaseError& e) {
+        ui::showError(&m_window, e.text());
+    }
+}
+
+void CodigosController::imprimirLogin(const QString& login) {
+    if (!permitted(store::Permiso::IMPLOGPAS_1))
+        return;
+    ConsoleContext& ctx = m_engine.context();
+    std::optional<store::Cuenta> c;
+    try {
+        c = accounts::cuentaPorLogin(ctx.data->db(), login);
+    } catch (const store::DatabaseError& e) {
+        ui::showError(&m_window, e.text());
+        return;
+    }
+    if (!c)
+        return;
+    const QString time = FormatoHora(c->Bonotiempo);
+    sales::imprimir(m_codes, ctx, [&](const sales::LayoutContext& lc) {
+        return sales::ReciboCodigo(lc, ctx.clock->now(), c->Login, time, c->Pass);
+    });
+}
+
+void CodigosController::buscar() {
+    emit buscarRequested();
+}
+
+void CodigosController::caducados() {
+    if (permitted(store::Permiso::CUEELI, accounts::codigosMessages().text(QStringLiteral("NoPermitida"))))
+        emit caducadosRequested();
+}
+
+void CodigosController::escritorio(const QStringList& logins) {
+    if (permitted(store::Permiso::CUEMOD))
+        emit escritorioRequested(logins);
+}
