@@ -293,6 +293,14 @@ bool NativeTransport::discardUnread() {
     return false;
 }
 
+void NativeTransport::reset() {
+    if (m_fd >= 0 && m_state == State::Connected) {
+        const linger abortive{1, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    }
+    close();
+}
+
 void NativeTransport::close() {
     ++m_generation;
     if (m_lookupId >= 0) {

@@ -28,6 +28,7 @@ public:
     ReadResult readOnce(QByteArray& out, qsizetype max) override;
     bool discardUnread() override;
     void close() override;
+    void reset() override;
 
 private:
     // Failing: a failure report is queued; nothing else happens until it is delivered.

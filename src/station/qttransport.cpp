@@ -2,6 +2,10 @@
 
 #include <QTcpSocket>
 
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
+
 namespace station {
 
 QtSocketTransport::QtSocketTransport(TransportListener& listener)
@@ -111,6 +115,17 @@ bool QtSocketTransport::discardUnread() {
         return false;
     m_socket->readAll();
     return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+void QtSocketTransport::reset() {
+#ifdef Q_OS_UNIX
+    // QTcpSocket::abort() drops only its own buffer; the system's goes on sending.
+    if (isConnected()) {
+        const linger abortive{1, 0};
+        ::setsockopt(int(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    }
+#endif
+    close();
 }
 
 void QtSocketTransport::close() {

@@ -27,6 +27,8 @@ public:
     ReadResult readOnce(QByteArray& out, qsizetype max) override;
     bool discardUnread() override;
     void close() override;
+    // Where the platform allows it; elsewhere an orderly close.
+    void reset() override;
 
 private:
     TransportListener& m_listener;

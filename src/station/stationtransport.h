@@ -57,6 +57,10 @@ public:
     virtual bool discardUnread() = 0;
 
     virtual void close() = 0;
+    // Closes with a reset, throwing away whatever has not reached the station
+    // yet: a line the link gave up on must not arrive later, when the
+    // station reads again or its cable is back.
+    virtual void reset() = 0;
 };
 
 enum class TransportKind {

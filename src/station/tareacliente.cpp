@@ -75,7 +75,12 @@ void TTareaCliente::abandon() {
 
 void TTareaCliente::closeConnection() {
     m_transport->watchReadable(false);
-    m_transport->close();
+    // A line given up on in the middle of its exchange goes with the
+    // connection; it must not reach the station later.
+    if (m_phase == Phase::Sending || m_phase == Phase::AwaitingReply)
+        m_transport->reset();
+    else
+        m_transport->close();
 }
 
 void TTareaCliente::scheduleNextExchange() {

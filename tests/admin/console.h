@@ -4,6 +4,7 @@
 #include "app/admincontroller.h"
 #include "app/frmmain.h"
 #include "app/reportscontroller.h"
+#include "app/salescontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
 #include "store/operadores.h"
@@ -14,7 +15,7 @@
 #include <memory>
 
 // The demo engine on a main window with the station, session,
-// administration and reports controllers, as the console runs them.
+// administration, accounts, reports and sales controllers, as the console runs them.
 struct AdminConsole : TestEngine {
     explicit AdminConsole(const QString& sql = QString())
         : TestEngine(sql) {
@@ -23,6 +24,7 @@ struct AdminConsole : TestEngine {
         admin = std::make_unique<AdminController>(*engine, window, *stations);
         accounts = std::make_unique<AccountsController>(*engine, window, *stations);
         reports = std::make_unique<ReportsController>(context, window);
+        sales = std::make_unique<SalesController>(*engine, window, *stations, *sessions);
         window.attachMenu();
         engine->puestos().setSelectedRow(1);
         engine->puestos().RefrescarMenus();
@@ -49,4 +51,5 @@ struct AdminConsole : TestEngine {
     std::unique_ptr<AdminController> admin;
     std::unique_ptr<AccountsController> accounts;
     std::unique_ptr<ReportsController> reports;
+    std::unique_ptr<SalesController> sales;
 };

@@ -1,6 +1,7 @@
 #include "admin/frmopciones.h"
 #include "app/codigoscontroller.h"
 #include "console.h"
+#include "sales/frmconftpv.h"
 
 #include <QAction>
 #include <QTest>
@@ -53,6 +54,23 @@ Trigger optionsPage(int entry) {
     };
 }
 
+// A command of the article list, which asks for the permission again: the
+// list is opened by an operator who holds it, the command runs for the one
+// under test.
+Trigger articleList(void (sales::TFrmconftpv::*command)()) {
+    return [command](AdminConsole& c) {
+        const QString tested = c.context.currentOperator;
+        c.context.currentOperator = QStringLiteral("ADMIN");
+        c.window.action(QStringLiteral("articulos"))->trigger();
+        c.context.currentOperator = tested;
+        sales::TFrmconftpv* list = c.sales->articleList();
+        if (!list)
+            return false;
+        (list->*command)();
+        return true;
+    };
+}
+
 // A command of the time codes' window, on a demo code.
 Trigger codes(void (CodigosController::*command)(const QString&)) {
     return [command](AdminConsole& c) {
@@ -74,10 +92,11 @@ const std::vector<Guard>& guards() {
         {"Bonos tiempo", P::CONFBON, NoPermitida, optionsPage(6)},
         {"Recargas metálico", P::CONFBON, NoPermitida, optionsPage(7)},
         {"&3.- Artículos TPV...", P::CONFTPV, NoPermiso, menu("articulos")},
-        {"&1.- Añadir artículo...", P::CONFTPV, NoPermiso, notBuilt()},
-        {"&2.- Modificar artículo...", P::CONFTPV, NoPermiso, notBuilt()},
-        {"&3.- Eliminar artículo...", P::CONFTPV, NoPermiso, notBuilt()},
-        {"&1.- Editar impuestos ...", P::CONFTPV, NoPermitida, notBuilt()},
+        {"&1.- Añadir artículo...", P::CONFTPV, NoPermiso, articleList(&sales::TFrmconftpv::anadir)},
+        {"&2.- Modificar artículo...", P::CONFTPV, NoPermiso, articleList(&sales::TFrmconftpv::modificar)},
+        {"&3.- Eliminar artículo...", P::CONFTPV, NoPermiso, articleList(&sales::TFrmconftpv::eliminar)},
+        {"&1.- Editar impuestos ...", P::CONFTPV, NoPermitida,
+         articleList(&sales::TFrmconftpv::editarImpuestos)},
         {"Tickets", P::CONFTIC, NoPermitida, optionsPage(8)},
         {"Turnos caja", P::CONFTUR, NoPermitida, optionsPage(10)},
         {"Opciones Generales", P::CONFOP, NoPermitida, optionsPage(0)},

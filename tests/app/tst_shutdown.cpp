@@ -1,7 +1,11 @@
 #include "app/dockmanager.h"
 #include "app/frmmain.h"
 #include "app/lifecycle.h"
+#include "app/sessioncontroller.h"
+#include "app/stationcontroller.h"
 #include "core/consolecontext.h"
+#include "sales/frmcolpue.h"
+#include "sales/pendingtickets.h"
 #include "session/engine.h"
 #include "store/opciones.h"
 #include "store/sql.h"
@@ -37,6 +41,28 @@ struct Console {
     std::unique_ptr<ConsoleLifecycle> lifecycle;
 };
 
+// The console with its station commands and station queue, as main() builds it.
+struct QueueConsole : Console {
+    explicit QueueConsole(TestHome& h)
+        : Console(h)
+        , stations(*engine, window)
+        , sessions(*engine, window, stations) {
+        lifecycle->addGridParticipant(&sessions);
+    }
+    QStringList queueTickets() const {
+        QStringList numbers;
+        const sales::PendingTicketsModel& m = *sessions.queueModel();
+        for (int row = 0; row < m.rowCount(); ++row)
+            numbers << m.data(m.index(row, 1)).toString();
+        return numbers;
+    }
+    QAction* order(const char* name) const {
+        return sessions.queueWindow()->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    StationController stations;
+    SessionController sessions;
+};
+
 } // namespace
 
 class TestShutdown : public QObject {
@@ -49,6 +75,7 @@ private slots:
     void answeringYesWritesLayoutGridsAndOptions();
     void layoutRoundTrip();
     void unwritableConfigIsReported();
+    void stationQueueReopensInItsOrder();
 };
 
 void TestShutdown::afterLoginAppliesOptions_data() {
@@ -239,6 +266,63 @@ void TestShutdown::unwritableConfigIsReported() {
     QCOMPARE(c.lifecycle->problems().size(), 1);
     // The rest of the shut-down still happened.
     QCOMPARE(store::readOpciones(c.data.db()).panelinf, c.window.gridPanelWidth());
+}
+
+void TestShutdown::stationQueueReopensInItsOrder() {
+    TestHome home;
+    const QString path = home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    {
+        // Station addresses of this test's own, where nothing answers.
+        TDataModule1 d;
+        QVERIFY(d.open(path));
+        store::run(d.db(), QStringLiteral("UPDATE puestos SET ip = '127.47.0.' || npuesto"));
+    }
+    ScriptedUi ui;
+    QStringList opened;
+    {
+        QueueConsole c(home);
+        QVERIFY(c.lifecycle->afterLogin());
+        ListaPuestos& puestos = c.engine->puestos();
+        for (int number : {1, 2, 3}) {
+            session::AperturaPedido prepaid;
+            prepaid.prepago = true;
+            prepaid.tariffName = QStringLiteral("NORMAL");
+            prepaid.amount = Currency::fromUnits(6);
+            prepaid.minutes = 30;
+            QVERIFY(c.engine->abrirPuesto(puestos.positionOf(number), prepaid).ok());
+            opened << puestos.at(puestos.positionOf(number)).rec().ticketNumber;
+        }
+        QCOMPARE(c.queueTickets(), opened);
+        c.order("ordenarDescendente")->trigger();
+        QCOMPARE(c.queueTickets(), (QStringList{opened[2], opened[1], opened[0]}));
+        c.window.show();
+        ui.answerNext(ui::Answer::Yes);
+        QVERIFY(c.window.close());
+    }
+
+    QueueConsole c(home);
+    QVERIFY(c.lifecycle->afterLogin());
+    // The stations are back with their periods and tickets, and the queue
+    // opens as it was left: newest first.
+    ListaPuestos& puestos = c.engine->puestos();
+    for (int i = 0; i < 3; ++i) {
+        const station::StationRecord& r = puestos.at(puestos.positionOf(i + 1)).rec();
+        QCOMPARE(r.estado, station::Estado::Prepago);
+        QCOMPARE(r.ticketNumber, opened[i]);
+    }
+    QCOMPARE(c.queueTickets(), (QStringList{opened[2], opened[1], opened[0]}));
+    QVERIFY(c.order("ordenarDescendente")->isChecked());
+    QVERIFY(!c.order("ordenarAscendente")->isChecked());
+    // A period opened now goes to the top.
+    session::AperturaPedido prepaid;
+    prepaid.prepago = true;
+    prepaid.tariffName = QStringLiteral("NORMAL");
+    prepaid.amount = Currency::fromUnits(6);
+    prepaid.minutes = 30;
+    QVERIFY(c.engine->abrirPuesto(puestos.positionOf(4), prepaid).ok());
+    QCOMPARE(c.queueTickets().size(), 4);
+    QCOMPARE(c.queueTickets().first(), puestos.at(puestos.positionOf(4)).rec().ticketNumber);
+    c.window.setCloseConfirmed(true);
 }
 
 QTEST_MAIN(TestShutdown)

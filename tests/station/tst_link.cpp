@@ -1,8 +1,10 @@
 #include "linkharness.h"
+#include "socketstations.h"
 
 #include "core/runtimesettings.h"
 #include "station/wirecodec.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -15,6 +17,19 @@ namespace {
 constexpr int Program = 41;
 
 const QByteArray FreePoll("PING\tLIBRE\t0:00:00\t0,00 \x80\t\t\t0,00 \x80\t0\t0");
+
+// Runs the loop until the link reaches the phase, without qWaitFor's pause
+// after every pass (the stalled-write case takes dozens of exchanges).
+bool reaches(TTareaCliente& link, Phase phase) {
+    QElapsedTimer waited;
+    waited.start();
+    while (link.phase() != phase) {
+        if (waited.hasExpired(5000))
+            return false;
+        QCoreApplication::processEvents();
+    }
+    return true;
+}
 
 } // namespace
 
@@ -38,10 +53,14 @@ private slots:
     void commandSentOnce_data();
     void commandSentOnce();
     void commandQueuedDuringExchangeSurvivesReply();
+    void shutdownKindRidesOnThePolls_data();
+    void shutdownKindRidesOnThePolls();
     void acceptedLoginNotifies();
     void refusingStationComesBack();
     void silentStationDropsCommand();
     void silentStationStaysUnreachable();
+    void unansweredConnectEndsAtItsLimit();
+    void stalledWriteEndsAtItsLimit();
     void replyWaitBoundary_data();
     void replyWaitBoundary();
     void replyAlreadyArrivedWhenWaitExpires();
@@ -373,6 +392,57 @@ void TestLink::commandQueuedDuringExchangeSurvivesReply() {
     QCOMPARE(s.lines.last(), QByteArray("OFF\t2"));
 }
 
+void TestLink::shutdownKindRidesOnThePolls_data() {
+    QTest::addColumn<int>("estado");
+    QTest::addColumn<QList<int>>("kinds");
+    const int contador = int(Estado::Contador);
+    const int prepago = int(Estado::Prepago);
+    QTest::newRow("counter, Reiniciar") << contador << QList<int>{station::Reiniciar};
+    // Kind 0 is also the kind of a fresh period: after another one it must replace it.
+    QTest::newRow("counter, Reiniciar then Cerrar sesion")
+        << contador << QList<int>{station::Reiniciar, station::CerrarSesion};
+    QTest::newRow("prepaid, Cerrar sesion") << prepago << QList<int>{station::CerrarSesion};
+    QTest::newRow("prepaid, Apagar equipo then Reiniciar")
+        << prepago << QList<int>{station::ApagarEquipo, station::Reiniciar};
+    QTest::newRow("counter, Finalizar Velkar") << contador << QList<int>{station::FinalizarVelkar};
+}
+
+void TestLink::shutdownKindRidesOnThePolls() {
+    QFETCH(int, estado);
+    QFETCH(QList<int>, kinds);
+    LinkHarness h(Program);
+    FakeStation& s = h.addStation(1);
+    h.load();
+    h.rec(1).estado = Estado(estado);
+    QVERIFY(h.startAll());
+    h.lista->setSelectedRow(1);
+    const QByteArray word = Estado(estado) == Estado::Contador ? "PING\tOCUPADO\t" : "PING\tPREPAGO\t";
+    QVERIFY(h.exchange(1));
+    QVERIFY(s.lines.last().startsWith(QByteArray(word + "0\t")));
+    for (int kind : kinds) {
+        const QByteArray k = QByteArray::number(kind);
+        QVERIFY(h.lista->apagar(kind));
+        QVERIFY(h.exchange(1));
+        QCOMPARE(s.lines.last(), QByteArray("OFF\t" + k));
+        // The station keeps its customer until it says otherwise: every
+        // later poll repeats the kind after the state word.
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(h.exchange(1));
+            QVERIFY2(s.lines.last().startsWith(QByteArray(word + k + '\t')), s.lines.last().constData());
+            QCOMPARE(s.lines.last().split('\t').size(), 10);
+        }
+        QCOMPARE(h.rec(1).estado, Estado(estado));
+        QCOMPARE(h.rec(1).pendiente, Pendiente::Poll);
+    }
+    // Once the session has ended there is no kind to carry.
+    s.answerAlways("CLINO\t");
+    QVERIFY(h.exchange(1));
+    s.answerAlways("OK");
+    QVERIFY(h.exchange(1));
+    QVERIFY(s.lines.last().startsWith("PING\tLIBRE\t"));
+    QCOMPARE(s.lines.last().split('\t').size(), 9);
+}
+
 void TestLink::acceptedLoginNotifies() {
     LinkHarness h(Program);
     h.addStation(1);
@@ -454,6 +524,109 @@ void TestLink::silentStationStaysUnreachable() {
     // Connected again three times, reported unreachable once.
     QCOMPARE(s.connections, 3);
     QCOMPARE(rows.count(), 1);
+}
+
+void TestLink::unansweredConnectEndsAtItsLimit() {
+    LinkHarness h(Program);
+    FakeStation& s = h.addStation(1, false);
+    h.load();
+    UnansweredListener switchedOff;
+    QVERIFY(switchedOff.open(s.address(), h.port()));
+    station::StationRecord& r = h.rec(1);
+    r.estado = Estado::Contador;
+    r.messageToSend = QStringLiteral("hola");
+    r.pendiente = Pendiente::Mensaje;
+    TTareaCliente& link = h.link(1);
+    QSignalSpy rows(h.lista.get(), &ListaPuestos::rowChanged);
+    QSignalSpy done(&link, &TTareaCliente::exchangeFinished);
+    const qint64 started = h.clock.monotonicMs();
+    h.lista->startAll();
+    // Neither accepted nor refused, however long the loop runs.
+    QTest::qWait(50);
+    QCOMPARE(link.phase(), Phase::Connecting);
+    h.advanceTo(started + 2999);
+    QCOMPARE(link.phase(), Phase::Connecting);
+    QVERIFY(!r.disconnected);
+    h.advance(1);
+    QVERIFY(r.disconnected);
+    QCOMPARE(rows.count(), 1);
+    // The first exchange is overdue by then: it connects again at once.
+    QCOMPARE(link.phase(), Phase::Reconnecting);
+    QTest::qWait(50);
+    QCOMPARE(link.phase(), Phase::Reconnecting);
+    h.advance(2999);
+    QCOMPARE(link.phase(), Phase::Reconnecting);
+    h.advance(1);
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(done.first().first().toBool(), false);
+    QCOMPARE(r.pendiente, Pendiente::Poll);
+    QCOMPARE(rows.count(), 1);
+    // The period goes on; the link tries again once per interval.
+    QCOMPARE(r.estado, Estado::Contador);
+    QCOMPARE(link.phase(), Phase::Sleeping);
+    QCOMPARE(link.nextExchangeDueMs(), h.clock.monotonicMs() + 1000);
+    h.advance(1000);
+    QCOMPARE(link.phase(), Phase::Reconnecting);
+    h.advance(3000);
+    QCOMPARE(done.count(), 2);
+    QCOMPARE(link.phase(), Phase::Sleeping);
+
+    switchedOff.close();
+    QVERIFY(s.listenAt(h.port()));
+    QVERIFY(h.exchange(1));
+    QVERIFY(!r.disconnected);
+    QCOMPARE(rows.count(), 2);
+    // The message went with the failed exchange.
+    QCOMPARE(s.lines.size(), 1);
+    QVERIFY(s.lines.first().startsWith("PING\tOCUPADO\t0\t"));
+}
+
+void TestLink::stalledWriteEndsAtItsLimit() {
+    LinkHarness h(Program);
+    FakeStation& s = h.addStation(1, false);
+    h.load();
+    StalledStation stalled;
+    QVERIFY(stalled.listen(s.address(), h.port()));
+    station::StationRecord& r = h.rec(1);
+    r.estado = Estado::Prepago;
+    TTareaCliente& link = h.link(1);
+    QVERIFY(h.startAll());
+    QVERIFY(stalled.accept());
+    // Long lines the station never reads, until one no longer goes out.
+    for (int i = 0; i < 1000; ++i) {
+        r.messageToSend = QString(500, QLatin1Char('x'));
+        r.pendiente = Pendiente::Mensaje;
+        h.advanceTo(link.nextExchangeDueMs());
+        if (link.phase() == Phase::Sending)
+            break;
+        QCOMPARE(link.phase(), Phase::AwaitingReply);
+        QVERIFY(stalled.reply("OK"));
+        QVERIFY(reaches(link, Phase::Sleeping));
+        QVERIFY(!r.disconnected);
+    }
+    QCOMPARE(link.phase(), Phase::Sending);
+    QSignalSpy done(&link, &TTareaCliente::exchangeFinished);
+    h.advance(2999);
+    QCOMPARE(link.phase(), Phase::Sending);
+    QVERIFY(!r.disconnected);
+    h.advance(1);
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(done.first().first().toBool(), false);
+    QVERIFY(r.disconnected);
+    QCOMPARE(r.pendiente, Pendiente::Poll);
+    QCOMPARE(r.estado, Estado::Prepago);
+    // Dropped means dropped: what had not gone out is thrown away, so a
+    // station that reads again never gets the rest of that line.
+    QVERIFY(stalled.endsInReset());
+
+    // The next exchange starts on a new connection with a poll.
+    h.advanceTo(link.nextExchangeDueMs());
+    QVERIFY(reaches(link, Phase::AwaitingReply));
+    QVERIFY(stalled.accept());
+    QVERIFY(stalled.readSome().startsWith("PING\tPREPAGO\t0\t"));
+    QVERIFY(stalled.reply("OK"));
+    QVERIFY(reaches(link, Phase::Sleeping));
+    QVERIFY(!r.disconnected);
 }
 
 void TestLink::replyWaitBoundary_data() {
