@@ -1,6 +1,7 @@
 #include "accounts/altacuenta.h"
 
 #include "accounts/accountdecisions.h"
+#include "accounts/modcuenta.h"
 #include "accounts/movimientos.h"
 #include "core/formatohora.h"
 #include "sales/tickets.h"
@@ -11,6 +12,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <limits>
 
 namespace accounts {
 
@@ -62,40 +64,45 @@ CuentaPropuesta proponerCuenta(const QSqlDatabase& db, QRandomGenerator& random)
     return p;
 }
 
+Currency totalDinero(const std::vector<LineaCredito>& lineas) {
+    Currency total;
+    for (const LineaCredito& l : lineas)
+        total += importeLinea(l.cantidad, l.precio);
+    return total;
+}
+
+int segundosIniciales(const std::vector<LineaCredito>& lineas) {
+    qint64 running = 0;
+    for (const LineaCredito& l : lineas)
+        running = qMax<qint64>(0, running + qint64(l.minutos) * 60);
+    return int(qMin<qint64>(running, std::numeric_limits<int>::max()));
+}
+
+bool superaBono(const std::vector<LineaCredito>& lineas) {
+    qint64 seconds = 0;
+    for (const LineaCredito& l : lineas)
+        seconds += qint64(l.minutos) * 60;
+    return seconds > MaxBonoSeconds;
+}
+
 AltaResultado guardarCuentaNueva(const QSqlDatabase& db, store::Cuenta cuenta, const QString& passwordRepeat,
                                  const std::vector<LineaCredito>& dinero,
                                  const std::vector<LineaCredito>& bonos, const QString& operatorName,
                                  int ivaGen, const QDateTime& now) {
     cuenta.Login = cuenta.Login.trimmed().toUpper();
-    if (cuenta.Login.isEmpty())
-        return {QStringLiteral("MensajeCuenta"), {}};
-    if (cuenta.Login.size() > MaxLoginLength)
-        return {QStringLiteral("LoginLargo"), {}};
-    if (cuenta.Tipo.isEmpty())
-        return {QStringLiteral("NoTarifa"), {}};
-    if (cuenta.Tipo == QLatin1String("1") &&
-        store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM tarifas"))) == 0)
-        return {QStringLiteral("noTarifa"), {}};
-    if (store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE UPPER(Login) = ?"),
-                                   {cuenta.Login})) > 0)
-        return {QStringLiteral("cuentaexiste"), {}};
-    if (cuenta.Pass != passwordRepeat)
-        return {QStringLiteral("RepetirPass"), {}};
+    AltaResultado result;
+    result.messageKey = comprobarCuenta(db, cuenta, passwordRepeat, true);
+    if (!result.ok())
+        return result;
     if (cuenta.email.isEmpty())
         cuenta.email = QStringLiteral("     ");
 
-    Currency money;
-    for (const LineaCredito& l : dinero)
-        money += importeLinea(l.cantidad, l.precio);
-    int seconds = 0;
-    for (const LineaCredito& l : bonos)
-        seconds += l.minutos * 60;
+    const Currency money = totalDinero(dinero);
     cuenta.credito = money;
-    cuenta.Bonotiempo = seconds;
+    cuenta.Bonotiempo = segundosIniciales(bonos);
 
     store::Transaction tx(db);
     store::insert(db, cuenta);
-    AltaResultado result;
     const auto sold = [](const LineaCredito& l) { return l.cantidad != 0; };
     if (std::any_of(dinero.begin(), dinero.end(), sold) || std::any_of(bonos.begin(), bonos.end(), sold)) {
         Currency total = money;
@@ -106,6 +113,7 @@ AltaResultado guardarCuentaNueva(const QSqlDatabase& db, store::Cuenta cuenta, c
         t.OPERADOR = operatorName;
         t = sales::NuevoNumeroTicket(db, t, now);
         result.ticket = t.NUM_TICKET;
+        result.idTick = t.ID_TICK;
         const QDateTime at(t.FECHA, t.HORA);
         const auto line = [&](const LineaCredito& l, bool bono) {
             store::LinTick lt;
@@ -145,8 +153,8 @@ AltaResultado guardarCuentaNueva(const QSqlDatabase& db, store::Cuenta cuenta, c
             const int added = l.minutos * 60;
             m.SALDOTI_MOV =
                 l.cantidad > 0 ? FormatoHora(added) : QStringLiteral(" - ") + FormatoHora(qAbs(added));
-            runningSeconds += added;
-            m.saldoti_fin_bono = qMax(0, runningSeconds);
+            runningSeconds = qMax(0, runningSeconds + added);
+            m.saldoti_fin_bono = runningSeconds;
             store::insert(db, m);
         }
     }

@@ -44,15 +44,23 @@ struct LineaCredito {
     int minutos = 0;
 };
 
+// The money the lines add up to: quantity x price each.
+Currency totalDinero(const std::vector<LineaCredito>& lineas);
+// The time credit voucher lines give, in seconds: their running total, which
+// never goes below 0 (a negative line corrects the ones before it).
+int segundosIniciales(const std::vector<LineaCredito>& lineas);
+// True when the lines' minutes pass the 500 hours an account may hold.
+bool superaBono(const std::vector<LineaCredito>& lineas);
+
 struct AltaResultado {
     QString messageKey;
-    // The sale's ticket number; empty when nothing was sold.
+    // The sale's ticket number and id; empty and 0 when nothing was sold.
     QString ticket;
+    int idTick = 0;
     bool ok() const { return messageKey.isEmpty(); }
 };
 
-// Checks a new account in the window's order (login, pricing mode, bands
-// without tariffs, duplicate login, passwords) and stores it with its
+// Checks a new account in the window's order (comprobarCuenta) and stores it with its
 // initial credit sold on one ticket, with running-total movements. All or
 // nothing.
 AltaResultado guardarCuentaNueva(const QSqlDatabase& db, store::Cuenta cuenta, const QString& passwordRepeat,

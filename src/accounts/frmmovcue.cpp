@@ -1,5 +1,6 @@
 #include "accounts/frmmovcue.h"
 
+#include "accounts/altacuenta.h"
 #include "accounts/movimientos.h"
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
@@ -15,6 +16,8 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -339,4 +342,181 @@ void TFrmEntradaCredito::imprimirComprobante() {
 
 void TFrmEntradaCredito::abrirCajon() {
     sales::abrirCajon(this, m_context);
+}
+
+// ---- TFrmEntradaInicial ----
+
+TFrmEntradaInicial::TFrmEntradaInicial(Modo modo, ConsoleContext& context,
+                                       const std::vector<accounts::LineaCredito>& kept, QWidget* parent)
+    : QDialog(parent)
+    , m_modo(modo)
+    , m_context(context)
+    , m_kept(kept) {
+    const bool money = modo == Modo::Metalico;
+    setObjectName(money ? QStringLiteral("TFrmmovcue_a") : QStringLiteral("Tfrmmovcuetiempo_a"));
+    setWindowTitle(money ? QStringLiteral("[ Modificar crédito en metálico ]")
+                         : QStringLiteral("[ Modificar crédito de tiempo ]"));
+    const QSqlDatabase db = context.data->db();
+    m_list = new QComboBox;
+    m_list->setObjectName(QStringLiteral("lista"));
+    if (money) {
+        m_recargas = store::select<store::Recarga>(db, QStringLiteral("ORDER BY DESCRIPCION"));
+        for (const store::Recarga& r : m_recargas)
+            m_list->addItem(r.DESCRIPCION);
+    } else {
+        m_bonos = store::select<store::Bono>(db, QStringLiteral("ORDER BY DESCRIPCION"));
+        for (const store::Bono& b : m_bonos)
+            m_list->addItem(b.DESCRIPCION);
+    }
+    m_list->setCurrentIndex(-1);
+    m_description = new QLineEdit;
+    m_description->setObjectName(QStringLiteral("descripcion"));
+    m_description->setMaxLength(50);
+    m_description->setReadOnly(!money);
+    m_quantity = new QLineEdit;
+    m_quantity->setObjectName(QStringLiteral("cantidad"));
+    if (!money)
+        m_quantity->setValidator(new QIntValidator(-99999, 99999, m_quantity));
+    m_price = new QLineEdit;
+    m_price->setObjectName(QStringLiteral("precio"));
+    m_price->setReadOnly(!money);
+    m_amount = new QLabel;
+    m_amount->setObjectName(QStringLiteral("importe"));
+    m_result = new QLabel;
+    m_result->setObjectName(QStringLiteral("saldoResultante"));
+
+    auto* form = new QFormLayout;
+    form->addRow(money ? QStringLiteral("Recarga.......") : QStringLiteral("Bono.........."), m_list);
+    form->addRow(QStringLiteral("Descripción"), m_description);
+    form->addRow(QStringLiteral("Cantidad"), m_quantity);
+    form->addRow(QStringLiteral("Precio"), m_price);
+    form->addRow(QStringLiteral("Importe"), m_amount);
+    if (!money) {
+        m_lineTime = new QLabel;
+        m_lineTime->setObjectName(QStringLiteral("tiempo"));
+        form->addRow(QStringLiteral("Tiempo"), m_lineTime);
+    }
+    form->addRow(QStringLiteral("Saldo resultante .."), m_result);
+    m_aceptar = new QPushButton(QStringLiteral("&Aceptar"));
+    m_aceptar->setObjectName(QStringLiteral("aceptar"));
+    auto* cancelar = new QPushButton(QStringLiteral("&Cancelar"));
+    cancelar->setObjectName(QStringLiteral("cancelar"));
+    cancelar->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_aceptar);
+    buttons->addWidget(cancelar);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(m_aceptar, &QPushButton::clicked, this, &TFrmEntradaInicial::accept);
+    connect(cancelar, &QPushButton::clicked, this, &TFrmEntradaInicial::reject);
+    connect(m_list, &QComboBox::activated, this, &TFrmEntradaInicial::choose);
+    connect(m_description, &QLineEdit::textEdited, this, &TFrmEntradaInicial::refreshLine);
+    connect(m_quantity, &QLineEdit::textEdited, this, &TFrmEntradaInicial::refreshLine);
+    connect(m_price, &QLineEdit::textEdited, this, [this](const QString& text) {
+        // A typed "." is the regional decimal separator.
+        if (text.contains(QLatin1Char('.'))) {
+            const int pos = m_price->cursorPosition();
+            m_price->setText(QString(text).replace(QLatin1Char('.'), m_context.regional.decimalSeparator()));
+            m_price->setCursorPosition(pos);
+        }
+        refreshLine();
+    });
+    connect(m_description, &QLineEdit::returnPressed, m_quantity, qOverload<>(&QWidget::setFocus));
+    connect(m_quantity, &QLineEdit::returnPressed, this, [this] {
+        if (m_modo == Modo::Metalico)
+            m_price->setFocus();
+        else
+            m_aceptar->setFocus();
+    });
+    connect(m_price, &QLineEdit::returnPressed, m_aceptar, qOverload<>(&QWidget::setFocus));
+    refreshLine();
+}
+
+void TFrmEntradaInicial::choose(int index) {
+    if (index < 0)
+        return;
+    m_chosen = index;
+    m_quantity->setText(QStringLiteral("1"));
+    if (m_modo == Modo::Metalico) {
+        const store::Recarga& r = m_recargas.at(size_t(index));
+        m_description->setText(r.DESCRIPCION);
+        m_price->setText(m_context.regional.formatAmount(r.PRECIO));
+    } else {
+        const store::Bono& b = m_bonos.at(size_t(index));
+        m_description->setText(b.DESCRIPCION);
+        m_price->setText(m_context.regional.formatAmount(b.PRECIO));
+    }
+    refreshLine();
+    m_aceptar->setFocus();
+}
+
+void TFrmEntradaInicial::refreshLine() {
+    accounts::LineaCredito& l = m_line;
+    QString quantity = m_quantity->text().trimmed();
+    quantity.replace(QLatin1Char(','), QLatin1Char('.'));
+    l.descripcion = m_description->text();
+    std::vector<accounts::LineaCredito> all = m_kept;
+    if (m_modo == Modo::Metalico) {
+        bool ok = false;
+        const double q = quantity.toDouble(&ok);
+        l.cantidad = ok ? q : 0;
+        l.precio = m_context.regional.parseCurrency(m_price->text()).value_or(Currency());
+        l.codigo = m_chosen >= 0 ? m_recargas[size_t(m_chosen)].CODIGO : QString();
+        all.push_back(l);
+        m_amount->setText(m_context.regional.formatCurrency(accounts::importeLinea(l.cantidad, l.precio)));
+        m_result->setText(m_context.regional.formatCurrency(accounts::totalDinero(all)));
+        return;
+    }
+    // Vouchers are sold whole.
+    l.cantidad = quantity.toInt();
+    const store::Bono* b = m_chosen >= 0 ? &m_bonos[size_t(m_chosen)] : nullptr;
+    l.codigo = b ? b->CODIGO : QString();
+    l.precio = b ? b->PRECIO : Currency();
+    l.minutos = b ? int(l.cantidad) * b->tiempo_bono : 0;
+    all.push_back(l);
+    m_amount->setText(m_context.regional.formatCurrency(accounts::importeLinea(l.cantidad, l.precio)));
+    m_lineTime->setText(accounts::tiempoLinea(l.cantidad, b ? b->tiempo_bono : 0));
+    m_result->setText(FormatoHora(accounts::segundosIniciales(all)));
+}
+
+void TFrmEntradaInicial::accept() {
+    refreshLine();
+    if (m_modo == Modo::Metalico) {
+        if (m_line.descripcion.trimmed().isEmpty() && m_line.cantidad != 0) {
+            ui::showMessage(this, messages(), QStringLiteral("NoDes"), ui::Icon::Warning);
+            m_description->setFocus();
+            return;
+        }
+    } else {
+        if (m_chosen < 0) {
+            ui::showMessage(this, messages(), QStringLiteral("NoDescripcion"), ui::Icon::Warning);
+            m_list->setFocus();
+            return;
+        }
+        std::vector<accounts::LineaCredito> all = m_kept;
+        all.push_back(m_line);
+        if (accounts::superaBono(all)) {
+            ui::showMessage(this, messages(), QStringLiteral("Bono"), ui::Icon::Warning);
+            m_quantity->setFocus();
+            return;
+        }
+    }
+    QDialog::accept();
+}
+
+void TFrmEntradaInicial::keyPressEvent(QKeyEvent* event) {
+    // Enter walks the fields to "&Aceptar" (their returnPressed), which takes
+    // it itself; it never accepts from a field.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+const ui::MessageTable& TFrmEntradaInicial::messages() {
+    return TFrmEntradaCredito::messages();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/altacuenta.h"
 #include "store/rows.h"
 
 #include <QDialog>
@@ -11,6 +12,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QKeyEvent;
 class QPushButton;
 struct ConsoleContext;
 
@@ -114,4 +116,67 @@ public:
     Tfrmmovcuetiempo(ConsoleContext& context, const store::Cuenta& cuenta, CreditChanged changed,
                      QWidget* parent = nullptr)
         : TFrmEntradaCredito(Modo::Tiempo, context, cuenta, std::move(changed), parent) {}
+};
+
+// The entry of one initial-credit line of a new account: a top-up
+// (TFrmmovcue_a) or vouchers (Tfrmmovcuetiempo_a). It books nothing: on
+// "&Aceptar" linea() holds the line the account window keeps.
+class TFrmEntradaInicial : public QDialog {
+    Q_OBJECT
+public:
+    enum class Modo { Metalico, Tiempo };
+
+    // kept: the lines the account window holds already.
+    TFrmEntradaInicial(Modo modo, ConsoleContext& context, const std::vector<accounts::LineaCredito>& kept,
+                       QWidget* parent = nullptr);
+
+    static const ui::MessageTable& messages();
+    const accounts::LineaCredito& linea() const { return m_line; }
+    void choose(int index);
+    void accept() override;
+
+    QComboBox* list() const { return m_list; }
+    QLineEdit* descriptionEdit() const { return m_description; }
+    QLineEdit* quantityEdit() const { return m_quantity; }
+    QLineEdit* priceEdit() const { return m_price; }
+    QLabel* resultLabel() const { return m_result; }
+    QLabel* lineTimeLabel() const { return m_lineTime; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void refreshLine();
+
+    Modo m_modo;
+    ConsoleContext& m_context;
+    std::vector<accounts::LineaCredito> m_kept;
+    accounts::LineaCredito m_line;
+    std::vector<store::Recarga> m_recargas;
+    std::vector<store::Bono> m_bonos;
+    int m_chosen = -1;
+    QComboBox* m_list = nullptr;
+    QLineEdit* m_description = nullptr;
+    QLineEdit* m_quantity = nullptr;
+    QLineEdit* m_price = nullptr;
+    QLabel* m_amount = nullptr;
+    QLabel* m_lineTime = nullptr;
+    QLabel* m_result = nullptr;
+    QPushButton* m_aceptar = nullptr;
+};
+
+class TFrmmovcue_a final : public TFrmEntradaInicial {
+    Q_OBJECT
+public:
+    TFrmmovcue_a(ConsoleContext& context, const std::vector<accounts::LineaCredito>& kept,
+                 QWidget* parent = nullptr)
+        : TFrmEntradaInicial(Modo::Metalico, context, kept, parent) {}
+};
+
+class Tfrmmovcuetiempo_a final : public TFrmEntradaInicial {
+    Q_OBJECT
+public:
+    Tfrmmovcuetiempo_a(ConsoleContext& context, const std::vector<accounts::LineaCredito>& kept,
+                       QWidget* parent = nullptr)
+        : TFrmEntradaInicial(Modo::Tiempo, context, kept, parent) {}
 };

@@ -1,10 +1,13 @@
 #include "app/accountscontroller.h"
 
+#include "accounts/abrircorreo.h"
 #include "accounts/accountdecisions.h"
+#include "accounts/correo.h"
 #include "accounts/cuentas.h"
 #include "accounts/frmcambioscuentas.h"
 #include "accounts/frmcodigoscaducidad.h"
 #include "accounts/frmcolamovcuentas.h"
+#include "accounts/frmmodusr.h"
 #include "accounts/frmmovcue.h"
 #include "accounts/frmusr.h"
 #include "admin/permisos.h"
@@ -20,6 +23,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QScopeGuard>
 
 AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, StationController& stations,
                                        QObject* parent)
@@ -30,6 +34,13 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
         engine.context(), engine.tarifas(), engine.puestos().loginsInUse(),
         [this](const station::MessageQueueRow& row) { m_engine.mensajes().append(row); });
     engine.setAccountDecisions(m_decisions.get());
+    // A station may not change the password of the account being edited:
+    // the window's save would write the old one back.
+    m_decisions->setEditingCheck([this](const QString& login, bool timeCode) {
+        if (timeCode)
+            return m_codigoEditing && m_codigoEditing(login);
+        return !m_editing.isEmpty() && m_editing == login;
+    });
 
     m_queueModel = new accounts::MovimientosPendientesModel(engine.context(), this);
     m_queue = new TFrmcolamovcuentas(engine.context(), *m_queueModel);
@@ -68,6 +79,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
             m_accounts->refresh();
     });
     connect(m_accounts, &TFrmusr::anadirRequested, this, &AccountsController::anadirCuenta);
+    connect(m_accounts, &TFrmusr::modificarRequested, this, &AccountsController::modificarCuenta);
     connect(m_accounts, &TFrmusr::eliminarRequested, this, &AccountsController::eliminarCuenta);
     connect(m_accounts, &TFrmusr::imprimirRequested, this, &AccountsController::imprimirLogin);
     connect(m_accounts, &TFrmusr::metalicoRequested, this, &AccountsController::abrirMetalico);
@@ -123,6 +135,43 @@ void AccountsController::anadirCuenta() {
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }
+}
+
+void AccountsController::modificarCuenta(const QString& login) {
+    if (!permitted(store::Permiso::CUEMOD))
+        return;
+    ConsoleContext& ctx = m_engine.context();
+    try {
+        const std::optional<store::Cuenta> c = accounts::cuentaPorLogin(ctx.data->db(), login);
+        if (!c)
+            return;
+        TFrmModusr window(ctx, m_engine.tarifas(), *c, m_engine.puestos().loginsInUse().contains(c->Login),
+                          &m_window);
+        window.setOnSaved([this](const store::Cuenta& saved) { creditChanged(saved); });
+        window.setMovementWindows([this](const QString& l) { abrirMetalico(l); },
+                                  [this](const QString& l) { abrirTiempo(l); });
+        m_editing = c->Login;
+        const auto closed = qScopeGuard([this] { m_editing.clear(); });
+        ui::execDialog(&window);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    m_accounts->refresh();
+}
+
+void AccountsController::enviarEmail(const QStringList& logins) {
+    QStringList emails;
+    try {
+        emails = accounts::emailsDeCuentas(m_engine.context().data->db(), logins);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    accounts::abrirCorreo(m_accounts, emails);
+}
+
+void AccountsController::setCodigoEditingCheck(std::function<bool(const QString&)> check) {
+    m_codigoEditing = std::move(check);
 }
 
 void AccountsController::imprimirLogin(const QString& login) {

@@ -4,7 +4,9 @@
 #include "store/rows.h"
 
 #include <QObject>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class ConsoleEngine;
@@ -34,6 +36,13 @@ public:
 
     // Commands of the accounts window, each under its permission.
     void anadirCuenta();
+    // "&2.- Modificar cuenta..." and the grid's double click.
+    void modificarCuenta(const QString& login);
+    // "&8.- Enviar un e-mail...": the mail program on the accounts' addresses.
+    void enviarEmail(const QStringList& logins);
+    // Whether the time-code editing window shows this code, for a station's
+    // password change (the account window's own check is built in).
+    void setCodigoEditingCheck(std::function<bool(const QString& login)> check);
     void eliminarCuenta(const QString& login);
     // "&6.- Imprimir login y password...": the account receipt.
     void imprimirLogin(const QString& login);
@@ -68,4 +77,7 @@ private:
     QDockWidget* m_queueDock = nullptr;
     TFrmusr* m_accounts = nullptr;
     QDockWidget* m_accountsDock = nullptr;
+    // The login of the account open in the account window; empty when none.
+    QString m_editing;
+    std::function<bool(const QString&)> m_codigoEditing;
 };

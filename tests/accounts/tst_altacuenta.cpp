@@ -37,6 +37,7 @@ private slots:
     void checksInOrder();
     void initialCreditSale();
     void noCreditNoTicket();
+    void negativeVoucherLine();
 };
 
 void TstAltaCuenta::randomDigits() {
@@ -119,7 +120,7 @@ void TstAltaCuenta::checksInOrder_data() {
                                      << "x" << false << "NoTarifa";
     QTest::newRow("bands without tariffs") << "NUEVA"
                                            << "1"
-                                           << "x" << true << "noTarifa";
+                                           << "x" << true << "noTarifa1";
     QTest::newRow("duplicate of a time code") << "codigo"
                                               << "0"
                                               << "x" << false << "cuentaexiste";
@@ -196,6 +197,27 @@ void TstAltaCuenta::noCreditNoTicket() {
                 .ticket.isEmpty());
     QCOMPARE(store::toInt(store::scalar(f.db(), QStringLiteral("SELECT COUNT(*) FROM ticket"))), 0);
     QCOMPARE(f.read(QStringLiteral("NUEVA")).Bonotiempo, 0);
+}
+
+void TstAltaCuenta::negativeVoucherLine() {
+    AccountFixture f;
+    const LineaCredito hour{QStringLiteral("B1H"), QStringLiteral("Bono 1 hora"), 1, Currency::fromCents(100),
+                            60};
+    LineaCredito back = hour;
+    back.cantidad = -2;
+    back.minutos = -120;
+    const AltaResultado r = guardarCuentaNueva(f.db(), nueva(QStringLiteral("NUEVA")), QStringLiteral("pw"),
+                                               {}, {hour, back, hour}, QStringLiteral("CAJA"), 2, Now);
+    QVERIFY(r.ok());
+    // The credit never goes below nothing, and the ledger agrees with it.
+    QCOMPARE(f.read(QStringLiteral("NUEVA")).Bonotiempo, 3600);
+    const std::vector<store::MovCuenta> m = f.movements();
+    QCOMPARE(m.size(), size_t(3));
+    QCOMPARE(m[1].SALDOTI_MOV, QStringLiteral(" - 2:00:00"));
+    QCOMPARE(m[1].saldoti_fin_bono, 0);
+    QCOMPARE(m[2].saldoti_ant_bono, 0);
+    QCOMPARE(m[2].saldoti_fin_bono, 3600);
+    QCOMPARE(sales::findTicket(f.db(), r.ticket)->IMPORTE, Currency());
 }
 
 QTEST_GUILESS_MAIN(TstAltaCuenta)

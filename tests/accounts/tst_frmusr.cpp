@@ -1,5 +1,6 @@
 #include "accountfixture.h"
 
+#include "accounts/frmmodusr.h"
 #include "accounts/frmusr.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
@@ -24,7 +25,7 @@ void TstFrmUsr::newAccountWithInitialCredit() {
     f.add(f.cuenta(QStringLiteral("YA")));
     TFrmModusr w(f.te.context, f.te.engine->tarifas());
     QCOMPARE(w.passwordEdit()->text(), QStringLiteral("12"));
-    QCOMPARE(w.moneyBox()->currentText(), QStringLiteral("Recarga 10 euros"));
+    QCOMPARE(w.moneyEdit()->text(), f.te.context.regional.formatCurrency(Currency::fromCents(1000)));
     w.loginEdit()->setText(QStringLiteral("YA"));
     w.accept();
     QCOMPARE(ui.messageTexts(),

@@ -110,7 +110,8 @@ const std::vector<Guard>& guards() {
              CodigosController codigos(*c.engine, c.window, *c.accounts);
              return codigos.venderCodigo(), true;
          }},
-        {"&2.- Modificar cuenta...", P::CUEMOD, NoPermitida, notBuilt()},
+        {"&2.- Modificar cuenta...", P::CUEMOD, NoPermitida,
+         [](AdminConsole& c) { return c.accounts->modificarCuenta(QStringLiteral("10001")), true; }},
         {"&2.- Editar tipos de escritorio... (cuentas)", P::CUEMOD, NoPermitida,
          [](AdminConsole& c) { return c.accounts->editarEscritorio({QStringLiteral("10001")}), true; }},
         {"&2.- Modificar código", P::CUEMOD, NoPermitida, codes(&CodigosController::modificarCodigo)},
@@ -167,7 +168,8 @@ const std::vector<Guard>& guards() {
         {"&5.- Imprimir login y password... (códigos)", P::IMPLOGPAS_1, NoPermitida,
          codes(&CodigosController::imprimirLogin)},
         // No message: the dates are greyed in the edit dialogs.
-        {"Fechas de alta y última visita", P::MODFECHACAD, QString(), notBuilt()},
+        {"Fechas de alta y última visita", P::MODFECHACAD, QString(),
+         [](AdminConsole& c) { return c.accounts->modificarCuenta(QStringLiteral("10001")), true; }},
     };
     return table;
 }
