@@ -39,7 +39,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     m_decisions->setEditingCheck([this](const QString& login, bool timeCode) {
         if (timeCode)
             return m_codigoEditing && m_codigoEditing(login);
-        return !m_editing.isEmpty() && m_editing == login;
+        return !m_editing.isEmpty() && m_editing.compare(login, Qt::CaseInsensitive) == 0;
     });
 
     m_queueModel = new accounts::MovimientosPendientesModel(engine.context(), this);
@@ -48,7 +48,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     m_queueDock->setObjectName(QStringLiteral("Frmcolamovcuentas"));
     m_queueDock->setWidget(m_queue);
     QAction* view = m_window.action(QStringLiteral("verMovimientos"));
-    m_window.docks()->registerWindow(QStringLiteral("Frmcolamovcuentas"), m_queueDock, view);
+    m_window.docks()->registerWindow(QStringLiteral("FrmColMov"), m_queueDock, view);
     view->setEnabled(true);
     m_window.docks()->dock(m_queueDock, app::DockHost::Bottom);
     m_queueDock->hide();
@@ -66,7 +66,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     m_accountsDock->setObjectName(QStringLiteral("Frmusr"));
     m_accountsDock->setWidget(m_accounts);
     QAction* viewAccounts = m_window.action(QStringLiteral("verCuentas"));
-    m_window.docks()->registerWindow(QStringLiteral("Frmusr"), m_accountsDock, viewAccounts);
+    m_window.docks()->registerWindow(QStringLiteral("FrmUsr"), m_accountsDock, viewAccounts);
     viewAccounts->setEnabled(true);
     m_window.docks()->dock(m_accountsDock, app::DockHost::Left);
     m_accountsDock->hide();

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 CodigosController::CodigosController(ConsoleEngine& engine, TFrmMain& window, AccountsController& accounts,
                                      QObject* parent)
@@ -29,6 +30,11 @@ CodigosController::CodigosController(ConsoleEngine& engine, TFrmMain& window, Ac
     , m_window(window)
     , m_accounts(accounts) {
     m_codes = new TFrmcodigos(engine.context());
+    // A station may not change the password of the code being edited: the
+    // window's save would write the old one back.
+    accounts.setCodigoEditingCheck([this](const QString& login) {
+        return !m_editing.isEmpty() && m_editing.compare(login, Qt::CaseInsensitive) == 0;
+    });
     m_dock = new QDockWidget(m_codes->windowTitle(), &m_window);
     m_dock->setObjectName(QStringLiteral("FrmCod"));
     m_dock->setWidget(m_codes);
@@ -147,6 +153,8 @@ void CodigosController::modificarCodigo(const QString& login) {
         // Without the permission the dates are only shown.
         const bool dates = admin::TienePermiso(ctx.data->db(), ctx.currentOperator,
                                                store::Permiso::MODFECHACAD) == admin::PermisoCheck::Allowed;
+        m_editing = c->Login;
+        const auto closed = qScopeGuard([this] { m_editing.clear(); });
         TFrmCodigosTiempo_m window(ctx, *c, dates, &m_window);
         if (ui::execDialog(&window) == QDialog::Accepted)
             m_codes->refresh();

@@ -52,4 +52,5 @@ private:
     AccountsController& m_accounts;
     TFrmcodigos* m_codes = nullptr;
     QDockWidget* m_dock = nullptr;
+    QString m_editing; // the code open in the modify window
 };

@@ -8,6 +8,8 @@
 #include "station/listapuestos.h"
 #include "store/datamodule.h"
 
+#include <QElapsedTimer>
+
 #include <exception>
 
 namespace session {
@@ -41,7 +43,7 @@ void StationClock::stop() {
 
 void StationClock::timerTick() {
     try {
-        tick(m_context.clock->monotonicMs());
+        tick(m_context.clock->monotonicMs(), BookingBudgetMs);
     } catch (const std::exception& e) {
         m_timer.stop();
         emit fatalError(QString::fromStdString(e.what()));
@@ -141,8 +143,11 @@ void StationClock::liquidar(int pos) {
     m_puestos.RefrescarMenus();
 }
 
-void StationClock::tick(qint64 nowMs) {
+void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
     const QDateTime now = m_context.clock->now();
+    QElapsedTimer booking;
+    booking.start();
+    bool booked = false;
     const Ahora ahora(now);
     const RuntimeSettings& s = m_context.settings;
     // The bands are read at most once per tick, and only when a station needs them.
@@ -171,6 +176,11 @@ void StationClock::tick(qint64 nowMs) {
         }
 
         if (r.estado == Estado::Libre) {
+            if (r.bookingPending()) {
+                if (booked && bookingBudgetMs >= 0 && booking.elapsed() >= bookingBudgetMs)
+                    continue;
+                booked = true;
+            }
             if (freeStation(p)) {
                 m_puestos.RedibujarFila(pos);
                 menus = true;

@@ -49,9 +49,17 @@ public:
     StationClock(ConsoleContext& context, ListaPuestos& puestos, const ListaTarifas& tarifas,
                  UsePeriodHandler& handler, QObject* parent = nullptr);
 
+    // What the timer's ticks may spend booking ended periods. A burst of ends
+    // (hundreds of customers logging out in one second) would otherwise hold
+    // the main thread for seconds; the rest stay pending, saved as running,
+    // and are booked by the next ticks.
+    static constexpr int BookingBudgetMs = 250;
+
     // One pass over the registry. Throws what pricing or the database throws;
-    // the timer path turns that into fatalError.
-    void tick(qint64 nowMs);
+    // the timer path turns that into fatalError. With a budget (ms, not
+    // negative), no booking starts once the tick has run that long,
+    // but every tick books at least one.
+    void tick(qint64 nowMs, int bookingBudgetMs = -1);
 
     // Books the period of that registry position now when it ended and
     // waits for the next tick (before the station takes a new period).
