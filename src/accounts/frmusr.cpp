@@ -2,6 +2,7 @@
 
 #include "accounts/accountdecisions.h"
 #include "accounts/altacuenta.h"
+#include "accounts/frmbusqcue.h"
 #include "accounts/movimientos.h"
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
@@ -19,6 +20,8 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRandomGenerator>
 #include <QTabBar>
 #include <QTableView>
@@ -26,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <set>
 
 namespace accounts {
 
@@ -72,10 +76,13 @@ QVariant CuentasModel::headerData(int section, Qt::Orientation orientation, int 
 
 void CuentasModel::refresh() {
     static const char* const keys[] = {"Login", "Nombre", "Tarifa", "Credito", "Bonotiempo", "Ultima"};
-    std::vector<store::Cuenta> rows = store::select<store::Cuenta>(
-        m_context.data->db(), QStringLiteral("WHERE ") + store::cuentasFilter() +
-                                  QStringLiteral(" ORDER BY ") + QLatin1String(keys[m_sort]) +
-                                  QStringLiteral(", Login"));
+    QVariantList values;
+    const QString where = condicionBusqueda(store::cuentasFilter(), m_filtro, values);
+    std::vector<store::Cuenta> rows =
+        store::select<store::Cuenta>(m_context.data->db(),
+                                     QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY ") +
+                                         QLatin1String(keys[m_sort]) + QStringLiteral(", Login"),
+                                     values);
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
@@ -84,6 +91,18 @@ void CuentasModel::refresh() {
 void CuentasModel::sortByTab(int tab) {
     m_sort = qBound(0, tab, 5);
     refresh();
+}
+
+void CuentasModel::setFiltro(CampoBusqueda campo, const QString& typed, bool startsWith) {
+    m_filtro = FiltroBusqueda{campo, typed, startsWith};
+    refresh();
+}
+
+int CuentasModel::rowOf(const QString& login) const {
+    for (size_t row = 0; row < m_rows.size(); ++row)
+        if (m_rows[row].Login.compare(login, Qt::CaseInsensitive) == 0)
+            return int(row);
+    return -1;
 }
 
 } // namespace accounts
@@ -96,47 +115,74 @@ TFrmusr::TFrmusr(ConsoleContext& context, QWidget* parent)
     , m_model(context) {
     setObjectName(QStringLiteral("TFrmusr"));
     setWindowTitle(QStringLiteral("Cuentas de clientes"));
-    auto* tools = new QToolBar(this);
-    const auto entry = [&](const QString& text, const QString& name, bool enabled = true) {
-        QAction* a = tools->addAction(text);
-        a->setObjectName(name);
-        a->setEnabled(enabled);
-        return a;
-    };
-    QAction* anadir = entry(QStringLiteral("&1.- Añadir cuenta..."), QStringLiteral("anadirCuenta"));
-    QAction* modificar = entry(QStringLiteral("&2.- Modificar cuenta..."), QStringLiteral("modificarCuenta"));
-    QAction* eliminar = entry(QStringLiteral("&3.- Eliminar cuenta..."), QStringLiteral("eliminarCuenta"));
+    QAction* anadir = addCommand(QStringLiteral("&1.- Añadir cuenta..."), QStringLiteral("anadirCuenta"));
+    QAction* modificar =
+        addCommand(QStringLiteral("&2.- Modificar cuenta..."), QStringLiteral("modificarCuenta"));
+    QAction* eliminar =
+        addCommand(QStringLiteral("&3.- Eliminar cuenta..."), QStringLiteral("eliminarCuenta"));
     QAction* metalico =
-        entry(QStringLiteral("&4.- Crédito en metálico.."), QStringLiteral("creditoMetalico"));
-    QAction* tiempo = entry(QStringLiteral("&5.- Crédito de tiempo..."), QStringLiteral("creditoTiempo"));
+        addCommand(QStringLiteral("&4.- Crédito en metálico.."), QStringLiteral("creditoMetalico"));
+    QAction* tiempo =
+        addCommand(QStringLiteral("&5.- Crédito de tiempo..."), QStringLiteral("creditoTiempo"));
     QAction* imprimir =
-        entry(QStringLiteral("&6.- Imprimir login y password..."), QStringLiteral("imprimirLogin"));
-    // The dialog of the removal of expired accounts is not in this build yet.
-    entry(QStringLiteral("&9.- Eliminar cuentas caducadas..."), QStringLiteral("eliminarCaducadas"), false);
+        addCommand(QStringLiteral("&6.- Imprimir login y password..."), QStringLiteral("imprimirLogin"));
+    QAction* buscarCuenta =
+        addCommand(QStringLiteral("&7.- Buscar cuenta..."), QStringLiteral("buscarCuenta"));
+    QAction* email = addCommand(QStringLiteral("&8.- Enviar un e-mail..."), QStringLiteral("enviarEmail"));
+    QAction* caducadas =
+        addCommand(QStringLiteral("&9.- Eliminar cuentas caducadas..."), QStringLiteral("eliminarCaducadas"));
+    QAction* tarifas = addCommand(QStringLiteral("&1.- Editar tarifas..."), QStringLiteral("editarTarifas"));
+    QAction* escritorio =
+        addCommand(QStringLiteral("&2.- Editar tipos de escritorio..."), QStringLiteral("editarEscritorio"));
+
+    auto* menus = new QMenuBar(this);
+    QMenu* archivo = menus->addMenu(QStringLiteral("&Archivo"));
+    archivo->addActions({anadir, modificar, eliminar});
+    archivo->addSeparator();
+    archivo->addActions({metalico, tiempo});
+    archivo->addSeparator();
+    archivo->addActions({imprimir, buscarCuenta, email});
+    archivo->addSeparator();
+    archivo->addAction(caducadas);
+    QMenu* edicion = menus->addMenu(QStringLiteral("Edición"));
+    edicion->addActions({tarifas, escritorio});
+
+    auto* tools = new QToolBar(this);
+    tools->setObjectName(QStringLiteral("herramientas"));
+    tools->addActions(archivo->actions());
+    tools->addSeparator();
+    tools->addActions(edicion->actions());
 
     m_view = ui::makeListView(&m_model, QStringLiteral("accounts"), this);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_view->addActions(tools->actions());
     m_tabs = new QTabBar(this);
     for (const char* t : {"Cuenta", "Nombre", "Tarifa", "Metálico", "Tiempo", "Última visita"})
         m_tabs->addTab(QString::fromUtf8(t));
     m_status = new QLabel(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
+    layout->setMenuBar(menus);
     layout->addWidget(tools);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_tabs);
     layout->addWidget(m_status);
 
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int tab) {
+        const QString login = currentLogin();
         try {
             m_model.sortByTab(tab);
-        } catch (const store::DatabaseError&) {
+        } catch (const store::DatabaseError& e) {
+            ui::showError(this, e.text());
+            return;
         }
-        refresh();
+        selectLogin(login);
     });
     connect(anadir, &QAction::triggered, this, &TFrmusr::anadirRequested);
     const auto withLogin = [this](void (TFrmusr::*signal)(const QString&)) {
         return [this, signal] {
-            if (!currentLogin().isEmpty())
+            if (!listEmpty() && !currentLogin().isEmpty())
                 emit(this->*signal)(currentLogin());
         };
     };
@@ -146,6 +192,34 @@ TFrmusr::TFrmusr(ConsoleContext& context, QWidget* parent)
     connect(metalico, &QAction::triggered, this, withLogin(&TFrmusr::metalicoRequested));
     connect(tiempo, &QAction::triggered, this, withLogin(&TFrmusr::tiempoRequested));
     connect(imprimir, &QAction::triggered, this, withLogin(&TFrmusr::imprimirRequested));
+    connect(buscarCuenta, &QAction::triggered, this, &TFrmusr::buscar);
+    connect(email, &QAction::triggered, this, [this] { emit emailRequested(selectedLogins()); });
+    connect(caducadas, &QAction::triggered, this, [this] {
+        if (!listEmpty())
+            emit caducadasRequested();
+    });
+    connect(tarifas, &QAction::triggered, this, [this] {
+        if (!listEmpty() && !currentLogin().isEmpty())
+            emit tarifasRequested(currentLogin(), selectedLogins());
+    });
+    connect(escritorio, &QAction::triggered, this, [this] {
+        if (!listEmpty())
+            emit escritorioRequested(selectedLogins());
+    });
+}
+
+QAction* TFrmusr::addCommand(const QString& text, const QString& name) {
+    auto* a = new QAction(text, this);
+    a->setObjectName(name);
+    m_commands << a;
+    return a;
+}
+
+QAction* TFrmusr::action(const QString& name) const {
+    for (QAction* a : m_commands)
+        if (a->objectName() == name)
+            return a;
+    return nullptr;
 }
 
 QString TFrmusr::statusText() const {
@@ -154,7 +228,31 @@ QString TFrmusr::statusText() const {
 
 QString TFrmusr::currentLogin() const {
     const QModelIndex current = m_view->currentIndex();
-    return current.isValid() ? m_model.at(current.row()).Login : QString();
+    return current.isValid() && current.row() < m_model.rowCount() ? m_model.at(current.row()).Login
+                                                                   : QString();
+}
+
+QStringList TFrmusr::selectedLogins() const {
+    std::set<int> rows;
+    for (const QModelIndex& index : m_view->selectionModel()->selectedRows())
+        rows.insert(index.row());
+    const QModelIndex current = m_view->currentIndex();
+    if (current.isValid())
+        rows.insert(current.row());
+    QStringList logins;
+    for (int row : rows)
+        if (row < m_model.rowCount())
+            logins << m_model.at(row).Login;
+    return logins;
+}
+
+void TFrmusr::selectLogin(const QString& login) {
+    const int row = m_model.rowOf(login);
+    if (row < 0)
+        return;
+    m_view->selectionModel()->setCurrentIndex(m_model.index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                         QItemSelectionModel::Rows);
+    m_view->scrollTo(m_model.index(row, 0));
 }
 
 void TFrmusr::refresh() {
@@ -166,7 +264,24 @@ void TFrmusr::refresh() {
         return;
     }
     m_status->setText(QStringLiteral("Cuentas existentes: ") + QString::number(m_model.rowCount()));
-    for (int row = 0; row < m_model.rowCount(); ++row)
-        if (m_model.at(row).Login == login)
-            m_view->selectRow(row);
+    selectLogin(login);
+}
+
+void TFrmusr::buscar() {
+    accounts::VistaBusqueda vista;
+    vista.filtrar = [this](accounts::CampoBusqueda campo, const QString& typed, bool startsWith) {
+        try {
+            m_model.setFiltro(campo, typed, startsWith);
+        } catch (const store::DatabaseError& e) {
+            ui::showError(this, e.text());
+            return;
+        }
+        // Like a filtered table, the cursor goes to the first match.
+        if (m_model.rowCount() > 0)
+            selectLogin(m_model.at(0).Login);
+    };
+    vista.actual = [this] { return currentLogin(); };
+    vista.seleccionar = [this](const QString& login) { selectLogin(login); };
+    TFrmbusqcue dialog(vista, this);
+    ui::execDialog(&dialog);
 }

@@ -1,23 +1,18 @@
 #pragma once
 
+#include "accounts/busqueda.h"
 #include "store/rows.h"
 
 #include <QAbstractTableModel>
-#include <QDialog>
 #include <QWidget>
 
 #include <vector>
 
-class QComboBox;
+class QAction;
 class QLabel;
-class QLineEdit;
 class QTableView;
 class QTabBar;
-class ListaTarifas;
 struct ConsoleContext;
-namespace ui {
-class MessageTable;
-}
 
 namespace accounts {
 
@@ -35,17 +30,27 @@ public:
     void refresh();
     // 0 Login, 1 Nombre, 2 Tarifa, 3 credito, 4 Bonotiempo, 5 Ultima.
     void sortByTab(int tab);
+    // The search's live filter; an empty text lists every account again.
+    // Throws store::DatabaseError.
+    void setFiltro(CampoBusqueda campo, const QString& typed, bool startsWith);
+    const FiltroBusqueda& filtro() const { return m_filtro; }
     const store::Cuenta& at(int row) const { return m_rows.at(size_t(row)); }
+    // The row of the login (letter case aside), or -1.
+    int rowOf(const QString& login) const;
 
 private:
     ConsoleContext& m_context;
     std::vector<store::Cuenta> m_rows;
     int m_sort = 0;
+    FiltroBusqueda m_filtro;
 };
 
 } // namespace accounts
 
-// "Cuentas de clientes": the dockable list of accounts and their commands.
+// "Cuentas de clientes": the dockable list of accounts and their commands,
+// in the menus "&Archivo" and "Edición", the tool bar and the pop-up menu.
+// Every command but adding, searching and e-mail does nothing while the list
+// is empty; the permissions are checked by whoever answers the signals.
 class TFrmusr final : public QWidget {
     Q_OBJECT
 public:
@@ -55,7 +60,15 @@ public:
     QString statusText() const;
     // The login under the cursor; empty when none.
     QString currentLogin() const;
+    // The selected accounts and the one under the cursor, in list order.
+    QStringList selectedLogins() const;
+    // Makes the login's row current and the only one selected.
+    void selectLogin(const QString& login);
+    // The window's commands by object name ("anadirCuenta", "editarTarifas", ...).
+    QAction* action(const QString& name) const;
     void refresh();
+    // "&7.- Buscar cuenta...": the live search over this list.
+    void buscar();
 
 signals:
     void anadirRequested();
@@ -64,10 +77,18 @@ signals:
     void metalicoRequested(const QString& login);
     void tiempoRequested(const QString& login);
     void imprimirRequested(const QString& login);
+    void emailRequested(const QStringList& selectedLogins);
+    void caducadasRequested();
+    void tarifasRequested(const QString& currentLogin, const QStringList& selectedLogins);
+    void escritorioRequested(const QStringList& selectedLogins);
 
 private:
+    QAction* addCommand(const QString& text, const QString& name);
+    bool listEmpty() const { return m_model.rowCount() == 0; }
+
     ConsoleContext& m_context;
     accounts::CuentasModel m_model;
+    QList<QAction*> m_commands;
     QTableView* m_view = nullptr;
     QTabBar* m_tabs = nullptr;
     QLabel* m_status = nullptr;

@@ -4,6 +4,8 @@
 #include "accounts/accountdecisions.h"
 #include "accounts/correo.h"
 #include "accounts/cuentas.h"
+#include "accounts/frmcambioscuentas.h"
+#include "accounts/frmcodigoscaducidad.h"
 #include "accounts/frmcolamovcuentas.h"
 #include "accounts/frmmodusr.h"
 #include "accounts/frmmovcue.h"
@@ -82,6 +84,9 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     connect(m_accounts, &TFrmusr::imprimirRequested, this, &AccountsController::imprimirLogin);
     connect(m_accounts, &TFrmusr::metalicoRequested, this, &AccountsController::abrirMetalico);
     connect(m_accounts, &TFrmusr::tiempoRequested, this, &AccountsController::abrirTiempo);
+    connect(m_accounts, &TFrmusr::caducadasRequested, this, &AccountsController::eliminarCaducadas);
+    connect(m_accounts, &TFrmusr::tarifasRequested, this, &AccountsController::editarTarifas);
+    connect(m_accounts, &TFrmusr::escritorioRequested, this, &AccountsController::editarEscritorio);
 
     connect(m_window.action(QStringLiteral("creditoMetalico")), &QAction::triggered, this,
             &AccountsController::creditoMetalicoPuesto);
@@ -187,6 +192,39 @@ void AccountsController::imprimirLogin(const QString& login) {
     sales::imprimir(m_accounts, context, [&](const sales::LayoutContext& c) {
         return sales::ReciboCuenta(c, context.clock->now(), cuenta->Login, cuenta->Pass, credit, time);
     });
+}
+
+void AccountsController::eliminarCaducadas() {
+    if (!permitted(store::Permiso::CUEELI))
+        return;
+    try {
+        TFrmCodigoscaducidad window(m_engine.context(), accounts::Ambito::Cuentas,
+                                    m_engine.puestos().loginsInUse(), {}, &m_window);
+        ui::execDialog(&window);
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+    m_accounts->refresh();
+}
+
+void AccountsController::editarTarifas(const QString& currentLogin, const QStringList& selectedLogins) {
+    if (!permitted(store::Permiso::CUETAR))
+        return;
+    try {
+        Tfrmtarifascue window(m_engine.context(), currentLogin, selectedLogins, &m_window);
+        if (ui::execDialog(&window) == QDialog::Accepted)
+            m_accounts->refresh();
+    } catch (const store::DatabaseError& e) {
+        showError(e.text());
+    }
+}
+
+void AccountsController::editarEscritorio(const QStringList& selectedLogins) {
+    if (!permitted(store::Permiso::CUEMOD))
+        return;
+    Tfrmdesktopcue window(m_engine.context(), accounts::Ambito::Cuentas, selectedLogins, &m_window);
+    if (ui::execDialog(&window) == QDialog::Accepted)
+        m_accounts->refresh();
 }
 
 void AccountsController::eliminarCuenta(const QString& login) {

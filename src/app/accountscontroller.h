@@ -46,6 +46,11 @@ public:
     void eliminarCuenta(const QString& login);
     // "&6.- Imprimir login y password...": the account receipt.
     void imprimirLogin(const QString& login);
+    // "&9.- Eliminar cuentas caducadas...", "&1.- Editar tarifas..." and
+    // "&2.- Editar tipos de escritorio...": the bulk dialogs.
+    void eliminarCaducadas();
+    void editarTarifas(const QString& currentLogin, const QStringList& selectedLogins);
+    void editarEscritorio(const QStringList& selectedLogins);
 
     // "&4. - Aumentar crédito (metálico)..." and "&5. - Aumentar crédito (tiempo)..."
     // for the account logged in at the selected station.
