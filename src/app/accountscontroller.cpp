@@ -87,6 +87,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     connect(m_accounts, &TFrmusr::caducadasRequested, this, &AccountsController::eliminarCaducadas);
     connect(m_accounts, &TFrmusr::tarifasRequested, this, &AccountsController::editarTarifas);
     connect(m_accounts, &TFrmusr::escritorioRequested, this, &AccountsController::editarEscritorio);
+    connect(m_accounts, &TFrmusr::emailRequested, this, &AccountsController::enviarEmail);
 
     connect(m_window.action(QStringLiteral("creditoMetalico")), &QAction::triggered, this,
             &AccountsController::creditoMetalicoPuesto);

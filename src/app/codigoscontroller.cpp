@@ -2,7 +2,10 @@
 
 #include "accounts/codigos.h"
 #include "accounts/cuentas.h"
+#include "accounts/frmbusqcue.h"
+#include "accounts/frmcambioscuentas.h"
 #include "accounts/frmcodigos.h"
+#include "accounts/frmcodigoscaducidad.h"
 #include "accounts/frmcodigosm.h"
 #include "accounts/frmcodigostiempo.h"
 #include "accounts/frmcolamovcuentas.h"
@@ -217,15 +220,44 @@ void CodigosController::imprimirLogin(const QString& login) {
 }
 
 void CodigosController::buscar() {
-    emit buscarRequested();
+    accounts::VistaBusqueda vista;
+    vista.filtrar = [this](accounts::CampoBusqueda, const QString& typed, bool startsWith) {
+        try {
+            m_codes->model().setFiltro(typed, startsWith);
+        } catch (const store::DatabaseError& e) {
+            ui::showError(m_codes, e.text());
+            return;
+        }
+        if (m_codes->model().rowCount() > 0)
+            m_codes->selectLogin(m_codes->model().at(0).Login);
+    };
+    vista.actual = [this] { return m_codes->currentLogin(); };
+    vista.seleccionar = [this](const QString& login) { m_codes->selectLogin(login); };
+    TFrmbusqcod dialog(vista, m_codes);
+    ui::execDialog(&dialog);
 }
 
 void CodigosController::caducados() {
-    if (permitted(store::Permiso::CUEELI, accounts::codigosMessages().text(QStringLiteral("NoPermitida"))))
-        emit caducadosRequested();
+    if (!permitted(store::Permiso::CUEELI, accounts::codigosMessages().text(QStringLiteral("NoPermitida"))))
+        return;
+    try {
+        TFrmCodigoscaducidad dialog(
+            m_engine.context(), accounts::Ambito::Codigos, m_engine.puestos().loginsInUse(),
+            [this] { m_codes->refresh(); }, &m_window);
+        ui::execDialog(&dialog);
+    } catch (const store::DatabaseError& e) {
+        ui::showError(&m_window, e.text());
+    }
 }
 
 void CodigosController::escritorio(const QStringList& logins) {
-    if (permitted(store::Permiso::CUEMOD))
-        emit escritorioRequested(logins);
+    if (!permitted(store::Permiso::CUEMOD))
+        return;
+    try {
+        Tfrmdesktopcue dialog(m_engine.context(), accounts::Ambito::Codigos, logins, &m_window);
+        if (ui::execDialog(&dialog) == QDialog::Accepted)
+            m_codes->refresh();
+    } catch (const store::DatabaseError& e) {
+        ui::showError(&m_window, e.text());
+    }
 }

@@ -34,12 +34,6 @@ public:
     void caducados();
     void escritorio(const QStringList& logins);
 
-signals:
-    // Emitted once the permission was checked; the dialogs answer them.
-    void buscarRequested();
-    void caducadosRequested();
-    void escritorioRequested(const QStringList& selectedLogins);
-
 private:
     // refusal: the text shown when the permission is missing; empty for the
     // common one of the permission.

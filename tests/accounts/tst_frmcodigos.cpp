@@ -1,5 +1,6 @@
 #include "accountfixture.h"
 
+#include "accounts/frmcambioscuentas.h"
 #include "accounts/frmcodigos.h"
 #include "accounts/frmcodigosm.h"
 #include "accounts/frmcodigostiempo.h"
@@ -148,13 +149,25 @@ void TstFrmCodigos::actionsWaitForACode() {
     w.refresh();
     for (const QString& name : withCode)
         QVERIFY(w.action(name)->isEnabled());
-    // The bulk dialogs get the selection once the permission is checked.
-    QStringList asked;
-    connect(c.codes.get(), &CodigosController::escritorioRequested, this,
-            [&](const QStringList& l) { asked = l; });
+    // The desktop dialog works on the selected code.
+    c.addCode(QStringLiteral("X2"), 60);
+    w.refresh();
+    c.ui.onNextDialog([](QDialog* d) {
+        auto* dialog = qobject_cast<Tfrmdesktopcue*>(d);
+        dialog->escritorioBox()->setCurrentIndex(3);
+        dialog->accept();
+        return dialog->result();
+    });
     w.selectLogin(QStringLiteral("X1"));
     w.action(QStringLiteral("editarEscritorio"))->trigger();
-    QCOMPARE(asked, QStringList{QStringLiteral("X1")});
+    const auto escritorio = [&](const char* login) {
+        return store::select<store::Cuenta>(c.db(), QStringLiteral("WHERE Login = ?"),
+                                            {QString::fromLatin1(login)})
+            .at(0)
+            .Escritorio;
+    };
+    QCOMPARE(escritorio("X1"), 3);
+    QCOMPARE(escritorio("X2"), 0);
 }
 
 void TstFrmCodigos::filterAndTabs_data() {

@@ -80,10 +80,6 @@ Trigger codes(void (CodigosController::*command)(const QString&)) {
     };
 }
 
-Trigger notBuilt() {
-    return [](AdminConsole&) { return false; };
-}
-
 const std::vector<Guard>& guards() {
     static const std::vector<Guard> table{
         {"&1.- Puestos...", P::CONFPUE, NoPermiso, menu("configPuestos")},
@@ -115,7 +111,11 @@ const std::vector<Guard>& guards() {
         {"&2.- Editar tipos de escritorio... (cuentas)", P::CUEMOD, NoPermitida,
          [](AdminConsole& c) { return c.accounts->editarEscritorio({QStringLiteral("10001")}), true; }},
         {"&2.- Modificar código", P::CUEMOD, NoPermitida, codes(&CodigosController::modificarCodigo)},
-        {"&1.- Editar tipos de escritorio... (códigos)", P::CUEMOD, NoPermitida, notBuilt()},
+        {"&1.- Editar tipos de escritorio... (códigos)", P::CUEMOD, NoPermitida,
+         [](AdminConsole& c) {
+             CodigosController codigos(*c.engine, c.window, *c.accounts);
+             return codigos.escritorio({QStringLiteral("90001")}), true;
+         }},
         {"&3.- Eliminar cuenta...", P::CUEELI, NoPermitida,
          [](AdminConsole& c) { return c.accounts->eliminarCuenta(QStringLiteral("10001")), true; }},
         {"&9.- Eliminar cuentas caducadas...", P::CUEELI, NoPermitida,
@@ -123,7 +123,10 @@ const std::vector<Guard>& guards() {
         {"&3.- Eliminar código...", P::CUEELI, QStringLiteral("Operación no permitida"),
          codes(&CodigosController::eliminarCodigo)},
         {"&7.- Eliminar códigos caducados...", P::CUEELI, QStringLiteral("Operación no permitida"),
-         notBuilt()},
+         [](AdminConsole& c) {
+             CodigosController codigos(*c.engine, c.window, *c.accounts);
+             return codigos.caducados(), true;
+         }},
         {"&4.- Crédito en metálico..", P::CUECRE, NoPermitida,
          [](AdminConsole& c) { return c.accounts->abrirMetalico(QStringLiteral("10001")), true; }},
         {"&5.- Crédito de tiempo...", P::CUECRE, NoPermitida,
