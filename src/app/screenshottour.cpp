@@ -64,6 +64,9 @@ ScreenshotTour::ScreenshotTour(QString folder, TFrmMain& window, QObject* parent
         {QStringLiteral("cambio-operador"), QStringLiteral("cambioOperador"), -1},
         {QStringLiteral("ver-cuentas"), QStringLiteral("verCuentas"), -1},
         {QStringLiteral("ver-codigos"), QStringLiteral("verCodigos"), -1},
+        {QStringLiteral("nueva-cuenta"), QStringLiteral("anadirCuenta"), -1},
+        {QStringLiteral("buscar-cuenta"), QStringLiteral("buscarCuenta"), -1},
+        {QStringLiteral("vender-codigo"), QStringLiteral("venderCodigo"), -1},
         {QStringLiteral("ver-movimientos"), QStringLiteral("verMovimientos"), -1},
         {QStringLiteral("ver-mensajes"), QStringLiteral("verMensajes"), -1},
         {QStringLiteral("ver-cola-puestos"), QStringLiteral("verColaPuestos"), -1},
@@ -154,6 +157,9 @@ void ScreenshotTour::runStep() {
         settle();
     }
     QAction* action = m_window.action(step.action);
+    // The commands of the tool windows (accounts, codes) live in their docks.
+    if (!action)
+        action = m_window.findChild<QAction*>(step.action);
     if (!action || !action->isEnabled()) {
         QTextStream(stderr) << "screenshots: " << step.action << " is not available\n";
         QTimer::singleShot(0, this, &ScreenshotTour::runStep);
