@@ -46,7 +46,8 @@ QVariant MovimientosPendientesModel::data(const QModelIndex& index, int role) co
     case 3:
         return m.CONCEPTO;
     case 4:
-        return m_context.regional.formatCurrency(m.SALDO_FIN);
+        // A time movement has no money balance: its stored zero is not one.
+        return m.saldoti_fin_bono ? QString() : m_context.regional.formatCurrency(m.SALDO_FIN);
     case 5:
         return m.saldoti_fin_bono ? FormatoHora(*m.saldoti_fin_bono) : QString();
     default:

@@ -1,5 +1,6 @@
 #include "accountfixture.h"
 
+#include "accounts/frmcolamovcuentas.h"
 #include "accounts/frmmovcue.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
@@ -14,6 +15,7 @@ class TstFrmMovCue : public QObject {
 private slots:
     void moneySaleStateMachine();
     void timeSaleRefusedAboveLimit();
+    void queueShowsMoneyBalanceOfMoneyMovementsOnly();
 };
 
 void TstFrmMovCue::moneySaleStateMachine() {
@@ -84,6 +86,34 @@ void TstFrmMovCue::timeSaleRefusedAboveLimit() {
              QStringList{QStringLiteral("Un cliente no puede superar las 500 horas en bono")});
     QVERIFY(w.salePending());
     QCOMPARE(f.read(QStringLiteral("ANA")).Bonotiempo, 499 * 3600);
+}
+
+void TstFrmMovCue::queueShowsMoneyBalanceOfMoneyMovementsOnly() {
+    AccountFixture f;
+    store::run(f.db(), QStringLiteral("DELETE FROM movcuentas"));
+    store::MovCuenta money;
+    money.CUENTA = QStringLiteral("ANA");
+    money.FECHA = QDate(2026, 3, 10);
+    money.HORA = QTime(10, 0);
+    money.CONCEPTO = QStringLiteral("Recarga");
+    money.SALDO_FIN = Currency::fromCents(1300);
+    store::MovCuenta time = money;
+    time.HORA = QTime(10, 5);
+    time.CONCEPTO = QStringLiteral("Bono");
+    time.SALDO_FIN = Currency();
+    time.saldoti_ant_bono = 0;
+    time.SALDOTI_MOV = QStringLiteral("1:00:00");
+    time.saldoti_fin_bono = 3600;
+    store::insert(f.db(), money);
+    store::insert(f.db(), time);
+    accounts::MovimientosPendientesModel model(f.te.context);
+    model.setAscending(true);
+    model.refresh();
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.index(0, 4).data().toString(), QStringLiteral("13,00 €"));
+    QCOMPARE(model.index(0, 5).data().toString(), QString());
+    QCOMPARE(model.index(1, 4).data().toString(), QString());
+    QCOMPARE(model.index(1, 5).data().toString(), QStringLiteral("1:00:00"));
 }
 
 QTEST_MAIN(TstFrmMovCue)
