@@ -2,6 +2,7 @@
 
 #include "accounts/accountdecisions.h"
 #include "accounts/altacuenta.h"
+#include "accounts/busqueda.h"
 #include "accounts/cuentas.h"
 #include "accounts/movimientos.h"
 #include "core/formatohora.h"
@@ -265,12 +266,10 @@ bool eliminarCodigo(const QSqlDatabase& db, const QString& login, const station:
 
 std::vector<store::Cuenta> buscarCodigos(const QSqlDatabase& db, const QString& typed, bool startsWith,
                                          const QString& orderBy) {
-    QString tail = QStringLiteral("WHERE ") + store::codigosFilter();
     QVariantList values;
-    if (!typed.isEmpty()) {
-        tail += QStringLiteral(" AND Login LIKE ? ESCAPE '\\'");
-        values << patronLike(typed, startsWith);
-    }
+    QString tail = QStringLiteral("WHERE ") +
+                   condicionBusqueda(store::codigosFilter(),
+                                     FiltroBusqueda{CampoBusqueda::Login, typed, startsWith}, values);
     tail += QStringLiteral(" ORDER BY ") + orderBy;
     if (orderBy != QLatin1String("Login"))
         tail += QStringLiteral(", Login");

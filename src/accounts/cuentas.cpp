@@ -1,5 +1,6 @@
 #include "accounts/cuentas.h"
 
+#include "accounts/busqueda.h"
 #include "station/loginsinuse.h"
 #include "store/views.h"
 
@@ -39,14 +40,12 @@ QString patronLike(const QString& typed, bool startsWith) {
 
 std::vector<store::Cuenta> buscarCuentas(const QSqlDatabase& db, bool byName, const QString& typed,
                                          bool startsWith) {
-    if (typed.isEmpty())
-        return store::cuentasView(db);
+    QVariantList values;
+    const QString where = condicionBusqueda(
+        store::cuentasFilter(),
+        FiltroBusqueda{byName ? CampoBusqueda::Nombre : CampoBusqueda::Login, typed, startsWith}, values);
     return store::select<store::Cuenta>(
-        db,
-        QStringLiteral("WHERE ") + store::cuentasFilter() +
-            (byName ? QStringLiteral(" AND Nombre") : QStringLiteral(" AND Login")) +
-            QStringLiteral(" LIKE ? ESCAPE '\\' ORDER BY Login"),
-        {patronLike(typed, startsWith)});
+        db, QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY Login"), values);
 }
 
 bool eliminarCuenta(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse) {
