@@ -10,7 +10,7 @@
 #include "accounts/frmmodusr.h"
 #include "accounts/frmmovcue.h"
 #include "accounts/frmusr.h"
-#include "admin/permisos.h"
+#include "admin/permisobox.h"
 #include "app/dockmanager.h"
 #include "app/frmmain.h"
 #include "app/stationcontroller.h"
@@ -102,14 +102,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
 AccountsController::~AccountsController() = default;
 
 bool AccountsController::permitted(store::Permiso permiso) {
-    ConsoleContext& ctx = m_engine.context();
-    const admin::PermisoCheck check = admin::TienePermiso(ctx.data->db(), ctx.currentOperator, permiso);
-    if (check == admin::PermisoCheck::Allowed)
-        return true;
-    if (check == admin::PermisoCheck::Refused)
-        ui::showRefusal(&m_window, ctx.currentOperator,
-                        ui::commonMessages().text(admin::refusalKey(permiso)));
-    return false;
+    return admin::permitido(&m_window, m_engine.context(), permiso);
 }
 
 void AccountsController::showError(const QString& text) {

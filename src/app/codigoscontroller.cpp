@@ -9,6 +9,7 @@
 #include "accounts/frmcodigosm.h"
 #include "accounts/frmcodigostiempo.h"
 #include "accounts/frmcolamovcuentas.h"
+#include "admin/permisobox.h"
 #include "admin/permisos.h"
 #include "app/accountscontroller.h"
 #include "app/dockmanager.h"
@@ -73,20 +74,7 @@ CodigosController::CodigosController(ConsoleEngine& engine, TFrmMain& window, Ac
 }
 
 bool CodigosController::permitted(store::Permiso permiso, const QString& refusal) {
-    ConsoleContext& ctx = m_engine.context();
-    admin::PermisoCheck check = admin::PermisoCheck::NoOperator;
-    try {
-        check = admin::TienePermiso(ctx.data->db(), ctx.currentOperator, permiso);
-    } catch (const store::DatabaseError& e) {
-        ui::showError(&m_window, e.text());
-        return false;
-    }
-    if (check == admin::PermisoCheck::Allowed)
-        return true;
-    if (check == admin::PermisoCheck::Refused)
-        ui::showRefusal(&m_window, ctx.currentOperator,
-                        refusal.isEmpty() ? ui::commonMessages().text(admin::refusalKey(permiso)) : refusal);
-    return false;
+    return admin::permitido(&m_window, m_engine.context(), permiso, refusal);
 }
 
 void CodigosController::codeChanged(const store::Cuenta& c) {

@@ -1,6 +1,6 @@
 #include "app/reportscontroller.h"
 
-#include "admin/permisos.h"
+#include "admin/permisobox.h"
 #include "app/frmmain.h"
 #include "core/consolecontext.h"
 #include "reports/frmlistados.h"
@@ -73,14 +73,7 @@ ReportsController::~ReportsController() {
 }
 
 bool ReportsController::permitted(store::Permiso permiso) {
-    const admin::PermisoCheck check =
-        admin::TienePermiso(m_context.data->db(), m_context.currentOperator, permiso);
-    if (check == admin::PermisoCheck::Allowed)
-        return true;
-    if (check == admin::PermisoCheck::Refused)
-        ui::showRefusal(&m_window, m_context.currentOperator,
-                        ui::commonMessages().text(admin::refusalKey(permiso)));
-    return false;
+    return admin::permitido(&m_window, m_context, permiso);
 }
 
 void ReportsController::setCajaMailer(std::function<void(const QStringList& html)> mailer) {

@@ -1,6 +1,6 @@
 #include "app/stationcontroller.h"
 
-#include "admin/permisos.h"
+#include "admin/permisobox.h"
 #include "app/dockmanager.h"
 #include "app/frmmain.h"
 #include "core/consolecontext.h"
@@ -251,21 +251,8 @@ void StationController::RefrescarMenus() {
 }
 
 bool StationController::permitted(store::Permiso permiso, const QString& refusalKey) {
-    admin::PermisoCheck check;
-    try {
-        check = admin::TienePermiso(m_context.data->db(), m_context.currentOperator, permiso);
-    } catch (const store::DatabaseError& e) {
-        ui::showMessage(&m_window, ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                                      e.text(), ui::Icon::Error, ui::Buttons::Ok});
-        return false;
-    }
-    if (check == admin::PermisoCheck::Allowed)
-        return true;
-    if (check == admin::PermisoCheck::Refused) {
-        const QString key = refusalKey.isEmpty() ? admin::refusalKey(permiso) : refusalKey;
-        ui::showRefusal(&m_window, m_context.currentOperator, ui::commonMessages().text(key));
-    }
-    return false;
+    return admin::permitido(&m_window, m_context, permiso,
+                            refusalKey.isEmpty() ? QString() : ui::commonMessages().text(refusalKey));
 }
 
 void StationController::apagar(int kind) {
