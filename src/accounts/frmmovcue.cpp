@@ -9,6 +9,7 @@
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/sql.h"
+#include "ui/decimalkeyfilter.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
 
@@ -131,15 +132,8 @@ TFrmEntradaCredito::TFrmEntradaCredito(Modo modo, ConsoleContext& context, const
     connect(m_salir, &QPushButton::clicked, this, &TFrmEntradaCredito::reject);
     connect(m_list, &QComboBox::activated, this, &TFrmEntradaCredito::choose);
     connect(m_quantity, &QLineEdit::textEdited, this, &TFrmEntradaCredito::recompute);
-    connect(m_price, &QLineEdit::textEdited, this, [this](const QString& text) {
-        // A typed "." is the regional decimal separator.
-        if (text.contains(QLatin1Char('.'))) {
-            const int pos = m_price->cursorPosition();
-            m_price->setText(QString(text).replace(QLatin1Char('.'), m_context.regional.decimalSeparator()));
-            m_price->setCursorPosition(pos);
-        }
-        recompute();
-    });
+    m_price->installEventFilter(new ui::DecimalKeyFilter(m_context.regional.decimalSeparator(), m_price));
+    connect(m_price, &QLineEdit::textEdited, this, &TFrmEntradaCredito::recompute);
     connect(m_description, &QLineEdit::returnPressed, m_quantity, qOverload<>(&QWidget::setFocus));
     connect(m_quantity, &QLineEdit::returnPressed, this, [this] {
         if (m_modo == Modo::Metalico)
@@ -415,15 +409,8 @@ TFrmEntradaInicial::TFrmEntradaInicial(Modo modo, ConsoleContext& context,
     connect(m_list, &QComboBox::activated, this, &TFrmEntradaInicial::choose);
     connect(m_description, &QLineEdit::textEdited, this, &TFrmEntradaInicial::refreshLine);
     connect(m_quantity, &QLineEdit::textEdited, this, &TFrmEntradaInicial::refreshLine);
-    connect(m_price, &QLineEdit::textEdited, this, [this](const QString& text) {
-        // A typed "." is the regional decimal separator.
-        if (text.contains(QLatin1Char('.'))) {
-            const int pos = m_price->cursorPosition();
-            m_price->setText(QString(text).replace(QLatin1Char('.'), m_context.regional.decimalSeparator()));
-            m_price->setCursorPosition(pos);
-        }
-        refreshLine();
-    });
+    m_price->installEventFilter(new ui::DecimalKeyFilter(m_context.regional.decimalSeparator(), m_price));
+    connect(m_price, &QLineEdit::textEdited, this, &TFrmEntradaInicial::refreshLine);
     connect(m_description, &QLineEdit::returnPressed, m_quantity, qOverload<>(&QWidget::setFocus));
     connect(m_quantity, &QLineEdit::returnPressed, this, [this] {
         if (m_modo == Modo::Metalico)

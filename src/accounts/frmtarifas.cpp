@@ -3,6 +3,7 @@
 #include "core/consolecontext.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
+#include "ui/decimalkeyfilter.h"
 #include "ui/messagebox.h"
 
 #include <QComboBox>
@@ -102,14 +103,7 @@ void EdicionDialog::addButtons(QBoxLayout* layout) {
 }
 
 void EdicionDialog::decimalBox(QLineEdit* box, const Regional& regional) {
-    const QChar separator = regional.decimalSeparator();
-    connect(box, &QLineEdit::textEdited, box, [box, separator](const QString& text) {
-        if (!text.contains(QLatin1Char('.')) || separator == QLatin1Char('.'))
-            return;
-        const int cursor = box->cursorPosition();
-        box->setText(QString(text).replace(QLatin1Char('.'), separator));
-        box->setCursorPosition(cursor);
-    });
+    box->installEventFilter(new ui::DecimalKeyFilter(regional.decimalSeparator(), box));
 }
 
 void EdicionDialog::accept() {
