@@ -344,35 +344,33 @@ void TFrmModusr::showLines() {
 }
 
 void TFrmModusr::addMoney() {
-    if (!isNew()) {
-        if (m_openMoney)
-            m_openMoney(m_original);
-    } else {
+    if (isNew()) {
         TFrmmovcue_a window(m_context, m_dinero, this);
         if (ui::execDialog(&window) == QDialog::Accepted)
             m_dinero.push_back(window.linea());
         showLines();
         return;
     }
-    try {
-        if (const std::optional<store::Cuenta> c = accounts::cuentaPorLogin(m_context.data->db(), m_original))
-            showCredit(*c);
-    } catch (const store::DatabaseError& e) {
-        ui::showError(this, e.text());
-    }
+    if (m_openMoney)
+        m_openMoney(m_original);
+    refreshCredit();
 }
 
 void TFrmModusr::addTime() {
-    if (!isNew()) {
-        if (m_openTime)
-            m_openTime(m_original);
-    } else {
+    if (isNew()) {
         Tfrmmovcuetiempo_a window(m_context, m_bonos, this);
         if (ui::execDialog(&window) == QDialog::Accepted)
             m_bonos.push_back(window.linea());
         showLines();
         return;
     }
+    if (m_openTime)
+        m_openTime(m_original);
+    refreshCredit();
+}
+
+// After a movement window: the credit as stored now.
+void TFrmModusr::refreshCredit() {
     try {
         if (const std::optional<store::Cuenta> c = accounts::cuentaPorLogin(m_context.data->db(), m_original))
             showCredit(*c);

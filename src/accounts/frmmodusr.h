@@ -93,6 +93,7 @@ private:
     void fillNew();
     void fillFrom(const store::Cuenta& cuenta, bool loginInUse);
     void showCredit(const store::Cuenta& cuenta);
+    void refreshCredit();
     void showLines();
     store::Cuenta fields() const;
     void showKey(const QString& key);
