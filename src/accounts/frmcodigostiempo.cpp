@@ -8,6 +8,7 @@
 #include "sales/impresion.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
+#include "ui/keybutton.h"
 #include "ui/messagebox.h"
 
 #include <QCheckBox>
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 Tfrmcodigostiempo::Tfrmcodigostiempo(ConsoleContext& context, Modo modo,
@@ -92,16 +92,7 @@ Tfrmcodigostiempo::Tfrmcodigostiempo(ConsoleContext& context, Modo modo,
 
     auto* buttons = new QHBoxLayout;
     const auto button = [&](const QString& text, const QString& name, const QKeySequence& key) {
-        auto* b = new QPushButton(text);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        auto* sc = new QShortcut(key, this);
-        connect(sc, &QShortcut::activated, b, [b] {
-            if (b->isEnabled())
-                b->click();
-        });
-        buttons->addWidget(b);
-        return b;
+        return ui::addKeyButton(this, buttons, text, name, key);
     };
     m_nuevo = button(QStringLiteral("[F1] Nuevo"), QStringLiteral("nuevo"), Qt::Key_F1);
     m_confirmar = button(QStringLiteral("[F2] Confirmar"), QStringLiteral("confirmar"), Qt::Key_F2);

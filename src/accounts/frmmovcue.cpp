@@ -10,6 +10,7 @@
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "ui/decimalkeyfilter.h"
+#include "ui/keybutton.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
 
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 const ui::MessageTable& TFrmEntradaCredito::messages() {
@@ -97,16 +97,7 @@ TFrmEntradaCredito::TFrmEntradaCredito(Modo modo, ConsoleContext& context, const
 
     auto* buttons = new QHBoxLayout;
     const auto button = [&](const QString& text, const QString& name, const QKeySequence& key) {
-        auto* b = new QPushButton(text);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        auto* sc = new QShortcut(key, this);
-        connect(sc, &QShortcut::activated, b, [b] {
-            if (b->isEnabled())
-                b->click();
-        });
-        buttons->addWidget(b);
-        return b;
+        return ui::addKeyButton(this, buttons, text, name, key);
     };
     m_nuevo = button(QStringLiteral("Nuevo [F1]"), QStringLiteral("nuevo"), Qt::Key_F1);
     m_confirmar = button(QStringLiteral("Confirmar [F2]"), QStringLiteral("confirmar"), Qt::Key_F2);
