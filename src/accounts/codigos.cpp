@@ -3,6 +3,7 @@
 #include "accounts/accountdecisions.h"
 #include "accounts/altacuenta.h"
 #include "accounts/busqueda.h"
+#include "accounts/creditoenpuesto.h"
 #include "accounts/cuentas.h"
 #include "accounts/movimientos.h"
 #include "core/formatohora.h"
@@ -179,7 +180,8 @@ CodigoResultado crearCodigo(const QSqlDatabase& db, VentaCodigo venta, const QSt
 }
 
 CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta, const QString& operatorName,
-                               int ivaGen, const QDateTime& now, const CodigoCambiado& changed) {
+                               int ivaGen, const QDateTime& now, const CodigoCambiado& changed,
+                               CreditSync* sync) {
     if (!venta.bono)
         return {QStringLiteral("NoDescripcion"), {}};
     store::Transaction tx(db);
@@ -196,7 +198,9 @@ CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta,
                {c->Bonotiempo, store::sqlValue(c->Ultima), c->Login});
     const auto [idTick, movId] = venderBono(db, c->Login, *venta.bono, venta.cantidad, before, c->Bonotiempo,
                                             added, operatorName, ivaGen, now);
+    escribirCreditoEnPuesto(sync, db, *c);
     tx.commit();
+    aplicarCreditoEnPuesto(sync, *c);
     if (changed)
         changed(*c);
     return {QString(), *c, before, idTick, movId};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/creditsync.h"
 #include "core/currency.h"
 #include "store/rows.h"
 #include "ui/messagetable.h"
@@ -89,8 +90,11 @@ CodigoResultado crearCodigo(const QSqlDatabase& db, VentaCodigo venta, const QSt
                             int ivaGen, const QDateTime& now, const CodigoCambiado& changed = {});
 // "[F2] Confirmar" of a top-up of the code with venta.login: "NoDescripcion",
 // "Bono" from the stored balance, "CodigoNoExiste" when it is gone.
+// With a sync, the station where the code is logged in gets the new time in
+// the same transaction.
 CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta, const QString& operatorName,
-                               int ivaGen, const QDateTime& now, const CodigoCambiado& changed = {});
+                               int ivaGen, const QDateTime& now, const CodigoCambiado& changed = {},
+                               CreditSync* sync = nullptr);
 
 // The sale without a window (op3_3): the code with the voucher ini_time_cod
 // on its ticket, or with no time and no ticket when that voucher does not

@@ -280,7 +280,8 @@ void Tfrmcodigostiempo::confirmar() {
         const int iva = store::readOpciones(db).iva_gen;
         const QDateTime now = m_context.clock->now();
         r = crear ? accounts::crearCodigo(db, venta, m_context.currentOperator, iva, now, m_changed)
-                  : accounts::recargarCodigo(db, venta, m_context.currentOperator, iva, now, m_changed);
+                  : accounts::recargarCodigo(db, venta, m_context.currentOperator, iva, now, m_changed,
+                                             m_context.creditSync);
     } catch (const store::DatabaseError& e) {
         // Nothing of the sale was kept.
         m_status->clear();

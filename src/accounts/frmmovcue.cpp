@@ -265,8 +265,10 @@ void TFrmEntradaCredito::confirmar() {
         const QSqlDatabase db = m_context.data->db();
         const int iva = store::readOpciones(db).iva_gen;
         r = m_modo == Modo::Metalico
-                ? accounts::confirmarMetalico(db, venta, m_rememberedMoney, m_context.currentOperator, iva)
-                : accounts::confirmarTiempo(db, venta, m_rememberedSeconds, m_context.currentOperator, iva);
+                ? accounts::confirmarMetalico(db, venta, m_rememberedMoney, m_context.currentOperator, iva,
+                                              m_context.creditSync)
+                : accounts::confirmarTiempo(db, venta, m_rememberedSeconds, m_context.currentOperator, iva,
+                                            m_context.creditSync);
     } catch (const store::DatabaseError& e) {
         showError(e.text());
         return;

@@ -1,5 +1,6 @@
 #include "accounts/movimientos.h"
 
+#include "accounts/creditoenpuesto.h"
 #include "accounts/cuentas.h"
 #include "core/formatohora.h"
 #include "sales/tickets.h"
@@ -66,7 +67,7 @@ store::MovCuenta saleMovement(const Venta& venta, const QString& concepto) {
 } // namespace
 
 VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Currency remembered,
-                                 const QString& operatorName, int ivaGen) {
+                                 const QString& operatorName, int ivaGen, CreditSync* sync) {
     if (venta.descripcion.isEmpty())
         return {QStringLiteral("NoDes"), {}};
     store::Transaction tx(db);
@@ -93,12 +94,14 @@ VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Cur
     m.SALDO_MOV = amount;
     m.SALDO_FIN = cuenta.credito;
     const int movId = int(store::insert(db, m));
+    escribirCreditoEnPuesto(sync, db, cuenta);
     tx.commit();
+    aplicarCreditoEnPuesto(sync, cuenta);
     return {QString(), cuenta, movId};
 }
 
 VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int rememberedSeconds,
-                               const QString& operatorName, int ivaGen) {
+                               const QString& operatorName, int ivaGen, CreditSync* sync) {
     if (venta.descripcion.isEmpty())
         return {QStringLiteral("NoDescripcion"), {}};
     store::Transaction tx(db);
@@ -131,9 +134,11 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
         venta.cantidad > 0 ? FormatoHora(added) : QStringLiteral(" - ") + FormatoHora(-qint64(added));
     m.saldoti_fin_bono = bono >= 1 ? bono : 0;
     const int movId = int(store::insert(db, m));
-    tx.commit();
     store::Cuenta cuenta = *before;
     cuenta.Bonotiempo = bono;
+    escribirCreditoEnPuesto(sync, db, cuenta);
+    tx.commit();
+    aplicarCreditoEnPuesto(sync, cuenta);
     return {QString(), cuenta, movId};
 }
 

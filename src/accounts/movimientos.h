@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/creditsync.h"
 #include "core/currency.h"
 #include "store/rows.h"
 
@@ -58,11 +59,13 @@ struct VentaResultado {
 // A top-up sale: credit, ticket line, ticket total and movement in one
 // transaction. The account is found by its login in the whole table, so no
 // filter of a window can make the sale lose the customer's money.
-// remembered is the balance the window shows as "Saldo actual..".
+// remembered is the balance the window shows as "Saldo actual..". With a
+// sync, the station where the account is logged in gets its new credit in
+// the same transaction.
 VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Currency remembered,
-                                 const QString& operatorName, int ivaGen);
+                                 const QString& operatorName, int ivaGen, CreditSync* sync = nullptr);
 // A voucher sale; refused with "Bono" when the credit would pass 500 hours.
 VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int rememberedSeconds,
-                               const QString& operatorName, int ivaGen);
+                               const QString& operatorName, int ivaGen, CreditSync* sync = nullptr);
 
 } // namespace accounts

@@ -7,6 +7,7 @@
 #include <QString>
 
 class TDataModule1;
+class CreditSync;
 
 // The process-wide values every subsystem reads: the data module, the
 // regional formats, the run-time settings, the clock and the operator on
@@ -16,6 +17,9 @@ struct ConsoleContext {
     Regional regional = Regional::system();
     RuntimeSettings settings;
     Clock* clock = &SystemClock::instance();
+    // The running stations, for changes of an account's credit; set by the
+    // console's engine while it lives.
+    CreditSync* creditSync = nullptr;
     // NOMBRE of the operator who logged in.
     QString currentOperator;
     // Kept for engines that have a password; set by the password dialog.

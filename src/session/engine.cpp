@@ -54,9 +54,12 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
         }
     });
     connect(&m_clock, &session::StationClock::fatalError, this, &ConsoleEngine::fatalError);
+    context.creditSync = this;
 }
 
 ConsoleEngine::~ConsoleEngine() {
+    if (m_context.creditSync == this)
+        m_context.creditSync = nullptr;
     m_clock.stop();
     m_puestos.stopAll();
 }
@@ -274,6 +277,10 @@ void ConsoleEngine::intercambiar(int pos, int otherPos) {
 Outcome ConsoleEngine::borrarTicket(int pos) {
     if (pos < 0 || pos >= m_puestos.count())
         return Outcome::done();
+    // A period that ended and waits for its booking keeps its ticket until
+    // booked: detached now, the booking would issue a second ticket for the
+    // same prepaid amount. Booked first, there is nothing left to detach.
+    m_clock.liquidar(pos);
     const sales::TicketOutcome outcome = sales::detachTicket(m_puestos.at(pos).rec());
     m_puestos.RedibujarFila(pos);
     m_puestos.RefrescarMenus();
@@ -283,27 +290,53 @@ Outcome ConsoleEngine::borrarTicket(int pos) {
     return Outcome::done();
 }
 
+namespace {
+
+void seguirCredito(station::StationRecord& r, const CreditoCuenta& c) {
+    if (r.isTimeAccount()) {
+        // The time used stays; the time left follows the new credit.
+        r.clockMs = qint64(c.timeCreditSeconds) * 1000 - (qint64(r.prepaidSeconds) * 1000 - r.clockMs);
+        r.prepaidSeconds = c.timeCreditSeconds;
+    } else {
+        r.moneyCredit = c.moneyCredit;
+        r.discountPercent = c.discountPercent;
+    }
+    r.closeWhenCreditExhausted = c.closeWhenCreditExhausted;
+    r.pendiente = station::Pendiente::QuitarAviso;
+}
+
+} // namespace
+
+int ConsoleEngine::posicionDeCuenta(const QString& login) const {
+    for (int pos = 0; pos < m_puestos.count(); ++pos) {
+        // Logins are one account whatever their letter case.
+        if (m_puestos.at(pos).rec().accountLogin.compare(login, Qt::CaseInsensitive) == 0)
+            return pos;
+    }
+    return -1;
+}
+
 void ConsoleEngine::CreditoCambiado(const QString& login, int timeCreditSeconds, Currency moneyCredit,
                                     int discountPercent, bool closeWhenCreditExhausted) {
-    for (int pos = 0; pos < m_puestos.count(); ++pos) {
-        station::StationRecord& r = m_puestos.at(pos).rec();
-        // The station holds the login as the customer typed it; logins are
-        // one account whatever their letter case.
-        if (r.accountLogin.compare(login, Qt::CaseInsensitive) != 0)
-            continue;
-        if (r.isTimeAccount()) {
-            // The time used stays; the time left follows the new credit.
-            r.clockMs = qint64(timeCreditSeconds) * 1000 - (qint64(r.prepaidSeconds) * 1000 - r.clockMs);
-            r.prepaidSeconds = timeCreditSeconds;
-        } else {
-            r.moneyCredit = moneyCredit;
-            r.discountPercent = discountPercent;
-        }
-        r.closeWhenCreditExhausted = closeWhenCreditExhausted;
-        r.pendiente = station::Pendiente::QuitarAviso;
-        m_puestos.RedibujarFila(pos);
+    aplicarPuesto(
+        CreditoCuenta{login, timeCreditSeconds, moneyCredit, discountPercent, closeWhenCreditExhausted});
+}
+
+void ConsoleEngine::escribirPuesto(const QSqlDatabase& db, const CreditoCuenta& credito) {
+    const int pos = credito.login.isEmpty() ? -1 : posicionDeCuenta(credito.login);
+    if (pos < 0)
         return;
-    }
+    station::StationRecord changed = m_puestos.at(pos).rec();
+    seguirCredito(changed, credito);
+    ListaPuestos::escribirFila(db, m_puestos.at(pos).number, changed);
+}
+
+void ConsoleEngine::aplicarPuesto(const CreditoCuenta& credito) {
+    const int pos = credito.login.isEmpty() ? -1 : posicionDeCuenta(credito.login);
+    if (pos < 0)
+        return;
+    seguirCredito(m_puestos.at(pos).rec(), credito);
+    m_puestos.RedibujarFila(pos);
 }
 
 void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station::StationRecord& ended,
@@ -312,19 +345,31 @@ void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station
     // free row. A kill at any instant leaves all of it or the period running.
     const QSqlDatabase db = m_context.data->db();
     store::Transaction tx(db);
-    if (!ended.accountLogin.isEmpty()) {
-        // Time accounts settle the time left, the others the time used.
-        const qint64 seconds =
-            ended.isTimeAccount() ? station::roundedSeconds(ended.clockMs) : station::usedSeconds(ended);
+    if (!ended.accountLogin.isEmpty())
         m_accountDecisions->CerrarCuenta(ended.accountLogin, uso.station, ended.accountType,
-                                         ended.ticketNumber, int(seconds), ended.cost);
-    }
+                                         ended.ticketNumber, int(station::usedSeconds(ended)), ended.cost);
     session::RegistrarUso(db, uso, m_context.currentOperator, m_context.clock->now(), ivaGen());
     ListaPuestos::escribirFila(db, uso.station, freed);
     tx.commit();
     if (!ended.accountLogin.isEmpty())
         m_puestos.loginsInUse().remove(ended.accountLogin);
-    emit ticketsChanged();
+    // The windows read again from the event loop, after the clock has freed
+    // the record: nothing they do (an error box and its own event loop) may
+    // run while the booked period still looks pending.
+    notifyTicketsChanged();
+}
+
+void ConsoleEngine::notifyTicketsChanged() {
+    if (m_ticketsChangedQueued)
+        return;
+    m_ticketsChangedQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_ticketsChangedQueued = false;
+            emit ticketsChanged();
+        },
+        Qt::QueuedConnection);
 }
 
 void ConsoleEngine::messageRow(const station::MessageQueueRow& row) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/creditsync.h"
 #include "session/registrouso.h"
 #include "session/stationclock.h"
 #include "session/tarifas.h"
@@ -55,7 +56,10 @@ const ui::MessageTable& sessionMessages();
 // registry with its links, the tariff cache, the station clock, and the
 // message queue they feed. The main window owns one and shows it; it never
 // contains it.
-class ConsoleEngine : public QObject, private session::UsePeriodHandler, private station::LinkDecisions {
+class ConsoleEngine : public QObject,
+                      private session::UsePeriodHandler,
+                      private station::LinkDecisions,
+                      private CreditSync {
     Q_OBJECT
 public:
     explicit ConsoleEngine(ConsoleContext& context, QObject* parent = nullptr);
@@ -89,9 +93,12 @@ public:
     void intercambiar(int pos, int otherPos);
     // "&B.- Borrar ticket de puesto...".
     session::Outcome borrarTicket(int pos);
-    // An account that may be in use changed its credit.
+    // An account that may be in use changed its credit (in memory; the
+    // station's row follows with the next save).
     void CreditoCambiado(const QString& login, int timeCreditSeconds, Currency moneyCredit,
                          int discountPercent, bool closeWhenCreditExhausted);
+    // Registry position of the station where login is logged in, or -1.
+    int posicionDeCuenta(const QString& login) const;
 
     // Writes one station's row at once, so a crash loses no event of its period.
     void guardarPuesto(int pos);
@@ -115,6 +122,11 @@ private:
     void CerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
                       const QString& ticketNumber, int seconds, Currency cost) override;
 
+    // CreditSync
+    void escribirPuesto(const QSqlDatabase& db, const CreditoCuenta& credito) override;
+    void aplicarPuesto(const CreditoCuenta& credito) override;
+
+    void notifyTicketsChanged();
     int ivaGen() const;
     QString tariffInForce(const QString& chosen) const;
 
@@ -125,4 +137,5 @@ private:
     session::StationClock m_clock;
     station::DefaultLinkDecisions m_noAccounts;
     station::LinkDecisions* m_accountDecisions = &m_noAccounts;
+    bool m_ticketsChangedQueued = false;
 };

@@ -1,3 +1,5 @@
+#include "accounts/codigos.h"
+#include "accounts/movimientos.h"
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
 #include "sales/tickets.h"
@@ -73,6 +75,9 @@ private slots:
     void detachTicketRules();
     void creditChangedFollowsTheAccount();
     void failedBookingKeepsThePeriodRunning();
+    void detachingAPendingTicketIssuesNoSecond();
+    void topUpWritesTheStationRow_data();
+    void topUpWritesTheStationRow();
 };
 
 void TestStationClock::counterPeriodStartsAndIsPriced() {
@@ -154,8 +159,9 @@ void TestStationClock::anonymousCounterPeriodEndsOnANewTicket() {
     QCOMPARE(lines[0].IMPORTE, Currency::fromCents(90));
     QCOMPARE(rig.ciber().back().NUM_TICKET, QString());
     QCOMPARE(rig.ciber().back().TIEMPO, 2710);
-    QCOMPARE(tickets.count(), 1);
+    // From the event loop, once the record is free.
     QCOMPARE(r.estadoAnterior, Estado::Libre);
+    QTRY_COMPARE(tickets.count(), 1);
     QCOMPARE(r.cost, Currency());
 }
 
@@ -462,11 +468,15 @@ void TestStationClock::failedBookingKeepsThePeriodRunning() {
     store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, "
                                   "'disco lleno'); END"));
     QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
-    // The booking fails whole: no ticket, no record, and the fatal path's save
-    // writes the period as running.
-    QVERIFY_THROWS_EXCEPTION(store::DatabaseError, rig.tick(0));
+    // The booking fails whole: no ticket, no record; the end waits, reported
+    // to the saves, and costs nothing more while it waits.
+    const Currency cost = rig.rec(3).cost;
+    rig.tick(0);
+    rig.tick(600000);
     QVERIFY(rig.rec(3).bookingPending());
+    QCOMPARE(rig.rec(3).cost, cost);
     QCOMPARE(rig.numTick(), 0);
+    QCOMPARE(rig.engine->puestos().saveError(), QStringLiteral("disco lleno"));
     QVERIFY(rig.engine->puestos().GuardarPuestos());
     QCOMPARE(rig.savedEstado(3), 2);
     QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT tiempo FROM puestos WHERE npuesto = 3"))),
@@ -476,9 +486,109 @@ void TestStationClock::failedBookingKeepsThePeriodRunning() {
     rig.tick(0);
     QCOMPARE(rig.numTick(), 1);
     QCOMPARE(rig.ciber().size(), size_t(1));
+    QCOMPARE(rig.ciber().back().TIEMPO, 600);
+    QCOMPARE(sales::findTicket(db, QStringLiteral("1"))->IMPORTE, cost);
     QCOMPARE(rig.savedEstado(3), 1);
+    QVERIFY(rig.engine->puestos().saveError().isEmpty());
     rig.tick(0);
     QCOMPARE(rig.ciber().size(), size_t(1));
+}
+
+// A prepaid period closed an instant ago still owns its ticket: detaching it
+// before the booking must not make the booking write a second one.
+void TestStationClock::detachingAPendingTicketIssuesNoSecond() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.prepago = true;
+    p.tariffName = QStringLiteral("NORMAL");
+    p.amount = Currency::fromUnits(1);
+    p.minutes = 50;
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(1), p).ok());
+    rig.tick();
+    rig.tick(60000);
+    QCOMPARE(rig.numTick(), 1);
+    QVERIFY(rig.engine->cerrarPuesto(rig.pos(1)));
+    QVERIFY(rig.engine->borrarTicket(rig.pos(1)).ok());
+    rig.tick(0);
+    QCOMPARE(rig.numTick(), 1);
+    QCOMPARE(store::select<store::Ticket>(rig.db.data.db()).size(), size_t(1));
+    QCOMPARE(rig.ciber().size(), size_t(1));
+    QCOMPARE(rig.ciber().back().NUM_TICKET, QStringLiteral("1"));
+}
+
+// A top-up of the account logged in at a station writes the station's row in
+// its own transaction; a top-up that fails leaves row and record as they were.
+void TestStationClock::topUpWritesTheStationRow_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("voucher") << "voucher" << false;
+    QTest::newRow("money") << "money" << false;
+    QTest::newRow("code") << "code" << false;
+    QTest::newRow("voucher, refused by the database") << "voucher" << true;
+}
+
+void TestStationClock::topUpWritesTheStationRow() {
+    QFETCH(QString, kind);
+    QFETCH(bool, fails);
+    Rig rig;
+    const QSqlDatabase db = rig.db.data.db();
+    const bool money = kind == QLatin1String("money");
+    const QString login = money                           ? QStringLiteral("10001")
+                          : kind == QLatin1String("code") ? QStringLiteral("90002")
+                                                          : QStringLiteral("10004");
+    const store::Cuenta before =
+        store::select<store::Cuenta>(db, QStringLiteral("WHERE Login = ?"), {login}).at(0);
+    station::StationRecord& r = rig.rec(3);
+    r.estado = r.estadoAnterior = money ? Estado::Contador : Estado::Prepago;
+    r.accountLogin = login;
+    r.accountType = before.Tipo;
+    r.prepaidSeconds = before.Bonotiempo;
+    r.moneyCredit = before.credito;
+    r.clockMs = money ? 600000 : qint64(before.Bonotiempo - 600) * 1000; // ten minutes used
+    rig.engine->guardarPuesto(rig.pos(3));
+    if (fails)
+        store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON movcuentas BEGIN SELECT "
+                                      "RAISE(ABORT, 'disco lleno'); END"));
+
+    const store::Ticket ticket = accounts::abrirVenta(db, QStringLiteral("CAJA"), rig.clock.now());
+    const auto topUp = [&] {
+        if (kind == QLatin1String("code")) {
+            accounts::VentaCodigo v;
+            v.login = login;
+            v.bono = store::select<store::Bono>(db, QStringLiteral("WHERE CODIGO = 'B1H'")).at(0);
+            accounts::recargarCodigo(db, v, QStringLiteral("CAJA"), 1, rig.clock.now(), {},
+                                     rig.context.creditSync);
+            return;
+        }
+        accounts::Venta v;
+        v.ticket = ticket;
+        v.login = login;
+        v.descripcion = QStringLiteral("Recarga");
+        v.precio = Currency::fromUnits(5);
+        v.minutos = 60;
+        if (money)
+            accounts::confirmarMetalico(db, v, before.credito, QStringLiteral("CAJA"), 1,
+                                        rig.context.creditSync);
+        else
+            accounts::confirmarTiempo(db, v, before.Bonotiempo, QStringLiteral("CAJA"), 1,
+                                      rig.context.creditSync);
+    };
+    if (fails) {
+        QVERIFY_THROWS_EXCEPTION(store::DatabaseError, topUp());
+    } else {
+        topUp();
+    }
+
+    const int credit = fails || money ? before.Bonotiempo : before.Bonotiempo + 3600;
+    const Currency moneyCredit = money ? before.credito + Currency::fromUnits(5) : before.credito;
+    const qint64 clock = money ? 600000 : qint64(credit - 600) * 1000;
+    QCOMPARE(r.prepaidSeconds, credit);
+    QCOMPARE(r.clockMs, clock);
+    QCOMPARE(r.moneyCredit, moneyCredit);
+    const store::Puesto row = store::select<store::Puesto>(db, QStringLiteral("WHERE npuesto = 3")).at(0);
+    QCOMPARE(row.seg_prepago, credit);
+    QCOMPARE(qint64(row.tiempo) * 1000, clock);
+    QCOMPARE(row.pagado, moneyCredit);
 }
 
 QTEST_GUILESS_MAIN(TestStationClock)
