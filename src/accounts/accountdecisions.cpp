@@ -136,8 +136,9 @@ int AccountDecisions::checkLogin(station::StationRecord& rec, const QString& req
     if (m_logins.contains(login))
         return codigo::EnUso;
 
-    // 8. Accepted.
-    rec.accountLogin = login;
+    // 8. Accepted, under the account's own login: "ana" typed for "ANA" is
+    // the one customer "ANA" in every movement, record and statistic.
+    rec.accountLogin = c.Login;
     rec.password = password;
     rec.closeWhenCreditExhausted = c.Bloquear;
     if (isTimeType(c.Tipo)) {
@@ -183,13 +184,15 @@ void AccountDecisions::CerrarCuenta(const QString& login, int stationNumber, con
     if (rows.size() != 1)
         return;
     const store::Cuenta& c = rows.front();
+    // Booked under the account's own login, however the station holds it.
+    const QString& cuenta = c.Login;
     const store::Opciones opciones = store::readOpciones(db);
     const QDateTime now = m_ctx.clock->now();
 
     std::optional<station::MessageQueueRow> notice;
     if (opciones.tick_aviso && !ticketNumber.isEmpty())
         notice = station::MessageQueueRow{stationNumber, m_ctx.regional.formatTime(now.time()),
-                                          QStringLiteral("[System]: ") + login +
+                                          QStringLiteral("[System]: ") + cuenta +
                                               QStringLiteral(" ha finalizado con ticket: ") + ticketNumber};
 
     store::Transaction tx(db);
@@ -200,7 +203,7 @@ void AccountDecisions::CerrarCuenta(const QString& login, int stationNumber, con
     if (!ticketNumber.isEmpty() && accountType != QLatin1String("9") && opciones.tick_cargo) {
         if (const std::optional<store::Ticket> t = sales::findTicket(db, ticketNumber)) {
             charged = t->IMPORTE;
-            store::MovCuenta m = movimiento(login, now);
+            store::MovCuenta m = movimiento(cuenta, now);
             m.SALDO_ANT = credit;
             m.SALDO_MOV = -charged;
             m.CONCEPTO = QStringLiteral("TICKET: ") + ticketNumber;
@@ -210,7 +213,7 @@ void AccountDecisions::CerrarCuenta(const QString& login, int stationNumber, con
 
             store::LinTick line;
             line.ID_TICK = t->ID_TICK;
-            line.ARTICULO = QStringLiteral("A CUENTA: ") + login;
+            line.ARTICULO = QStringLiteral("A CUENTA: ") + cuenta;
             line.CANT = 1;
             line.IdTax = opciones.iva_gen;
             line.PRECIO = -charged;
@@ -218,13 +221,13 @@ void AccountDecisions::CerrarCuenta(const QString& login, int stationNumber, con
             sales::addLine(db, line);
             store::run(db,
                        QStringLiteral("UPDATE ticket SET IMPORTE = 0, OBSERVACIONES = ? WHERE ID_TICK = ?"),
-                       {QVariant(QStringLiteral("A CUENTA: ") + login), QVariant(t->ID_TICK)});
+                       {QVariant(QStringLiteral("A CUENTA: ") + cuenta), QVariant(t->ID_TICK)});
         }
     }
 
     const QVariant today = store::sqlValue(now.date());
     if (!isTimeType(accountType)) {
-        store::MovCuenta m = movimiento(login, now);
+        store::MovCuenta m = movimiento(cuenta, now);
         m.SALDO_ANT = credit;
         m.SALDO_MOV = -cost;
         m.CONCEPTO = place + FormatoHora(seconds);
@@ -234,26 +237,33 @@ void AccountDecisions::CerrarCuenta(const QString& login, int stationNumber, con
         store::run(db,
                    QStringLiteral("UPDATE cuentas SET credito = COALESCE(credito, 0) - ?, Ultima = ? "
                                   "WHERE Login = ?"),
-                   {store::sqlValue(cost + charged), today, QVariant(login)});
+                   {store::sqlValue(cost + charged), today, QVariant(cuenta)});
     } else {
-        const int used = c.Bonotiempo - seconds;
-        store::MovCuenta m = movimiento(login, now);
+        // The account loses the time the period used, never "stored credit
+        // less the station's time left": a voucher sold during the period (or
+        // restored after a crash) stays the customer's.
+        const int used = qMax(0, seconds);
+        const int left = qMax(0, c.Bonotiempo - used);
+        store::MovCuenta m = movimiento(cuenta, now);
         m.saldoti_ant_bono = c.Bonotiempo;
         m.SALDOTI_MOV = QLatin1Char('-') + FormatoHora(used);
         m.CONCEPTO = place + FormatoHora(used);
-        m.saldoti_fin_bono = seconds;
+        m.saldoti_fin_bono = left;
         store::insert(db, m);
+        const QString debit = QStringLiteral(
+            "Bonotiempo = CASE WHEN COALESCE(Bonotiempo, 0) > ? THEN Bonotiempo - ? ELSE 0 END");
         if (accountType == QLatin1String("9"))
             store::run(db,
-                       QStringLiteral("UPDATE cuentas SET Bonotiempo = ?, Ultima = ? WHERE Login = ? AND ") +
-                           store::codigosFilter(),
-                       {QVariant(seconds), today, QVariant(login)});
+                       QStringLiteral("UPDATE cuentas SET ") + debit +
+                           QStringLiteral(", Ultima = ? WHERE Login = ? AND ") + store::codigosFilter(),
+                       {QVariant(used), QVariant(used), today, QVariant(cuenta)});
         else
-            store::run(db,
-                       QStringLiteral("UPDATE cuentas SET Bonotiempo = ?, credito = ?, Ultima = ? "
-                                      "WHERE Login = ? AND ") +
-                           store::cuentasFilter(),
-                       {QVariant(seconds), store::sqlValue(credit), today, QVariant(login)});
+            store::run(
+                db,
+                QStringLiteral("UPDATE cuentas SET ") + debit +
+                    QStringLiteral(", credito = COALESCE(credito, 0) - ?, Ultima = ? WHERE Login = ? AND ") +
+                    store::cuentasFilter(),
+                {QVariant(used), QVariant(used), store::sqlValue(charged), today, QVariant(cuenta)});
     }
     tx.commit();
     if (notice && m_notices)

@@ -49,6 +49,8 @@ public:
     // Also refuses ("0") a password longer than the table keeps: cutting it
     // would lock the customer out with a password he never typed.
     QString ChangeStationPassword(const QString& login, const QString& newPassword) override;
+    // seconds: the time the period used, for every kind of account; the
+    // account is debited relatively, so a top-up booked meanwhile is kept.
     // Movements, credit, time credit, last use and the ticket charge in one
     // nested transaction on the context's connection; throws
     // store::DatabaseError on any failure and commits nothing of its own when

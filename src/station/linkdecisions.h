@@ -24,6 +24,8 @@ public:
     virtual QString ChangeStationPassword(const QString& login, const QString& newPassword) = 0;
 
     // An account's use period ended (F2, expiry, credit, "CLINO"): settle it.
+    // seconds is the time the period used (for time accounts too: the account
+    // loses what its clock counted, whatever it holds now).
     // Called by the clock's booking inside its transaction, on the console's
     // connection; throws store::DatabaseError so the whole booking rolls back.
     virtual void CerrarCuenta(const QString& login, int stationNumber, const QString& accountType,

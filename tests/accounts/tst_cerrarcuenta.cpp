@@ -44,7 +44,8 @@ void TstCerrarCuenta::moneyAccount() {
                               Currency::fromCents(120));
     const std::vector<store::MovCuenta> m = f.movements();
     QCOMPARE(m.size(), size_t(1));
-    QCOMPARE(m[0].CUENTA, QStringLiteral("ana"));
+    // Under the account's own login, as the listings look for it.
+    QCOMPARE(m[0].CUENTA, QStringLiteral("ANA"));
     QCOMPARE(m[0].CONCEPTO, QStringLiteral("PUESTO 3  1:00:00"));
     QCOMPARE(m[0].SALDO_ANT, Currency::fromCents(500));
     QCOMPARE(m[0].SALDO_MOV, Currency::fromCents(-120));
@@ -120,37 +121,48 @@ void TstCerrarCuenta::ticketChargedFirst() {
 void TstCerrarCuenta::timeAccount_data() {
     QTest::addColumn<QString>("tipo");
     QTest::addColumn<bool>("withTicket");
-    QTest::newRow("time account") << "2" << false;
-    QTest::newRow("time code") << "9" << false;
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("left");
+    // Twenty minutes used of an hour.
+    QTest::newRow("time account") << "2" << false << 3600 << 2400;
+    QTest::newRow("time code") << "9" << false << 3600 << 2400;
     // A time code never pays a ticket from its (absent) money.
-    QTest::newRow("time code with a ticket") << "9" << true;
+    QTest::newRow("time code with a ticket") << "9" << true << 3600 << 2400;
+    // An hour sold while the period ran: the account keeps it.
+    QTest::newRow("topped up meanwhile") << "2" << false << 7200 << 6000;
+    QTest::newRow("code topped up meanwhile") << "9" << false << 7200 << 6000;
+    // Never below nothing, whatever the clock counted.
+    QTest::newRow("used more than it holds") << "2" << false << 600 << 0;
 }
 
 void TstCerrarCuenta::timeAccount() {
     QFETCH(QString, tipo);
     QFETCH(bool, withTicket);
+    QFETCH(int, stored);
+    QFETCH(int, left);
     AccountFixture f;
     f.sql(QStringLiteral("UPDATE opciones SET tick_cargo = 1"));
     store::Cuenta c = f.cuenta(QStringLiteral("BONO"));
     c.Tipo = tipo;
     c.Tarifa = QStringLiteral("BONO TIEMPO");
-    c.Bonotiempo = 3600;
+    c.Bonotiempo = stored;
     c.credito = Currency::fromCents(700);
     c.Ultima = Today.addDays(-3);
     f.add(c);
     const QString ticket = withTicket ? ticketOf(f.db(), 250).NUM_TICKET : QString();
 
-    f.decisions->CerrarCuenta(QStringLiteral("BONO"), 3, tipo, ticket, 2400, Currency());
+    // The time the clock counted.
+    f.decisions->CerrarCuenta(QStringLiteral("BONO"), 3, tipo, ticket, 1200, Currency());
 
     const std::vector<store::MovCuenta> m = f.movements();
     QCOMPARE(m.size(), size_t(1));
-    QCOMPARE(m[0].saldoti_ant_bono, 3600);
+    QCOMPARE(m[0].saldoti_ant_bono, stored);
     QCOMPARE(m[0].SALDOTI_MOV, QStringLiteral("-0:20:00"));
     QCOMPARE(m[0].CONCEPTO, QStringLiteral("PUESTO 3  0:20:00"));
-    QCOMPARE(m[0].saldoti_fin_bono, 2400);
+    QCOMPARE(m[0].saldoti_fin_bono, left);
     QCOMPARE(m[0].SALDO_MOV, Currency());
     const store::Cuenta after = f.read(QStringLiteral("BONO"));
-    QCOMPARE(after.Bonotiempo, 2400);
+    QCOMPARE(after.Bonotiempo, left);
     QCOMPARE(after.credito, Currency::fromCents(700));
     QCOMPARE(after.Ultima, Today);
 }
@@ -177,7 +189,7 @@ void TstCerrarCuenta::notice() {
     if (shown) {
         QCOMPARE(f.notices[0].station, 4);
         QCOMPARE(f.notices[0].time, QStringLiteral("11:00:00"));
-        QCOMPARE(f.notices[0].text, QStringLiteral("[System]: ana ha finalizado con ticket: 77"));
+        QCOMPARE(f.notices[0].text, QStringLiteral("[System]: ANA ha finalizado con ticket: 77"));
     }
 }
 

@@ -281,7 +281,8 @@ void TstStationLogin::acceptedFillsRecord() {
     rec.pendingNotice = QStringLiteral("x");
     rec.firstPasswordFlag = true;
     QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ana\tpw")), 0);
-    QCOMPARE(rec.accountLogin, QStringLiteral("ana"));
+    // The account's own login, whatever case was typed.
+    QCOMPARE(rec.accountLogin, QStringLiteral("ANA"));
     QCOMPARE(rec.password, QStringLiteral("pw"));
     QCOMPARE(rec.moneyCredit, Currency::fromCents(512));
     QCOMPARE(rec.closeWhenCreditExhausted, true);
