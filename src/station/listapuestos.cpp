@@ -24,11 +24,35 @@ int TPuestos::checkStationLogin(const QString& request) {
     // while that fails the request stays unanswered and the station asks again.
     if (rec().bookingPending() && !m_lista->liquidarPendiente(row - 1))
         return -1;
-    return m_lista->decisions().CheckStationLogin(*this, request);
+    const station::StationRecord before = rec();
+    try {
+        const int code = m_lista->decisions().CheckStationLogin(*this, request);
+        if (code != 0)
+            return code;
+        // The accepted period is written at once: a crash a second later
+        // still finds it running, and bills it.
+        station::StationRecord accepted = rec();
+        station::aceptarLogin(accepted, accepted.accountLogin.isEmpty() ? station::loginFromRequest(request)
+                                                                        : accepted.accountLogin);
+        if (m_lista->m_ctx.data)
+            ListaPuestos::escribirFila(m_lista->m_ctx.data->db(), number, accepted);
+        m_lista->noteSave(Status::success());
+        return 0;
+    } catch (const store::DatabaseError& e) {
+        // Never a wrong password: the customer is answered once the database is back.
+        rec() = before;
+        m_lista->noteSave(Status::failure(e.text()));
+        return -1;
+    }
 }
 
 QString TPuestos::changeStationPassword(const QString& login, const QString& newPassword) {
-    return m_lista->decisions().ChangeStationPassword(login, newPassword);
+    try {
+        return m_lista->decisions().ChangeStationPassword(login, newPassword);
+    } catch (const store::DatabaseError& e) {
+        m_lista->noteSave(Status::failure(e.text()));
+        return QStringLiteral("0");
+    }
 }
 
 void TPuestos::connectionChanged() {
@@ -316,8 +340,11 @@ void ListaPuestos::noteSave(const Status& saved) {
     const bool wasWorking = m_saveError.isEmpty();
     m_saveError = error;
     emit saveStateChanged(error);
+    // The box opens from the event loop: never in the middle of a tick or an
+    // exchange, whose state a nested loop could change under them.
     if (wasWorking)
-        emit saveFailed(error);
+        QMetaObject::invokeMethod(
+            this, [this, error] { emit saveFailed(error); }, Qt::QueuedConnection);
 }
 
 Result<bool> ListaPuestos::AnadirPuesto(int number) {

@@ -125,8 +125,12 @@ public:
     // transaction; a period that ended but is not booked yet is written as
     // running. Throws store::DatabaseError.
     static void escribirFila(const QSqlDatabase& db, int number, const station::StationRecord& rec);
-    // The last per-event or periodic save failed: its error, until a save succeeds.
+    // The last write of the stations' work (a save, a booking, a log-in)
+    // failed: its error, until one succeeds.
     QString saveError() const { return m_saveError; }
+    // Every such write reports here: the first failure after working ones
+    // raises saveFailed (once), each change of state saveStateChanged.
+    void noteSave(const Status& saved);
     // Adds the station of that npuesto and starts its link. False when the
     // table has no such row or the registry already holds that number.
     Result<bool> AnadirPuesto(int number);
@@ -184,7 +188,6 @@ private:
     void sortByNumber();
     void clear();
     void periodicSave();
-    void noteSave(const Status& saved);
 
     ConsoleContext& m_ctx;
     station::DefaultLinkDecisions m_defaultDecisions;

@@ -13,6 +13,18 @@ qint64 usedSeconds(const StationRecord& rec) {
     return rec.prepaidSeconds == 0 ? clock : rec.prepaidSeconds - clock;
 }
 
+void aceptarLogin(StationRecord& rec, const QString& login) {
+    rec.accountLogin = login;
+    if (rec.isTimeAccount()) {
+        rec.estado = Estado::Prepago;
+        rec.clockMs = qint64(rec.prepaidSeconds) * 1000;
+        rec.cost = rec.prepaidAmount;
+    } else {
+        rec.estado = Estado::Contador;
+        rec.clockMs = 0;
+    }
+}
+
 void swapUsePeriod(StationRecord& a, StationRecord& b) {
     using std::swap;
     swap(a.pendiente, b.pendiente);

@@ -100,6 +100,11 @@ qint64 roundedSeconds(qint64 ms);
 // prepaid time, that time less the time left.
 qint64 usedSeconds(const StationRecord& rec);
 
+// A log-in accepted on a free station: the record holds the account and its
+// period starts as the clock's next tick would start it, so the row written
+// at once comes back as the same running period after a crash.
+void aceptarLogin(StationRecord& rec, const QString& login);
+
 // Swaps every field of the use period between two records; number, row,
 // address, connection and volume stay with their stations.
 void swapUsePeriod(StationRecord& a, StationRecord& b);

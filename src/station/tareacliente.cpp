@@ -331,14 +331,20 @@ void TTareaCliente::handleReply(const QByteArray& bytes) {
         break;
     }
     case ReplyKind::Login: {
+        // A customer logs in at a free station only: a station in use (or in
+        // admin mode, or deactivated) that sends a log-in must not hand its
+        // running period to another account. Nothing is answered.
+        if (m_rec.estado != Estado::Libre)
+            break;
         const QString request = station::afterFirstTab(m_reply);
         const int code = m_host.checkStationLogin(request);
         m_rec.loginResultCode = code;
         switch (code) {
         case 0: {
-            const QString login = station::loginFromRequest(request);
-            m_rec.accountLogin = login;
-            m_rec.estado = m_rec.isTimeAccount() ? Estado::Prepago : Estado::Contador;
+            // The account's own login, as the decision found it.
+            const QString login =
+                m_rec.accountLogin.isEmpty() ? station::loginFromRequest(request) : m_rec.accountLogin;
+            station::aceptarLogin(m_rec, login);
             settle();
             m_host.loginAccepted(login);
             break;

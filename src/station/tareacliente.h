@@ -55,6 +55,8 @@ struct LinkEnvironment {
 // What the link asks of the entry that owns it; runs on the main thread.
 class LinkHost {
 public:
+    // The log-in code; a negative value leaves the request unanswered (the
+    // station asks again at its next exchange).
     virtual int checkStationLogin(const QString& request) = 0;
     virtual QString changeStationPassword(const QString& login, const QString& newPassword) = 0;
     // The disconnected flag was set or cleared.

@@ -137,6 +137,8 @@ private slots:
     void refusedAtTheTile();
     void sameLoginAtTwoTilesInOneInterval();
     void passwordsChosenAtTheTile();
+    void busyStationKeepsItsPeriod();
+    void lockedDatabaseCostsNothing();
 };
 
 void TstAccountsEndToEnd::moneyAndTimeCustomers() {
@@ -389,6 +391,91 @@ void TstAccountsEndToEnd::passwordsChosenAtTheTile() {
     QCOMPARE(cafe.tile(2).lastSetPassResult(), QStringLiteral("0"));
     QCOMPARE(cafe.cuenta(QStringLiteral("10005")).Pass, QStringLiteral("5555"));
     QCOMPARE(cafe.tile(2).lastPoll().noPasswordChange, QStringLiteral("1"));
+}
+
+// A station in use that sends another log-in (a tampered station program)
+// keeps its customer; the other account is never touched.
+void TstAccountsEndToEnd::busyStationKeepsItsPeriod() {
+    Cafe cafe;
+    QVERIFY(cafe.start());
+    cafe.tile(1).queueLogin(QStringLiteral("10001"), QStringLiteral("1111"));
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.rec(1).accountLogin, QStringLiteral("10001"));
+    const store::Cuenta other = cafe.cuenta(QStringLiteral("10004"));
+
+    QVERIFY(cafe.tile(1).queue("CLI\t10004\t4444"));
+    QVERIFY(cafe.round(60000));
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.rec(1).estado, Estado::Contador);
+    QCOMPARE(cafe.rec(1).accountLogin, QStringLiteral("10001"));
+    QVERIFY(!cafe.te.engine->puestos().loginsInUse().contains(QStringLiteral("10004")));
+    QCOMPARE(cafe.tile(1).lastRefusalCode(), std::optional<int>());
+
+    cafe.tile(1).queueLogout();
+    QVERIFY(cafe.round());
+    const std::vector<store::MovCuenta> m = cafe.movements();
+    QCOMPARE(m.size(), size_t(1));
+    QCOMPARE(m[0].CUENTA, QStringLiteral("10001"));
+    QCOMPARE(cafe.cuenta(QStringLiteral("10004")), other);
+}
+
+// A backup program holds the database while customers come and go: no
+// process is lost, nothing is booked while it lasts, nothing is billed for
+// the time after the ends, and everything is booked once it lets go.
+void TstAccountsEndToEnd::lockedDatabaseCostsNothing() {
+    Cafe cafe;
+    QVERIFY(cafe.start());
+    // Our connection gives up fast on a lock; the console waits longer.
+    QSqlQuery(cafe.db()).exec(QStringLiteral("PRAGMA busy_timeout = 50"));
+    cafe.tile(1).queueLogin(QStringLiteral("10001"), QStringLiteral("1111"));
+    cafe.tile(2).queueLogin(QStringLiteral("10004"), QStringLiteral("4444"));
+    QVERIFY(cafe.round());
+    for (int minute = 0; minute < 10; ++minute)
+        QVERIFY(cafe.round(60000));
+
+    QSqlDatabase backup = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("backup"));
+    backup.setDatabaseName(cafe.te.db.path);
+    QVERIFY(backup.open());
+    QSqlQuery hold(backup);
+    QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QVERIFY(hold.exec(QStringLiteral("UPDATE opciones SET NUM_TICK = NUM_TICK")));
+
+    cafe.tile(1).queueLogout();
+    cafe.tile(2).queueLogout();
+    cafe.tile(3).queueLogin(QStringLiteral("10002"), QStringLiteral("2222"));
+    QVERIFY(cafe.round());
+    const Currency cost = cafe.rec(1).cost;
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(cafe.round(60000));
+    ListaPuestos& lista = cafe.te.engine->puestos();
+    QVERIFY(!lista.saveError().isEmpty());
+    QVERIFY(cafe.rec(1).bookingPending());
+    QVERIFY(cafe.rec(2).bookingPending());
+    QCOMPARE(cafe.rec(1).cost, cost);
+    // The log-in was not refused: it waits for the database.
+    QCOMPARE(cafe.rec(3).estado, Estado::Libre);
+    QCOMPARE(cafe.tile(3).lastRefusalCode(), std::optional<int>());
+    QCOMPARE(cafe.count(QStringLiteral("movcuentas")), 0);
+
+    QVERIFY(hold.exec(QStringLiteral("COMMIT")));
+    hold = QSqlQuery();
+    backup.close();
+    backup = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("backup"));
+    cafe.tile(3).queueLogin(QStringLiteral("10002"), QStringLiteral("2222"));
+    QVERIFY(cafe.round());
+    QVERIFY(cafe.round());
+    QVERIFY(lista.saveError().isEmpty());
+    QCOMPARE(cafe.rec(1).estado, Estado::Libre);
+    QVERIFY(!cafe.rec(1).bookingPending());
+    QVERIFY(!cafe.rec(2).bookingPending());
+    QCOMPARE(cafe.rec(3).accountLogin, QStringLiteral("10002"));
+    // Ten minutes each, booked once.
+    const std::vector<store::MovCuenta> m = cafe.movements();
+    QCOMPARE(m.size(), size_t(2));
+    QCOMPARE(m[0].SALDO_MOV + m[1].SALDO_MOV, -cost);
+    QCOMPARE(cafe.cuenta(QStringLiteral("10004")).Bonotiempo, 10800 - 600);
+    QCOMPARE(cafe.count(QStringLiteral("ciber")), 2);
 }
 
 QTEST_GUILESS_MAIN(TstAccountsEndToEnd)

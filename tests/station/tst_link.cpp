@@ -3,6 +3,7 @@
 
 #include "core/runtimesettings.h"
 #include "station/wirecodec.h"
+#include "store/sql.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -56,6 +57,7 @@ private slots:
     void shutdownKindRidesOnThePolls_data();
     void shutdownKindRidesOnThePolls();
     void acceptedLoginNotifies();
+    void databaseErrorIsNoAnswer();
     void refusingStationComesBack();
     void silentStationDropsCommand();
     void silentStationStaysUnreachable();
@@ -207,6 +209,13 @@ void TestLink::replies_data() {
     QTest::newRow("CLI new password")
         << libre << QByteArray("CLI\tana\tpw") << 21 << "" << libre << QByteArray("CLI\t21");
     QTest::newRow("CLI other code") << libre << QByteArray("CLI\tana\tpw") << 6 << "" << libre << FreePoll;
+    // A station in use never hands its period to another account.
+    QTest::newRow("CLI at a counter station")
+        << contador << QByteArray("CLI\tana\tpw") << 0 << "0" << contador << QByteArray("PING\tOCUPADO\t0\t");
+    QTest::newRow("CLI at a prepaid station")
+        << prepago << QByteArray("CLI\tana\tpw") << 0 << "2" << prepago << QByteArray("PING\tPREPAGO\t");
+    QTest::newRow("CLI in admin mode")
+        << admin << QByteArray("CLI\tana\tpw") << 0 << "0" << admin << QByteArray("PING\tADM\t");
     QTest::newRow("ADM") << libre << QByteArray("ADM") << 2 << "" << admin << QByteArray("PING\tADM\t");
     QTest::newRow("ADM prefix") << libre << QByteArray("ADMIN") << 2 << "" << admin
                                 << QByteArray("PING\tADM\t");
@@ -250,8 +259,12 @@ void TestLink::replies() {
         QVERIFY(h.rec(1).messageReceived.isEmpty());
     // A log-out only ends the period; the clock books it and settles the account.
     QCOMPARE(h.decisions.closes.size(), 0);
-    QCOMPARE(h.decisions.logins.size(), reply.startsWith("CLI\t") ? 1 : 0);
-    if (reply.startsWith("CLI\t")) {
+    const bool asked = reply.startsWith("CLI\t") && before == int(Estado::Libre);
+    QCOMPARE(h.decisions.logins.size(), asked ? 1 : 0);
+    if (!asked) {
+        QVERIFY(h.rec(1).accountLogin.isEmpty());
+        QVERIFY(h.lista->loginsInUse().isEmpty());
+    } else {
         QCOMPARE(h.decisions.logins.first().request, QStringLiteral("ana\tpw"));
         QCOMPARE(h.rec(1).loginResultCode, loginResult);
         QCOMPARE(h.lista->loginsInUse().contains(QStringLiteral("ANA")), loginResult == 0);
@@ -460,6 +473,45 @@ void TestLink::acceptedLoginNotifies() {
     QVERIFY(h.lista->loginsInUse().contains(QStringLiteral("maria")));
     QCOMPARE(h.rec(2).accountLogin, QStringLiteral("Maria"));
     QCOMPARE(h.rec(2).estado, Estado::Contador);
+}
+
+// A locked or full database while a station asks: never a refusal, never an
+// exception through the event loop. The log-in waits for the next exchange,
+// the password change is refused, and the registry reports the error.
+void TestLink::databaseErrorIsNoAnswer() {
+    LinkHarness h(Program);
+    FakeStation& s = h.addStation(1);
+    h.load();
+    QVERIFY(h.startAll());
+    int failures = 1;
+    h.decisions.loginResult = 0;
+    h.decisions.onLogin = [&](TPuestos& p) {
+        p.rec().tariffName = QStringLiteral("NORMAL");
+        if (failures-- > 0)
+            throw store::DatabaseError(QStringLiteral("database is locked"));
+    };
+    s.answerAlways("CLI\tana\tpw");
+    QVERIFY(h.exchange(1));
+    QCOMPARE(h.rec(1).estado, Estado::Libre);
+    QVERIFY(h.rec(1).tariffName.isEmpty());
+    QCOMPARE(h.lista->saveError(), QStringLiteral("database is locked"));
+    QVERIFY(h.exchange(1));
+    QVERIFY2(s.lines.last().startsWith(FreePoll), s.lines.last().constData());
+    // The database answers again: the same request is accepted.
+    QCOMPARE(h.rec(1).estado, Estado::Contador);
+    QCOMPARE(h.rec(1).accountLogin, QStringLiteral("ana"));
+    QVERIFY(h.lista->saveError().isEmpty());
+
+    h.rec(1).pendiente = Pendiente::Poll;
+    h.decisions.passwordResult = QStringLiteral("1");
+    h.decisions.onPassword = [] { throw store::DatabaseError(QStringLiteral("disk I/O error")); };
+    s.answerAlways("SETPASS\tnueva\t0");
+    QVERIFY(h.exchange(1));
+    s.answerAlways("OK");
+    QVERIFY(h.exchange(1));
+    QCOMPARE(s.lines.last(), QByteArray("SETPASS\t0"));
+    QCOMPARE(h.rec(1).password, QString());
+    QCOMPARE(h.lista->saveError(), QStringLiteral("disk I/O error"));
 }
 
 void TestLink::refusingStationComesBack() {

@@ -11,6 +11,8 @@ int RecordingDecisions::CheckStationLogin(TPuestos& puesto, const QString& reque
 
 QString RecordingDecisions::ChangeStationPassword(const QString& login, const QString& newPassword) {
     passwordChanges.append({login, newPassword});
+    if (onPassword)
+        onPassword();
     return passwordResult;
 }
 

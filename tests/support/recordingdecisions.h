@@ -32,6 +32,8 @@ public:
     int loginResult = 2;
     std::function<void(TPuestos&)> onLogin;
     QString passwordResult = QStringLiteral("0");
+    // Runs before the password change answers (a test may throw from it).
+    std::function<void()> onPassword;
 
     QList<LoginCall> logins;
     QList<PasswordCall> passwordChanges;
