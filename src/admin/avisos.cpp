@@ -180,12 +180,22 @@ quint64 Avisos::EnviarAviso(MailKind kind, const QStringList& informeCaja) {
     if (!isTest && !complete(server))
         return 0;
     QStringList body;
-    if (kind == MailKind::EstadoPuestos && m_estado)
+    if (kind == MailKind::EstadoPuestos && m_estado) {
         body = m_estado();
-    else if (kind == MailKind::CajaProvisional)
-        body = cajaProvisionalHTML(m_context.data->db(), m_context.clock->now().date(), m_context.regional);
-    else if (kind == MailKind::InformeCaja)
+    } else if (kind == MailKind::CajaProvisional) {
+        // The scheduled mail runs from a timer: a database error is this
+        // mail's failure, never the console's.
+        try {
+            body =
+                cajaProvisionalHTML(m_context.data->db(), m_context.clock->now().date(), m_context.regional);
+        } catch (const store::DatabaseError& e) {
+            m_failures[static_cast<int>(serverOf(kind))] = MailFailure{e.text(), m_context.clock->now()};
+            emit failureChanged(serverOf(kind));
+            return 0;
+        }
+    } else if (kind == MailKind::InformeCaja) {
         body = informeCaja;
+    }
     return send(kind, server, std::move(body));
 }
 

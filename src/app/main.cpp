@@ -3,6 +3,7 @@
 #include "app/admincontroller.h"
 #include "app/codigoscontroller.h"
 #include "app/commandline.h"
+#include "app/consoleapplication.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
 #include "app/helpcontroller.h"
@@ -87,7 +88,7 @@ int main(int argc, char* argv[]) {
         return runCommand(cl);
     }
 
-    QApplication application(argc, argv);
+    ConsoleApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quintor"));
     QApplication::setApplicationVersion(QStringLiteral(QUINTOR_VERSION));
     ui::setLanguage(cl.english ? ui::Language::English : ui::Language::Spanish);

@@ -243,9 +243,13 @@ void SessionController::borrarTicket() {
     const TPuestos* selected = puestos.selected();
     if (!selected)
         return;
-    const session::Outcome outcome = m_engine.borrarTicket(puestos.positionOf(selected->number));
-    if (!outcome.ok())
-        ui::showMessage(&m_window, sales::ticketMessages(), outcome.messageKey, ui::Icon::Warning);
+    try {
+        const session::Outcome outcome = m_engine.borrarTicket(puestos.positionOf(selected->number));
+        if (!outcome.ok())
+            ui::showMessage(&m_window, sales::ticketMessages(), outcome.messageKey, ui::Icon::Warning);
+    } catch (const store::DatabaseError& e) {
+        showDatabaseError(&m_window, e);
+    }
 }
 
 void SessionController::applyGrids(const store::Grids& g, const store::Opciones& o) {

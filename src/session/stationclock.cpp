@@ -7,6 +7,7 @@
 #include "session/tarifas.h"
 #include "station/listapuestos.h"
 #include "store/datamodule.h"
+#include "store/sql.h"
 
 #include <QElapsedTimer>
 
@@ -52,8 +53,13 @@ void StationClock::timerTick() {
 
 const FranjasSnapshot& StationClock::franjas() {
     if (!m_franjasRead) {
-        *m_franjas = FranjasSnapshot::load(m_context.data->db());
         m_franjasRead = true;
+        try {
+            *m_franjas = FranjasSnapshot::load(m_context.data->db());
+        } catch (const store::DatabaseError& e) {
+            // The bands read last go on pricing until the database answers.
+            m_puestos.noteSave(Status::failure(e.text()));
+        }
     }
     return *m_franjas;
 }
@@ -148,6 +154,9 @@ void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
     QElapsedTimer booking;
     booking.start();
     bool booked = false;
+    // After a failed booking the others wait for the next tick: each would
+    // meet the same locked or full database.
+    bool bookingFailed = false;
     const Ahora ahora(now);
     const RuntimeSettings& s = m_context.settings;
     // The bands are read at most once per tick, and only when a station needs them.
@@ -177,9 +186,23 @@ void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
 
         if (r.estado == Estado::Libre) {
             if (r.bookingPending()) {
-                if (booked && bookingBudgetMs >= 0 && booking.elapsed() >= bookingBudgetMs)
+                if (bookingFailed || (booked && bookingBudgetMs >= 0 && booking.elapsed() >= bookingBudgetMs))
                     continue;
                 booked = true;
+                // A database that refuses the booking is not a pricing fault:
+                // the end stays pending, saved as running and costing nothing
+                // more, and the next ticks book it once the database answers.
+                try {
+                    freeStation(p);
+                    m_puestos.noteSave(Status::success());
+                } catch (const store::DatabaseError& e) {
+                    bookingFailed = true;
+                    m_puestos.noteSave(Status::failure(e.text()));
+                    continue;
+                }
+                m_puestos.RedibujarFila(pos);
+                menus = true;
+                continue;
             }
             if (freeStation(p)) {
                 m_puestos.RedibujarFila(pos);

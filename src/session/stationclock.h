@@ -55,8 +55,10 @@ public:
     // and are booked by the next ticks.
     static constexpr int BookingBudgetMs = 250;
 
-    // One pass over the registry. Throws what pricing or the database throws;
-    // the timer path turns that into fatalError. With a budget (ms, not
+    // One pass over the registry. A database error while booking leaves the
+    // end pending and is reported to the registry's saves; anything else
+    // pricing throws goes on, and the timer path turns it into fatalError.
+    // With a budget (ms, not
     // negative), no booking starts once the tick has run that long,
     // but every tick books at least one.
     void tick(qint64 nowMs, int bookingBudgetMs = -1);

@@ -74,6 +74,7 @@ private slots:
     void closeAsksAndSettles();
     void expiryWhileTheCloseQuestionIsOpen();
     void bandsLockTheTariff();
+    void clockDatabaseFailureKeepsRunning();
     void clockFailureSavesAndEnds();
     void exchangeWithNoCandidates();
     void stationQueueSettles();
@@ -465,7 +466,8 @@ void TestStationWindow::refusedSavesShowOnceAndStayInTheStatusBar() {
     session::AperturaPedido p;
     p.tariffName = QStringLiteral("NORMAL");
     QVERIFY(c.engine->abrirPuesto(c.pos(1), p).ok());
-    QCOMPARE(ui.messages().size(), 1);
+    // The box opens from the event loop.
+    QTRY_COMPARE(ui.messages().size(), 1);
     QCOMPARE(ui.messages().first().icon, ui::Icon::Error);
     QVERIFY(ui.messages().first().text.startsWith(QStringLiteral("No se ha podido guardar: ")));
     const QLabel* warning = c.window.findChild<QLabel*>(QStringLiteral("saveWarning"));
@@ -474,6 +476,7 @@ void TestStationWindow::refusedSavesShowOnceAndStayInTheStatusBar() {
     QVERIFY(warning->text().startsWith(QStringLiteral("No se ha podido guardar: ")));
     // Later refusals do not repeat the box.
     c.engine->guardarPuesto(c.pos(1));
+    QTest::qWait(20);
     QCOMPARE(ui.messages().size(), 1);
     // The first save that works clears the warning.
     store::run(db, QStringLiteral("PRAGMA query_only = OFF"));
@@ -526,22 +529,42 @@ void TestStationWindow::bandsLockTheTariff() {
     QCOMPARE(c.rec(1).estado, Estado::Contador);
 }
 
-void TestStationWindow::clockFailureSavesAndEnds() {
+// A booking the database refuses (full disk, a lock held by a backup) is
+// shown once and retried; the console goes on.
+void TestStationWindow::clockDatabaseFailureKeepsRunning() {
     Console c(QStringLiteral(
         "CREATE TRIGGER ciber_roto BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, 'disco lleno'); "
         "END"));
     ScriptedUi ui;
-    station::StationRecord& busy = c.rec(2);
-    busy.estado = Estado::Contador;
-    busy.tariffName = QStringLiteral("NORMAL");
     station::StationRecord& ending = c.rec(3);
     ending.estado = Estado::Libre;
     ending.estadoAnterior = Estado::Contador;
     ending.tariffName = QStringLiteral("NORMAL");
     ending.clockMs = 60000;
-    QSignalSpy failed(c.engine.get(), &ConsoleEngine::fatalError);
     c.engine->reloj().start();
-    QVERIFY(failed.wait(3000));
+    QTRY_COMPARE(ui.messageTexts(), QStringList{QStringLiteral("No se ha podido guardar: disco lleno")});
+    QVERIFY(!c.sessions->endedOnFatalError());
+    QVERIFY(c.engine->reloj().isActive());
+    QVERIFY(ending.bookingPending());
+    const QLabel* warning = c.window.findChild<QLabel*>(QStringLiteral("saveWarning"));
+    QVERIFY(!warning->isHidden());
+
+    store::run(c.db.data.db(), QStringLiteral("DROP TRIGGER ciber_roto"));
+    QTRY_VERIFY(!ending.bookingPending());
+    QVERIFY(warning->isHidden());
+    QCOMPARE(ui.messages().size(), 1);
+    c.engine->reloj().stop();
+}
+
+// A pricing fault ends the console, saving every station on the way out.
+void TestStationWindow::clockFailureSavesAndEnds() {
+    Console c;
+    ScriptedUi ui;
+    station::StationRecord& busy = c.rec(2);
+    busy.estado = Estado::Contador;
+    busy.tariffName = QStringLiteral("NORMAL");
+    c.engine->reloj().start();
+    emit c.engine->fatalError(QStringLiteral("pricing"));
     QVERIFY(c.sessions->endedOnFatalError());
     QVERIFY(!c.engine->reloj().isActive());
     QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("Error grave en cálculo de tarifas.")});
