@@ -21,14 +21,16 @@ Status checkWritable(QSqlDatabase db) {
     if (!db.isOpen())
         return Status::failure(errorText(db.lastError()));
     // Every version of our schema has the options row; a file that is not
-    // ours yet (before an upgrade) is asked to create a table instead.
+    // ours yet (before an upgrade) is asked to create a table instead. The
+    // value must change: the engine skips a page whose bytes stay the same,
+    // and would then never try the journal that a read-only folder refuses.
     const bool ours = db.tables().contains(QStringLiteral("opciones"), Qt::CaseInsensitive);
     if (!db.transaction())
         return Status::failure(errorText(db.lastError()));
     QString error;
     {
         QSqlQuery write(db);
-        if (!write.exec(ours ? QStringLiteral("UPDATE opciones SET NUM_TICK = NUM_TICK")
+        if (!write.exec(ours ? QStringLiteral("UPDATE opciones SET NUM_TICK = NUM_TICK + 1")
                              : QStringLiteral("CREATE TABLE quintor_prueba_escritura (x INTEGER)")))
             error = errorText(write.lastError());
     }
