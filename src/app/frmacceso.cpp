@@ -36,8 +36,36 @@ const ui::MessageTable& TFrmAcceso::messages() {
          QStringLiteral("The configuration file could not be created")},
         {"NoCopia", QStringLiteral("No se ha podido copiar el fichero seleccionado"),
          QStringLiteral("The selected file could not be copied")},
+        {"BaseEnUso",
+         QStringLiteral("La base de datos «%1» ya está abierta en otra consola (equipo %2, proceso %3). "
+                        "Para varios mostradores use una base de datos PostgreSQL."),
+         QStringLiteral("The database «%1» is already open in another console (computer %2, process %3). "
+                        "For several counters use a PostgreSQL database.")},
+        {"BaseEnUsoSinDatos",
+         QStringLiteral("La base de datos «%1» ya está abierta en otra consola. "
+                        "Para varios mostradores use una base de datos PostgreSQL."),
+         QStringLiteral("The database «%1» is already open in another console. "
+                        "For several counters use a PostgreSQL database.")},
+        {"NoBloqueo", QStringLiteral("No se puede reservar la base de datos «%1» para esta consola: %2"),
+         QStringLiteral("The database «%1» cannot be reserved for this console: %2")},
+        {"NoEscribible", QStringLiteral("La base de datos «%1» no se puede escribir: %2"),
+         QStringLiteral("The database «%1» cannot be written: %2")},
     };
     return table;
+}
+
+QString TFrmAcceso::lockRefusalText(const store::DatabaseLock::Outcome& outcome) {
+    const QString name = QFileInfo(outcome.databasePath).fileName();
+    using Kind = store::DatabaseLock::Outcome::Kind;
+    if (outcome.kind == Kind::Failed)
+        return messages().text(QStringLiteral("NoBloqueo")).arg(name, outcome.error);
+    if (outcome.host.isEmpty() || outcome.pid <= 0)
+        return messages().text(QStringLiteral("BaseEnUsoSinDatos")).arg(name);
+    return messages().text(QStringLiteral("BaseEnUso")).arg(name, outcome.host, QString::number(outcome.pid));
+}
+
+QString TFrmAcceso::notWritableText(const QString& name, const QString& reason) {
+    return messages().text(QStringLiteral("NoEscribible")).arg(QFileInfo(name).fileName(), reason);
 }
 
 TFrmAcceso::TFrmAcceso(ConsoleContext& context, app::Paths paths, Mode mode, QWidget* parent)
@@ -312,6 +340,13 @@ bool TFrmAcceso::goToDatabase(const QString& rawName) {
     }
     if (!abrirBase(name))
         return false;
+    // From here this console works on the file: no other may, before any
+    // operator sees it.
+    if (!claimWorkingDatabase(name)) {
+        m_context.data->close();
+        endProgram();
+        return false;
+    }
     if (!m_context.data->isCurrentVersion()) {
         showUpgradePage(name, false);
         return true;
@@ -324,9 +359,16 @@ bool TFrmAcceso::goToDatabase(const QString& rawName) {
 bool TFrmAcceso::abrirBase(const QString& name) {
     for (;;) {
         const Status opened = m_context.data->open(m_paths.databaseFile(name), m_context.databasePassword);
-        if (opened)
-            return true;
-        ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), opened.error(),
+        QString error = opened.error();
+        if (opened) {
+            // A console that cannot write would run and record nothing.
+            const Status writable = m_context.data->checkWritable();
+            if (writable)
+                return true;
+            m_context.data->close();
+            error = notWritableText(name, writable.error());
+        }
+        ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), error,
                                                  ui::Icon::Warning, ui::Buttons::Ok});
         TFrmPassBD dialog(this);
         if (ui::execDialog(&dialog) != QDialog::Accepted) {
@@ -335,6 +377,28 @@ bool TFrmAcceso::abrirBase(const QString& name) {
         }
         m_context.databasePassword = dialog.password();
     }
+}
+
+void TFrmAcceso::showLockRefusal(const store::DatabaseLock::Outcome& outcome) {
+    ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")),
+                                             lockRefusalText(outcome), ui::Icon::Error, ui::Buttons::Ok});
+}
+
+bool TFrmAcceso::claimWorkingDatabase(const QString& name) {
+    const store::DatabaseLock::Outcome claim = m_context.data->lock().acquire(m_paths.databaseFile(name));
+    if (!claim.acquired())
+        showLockRefusal(claim);
+    return claim.acquired();
+}
+
+bool TFrmAcceso::claimForTool(const QString& name, store::DatabaseLock& toolLock) {
+    const QString path = m_paths.databaseFile(name);
+    if (m_context.data->lock().holds(path))
+        return true;
+    const store::DatabaseLock::Outcome claim = toolLock.acquire(path);
+    if (!claim.acquired())
+        showLockRefusal(claim);
+    return claim.acquired();
 }
 
 void TFrmAcceso::fillOperators() {
@@ -407,6 +471,9 @@ void TFrmAcceso::acceptTools() {
         return;
     const QString name = item->text();
     if (!QFileInfo(m_paths.databaseFile(name)).isFile())
+        return;
+    // Refused before anything changes: config.ini keeps naming the old file.
+    if (!claimWorkingDatabase(name))
         return;
     if (m_context.platform9x) {
         const Status cached = store::writePasswordCache(m_paths.databaseFile(QStringLiteral("iorlp.dll")),

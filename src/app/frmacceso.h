@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/paths.h"
+#include "store/databaselock.h"
 #include "store/operadores.h"
 #include "ui/messagetable.h"
 
@@ -46,6 +47,10 @@ public:
     bool programMustEnd() const { return m_endProgram; }
 
     static const ui::MessageTable& messages();
+    // Why a console may not work on a database: another console holds it,
+    // or the engine cannot write it.
+    static QString lockRefusalText(const store::DatabaseLock::Outcome& outcome);
+    static QString notWritableText(const QString& name, const QString& reason);
 
 signals:
     void operatorLoggedIn(const QString& name);
@@ -68,6 +73,13 @@ private:
     // Opens the database, asking for the password until it opens or the
     // operator cancels; false on cancel.
     bool abrirBase(const QString& name);
+    // The console's claim moves to this database; a refusal is shown and
+    // the claim stays where it was.
+    bool claimWorkingDatabase(const QString& name);
+    // A tool works on a file only while no other console holds it: the
+    // console's own claim, or toolLock for the tool's run.
+    bool claimForTool(const QString& name, store::DatabaseLock& toolLock);
+    void showLockRefusal(const store::DatabaseLock::Outcome& outcome);
     void fillOperators();
     void endProgram();
 

@@ -101,6 +101,9 @@ void TFrmAcceso::showUpgradePage(const QString& name, bool fromTools) {
 }
 
 void TFrmAcceso::upgradeNow() {
+    store::DatabaseLock toolLock;
+    if (!claimForTool(m_upgradeName, toolLock))
+        return;
     if (!m_context.data->isOpen() && !abrirBase(m_upgradeName))
         return;
     m_upgradeTree->clear();
@@ -215,6 +218,9 @@ void TFrmAcceso::compactSelected() {
     const QString path = m_paths.databaseFile(name);
     if (!QFileInfo(path).isFile())
         return;
+    store::DatabaseLock toolLock;
+    if (!claimForTool(name, toolLock))
+        return;
     m_context.data->close();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString password = m_context.platform9x
@@ -235,7 +241,8 @@ void TFrmAcceso::replicaSelected() {
         return;
     m_context.data->close();
     const QString name = entry.contains(QLatin1Char('.')) ? entry : entry + QStringLiteral(".mdb");
-    if (!QFileInfo(m_paths.databaseFile(name)).isFile() || !abrirBase(name))
+    store::DatabaseLock toolLock;
+    if (!QFileInfo(m_paths.databaseFile(name)).isFile() || !claimForTool(name, toolLock) || !abrirBase(name))
         return;
     const bool current = m_context.data->isCurrentVersion();
     m_context.data->close();
@@ -264,7 +271,8 @@ void TFrmAcceso::importAccounts(const QString& version, int fieldCount) {
         return;
     m_context.data->close();
     const QString name = app::withMdbExtension(entry);
-    if (!QFileInfo(m_paths.databaseFile(name)).isFile() || !abrirBase(name))
+    store::DatabaseLock toolLock;
+    if (!QFileInfo(m_paths.databaseFile(name)).isFile() || !claimForTool(name, toolLock) || !abrirBase(name))
         return;
 
     showProgressPanel(QStringLiteral("Actualizando desde la versión %1 PRO").arg(version));

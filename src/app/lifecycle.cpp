@@ -62,6 +62,17 @@ bool ConsoleLifecycle::afterLogin() {
             return false;
         }
     }
+    // The last gate before stations are polled: a database this console
+    // cannot write, or one another console works on, is refused.
+    const auto refuse = [this](const QString& text) {
+        ui::showMessage(&m_main, ui::MessageRequest{TFrmMain::messages().text(QStringLiteral("Atencion")),
+                                                    text, ui::Icon::Error, ui::Buttons::Ok});
+        return false;
+    };
+    if (const Status writable = data.checkWritable(); !writable)
+        return refuse(TFrmAcceso::notWritableText(data.filePath(), writable.error()));
+    if (const auto claim = data.lock().acquire(data.filePath()); !claim.acquired())
+        return refuse(TFrmAcceso::lockRefusalText(claim));
     if (!data.openWarning().isEmpty())
         report(data.openWarning());
     if (const Status updated = store::applySchemaUpdates(data.db()); !updated)
@@ -184,6 +195,8 @@ void ConsoleLifecycle::shutdown() {
 
     // 8. Every link stops. 9: the closing mail ends.
     puestos.stopAll();
+    // Nothing writes any more: another console may take the file.
+    data.lock().release();
     if (mailPending)
         m_mail->awaitClosing();
 }

@@ -8,7 +8,37 @@
 
 namespace {
 int g_connections = 0;
+
+QString errorText(const QSqlError& e) {
+    const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    return text.trimmed().isEmpty() ? QStringLiteral("Error de base de datos") : text;
 }
+} // namespace
+
+namespace store {
+
+Status checkWritable(QSqlDatabase db) {
+    if (!db.isOpen())
+        return Status::failure(errorText(db.lastError()));
+    // Every version of our schema has the options row; a file that is not
+    // ours yet (before an upgrade) is asked to create a table instead. The
+    // value must change: the engine skips a page whose bytes stay the same,
+    // and would then never try the journal that a read-only folder refuses.
+    const bool ours = db.tables().contains(QStringLiteral("opciones"), Qt::CaseInsensitive);
+    if (!db.transaction())
+        return Status::failure(errorText(db.lastError()));
+    QString error;
+    {
+        QSqlQuery write(db);
+        if (!write.exec(ours ? QStringLiteral("UPDATE opciones SET NUM_TICK = NUM_TICK + 1")
+                             : QStringLiteral("CREATE TABLE quintor_prueba_escritura (x INTEGER)")))
+            error = errorText(write.lastError());
+    }
+    db.rollback();
+    return error.isEmpty() ? Status::success() : Status::failure(error);
+}
+
+} // namespace store
 
 TDataModule1::TDataModule1(QObject* parent)
     : QObject(parent)
@@ -82,6 +112,10 @@ void TDataModule1::close() {
 
 bool TDataModule1::isOpen() const {
     return m_db.isValid() && m_db.isOpen();
+}
+
+Status TDataModule1::checkWritable() const {
+    return store::checkWritable(m_db);
 }
 
 QStringList TDataModule1::tableNames() const {

@@ -1,10 +1,18 @@
 #pragma once
 
 #include "core/result.h"
+#include "store/databaselock.h"
 
 #include <QObject>
 #include <QSqlDatabase>
 #include <QStringList>
+
+namespace store {
+// Whether the engine lets this connection write: a write that is rolled
+// back at once, so the answer is the engine's own (a read-only file, mount
+// or folder) and nothing changes. The reason is the engine's text.
+Status checkWritable(QSqlDatabase db);
+} // namespace store
 
 // The one connection to the working database. Everything that reads or
 // writes business data goes through db().
@@ -31,6 +39,14 @@ public:
     // (a read-only folder, say): the console runs, but says so.
     QString openWarning() const { return m_openWarning; }
 
+    // The engine's answer for the open database; see store::checkWritable.
+    Status checkWritable() const;
+
+    // The console's claim on its working database. Opening and closing the
+    // connection leave it as it is (the tools close and reopen the file
+    // they work on); a reader never takes it.
+    store::DatabaseLock& lock() { return m_lock; }
+
     QStringList tableNames() const;
     QStringList columnNames(const QString& table) const;
     // A database of the current version has the table "tasas".
@@ -41,4 +57,5 @@ private:
     QSqlDatabase m_db;
     QString m_filePath;
     QString m_openWarning;
+    store::DatabaseLock m_lock;
 };

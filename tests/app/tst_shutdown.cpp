@@ -7,6 +7,7 @@
 #include "sales/frmcolpue.h"
 #include "sales/pendingtickets.h"
 #include "session/engine.h"
+#include "store/databaselock.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
@@ -76,6 +77,7 @@ private slots:
     void layoutRoundTrip();
     void unwritableConfigIsReported();
     void stationQueueReopensInItsOrder();
+    void consoleHoldsItsDatabaseFromLoginToShutdown();
 };
 
 void TestShutdown::afterLoginAppliesOptions_data() {
@@ -323,6 +325,34 @@ void TestShutdown::stationQueueReopensInItsOrder() {
     QCOMPARE(c.queueTickets().size(), 4);
     QCOMPARE(c.queueTickets().first(), puestos.at(puestos.positionOf(4)).rec().ticketNumber);
     c.window.setCloseConfirmed(true);
+}
+
+void TestShutdown::consoleHoldsItsDatabaseFromLoginToShutdown() {
+    TestHome home;
+    const QString path = home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    store::DatabaseLock probe;
+    {
+        // Held by another console: refused before a single station is loaded.
+        QVERIFY(probe.acquire(path).acquired());
+        Console c(home);
+        QVERIFY(!c.lifecycle->afterLogin());
+        QCOMPARE(ui.messages().size(), 1);
+        QCOMPARE(ui.messages().first().icon, ui::Icon::Error);
+        QVERIFY2(ui.messages().first().text.startsWith(
+                     QStringLiteral("La base de datos «ciber.mdb» ya está abierta en otra consola (equipo ")),
+                 qPrintable(ui.messages().first().text));
+        QCOMPARE(c.engine->puestos().count(), 0);
+        probe.release();
+    }
+    ui.clear();
+    Console c(home);
+    QVERIFY(c.lifecycle->afterLogin());
+    QVERIFY(c.engine->puestos().count() > 0);
+    QCOMPARE(probe.acquire(path).kind, store::DatabaseLock::Outcome::Kind::HeldElsewhere);
+    c.lifecycle->shutdown();
+    QVERIFY(probe.acquire(path).acquired());
+    QVERIFY(ui.messages().isEmpty());
 }
 
 QTEST_MAIN(TestShutdown)

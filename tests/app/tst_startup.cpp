@@ -1,6 +1,8 @@
 #include "app/frmacceso.h"
 #include "app/frmdialogs.h"
 #include "core/consolecontext.h"
+#include "store/databaselock.h"
+#include "store/dbfile.h"
 #include "store/operadores.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
@@ -11,10 +13,18 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSqlQuery>
+#include <QSysInfo>
 #include <QTest>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +61,83 @@ void addOperator(const QString& dbPath, const QString& name, const QString& pass
     store::insertOperador(d.db(), op);
 }
 
+// The real console on a home, sitting at its log-in page once it holds the
+// database.
+struct OtherConsole {
+    explicit OtherConsole(const TestHome& home) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.start(qEnvironmentVariable("QUINTOR_BIN"), {QStringLiteral("--home"), home.home()});
+        process.waitForStarted();
+        lockFile = store::DatabaseLock::lockPathFor(home.databaseFile(QStringLiteral("ciber.mdb")));
+    }
+    ~OtherConsole() { kill(); }
+    // Read, never claimed: a claim here could refuse the console itself.
+    bool waitUntilHolding() {
+        const QByteArray holder = '\n' + QByteArray::number(process.processId()) + '\n';
+        for (int i = 0; i < 300 && process.state() == QProcess::Running; ++i) {
+            QFile f(lockFile);
+            if (f.open(QIODevice::ReadOnly) && f.readAll().endsWith(holder))
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    }
+    void kill() {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.kill();
+        process.waitForFinished();
+    }
+    QProcess process;
+    QString lockFile;
+};
+
+// Makes a file or folder read-only in a way its owner cannot write through
+// either, root included: the immutable attribute when the system lets us set
+// it, else the permissions (which bind everybody but root).
+class ReadOnly {
+public:
+    explicit ReadOnly(QString path)
+        : m_path(std::move(path)) {
+        if (setImmutable(true)) {
+            m_immutable = true;
+            return;
+        }
+        m_permissions = QFile::permissions(m_path);
+        QFile::setPermissions(m_path, QFileInfo(m_path).isDir() ? QFile::ReadOwner | QFile::ExeOwner
+                                                                : QFile::ReadOwner);
+    }
+    ~ReadOnly() {
+        if (m_immutable)
+            setImmutable(false);
+        else
+            QFile::setPermissions(m_path, m_permissions);
+    }
+    bool effective() const {
+        return m_immutable || ::access(QFile::encodeName(m_path).constData(), W_OK) != 0;
+    }
+
+private:
+    bool setImmutable(bool on) const {
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (ok) {
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(fd);
+        return ok;
+    }
+    QString m_path;
+    bool m_immutable = false;
+    QFile::Permissions m_permissions;
+};
+
 } // namespace
 
 class TestStartup : public QObject {
@@ -71,6 +158,11 @@ private slots:
     void pickAnotherWorkingDatabase();
     void copiesFromAnotherFolderAreNumbered();
     void changeOfOperatorCancelledKeepsOperator();
+    void refusalTexts_data();
+    void refusalTexts();
+    void anotherConsoleHoldsTheDatabase();
+    void unwritableDatabaseIsRefused_data();
+    void unwritableDatabaseIsRefused();
 };
 
 void TestStartup::noConfigIniOpensCiberAndIsFirstRun() {
@@ -372,6 +464,159 @@ void TestStartup::changeOfOperatorCancelledKeepsOperator() {
     again.findChild<QPushButton*>(QStringLiteral("acceptButton"))->click();
     QCOMPARE(again.result(), int(QDialog::Accepted));
     QCOMPARE(f.context.currentOperator, QStringLiteral("ADMIN"));
+}
+
+void TestStartup::refusalTexts_data() {
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<qint64>("pid");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("holder named")
+        << false << "caja1" << qint64(4711)
+        << "La base de datos «ciber.mdb» ya está abierta en otra consola (equipo caja1, "
+           "proceso 4711). Para varios mostradores use una base de datos PostgreSQL.";
+    QTest::newRow("holder named, English")
+        << true << "caja1" << qint64(4711)
+        << "The database «ciber.mdb» is already open in another console (computer caja1, process 4711). For "
+           "several counters use a PostgreSQL database.";
+    QTest::newRow("holder not yet named") << false << QString() << qint64(0)
+                                          << "La base de datos «ciber.mdb» ya está abierta en otra consola. "
+                                             "Para varios mostradores use una base "
+                                             "de datos PostgreSQL.";
+}
+
+void TestStartup::refusalTexts() {
+    QFETCH(bool, english);
+    QFETCH(QString, host);
+    QFETCH(qint64, pid);
+    QFETCH(QString, expected);
+    store::DatabaseLock::Outcome outcome;
+    outcome.kind = store::DatabaseLock::Outcome::Kind::HeldElsewhere;
+    outcome.databasePath = QStringLiteral("/srv/cafe/database/ciber.mdb");
+    outcome.host = host;
+    outcome.pid = pid;
+    ui::setLanguage(english ? ui::Language::English : ui::Language::Spanish);
+    const QString text = TFrmAcceso::lockRefusalText(outcome);
+    const QString notWritable = TFrmAcceso::notWritableText(outcome.databasePath, QStringLiteral("x"));
+    ui::setLanguage(ui::Language::Spanish);
+    QCOMPARE(text, expected);
+    QCOMPARE(notWritable, english ? QStringLiteral("The database «ciber.mdb» cannot be written: x")
+                                  : QStringLiteral("La base de datos «ciber.mdb» no se puede escribir: x"));
+}
+
+void TestStartup::anotherConsoleHoldsTheDatabase() {
+    TestHome home;
+    const QString ciber = home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    OtherConsole other(home);
+    QVERIFY2(other.waitUntilHolding(), other.process.readAllStandardError().constData());
+    const QString expected =
+        QStringLiteral(
+            "La base de datos «ciber.mdb» ya está abierta en otra consola (equipo %1, proceso %2). "
+            "Para varios mostradores use una base de datos PostgreSQL.")
+            .arg(QSysInfo::machineHostName())
+            .arg(other.process.processId());
+
+    // A second console on the same file ends before any operator sees it.
+    {
+        ScriptedUi ui;
+        StartupFixture f(home);
+        QVERIFY(!f.dialog->begin());
+        QVERIFY(f.dialog->programMustEnd());
+        QCOMPARE(ui.messageTexts(), QStringList{expected});
+        QVERIFY(f.dialog->operatorNames().isEmpty());
+        QVERIFY(!f.data.isOpen());
+    }
+
+    // An ADMIN working on another file: the tools refuse the held one.
+    home.createDatabase(QStringLiteral("otra.mdb"), true);
+    home.writeConfigId(QStringLiteral("otra"));
+    ScriptedUi ui;
+    StartupFixture f(home);
+    QVERIFY(f.dialog->begin());
+    f.login(QStringLiteral("ADMIN"), QString());
+    const auto selectCiber = [&] {
+        ui.onNextDialog([](QDialog* d) {
+            auto* list = d->findChild<QListWidget*>(QStringLiteral("fileList"));
+            list->setCurrentItem(list->findItems(QStringLiteral("ciber.mdb"), Qt::MatchExactly).value(0));
+            return int(QDialog::Accepted);
+        });
+        f.dialog->findChildren<QAction*>(QStringLiteral("selectOtherAction")).last()->trigger();
+    };
+    selectCiber();
+    ui.answerNext(ui::Answer::Yes);
+    f.dialog->findChildren<QAction*>(QStringLiteral("compactAction")).last()->trigger();
+    QCOMPARE(ui.messageTexts().last(), expected);
+    QVERIFY(!QFileInfo::exists(home.databaseFile(QStringLiteral("ciber~1.mdb"))));
+    ui.clear();
+    ui.onNextDialog([](QDialog*) { return int(QDialog::Rejected); }); // no replica window may open
+    f.dialog->findChildren<QAction*>(QStringLiteral("replicaAction")).last()->trigger();
+    QCOMPARE(ui.messageTexts(), QStringList{expected});
+    QVERIFY(ui.dialogNames().isEmpty());
+    // Working on it is refused too, and nothing changes.
+    ui.clear();
+    f.dialog->findChild<QPushButton*>(QStringLiteral("toolsAcceptButton"))->click();
+    QCOMPARE(ui.messageTexts(), QStringList{expected});
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+    QCOMPARE(QSettings(home.configIni(), QSettings::IniFormat).value(QStringLiteral("Empresa/ID")).toString(),
+             QStringLiteral("otra"));
+    QVERIFY(f.data.lock().holds(home.databaseFile(QStringLiteral("otra.mdb"))));
+
+    // Killed, the other console leaves the file free at once; the claim
+    // follows the operator's choice.
+    other.kill();
+    ui.clear();
+    f.dialog->findChild<QPushButton*>(QStringLiteral("toolsAcceptButton"))->click();
+    QVERIFY(ui.messages().isEmpty());
+    QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+    QVERIFY(f.data.lock().holds(ciber));
+    store::DatabaseLock probe;
+    QVERIFY(probe.acquire(home.databaseFile(QStringLiteral("otra.mdb"))).acquired());
+    const store::DatabaseLock::Outcome ours = probe.acquire(ciber);
+    QCOMPARE(ours.kind, store::DatabaseLock::Outcome::Kind::HeldElsewhere);
+    QCOMPARE(ours.pid, qint64(::getpid()));
+}
+
+void TestStartup::unwritableDatabaseIsRefused_data() {
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<QString>("journal");
+    QTest::addColumn<bool>("engineText");
+    QTest::newRow("read-only file") << false << "WAL" << false;
+    // The case that used to run with a warning and record nothing: the
+    // engine reads the file but cannot make its journal beside it.
+    QTest::newRow("read-only folder, rollback journal") << true << "DELETE" << false;
+    // Already refused by the opening, with the engine's text.
+    QTest::newRow("read-only folder, write-ahead log") << true << "WAL" << true;
+}
+
+void TestStartup::unwritableDatabaseIsRefused() {
+    QFETCH(bool, folder);
+    QFETCH(QString, journal);
+    QFETCH(bool, engineText);
+    TestHome home;
+    const QString path = home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("journal"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=") + journal);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("journal"));
+    const ReadOnly readOnly(folder ? home.databaseFolder() : path);
+    if (!readOnly.effective())
+        QSKIP("this system lets the test's user write through every read-only setting");
+    ScriptedUi ui;
+    ui.onNextDialog([](QDialog*) { return int(QDialog::Rejected); });
+    StartupFixture f(home);
+    QVERIFY(!f.dialog->begin());
+    QVERIFY(f.dialog->programMustEnd());
+    QCOMPARE(ui.dialogNames(), QStringList{QStringLiteral("TFrmPassBD")});
+    QCOMPARE(ui.messages().size(), 1);
+    QCOMPARE(ui.messages().first().text.startsWith(
+                 QStringLiteral("La base de datos «ciber.mdb» no se puede escribir: ")),
+             !engineText);
+    QVERIFY(f.dialog->operatorNames().isEmpty());
+    QVERIFY(!f.data.isOpen());
 }
 
 QTEST_MAIN(TestStartup)
