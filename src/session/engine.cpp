@@ -5,6 +5,7 @@
 #include "sales/tickets.h"
 #include "session/precios.h"
 #include "store/datamodule.h"
+#include "store/dialect.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -289,7 +290,7 @@ void ConsoleEngine::CreditoCambiado(const QString& login, int timeCreditSeconds,
         station::StationRecord& r = m_puestos.at(pos).rec();
         // The station holds the login as the customer typed it; logins are
         // one account whatever their letter case.
-        if (r.accountLogin.compare(login, Qt::CaseInsensitive) != 0)
+        if (!store::sameKey(r.accountLogin, login))
             continue;
         if (r.isTimeAccount()) {
             // The time used stays; the time left follows the new credit.
