@@ -1,5 +1,6 @@
 #include "accounts/bonos.h"
 
+#include "store/dialect.h"
 #include "store/sql.h"
 
 #include <vector>
@@ -80,10 +81,10 @@ EdicionOutcome comprobar(const QSqlDatabase& db, const BonoEntrada& e, bool nuev
                       e.horas + e.minutos <= 0))
         return EdicionOutcome::refused(QStringLiteral("TiempoMayor"), QStringLiteral("horas"));
     if (nuevo) {
-        const QString codigo = e.codigo.toUpper();
         const QString descripcion = e.descripcion.toUpper();
         for (const Row& r : store::select<Row>(db)) {
-            if (r.CODIGO.toUpper() == codigo)
+            // As the table's key compares codes.
+            if (store::sameKey(r.CODIGO, e.codigo))
                 return EdicionOutcome::refused(QStringLiteral("CodigoExiste"), QStringLiteral("codigo"));
             if (r.DESCRIPCION.toUpper() == descripcion)
                 return EdicionOutcome::refused(QStringLiteral("DescripcionExiste"),

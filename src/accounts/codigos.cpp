@@ -9,6 +9,7 @@
 #include "core/formatohora.h"
 #include "sales/tickets.h"
 #include "station/loginsinuse.h"
+#include "store/dialect.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -53,9 +54,10 @@ std::optional<store::Bono> bonoPorCodigo(const QSqlDatabase& db, const QString& 
 
 // Any row of cuentas, account or code, letter case aside.
 bool loginExiste(const QSqlDatabase& db, const QString& login) {
-    return store::toInt(store::scalar(
-               db, QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login = ? OR UPPER(Login) = ?"),
-               {login, login.toUpper()})) > 0;
+    return store::toInt(store::scalar(db,
+                                      QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") +
+                                          store::caseless(QStringLiteral("Login")) + QStringLiteral(" = ?"),
+                                      {login})) > 0;
 }
 
 // The counter's next value followed by n random digits; empty when that

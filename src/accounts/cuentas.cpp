@@ -2,14 +2,17 @@
 
 #include "accounts/busqueda.h"
 #include "station/loginsinuse.h"
+#include "store/dialect.h"
 #include "store/views.h"
 
 namespace accounts {
 
 std::vector<store::Cuenta> cuentasPorLogin(const QSqlDatabase& db, const QString& login) {
-    // The column compares without letter case; two rows are enough to know
-    // there is not exactly one.
-    return store::select<store::Cuenta>(db, QStringLiteral("WHERE Login = ? LIMIT 2"), {QVariant(login)});
+    // Two rows are enough to know there is not exactly one.
+    return store::select<store::Cuenta>(db,
+                                        QStringLiteral("WHERE ") + store::caseless(QStringLiteral("Login")) +
+                                            QStringLiteral(" = ? LIMIT 2"),
+                                        {QVariant(login)});
 }
 
 std::optional<store::Cuenta> cuentaPorLogin(const QSqlDatabase& db, const QString& login) {

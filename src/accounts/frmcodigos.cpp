@@ -4,6 +4,7 @@
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
 #include "store/datamodule.h"
+#include "store/dialect.h"
 #include "ui/listview.h"
 #include "ui/messagebox.h"
 
@@ -78,7 +79,7 @@ void CodigosModel::sortByTab(int tab) {
 
 int CodigosModel::rowOf(const QString& login) const {
     for (size_t i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].Login.compare(login, Qt::CaseInsensitive) == 0)
+        if (store::sameKey(m_rows[i].Login, login))
             return int(i);
     return -1;
 }

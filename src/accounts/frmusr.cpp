@@ -8,6 +8,7 @@
 #include "core/formatohora.h"
 #include "session/tarifas.h"
 #include "store/datamodule.h"
+#include "store/dialect.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/views.h"
@@ -100,7 +101,7 @@ void CuentasModel::setFiltro(CampoBusqueda campo, const QString& typed, bool sta
 
 int CuentasModel::rowOf(const QString& login) const {
     for (size_t row = 0; row < m_rows.size(); ++row)
-        if (m_rows[row].Login.compare(login, Qt::CaseInsensitive) == 0)
+        if (store::sameKey(m_rows[row].Login, login))
             return int(row);
     return -1;
 }

@@ -2,6 +2,7 @@
 
 #include "accounts/accountdecisions.h"
 #include "session/tarifas.h"
+#include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -35,8 +36,9 @@ namespace {
 
 bool loginUsado(const QSqlDatabase& db, const QString& login) {
     return store::toInt(store::scalar(db,
-                                      QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE UPPER(Login) = ?"),
-                                      {login.toUpper()})) > 0;
+                                      QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") +
+                                          store::caseless(QStringLiteral("Login")) + QStringLiteral(" = ?"),
+                                      {login})) > 0;
 }
 
 } // namespace
@@ -63,7 +65,7 @@ ModResultado guardarCuentaModificada(const QSqlDatabase& db, const QString& orig
                                      store::Cuenta cuenta, const QString& passwordRepeat) {
     cuenta.Login = cuenta.Login.trimmed().toUpper();
     // A change of letter case alone keeps the row's own login.
-    const bool renamed = cuenta.Login.compare(originalLogin, Qt::CaseInsensitive) != 0;
+    const bool renamed = !store::sameKey(cuenta.Login, originalLogin);
     ModResultado result;
     result.messageKey = comprobarCuenta(db, cuenta, passwordRepeat, renamed);
     if (!result.ok())

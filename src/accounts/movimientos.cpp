@@ -57,8 +57,10 @@ void closeTicket(const QSqlDatabase& db, const store::Ticket& ticket, Currency a
                {store::sqlValue(amount), QVariant(operatorName), QVariant(ticket.ID_TICK)});
 }
 
-store::MovCuenta saleMovement(const Venta& venta, const QString& concepto) {
-    store::MovCuenta m = movimiento(venta.login, QDateTime(venta.ticket.FECHA, venta.ticket.HORA));
+// Booked under the account's own login, which may differ in letter case
+// from the one the window was opened with (a station's, as typed).
+store::MovCuenta saleMovement(const Venta& venta, const store::Cuenta& cuenta, const QString& concepto) {
+    store::MovCuenta m = movimiento(cuenta.Login, QDateTime(venta.ticket.FECHA, venta.ticket.HORA));
     m.TICKET = venta.ticket.NUM_TICKET;
     m.CONCEPTO = concepto;
     return m;
@@ -71,13 +73,14 @@ VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Cur
     if (venta.descripcion.isEmpty())
         return {QStringLiteral("NoDes"), {}};
     store::Transaction tx(db);
-    if (!cuentaPorLogin(db, venta.login))
+    const std::optional<store::Cuenta> before = cuentaPorLogin(db, venta.login);
+    if (!before)
         return {QStringLiteral("CuentaNoExiste"), {}};
     const Currency amount = importeLinea(venta.cantidad, venta.precio);
     // From the stored credit, not the remembered one.
     store::run(db, QStringLiteral("UPDATE cuentas SET credito = COALESCE(credito, 0) + ? WHERE Login = ?"),
-               {store::sqlValue(amount), QVariant(venta.login)});
-    const store::Cuenta cuenta = *cuentaPorLogin(db, venta.login);
+               {store::sqlValue(amount), QVariant(before->Login)});
+    const store::Cuenta cuenta = *cuentaPorLogin(db, before->Login);
 
     store::LinTick line;
     line.ID_TICK = venta.ticket.ID_TICK;
@@ -89,7 +92,7 @@ VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Cur
     sales::addLine(db, line);
     closeTicket(db, venta.ticket, amount, operatorName);
 
-    store::MovCuenta m = saleMovement(venta, line.ARTICULO);
+    store::MovCuenta m = saleMovement(venta, cuenta, line.ARTICULO);
     m.SALDO_ANT = remembered;
     m.SALDO_MOV = amount;
     m.SALDO_FIN = cuenta.credito;
@@ -113,7 +116,7 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
         return {QStringLiteral("Bono"), {}};
     const int bono = qMax(0, before->Bonotiempo + added);
     store::run(db, QStringLiteral("UPDATE cuentas SET Bonotiempo = ? WHERE Login = ?"),
-               {QVariant(bono), QVariant(venta.login)});
+               {QVariant(bono), QVariant(before->Login)});
 
     const Currency amount = importeLinea(venta.cantidad, venta.precio);
     store::LinTick line;
@@ -128,7 +131,7 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
     sales::addLine(db, line);
     closeTicket(db, venta.ticket, amount, operatorName);
 
-    store::MovCuenta m = saleMovement(venta, line.ARTICULO);
+    store::MovCuenta m = saleMovement(venta, *before, line.ARTICULO);
     m.saldoti_ant_bono = rememberedSeconds;
     m.SALDOTI_MOV =
         venta.cantidad > 0 ? FormatoHora(added) : QStringLiteral(" - ") + FormatoHora(-qint64(added));

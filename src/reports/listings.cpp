@@ -3,6 +3,7 @@
 #include "core/formatohora.h"
 #include "reports/format.h"
 #include "reports/ticketlisting.h"
+#include "store/dialect.h"
 #include "store/sql.h"
 #include "store/views.h"
 
@@ -176,13 +177,16 @@ Report listadoMovimientos(const QSqlDatabase& db, const Regional& regional, cons
     QVariantList values = days(range);
     const bool one = scope == MovScope::Cuenta || scope == MovScope::Codigo;
     if (one) {
-        sql += QStringLiteral(" WHERE movcuentas.FECHA BETWEEN ? AND ? AND movcuentas.CUENTA = ?");
+        // One customer whatever the letter case the movement was booked with.
+        sql += QStringLiteral(" WHERE movcuentas.FECHA BETWEEN ? AND ? AND ") +
+               store::caseless(QStringLiteral("movcuentas.CUENTA")) + QStringLiteral(" = ?");
         values << login;
     } else {
         // Logins match ignoring case, as they are unique; this way round the
         // login index serves the join and the day index the range.
-        sql += QStringLiteral(" INNER JOIN cuentas ON cuentas.Login = movcuentas.CUENTA "
-                              "WHERE movcuentas.FECHA BETWEEN ? AND ? AND ") +
+        sql += QStringLiteral(" INNER JOIN cuentas ON cuentas.Login = ") +
+               store::caseless(QStringLiteral("movcuentas.CUENTA")) +
+               QStringLiteral(" WHERE movcuentas.FECHA BETWEEN ? AND ? AND ") +
                (scope == MovScope::TodosCodigos ? store::codigosFilter() : store::cuentasFilter());
     }
     if (kind == MovKind::Cargos)
@@ -252,11 +256,14 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
         Report r =
             start(caption, QStringLiteral("Estadística de clientes según tiempo de utilización"), printedAt);
         addDates(r, regional, range, QString(), QStringLiteral("Desde"), QStringLiteral("hasta"));
-        // Anonymous use, with or without an empty name, is one row.
+        // Anonymous use, with or without an empty name, is one row; so is
+        // one customer whatever the letter case of the login.
         return statistic(
             std::move(r), db,
-            QStringLiteral("SELECT COALESCE(CLIENTE, '') AS CLIENTE, SUM(TIEMPO) AS SumaDeTIEMPO FROM ciber "
-                           "WHERE FECHA BETWEEN ? AND ? GROUP BY COALESCE(CLIENTE, '') ORDER BY 2 DESC"),
+            QStringLiteral(
+                "SELECT MIN(COALESCE(CLIENTE, '')) AS CLIENTE, SUM(TIEMPO) AS SumaDeTIEMPO FROM ciber "
+                "WHERE FECHA BETWEEN ? AND ? GROUP BY ") +
+                store::caseless(QStringLiteral("COALESCE(CLIENTE, '')")) + QStringLiteral(" ORDER BY 2 DESC"),
             days(range), {QString(), QStringLiteral("cliente"), QStringLiteral("Suma de tiempo")}, true,
             [](const QSqlQuery& q) {
                 return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
@@ -273,12 +280,15 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
              consumed ? QStringLiteral("Crédito total consumido desde")
                       : QStringLiteral("Crédito total aportado desde"),
              QString(), QStringLiteral("hasta"));
+    // One customer whatever the letter case of the login.
     const QString sql =
-        consumed
-            ? QStringLiteral("SELECT CUENTA, SUM(SALDO_MOV * (-1)) AS SumaDeSALDO_MOV FROM movcuentas "
-                             "WHERE SALDO_MOV < 0 AND FECHA BETWEEN ? AND ? GROUP BY CUENTA ORDER BY 2 DESC")
-            : QStringLiteral("SELECT CUENTA, SUM(SALDO_MOV) AS SumaDeSALDO_MOV FROM movcuentas "
-                             "WHERE SALDO_MOV > 0 AND FECHA BETWEEN ? AND ? GROUP BY CUENTA ORDER BY 2 DESC");
+        (consumed
+             ? QStringLiteral("SELECT MIN(CUENTA), SUM(SALDO_MOV * (-1)) AS SumaDeSALDO_MOV FROM movcuentas "
+                              "WHERE SALDO_MOV < 0")
+             : QStringLiteral("SELECT MIN(CUENTA), SUM(SALDO_MOV) AS SumaDeSALDO_MOV FROM movcuentas "
+                              "WHERE SALDO_MOV > 0")) +
+        QStringLiteral(" AND FECHA BETWEEN ? AND ? GROUP BY ") + store::caseless(QStringLiteral("CUENTA")) +
+        QStringLiteral(" ORDER BY 2 DESC");
     const Regional reg = regional;
     return statistic(
         std::move(r), db, sql, days(range), {QStringLiteral("Cuenta"), QStringLiteral("Importe")}, false,
@@ -314,11 +324,12 @@ Statistic sales(Report r, const QSqlDatabase& db, const Regional& regional, cons
     const Regional reg = regional;
     return statistic(
         std::move(r), db,
-        QStringLiteral("SELECT lintick.CODIGO, lintick.ARTICULO, SUM(lintick.CANT) AS SumaDeCANT, "
+        // One article whatever the letter case of its code.
+        QStringLiteral("SELECT MIN(lintick.CODIGO), lintick.ARTICULO, SUM(lintick.CANT) AS SumaDeCANT, "
                        "SUM(lintick.IMPORTE) AS SumaDeIMPORTE FROM lintick INNER JOIN ticket ON "
                        "lintick.ID_TICK = ticket.ID_TICK WHERE ticket.FECHA BETWEEN ? AND ? AND ") +
-            where +
-            QStringLiteral(" GROUP BY lintick.CODIGO, lintick.ARTICULO ORDER BY 3 DESC, lintick.CODIGO"),
+            where + QStringLiteral(" GROUP BY ") + store::caseless(QStringLiteral("lintick.CODIGO")) +
+            QStringLiteral(", lintick.ARTICULO ORDER BY 3 DESC, 1"),
         values, heads, false,
         [reg](const QSqlQuery& q) {
             return QStringList{store::toText(q.value(0)), store::toText(q.value(1)),
@@ -339,7 +350,8 @@ Statistic ventasArticulos(const QSqlDatabase& db, const Regional& regional, cons
     QVariantList values = days(range);
     QString where = QStringLiteral("COALESCE(lintick.BONO, 0) = 0 AND lintick.CODIGO <> ''");
     if (codigo) {
-        where += QStringLiteral(" AND lintick.CODIGO = ?");
+        where += QStringLiteral(" AND ") + store::caseless(QStringLiteral("lintick.CODIGO")) +
+                 QStringLiteral(" = ?");
         values << *codigo;
     }
     return sales(std::move(r), db, regional, where, values,

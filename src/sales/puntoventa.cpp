@@ -1,6 +1,7 @@
 #include "sales/puntoventa.h"
 
 #include "sales/tickets.h"
+#include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -9,7 +10,9 @@
 namespace sales {
 
 std::optional<store::Articulo> articuloPorCodigo(const QSqlDatabase& db, const QString& code) {
-    return store::selectOne<store::Articulo>(db, QStringLiteral("WHERE CODIGO = ?"), {QVariant(code)});
+    return store::selectOne<store::Articulo>(
+        db, QStringLiteral("WHERE ") + store::caseless(QStringLiteral("CODIGO")) + QStringLiteral(" = ?"),
+        {QVariant(code)});
 }
 
 store::Udart readUdart(const QSqlDatabase& db) {
@@ -71,11 +74,13 @@ QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code) {
     store::LinTick line;
     line.ID_TICK = idTick;
     line.ARTICULO = u.ART;
-    line.CODIGO = code;
     line.CANT = u.UD;
     line.PRECIO = u.PRE;
     line.IMPORTE = u.IMP;
     const auto articulo = articuloPorCodigo(db, code);
+    // The article's own code, not the typed one: "cafe" and "CAFE" are one
+    // article in the statistics.
+    line.CODIGO = articulo ? articulo->CODIGO : code;
     line.IdTax = articulo ? articulo->IdTax : 0;
     addLine(db, line);
     recomputeTotal(db, idTick);
@@ -135,10 +140,11 @@ ArticuloCheck checkArticulo(const QSqlDatabase& db, const QString& code, const Q
     if (name.isEmpty())
         return ArticuloCheck{QStringLiteral("DebeArticulo"), ArticuloCheck::Field::Articulo};
     if (isNew) {
-        // In table order, code first then description, letter case ignored.
+        // In table order, code first then description, letter case ignored
+        // (for the code, as the table's key ignores it).
         for (const store::Articulo& a :
              store::select<store::Articulo>(db, QStringLiteral("ORDER BY rowid"))) {
-            if (a.CODIGO.compare(code, Qt::CaseInsensitive) == 0)
+            if (store::sameKey(a.CODIGO, code))
                 return ArticuloCheck{QStringLiteral("CodigoRepetido"), ArticuloCheck::Field::Codigo};
             if (a.ARTICULO.compare(name, Qt::CaseInsensitive) == 0)
                 return ArticuloCheck{QStringLiteral("ArticuloRepetido"), ArticuloCheck::Field::Articulo};

@@ -17,8 +17,8 @@
 
 namespace sales {
 
-// The article whose CODIGO equals code (bound, so quotes and wildcards in a
-// typed code are plain characters).
+// The article whose CODIGO equals code, letter case aside (bound, so quotes
+// and wildcards in a typed code are plain characters).
 std::optional<store::Articulo> articuloPorCodigo(const QSqlDatabase& db, const QString& code);
 
 store::Udart readUdart(const QSqlDatabase& db);
@@ -34,8 +34,8 @@ std::optional<double> parseQuantity(const QString& text);
 // F1: a settled ticket of the counter (station 0), total 0.
 store::Ticket nuevaVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now);
 
-// F10: the entry line of udart on ticket idTick with the code typed, and its
-// tax from the article of that code; the ticket's total again; the entry
+// F10: the entry line of udart on ticket idTick with the code of the article
+// typed (the typed text when no article has it) and that article's tax; the ticket's total again; the entry
 // columns of udart reset. All or nothing. Answers "NoDescripcion" (and
 // writes nothing) when there is no description.
 QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code);

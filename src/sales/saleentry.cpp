@@ -113,6 +113,7 @@ void SaleEntry::lookUpCode() {
     if (articulo) {
         m_udart.PRE = m_udart.IMP = articulo->PRECIO;
         m_udart.ART = articulo->ARTICULO;
+        m_code->setText(articulo->CODIGO);
     } else {
         m_udart.PRE = m_udart.IMP = Currency();
         m_udart.ART.clear();

@@ -5,6 +5,7 @@
 #include "sales/tickets.h"
 #include "session/precios.h"
 #include "store/datamodule.h"
+#include "store/dialect.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -310,7 +311,7 @@ void seguirCredito(station::StationRecord& r, const CreditoCuenta& c) {
 int ConsoleEngine::posicionDeCuenta(const QString& login) const {
     for (int pos = 0; pos < m_puestos.count(); ++pos) {
         // Logins are one account whatever their letter case.
-        if (m_puestos.at(pos).rec().accountLogin.compare(login, Qt::CaseInsensitive) == 0)
+        if (store::sameKey(m_puestos.at(pos).rec().accountLogin, login))
             return pos;
     }
     return -1;

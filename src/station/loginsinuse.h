@@ -1,12 +1,15 @@
 #pragma once
 
+#include "store/dialect.h"
+
 #include <QSet>
 #include <QString>
 
 namespace station {
 
 // The logins of accounts and time codes logged in at some station. Letter
-// case does not matter.
+// case counts as it does for the logins in the database: "ana" is "ANA",
+// "ñ" is not "Ñ".
 class LoginsInUse {
 public:
     void add(const QString& login);
@@ -17,7 +20,7 @@ public:
     bool isEmpty() const { return m_logins.isEmpty(); }
 
 private:
-    static QString key(const QString& login) { return login.toCaseFolded(); }
+    static QString key(const QString& login) { return store::foldAscii(login); }
     QSet<QString> m_logins;
 };
 

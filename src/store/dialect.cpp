@@ -67,4 +67,21 @@ QString engineStatement(const QString& statement) {
     return trimmed;
 }
 
+QString foldAscii(const QString& text) {
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(char16_t(c.unicode() + u'a' - u'A'));
+    }
+    return folded;
+}
+
+bool sameKey(const QString& a, const QString& b) {
+    return a.size() == b.size() && foldAscii(a) == foldAscii(b);
+}
+
+QString caseless(const QString& operand) {
+    return operand + QStringLiteral(" COLLATE NOCASE");
+}
+
 } // namespace store

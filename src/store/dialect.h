@@ -12,4 +12,18 @@ namespace store {
 // or ALTER TABLE pass unchanged.
 QString engineStatement(const QString& statement);
 
+// The one letter-case rule of logins, customers and article and voucher
+// codes, the one cuentas.Login has always had in the database: the ASCII
+// letters A-Z and a-z fold, every other character (ñ and Ñ, accented
+// letters) compares exactly. It is SQLite's NOCASE; an engine without it
+// gets its equivalent here and nowhere else.
+
+// text with A-Z turned to a-z, every other character as it was.
+QString foldAscii(const QString& text);
+// Whether two logins (or two codes) are the same one under that rule.
+bool sameKey(const QString& a, const QString& b);
+// An SQL operand compared under that rule, whatever its column declares:
+// the columns of databases made before they declared it compare exactly.
+QString caseless(const QString& operand);
+
 } // namespace store

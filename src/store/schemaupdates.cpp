@@ -1,9 +1,12 @@
 #include "store/schemaupdates.h"
 
+#include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
 #include <QSqlRecord>
+
+#include <iterator>
 
 namespace store {
 
@@ -14,6 +17,60 @@ void addColumnIfMissing(const QSqlDatabase& db, const QString& table, const QStr
     if (!hasColumn(db, table, column))
         run(db, QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD COLUMN ") + column +
                     QLatin1Char(' ') + type);
+}
+
+// Rewrites table.column to the value of source.key that equals it letter
+// case aside but not exactly. A value that matches no row, or several, stays
+// as it is; so does one that differs in a letter outside A-Z.
+void canonicalise(const QSqlDatabase& db, const QString& table, const QString& column, const QString& source,
+                  const QString& key, const QString& only = QString()) {
+    // A database whose older steps stopped early may lack a table.
+    if (!hasTable(db, table) || !hasTable(db, source))
+        return;
+    const QString value = table + QLatin1Char('.') + column;
+    const QString match = QStringLiteral(" FROM ") + source + QStringLiteral(" WHERE ") + source +
+                          QLatin1Char('.') + key + QStringLiteral(" = ") + caseless(value) + QLatin1Char(')');
+    const QString canonical = QStringLiteral("(SELECT ") + source + QLatin1Char('.') + key + match;
+    run(db, QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column + QStringLiteral(" = ") +
+                canonical + QStringLiteral(" WHERE ") +
+                (only.isEmpty() ? QString() : only + QStringLiteral(" AND ")) + value +
+                QStringLiteral(" <> '' AND (SELECT COUNT(*)") + match + QStringLiteral(" = 1 AND ") + value +
+                QStringLiteral(" <> ") + canonical + QStringLiteral(" COLLATE BINARY"));
+}
+
+// Logins, customers and codes were stored as typed ("ana" for the account
+// "ANA"); they become the account's or the article's own value, so that a
+// customer or an article is one row in the listings and statistics.
+void canonicalKeys(const QSqlDatabase& db) {
+    const QString cuentas = QStringLiteral("cuentas");
+    const QString login = QStringLiteral("Login");
+    canonicalise(db, QStringLiteral("movcuentas"), QStringLiteral("CUENTA"), cuentas, login);
+    canonicalise(db, QStringLiteral("ciber"), QStringLiteral("CLIENTE"), cuentas, login);
+    canonicalise(db, QStringLiteral("ticket"), QStringLiteral("CLIENTE"), cuentas, login);
+    canonicalise(db, QStringLiteral("puestos"), QStringLiteral("cuenta"), cuentas, login);
+    // Top-up lines are not vouchers either, and keep their own code.
+    QString articles = QStringLiteral("COALESCE(lintick.BONO, 0) = 0");
+    if (hasTable(db, QStringLiteral("recargas")))
+        articles += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM recargas WHERE recargas.CODIGO = "
+                                   "lintick.CODIGO COLLATE BINARY)");
+    canonicalise(db, QStringLiteral("lintick"), QStringLiteral("CODIGO"), QStringLiteral("articulos"),
+                 QStringLiteral("CODIGO"), articles);
+    canonicalise(db, QStringLiteral("lintick"), QStringLiteral("CODIGO"), QStringLiteral("bonos"),
+                 QStringLiteral("CODIGO"), QStringLiteral("COALESCE(lintick.BONO, 0) <> 0"));
+}
+
+// Mends of the data that run once per database, oldest first; the
+// database's user_version counts the ones done.
+using Mend = void (*)(const QSqlDatabase&);
+constexpr Mend kMends[] = {canonicalKeys};
+
+void runMends(const QSqlDatabase& db) {
+    const int done = toInt(scalar(db, QStringLiteral("PRAGMA user_version")));
+    const int count = int(std::size(kMends));
+    for (int i = done; i < count; ++i)
+        kMends[i](db);
+    if (done < count)
+        run(db, QStringLiteral("PRAGMA user_version = ") + QString::number(count));
 }
 
 // Each subsystem adds its steps here, newest last.
@@ -28,9 +85,15 @@ void runSteps(const QSqlDatabase& db) {
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS lintick_ticket ON lintick (ID_TICK)"));
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS movcuentas_fecha ON movcuentas (FECHA)"));
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ciber_fecha ON ciber (FECHA)"));
+    runMends(db);
 }
 
 } // namespace
+
+bool hasTable(const QSqlDatabase& db, const QString& table) {
+    const QStringList tables = db.tables();
+    return tables.contains(table, Qt::CaseInsensitive);
+}
 
 bool hasColumn(const QSqlDatabase& db, const QString& table, const QString& column) {
     const QSqlRecord rec = db.record(table);

@@ -7,11 +7,14 @@
 namespace store {
 
 // Brings a database of the current version up to what this build expects:
-// columns and indexes added after the version's layout was fixed. Every step
-// is idempotent and the whole runs in one transaction, so it runs at every
-// opening and on every new database.
+// columns and indexes added after the version's layout was fixed, and the
+// one-time mends of the data (marked in the database, so each runs once).
+// Every step is idempotent and the whole runs in one transaction, so it runs
+// at every opening and on every new database.
 Status applySchemaUpdates(const QSqlDatabase& db);
 
+// Whether the database has a table (names compared ignoring case).
+bool hasTable(const QSqlDatabase& db, const QString& table);
 // Whether a table has a column (names compared ignoring case).
 bool hasColumn(const QSqlDatabase& db, const QString& table, const QString& column);
 

@@ -16,13 +16,6 @@ namespace store {
 
 namespace {
 
-bool hasTable(const QSqlDatabase& db, const QString& table) {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)"));
-    q.addBindValue(table);
-    return q.exec() && q.next();
-}
-
 // One old statement, in our engine's terms.
 void exec(const QSqlDatabase& db, const QString& statement, std::initializer_list<QVariant> values = {}) {
     run(db, engineStatement(statement), values);

@@ -44,6 +44,8 @@ private slots:
     void timeLimit_data();
     void timeLimit();
     void negativeTimeSale();
+    void saleBookedUnderTheAccountsLogin_data();
+    void saleBookedUnderTheAccountsLogin();
 };
 
 void TstMovimientos::moneySales() {
@@ -179,6 +181,35 @@ void TstMovimientos::negativeTimeSale() {
     QCOMPARE(m.at(0).SALDOTI_MOV, QStringLiteral(" - 2:00:00"));
     QCOMPARE(m.at(0).saldoti_fin_bono, 0);
     QCOMPARE(sales::lines(f.db(), t.ID_TICK).at(0).CANT, -1.0);
+}
+
+void TstMovimientos::saleBookedUnderTheAccountsLogin_data() {
+    QTest::addColumn<bool>("time");
+    QTest::newRow("money") << false;
+    QTest::newRow("time") << true;
+}
+
+// A window opened for a station's login, typed in other letter case, books
+// under the account's own login.
+void TstMovimientos::saleBookedUnderTheAccountsLogin() {
+    QFETCH(bool, time);
+    AccountFixture f;
+    f.add(f.cuenta(QStringLiteral("ANA")));
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    Venta v = time ? voucher(t, 1, 60) : money(t, 1, 500);
+    v.login = QStringLiteral("ana");
+    const VentaResultado r = time ? confirmarTiempo(f.db(), v, 0, QStringLiteral("CAJA"), 2)
+                                  : confirmarMetalico(f.db(), v, Currency(), QStringLiteral("CAJA"), 2);
+    QVERIFY(r.ok());
+    QCOMPARE(r.cuenta.Login, QStringLiteral("ANA"));
+    const std::vector<store::MovCuenta> m = f.movements();
+    QCOMPARE(m.size(), size_t(1));
+    QCOMPARE(m[0].CUENTA, QStringLiteral("ANA"));
+    const store::Cuenta stored = f.read(QStringLiteral("ANA"));
+    if (time)
+        QCOMPARE(stored.Bonotiempo, 3600);
+    else
+        QCOMPARE(stored.credito, Currency::fromCents(500));
 }
 
 QTEST_GUILESS_MAIN(TstMovimientos)

@@ -4,9 +4,12 @@
 #include "reports/frmlistados.h"
 #include "reports/listings.h"
 #include "reports/reportrenderer.h"
+#include "sales/puntoventa.h"
+#include "store/dialect.h"
 #include "store/operadores.h"
 #include "store/rows.h"
 #include "store/sql.h"
+#include "support/olddatabases.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
 
@@ -142,6 +145,30 @@ void fill(const QSqlDatabase& db) {
     movement(db, QStringLiteral("pepe"), D2.addDays(1), 1200, -1200);
 }
 
+// A new database, or one whose columns compare exactly because it was made
+// before they declared their letter-case rule.
+QString databaseOfLayout(const TestHome& home, bool upgraded) {
+    if (!upgraded)
+        return home.createDatabase();
+    const QString path = home.databaseFile(QStringLiteral("upgraded.mdb"));
+    createUpgradedDatabase(path);
+    return path;
+}
+
+// One sale at the point of sale with the code as typed: F1, the code and
+// Enter, F10.
+void sell(const QSqlDatabase& db, const QString& typed, const QDateTime& now) {
+    const store::Ticket t = sales::nuevaVenta(db, QStringLiteral("ANA"), now);
+    const std::optional<store::Articulo> a = sales::articuloPorCodigo(db, typed);
+    QVERIFY(a);
+    store::Udart u = sales::readUdart(db);
+    u.UD = 1;
+    u.ART = a->ARTICULO;
+    u.PRE = u.IMP = a->PRECIO;
+    sales::saveUdart(db, u);
+    QCOMPARE(sales::anadirLinea(db, t.ID_TICK, typed), QString());
+}
+
 } // namespace
 
 class TestListings : public QObject {
@@ -213,6 +240,91 @@ private slots:
                  2);
         // A code with a double quote is bound, not pasted.
         QVERIFY(ventasArticulos(db, es, range, QStringLiteral("\" OR \"\"=\""), printed).report.body.empty());
+    }
+
+    // Movements and use periods booked under the login as typed belong to
+    // the one account; a difference in a letter outside A-Z is another login.
+    void oneCustomerWhateverTheCase_data() {
+        QTest::addColumn<bool>("upgraded");
+        QTest::newRow("new database") << false;
+        QTest::newRow("upgraded database") << true;
+    }
+    void oneCustomerWhateverTheCase() {
+        QFETCH(bool, upgraded);
+        TestHome home;
+        TDataModule1 data;
+        QVERIFY(data.open(databaseOfLayout(home, upgraded)));
+        const QSqlDatabase db = data.db();
+        store::run(db, QStringLiteral("DELETE FROM cuentas"));
+        account(db, QStringLiteral("ANA"), QStringLiteral("Ana"), QStringLiteral("0"), 0);
+        account(db, QStringLiteral("ÑU"), QStringLiteral("Ñu"), QStringLiteral("0"), 0);
+        movement(db, QStringLiteral("ana"), D1, 1000, -300);
+        movement(db, QStringLiteral("ANA"), D2, 700, -200);
+        movement(db, QStringLiteral("Ana"), D2, 500, 400);
+        movement(db, QStringLiteral("ñu"), D2, 500, -100);
+        use(db, D1, QTime(10, 0), 1, QStringLiteral("ana"), 600);
+        use(db, D2, QTime(10, 0), 2, QStringLiteral("ANA"), 1200);
+        use(db, D2, QTime(11, 0), 2, QStringLiteral("ñu"), 60);
+        const Regional es = Regional::spanishSpain();
+        const DateRange range{D1, D2};
+
+        for (const QString& login : {QStringLiteral("ANA"), QStringLiteral("ana")})
+            QCOMPARE(int(listadoMovimientos(db, es, range, MovScope::Cuenta, login, MovKind::Todos, printed)
+                             .body.size()),
+                     3);
+        QVERIFY(
+            listadoMovimientos(db, es, range, MovScope::Cuenta, QStringLiteral("ÑU"), MovKind::Todos, printed)
+                .body.empty());
+        // "ñu" is no account's movement.
+        QCOMPARE(int(listadoMovimientos(db, es, range, MovScope::TodasCuentas, {}, MovKind::Todos, printed)
+                         .body.size()),
+                 3);
+
+        const Statistic consumed = estadisticaClientes(db, es, range, EstClientes::CreditoConsumido, printed);
+        QCOMPARE(consumed.labels.size(), 2);
+        QVERIFY2(store::sameKey(consumed.labels.at(0), QStringLiteral("ANA")),
+                 qPrintable(consumed.labels.at(0)));
+        QCOMPARE(consumed.labels.at(1), QStringLiteral("ñu"));
+        QCOMPARE(consumed.values, (std::vector<double>{5.0, 1.0}));
+        const Statistic time = estadisticaClientes(db, es, range, EstClientes::Tiempo, printed);
+        QCOMPARE(time.labels.size(), 2);
+        QVERIFY2(store::sameKey(time.labels.at(0), QStringLiteral("ANA")), qPrintable(time.labels.at(0)));
+        QCOMPARE(time.values.at(0), 0.5);
+    }
+
+    // Two sales of one article typed in different letter case are one row,
+    // under the article's own code.
+    void oneArticleWhateverTheCase_data() {
+        QTest::addColumn<bool>("upgraded");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("new database") << false << "cafe"
+                                      << "CAFE";
+        QTest::newRow("upgraded database") << true << "Cafe"
+                                           << "cAFE";
+    }
+    void oneArticleWhateverTheCase() {
+        QFETCH(bool, upgraded);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        TestHome home;
+        TDataModule1 data;
+        QVERIFY(data.open(databaseOfLayout(home, upgraded)));
+        const QSqlDatabase db = data.db();
+        store::run(db, QStringLiteral("INSERT OR IGNORE INTO articulos (CODIGO, ARTICULO, PRECIO) "
+                                      "VALUES ('CAFE', 'Café', 12000)"));
+        const QDateTime now(D2, QTime(9, 0));
+        sell(db, first, now);
+        sell(db, second, now);
+        const Regional es = Regional::spanishSpain();
+        const DateRange range{D1, D2};
+        for (const std::optional<QString>& codigo :
+             {std::optional<QString>(), std::optional<QString>(first)}) {
+            const Statistic s = ventasArticulos(db, es, range, codigo, printed);
+            QCOMPARE(s.labels, QStringList{QStringLiteral("Café")});
+            QCOMPARE(s.values, std::vector<double>{2.0});
+            QCOMPARE(s.report.body.front().rows.front().cells.at(0), QStringLiteral("CAFE"));
+        }
     }
 
     // A failed query shows the standard error box and no listing.

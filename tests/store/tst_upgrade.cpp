@@ -49,6 +49,8 @@ private slots:
     void failedStepOf321StopsQuietly();
     void failedMigrationLeavesDatabaseAsItWas();
     void databaseWithoutAccountsIsLeftAlone();
+    void letterCaseMendedOnce_data();
+    void letterCaseMendedOnce();
 };
 
 void TestUpgrade::secondsOfDay_data() {
@@ -258,6 +260,114 @@ void TestUpgrade::databaseWithoutAccountsIsLeftAlone() {
         QVERIFY(upgraded.ok());
         QVERIFY(!upgraded.value());
         QCOMPARE(data.tableNames(), QStringList{QStringLiteral("otra")});
+    }
+}
+
+void TestUpgrade::letterCaseMendedOnce_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<int>("bono");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("mended");
+    QTest::newRow("movement") << "movcuentas"
+                              << "CUENTA" << -1 << "ana"
+                              << "ANA";
+    QTest::newRow("use period") << "ciber"
+                                << "CLIENTE" << -1 << "ana"
+                                << "ANA";
+    QTest::newRow("ticket") << "ticket"
+                            << "CLIENTE" << -1 << "aNa"
+                            << "ANA";
+    QTest::newRow("station") << "puestos"
+                             << "cuenta" << -1 << "ana"
+                             << "ANA";
+    QTest::newRow("mixed-case account") << "movcuentas"
+                                        << "CUENTA" << -1 << "PEPE"
+                                        << "Pepe";
+    QTest::newRow("already the account's") << "movcuentas"
+                                           << "CUENTA" << -1 << "ANA"
+                                           << "ANA";
+    QTest::newRow("eñe differs") << "movcuentas"
+                                 << "CUENTA" << -1 << "ñu"
+                                 << "ñu";
+    QTest::newRow("eñe differs, rest folds") << "ciber"
+                                             << "CLIENTE" << -1 << "ñU"
+                                             << "ñU";
+    QTest::newRow("no such account") << "movcuentas"
+                                     << "CUENTA" << -1 << "nadie"
+                                     << "nadie";
+    QTest::newRow("article line") << "lintick"
+                                  << "CODIGO" << 0 << "cafe"
+                                  << "CAFE";
+    QTest::newRow("top-up line keeps its code") << "lintick"
+                                                << "CODIGO" << 0 << "R5"
+                                                << "R5";
+    QTest::newRow("voucher line") << "lintick"
+                                  << "CODIGO" << 1 << "b60"
+                                  << "B60";
+    QTest::newRow("voucher line is no article") << "lintick"
+                                                << "CODIGO" << 1 << "cafe"
+                                                << "cafe";
+}
+
+// A database of the previous build holds logins and codes as they were
+// typed; the start rewrites them to the account's or article's own, once.
+void TestUpgrade::letterCaseMendedOnce() {
+    QFETCH(QString, table);
+    QFETCH(QString, column);
+    QFETCH(int, bono);
+    QFETCH(QString, stored);
+    QFETCH(QString, mended);
+    for (const bool upgraded : {false, true}) {
+        TestHome home;
+        QString path = home.databaseFile(QStringLiteral("old.mdb"));
+        if (upgraded)
+            createUpgradedDatabase(path);
+        else
+            path = home.createDatabase();
+        TDataModule1 data;
+        QVERIFY(data.open(path));
+        const QSqlDatabase db = data.db();
+        // As the previous build left it: no mend done yet.
+        store::run(db, QStringLiteral("PRAGMA user_version = 0"));
+        for (const char* login : {"ANA", "Pepe", "ÑU"})
+            store::run(db, QStringLiteral("INSERT OR IGNORE INTO cuentas (Login, Tipo) VALUES (?, '0')"),
+                       {QString::fromUtf8(login)});
+        store::run(db, QStringLiteral("INSERT OR IGNORE INTO articulos (CODIGO, ARTICULO) VALUES "
+                                      "('CAFE', 'Café'), ('r5', 'Otro')"));
+        store::run(
+            db, QStringLiteral("INSERT OR IGNORE INTO bonos (CODIGO, DESCRIPCION) VALUES ('B60', 'Bono')"));
+        store::run(db, QStringLiteral("INSERT INTO recargas (CODIGO, DESCRIPCION) VALUES ('R5', 'Recarga')"));
+        const auto insertRow = [&](const QString& value) {
+            if (bono < 0)
+                return store::run(db,
+                                  QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + column +
+                                      QStringLiteral(") VALUES (?)"),
+                                  {value})
+                    .lastInsertId();
+            return store::run(db,
+                              QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + column +
+                                  QStringLiteral(", BONO) VALUES (?, ?)"),
+                              {value, bono})
+                .lastInsertId();
+        };
+        const auto valueOf = [&](const QVariant& rowid) {
+            return store::toText(store::scalar(db,
+                                               QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") +
+                                                   table + QStringLiteral(" WHERE rowid = ?"),
+                                               {rowid}));
+        };
+        const QVariant first = insertRow(stored);
+
+        QVERIFY(store::applySchemaUpdates(db));
+        QCOMPARE(valueOf(first), mended);
+        QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("PRAGMA user_version"))), 1);
+
+        // The next start finds the mend done and touches nothing.
+        const QVariant second = insertRow(stored);
+        QVERIFY(store::applySchemaUpdates(db));
+        QCOMPARE(valueOf(first), mended);
+        QCOMPARE(valueOf(second), stored);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "support/olddatabases.h"
 
+#include "store/datamodule.h"
 #include "store/newdatabase.h"
+#include "store/upgrade.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -25,4 +27,14 @@ void createOldDatabase(const QString& path, const QString& version) {
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
+}
+
+void createUpgradedDatabase(const QString& path) {
+    createOldDatabase(path, QStringLiteral("3.21"));
+    TDataModule1 data;
+    if (const Status opened = data.open(path); !opened)
+        qFatal("cannot open %s: %s", qPrintable(path), qPrintable(opened.error()));
+    const Result<bool> upgraded = store::upgradeToCurrent(data.db(), {});
+    if (!upgraded.ok() || !upgraded.value())
+        qFatal("cannot upgrade %s: %s", qPrintable(path), qPrintable(upgraded.error()));
 }

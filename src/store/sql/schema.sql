@@ -1,6 +1,7 @@
 -- Base tables of a Quintor database. Types: money is INTEGER x 10 000,
 -- yes/no INTEGER 0/1, dates TEXT yyyy-MM-dd, times TEXT HH:mm:ss,
--- durations INTEGER seconds. Text keys compare without regard to case.
+-- durations INTEGER seconds. Logins, customers and article and voucher codes
+-- compare as NOCASE: ASCII letters fold, every other character is exact.
 
 CREATE TABLE articulos (
     CODIGO TEXT COLLATE NOCASE UNIQUE,
@@ -24,7 +25,7 @@ CREATE TABLE ciber (
     NUM_TICKET TEXT,
     TARIFA TEXT,
     OPERADOR TEXT,
-    CLIENTE TEXT,
+    CLIENTE TEXT COLLATE NOCASE,
     TIEMPO INTEGER
 );
 CREATE INDEX ciber_fecha ON ciber (FECHA);
@@ -84,7 +85,7 @@ CREATE INDEX lintarifas_tarifa ON lintarifas (id_tarifa, franja_fin);
 CREATE TABLE lintick (
     ID_LIN INTEGER PRIMARY KEY AUTOINCREMENT,
     ID_TICK INTEGER,
-    CODIGO TEXT,
+    CODIGO TEXT COLLATE NOCASE,
     ARTICULO TEXT,
     CANT REAL DEFAULT 0,
     PRECIO INTEGER DEFAULT 0,
@@ -96,7 +97,7 @@ CREATE INDEX lintick_ticket ON lintick (ID_TICK);
 
 CREATE TABLE movcuentas (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    CUENTA TEXT,
+    CUENTA TEXT COLLATE NOCASE,
     FECHA TEXT,
     HORA TEXT,
     TICKET TEXT,
@@ -161,7 +162,7 @@ CREATE TABLE puestos (
     coste INTEGER DEFAULT 0,
     seg_prepago INTEGER DEFAULT 0,
     coste_prepago INTEGER DEFAULT 0,
-    cuenta TEXT,
+    cuenta TEXT COLLATE NOCASE,
     pass TEXT,
     tarifa TEXT,
     tipotarifa TEXT,
@@ -201,7 +202,7 @@ CREATE TABLE ticket (
     FECHA TEXT,
     HORA TEXT,
     IMPORTE INTEGER DEFAULT 0,
-    CLIENTE TEXT,
+    CLIENTE TEXT COLLATE NOCASE,
     NPUESTO INTEGER DEFAULT 0,
     MODO TEXT,
     CONTA INTEGER DEFAULT 0,
