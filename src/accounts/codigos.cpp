@@ -6,6 +6,7 @@
 #include "accounts/cuentas.h"
 #include "accounts/movimientos.h"
 #include "core/formatohora.h"
+#include "core/importes.h"
 #include "sales/tickets.h"
 #include "station/loginsinuse.h"
 #include "store/opciones.h"
@@ -35,6 +36,8 @@ const ui::MessageTable& codigosMessages() {
          QStringLiteral("The login does not fit 10 characters. Lower the counter or the number of random "
                         "digits in the \"Alta Códigos Tiempo\" options, or type a shorter login.")},
         {"Espere", QStringLiteral("Espere un momento..."), QStringLiteral("Please wait...")},
+        mensajeCantidadNoValida(),
+        mensajeImporteMaximo(),
         {"EliminarRegistro", QStringLiteral("¿Eliminar el registro seleccionado?"),
          QStringLiteral("Delete the selected record?")},
         {"CuentaUso", QStringLiteral("Cuenta en uso. Imposible eliminar"),
@@ -150,9 +153,13 @@ CodigoResultado crearCodigo(const QSqlDatabase& db, VentaCodigo venta, const QSt
         return {QStringLiteral("LoginLargo"), {}};
     if (!venta.bono)
         return {QStringLiteral("NoDescripcion"), {}};
+    if (!cantidadValida(venta.cantidad))
+        return {QStringLiteral("CantidadNoValida"), {}};
     const int added = segundosVenta(venta);
     if (added > MaxBonoSeconds)
         return {QStringLiteral("Bono"), {}};
+    if (!importeLineaAcotado(venta.cantidad, venta.bono->PRECIO))
+        return {QStringLiteral("ImporteMaximo"), {}};
     venta.login = venta.login.toUpper();
     venta.password = venta.intropass ? QString() : venta.password.toUpper();
 
@@ -182,6 +189,10 @@ CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta,
                                int ivaGen, const QDateTime& now, const CodigoCambiado& changed) {
     if (!venta.bono)
         return {QStringLiteral("NoDescripcion"), {}};
+    if (!cantidadValida(venta.cantidad))
+        return {QStringLiteral("CantidadNoValida"), {}};
+    if (!importeLineaAcotado(venta.cantidad, venta.bono->PRECIO))
+        return {QStringLiteral("ImporteMaximo"), {}};
     store::Transaction tx(db);
     std::optional<store::Cuenta> c = cuentaPorLogin(db, venta.login);
     if (!c || c->Tipo != TipoCodigo)
