@@ -1,5 +1,6 @@
 #include "accounts/bonos.h"
 
+#include "core/importes.h"
 #include "store/sql.h"
 
 #include <vector>
@@ -21,6 +22,7 @@ const ui::MessageTable& bonoMessages() {
         {"DescripcionExiste", QStringLiteral("Esta descripción ya está introducida"),
          QStringLiteral("This description already exists")},
         {"CodigoDup", QStringLiteral("Código duplicado..."), QStringLiteral("Duplicate code...")},
+        mensajeImporteMaximo(),
     };
     return table;
 }
@@ -37,6 +39,7 @@ const ui::MessageTable& recargaMessages() {
         {"DescripcionExiste", QStringLiteral("Esta descripción ya está introducida"),
          QStringLiteral("This description already exists")},
         {"CodigoDup", QStringLiteral("Código duplicado..."), QStringLiteral("Duplicate code...")},
+        mensajeImporteMaximo(),
     };
     return table;
 }
