@@ -1,5 +1,6 @@
 #include "accounts/bonos.h"
 
+#include "core/importes.h"
 #include "store/dialect.h"
 #include "store/sql.h"
 
@@ -22,6 +23,7 @@ const ui::MessageTable& bonoMessages() {
         {"DescripcionExiste", QStringLiteral("Esta descripción ya está introducida"),
          QStringLiteral("This description already exists")},
         {"CodigoDup", QStringLiteral("Código duplicado..."), QStringLiteral("Duplicate code...")},
+        mensajeImporteMaximo(),
     };
     return table;
 }
@@ -38,6 +40,7 @@ const ui::MessageTable& recargaMessages() {
         {"DescripcionExiste", QStringLiteral("Esta descripción ya está introducida"),
          QStringLiteral("This description already exists")},
         {"CodigoDup", QStringLiteral("Código duplicado..."), QStringLiteral("Duplicate code...")},
+        mensajeImporteMaximo(),
     };
     return table;
 }

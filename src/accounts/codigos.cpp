@@ -7,6 +7,7 @@
 #include "accounts/cuentas.h"
 #include "accounts/movimientos.h"
 #include "core/formatohora.h"
+#include "core/importes.h"
 #include "sales/tickets.h"
 #include "station/loginsinuse.h"
 #include "store/dialect.h"
@@ -37,6 +38,8 @@ const ui::MessageTable& codigosMessages() {
          QStringLiteral("The login does not fit 10 characters. Lower the counter or the number of random "
                         "digits in the \"Alta Códigos Tiempo\" options, or type a shorter login.")},
         {"Espere", QStringLiteral("Espere un momento..."), QStringLiteral("Please wait...")},
+        mensajeCantidadNoValida(),
+        mensajeImporteMaximo(),
         {"EliminarRegistro", QStringLiteral("¿Eliminar el registro seleccionado?"),
          QStringLiteral("Delete the selected record?")},
         {"CuentaUso", QStringLiteral("Cuenta en uso. Imposible eliminar"),
@@ -153,9 +156,13 @@ CodigoResultado crearCodigo(const QSqlDatabase& db, VentaCodigo venta, const QSt
         return {QStringLiteral("LoginLargo"), {}};
     if (!venta.bono)
         return {QStringLiteral("NoDescripcion"), {}};
+    if (!cantidadValida(venta.cantidad))
+        return {QStringLiteral("CantidadNoValida"), {}};
     const int added = segundosVenta(venta);
     if (added > MaxBonoSeconds)
         return {QStringLiteral("Bono"), {}};
+    if (!importeLineaAcotado(venta.cantidad, venta.bono->PRECIO))
+        return {QStringLiteral("ImporteMaximo"), {}};
     venta.login = venta.login.toUpper();
     venta.password = venta.intropass ? QString() : venta.password.toUpper();
 
@@ -186,6 +193,10 @@ CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta,
                                CreditSync* sync) {
     if (!venta.bono)
         return {QStringLiteral("NoDescripcion"), {}};
+    if (!cantidadValida(venta.cantidad))
+        return {QStringLiteral("CantidadNoValida"), {}};
+    if (!importeLineaAcotado(venta.cantidad, venta.bono->PRECIO))
+        return {QStringLiteral("ImporteMaximo"), {}};
     store::Transaction tx(db);
     std::optional<store::Cuenta> c = cuentaPorLogin(db, venta.login);
     if (!c || c->Tipo != TipoCodigo)

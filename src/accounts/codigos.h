@@ -60,6 +60,7 @@ struct VentaCodigo {
     bool nomodpass = false;
     int escritorio = 0;
     std::optional<store::Bono> bono;
+    // NaN for a quantity box that does not read.
     double cantidad = 1;
 };
 
@@ -83,15 +84,17 @@ using CodigoCambiado = std::function<void(const store::Cuenta&)>;
 int segundosVenta(const VentaCodigo& venta);
 
 // "[F2] Confirmar" of a new code: the checks in the window's order ("NoLogin",
-// "LoginLargo", "NoDescripcion", "Bono", "Cuenta repetida"), then the code,
+// "LoginLargo", "NoDescripcion", "CantidadNoValida" for a quantity that is
+// not a number other than 0, "Bono", "ImporteMaximo" for a line beyond
+// Currency::MaxAmount, "Cuenta repetida"), then the code,
 // the ticket with its line, the time movement and NUM_TICK in one
 // transaction. Login and password are stored in upper case.
 CodigoResultado crearCodigo(const QSqlDatabase& db, VentaCodigo venta, const QString& operatorName,
                             int ivaGen, const QDateTime& now, const CodigoCambiado& changed = {});
 // "[F2] Confirmar" of a top-up of the code with venta.login: "NoDescripcion",
-// "Bono" from the stored balance, "CodigoNoExiste" when it is gone.
-// With a sync, the station where the code is logged in gets the new time in
-// the same transaction.
+// "CantidadNoValida", "ImporteMaximo", "Bono" from the stored balance,
+// "CodigoNoExiste" when it is gone. With a sync, the station where the code
+// is logged in gets the new time in the same transaction.
 CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta, const QString& operatorName,
                                int ivaGen, const QDateTime& now, const CodigoCambiado& changed = {},
                                CreditSync* sync = nullptr);

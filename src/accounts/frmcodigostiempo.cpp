@@ -5,9 +5,11 @@
 #include "accounts/movimientos.h"
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
+#include "core/importes.h"
 #include "sales/impresion.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
+#include "ui/importebox.h"
 #include "ui/keybutton.h"
 #include "ui/messagebox.h"
 
@@ -19,6 +21,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <limits>
 
 Tfrmcodigostiempo::Tfrmcodigostiempo(ConsoleContext& context, Modo modo,
                                      const std::optional<store::Cuenta>& codigo,
@@ -176,12 +180,8 @@ void Tfrmcodigostiempo::syncTicks() {
     }
 }
 
-double Tfrmcodigostiempo::quantity() const {
-    QString text = m_quantity->text().trimmed();
-    text.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double q = text.toDouble(&ok);
-    return ok ? q : 0;
+std::optional<double> Tfrmcodigostiempo::quantity() const {
+    return leerCantidad(m_quantity->text());
 }
 
 std::optional<store::Bono> Tfrmcodigostiempo::chosenBono() const {
@@ -195,9 +195,11 @@ void Tfrmcodigostiempo::recompute() {
     const std::optional<store::Bono> b = chosenBono();
     if (!b)
         return;
-    const double q = quantity();
+    // While typing, what does not read counts as nothing; confirming refuses it.
+    const double q = quantity().value_or(0);
     m_price->setText(m_context.regional.formatCurrency(b->PRECIO));
-    m_amount->setText(m_context.regional.formatCurrency(accounts::importeLinea(q, b->PRECIO)));
+    const std::optional<Currency> amount = importeLineaAcotado(q, b->PRECIO);
+    m_amount->setText(amount ? m_context.regional.formatCurrency(*amount) : QString());
     m_lineTime->setText(accounts::tiempoLinea(q, b->tiempo_bono));
     const qint64 balance = qint64(m_remembered) + accounts::segundosLinea(q, b->tiempo_bono);
     m_result->setText(balance > 0 ? FormatoHora(balance) : QStringLiteral("00:00:00"));
@@ -271,7 +273,7 @@ void Tfrmcodigostiempo::confirmar() {
     venta.nomodpass = m_noCambiar->isChecked();
     venta.escritorio = qMax(0, m_escritorio->currentIndex());
     venta.bono = chosenBono();
-    venta.cantidad = quantity();
+    venta.cantidad = quantity().value_or(std::numeric_limits<double>::quiet_NaN());
     const bool crear = m_modo == Modo::Crear;
     accounts::CodigoResultado r;
     m_status->setText(accounts::codigosMessages().text(QStringLiteral("Espere")));
@@ -289,6 +291,14 @@ void Tfrmcodigostiempo::confirmar() {
         return;
     }
     m_status->clear();
+    if (r.messageKey == QLatin1String("CantidadNoValida")) {
+        ui::refuseQuantity(this, accounts::codigosMessages(), m_quantity);
+        return;
+    }
+    if (r.messageKey == QLatin1String("ImporteMaximo")) {
+        ui::refuseAmount(this, accounts::codigosMessages(), m_context.regional, m_quantity);
+        return;
+    }
     if (!r.ok()) {
         QWidget* focus = r.messageKey == QLatin1String("NoDescripcion") ? static_cast<QWidget*>(m_bonoList)
                          : r.messageKey == QLatin1String("Bono")        ? static_cast<QWidget*>(m_quantity)

@@ -64,7 +64,8 @@ private:
     void setPending(bool pending);
     void recompute();
     void syncTicks();
-    double quantity() const;
+    // Nothing when the box does not read as a number.
+    std::optional<double> quantity() const;
     std::optional<store::Bono> chosenBono() const;
     void show(const QString& key, QWidget* focus);
 

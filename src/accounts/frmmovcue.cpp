@@ -4,12 +4,14 @@
 #include "accounts/movimientos.h"
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
+#include "core/importes.h"
 #include "sales/impresion.h"
 #include "store/computed.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "ui/decimalkeyfilter.h"
+#include "ui/importebox.h"
 #include "ui/keybutton.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
@@ -25,6 +27,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 const ui::MessageTable& TFrmEntradaCredito::messages() {
     static const ui::MessageTable table{
         {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
@@ -34,6 +38,8 @@ const ui::MessageTable& TFrmEntradaCredito::messages() {
          QStringLiteral("A customer can not hold more than 500 hours of vouchers")},
         {"CuentaNoExiste", QStringLiteral("La cuenta ya no existe. Anule la venta."),
          QStringLiteral("The account no longer exists. Cancel the sale.")},
+        mensajeImporteMaximo(),
+        mensajeCantidadNoValida(),
     };
     return table;
 }
@@ -169,12 +175,8 @@ void TFrmEntradaCredito::setPending(bool pending) {
     }
 }
 
-double TFrmEntradaCredito::quantity() const {
-    QString text = m_quantity->text().trimmed();
-    text.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double q = text.toDouble(&ok);
-    return ok ? q : 0;
+std::optional<double> TFrmEntradaCredito::quantity() const {
+    return leerCantidad(m_quantity->text());
 }
 
 Currency TFrmEntradaCredito::price() const {
@@ -184,14 +186,18 @@ Currency TFrmEntradaCredito::price() const {
 }
 
 void TFrmEntradaCredito::recompute() {
-    const double q = quantity();
+    // While typing, what does not read counts as nothing and an amount
+    // beyond the limit shows blank; confirming refuses both.
+    const double q = quantity().value_or(0);
+    const std::optional<Currency> amount = importeLineaAcotado(q, price());
     if (m_modo == Modo::Metalico) {
-        m_result->setText(
-            m_context.regional.formatCurrency(accounts::importeLinea(q, price()) + m_rememberedMoney));
+        const std::optional<Currency> result =
+            amount ? Currency::checkedAdd(*amount, m_rememberedMoney) : std::nullopt;
+        m_result->setText(result ? m_context.regional.formatCurrency(*result) : QString());
         return;
     }
     const int minutes = m_chosen >= 0 ? m_bonos[size_t(m_chosen)].tiempo_bono : 0;
-    m_price->setText(m_context.regional.formatAmount(accounts::importeLinea(q, price())));
+    m_price->setText(amount ? m_context.regional.formatAmount(*amount) : QString());
     m_lineTime->setText(accounts::tiempoLinea(q, minutes));
     const qint64 balance = qint64(m_rememberedSeconds) + accounts::segundosLinea(q, minutes);
     m_result->setText(balance > 0 ? FormatoHora(balance) : QStringLiteral("00:00:00"));
@@ -250,10 +256,14 @@ void TFrmEntradaCredito::confirmar() {
     accounts::Venta venta;
     venta.ticket = *m_ticket;
     venta.login = m_cuenta.Login;
-    venta.cantidad = quantity();
+    venta.cantidad = quantity().value_or(std::numeric_limits<double>::quiet_NaN());
     venta.precio = price();
     if (m_modo == Modo::Metalico) {
         venta.descripcion = m_description->text();
+        // A price too long to read at all must not pass as 0.
+        if (!venta.descripcion.isEmpty() &&
+            !ui::amountWithinLimit(this, messages(), m_context.regional, m_price))
+            return;
     } else if (m_chosen >= 0) {
         const store::Bono& b = m_bonos[size_t(m_chosen)];
         venta.descripcion = b.DESCRIPCION;
@@ -271,6 +281,15 @@ void TFrmEntradaCredito::confirmar() {
                                             m_context.creditSync);
     } catch (const store::DatabaseError& e) {
         showError(e.text());
+        return;
+    }
+    if (r.messageKey == QLatin1String("CantidadNoValida")) {
+        ui::refuseQuantity(this, messages(), m_quantity);
+        return;
+    }
+    if (r.messageKey == QLatin1String("ImporteMaximo")) {
+        ui::refuseAmount(this, messages(), m_context.regional,
+                         m_modo == Modo::Metalico ? m_price : m_quantity);
         return;
     }
     if (!r.ok()) {
@@ -440,14 +459,14 @@ void TFrmEntradaInicial::refreshLine() {
     l.descripcion = m_description->text();
     std::vector<accounts::LineaCredito> all = m_kept;
     if (m_modo == Modo::Metalico) {
-        bool ok = false;
-        const double q = quantity.toDouble(&ok);
-        l.cantidad = ok ? q : 0;
+        l.cantidad = leerCantidad(quantity).value_or(0);
         l.precio = m_context.regional.parseCurrency(m_price->text()).value_or(Currency());
         l.codigo = m_chosen >= 0 ? m_recargas[size_t(m_chosen)].CODIGO : QString();
         all.push_back(l);
-        m_amount->setText(m_context.regional.formatCurrency(accounts::importeLinea(l.cantidad, l.precio)));
-        m_result->setText(m_context.regional.formatCurrency(accounts::totalDinero(all)));
+        // A line beyond the limit shows blank; "&Aceptar" refuses it.
+        const std::optional<Currency> amount = importeLineaAcotado(l.cantidad, l.precio);
+        m_amount->setText(amount ? m_context.regional.formatCurrency(*amount) : QString());
+        m_result->setText(amount ? m_context.regional.formatCurrency(accounts::totalDinero(all)) : QString());
         return;
     }
     // Vouchers are sold whole.
@@ -457,7 +476,8 @@ void TFrmEntradaInicial::refreshLine() {
     l.precio = b ? b->PRECIO : Currency();
     l.minutos = b ? int(l.cantidad) * b->tiempo_bono : 0;
     all.push_back(l);
-    m_amount->setText(m_context.regional.formatCurrency(accounts::importeLinea(l.cantidad, l.precio)));
+    const std::optional<Currency> amount = importeLineaAcotado(l.cantidad, l.precio);
+    m_amount->setText(amount ? m_context.regional.formatCurrency(*amount) : QString());
     m_lineTime->setText(accounts::tiempoLinea(l.cantidad, b ? b->tiempo_bono : 0));
     m_result->setText(FormatoHora(accounts::segundosIniciales(all)));
 }
@@ -465,9 +485,20 @@ void TFrmEntradaInicial::refreshLine() {
 void TFrmEntradaInicial::accept() {
     refreshLine();
     if (m_modo == Modo::Metalico) {
+        // A quantity of 0 keeps the line out of the account; one that does not read is refused.
+        if (!m_quantity->text().trimmed().isEmpty() && !leerCantidad(m_quantity->text())) {
+            ui::refuseQuantity(this, messages(), m_quantity);
+            return;
+        }
         if (m_line.descripcion.trimmed().isEmpty() && m_line.cantidad != 0) {
             ui::showMessage(this, messages(), QStringLiteral("NoDes"), ui::Icon::Warning);
             m_description->setFocus();
+            return;
+        }
+        if (!ui::amountWithinLimit(this, messages(), m_context.regional, m_price))
+            return;
+        if (!importeLineaAcotado(m_line.cantidad, m_line.precio)) {
+            ui::refuseAmount(this, messages(), m_context.regional, m_quantity);
             return;
         }
     } else {
@@ -481,6 +512,10 @@ void TFrmEntradaInicial::accept() {
         if (accounts::superaBono(all)) {
             ui::showMessage(this, messages(), QStringLiteral("Bono"), ui::Icon::Warning);
             m_quantity->setFocus();
+            return;
+        }
+        if (!importeLineaAcotado(m_line.cantidad, m_line.precio)) {
+            ui::refuseAmount(this, messages(), m_context.regional, m_quantity);
             return;
         }
     }

@@ -66,7 +66,8 @@ public slots:
 private:
     void setPending(bool pending);
     void recompute();
-    double quantity() const;
+    // Nothing when the box does not read as a number.
+    std::optional<double> quantity() const;
     Currency price() const;
     void showKey(const QString& key, QWidget* focus);
     void showError(const QString& text);

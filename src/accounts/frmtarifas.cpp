@@ -4,6 +4,7 @@
 #include "store/datamodule.h"
 #include "store/sql.h"
 #include "ui/decimalkeyfilter.h"
+#include "ui/importebox.h"
 #include "ui/messagebox.h"
 
 #include <QComboBox>
@@ -104,15 +105,26 @@ void EdicionDialog::addButtons(QBoxLayout* layout) {
 
 void EdicionDialog::decimalBox(QLineEdit* box, const Regional& regional) {
     box->installEventFilter(new ui::DecimalKeyFilter(regional.decimalSeparator(), box));
+    m_regional = &regional;
+    m_amountBoxes << box;
 }
 
 void EdicionDialog::accept() {
+    // Text too long to read at all must not pass for an empty box.
+    for (QLineEdit* box : m_amountBoxes) {
+        if (!ui::amountWithinLimit(this, m_messages, *m_regional, box))
+            return;
+    }
     EdicionOutcome outcome;
     try {
         if (m_action)
             outcome = m_action();
     } catch (const store::DatabaseError& e) {
         showError(this, e);
+        return;
+    }
+    if (outcome.messageKey == QLatin1String("ImporteMaximo") && m_regional) {
+        ui::refuseAmount(this, m_messages, *m_regional, findChild<QWidget*>(outcome.field));
         return;
     }
     if (!outcome.ok()) {

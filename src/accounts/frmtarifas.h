@@ -32,11 +32,14 @@ public:
 protected:
     // The button row under the fields.
     void addButtons(QBoxLayout* layout);
-    // A "." typed in an amount box becomes the regional decimal separator.
-    static void decimalBox(QLineEdit* box, const Regional& regional);
+    // A "." typed in an amount box becomes the regional decimal separator;
+    // "&Aceptar" refuses an amount in it beyond the limit.
+    void decimalBox(QLineEdit* box, const Regional& regional);
 
 private:
     const ui::MessageTable& m_messages;
+    const Regional* m_regional = nullptr;
+    QList<QLineEdit*> m_amountBoxes;
     std::function<EdicionOutcome()> m_action;
 };
 

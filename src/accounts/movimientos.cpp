@@ -3,11 +3,14 @@
 #include "accounts/creditoenpuesto.h"
 #include "accounts/cuentas.h"
 #include "core/formatohora.h"
+#include "core/importes.h"
 #include "sales/tickets.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace accounts {
 
@@ -25,7 +28,12 @@ Currency importeLinea(double quantity, Currency price) {
 }
 
 int segundosLinea(double quantity, int minutes) {
-    return int(truncateToInt(static_cast<long double>(quantity) * minutes * 60));
+    const long double seconds = std::trunc(static_cast<long double>(quantity) * minutes * 60);
+    if (std::isnan(seconds))
+        return 0;
+    // Held at the ends of int, never wrapped: a huge quantity still meets the 500-hour check.
+    return int(
+        std::clamp<long double>(seconds, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 QString tiempoLinea(double quantity, int minutes) {
@@ -72,6 +80,10 @@ VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Cur
                                  const QString& operatorName, int ivaGen, CreditSync* sync) {
     if (venta.descripcion.isEmpty())
         return {QStringLiteral("NoDes"), {}};
+    if (!cantidadValida(venta.cantidad))
+        return {QStringLiteral("CantidadNoValida"), {}};
+    if (!venta.precio.withinMaxAmount() || !importeLineaAcotado(venta.cantidad, venta.precio))
+        return {QStringLiteral("ImporteMaximo"), {}};
     store::Transaction tx(db);
     const std::optional<store::Cuenta> before = cuentaPorLogin(db, venta.login);
     if (!before)
@@ -107,6 +119,8 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
                                const QString& operatorName, int ivaGen, CreditSync* sync) {
     if (venta.descripcion.isEmpty())
         return {QStringLiteral("NoDescripcion"), {}};
+    if (!cantidadValida(venta.cantidad))
+        return {QStringLiteral("CantidadNoValida"), {}};
     store::Transaction tx(db);
     const std::optional<store::Cuenta> before = cuentaPorLogin(db, venta.login);
     if (!before)
@@ -114,6 +128,8 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
     const int added = segundosLinea(venta.cantidad, venta.minutos);
     if (qint64(before->Bonotiempo) + added > MaxBonoSeconds)
         return {QStringLiteral("Bono"), {}};
+    if (!venta.precio.withinMaxAmount() || !importeLineaAcotado(venta.cantidad, venta.precio))
+        return {QStringLiteral("ImporteMaximo"), {}};
     const int bono = qMax(0, before->Bonotiempo + added);
     store::run(db, QStringLiteral("UPDATE cuentas SET Bonotiempo = ? WHERE Login = ?"),
                {QVariant(bono), QVariant(before->Login)});

@@ -17,9 +17,10 @@ store::MovCuenta movimiento(const QString& login, const QDateTime& at);
 // The most time credit an account may hold: 500 hours.
 constexpr int MaxBonoSeconds = 1800000;
 
-// quantity x price, rounded once to 1/10 000.
+// quantity x price, rounded once to 1/10 000. Throws CurrencyOverflow where
+// the product does not fit; importeLineaAcotado is the checked form.
 Currency importeLinea(double quantity, Currency price);
-// quantity x minutes x 60, truncated to whole seconds.
+// quantity x minutes x 60, truncated to whole seconds, held within int.
 int segundosLinea(double quantity, int minutes);
 // The time a voucher line adds, as the time window shows it: the whole
 // minutes of quantity x minutes as H:MM:SS, after " - " when the quantity is
@@ -57,14 +58,17 @@ struct VentaResultado {
 };
 
 // A top-up sale: credit, ticket line, ticket total and movement in one
-// transaction. The account is found by its login in the whole table, so no
+// transaction. Refused, with nothing booked, for a quantity that is not a
+// number other than 0 ("CantidadNoValida") and for a price or line amount
+// beyond Currency::MaxAmount ("ImporteMaximo"). The account is found by its login in the whole table, so no
 // filter of a window can make the sale lose the customer's money.
 // remembered is the balance the window shows as "Saldo actual..". With a
 // sync, the station where the account is logged in gets its new credit in
 // the same transaction.
 VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Currency remembered,
                                  const QString& operatorName, int ivaGen, CreditSync* sync = nullptr);
-// A voucher sale; refused with "Bono" when the credit would pass 500 hours.
+// A voucher sale; refused with "Bono" when the credit would pass 500 hours,
+// and as a top-up is for the quantity and the amount.
 VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int rememberedSeconds,
                                const QString& operatorName, int ivaGen, CreditSync* sync = nullptr);
 

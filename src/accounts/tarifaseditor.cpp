@@ -1,5 +1,6 @@
 #include "accounts/tarifaseditor.h"
 
+#include "core/importes.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -9,6 +10,8 @@ namespace accounts {
 
 const ui::MessageTable& tarifaFijaMessages() {
     static const ui::MessageTable table{
+        {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        mensajeImporteMaximo(),
         {"Tarifa", QStringLiteral("Se requiere el nombre de la tarifa."),
          QStringLiteral("The tariff name is required.")},
         {"CosteTarifa", QStringLiteral("Es necesario introducir coste hora de la tarifa."),
@@ -23,6 +26,8 @@ const ui::MessageTable& tarifaFijaMessages() {
 
 const ui::MessageTable& tarifaVariableMessages() {
     static const ui::MessageTable table{
+        {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        mensajeImporteMaximo(),
         {"Nom", QStringLiteral("Se requiere el nombre de la tarifa."),
          QStringLiteral("The tariff name is required.")},
         {"Dato1", QStringLiteral("Debe completar el campo minutos"), QStringLiteral("Fill in the minutes")},
@@ -33,6 +38,8 @@ const ui::MessageTable& tarifaVariableMessages() {
 
 const ui::MessageTable& intervaloMessages() {
     static const ui::MessageTable table{
+        {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        mensajeImporteMaximo(),
         {"DatosIntervalo", QStringLiteral("Es necesario introducir los datos del intervalo."),
          QStringLiteral("The interval data are required.")},
         {"IntervaloYaExiste", QStringLiteral("Intervalo ya existente"),
@@ -73,6 +80,14 @@ QTime timeOfDay(const QTime& t) {
 
 bool validMinutes(int minutes) {
     return minutes > 0 && minutes <= MaxIntervalMinutes;
+}
+
+EdicionOutcome costesAcotados(Currency hourly, Currency minimum) {
+    if (!hourly.withinMaxAmount())
+        return EdicionOutcome::refused(QStringLiteral("ImporteMaximo"), QStringLiteral("cosHora"));
+    if (!minimum.withinMaxAmount())
+        return EdicionOutcome::refused(QStringLiteral("ImporteMaximo"), QStringLiteral("cosMin"));
+    return EdicionOutcome::done();
 }
 
 } // namespace
@@ -121,6 +136,8 @@ EdicionOutcome EditorTarifas::nuevaTarifaFija(const QString& name, std::optional
         return EdicionOutcome::refused(QStringLiteral("CosteTarifa"), QStringLiteral("cosHora"));
     if (!minimum)
         return EdicionOutcome::refused(QStringLiteral("CosteMinimo"), QStringLiteral("cosMin"));
+    if (const EdicionOutcome limit = costesAcotados(*hourly, *minimum); !limit.ok())
+        return limit;
     if (m_cache.find(name))
         return EdicionOutcome::refused(QStringLiteral("TarifaExiste"), QStringLiteral("nombre"));
     store::Tarifa row;
@@ -141,6 +158,8 @@ EdicionOutcome EditorTarifas::modificarTarifaFija(int idTar, std::optional<Curre
         return EdicionOutcome::refused(QStringLiteral("CosteTarifa"), QStringLiteral("cosHora"));
     if (!minimum)
         return EdicionOutcome::refused(QStringLiteral("CosteMinimo"), QStringLiteral("cosMin"));
+    if (const EdicionOutcome limit = costesAcotados(*hourly, *minimum); !limit.ok())
+        return limit;
     std::optional<store::Tarifa> row = tarifa(idTar);
     if (!row)
         return EdicionOutcome::done();
@@ -158,6 +177,8 @@ EdicionOutcome EditorTarifas::nuevaTarifaVariable(const QString& name, int minut
         return EdicionOutcome::refused(QStringLiteral("Nom"), QStringLiteral("nombre"));
     if (!validMinutes(minutes))
         return EdicionOutcome::refused(QStringLiteral("Dato1"), QStringLiteral("minutos"));
+    if (!price.withinMaxAmount())
+        return EdicionOutcome::refused(QStringLiteral("ImporteMaximo"), QStringLiteral("precio"));
     if (m_cache.find(name))
         return EdicionOutcome::refused(QStringLiteral("Dupli"), QStringLiteral("nombre"));
     store::Tarifa row;
@@ -191,6 +212,8 @@ void EditorTarifas::borrarTarifa(int idTar) {
 EdicionOutcome EditorTarifas::nuevoIntervalo(int idTar, int minutes, Currency price) {
     if (!validMinutes(minutes))
         return EdicionOutcome::refused(QStringLiteral("DatosIntervalo"), QStringLiteral("minutos"));
+    if (!price.withinMaxAmount())
+        return EdicionOutcome::refused(QStringLiteral("ImporteMaximo"), QStringLiteral("precio"));
     const std::optional<store::Tarifa> row = tarifa(idTar);
     if (!row)
         return EdicionOutcome::done();
@@ -210,6 +233,8 @@ EdicionOutcome EditorTarifas::nuevoIntervalo(int idTar, int minutes, Currency pr
 EdicionOutcome EditorTarifas::modificarIntervalo(int idTar, int minutes, Currency price) {
     if (!validMinutes(minutes))
         return EdicionOutcome::refused(QStringLiteral("DatosIntervalo"), QStringLiteral("precio"));
+    if (!price.withinMaxAmount())
+        return EdicionOutcome::refused(QStringLiteral("ImporteMaximo"), QStringLiteral("precio"));
     const std::optional<store::Tarifa> row = tarifa(idTar);
     if (!row)
         return EdicionOutcome::done();

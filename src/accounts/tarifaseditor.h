@@ -53,7 +53,8 @@ public:
     // Every tariff name, fixed and variable, in table order.
     QStringList nombresTarifas() const;
 
-    // Costs are empty when the box did not hold an amount.
+    // Costs are empty when the box did not hold an amount. Costs and prices
+    // beyond Currency::MaxAmount are refused with "ImporteMaximo".
     EdicionOutcome nuevaTarifaFija(const QString& name, std::optional<Currency> hourly,
                                    std::optional<Currency> minimum);
     EdicionOutcome modificarTarifaFija(int idTar, std::optional<Currency> hourly,

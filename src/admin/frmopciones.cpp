@@ -4,6 +4,7 @@
 #include "admin/opcionesrules.h"
 #include "admin/permisos.h"
 #include "core/consolecontext.h"
+#include "core/importes.h"
 #include "session/tarifas.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
@@ -12,6 +13,7 @@
 #include "ui/opcionespage.h"
 
 #include "ui/decimalkeyfilter.h"
+#include "ui/importebox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -115,6 +117,7 @@ const ui::MessageTable& Tfrmopciones::messages() {
         {"PasswordVacia", QStringLiteral("Introduzca la password inicial."),
          QStringLiteral("Type the initial password.")},
         {"ImporteIncorrecto", QStringLiteral("Importe incorrecto."), QStringLiteral("Wrong amount.")},
+        mensajeImporteMaximo(),
         {"PingIncorrecto", QStringLiteral("El intervalo de ping debe estar entre 1 y 60 segundos."),
          QStringLiteral("The ping interval must be between 1 and 60 seconds.")},
         {"NoDisponible", QStringLiteral("Esta página no está disponible todavía en esta versión de Quintor."),
@@ -982,13 +985,19 @@ bool Tfrmopciones::AplicarOpciones() {
     // Amounts that do not read as money are refused before anything else.
     const Regional& r = m_context.regional;
     for (QLineEdit* e : {m_alarmaCredito, m_redondeo, m_op4Cash}) {
-        if (!r.parseCurrency(e->text())) {
+        // The default prepaid amount opens stations without the dialog's own check.
+        const ImporteTecleado typed = leerImporte(r, e->text());
+        if (!typed.valido()) {
             const int entry = e == m_op4Cash ? admin::EntryApertura : admin::EntryGenerales;
             {
                 const QSignalBlocker block(m_tree);
                 m_tree->setCurrentItem(m_tree->topLevelItem(entry));
             }
             showEntry(entry);
+            if (typed.excesivo()) {
+                ui::refuseAmount(this, messages(), r, e);
+                return false;
+            }
             ui::showMessage(this, messages(), QStringLiteral("ImporteIncorrecto"), ui::Icon::Warning);
             e->setFocus();
             return false;

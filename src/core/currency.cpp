@@ -5,20 +5,49 @@
 
 #include <cmath>
 
-qint64 roundHalfEvenToInt(long double value) {
+namespace {
+
+// 2^63, exact in long double: the first value past the qint64 range.
+constexpr long double TwoPow63 = 9223372036854775808.0L;
+
+bool fitsInt64(long double whole) {
+    // NaN fails both comparisons.
+    return whole >= -TwoPow63 && whole < TwoPow63;
+}
+
+} // namespace
+
+std::optional<qint64> tryRoundHalfEvenToInt(long double value) {
     // Explicit rather than nearbyintl: the result must not depend on the FPU rounding mode.
-    long double floorValue = std::floor(value);
-    long double diff = value - floorValue;
-    if (diff > 0.5L)
-        return static_cast<qint64>(floorValue) + 1;
-    if (diff < 0.5L)
-        return static_cast<qint64>(floorValue);
-    qint64 f = static_cast<qint64>(floorValue);
-    return (f % 2 == 0) ? f : f + 1;
+    const long double floorValue = std::floor(value);
+    if (!fitsInt64(floorValue))
+        return std::nullopt;
+    const long double diff = value - floorValue;
+    const qint64 f = static_cast<qint64>(floorValue);
+    const bool up = diff > 0.5L || (diff == 0.5L && f % 2 != 0);
+    qint64 r = f;
+    if (up && __builtin_add_overflow(f, 1, &r))
+        return std::nullopt;
+    return r;
+}
+
+std::optional<qint64> tryTruncateToInt(long double value) {
+    const long double whole = std::trunc(value);
+    if (!fitsInt64(whole))
+        return std::nullopt;
+    return static_cast<qint64>(whole);
+}
+
+qint64 roundHalfEvenToInt(long double value) {
+    if (const std::optional<qint64> r = tryRoundHalfEvenToInt(value))
+        return *r;
+    throw CurrencyOverflow();
 }
 
 qint64 truncateToInt(long double value) {
-    return static_cast<qint64>(std::trunc(value));
+    if (const std::optional<qint64> r = tryTruncateToInt(value))
+        return *r;
+    throw CurrencyOverflow();
 }
 
 Currency Currency::roundHalfEven(long double raw) {
@@ -27,6 +56,18 @@ Currency Currency::roundHalfEven(long double raw) {
 
 Currency Currency::truncate(long double raw) {
     return Currency(truncateToInt(raw));
+}
+
+std::optional<Currency> Currency::tryRoundHalfEven(long double raw) {
+    if (const std::optional<qint64> r = tryRoundHalfEvenToInt(raw))
+        return Currency(*r);
+    return std::nullopt;
+}
+
+std::optional<Currency> Currency::tryTruncate(long double raw) {
+    if (const std::optional<qint64> r = tryTruncateToInt(raw))
+        return Currency(*r);
+    return std::nullopt;
 }
 
 Currency Currency::roundedToMultiple(Currency unit) const {
@@ -39,10 +80,11 @@ Currency Currency::roundedToMultiple(Currency unit) const {
         q -= 1;
         r += unit.m_raw;
     }
-    qint64 twice = 2 * r;
-    if (twice > unit.m_raw || (twice == unit.m_raw && (q % 2 != 0)))
+    // r against unit - r rather than 2 * r against unit: no overflow for a large unit.
+    const qint64 rest = unit.m_raw - r;
+    if (r > rest || (r == rest && (q % 2 != 0)))
         q += 1;
-    return Currency(q * unit.m_raw);
+    return Currency(mul(q, unit.m_raw));
 }
 
 Currency Currency::roundedToDecimals(int decimals) const {

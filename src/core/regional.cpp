@@ -70,12 +70,11 @@ Regional Regional::fromLocale(const QLocale& locale) {
 
 QString Regional::formatAmount(Currency value) const {
     const Currency rounded = value.roundedToDecimals(m_decimals);
-    qint64 raw = rounded.raw();
-    const bool negative = raw < 0;
-    if (negative)
-        raw = -raw;
-    const qint64 units = raw / Currency::Scale;
-    qint64 fraction = raw % Currency::Scale;
+    const bool negative = rounded.raw() < 0;
+    // The magnitude unsigned: the smallest raw value has no positive counterpart.
+    const quint64 raw = negative ? 0 - quint64(rounded.raw()) : quint64(rounded.raw());
+    const quint64 units = raw / quint64(Currency::Scale);
+    quint64 fraction = raw % quint64(Currency::Scale);
     QString text = groupDigits(QString::number(units), m_thousands);
     if (m_decimals > 0) {
         for (int i = m_decimals; i < 4; ++i)
@@ -110,6 +109,15 @@ QString Regional::formatCurrency(Currency value) const {
 }
 
 std::optional<Currency> Regional::parseCurrency(const QString& text) const {
+    const CurrencyReading r = readCurrency(text);
+    if (!r.ok())
+        return std::nullopt;
+    return r.value;
+}
+
+Regional::CurrencyReading Regional::readCurrency(const QString& text) const {
+    using Status = CurrencyReading::Status;
+    const CurrencyReading malformed{Status::Malformed, Currency()};
     QString s;
     s.reserve(text.size());
     QString work = text;
@@ -130,7 +138,7 @@ std::optional<Currency> Regional::parseCurrency(const QString& text) const {
         s.remove(0, 1);
     }
     if (s.isEmpty())
-        return std::nullopt;
+        return malformed;
 
     // Decide which mark separates the decimals: the last of '.' and ',' when
     // both occur; a single mark used once; a mark used several times is grouping.
@@ -155,29 +163,35 @@ std::optional<Currency> Regional::parseCurrency(const QString& text) const {
         const QStringList groups = intPart.split(groupMark);
         for (qsizetype i = 1; i < groups.size(); ++i) {
             if (groups.at(i).size() != 3)
-                return std::nullopt;
+                return malformed;
         }
         if (groups.first().isEmpty() && groups.size() > 1)
-            return std::nullopt;
+            return malformed;
         intPart = groups.join(QString());
     }
     if (intPart.isEmpty() && fracPart.isEmpty())
-        return std::nullopt;
+        return malformed;
     const QString digits = intPart + fracPart;
     for (QChar c : digits) {
         if (!c.isDigit() || c.unicode() > 127)
-            return std::nullopt;
+            return malformed;
     }
-    if (intPart.size() > 14)
-        return std::nullopt;
 
-    qint64 units = intPart.isEmpty() ? 0 : intPart.toLongLong();
-    qint64 raw = units * Currency::Scale;
-    // Four decimals exactly; the rest rounds half to even.
+    // The magnitude, checked at every step: a long run of digits is refused,
+    // never wrapped. A negative amount may reach one unit further.
+    const quint64 limit = negative ? quint64(1) << 63 : (quint64(1) << 63) - 1;
+    const CurrencyReading outOfRange{Status::OutOfRange, Currency()};
+    quint64 raw = 0;
     QString four = fracPart.left(4);
     while (four.size() < 4)
         four += QLatin1Char('0');
-    raw += four.toLongLong();
+    const QString allDigits = intPart + four;
+    for (QChar c : allDigits) {
+        if (__builtin_mul_overflow(raw, quint64(10), &raw) ||
+            __builtin_add_overflow(raw, quint64(c.digitValue()), &raw) || raw > limit)
+            return outOfRange;
+    }
+    // Four decimals exactly; the rest rounds half to even.
     if (fracPart.size() > 4) {
         const QString rest = fracPart.mid(4);
         const int first = rest.at(0).digitValue();
@@ -188,8 +202,12 @@ std::optional<Currency> Regional::parseCurrency(const QString& text) const {
         }
         if (first > 5 || (first == 5 && (beyondHalf || raw % 2 != 0)))
             raw += 1;
+        if (raw > limit)
+            return outOfRange;
     }
-    return Currency::fromRaw(negative ? -raw : raw);
+    // -2^63 is the one magnitude that has no positive counterpart.
+    const qint64 value = negative ? qint64(0 - raw) : qint64(raw);
+    return CurrencyReading{Status::Ok, Currency::fromRaw(value)};
 }
 
 QString Regional::formatDate(const QDate& date) const {

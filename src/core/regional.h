@@ -39,8 +39,19 @@ public:
     // An amount typed by an operator: "." and "," both work as the decimal
     // separator, thousands separators, the currency symbol and blanks are
     // ignored, a leading or trailing minus is accepted. More than four
-    // decimals round half to even. Empty or malformed text gives nothing.
+    // decimals round half to even. Empty or malformed text gives nothing,
+    // and so does an amount that does not fit a Currency.
     std::optional<Currency> parseCurrency(const QString& text) const;
+
+    // The same reading, telling a malformed text from one whose amount does
+    // not fit a Currency.
+    struct CurrencyReading {
+        enum class Status { Ok, Malformed, OutOfRange };
+        Status status = Status::Malformed;
+        Currency value;
+        bool ok() const { return status == Status::Ok; }
+    };
+    CurrencyReading readCurrency(const QString& text) const;
 
     QString formatDate(const QDate& date) const;
     QDate parseDate(const QString& text) const;

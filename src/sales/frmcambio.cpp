@@ -1,10 +1,12 @@
 #include "sales/frmcambio.h"
 
 #include "core/consolecontext.h"
+#include "core/importes.h"
 #include "sales/decimalfield.h"
 #include "sales/puntoventa.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
+#include "ui/importebox.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
 
@@ -18,6 +20,14 @@
 #include <QVBoxLayout>
 
 namespace sales {
+
+const ui::MessageTable& TFrmcambio::messages() {
+    static const ui::MessageTable table{
+        {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        mensajeImporteMaximo(),
+    };
+    return table;
+}
 
 TFrmcambio::TFrmcambio(ConsoleContext& context, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -39,8 +49,8 @@ TFrmcambio::TFrmcambio(ConsoleContext& context, QWidget* parent)
     auto* drawer = new QPushButton(QStringLiteral("Abrir cajón"), this);
     auto* close = new QPushButton(QStringLiteral("[Esc] Cerrar"), this);
     connect(m_print, &QPushButton::clicked, this, [this] {
-        computeChange();
-        emit printRequested(m_idTick);
+        if (computeChange())
+            emit printRequested(m_idTick);
     });
     connect(drawer, &QPushButton::clicked, this, &TFrmcambio::drawerRequested);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -84,20 +94,31 @@ void TFrmcambio::showFor(int idTick, Currency total, QWidget* owner) {
     m_delivered->setFocus();
 }
 
-void TFrmcambio::computeChange() {
-    const Currency delivered = m_context.regional.parseCurrency(m_delivered->text()).value_or(Currency());
-    const Currency change = delivered - m_total;
+bool TFrmcambio::computeChange(bool report) {
+    const ImporteTecleado typed = leerImporte(m_context.regional, m_delivered->text());
+    const Currency delivered = typed.importe().value_or(Currency());
+    const std::optional<Currency> change = Currency::checkedSub(delivered, m_total);
+    if (typed.excesivo() || !change) {
+        if (!report)
+            return false;
+        // The message box takes the activation; the panel must not close for that.
+        m_wasActive = false;
+        ui::refuseAmount(this, messages(), m_context.regional, m_delivered);
+        activateWindow();
+        return false;
+    }
     setPanel({QStringLiteral("Total Ticket:"), QString(), m_context.regional.formatCurrency(m_total),
               QString(), QString(), QStringLiteral("Cambio:"), QString(),
-              m_context.regional.formatCurrency(change)});
+              m_context.regional.formatCurrency(*change)});
     try {
         store::Udart u = readUdart(m_context.data->db());
         u.ENTREGADO = delivered;
-        u.CAMBIO = change;
+        u.CAMBIO = *change;
         saveUdart(m_context.data->db(), u);
     } catch (const store::DatabaseError& e) {
         ui::showError(this, e.text());
     }
+    return true;
 }
 
 bool TFrmcambio::eventFilter(QObject* watched, QEvent* event) {
@@ -105,12 +126,13 @@ bool TFrmcambio::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                m_print->setFocus();
-                computeChange();
+                if (computeChange())
+                    m_print->setFocus();
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            computeChange();
+            // Silent here: the command that moved the focus reports it.
+            computeChange(false);
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -126,8 +148,8 @@ void TFrmcambio::keyPressEvent(QKeyEvent* event) {
         emit drawerRequested();
         return;
     case Qt::Key_F6:
-        computeChange();
-        emit printRequested(m_idTick);
+        if (computeChange())
+            emit printRequested(m_idTick);
         return;
     default:
         QWidget::keyPressEvent(event);

@@ -8,6 +8,10 @@ class QLabel;
 class QPushButton;
 struct ConsoleContext;
 
+namespace ui {
+class MessageTable;
+}
+
 namespace sales {
 
 class DecimalField;
@@ -31,7 +35,11 @@ public:
     DecimalField* deliveredField() const { return m_delivered; }
 
     // Leaving the delivered field: the change on the panel and in udart.
-    void computeChange();
+    // False, with nothing stored, when the delivered amount passes the
+    // limit; report refuses it with a message and keeps the field focused.
+    bool computeChange(bool report = true);
+
+    static const ui::MessageTable& messages();
 
 signals:
     void printRequested(int idTick);

@@ -1,11 +1,13 @@
 #include "sales/frmnart.h"
 
 #include "core/consolecontext.h"
+#include "core/importes.h"
 #include "sales/decimalfield.h"
 #include "sales/puntoventa.h"
 #include "sales/taxes.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
+#include "ui/importebox.h"
 #include "ui/messagebox.h"
 
 #include <QComboBox>
@@ -20,6 +22,7 @@ namespace sales {
 const ui::MessageTable& Tfrmnart::messages() {
     static const ui::MessageTable table{
         {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
+        mensajeImporteMaximo(),
         {"DebeCodigo", QStringLiteral("Debe introducir el código "), QString()},
         {"DebeArticulo", QStringLiteral("Debe introducir el artículo"), QString()},
         {"CodigoRepetido", QStringLiteral("Codigo ya introducido"), QString()},
@@ -108,6 +111,8 @@ void Tfrmnart::accept() {
         (check.field == ArticuloCheck::Field::Codigo ? m_code : m_name)->setFocus();
         return;
     }
+    if (!ui::amountWithinLimit(this, messages(), m_context.regional, m_price))
+        return;
     QDialog::accept();
 }
 

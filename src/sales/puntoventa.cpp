@@ -1,11 +1,10 @@
 #include "sales/puntoventa.h"
 
+#include "core/importes.h"
 #include "sales/tickets.h"
 #include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
-
-#include <cmath>
 
 namespace sales {
 
@@ -49,13 +48,7 @@ Currency importeLinea(Currency precio, double cantidad) {
 }
 
 std::optional<double> parseQuantity(const QString& text) {
-    QString s = text.trimmed();
-    s.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double v = s.toDouble(&ok);
-    if (!ok || !std::isfinite(v) || std::fabs(v) > 1e9)
-        return std::nullopt;
-    return v;
+    return leerCantidad(text);
 }
 
 store::Ticket nuevaVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now) {
@@ -71,6 +64,11 @@ QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code) {
     const store::Udart u = readUdart(db);
     if (u.ART.isEmpty())
         return QStringLiteral("NoDescripcion");
+    if (!cantidadValida(u.UD))
+        return QStringLiteral("CantidadNoValida");
+    const std::optional<Currency> amount = importeLineaAcotado(u.UD, u.PRE);
+    if (!u.PRE.withinMaxAmount() || !amount || !u.IMP.withinMaxAmount())
+        return QStringLiteral("ImporteMaximo");
     store::LinTick line;
     line.ID_TICK = idTick;
     line.ARTICULO = u.ART;

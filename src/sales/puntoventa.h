@@ -26,18 +26,23 @@ void saveUdart(const QSqlDatabase& db, const store::Udart& udart);
 // The four entry columns (and, with all, the delivered amount and change) to 0.
 store::Udart resetUdart(const QSqlDatabase& db, bool all);
 
-// PRE × UD to the currency's four decimals, halves to even.
+// PRE × UD to the currency's four decimals, halves to even. Throws
+// CurrencyOverflow where the product does not fit; importeLineaAcotado is
+// the checked form for typed values.
 Currency importeLinea(Currency precio, double cantidad);
-// A quantity or price as typed: "." and "," both separate decimals.
+// A quantity as typed: "." and "," both separate decimals.
 std::optional<double> parseQuantity(const QString& text);
 
 // F1: a settled ticket of the counter (station 0), total 0.
 store::Ticket nuevaVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now);
 
 // F10: the entry line of udart on ticket idTick with the code of the article
-// typed (the typed text when no article has it) and that article's tax; the ticket's total again; the entry
-// columns of udart reset. All or nothing. Answers "NoDescripcion" (and
-// writes nothing) when there is no description.
+// typed (the typed text when no article has it) and that article's tax; the
+// ticket's total again; the entry columns of udart reset. All or nothing.
+// Answers the key of the refusal, and writes nothing, when there is no
+// description ("NoDescripcion"), the quantity is not a number other than 0
+// ("CantidadNoValida", returns are negative), or the price or PRE × UD passes
+// Currency::MaxAmount ("ImporteMaximo"), so no wrapped amount reaches a ticket.
 QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code);
 
 // Browsing the tickets in ID_TICK order.

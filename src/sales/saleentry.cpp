@@ -1,11 +1,13 @@
 #include "sales/saleentry.h"
 
 #include "core/consolecontext.h"
+#include "core/importes.h"
 #include "sales/decimalfield.h"
 #include "sales/frmbusqart.h"
 #include "sales/puntoventa.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
+#include "ui/importebox.h"
 #include "ui/messagebox.h"
 
 #include <QComboBox>
@@ -20,6 +22,8 @@ const ui::MessageTable& SaleEntry::messages() {
     static const ui::MessageTable table{
         {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
         {"NoDescripcion", QStringLiteral("No hay descripción"), QStringLiteral("There is no description")},
+        mensajeImporteMaximo(),
+        mensajeCantidadNoValida(),
     };
     return table;
 }
@@ -126,26 +130,56 @@ void SaleEntry::lookUpCode() {
     }
 }
 
-void SaleEntry::recompute() {
+bool SaleEntry::recompute(bool report) {
     const std::optional<double> quantity = parseQuantity(m_quantity->text());
-    const std::optional<Currency> price = m_context.regional.parseCurrency(m_price->text());
-    // A field that does not read keeps the amount; the field shows the stored value again.
-    if (quantity && price) {
+    const ImporteTecleado price = leerImporte(m_context.regional, m_price->text());
+    // Beyond the limit nothing is stored and the typed text stays for
+    // correction; leaving a field only stays silent.
+    if (price.excesivo()) {
+        if (report)
+            ui::refuseAmount(this, messages(), m_context.regional, m_price);
+        return false;
+    }
+    if (!quantity) {
+        // A quantity that does not read never becomes the stored one.
+        if (report)
+            ui::refuseQuantity(this, messages(), m_quantity);
+        return false;
+    }
+    // A price that does not read keeps the amount; the fields show the stored values again.
+    if (price.valido()) {
+        const std::optional<Currency> amount = importeLineaAcotado(*quantity, price.valor);
+        if (!amount) {
+            if (report)
+                ui::refuseAmount(this, messages(), m_context.regional, m_quantity);
+            return false;
+        }
         m_udart.UD = *quantity;
-        m_udart.PRE = *price;
-        m_udart.IMP = importeLinea(*price, *quantity);
+        m_udart.PRE = price.valor;
+        m_udart.IMP = *amount;
         store();
     }
     showFields();
+    return true;
 }
 
 bool SaleEntry::addTo(int idTick) {
-    recompute();
+    // With no description the line is refused for that first, whatever the numbers say.
+    if (!m_udart.ART.isEmpty() && !recompute(true))
+        return false;
     QString refusal;
     try {
         refusal = anadirLinea(m_context.data->db(), idTick, m_code->text());
     } catch (const store::DatabaseError& e) {
         showError(e.text());
+        return false;
+    }
+    if (refusal == QLatin1String("ImporteMaximo")) {
+        ui::refuseAmount(this, messages(), m_context.regional, m_price);
+        return false;
+    }
+    if (refusal == QLatin1String("CantidadNoValida")) {
+        ui::refuseQuantity(this, messages(), m_quantity);
         return false;
     }
     if (!refusal.isEmpty()) {
@@ -201,14 +235,13 @@ bool SaleEntry::eventFilter(QObject* watched, QEvent* event) {
             if (watched == m_code) {
                 lookUpCode();
             } else if (m_addButton) {
-                if (watched != m_description)
-                    recompute();
-                m_addButton->setFocus();
+                if (watched == m_description || recompute(true))
+                    m_addButton->setFocus();
             }
             return true;
         }
     } else if (event->type() == QEvent::FocusOut && (watched == m_quantity || watched == m_price)) {
-        recompute();
+        recompute(false);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -35,8 +35,10 @@ public:
 
     // Enter in the code box: the article of that code, or an empty line.
     void lookUpCode();
-    // Leaving the quantity or price: IMP = PRE × UD when both read.
-    void recompute();
+    // Leaving the quantity or price: IMP = PRE × UD when both read. False,
+    // with nothing stored, when the quantity does not read or the price or
+    // the product passes the limit; report shows why and focuses the field.
+    bool recompute(bool report = false);
     // F10: adds the entry line to ticket idTick; false when it was refused
     // (shown) or failed.
     bool addTo(int idTick);

@@ -1,6 +1,7 @@
 #include "session/frmabrirpuesto.h"
 
 #include "core/consolecontext.h"
+#include "core/importes.h"
 #include "session/franjas.h"
 #include "session/precios.h"
 #include "store/datamodule.h"
@@ -9,6 +10,7 @@
 #include "ui/messagebox.h"
 
 #include "ui/decimalkeyfilter.h"
+#include "ui/importebox.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -75,6 +77,7 @@ const ui::MessageTable& TFrmAbrirPuesto::messages() {
         {"PulseSiguiente", QStringLiteral("Pulse Siguiente..."), QStringLiteral("Press Next...")},
         {"SinIntervalos", QStringLiteral("Tarifa sin intervalos..."),
          QStringLiteral("Tariff without intervals...")},
+        mensajeImporteMaximo(),
     };
     return table;
 }
@@ -346,7 +349,8 @@ void TFrmAbrirPuesto::tariffOrModeChanged() {
 void TFrmAbrirPuesto::amountEdited() {
     const Ttarifas* t = tariff();
     const std::optional<Currency> a = amount();
-    if (!prepaid() || !t || t->isVariable() || !a)
+    // An amount beyond the limit buys no time; accepting refuses it.
+    if (!prepaid() || !t || t->isVariable() || !a || !a->withinMaxAmount())
         return;
     int hours = 0;
     int minutes = 0;
@@ -450,6 +454,8 @@ bool TFrmAbrirPuesto::checkAccept() {
     if (t && t->isVariable())
         return m_pages->currentIndex() == 1 && m_intervals->currentRow() >= 0;
     minutesEdited();
+    if (!ui::amountWithinLimit(this, messages(), m_engine.context().regional, m_amount))
+        return false;
     const std::optional<Currency> a = amount();
     if (!a || a->isNegative()) {
         ui::showMessage(this, messages(), QStringLiteral("ImporteIncorrecto"), ui::Icon::Warning);

@@ -14,6 +14,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <limits>
+
 using namespace accounts;
 
 namespace {
@@ -66,6 +68,8 @@ private slots:
     void automaticSaleRepeatedLogin();
     void windowSellsCodesInARow();
     void cancelAfterNuevo();
+    void windowRefusesQuantity_data();
+    void windowRefusesQuantity();
 };
 
 void TstCodigos::proposedLogin_data() {
@@ -157,6 +161,11 @@ void TstCodigos::refusals_data() {
     QTest::newRow("500 hours before the repeated login") << "taken" << true << 501.0 << "Bono";
     QTest::newRow("differs only in case") << "taken" << true << 1.0 << "Cuenta repetida";
     QTest::newRow("an account's login") << "ANA" << true << 1.0 << "Cuenta repetida";
+    QTest::newRow("quantity 0") << "NUEVO" << true << 0.0 << "CantidadNoValida";
+    QTest::newRow("quantity not a number")
+        << "NUEVO" << true << std::numeric_limits<double>::quiet_NaN() << "CantidadNoValida";
+    // Its seconds do not fit an int; held at the top they still meet the 500 hours.
+    QTest::newRow("a million hours") << "NUEVO" << true << 1e6 << "Bono";
 }
 
 void TstCodigos::refusals() {
@@ -352,6 +361,55 @@ void TstCodigos::cancelAfterNuevo() {
     QCOMPARE(opcion(f, "NUM_TICK"), tick);
     QCOMPARE(count(f, "cuentas"), 0);
     QCOMPARE(opcion(f, "contador"), 6);
+}
+
+void TstCodigos::windowRefusesQuantity_data() {
+    QTest::addColumn<bool>("topUp");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<int>("bonotiempo");
+    QTest::newRow("new code, letters") << false << "abc" << -1;
+    QTest::newRow("new code, 0") << false << "0" << -1;
+    QTest::newRow("new code, empty") << false << "" << -1;
+    QTest::newRow("new code, 1") << false << "1" << 3600;
+    QTest::newRow("top-up, letters") << true << "abc" << -1;
+    QTest::newRow("top-up, 0") << true << "0" << -1;
+    QTest::newRow("top-up, 1") << true << "1" << 3600 + 600;
+}
+
+void TstCodigos::windowRefusesQuantity() {
+    QFETCH(bool, topUp);
+    QFETCH(QString, quantity);
+    QFETCH(int, bonotiempo);
+    AccountFixture f;
+    ScriptedUi ui;
+    store::run(f.db(),
+               QStringLiteral("UPDATE opciones SET op3_1 = 1, cmb_2_val = 4, contador = 0, op3_2 = 2, "
+                              "pass_ini2 = 'clave', ini_time_cod = 'B1H'"));
+    f.add(codigoDe(QStringLiteral("COD1"), 600));
+    const int tickets = count(f, "ticket");
+    const int tick = opcion(f, "NUM_TICK");
+    Tfrmcodigostiempo w(
+        f.te.context, topUp ? Tfrmcodigostiempo::Modo::Recargar : Tfrmcodigostiempo::Modo::Crear,
+        topUp ? std::optional<store::Cuenta>(f.read(QStringLiteral("COD1"))) : std::nullopt, {});
+    w.nuevo();
+    w.choose(w.bonoBox()->findText(QStringLiteral("Bono 1 hora")));
+    w.quantityEdit()->setText(quantity);
+    w.confirmar();
+    if (bonotiempo >= 0) {
+        QVERIFY2(ui.messageTexts().isEmpty(), qPrintable(ui.messageTexts().join(QLatin1Char('|'))));
+        QCOMPARE(w.lastSale().cuenta.Bonotiempo, bonotiempo);
+        QCOMPARE(count(f, "ticket"), tickets + 1);
+        return;
+    }
+    QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("Cantidad no válida.")});
+    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.quantityEdit()));
+    QVERIFY(w.salePending());
+    // Nothing was created: no code, no ticket, no movement, no number used.
+    QCOMPARE(count(f, "cuentas"), 1);
+    QCOMPARE(f.read(QStringLiteral("COD1")).Bonotiempo, 600);
+    QCOMPARE(count(f, "ticket"), tickets);
+    QCOMPARE(count(f, "movcuentas"), 0);
+    QCOMPARE(opcion(f, "NUM_TICK"), tick);
 }
 
 QTEST_MAIN(TstCodigos)

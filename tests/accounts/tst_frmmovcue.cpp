@@ -15,6 +15,8 @@ class TstFrmMovCue : public QObject {
 private slots:
     void moneySaleStateMachine();
     void timeSaleRefusedAboveLimit();
+    void moneySaleLimits_data();
+    void moneySaleLimits();
     void queueShowsMoneyBalanceOfMoneyMovementsOnly();
 };
 
@@ -86,6 +88,51 @@ void TstFrmMovCue::timeSaleRefusedAboveLimit() {
              QStringList{QStringLiteral("Un cliente no puede superar las 500 horas en bono")});
     QVERIFY(w.salePending());
     QCOMPARE(f.read(QStringLiteral("ANA")).Bonotiempo, 499 * 3600);
+}
+
+void TstFrmMovCue::moneySaleLimits_data() {
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("refusal");
+    const QString tooMuch = QStringLiteral("El importe máximo es 999.999,99 €.");
+    QTest::newRow("price at the limit") << "1"
+                                        << "999.999,99" << QString();
+    QTest::newRow("price a cent past") << "1"
+                                       << "1.000.000,00" << tooMuch;
+    QTest::newRow("price beyond any amount") << "1"
+                                             << "99999999999999999999" << tooMuch;
+    QTest::newRow("line a cent past") << "2"
+                                      << "500.000,005" << tooMuch;
+    QTest::newRow("quantity not a number") << "abc"
+                                           << "5,00" << QStringLiteral("Cantidad no válida.");
+    QTest::newRow("quantity 0") << "0"
+                                << "5,00" << QStringLiteral("Cantidad no válida.");
+}
+
+void TstFrmMovCue::moneySaleLimits() {
+    QFETCH(QString, quantity);
+    QFETCH(QString, price);
+    QFETCH(QString, refusal);
+    AccountFixture f;
+    ScriptedUi ui;
+    store::Cuenta c = f.cuenta(QStringLiteral("ANA"));
+    f.add(c);
+    TFrmmovcue w(f.te.context, c, {});
+    w.nuevo();
+    w.choose(0);
+    w.quantityEdit()->setText(quantity);
+    w.priceEdit()->setText(price);
+    w.confirmar();
+    if (refusal.isEmpty()) {
+        QVERIFY2(ui.messageTexts().isEmpty(), qPrintable(ui.messageTexts().join(QLatin1Char('|'))));
+        QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency::MaxAmount);
+        return;
+    }
+    QCOMPARE(ui.messageTexts(), QStringList{refusal});
+    // Nothing booked; the sale stays open for correction.
+    QVERIFY(w.salePending());
+    QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency());
+    QVERIFY(f.movements().empty());
 }
 
 void TstFrmMovCue::queueShowsMoneyBalanceOfMoneyMovementsOnly() {

@@ -73,6 +73,9 @@ void TestTarifasEditor::fixedTariffChecks_data() {
     QTest::newRow("no minimum") << "TARDE" << 100 << -1 << "CosteMinimo";
     QTest::newRow("duplicate") << "NORMAL" << 100 << 0 << "TarifaExiste";
     QTest::newRow("zero costs are fine") << "TARDE" << 0 << 0 << "";
+    QTest::newRow("costs at the amount limit") << "TARDE" << 99999999 << 99999999 << "";
+    QTest::newRow("hourly a cent past the limit") << "TARDE" << 100000000 << 0 << "ImporteMaximo";
+    QTest::newRow("minimum a cent past the limit") << "TARDE" << 0 << -100000000 << "ImporteMaximo";
 }
 
 void TestTarifasEditor::fixedTariffChecks() {

@@ -58,6 +58,8 @@ private slots:
     void intervalsOnTheVariableTab();
     void bandGridUnderTheBandOptions();
     void vouchersFollowInAccountPage();
+    void amountBoxesOfEditDialogs_data();
+    void amountBoxesOfEditDialogs();
 };
 
 void TestTarifasPages::runningStationFollowsNewPrice() {
@@ -273,6 +275,50 @@ void TestTarifasPages::vouchersFollowInAccountPage() {
     QCOMPARE(o.window->findChild<QComboBox*>(QStringLiteral("ini_met"))
                  ->findText(QStringLiteral("Recarga 5 euros")),
              -1);
+}
+
+void TestTarifasPages::amountBoxesOfEditDialogs_data() {
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    for (const char* dialog : {"tarifa", "recarga"}) {
+        const QString box = QLatin1String(dialog) == QLatin1String("tarifa") ? "cosHora" : "precio";
+        QTest::addRow("%s at the limit", dialog) << dialog << box << "999.999,99" << true;
+        QTest::addRow("%s a cent past", dialog) << dialog << box << "1.000.000,00" << false;
+        // Too long to read at all: it used to pass as an empty box, or as 0.
+        QTest::addRow("%s beyond any amount", dialog) << dialog << box << "99999999999999999999" << false;
+    }
+}
+
+void TestTarifasPages::amountBoxesOfEditDialogs() {
+    QFETCH(QString, dialog);
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    ScriptedUi ui;
+    const Regional regional = Regional::spanishSpain();
+    std::unique_ptr<EdicionDialog> d;
+    if (dialog == QLatin1String("tarifa"))
+        d = std::make_unique<Tfrmntarfija>(regional, nullptr, nullptr);
+    else
+        d = std::make_unique<TFrmnrecargas>(regional, nullptr, nullptr);
+    bool ran = false;
+    d->setAction([&] {
+        ran = true;
+        return EdicionOutcome::done();
+    });
+    QLineEdit* field = d->findChild<QLineEdit*>(box);
+    QVERIFY(field);
+    field->setText(typed);
+    d->accept();
+    QCOMPARE(ran, accepted);
+    QCOMPARE(d->result(), accepted ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    if (!accepted) {
+        QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("El importe máximo es 999.999,99 €.")});
+        QCOMPARE(ui.messages().first().caption, QStringLiteral("Atención"));
+        QCOMPARE(d->focusWidget(), static_cast<QWidget*>(field));
+    }
 }
 
 QTEST_MAIN(TestTarifasPages)

@@ -70,6 +70,8 @@ private slots:
     void openDialogDefaultsWithoutConfirmation();
     void openDialogMinimumAndTime();
     void openDialogRefusesWithoutTariff();
+    void openDialogAmountLimit_data();
+    void openDialogAmountLimit();
     void openStationTakenMeanwhile();
     void closeAsksAndSettles();
     void expiryWhileTheCloseQuestionIsOpen();
@@ -384,6 +386,41 @@ void TestStationWindow::openDialogRefusesWithoutTariff() {
     d.findChild<QPushButton*>(QStringLiteral("acceptButton"))->click();
     QVERIFY(ui.messages().isEmpty());
     QCOMPARE(d.result(), int(QDialog::Accepted));
+}
+
+void TestStationWindow::openDialogAmountLimit_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("at the limit") << QStringLiteral("999.999,99") << true;
+    QTest::newRow("a cent past") << QStringLiteral("1.000.000,00") << false;
+    // It used to be accepted, buying 30 minutes.
+    QTest::newRow("the reported amount") << QStringLiteral("99.999.999.999.999") << false;
+    QTest::newRow("beyond any amount") << QStringLiteral("99999999999999999999") << false;
+}
+
+void TestStationWindow::openDialogAmountLimit() {
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    Console c;
+    ScriptedUi ui;
+    TFrmAbrirPuesto d(*c.engine);
+    d.prepareOpen(7, 100);
+    QVERIFY(d.selectTariff(QStringLiteral("NORMAL")));
+    d.setPrepaid(true);
+    d.setTime(1, 0);
+    auto* amount = d.findChild<QLineEdit*>(QStringLiteral("amountEdit"));
+    amount->setText(typed);
+    emit amount->editingFinished();
+    d.setTime(1, 0);
+    d.findChild<QPushButton*>(QStringLiteral("acceptButton"))->click();
+    if (accepted) {
+        QVERIFY(ui.messages().isEmpty());
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        return;
+    }
+    QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("El importe máximo es 999.999,99 €.")});
+    QCOMPARE(d.result(), int(QDialog::Rejected));
+    QCOMPARE(d.focusWidget(), static_cast<QWidget*>(amount));
 }
 
 void TestStationWindow::openStationTakenMeanwhile() {

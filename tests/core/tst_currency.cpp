@@ -1,7 +1,17 @@
 #include "core/currency.h"
 #include "core/formatohora.h"
+#include "core/importes.h"
 
 #include <QTest>
+
+#include <limits>
+
+namespace {
+constexpr qint64 Max = std::numeric_limits<qint64>::max();
+constexpr qint64 Min = std::numeric_limits<qint64>::min();
+// 2^63, exact in long double.
+constexpr long double TwoPow63 = 9223372036854775808.0L;
+} // namespace
 
 class TestCurrency : public QObject {
     Q_OBJECT
@@ -11,6 +21,15 @@ private slots:
     void roundedToMultiple_data();
     void roundedToMultiple();
     void truncation();
+    void conversionRange_data();
+    void conversionRange();
+    void checkedArithmetic_data();
+    void checkedArithmetic();
+    void operatorsThrowInsteadOfWrapping();
+    void maxAmount_data();
+    void maxAmount();
+    void lineAmount_data();
+    void lineAmount();
     void formatoHora_data();
     void formatoHora();
 };
@@ -68,6 +87,132 @@ void TestCurrency::truncation() {
     QCOMPARE(Currency::fromRaw(125).roundedToDecimals(2).raw(), qint64(100));
     QCOMPARE(Currency::fromRaw(150).roundedToDecimals(2).raw(), qint64(200));
     QCOMPARE(Currency::fromRaw(50).roundedToDecimals(2).raw(), qint64(0));
+}
+
+void TestCurrency::conversionRange_data() {
+    QTest::addColumn<long double>("value");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<qint64>("expected");
+    QTest::newRow("INT64 max") << static_cast<long double>(Max) << true << Max;
+    QTest::newRow("one past INT64 max") << TwoPow63 << false << qint64(0);
+    QTest::newRow("INT64 min") << -TwoPow63 << true << Min;
+    QTest::newRow("one past INT64 min") << -TwoPow63 - 1.0L << false << qint64(0);
+    QTest::newRow("far beyond") << 1e30L << false << qint64(0);
+    QTest::newRow("not a number") << std::numeric_limits<long double>::quiet_NaN() << false << qint64(0);
+    QTest::newRow("infinity") << -std::numeric_limits<long double>::infinity() << false << qint64(0);
+}
+
+void TestCurrency::conversionRange() {
+    QFETCH(long double, value);
+    QFETCH(bool, fits);
+    QFETCH(qint64, expected);
+    QCOMPARE(Currency::tryRoundHalfEven(value).has_value(), fits);
+    QCOMPARE(Currency::tryTruncate(value).has_value(), fits);
+    if (fits) {
+        QCOMPARE(Currency::roundHalfEven(value).raw(), expected);
+        QCOMPARE(truncateToInt(value), expected);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, Currency::roundHalfEven(value));
+        QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, Currency::truncate(value));
+        QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, roundHalfEvenToInt(value));
+    }
+}
+
+void TestCurrency::checkedArithmetic_data() {
+    QTest::addColumn<qint64>("a");
+    QTest::addColumn<qint64>("b");
+    QTest::addColumn<bool>("sumFits");
+    QTest::addColumn<bool>("differenceFits");
+    QTest::newRow("max + 0") << Max << qint64(0) << true << true;
+    QTest::newRow("max + 1") << Max << qint64(1) << false << true;
+    QTest::newRow("max - -1") << Max << qint64(-1) << true << false;
+    QTest::newRow("min + -1") << Min << qint64(-1) << false << true;
+    QTest::newRow("min - 1") << Min << qint64(1) << true << false;
+    QTest::newRow("min - 0") << Min << qint64(0) << true << true;
+}
+
+void TestCurrency::checkedArithmetic() {
+    QFETCH(qint64, a);
+    QFETCH(qint64, b);
+    QFETCH(bool, sumFits);
+    QFETCH(bool, differenceFits);
+    const Currency x = Currency::fromRaw(a);
+    const Currency y = Currency::fromRaw(b);
+    QCOMPARE(Currency::checkedAdd(x, y).has_value(), sumFits);
+    QCOMPARE(Currency::checkedSub(x, y).has_value(), differenceFits);
+    if (sumFits)
+        QCOMPARE((x + y).raw(), a + b);
+    else
+        QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, x + y);
+    if (differenceFits)
+        QCOMPARE((x - y).raw(), a - b);
+    else
+        QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, x - y);
+}
+
+void TestCurrency::operatorsThrowInsteadOfWrapping() {
+    Currency c = Currency::fromRaw(Max);
+    QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, c += Currency::fromRaw(1));
+    QCOMPARE(c.raw(), Max);
+    QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, -Currency::fromRaw(Min));
+    QCOMPARE((-Currency::fromRaw(Min + 1)).raw(), Max);
+    QCOMPARE(Currency::fromUnits(Max / Currency::Scale).raw(), Max / Currency::Scale * Currency::Scale);
+    QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, Currency::fromUnits(Max / Currency::Scale + 1));
+    QVERIFY(!Currency::checkedMul(Currency::fromRaw(Max / 2 + 1), 2));
+    // Rounding up at the top must not wrap to the bottom.
+    QCOMPARE(Currency::fromRaw(Max).roundedToDecimals(2).raw(), qint64(9223372036854775800));
+    QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, Currency::fromRaw(Max).roundedToDecimals(0));
+}
+
+void TestCurrency::maxAmount_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("estado");
+    using E = ImporteTecleado::Estado;
+    QTest::newRow("the limit") << QStringLiteral("999.999,99") << int(E::Valido);
+    QTest::newRow("the limit, negative") << QStringLiteral("-999.999,99 €") << int(E::Valido);
+    QTest::newRow("one raw unit past") << QStringLiteral("999.999,9901") << int(E::Excesivo);
+    QTest::newRow("one cent past") << QStringLiteral("1.000.000,00") << int(E::Excesivo);
+    QTest::newRow("one cent past, negative") << QStringLiteral("-1000000") << int(E::Excesivo);
+    QTest::newRow("does not fit a Currency") << QStringLiteral("99999999999999999999") << int(E::Excesivo);
+    QTest::newRow("not an amount") << QStringLiteral("abc") << int(E::NoLeido);
+    QTest::newRow("empty") << QString() << int(E::NoLeido);
+}
+
+void TestCurrency::maxAmount() {
+    QFETCH(QString, text);
+    QFETCH(int, estado);
+    const Regional r = Regional::spanishSpain();
+    QCOMPARE(int(leerImporte(r, text).estado), estado);
+    QCOMPARE(r.formatCurrency(Currency::MaxAmount), QStringLiteral("999.999,99 €"));
+}
+
+void TestCurrency::lineAmount_data() {
+    QTest::addColumn<double>("quantity");
+    QTest::addColumn<qint64>("priceRaw");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<qint64>("expected");
+    const qint64 max = Currency::MaxAmount.raw();
+    QTest::newRow("one at the limit") << 1.0 << max << true << max;
+    QTest::newRow("a return at the limit") << -1.0 << max << true << -max;
+    QTest::newRow("two halves of the limit") << 2.0 << max / 2 << true << max / 2 * 2;
+    QTest::newRow("one raw unit past") << 1.0 << max + 1 << false << qint64(0);
+    QTest::newRow("3 x 1.20") << 3.0 << qint64(12000) << true << qint64(36000);
+    // The reported sale: it used to store -922.337.203.685.477,58.
+    QTest::newRow("99999 x 99.999.999.999.999")
+        << 99999.0 << qint64(999999999999990000) << false << qint64(0);
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << qint64(10000) << false
+                                  << qint64(0);
+}
+
+void TestCurrency::lineAmount() {
+    QFETCH(double, quantity);
+    QFETCH(qint64, priceRaw);
+    QFETCH(bool, accepted);
+    QFETCH(qint64, expected);
+    const std::optional<Currency> amount = importeLineaAcotado(quantity, Currency::fromRaw(priceRaw));
+    QCOMPARE(amount.has_value(), accepted);
+    if (accepted)
+        QCOMPARE(amount->raw(), expected);
 }
 
 void TestCurrency::formatoHora_data() {

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 class TestRegional : public QObject {
     Q_OBJECT
 private slots:
@@ -72,6 +74,15 @@ void TestRegional::parseCurrency_data() {
     QTest::newRow("two decimal marks") << QStringLiteral("1,2,3") << false << qint64(0);
     QTest::newRow("bad grouping") << QStringLiteral("12.34.5") << false << qint64(0);
     QTest::newRow("double minus") << QStringLiteral("--1") << false << qint64(0);
+    // The edges of the 64-bit count: refused, never wrapped.
+    QTest::newRow("INT64 max") << QStringLiteral("922.337.203.685.477,5807") << true
+                               << std::numeric_limits<qint64>::max();
+    QTest::newRow("one past INT64 max") << QStringLiteral("922337203685477,5808") << false << qint64(0);
+    QTest::newRow("rounding past INT64 max") << QStringLiteral("922337203685477,58075") << false << qint64(0);
+    QTest::newRow("INT64 min") << QStringLiteral("-922337203685477,5808") << true
+                               << std::numeric_limits<qint64>::min();
+    QTest::newRow("one past INT64 min") << QStringLiteral("-922337203685477,5809") << false << qint64(0);
+    QTest::newRow("twenty digits") << QStringLiteral("12345678901234567890") << false << qint64(0);
 }
 
 void TestRegional::parseCurrency() {
@@ -95,6 +106,10 @@ void TestRegional::otherLocales() {
     const Regional c = Regional::fromLocale(QLocale::c());
     QCOMPARE(c.formatCurrency(Currency()), QStringLiteral("0.00"));
     QCOMPARE(c.formatCurrency(Currency::fromRaw(-12345000)), QStringLiteral("-1,234.50"));
+
+    // The smallest raw value has no positive counterpart; formatting must not wrap it.
+    QCOMPARE(Regional::spanishSpain().formatCurrency(Currency::fromRaw(std::numeric_limits<qint64>::min())),
+             QStringLiteral("-922.337.203.685.477,58 €"));
 }
 
 QTEST_APPLESS_MAIN(TestRegional)

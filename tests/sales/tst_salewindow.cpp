@@ -24,6 +24,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <limits>
+
 using station::Estado;
 using namespace sales;
 
@@ -85,6 +87,11 @@ private slots:
     void articleList();
     void lineAndTotalAreOneStep();
     void browsingAndNumberBox();
+    void typedLineLimits_data();
+    void typedLineLimits();
+    void wrappedLineIsNeverStored();
+    void deliveredLimit_data();
+    void deliveredLimit();
 };
 
 void TstSaleWindow::saleWithChange() {
@@ -471,6 +478,119 @@ void TstSaleWindow::browsingAndNumberBox() {
     QVERIFY(!tpv->numberBox()->isEnabled());
     tpv->finalizarVenta();
     c.sales->changeDisplay()->close();
+}
+
+void TstSaleWindow::typedLineLimits_data() {
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("price");
+    // The refusal's text, or the amount of the line added.
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("amount");
+    const QString tooMuch = QStringLiteral("El importe máximo es 999.999,99 €.");
+    const QString badQuantity = QStringLiteral("Cantidad no válida.");
+    QTest::newRow("price at the limit") << "1"
+                                        << "999.999,99" << QString() << "999.999,99";
+    QTest::newRow("price a cent past") << "1"
+                                       << "1.000.000,00" << tooMuch << QString();
+    QTest::newRow("product a cent past") << "2"
+                                         << "500.000,005" << tooMuch << QString();
+    QTest::newRow("the reported line") << "99999"
+                                       << "99.999.999.999.999" << tooMuch << QString();
+    QTest::newRow("quantity not a number") << "abc"
+                                           << "1,00" << badQuantity << QString();
+    QTest::newRow("quantity 0") << "0"
+                                << "1,00" << badQuantity << QString();
+    QTest::newRow("a return keeps its sign") << "-1"
+                                             << "2,00" << QString() << "-2,00";
+}
+
+void TstSaleWindow::typedLineLimits() {
+    QFETCH(QString, quantity);
+    QFETCH(QString, price);
+    QFETCH(QString, refusal);
+    QFETCH(QString, amount);
+    ScriptedUi ui;
+    Counter c;
+    c.context.regional = Regional::spanishSpain();
+    TFrmTPV* tpv = c.sales->saleWindow();
+    tpv->open();
+    tpv->nuevaVenta();
+    const int id = tpv->currentTicket();
+    SaleEntry* e = tpv->entry();
+    enterLine(e, QStringLiteral("NOEXISTE"));
+    QTest::keyClicks(e->descriptionField(), QStringLiteral("Varios"));
+    e->quantityField()->setText(quantity);
+    e->priceField()->setText(price);
+    // F10 straight from the price box, without leaving it first.
+    tpv->anadir();
+    if (refusal.isEmpty()) {
+        QCOMPARE(ui.messageTexts(), QStringList());
+        QCOMPARE(int(c.ticketLines(id).size()), 1);
+        QCOMPARE(c.ticketLines(id).front().IMPORTE, money(amount));
+        QCOMPARE(c.ticket(id).IMPORTE, money(amount));
+        return;
+    }
+    QCOMPARE(ui.messageTexts(), QStringList{refusal});
+    QVERIFY(c.ticketLines(id).empty());
+    QCOMPARE(c.ticket(id).IMPORTE, Currency());
+    // The typed text stays for correction; nothing of it was stored.
+    QCOMPARE(e->quantityField()->text(), quantity);
+    QVERIFY(readUdart(c.sqlDb()).PRE.withinMaxAmount());
+}
+
+void TstSaleWindow::wrappedLineIsNeverStored() {
+    ScriptedUi ui;
+    Counter c;
+    const store::Ticket t =
+        nuevaVenta(c.sqlDb(), QStringLiteral("CAJA"), QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
+    // The scratch row as an older version left it: 99999 x 99.999.999.999.999 with its wrapped amount.
+    store::Udart u = readUdart(c.sqlDb());
+    u.ART = QStringLiteral("Varios");
+    u.UD = 99999;
+    u.PRE = Currency::fromUnits(99999999999999);
+    u.IMP = Currency::fromRaw(std::numeric_limits<qint64>::min());
+    saveUdart(c.sqlDb(), u);
+    QCOMPARE(anadirLinea(c.sqlDb(), t.ID_TICK, QString()), QStringLiteral("ImporteMaximo"));
+    QVERIFY(c.ticketLines(t.ID_TICK).empty());
+    QCOMPARE(c.ticket(t.ID_TICK).IMPORTE, Currency());
+    // A wrapped amount with a sane price is refused all the same.
+    u.PRE = Currency::fromUnits(1);
+    u.UD = 1;
+    saveUdart(c.sqlDb(), u);
+    QCOMPARE(anadirLinea(c.sqlDb(), t.ID_TICK, QString()), QStringLiteral("ImporteMaximo"));
+    QVERIFY(c.ticketLines(t.ID_TICK).empty());
+}
+
+void TstSaleWindow::deliveredLimit_data() {
+    QTest::addColumn<QString>("delivered");
+    QTest::addColumn<bool>("accepted");
+    // Typed: the "." of the number pad is the decimal separator.
+    QTest::newRow("at the limit") << QStringLiteral("999999.99") << true;
+    QTest::newRow("a cent past") << QStringLiteral("1000000.00") << false;
+    QTest::newRow("beyond any amount") << QStringLiteral("99999999999999999999") << false;
+}
+
+void TstSaleWindow::deliveredLimit() {
+    QFETCH(QString, delivered);
+    QFETCH(bool, accepted);
+    ScriptedUi ui;
+    Counter c;
+    c.context.regional = Regional::spanishSpain();
+    TFrmcambio* cambio = c.sales->changeDisplay();
+    cambio->showFor(0, money(QStringLiteral("4,20")), nullptr);
+    QTest::keyClicks(cambio->deliveredField(), delivered);
+    QTest::keyClick(cambio->deliveredField(), Qt::Key_Return);
+    const store::Udart u = readUdart(c.sqlDb());
+    if (accepted) {
+        QVERIFY(ui.messageTexts().isEmpty());
+        QCOMPARE(u.CAMBIO, money(QStringLiteral("999.995,79")));
+    } else {
+        QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("El importe máximo es 999.999,99 €.")});
+        QCOMPARE(u.ENTREGADO, Currency());
+        QCOMPARE(u.CAMBIO, Currency());
+        QVERIFY(cambio->isVisible());
+    }
+    cambio->close();
 }
 
 QTEST_MAIN(TstSaleWindow)
