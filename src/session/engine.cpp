@@ -55,6 +55,11 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
         }
     });
     connect(&m_clock, &session::StationClock::fatalError, this, &ConsoleEngine::fatalError);
+    // An account's notice, on its way to the station, shows in the message queue.
+    connect(&m_puestos, &ListaPuestos::noticeQueued, this, [this](int number, const QString& message) {
+        m_mensajes.append({number, m_context.regional.formatTime(m_context.clock->now().time()),
+                           QStringLiteral("[Send]: ") + message});
+    });
     context.creditSync = this;
 }
 

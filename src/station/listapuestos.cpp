@@ -66,6 +66,10 @@ void TPuestos::loginAccepted(const QString& login) {
     m_lista->RefrescarMenus();
 }
 
+void TPuestos::noticeQueued(const QString& message) {
+    emit m_lista->noticeQueued(number, message);
+}
+
 // ---- ListaPuestos ----
 
 ListaPuestos::ListaPuestos(ConsoleContext& context, QObject* parent)

@@ -53,6 +53,7 @@ private:
     QString changeStationPassword(const QString& login, const QString& newPassword) override;
     void connectionChanged() override;
     void loginAccepted(const QString& login) override;
+    void noticeQueued(const QString& message) override;
 
     ListaPuestos* m_lista;
 };
@@ -175,6 +176,8 @@ signals:
     void rowsReset();
     void selectedRowChanged(int row);
     void menusRefreshRequested();
+    // An account's notice was queued for a station as a message.
+    void noticeQueued(int number, const QString& message);
     // A per-event or periodic save failed after the saves were working: the
     // window shows the error once.
     void saveFailed(const QString& error);

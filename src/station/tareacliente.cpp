@@ -151,6 +151,7 @@ void TTareaCliente::beginExchange(qint64 nowMs) {
     }
     m_outgoing = station::buildOutgoingLine(m_rec, *m_env.regional, m_lastWarningMinute, m_outgoing);
     m_pendingAfterBuild = m_rec.pendiente;
+    m_occupiedPollSent = m_rec.pendiente == Pendiente::Poll && m_rec.occupied();
 
     // Bytes nobody asked for (the tail of an overlong reply) are not the
     // answer to this line; a station that closed the connection since the
@@ -256,6 +257,7 @@ void TTareaCliente::readReply(bool deadlinePassed) {
         // connection but never replies stays red instead of flickering.
         markConnected();
         handleReply(data);
+        queueNotice();
         finishExchange(true);
         break;
     case station::StationTransport::ReadResult::Nothing:
@@ -268,6 +270,22 @@ void TTareaCliente::readReply(bool deadlinePassed) {
         failExchange();
         break;
     }
+}
+
+void TTareaCliente::queueNotice() {
+    // The account's notice follows the poll that told the station it is
+    // occupied: queued earlier, the message would have taken that poll's place.
+    if (!m_occupiedPollSent || !m_rec.occupied() || m_rec.pendiente != Pendiente::Poll ||
+        m_rec.pendingNotice.isEmpty())
+        return;
+    QStringList parts = m_rec.pendingNotice.split(QChar(0x02), Qt::SkipEmptyParts);
+    m_rec.pendingNotice.clear();
+    const QString message = station::fitMessage(parts.join(QLatin1Char(' ')).trimmed());
+    if (message.isEmpty())
+        return;
+    m_rec.messageToSend = message;
+    m_rec.pendiente = Pendiente::Mensaje;
+    m_host.noticeQueued(message);
 }
 
 void TTareaCliente::failExchange() {

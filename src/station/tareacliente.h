@@ -63,6 +63,8 @@ public:
     virtual void connectionChanged() = 0;
     // A log-in was accepted and the record now holds the account.
     virtual void loginAccepted(const QString& login) = 0;
+    // The account's notice goes to the station as this message.
+    virtual void noticeQueued(const QString& message) { Q_UNUSED(message); }
 
 protected:
     virtual ~LinkHost() = default;
@@ -136,6 +138,7 @@ private:
     void sendLine();
     void readReply(bool deadlinePassed);
     void finishExchange(bool replied);
+    void queueNotice();
     void failExchange();
     void markDisconnected();
     void markConnected();
@@ -157,6 +160,8 @@ private:
     // The pending command as the line left it, so that a reply does not
     // drop a command the operator queued while the exchange was under way.
     station::Pendiente m_pendingAfterBuild = station::Pendiente::Poll;
+    // The line on its way is the poll of an occupied station.
+    bool m_occupiedPollSent = false;
     QByteArray m_outgoing;
     QString m_reply;
 };

@@ -138,6 +138,7 @@ private slots:
     void sameLoginAtTwoTilesInOneInterval();
     void passwordsChosenAtTheTile();
     void busyStationKeepsItsPeriod();
+    void noticeAfterTheOccupiedPoll();
     void lockedDatabaseCostsNothing();
 };
 
@@ -476,6 +477,30 @@ void TstAccountsEndToEnd::lockedDatabaseCostsNothing() {
     QCOMPARE(m[0].SALDO_MOV + m[1].SALDO_MOV, -cost);
     QCOMPARE(cafe.cuenta(QStringLiteral("10004")).Bonotiempo, 10800 - 600);
     QCOMPARE(cafe.count(QStringLiteral("ciber")), 2);
+}
+
+// The account's notice reaches the customer once, as a message, right after
+// the poll that told the station it is occupied, and shows in the queue.
+void TstAccountsEndToEnd::noticeAfterTheOccupiedPoll() {
+    Cafe cafe;
+    QVERIFY(cafe.start());
+    cafe.tile(2).queueLogin(QStringLiteral("10005"), QStringLiteral("5555"));
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.rec(2).estado, Estado::Prepago);
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.tile(2).lastPoll().stateWord, QStringLiteral("PREPAGO"));
+    QVERIFY(cafe.tile(2).lastMessage().isEmpty());
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.tile(2).lastMessage(), QStringLiteral("Recuerde renovar su bono"));
+    const station::MessageQueueModel& queue = cafe.te.engine->mensajes();
+    QCOMPARE(queue.rowCount(), 1);
+    QCOMPARE(queue.at(0).station, 2);
+    QCOMPARE(queue.at(0).text, QStringLiteral("[Send]: Recuerde renovar su bono"));
+    // Once: the polls go on.
+    QVERIFY(cafe.round());
+    QVERIFY(cafe.round());
+    QCOMPARE(queue.rowCount(), 1);
+    QCOMPARE(cafe.tile(2).lastPoll().stateWord, QStringLiteral("PREPAGO"));
 }
 
 QTEST_GUILESS_MAIN(TstAccountsEndToEnd)
