@@ -387,8 +387,8 @@ void TFrmAbrirPuesto::calcular() {
     if (!loadBands(this, c, bands))
         return;
     const qint64 seconds = qint64(m_hours->value()) * 3600 + qint64(m_minutes->value()) * 60;
-    const Currency value = session::ImportePorTiempo(m_engine.tarifas(), bands, seconds, t->hourlyCost,
-                                                     c.clock->now(), c.settings);
+    const Currency value = session::ImportePorTiempo(m_engine.tarifas(), bands, seconds, m_relativePrice,
+                                                     t->hourlyCost, c.clock->now(), c.settings);
     m_amount->setText(c.regional.formatAmount(value));
 }
 

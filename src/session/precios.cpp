@@ -247,14 +247,17 @@ long double TiempoPorImporte(const ListaTarifas& tarifas, const FranjasSnapshot&
 }
 
 Currency ImportePorTiempo(const ListaTarifas& tarifas, const FranjasSnapshot& franjas, qint64 seconds,
-                          Currency hourlyCost, const QDateTime& now, const RuntimeSettings& settings) {
+                          int relativePricePercent, Currency hourlyCost, const QDateTime& now,
+                          const RuntimeSettings& settings) {
     if (seconds <= 0)
         return Currency();
+    const int relative = relativePricePercent > 0 ? relativePricePercent : 100;
     if (franjasEnVigor(settings))
-        return PrecioFranjas(tarifas, franjas, seconds * 1000, 0, 100, QString(), Direccion::Futuro, now,
+        return PrecioFranjas(tarifas, franjas, seconds * 1000, 0, relative, QString(), Direccion::Futuro, now,
                              settings);
     return Currency::roundHalfEven(static_cast<long double>(seconds) *
-                                   static_cast<long double>(hourlyCost.raw()) / 3600.0L);
+                                   static_cast<long double>(hourlyCost.raw()) *
+                                   static_cast<long double>(relative) / (3600.0L * 100.0L));
 }
 
 HorasMinutos horasMinutos(long double seconds) {

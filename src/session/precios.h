@@ -89,9 +89,13 @@ long double TiempoPorImporte(const ListaTarifas& tarifas, const FranjasSnapshot&
 
 // The amount for a time in the open-station dialog ("Calcular"): with bands
 // in force, the bands' price of the period starting now for an anonymous
-// customer at relative price 100; otherwise seconds x hourly cost / 3600.
+// customer at the station's relative price; otherwise seconds x hourly cost
+// x relative price / 3600, with neither rounding unit nor minimum. The
+// relative price applies so that the amount quoted buys the time asked for
+// (TiempoPorImporte applies it the other way).
 Currency ImportePorTiempo(const ListaTarifas& tarifas, const FranjasSnapshot& franjas, qint64 seconds,
-                          Currency hourlyCost, const QDateTime& now, const RuntimeSettings& settings);
+                          int relativePricePercent, Currency hourlyCost, const QDateTime& now,
+                          const RuntimeSettings& settings);
 
 // Whether the time bands price anonymous stations right now.
 inline bool franjasEnVigor(const RuntimeSettings& s) {

@@ -492,18 +492,24 @@ void TstTarifas::importePorTiempo_data() {
     QTest::addColumn<qint64>("seconds");
     QTest::addColumn<QString>("hourly");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("relative");
 
     QTest::newRow("25 min at 1.20") << false << "diaNoche" << at("19:30:00.000") << qint64(1500) << "1.20"
-                                    << "0.50";
+                                    << "0.50" << 100;
+    // What the customer pays for a minute at 150 % buys that minute back.
+    QTest::newRow("a minute at 150 %") << false << "diaNoche" << at("19:30:00.000") << qint64(60) << "1.20"
+                                       << "0.03" << 150;
+    QTest::newRow("bands at 150 %") << true << "diaNoche" << at("19:30:00.000") << qint64(3600) << "9.99"
+                                    << "2.25" << 150;
     QTest::newRow("no unit, no minimum") << false << "diaNoche" << at("19:30:00.000") << qint64(1) << "1.20"
-                                         << "0.0003";
+                                         << "0.0003" << 100;
     QTest::newRow("nothing for no time") << false << "diaNoche" << at("19:30:00.000") << qint64(0) << "1.20"
-                                         << "0";
+                                         << "0" << 100;
     QTest::newRow("bands from now") << true << "diaNoche" << at("19:30:00.000") << qint64(3600) << "9.99"
-                                    << "1.50";
+                                    << "1.50" << 100;
     QTest::newRow("bands, start band minimum")
         << true << "minimos" << at("10:00:00.000") << qint64(600) << "9.99"
-        << "0.50";
+        << "0.50" << 100;
 }
 
 void TstTarifas::importePorTiempo() {
@@ -513,7 +519,8 @@ void TstTarifas::importePorTiempo() {
     QFETCH(qint64, seconds);
     QFETCH(QString, hourly);
     QFETCH(QString, expected);
-    QCOMPARE(ImportePorTiempo(cache(), bands(set), seconds, m(hourly), now,
+    QFETCH(int, relative);
+    QCOMPARE(ImportePorTiempo(cache(), bands(set), seconds, relative, m(hourly), now,
                               settingsWith(QStringLiteral("0.05"), porfranjas, 0)),
              m(expected));
 }
