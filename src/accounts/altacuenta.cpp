@@ -118,7 +118,6 @@ AltaResultado guardarCuentaNueva(const QSqlDatabase& db, store::Cuenta cuenta, c
         const auto line = [&](const LineaCredito& l, bool bono) {
             store::LinTick lt;
             lt.ID_TICK = t.ID_TICK;
-            lt.CODIGO = l.codigo;
             lt.ARTICULO = l.descripcion;
             lt.CANT = l.cantidad;
             lt.PRECIO = l.precio;

@@ -147,4 +147,12 @@ void borrarRecarga(const QSqlDatabase& db, const QString& codigo) {
     store::run(db, QStringLiteral("DELETE FROM recargas WHERE CODIGO = ?"), {codigo});
 }
 
+std::vector<store::Bono> bonosEnOrden(const QSqlDatabase& db) {
+    return store::select<store::Bono>(db, store::tableOrder());
+}
+
+std::vector<store::Recarga> recargasEnOrden(const QSqlDatabase& db) {
+    return store::select<store::Recarga>(db, store::tableOrder());
+}
+
 } // namespace accounts

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace accounts {
 
@@ -37,6 +38,10 @@ struct BonoEntrada {
 EdicionOutcome guardarBono(const QSqlDatabase& db, const BonoEntrada& entrada, bool nuevo);
 EdicionOutcome guardarRecarga(const QSqlDatabase& db, const BonoEntrada& entrada, bool nuevo);
 void borrarBono(const QSqlDatabase& db, const QString& codigo);
+// Vouchers and top-ups in the order they were added: the order of every
+// list that offers them.
+std::vector<store::Bono> bonosEnOrden(const QSqlDatabase& db);
+std::vector<store::Recarga> recargasEnOrden(const QSqlDatabase& db);
 void borrarRecarga(const QSqlDatabase& db, const QString& codigo);
 
 } // namespace accounts

@@ -88,8 +88,8 @@ std::pair<int, int> venderBono(const QSqlDatabase& db, const QString& login, con
     store::Ticket t;
     t.IMPORTE = amount;
     t.OPERADOR = operatorName;
-    // Sold at the counter, so settled at once.
-    t.CONTA = true;
+    // Pending, as every top-up ticket: it waits in the station queue.
+    t.CONTA = false;
     t = sales::NuevoNumeroTicket(db, t, now);
     store::LinTick line;
     line.ID_TICK = t.ID_TICK;

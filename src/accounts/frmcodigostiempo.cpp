@@ -1,6 +1,7 @@
 #include "accounts/frmcodigostiempo.h"
 
 #include "accounts/accountdecisions.h"
+#include "accounts/bonos.h"
 #include "accounts/cuentas.h"
 #include "accounts/movimientos.h"
 #include "core/consolecontext.h"
@@ -36,7 +37,7 @@ Tfrmcodigostiempo::Tfrmcodigostiempo(ConsoleContext& context, Modo modo,
     const bool crear = modo == Modo::Crear;
     setWindowTitle(crear ? QStringLiteral("[ Crear códigos de tiempo ]")
                          : QStringLiteral("[ Añadir tiempo a cuenta ]"));
-    m_bonos = store::select<store::Bono>(context.data->db(), QStringLiteral("ORDER BY DESCRIPCION"));
+    m_bonos = accounts::bonosEnOrden(context.data->db());
 
     m_ticket = new QLabel;
     m_ticket->setObjectName(QStringLiteral("ticket"));

@@ -1,6 +1,7 @@
 #include "accounts/frmmovcue.h"
 
 #include "accounts/altacuenta.h"
+#include "accounts/bonos.h"
 #include "accounts/movimientos.h"
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
@@ -59,9 +60,9 @@ TFrmEntradaCredito::TFrmEntradaCredito(Modo modo, ConsoleContext& context, const
                          : QStringLiteral("[ Modificar crédito de tiempo ]"));
     const QSqlDatabase db = context.data->db();
     if (money)
-        m_recargas = store::select<store::Recarga>(db, QStringLiteral("ORDER BY DESCRIPCION"));
+        m_recargas = accounts::recargasEnOrden(db);
     else
-        m_bonos = store::select<store::Bono>(db, QStringLiteral("ORDER BY DESCRIPCION"));
+        m_bonos = accounts::bonosEnOrden(db);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Cuenta........"), new QLabel(cuenta.Login));
@@ -366,11 +367,11 @@ TFrmEntradaInicial::TFrmEntradaInicial(Modo modo, ConsoleContext& context,
     m_list = new QComboBox;
     m_list->setObjectName(QStringLiteral("lista"));
     if (money) {
-        m_recargas = store::select<store::Recarga>(db, QStringLiteral("ORDER BY DESCRIPCION"));
+        m_recargas = accounts::recargasEnOrden(db);
         for (const store::Recarga& r : m_recargas)
             m_list->addItem(r.DESCRIPCION);
     } else {
-        m_bonos = store::select<store::Bono>(db, QStringLiteral("ORDER BY DESCRIPCION"));
+        m_bonos = accounts::bonosEnOrden(db);
         for (const store::Bono& b : m_bonos)
             m_list->addItem(b.DESCRIPCION);
     }

@@ -39,7 +39,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     m_decisions->setEditingCheck([this](const QString& login, bool timeCode) {
         if (timeCode)
             return m_codigoEditing && m_codigoEditing(login);
-        return !m_editing.isEmpty() && m_editing.compare(login, Qt::CaseInsensitive) == 0;
+        return !m_editing.isEmpty() && m_editing == login;
     });
 
     m_queueModel = new accounts::MovimientosPendientesModel(engine.context(), this);

@@ -36,9 +36,8 @@ CodigosController::CodigosController(ConsoleEngine& engine, TFrmMain& window, Ac
     m_codes = new TFrmcodigos(engine.context());
     // A station may not change the password of the code being edited: the
     // window's save would write the old one back.
-    accounts.setCodigoEditingCheck([this](const QString& login) {
-        return !m_editing.isEmpty() && m_editing.compare(login, Qt::CaseInsensitive) == 0;
-    });
+    accounts.setCodigoEditingCheck(
+        [this](const QString& login) { return !m_editing.isEmpty() && m_editing == login; });
     m_dock = new QDockWidget(m_codes->windowTitle(), &m_window);
     m_dock->setObjectName(QStringLiteral("FrmCod"));
     m_dock->setWidget(m_codes);

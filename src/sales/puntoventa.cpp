@@ -140,8 +140,7 @@ ArticuloCheck checkArticulo(const QSqlDatabase& db, const QString& code, const Q
     if (isNew) {
         // In table order, code first then description, letter case ignored
         // (for the code, as the table's key ignores it).
-        for (const store::Articulo& a :
-             store::select<store::Articulo>(db, QStringLiteral("ORDER BY rowid"))) {
+        for (const store::Articulo& a : store::select<store::Articulo>(db, store::tableOrder())) {
             if (store::sameKey(a.CODIGO, code))
                 return ArticuloCheck{QStringLiteral("CodigoRepetido"), ArticuloCheck::Field::Codigo};
             if (a.ARTICULO.compare(name, Qt::CaseInsensitive) == 0)

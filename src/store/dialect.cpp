@@ -80,6 +80,10 @@ bool sameKey(const QString& a, const QString& b) {
     return a.size() == b.size() && foldAscii(a) == foldAscii(b);
 }
 
+QString tableOrder() {
+    return QStringLiteral("ORDER BY rowid");
+}
+
 QString caseless(const QString& operand) {
     return operand + QStringLiteral(" COLLATE NOCASE");
 }

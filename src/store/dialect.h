@@ -26,4 +26,8 @@ bool sameKey(const QString& a, const QString& b);
 // the columns of databases made before they declared it compare exactly.
 QString caseless(const QString& operand);
 
+// "ORDER BY" the order in which a table's rows were added, for the tables
+// without a key of their own (vouchers, top-ups, articles).
+QString tableOrder();
+
 } // namespace store

@@ -176,6 +176,9 @@ void TstAltaCuenta::initialCreditSale() {
     QCOMPARE(lines.size(), size_t(2));
     QCOMPARE(lines[0].IMPORTE, Currency::fromCents(1000));
     QCOMPARE(lines[1].BONO, true);
+    // No code: initial credit is not an article sale.
+    QVERIFY(lines[0].CODIGO.isEmpty());
+    QVERIFY(lines[1].CODIGO.isEmpty());
     const std::vector<store::MovCuenta> m = f.movements();
     QCOMPARE(m.size(), size_t(2));
     QCOMPARE(m[0].SALDO_ANT, Currency());

@@ -132,6 +132,8 @@ void TstCodigos::sale() {
     QCOMPARE(opcion(f, "NUM_TICK"), tick + 1);
     QCOMPARE(t.IMPORTE, Currency::fromRaw(60000));
     QCOMPARE(t.OPERADOR, QStringLiteral("CAJA"));
+    // Pending in the station queue, as every top-up ticket.
+    QVERIFY(!t.CONTA);
     const std::vector<store::LinTick> lines = sales::lines(f.db(), r.idTick);
     QCOMPARE(lines.size(), size_t(1));
     QCOMPARE(lines[0].CODIGO, QStringLiteral("H1"));

@@ -44,7 +44,7 @@ void TstFrmMovCue::moneySaleStateMachine() {
     QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("No hay descripción")});
     QVERIFY(w.salePending());
 
-    w.choose(1); // "Recarga 20 euros" in description order: 10, 20, 5
+    w.choose(2); // in the order they were added: 5, 10, 20
     w.quantityEdit()->setText(QStringLiteral("2"));
     w.priceEdit()->setText(QStringLiteral("5,00"));
     w.confirmar();
@@ -81,7 +81,7 @@ void TstFrmMovCue::timeSaleRefusedAboveLimit() {
     f.add(c);
     Tfrmmovcuetiempo w(f.te.context, c, {});
     w.nuevo();
-    w.choose(1); // by description: "Bono 1 hora", "Bono 10 horas", "Bono 5 horas"
+    w.choose(2); // in the order they were added: 1 hora, 5 horas, 10 horas
     QCOMPARE(w.resultLabel()->text(), QStringLiteral("509:00:00"));
     w.confirmar();
     QCOMPARE(ui.messageTexts(),
