@@ -78,6 +78,17 @@ void TstMovimientos::moneySales() {
     QCOMPARE(m[1].SALDO_ANT, Currency::fromCents(1300));
     QCOMPARE(m[1].SALDO_FIN, Currency::fromCents(1800));
     QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency::fromCents(1800));
+
+    // Another window tops up meanwhile: the credit grows from what is stored,
+    // the movement starts from what this window remembers.
+    f.sql(QStringLiteral("UPDATE cuentas SET credito = 30000 WHERE Login = 'ANA'"));
+    const store::Ticket t3 = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    r = confirmarMetalico(f.db(), money(t3, 1, 500), Currency::fromCents(1800), QStringLiteral("LUIS"), 2);
+    QCOMPARE(r.cuenta.credito, Currency::fromCents(800));
+    m = f.movements();
+    QCOMPARE(m[2].SALDO_ANT, Currency::fromCents(1800));
+    QCOMPARE(m[2].SALDO_FIN, Currency::fromCents(800));
+    QCOMPARE(f.read(QStringLiteral("ANA")).credito, Currency::fromCents(800));
 }
 
 void TstMovimientos::wholeQuantityOnTheLine() {

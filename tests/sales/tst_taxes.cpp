@@ -64,6 +64,12 @@ void TstTaxes::impuestoIncluido_data() {
     // 0,0005 × 100/120 = 0,00041666…: the whole tax rounds to nothing.
     QTest::newRow("tiny") << "0,0001" << 20.0 << "0";
     QTest::newRow("large") << "1000000" << 21.0 << "173553,719";
+    // 0,130165…: rounded, not truncated.
+    QTest::newRow("0,75 at 21") << "0,75" << 21.0 << "0,1302";
+    // Exactly half a unit: to the even neighbour, down and up.
+    QTest::newRow("half to even, down") << "0,0001" << 100.0 << "0";
+    QTest::newRow("half to even, up") << "0,0003" << 100.0 << "0,0002";
+    QTest::newRow("negative half") << "-0,0003" << 100.0 << "-0,0002";
 }
 
 void TstTaxes::impuestoIncluido() {
