@@ -64,6 +64,7 @@ private slots:
     void bandGridUnderTheBandOptions();
     void bandTariffAndAutomaticChange_data();
     void bandTariffAndAutomaticChange();
+    void applyKeepsWhatBandDeletionStored();
     void vouchersFollowInAccountPage();
     void amountBoxesOfEditDialogs_data();
     void amountBoxesOfEditDialogs();
@@ -295,6 +296,27 @@ void TestTarifasPages::bandTariffAndAutomaticChange() {
     o.window->reject();
     QCOMPARE(store::readOpciones(o.db()).cambiotarifa, afterClose);
     QCOMPARE(o.engine.context.settings.cambiotarifa, afterClose);
+}
+
+void TestTarifasPages::applyKeepsWhatBandDeletionStored() {
+    Options o(QStringLiteral("UPDATE opciones SET cambiotarifa = 0, porfranjas = 1, porfranjascli = 1"));
+    QCOMPARE(o.engine.context.settings.porfranjas, true);
+    auto* bands = o.page<FranjasPage>(5);
+    QCOMPARE(bands->grid()->rowCount(), 2);
+    bands->grid()->selectRow(0);
+    o.ui.answerNext(ui::Answer::Yes);
+    bands->borrarFranja();
+    QCOMPARE(bands->grid()->rowCount(), 1);
+
+    o.window->findChild<QSpinBox*>(QStringLiteral("alarmaprepago"))->setValue(321);
+    QVERIFY(o.window->AplicarOpciones());
+    const store::Opciones row = store::readOpciones(o.db());
+    QCOMPARE(row.alarmaprepago, 321);
+    QCOMPARE(row.cambiotarifa, 1);
+    QCOMPARE(row.porfranjas, false);
+    QCOMPARE(row.porfranjascli, false);
+    QCOMPARE(o.engine.context.settings.cambiotarifa, 1);
+    QCOMPARE(o.engine.context.settings.porfranjas, false);
 }
 
 void TestTarifasPages::vouchersFollowInAccountPage() {
