@@ -525,7 +525,10 @@ QWidget* Tfrmopciones::buildFranjas() {
 
 void Tfrmopciones::franjasEditadas() {
     try {
-        m_bandsUsable = admin::numeroFranjas(m_context.data->db()) >= 2;
+        // The row held here was read at opening; a deletion down to one band
+        // has stored the band options off meanwhile, and "Aplicar" must not
+        // write the old ones back.
+        m_bandsUsable = admin::aplicarReglaFranjas(m_row, admin::numeroFranjas(m_context.data->db()));
     } catch (const store::DatabaseError& e) {
         ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), e.text(),
                                                  ui::Icon::Error, ui::Buttons::Ok});

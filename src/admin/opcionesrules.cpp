@@ -11,9 +11,11 @@ int numeroFranjas(const QSqlDatabase& db) {
 }
 
 bool franjaConTarifaVariable(const QSqlDatabase& db) {
+    // Bands name their tariff (franjas.id_tar is left empty by the band editor);
+    // names compare exactly, as everywhere tariffs are looked up.
     return store::toInt(store::scalar(db,
                                       QStringLiteral("SELECT COUNT(*) FROM franjas f JOIN tarifas t "
-                                                     "ON t.ID_TAR = f.id_tar WHERE t.TIPO = ?"),
+                                                     "ON t.NOM = f.tarifa WHERE t.TIPO = ?"),
                                       {1})) > 0;
 }
 

@@ -21,7 +21,12 @@ namespace {
 
 // The options window on the demo with the tariff pages registered, opened by ADMIN.
 struct Options {
-    Options() {
+    // sql runs on the database before the window opens; the options it
+    // changes are in force as after a restart.
+    explicit Options(const QString& sql = QString()) {
+        for (const QString& statement : sql.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            store::run(db(), statement);
+        engine.context.settings = store::runtimeSettings(store::readOpciones(db()));
         engine.context.currentOperator = QStringLiteral("ADMIN");
         window = std::make_unique<Tfrmopciones>(engine.context, engine.engine->tarifas());
         if (!window->begin())
@@ -57,6 +62,9 @@ private slots:
     void deleteTariffGuards();
     void intervalsOnTheVariableTab();
     void bandGridUnderTheBandOptions();
+    void bandTariffAndAutomaticChange_data();
+    void bandTariffAndAutomaticChange();
+    void applyKeepsWhatBandDeletionStored();
     void vouchersFollowInAccountPage();
     void amountBoxesOfEditDialogs_data();
     void amountBoxesOfEditDialogs();
@@ -234,6 +242,81 @@ void TestTarifasPages::bandGridUnderTheBandOptions() {
     QCOMPARE(bands->grid()->item(1, 0)->text(), QStringLiteral("14:00:00"));
     QVERIFY(cambio->isEnabled());
     QVERIFY(porFranjas->isEnabled());
+}
+
+void TestTarifasPages::bandTariffAndAutomaticChange_data() {
+    QTest::addColumn<QString>("tariff"); // chosen for the night band
+    QTest::addColumn<int>("choice");     // "Puestos ocupados cambian de tarifa": 0 "Si ", 1 "No"
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<int>("afterClose"); // cambiotarifa stored once the window closed
+    QTest::newRow("variable, automatic change") << QStringLiteral("PASES") << 0 << true << 1;
+    QTest::newRow("variable, tariff kept") << QStringLiteral("PASES") << 1 << false << 1;
+    QTest::newRow("fixed, automatic change") << QStringLiteral("ESTUDIANTE") << 0 << false << 0;
+    // Names compare exactly: a variable "noche" says nothing of the fixed NOCHE.
+    QTest::newRow("fixed, variable of that name in lower case") << QStringLiteral("NOCHE") << 0 << false << 0;
+}
+
+void TestTarifasPages::bandTariffAndAutomaticChange() {
+    QFETCH(QString, tariff);
+    QFETCH(int, choice);
+    QFETCH(bool, refused);
+    QFETCH(int, afterClose);
+    Options o(QStringLiteral("UPDATE opciones SET cambiotarifa = 0, porfranjas = 1;"
+                             "INSERT INTO tarifas (NOM, TIPO) VALUES ('noche', 1)"));
+    auto* bands = o.page<FranjasPage>(5);
+    QCOMPARE(bands->grid()->item(0, 2)->text(), QStringLiteral("NOCHE"));
+    bands->grid()->selectRow(0);
+    o.ui.onNextDialog([&tariff](QDialog* d) {
+        Options::child<QComboBox>(d, "tarifa")->setCurrentText(tariff);
+        d->accept();
+        return d->result();
+    });
+    bands->modificarFranja();
+    QCOMPARE(bands->grid()->item(0, 2)->text(), tariff);
+
+    o.window->findChild<QComboBox*>(QStringLiteral("cambiotarifa"))->setCurrentIndex(choice);
+    o.window->findChild<QSpinBox*>(QStringLiteral("alarmaprepago"))->setValue(432);
+    o.window->selectEntry(0);
+    o.ui.clear();
+    QCOMPARE(o.window->AplicarOpciones(), !refused);
+    if (refused) {
+        QCOMPARE(
+            o.ui.messageTexts(),
+            QStringList{QStringLiteral("Utilizando tarifas por intervalos, los puestos ocupados\rno pueden "
+                                       "cambiar automáticamente de tarifa...\r\rSeleccione la opcion "
+                                       "\"No\" o utilice sólo tarifas fijas")});
+        QCOMPARE(o.window->currentEntry(), 5);
+        QVERIFY(store::readOpciones(o.db()).alarmaprepago != 432);
+        QCOMPARE(store::readOpciones(o.db()).cambiotarifa, 0);
+    } else {
+        QVERIFY(o.ui.messageTexts().isEmpty());
+        QCOMPARE(store::readOpciones(o.db()).alarmaprepago, 432);
+        QCOMPARE(store::readOpciones(o.db()).cambiotarifa, choice);
+    }
+    o.window->reject();
+    QCOMPARE(store::readOpciones(o.db()).cambiotarifa, afterClose);
+    QCOMPARE(o.engine.context.settings.cambiotarifa, afterClose);
+}
+
+void TestTarifasPages::applyKeepsWhatBandDeletionStored() {
+    Options o(QStringLiteral("UPDATE opciones SET cambiotarifa = 0, porfranjas = 1, porfranjascli = 1"));
+    QCOMPARE(o.engine.context.settings.porfranjas, true);
+    auto* bands = o.page<FranjasPage>(5);
+    QCOMPARE(bands->grid()->rowCount(), 2);
+    bands->grid()->selectRow(0);
+    o.ui.answerNext(ui::Answer::Yes);
+    bands->borrarFranja();
+    QCOMPARE(bands->grid()->rowCount(), 1);
+
+    o.window->findChild<QSpinBox*>(QStringLiteral("alarmaprepago"))->setValue(321);
+    QVERIFY(o.window->AplicarOpciones());
+    const store::Opciones row = store::readOpciones(o.db());
+    QCOMPARE(row.alarmaprepago, 321);
+    QCOMPARE(row.cambiotarifa, 1);
+    QCOMPARE(row.porfranjas, false);
+    QCOMPARE(row.porfranjascli, false);
+    QCOMPARE(o.engine.context.settings.cambiotarifa, 1);
+    QCOMPARE(o.engine.context.settings.porfranjas, false);
 }
 
 void TestTarifasPages::vouchersFollowInAccountPage() {

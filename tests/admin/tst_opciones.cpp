@@ -185,8 +185,8 @@ void TestOpciones::oneBandGreysTheBandLists() {
 
 void TestOpciones::variableBandRefusesAutomaticChange() {
     Options o(QStringLiteral("ADMIN"),
-              QStringLiteral("UPDATE franjas SET id_tar = (SELECT ID_TAR FROM tarifas WHERE NOM = 'PASES') "
-                             "WHERE tarifa = 'NOCHE'; UPDATE opciones SET cambiotarifa = 1"));
+              QStringLiteral("UPDATE franjas SET tarifa = 'PASES' WHERE tarifa = 'NOCHE';"
+                             "UPDATE opciones SET cambiotarifa = 1"));
     o.get<QComboBox>("cambiotarifa")->setCurrentIndex(0);
     o.get<QSpinBox>("alarmaprepago")->setValue(777);
     QVERIFY(!o.window->AplicarOpciones());
