@@ -52,12 +52,15 @@ MailServer serverOf(MailKind kind) {
 }
 
 MailServerSettings logServer(const store::WebConfig& web) {
-    return {web.smtp, web.port, web.to1, web.de, web.to2, {web.smtpusuario, web.smtpclave, web.smtptls}};
+    return {web.smtp, web.port, web.to1,
+            web.de,   web.to2,  {web.smtpusuario, web.smtpclave, web.smtptls, web.smtpsincifrar}};
 }
 
 MailServerSettings reportServer(const store::WebConfig& web) {
-    return {web.smtpinformes, web.portinformes, web.toinformes,
-            web.deinformes,   web.ccinformes,   {web.usuarioinformes, web.claveinformes, web.tlsinformes}};
+    return {
+        web.smtpinformes, web.portinformes,
+        web.toinformes,   web.deinformes,
+        web.ccinformes,   {web.usuarioinformes, web.claveinformes, web.tlsinformes, web.sincifrarinformes}};
 }
 
 QString mailSubject(const QTime& time, MailKind kind, const QString& operatorName) {

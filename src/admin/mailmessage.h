@@ -13,6 +13,9 @@ struct MailSecurity {
     QString password;
     // STARTTLS when the server offers it; implicit TLS on port 465.
     bool tls = false;
+    // A user and password without TLS travel readable by anyone on the way:
+    // sent only when the options say so.
+    bool plainAuthAllowed = false;
 };
 
 // One delivery, with its own copy of every value the mail task needs.

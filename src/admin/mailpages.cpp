@@ -153,6 +153,12 @@ ServidorCorreoPage::ServidorCorreoPage(MailServer server, Avisos& avisos, QWidge
     m_tls->setObjectName(QStringLiteral("tls"));
     connect(m_tls, &QCheckBox::toggled, this, &ui::OpcionesPage::edited);
     sf->addRow(m_tls);
+    m_sinCifrar = new QCheckBox(QStringLiteral("Permitir autenticación sin cifrar"), seguridad);
+    m_sinCifrar->setObjectName(QStringLiteral("sinCifrar"));
+    m_sinCifrar->setToolTip(
+        QStringLiteral("Sin TLS, el usuario y la contraseña viajan legibles por la red."));
+    connect(m_sinCifrar, &QCheckBox::toggled, this, &ui::OpcionesPage::edited);
+    sf->addRow(m_sinCifrar);
     sf->addRow(
         note(QStringLiteral("Déjelo en blanco si su servidor no pide usuario ni cifrado."), seguridad));
     layout->addWidget(seguridad);
@@ -197,6 +203,8 @@ void ServidorCorreoPage::load(const store::Opciones&, const store::WebConfig& we
     m_clave->setText(s.security.password);
     const QSignalBlocker block(m_tls);
     m_tls->setChecked(s.security.tls);
+    const QSignalBlocker blockSinCifrar(m_sinCifrar);
+    m_sinCifrar->setChecked(s.security.plainAuthAllowed);
 }
 
 void ServidorCorreoPage::save(store::Opciones&, store::WebConfig& web) const {
@@ -210,6 +218,7 @@ void ServidorCorreoPage::save(store::Opciones&, store::WebConfig& web) const {
         web.smtpusuario = s.security.user;
         web.smtpclave = s.security.password;
         web.smtptls = s.security.tls;
+        web.smtpsincifrar = s.security.plainAuthAllowed;
     } else {
         web.toinformes = s.to;
         web.ccinformes = s.cc;
@@ -219,12 +228,15 @@ void ServidorCorreoPage::save(store::Opciones&, store::WebConfig& web) const {
         web.usuarioinformes = s.security.user;
         web.claveinformes = s.security.password;
         web.tlsinformes = s.security.tls;
+        web.sincifrarinformes = s.security.plainAuthAllowed;
     }
 }
 
 MailServerSettings ServidorCorreoPage::onScreen() const {
-    return {m_smtp->text(), m_puerto->text(), m_para->text(),
-            m_de->text(),   m_cc->text(),     {m_usuario->text(), m_clave->text(), m_tls->isChecked()}};
+    return {
+        m_smtp->text(), m_puerto->text(),
+        m_para->text(), m_de->text(),
+        m_cc->text(),   {m_usuario->text(), m_clave->text(), m_tls->isChecked(), m_sinCifrar->isChecked()}};
 }
 
 QLineEdit* ServidorCorreoPage::field(MailField f) const {

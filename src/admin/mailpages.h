@@ -55,6 +55,7 @@ private:
     QLineEdit* m_usuario;
     QLineEdit* m_clave;
     QCheckBox* m_tls;
+    QCheckBox* m_sinCifrar;
     QLabel* m_estadoEnvio;
     QLabel* m_fallo;
     quint64 m_pruebaId = 0;

@@ -1,5 +1,7 @@
 #include "admin/mailtask.h"
 
+#include "ui/messagetable.h"
+
 #include <QThread>
 #include <QUrl>
 
@@ -35,6 +37,19 @@ size_t readBody(char* buffer, size_t size, size_t count, void* userData) {
 int progress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     const auto* abort = static_cast<const std::atomic_bool*>(userData);
     return abort && abort->load() ? 1 : 0;
+}
+
+const ui::MessageTable& messages() {
+    static const ui::MessageTable table{
+        {"AutenticacionSinCifrar",
+         QStringLiteral("No se ha enviado: el servidor tiene usuario y contraseña pero no conexión cifrada "
+                        "TLS, y la contraseña no se envía sin cifrar. Active TLS o \"Permitir autenticación "
+                        "sin cifrar\"."),
+         QStringLiteral("Not sent: the server has a user name and password but no TLS encryption, and the "
+                        "password is not sent unencrypted. Turn on TLS or \"Allow authentication without "
+                        "encryption\".")},
+    };
+    return table;
 }
 
 MailResult failure(const QString& error) {
@@ -81,6 +96,8 @@ MailResult deliverMail(const MailMessage& mail, int timeLimitMs, const std::atom
     }
     if (rcpt.isEmpty())
         return failure(QStringLiteral("Sin destinatario"));
+    if (!mail.security.user.isEmpty() && !mail.security.tls && !mail.security.plainAuthAllowed)
+        return failure(messages().text(QStringLiteral("AutenticacionSinCifrar")));
 
     const bool implicitTls = mail.security.tls && port == ImplicitTlsPort;
     const QString greeting =

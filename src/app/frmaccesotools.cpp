@@ -46,10 +46,9 @@ const ui::MessageTable& toolsMessages() {
         {"ResumenImportacion",
          QStringLiteral(
              "Cuentas importadas: %1 de %2 registros. Omitidas: %3 que ya existían, %4 registros no "
-             "válidos, %5 rechazadas por la base de datos."),
+             "válidos."),
          QStringLiteral(
-             "Accounts imported: %1 of %2 records. Skipped: %3 already present, %4 invalid records, "
-             "%5 refused by the database.")},
+             "Accounts imported: %1 of %2 records. Skipped: %3 already present, %4 invalid records.")},
     };
     return table;
 }
@@ -294,7 +293,6 @@ void TFrmAcceso::importAccounts(const QString& version, int fieldCount) {
                                   .arg(o.imported)
                                   .arg(o.records)
                                   .arg(o.existing)
-                                  .arg(o.invalid)
-                                  .arg(o.refused));
+                                  .arg(o.invalid));
     progressFinished();
 }

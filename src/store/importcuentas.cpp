@@ -13,6 +13,9 @@ namespace store {
 namespace {
 
 constexpr char kEnd = 2;
+// Login and Pass hold at most this many characters; a longer one could never
+// log in at a station.
+constexpr int kMaxCredential = 10;
 
 bool isFlag(const QString& text) {
     return text == QLatin1String("1");
@@ -114,7 +117,8 @@ Result<ImportOutcome> ImportarCuentas(const QSqlDatabase& db, const QString& pat
             const auto field = [&](int number) {
                 return number <= fields->size() ? fields->at(number - 1) : QString();
             };
-            if (!fields || field(1).trimmed().isEmpty()) {
+            if (!fields || field(1).trimmed().isEmpty() || field(1).size() > kMaxCredential ||
+                field(2).size() > kMaxCredential) {
                 ++outcome.invalid;
             } else if (scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login = ?"), {field(1)})
                            .toInt() > 0) {
@@ -160,12 +164,8 @@ Result<ImportOutcome> ImportarCuentas(const QSqlDatabase& db, const QString& pat
                     QStringLiteral(") VALUES (") +
                     QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) +
                     QLatin1Char(')');
-                try {
-                    run(db, sql, values);
-                    ++outcome.imported;
-                } catch (const DatabaseError&) {
-                    ++outcome.refused;
-                }
+                run(db, sql, values);
+                ++outcome.imported;
             }
             if (progress)
                 progress(done, outcome.records);

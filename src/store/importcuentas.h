@@ -32,19 +32,20 @@ Status writeExportFile(const QString& path, const QList<QStringList>& records);
 struct ImportOutcome {
     int records = 0; // whole records in the file
     int imported = 0;
-    int invalid = 0;  // not an export record, or a partial record at the end
+    // Not an export record, a partial record at the end, or a login or
+    // password longer than the columns hold.
+    int invalid = 0;
     int existing = 0; // a login the database already has: left as it is
-    int refused = 0;  // a value the database refused
-    int skipped() const { return invalid + existing + refused; }
+    int skipped() const { return invalid + existing; }
 };
 
 // Called after every record with the number of records handled so far.
 using ImportProgress = std::function<void(int done, int total)>;
 
 // ImportarCuentas: one account per record into cuentas, all in one
-// transaction. A record that cannot be imported is skipped and counted;
-// an existing login is never duplicated nor overwritten. Fails only when the
-// file cannot be read or the database cannot be written at all.
+// transaction. An invalid record is skipped and counted; an existing login is
+// never duplicated nor overwritten. A database error ends the import with
+// nothing imported: a half-imported file could not be told from a whole one.
 Result<ImportOutcome> ImportarCuentas(const QSqlDatabase& db, const QString& path, int count,
                                       const Regional& regional, const ImportProgress& progress = {});
 

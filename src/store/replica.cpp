@@ -5,11 +5,31 @@
 #include "store/sql.h"
 #include "store/transaction.h"
 
+#include <QElapsedTimer>
+#include <QSqlError>
+
+#include <vector>
+
 namespace store {
 
 namespace {
 
 const QString kPulseFinalizar = QStringLiteral("Pulse \"Finalizar\" para cerrar esta ventana...");
+
+void exec(QSqlQuery& q, const QVariant& id) {
+    q.bindValue(0, id);
+    if (!q.exec()) {
+        const QSqlError e = q.lastError();
+        throw DatabaseError(e.databaseText().isEmpty() ? e.text() : e.databaseText());
+    }
+}
+
+QSqlQuery prepared(const QSqlDatabase& db, const QString& sql) {
+    QSqlQuery q(db);
+    if (!q.prepare(sql))
+        throw DatabaseError(q.lastError().text());
+    return q;
+}
 
 // Answers false when the purge was cancelled.
 bool purgeTickets(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserver& observer) {
@@ -22,27 +42,48 @@ bool purgeTickets(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserv
     }
     const QVariant fecha1 = sqlValue(*plan.before);
     observer.line(QStringLiteral("Borrando registros de la tabla tickets..."));
-    QList<QVariant> ids;
+    std::vector<qint64> ids;
     {
         QSqlQuery q = run(db, QStringLiteral("select id_tick  from ticket where fecha < ?"), {fecha1});
         while (q.next())
-            ids << q.value(0);
+            ids.push_back(q.value(0).toLongLong());
     }
-    observer.ticketPurgeStarted(ids.isEmpty() ? 100 : static_cast<int>(ids.size()));
-    for (int i = 0; i < ids.size(); ++i) {
-        {
-            Transaction t(db);
-            run(db, QStringLiteral("delete from lintick where id_tick=?"), {ids.at(i)});
-            run(db, QStringLiteral("delete from ticket where id_tick=?"), {ids.at(i)});
-            t.commit();
+    const int total = static_cast<int>(ids.size());
+    observer.ticketPurgeStarted(total == 0 ? 100 : total);
+
+    QSqlQuery lines = prepared(db, QStringLiteral("delete from lintick where id_tick=?"));
+    QSqlQuery ticket = prepared(db, QStringLiteral("delete from ticket where id_tick=?"));
+    // A commit per ticket costs a disk sync each; a batch is committed after
+    // batchRows tickets or batchMs, and only then is the bar moved and a
+    // cancel taken, so a cancel keeps whole batches and every ticket goes
+    // with its lines or stays with them.
+    std::optional<Transaction> batch;
+    QElapsedTimer batchTime;
+    int inBatch = 0;
+    for (int i = 0; i < total; ++i) {
+        if (!batch) {
+            batch.emplace(db);
+            batchTime.start();
+            inBatch = 0;
         }
-        observer.ticketPurged(i + 1);
-        if (observer.cancelRequested()) {
-            observer.ticketPurgeEnded(true);
-            return false;
+        exec(lines, ids[static_cast<size_t>(i)]);
+        exec(ticket, ids[static_cast<size_t>(i)]);
+        ++inBatch;
+        const bool last = i + 1 == total;
+        if (last || inBatch >= plan.batchRows || batchTime.elapsed() >= plan.batchMs) {
+            if (last)
+                run(db, QStringLiteral("DELETE from ticket where fecha < ?"), {fecha1});
+            batch->commit();
+            batch.reset();
+            observer.ticketPurged(i + 1);
+            if (observer.cancelRequested()) {
+                observer.ticketPurgeEnded(true);
+                return false;
+            }
         }
     }
-    run(db, QStringLiteral("DELETE from ticket where fecha < ?"), {fecha1});
+    if (total == 0)
+        run(db, QStringLiteral("DELETE from ticket where fecha < ?"), {fecha1});
     observer.ticketPurgeEnded(false);
     return true;
 }

@@ -18,6 +18,10 @@ struct ReplicaPlan {
     bool movcuentas = true;
     bool ciber = true;
     std::optional<QDate> before;
+    // The dated ticket purge commits after this many tickets or this long,
+    // whichever comes first.
+    int batchRows = 1000;
+    int batchMs = 200;
 };
 
 // The window's side of a running replica.
@@ -27,7 +31,8 @@ public:
     virtual void line(const QString& text) = 0;
     // The dated ticket purge: its bar, one step per ticket.
     virtual void ticketPurgeStarted(int maximum) = 0;
-    // Called after each ticket; lets the window repaint and take a cancel.
+    // Called after each committed batch with the tickets purged so far; lets
+    // the window repaint and take a cancel.
     virtual void ticketPurged(int number) = 0;
     virtual bool cancelRequested() = 0;
     virtual void ticketPurgeEnded(bool cancelled) = 0;
@@ -38,10 +43,10 @@ public:
 enum class ReplicaEnd { Finished, Cancelled, CopyFailed, Failed };
 
 // Copies the working database to the archive, purges the ticked history
-// tables of the working database and compacts it. Each ticket goes with its
-// lines in one transaction, so that no cancel or crash leaves lines without
-// their ticket; a cancel keeps what was deleted, purges nothing else and
-// does not compact.
+// tables of the working database and compacts it; nothing is purged unless
+// the copy was made. Tickets go with their lines in batches, so that no
+// cancel or crash leaves lines without their ticket; a cancel keeps the
+// batches already committed, purges nothing else and does not compact.
 ReplicaEnd runReplica(const ReplicaPlan& plan, ReplicaObserver& observer);
 
 } // namespace store

@@ -155,7 +155,7 @@ QUINTOR_DECLARE_ROW(Udart, "udart", nullptr, QUINTOR_UDART)
     X(QString, portinformes) X(QString, ccinformes) X(bool, inicio) X(bool, fin) X(bool, cambio)            \
     X(bool, resumen) X(bool, estado) X(bool, informe) X(int, frecuencia) X(int, Desocupacion_p)            \
     X(QString, smtpusuario) X(QString, smtpclave) X(bool, smtptls) X(QString, usuarioinformes)              \
-    X(QString, claveinformes) X(bool, tlsinformes)
+    X(QString, claveinformes) X(bool, tlsinformes) X(bool, smtpsincifrar) X(bool, sincifrarinformes)
 QUINTOR_DECLARE_ROW(WebConfig, "webconfig", "Id", QUINTOR_WEBCONFIG)
 
 #define QUINTOR_OPCIONES(X)                                                                                  \

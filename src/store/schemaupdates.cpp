@@ -78,7 +78,8 @@ void runSteps(const QSqlDatabase& db) {
     // Mail: optional authentication and TLS of the two servers; empty is plain SMTP.
     for (const char* column : {"smtpusuario", "smtpclave", "usuarioinformes", "claveinformes"})
         addColumnIfMissing(db, QStringLiteral("webconfig"), QLatin1String(column), QStringLiteral("TEXT"));
-    for (const char* column : {"smtptls", "tlsinformes"})
+    // Log-in without TLS only when asked for; empty is refused.
+    for (const char* column : {"smtptls", "tlsinformes", "smtpsincifrar", "sincifrarinformes"})
         addColumnIfMissing(db, QStringLiteral("webconfig"), QLatin1String(column), QStringLiteral("INTEGER"));
     // The listings and the cash report select by day (and time of day).
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ticket_fecha_hora ON ticket (FECHA, HORA)"));

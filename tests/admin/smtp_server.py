@@ -2,7 +2,8 @@
 """A private SMTP server on loopback for the mail tests.
 
 Every accepted message is written as JSON into OUTDIR (one file each), with
-the envelope, the decoded headers and the decoded HTML body. Prints READY
+the envelope, the decoded headers and the decoded HTML body; every AUTH
+command adds a line to OUTDIR/auth.log. Prints READY
 once it listens; ends when its standard input closes.
 """
 import argparse
@@ -16,7 +17,7 @@ import ssl
 import sys
 
 from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import AuthResult
+from aiosmtpd.smtp import MISSING, AuthResult
 
 
 def decoded(value):
@@ -36,6 +37,11 @@ class Handler:
             return "550 no such user"
         envelope.rcpt_tos.append(address)
         return "250 OK"
+
+    async def handle_AUTH(self, server, session, envelope, args):
+        with open(os.path.join(self.outdir, "auth.log"), "a", encoding="utf-8") as f:
+            f.write("AUTH %s tls=%s\n" % (args[0], session.ssl is not None or IMPLICIT_TLS))
+        return MISSING
 
     async def handle_DATA(self, server, session, envelope):
         raw = envelope.original_content or envelope.content

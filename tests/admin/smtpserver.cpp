@@ -69,6 +69,13 @@ QList<QJsonObject> SmtpServer::messages() const {
     return out;
 }
 
+int SmtpServer::authCommands() const {
+    QFile f(QDir(m_dir.filePath(QStringLiteral("out"))).filePath(QStringLiteral("auth.log")));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return static_cast<int>(f.readAll().count('\n'));
+}
+
 bool SmtpServer::waitForMessages(int count, int timeoutMs) const {
     QElapsedTimer t;
     t.start();

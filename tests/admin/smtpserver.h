@@ -25,6 +25,8 @@ public:
     QString certificate() const;
     // Messages received so far, oldest first.
     QList<QJsonObject> messages() const;
+    // AUTH commands received so far.
+    int authCommands() const;
     // Waits up to timeoutMs for count messages.
     bool waitForMessages(int count, int timeoutMs = 10000) const;
 

@@ -370,7 +370,8 @@ void TestAvisos::securityColumnsOnOldDatabases() {
     const QSqlDatabase& sql = db.data.db();
     const QStringList columns{QStringLiteral("smtpusuario"),   QStringLiteral("smtpclave"),
                               QStringLiteral("smtptls"),       QStringLiteral("usuarioinformes"),
-                              QStringLiteral("claveinformes"), QStringLiteral("tlsinformes")};
+                              QStringLiteral("claveinformes"), QStringLiteral("tlsinformes"),
+                              QStringLiteral("smtpsincifrar"), QStringLiteral("sincifrarinformes")};
     for (const QString& c : columns)
         store::run(sql, QStringLiteral("ALTER TABLE webconfig DROP COLUMN ") + c);
     store::run(sql, QStringLiteral("UPDATE webconfig SET smtp = 'mail.cafe.test', to1 = 'sala@cafe.test'"));
@@ -383,11 +384,12 @@ void TestAvisos::securityColumnsOnOldDatabases() {
     store::WebConfig web = store::readWebConfig(sql);
     QCOMPARE(web.smtp, QStringLiteral("mail.cafe.test"));
     const admin::MailSecurity plain = admin::logServer(web).security;
-    QVERIFY(plain.user.isEmpty() && plain.password.isEmpty() && !plain.tls);
+    QVERIFY(plain.user.isEmpty() && plain.password.isEmpty() && !plain.tls && !plain.plainAuthAllowed);
 
     web.smtpusuario = QStringLiteral("sala");
     web.smtpclave = QStringLiteral("uno");
     web.smtptls = true;
+    web.sincifrarinformes = true;
     web.usuarioinformes = QStringLiteral("caja");
     web.claveinformes = QStringLiteral("dos");
     store::saveWebConfig(sql, web);
@@ -398,6 +400,7 @@ void TestAvisos::securityColumnsOnOldDatabases() {
     QVERIFY(logs.tls);
     QCOMPARE(informes.user + informes.password, QStringLiteral("cajados"));
     QVERIFY(!informes.tls);
+    QVERIFY(!logs.plainAuthAllowed && informes.plainAuthAllowed);
 }
 
 void TestAvisos::answeringNoSendsNothing() {

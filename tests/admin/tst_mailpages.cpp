@@ -59,6 +59,7 @@ private slots:
     void testButtonChecksInOrder_data();
     void testButtonChecksInOrder();
     void testButtonSendsWhatIsOnScreen();
+    void testButtonWithPasswordInClear();
 };
 
 void TestMailPages::schedulePageRoundTrip() {
@@ -109,7 +110,11 @@ void TestMailPages::serverPagesRoundTrip() {
     web.to1 = QStringLiteral("sala@cafe.test");
     web.toinformes = QStringLiteral("caja@cafe.test");
     web.smtptls = true;
+    web.sincifrarinformes = true;
     page->load({}, web);
+    auto* sinCifrar = page->findChild<QCheckBox*>(QStringLiteral("sinCifrar"));
+    QCOMPARE(sinCifrar->isChecked(), entry == 13);
+    sinCifrar->setChecked(entry == 12);
     type(page, "cc", QStringLiteral("dueno@cafe.test"));
     type(page, "de", QStringLiteral("Núñez"));
     type(page, "smtp", QStringLiteral("mail.cafe.test"));
@@ -126,10 +131,11 @@ void TestMailPages::serverPagesRoundTrip() {
     QCOMPARE(s.smtp + s.port, QStringLiteral("mail.cafe.test587"));
     QCOMPARE(s.security.user + s.security.password, QStringLiteral("uc"));
     QCOMPARE(s.security.tls, entry == 12);
+    QCOMPARE(s.security.plainAuthAllowed, entry == 12);
     // The other server's columns are left alone.
     const admin::MailServerSettings other =
         entry == 12 ? admin::reportServer(saved) : admin::logServer(saved);
-    QVERIFY(other.smtp.isEmpty() && other.de.isEmpty());
+    QVERIFY(other.smtp.isEmpty() && other.de.isEmpty() && !other.security.plainAuthAllowed);
 }
 
 void TestMailPages::testButtonChecksInOrder_data() {
@@ -218,6 +224,38 @@ void TestMailPages::testButtonSendsWhatIsOnScreen() {
     QCOMPARE(got[QStringLiteral("from")].toString(), QStringLiteral("Caja <caja@cafe.test>"));
     QCOMPARE(got[QStringLiteral("body")].toString(), admin::firmaHTML());
     QVERIFY(scripted.messages().isEmpty());
+}
+
+void TestMailPages::testButtonWithPasswordInClear() {
+    ScriptedUi scripted;
+    SmtpServer::Options options;
+    options.auth = QStringLiteral("sala:uno");
+    SmtpServer server(Host, 2562, options);
+    QVERIFY(server.isReady());
+    Pages p;
+    auto* page = p.page<admin::ServidorCorreoPage>(12);
+    page->load({}, store::readWebConfig(p.db.data.db()));
+    auto* sinCifrar = page->findChild<QCheckBox*>(QStringLiteral("sinCifrar"));
+    QVERIFY(!sinCifrar->isChecked());
+    type(page, "de", QStringLiteral("Sala"));
+    type(page, "para", QStringLiteral("sala@cafe.test"));
+    type(page, "smtp", Host);
+    type(page, "puerto", QStringLiteral("2562"));
+    type(page, "usuario", QStringLiteral("sala"));
+    type(page, "clave", QStringLiteral("uno"));
+    auto* button = page->findChild<QPushButton*>(QStringLiteral("envioPrueba"));
+    auto* failure = page->findChild<QLabel*>(QStringLiteral("ultimoFallo"));
+    button->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!failure->isHidden(), 5000);
+    QVERIFY2(failure->text().contains(QStringLiteral("Permitir autenticación sin cifrar")),
+             qPrintable(failure->text()));
+    QCOMPARE(server.authCommands(), 0);
+
+    sinCifrar->setChecked(true);
+    button->click();
+    QVERIFY(server.waitForMessages(1));
+    QTRY_VERIFY_WITH_TIMEOUT(failure->isHidden(), 5000);
+    QCOMPARE(server.messages().first()[QStringLiteral("login")].toString(), QStringLiteral("sala"));
 }
 
 QTEST_MAIN(TestMailPages)

@@ -1,5 +1,6 @@
 #include "admin/mailtask.h"
 #include "smtpserver.h"
+#include "ui/messagetable.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -54,6 +55,8 @@ private slots:
     void lineBreaksNeverAddHeaders();
     void secureSessions_data();
     void secureSessions();
+    void plainAuthenticationOnlyWhenAllowed_data();
+    void plainAuthenticationOnlyWhenAllowed();
     void failuresEndWithinTheLimit_data();
     void failuresEndWithinTheLimit();
     void severalAtOnce();
@@ -112,24 +115,26 @@ void TestMailTask::secureSessions_data() {
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("tls");
+    QTest::addColumn<bool>("plainAuth");
     QTest::addColumn<bool>("delivered");
 
-    QTest::newRow("authentication in clear") << quint16(2531) << "ana:secreto" << false << false << "ana"
-                                             << "secreto" << false << true;
+    QTest::newRow("authentication in clear, allowed")
+        << quint16(2531) << "ana:secreto" << false << false << "ana"
+        << "secreto" << false << true << true;
     QTest::newRow("wrong password") << quint16(2532) << "ana:secreto" << false << false << "ana"
-                                    << "otra" << false << false;
+                                    << "otra" << false << true << false;
     QTest::newRow("server wants a password") << quint16(2533) << "ana:secreto" << false << false << ""
-                                             << "" << false << false;
+                                             << "" << false << false << false;
     QTest::newRow("starttls offered") << quint16(2534) << "" << true << false << ""
-                                      << "" << true << true;
+                                      << "" << true << false << true;
     QTest::newRow("starttls and authentication") << quint16(2535) << "ana:secreto" << true << false << "ana"
-                                                 << "secreto" << true << true;
+                                                 << "secreto" << true << false << true;
     QTest::newRow("tls asked, server offers none") << quint16(2536) << "" << false << false << ""
-                                                   << "" << true << true;
+                                                   << "" << true << false << true;
     QTest::newRow("password never in clear") << quint16(2537) << "ana:secreto" << false << false << "ana"
-                                             << "secreto" << true << false;
+                                             << "secreto" << true << true << false;
     QTest::newRow("implicit tls on 465") << quint16(465) << "ana:secreto" << false << true << "ana"
-                                         << "secreto" << true << true;
+                                         << "secreto" << true << false << true;
 }
 
 void TestMailTask::secureSessions() {
@@ -140,6 +145,7 @@ void TestMailTask::secureSessions() {
     QFETCH(QString, user);
     QFETCH(QString, password);
     QFETCH(bool, tls);
+    QFETCH(bool, plainAuth);
     QFETCH(bool, delivered);
 
     SmtpServer::Options options;
@@ -153,7 +159,7 @@ void TestMailTask::secureSessions() {
     MailSender sender;
     sender.setTimeLimitMs(5000);
     MailMessage m = message(port);
-    m.security = {user, password, tls};
+    m.security = {user, password, tls, plainAuth};
     if (starttls || implicitTls)
         m.caFile = server.certificate();
     const MailResult r = deliver(sender, m);
@@ -167,6 +173,42 @@ void TestMailTask::secureSessions() {
         QVERIFY(!r.error.isEmpty());
         QVERIFY(server.messages().isEmpty());
     }
+}
+
+void TestMailTask::plainAuthenticationOnlyWhenAllowed_data() {
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("spanish") << false << "Permitir autenticación sin cifrar";
+    QTest::newRow("english") << true << "Allow authentication without encryption";
+}
+
+void TestMailTask::plainAuthenticationOnlyWhenAllowed() {
+    QFETCH(bool, english);
+    QFETCH(QString, why);
+    SmtpServer::Options options;
+    options.auth = QStringLiteral("ana:secreto");
+    SmtpServer server(Host, 2538, options);
+    QVERIFY(server.isReady());
+    MailSender sender;
+    sender.setTimeLimitMs(5000);
+    MailMessage m = message(2538);
+    m.security = {QStringLiteral("ana"), QStringLiteral("secreto"), false, false};
+    ui::setLanguage(english ? ui::Language::English : ui::Language::Spanish);
+    const MailResult refused = deliver(sender, m);
+    ui::setLanguage(ui::Language::Spanish);
+    QVERIFY(!refused.ok);
+    QVERIFY2(refused.error.contains(why) && refused.error.contains(QStringLiteral("TLS")),
+             qPrintable(refused.error));
+    // Nothing of the credentials went out: the server never saw AUTH.
+    QCOMPARE(server.authCommands(), 0);
+    QVERIFY(server.messages().isEmpty());
+
+    m.security.plainAuthAllowed = true;
+    const MailResult sent = deliver(sender, m);
+    QVERIFY2(sent.ok, qPrintable(sent.error));
+    QVERIFY(server.waitForMessages(1));
+    QCOMPARE(server.authCommands(), 1);
+    QCOMPARE(server.messages().first()[QStringLiteral("login")].toString(), QStringLiteral("ana"));
 }
 
 void TestMailTask::failuresEndWithinTheLimit_data() {

@@ -54,6 +54,10 @@ private slots:
     void conversions_data();
     void conversions();
     void existingLoginIsSkipped();
+    void credentialLengths_data();
+    void credentialLengths();
+    void databaseErrorImportsNothing_data();
+    void databaseErrorImportsNothing();
     void badFiles_data();
     void badFiles();
     void windows1252Text();
@@ -168,6 +172,62 @@ void TestImport::existingLoginIsSkipped() {
     QCOMPARE(store::toInt(store::scalar(
                  t.data.db(), QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login = 'pedro'"))),
              1);
+}
+
+void TestImport::credentialLengths_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("imported");
+    QTest::newRow("login of 10") << 1 << "ABCDEFGHIJ" << true;
+    QTest::newRow("login of 11") << 1 << "ABCDEFGHIJK" << false;
+    QTest::newRow("login of 10 with accent") << 1 << "NÚÑEZ12345" << true;
+    QTest::newRow("password of 10") << 2 << "0123456789" << true;
+    QTest::newRow("password of 11") << 2 << "0123456789a" << false;
+    QTest::newRow("empty password") << 2 << "" << true;
+}
+
+void TestImport::credentialLengths() {
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(bool, imported);
+    TestDatabase t;
+    QStringList fields = record13(QStringLiteral("nuevo"));
+    fields[field - 1] = text;
+    const QString file = t.home.databaseFile(QStringLiteral("usr.qdt"));
+    QVERIFY(store::writeExportFile(file, {fields, record13(QStringLiteral("otro"))}));
+    const auto outcome = store::ImportarCuentas(t.data.db(), file, 13, Regional::spanishSpain());
+    QVERIFY2(outcome.ok(), qPrintable(outcome.error()));
+    QCOMPARE(outcome->imported, imported ? 2 : 1);
+    QCOMPARE(outcome->invalid, imported ? 0 : 1);
+    const QString login = field == 1 ? text : QStringLiteral("nuevo");
+    QCOMPARE(account(t.data.db(), login).isEmpty(), !imported);
+    QVERIFY(!account(t.data.db(), QStringLiteral("otro")).isEmpty());
+}
+
+void TestImport::databaseErrorImportsNothing_data() {
+    QTest::addColumn<QString>("failing");
+    QTest::newRow("first record") << "uno";
+    QTest::newRow("last record") << "tres";
+}
+
+void TestImport::databaseErrorImportsNothing() {
+    QFETCH(QString, failing);
+    TestDatabase t;
+    const QSqlDatabase db = t.data.db();
+    store::run(db, QStringLiteral("CREATE TRIGGER disco_lleno BEFORE INSERT ON cuentas WHEN NEW.Login = '") +
+                       failing + QStringLiteral("' BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"));
+    const int before = store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas")));
+    const QString file = t.home.databaseFile(QStringLiteral("usr.qdt"));
+    QVERIFY(store::writeExportFile(file, {record13(QStringLiteral("uno")), record13(QStringLiteral("dos")),
+                                          record13(QStringLiteral("tres"))}));
+    const auto outcome = store::ImportarCuentas(db, file, 13, Regional::spanishSpain());
+    QVERIFY(!outcome.ok());
+    QVERIFY2(outcome.error().contains(QStringLiteral("disco lleno")), qPrintable(outcome.error()));
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas"))), before);
+    // The connection is left usable, outside any transaction.
+    store::run(db, QStringLiteral("DROP TRIGGER disco_lleno"));
+    QVERIFY(store::ImportarCuentas(db, file, 13, Regional::spanishSpain()).ok());
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas"))), before + 3);
 }
 
 void TestImport::badFiles_data() {

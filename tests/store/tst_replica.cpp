@@ -1,6 +1,7 @@
 #include "store/datamodule.h"
 #include "store/frmduplicar.h"
 #include "store/sql.h"
+#include "store/transaction.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
 
@@ -31,7 +32,7 @@ QString historyDatabase(TestHome& home) {
         for (int i = 0; i < 2; ++i)
             store::run(db, QStringLiteral("INSERT INTO lintick (ID_TICK, CODIGO) VALUES (?, 'CAFE')"), {id});
     }
-    store::run(db, QStringLiteral("INSERT INTO lintick (ID_TICK, CODIGO) VALUES (999, 'HUERFANA')"));
+    store::run(db, QStringLiteral("INSERT INTO lintick (ID_TICK, CODIGO) VALUES (999999, 'HUERFANA')"));
     for (const char* date : {"2025-01-10", "2025-01-15"}) {
         store::run(db, QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA) VALUES ('ANA', ?)"),
                    {QString::fromLatin1(date)});
@@ -78,6 +79,68 @@ void dated(TFrmduplicar& w, QDate date) {
     w.findChild<QDateEdit*>(QStringLiteral("dateEdit"))->setDate(date);
 }
 
+// Recording side of store::runReplica, without the window.
+struct Recorder : store::ReplicaObserver {
+    void line(const QString& text) override { lines << text; }
+    void ticketPurgeStarted(int maximum) override { this->maximum = maximum; }
+    void ticketPurged(int number) override { purged << number; }
+    bool cancelRequested() override { return cancelAfter > 0 && purged.size() >= cancelAfter; }
+    void ticketPurgeEnded(bool) override {}
+    void failure(const QString& text) override { failures << text; }
+    QStringList lines;
+    QStringList failures;
+    QList<int> purged;
+    int maximum = -1;
+    int cancelAfter = 0;
+};
+
+// Tickets and their lines: rows and money, then the lines left without a
+// ticket and the tickets left without lines.
+QList<qlonglong> figures(const QString& path, const QString& where = QString()) {
+    TDataModule1 data;
+    if (!data.open(path))
+        return {};
+    const QSqlDatabase db = data.db();
+    const auto number = [&](const QString& sql) { return store::scalar(db, sql).toLongLong(); };
+    const QString tickets = QStringLiteral(" FROM ticket") + where;
+    const QString lines =
+        QStringLiteral(" FROM lintick WHERE ID_TICK IN (SELECT ID_TICK") + tickets + QLatin1Char(')');
+    return {number(QStringLiteral("SELECT COUNT(*)") + tickets),
+            number(QStringLiteral("SELECT COALESCE(SUM(IMPORTE), 0)") + tickets),
+            number(QStringLiteral("SELECT COUNT(*)") + lines),
+            number(QStringLiteral("SELECT COALESCE(SUM(IMPORTE), 0)") + lines),
+            number(QStringLiteral("SELECT COUNT(*) FROM lintick WHERE ID_TICK NOT IN (SELECT ID_TICK FROM "
+                                  "ticket)")),
+            number(QStringLiteral("SELECT COUNT(*) FROM ticket WHERE ID_TICK NOT IN (SELECT ID_TICK FROM "
+                                  "lintick)"))};
+}
+
+// count tickets on days before 2025-03-01 and 20 on that day and after, one to
+// three lines each with amounts that differ from ticket to ticket, and one old
+// account movement.
+QString manyTickets(TestHome& home, int count) {
+    const QString path = home.createDatabase();
+    TDataModule1 data;
+    if (!data.open(path))
+        qFatal("cannot open");
+    const QSqlDatabase db = data.db();
+    store::Transaction t(db);
+    for (int i = 0; i < count + 20; ++i) {
+        const QDate day =
+            i < count ? QDate(2025, 2, 28).addDays(-(i % 40)) : QDate(2025, 3, 1).addDays(i % 3);
+        store::run(db, QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA, IMPORTE) VALUES (?, ?, ?)"),
+                   {QString::number(i + 1), store::sqlValue(day), qlonglong(10000 + i * 137)});
+        const QVariant id = store::scalar(db, QStringLiteral("SELECT MAX(ID_TICK) FROM ticket"));
+        for (int j = 0; j <= i % 3; ++j)
+            store::run(db,
+                       QStringLiteral("INSERT INTO lintick (ID_TICK, CODIGO, IMPORTE) VALUES (?, 'CAFE', ?)"),
+                       {id, qlonglong(5000 + i * 31 + j)});
+    }
+    store::run(db, QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA) VALUES ('ANA', '2025-01-01')"));
+    t.commit();
+    return path;
+}
+
 const QString kFinished = QStringLiteral("El proceso de replicación ha finalizado con exito...");
 const QString kPulse = QStringLiteral("Pulse \"Finalizar\" para cerrar esta ventana...");
 
@@ -93,6 +156,10 @@ private slots:
     void allRowsOfTicketsOnly();
     void noTicketBeforeTheDate();
     void cancelStopsTheTicketPurge();
+    void copyFailurePurgesNothing_data();
+    void copyFailurePurgesNothing();
+    void batchedPurgeKeepsEveryRowOnce_data();
+    void batchedPurgeKeepsEveryRowOnce();
 };
 
 void TestReplica::opensOnPageOne() {
@@ -211,12 +278,26 @@ void TestReplica::noTicketBeforeTheDate() {
 void TestReplica::cancelStopsTheTicketPurge() {
     TestHome home;
     const QString path = historyDatabase(home);
+    {
+        // Enough tickets for more than one batch.
+        TDataModule1 data;
+        QVERIFY(data.open(path));
+        store::Transaction t(data.db());
+        for (int i = 0; i < 2500; ++i) {
+            store::run(data.db(),
+                       QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA) VALUES ('2', '2025-01-20')"));
+            store::run(data.db(), QStringLiteral("INSERT INTO lintick (ID_TICK, CODIGO) VALUES (?, 'TE')"),
+                       {store::scalar(data.db(), QStringLiteral("SELECT MAX(ID_TICK) FROM ticket"))});
+        }
+        t.commit();
+    }
+    const int tickets = 2504;
     ScriptedUi ui;
     {
         TFrmduplicar w(home.databaseFolder(), QStringLiteral("ciber.mdb"));
         toPageTwo(w, QStringLiteral("parcial"));
         dated(w, QDate(2025, 3, 1));
-        // Pressed while the first ticket is reported.
+        // Pressed while the first batch is reported.
         QTimer::singleShot(0, button(w, "cancelButton"), &QPushButton::click);
         button(w, "nextButton")->click();
         QCOMPARE(w.lastEnd(), store::ReplicaEnd::Cancelled);
@@ -226,10 +307,15 @@ void TestReplica::cancelStopsTheTicketPurge() {
                               kPulse}));
         QVERIFY(!texts.contains(QStringLiteral("Se ha compactado la base de datos...")));
         QVERIFY(button(w, "finishButton")->isEnabled());
-        QVERIFY(w.findChild<QProgressBar*>(QStringLiteral("purgeBar"))->isHidden());
-        // One ticket went, with its lines; nothing else was purged.
-        QCOMPARE(count(path, "ticket"), 3);
-        QCOMPARE(count(path, "lintick"), 7);
+        auto* bar = w.findChild<QProgressBar*>(QStringLiteral("purgeBar"));
+        QVERIFY(bar->isHidden());
+        // The first batch went, each ticket with its lines; nothing else was purged.
+        const int purged = bar->value();
+        QVERIFY(purged > 0 && purged <= 1000);
+        const QList<qlonglong> left = figures(path);
+        QCOMPARE(left.at(0), tickets - purged);
+        QCOMPARE(left.at(4), 1); // only the line that never had a ticket
+        QCOMPARE(left.at(5), 0);
         QCOMPARE(count(path, "movcuentas"), 2);
         QCOMPARE(count(path, "ciber"), 2);
         // A cancel after the end is nothing.
@@ -244,6 +330,103 @@ void TestReplica::cancelStopsTheTicketPurge() {
     QCOMPARE(again.lastEnd(), store::ReplicaEnd::Finished);
     QCOMPARE(count(path, "ticket"), 0);
     QCOMPARE(count(path, "lintick"), 1);
+}
+
+void TestReplica::copyFailurePurgesNothing_data() {
+    QTest::addColumn<bool>("dated");
+    QTest::newRow("all rows") << false;
+    QTest::newRow("dated") << true;
+}
+
+void TestReplica::copyFailurePurgesNothing() {
+    QFETCH(bool, dated);
+    TestHome home;
+    const QString path = historyDatabase(home);
+    // A regular file where the copy's folder should be: no user, root
+    // included, can create the archive under it.
+    home.writeFile(QStringLiteral("no-es-carpeta"), "x");
+    store::ReplicaPlan plan;
+    plan.databasePath = path;
+    plan.copyPath = home.databaseFile(QStringLiteral("no-es-carpeta/archivo.mdb"));
+    plan.copyName = QStringLiteral("archivo");
+    if (dated)
+        plan.before = QDate(2025, 3, 1);
+    const QByteArray before = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    Recorder recorder;
+    QCOMPARE(store::runReplica(plan, recorder), store::ReplicaEnd::CopyFailed);
+    QCOMPARE(recorder.lines, (QStringList{QStringLiteral("Espere un momento..."),
+                                          QStringLiteral("No se ha podido copiar el fichero: archivo")}));
+    QVERIFY(recorder.purged.isEmpty());
+    QCOMPARE(count(path, "ticket"), 4);
+    QCOMPARE(count(path, "lintick"), 9);
+    QCOMPARE(count(path, "movcuentas"), 2);
+    QCOMPARE(count(path, "ciber"), 2);
+    // Not compacted either: the file is byte for byte what it was.
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QVERIFY(after.readAll() == before);
+}
+
+void TestReplica::batchedPurgeKeepsEveryRowOnce_data() {
+    QTest::addColumn<int>("batchRows");
+    QTest::addColumn<int>("cancelAfter");
+    QTest::newRow("batches of 7") << 7 << 0;
+    QTest::newRow("one batch") << 1000 << 0;
+    QTest::newRow("one per batch") << 1 << 0;
+    QTest::newRow("cancelled after two batches") << 7 << 2;
+}
+
+void TestReplica::batchedPurgeKeepsEveryRowOnce() {
+    QFETCH(int, batchRows);
+    QFETCH(int, cancelAfter);
+    constexpr int Old = 60;
+    TestHome home;
+    const QString path = manyTickets(home, Old);
+    const QString kept = QStringLiteral(" WHERE FECHA >= '2025-03-01'");
+    const QList<qlonglong> whole = figures(path);
+    const QList<qlonglong> keptBefore = figures(path, kept);
+    QCOMPARE(keptBefore.first(), 20);
+
+    store::ReplicaPlan plan;
+    plan.databasePath = path;
+    plan.copyPath = home.databaseFile(QStringLiteral("archivo.mdb"));
+    plan.copyName = QStringLiteral("archivo");
+    plan.before = QDate(2025, 3, 1);
+    plan.batchRows = batchRows;
+    plan.batchMs = 60000;
+    Recorder recorder;
+    recorder.cancelAfter = cancelAfter;
+    const store::ReplicaEnd end = store::runReplica(plan, recorder);
+    QVERIFY2(recorder.failures.isEmpty(), qPrintable(recorder.failures.join(QLatin1Char('\n'))));
+    QCOMPARE(recorder.maximum, Old);
+
+    // The bar moves once per commit, up to the tickets purged.
+    const int batches = cancelAfter ? cancelAfter : (Old + batchRows - 1) / batchRows;
+    QCOMPARE(recorder.purged.size(), batches);
+    for (int i = 0; i < batches; ++i)
+        QCOMPARE(recorder.purged.at(i), std::min(Old, (i + 1) * batchRows));
+    const int purged = recorder.purged.last();
+
+    // The archive holds every row once, the working file the kept ones
+    // untouched, and no ticket lost its lines or kept half of them.
+    QCOMPARE(figures(plan.copyPath), whole);
+    QCOMPARE(figures(path, kept), keptBefore);
+    const QList<qlonglong> left = figures(path);
+    QCOMPARE(left.at(0), whole.at(0) - purged);
+    QCOMPARE(left.at(4), 0);
+    QCOMPARE(left.at(5), 0);
+    if (cancelAfter) {
+        QCOMPARE(end, store::ReplicaEnd::Cancelled);
+        QCOMPARE(figures(path, QStringLiteral(" WHERE FECHA < '2025-03-01'")).first(), Old - purged);
+        QCOMPARE(count(path, "movcuentas"), 1);
+    } else {
+        QCOMPARE(count(path, "movcuentas"), 0);
+        QCOMPARE(end, store::ReplicaEnd::Finished);
+        QCOMPARE(left, keptBefore);
+    }
 }
 
 QTEST_MAIN(TestReplica)
