@@ -15,6 +15,10 @@ bool ConsoleApplication::notify(QObject* receiver, QEvent* event) {
         qWarning("Unhandled database error: %s", qPrintable(e.text()));
         showLater(e.text());
         return true;
+    } catch (const CurrencyOverflow&) {
+        // An amount no box lets through, computed from stored values.
+        showLater(QStringLiteral("El importe está fuera de rango."));
+        return true;
     }
 }
 

@@ -4,8 +4,8 @@
 
 // The console's application object. Every database error has its handler
 // where the operation started; this is the last guard for one that was
-// missed, so that it is shown instead of ending the console (and every
-// period not yet saved with it).
+// missed (or an amount out of range), so that it is shown instead of ending
+// the console and every period not yet saved with it.
 class ConsoleApplication final : public QApplication {
 public:
     ConsoleApplication(int& argc, char** argv);
