@@ -8,6 +8,38 @@ bool isBlank(QChar c) {
     return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F);
 }
 
+// Rewrites the numeric day, month and year fields of a date pattern: day and
+// month to `dayMonthWidth` letters, the year to four (two-digit years are
+// ambiguous in stored and printed dates). Day and month names (ddd, MMM and
+// longer) and quoted text stay as they are.
+QString rewriteDatePattern(const QString& pattern, int dayMonthWidth) {
+    QString out;
+    const qsizetype n = pattern.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = pattern.at(i);
+        if (c == QLatin1Char('\'')) {
+            qsizetype end = pattern.indexOf(QLatin1Char('\''), i + 1);
+            if (end < 0)
+                end = n - 1;
+            out += pattern.mid(i, end - i + 1);
+            i = end + 1;
+            continue;
+        }
+        qsizetype j = i;
+        while (j < n && pattern.at(j) == c)
+            ++j;
+        const qsizetype run = j - i;
+        if ((c == QLatin1Char('d') || c == QLatin1Char('M')) && run <= 2)
+            out += QString(dayMonthWidth, c);
+        else if (c == QLatin1Char('y'))
+            out += QLatin1String("yyyy");
+        else
+            out += pattern.mid(i, run);
+        i = j;
+    }
+    return out;
+}
+
 QString groupDigits(const QString& digits, const QString& separator) {
     if (separator.isEmpty() || digits.size() <= 3)
         return digits;
@@ -56,15 +88,18 @@ Regional Regional::fromLocale(const QLocale& locale) {
         }
     }
 
-    QString date = locale.dateFormat(QLocale::ShortFormat);
-    // Two-digit years are ambiguous in stored and printed dates.
-    if (!date.contains(QLatin1String("yyyy")))
-        date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    r.m_shortDate = date;
+    r = r.withShortDatePattern(locale.dateFormat(QLocale::ShortFormat));
 
     QString time = locale.timeFormat(QLocale::LongFormat);
     time.remove(QRegularExpression(QStringLiteral("\\s*\\(?\\bt+\\b\\)?")));
     r.m_longTime = time.trimmed();
+    return r;
+}
+
+Regional Regional::withShortDatePattern(const QString& pattern) const {
+    Regional r = *this;
+    r.m_shortDate = rewriteDatePattern(pattern, 2);
+    r.m_readDate = rewriteDatePattern(pattern, 1);
     return r;
 }
 
@@ -215,7 +250,8 @@ QString Regional::formatDate(const QDate& date) const {
 }
 
 QDate Regional::parseDate(const QString& text) const {
-    return QDate::fromString(text.trimmed(), m_shortDate);
+    // Through the locale, so a pattern with month names reads them in its language.
+    return m_locale.toDate(text.trimmed(), m_readDate);
 }
 
 QString Regional::formatTime(const QTime& time) const {

@@ -22,13 +22,20 @@ public:
     static Regional system() { return fromLocale(QLocale::system()); }
     // Spanish (Spain), the formats every test pins.
     static Regional spanishSpain() { return fromLocale(QLocale(QLocale::Spanish, QLocale::Spain)); }
+    // The same settings with another short date pattern, as the system would give it.
+    Regional withShortDatePattern(const QString& pattern) const;
 
     QString currencySymbol() const { return m_symbol; }
     SymbolPosition symbolPosition() const { return m_position; }
     int currencyDecimals() const { return m_decimals; }
     QChar decimalSeparator() const { return m_decimal; }
     QString thousandsSeparator() const { return m_thousands; }
+    // Day and month always two digits, the year four, in the system's order
+    // and with its separators: the format every date is shown and printed in.
     QString shortDateFormat() const { return m_shortDate; }
+    // The same order and separators read back with one or two digits for day
+    // and month, so "7/3/2026" and "07/03/2026" both read.
+    QString readDateFormat() const { return m_readDate; }
     QString longTimeFormat() const { return m_longTime; }
 
     // Money as shown in windows and sent to stations: rounded to the regional
@@ -54,6 +61,8 @@ public:
     CurrencyReading readCurrency(const QString& text) const;
 
     QString formatDate(const QDate& date) const;
+    // A date typed or imported in the short date format; anything else
+    // (a two-digit year too) gives an invalid date.
     QDate parseDate(const QString& text) const;
     QString formatTime(const QTime& time) const;
 
@@ -64,6 +73,7 @@ private:
     QChar m_decimal = QLatin1Char(',');
     QString m_thousands = QStringLiteral(".");
     QString m_shortDate = QStringLiteral("dd/MM/yyyy");
+    QString m_readDate = QStringLiteral("d/M/yyyy");
     QString m_longTime = QStringLiteral("H:mm:ss");
     QLocale m_locale;
 };

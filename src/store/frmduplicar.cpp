@@ -1,5 +1,6 @@
 #include "store/frmduplicar.h"
 
+#include "core/regional.h"
 #include "ui/messagebox.h"
 
 #include <QApplication>
@@ -98,6 +99,7 @@ TFrmduplicar::TFrmduplicar(QString folder, QString name, QWidget* parent)
     m_before->setObjectName(QStringLiteral("beforeRadio"));
     m_date = new QDateEdit(QDate::currentDate(), choice);
     m_date->setObjectName(QStringLiteral("dateEdit"));
+    m_date->setDisplayFormat(Regional::system().shortDateFormat());
     m_date->setCalendarPopup(true);
     lc->addWidget(m_all);
     auto* beforeRow = new QHBoxLayout;

@@ -56,14 +56,14 @@ void TstCaducidad::codes_data() {
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QStringList>("left");
     const QStringList all{"ACTIVO", "AUSENTE", "BORDE", "CUENTA", "GASTADO", "VIEJO"};
-    QTest::newRow("creation date") << 0 << false << "" << QStringList{Alta2 + "5/3/2026"}
+    QTest::newRow("creation date") << 0 << false << "" << QStringList{Alta2 + "05/03/2026"}
                                    << QStringList{"ACTIVO", "BORDE", "CUENTA", "GASTADO"};
-    QTest::newRow("creation date or no time") << 0 << true << "" << QStringList{Alta2 + "5/3/2026" + Nulo5}
+    QTest::newRow("creation date or no time") << 0 << true << "" << QStringList{Alta2 + "05/03/2026" + Nulo5}
                                               << QStringList{"ACTIVO", "BORDE", "CUENTA"};
-    QTest::newRow("last visit") << 1 << false << "" << QStringList{Ultima3 + "5/3/2026"}
+    QTest::newRow("last visit") << 1 << false << "" << QStringList{Ultima3 + "05/03/2026"}
                                 << QStringList{"ACTIVO", "BORDE", "CUENTA", "GASTADO", "VIEJO"};
     // GASTADO was sold today and has used its time up.
-    QTest::newRow("last visit or no time") << 1 << true << "" << QStringList{Ultima3 + "5/3/2026" + Nulo5}
+    QTest::newRow("last visit or no time") << 1 << true << "" << QStringList{Ultima3 + "05/03/2026" + Nulo5}
                                            << QStringList{"ACTIVO", "BORDE", "CUENTA", "VIEJO"};
     QTest::newRow("no time only")
         << -1 << true << ""
@@ -73,9 +73,9 @@ void TstCaducidad::codes_data() {
                                     << QStringList{"Es necesario seleccionar que códigos desea eliminar"}
                                     << all;
     QTest::newRow("a code in use stops all")
-        << 1 << true << "gastado" << QStringList{Ultima3 + "5/3/2026" + Nulo5, EnUso} << all;
+        << 1 << true << "gastado" << QStringList{Ultima3 + "05/03/2026" + Nulo5, EnUso} << all;
     QTest::newRow("a code in use that does not match")
-        << 0 << false << "ACTIVO" << QStringList{Alta2 + "5/3/2026"}
+        << 0 << false << "ACTIVO" << QStringList{Alta2 + "05/03/2026"}
         << QStringList{"ACTIVO", "BORDE", "CUENTA", "GASTADO"};
 }
 
@@ -121,12 +121,12 @@ void TstCaducidad::accounts_data() {
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QStringList>("left");
     const QString alta =
-        QStringLiteral("Se va a proceder a eliminar las cuentas cuya alta sea anterior a  10/3/2026");
+        QStringLiteral("Se va a proceder a eliminar las cuentas cuya alta sea anterior a  10/03/2026");
     QTest::newRow("created before the 10th") << 0 << "" << QStringList{alta} << QStringList{"CODIGO", "DIEZ"};
-    QTest::newRow("last visit before the 10th")
-        << 1 << ""
-        << QStringList{"Se va a proceder a eliminar las cuentas cuya última visita sea anterior a  10/3/2026"}
-        << QStringList{"CODIGO", "DIEZ", "NUEVE"};
+    QTest::newRow("last visit before the 10th") << 1 << ""
+                                                << QStringList{"Se va a proceder a eliminar las cuentas cuya "
+                                                               "última visita sea anterior a  10/03/2026"}
+                                                << QStringList{"CODIGO", "DIEZ", "NUEVE"};
     QTest::newRow("one in use per box")
         << 0 << "OCHO" << QStringList{alta, EnUso} << QStringList{"CODIGO", "DIEZ", "NUEVA", "NUEVE", "OCHO"};
     QTest::newRow("nothing chosen") << -1 << ""

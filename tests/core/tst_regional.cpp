@@ -13,6 +13,10 @@ private slots:
     void parseCurrency_data();
     void parseCurrency();
     void otherLocales();
+    void shortDate_data();
+    void shortDate();
+    void parseDate_data();
+    void parseDate();
 };
 
 void TestRegional::spanishFormats() {
@@ -22,7 +26,7 @@ void TestRegional::spanishFormats() {
     QCOMPARE(r.currencyDecimals(), 2);
     QCOMPARE(r.decimalSeparator(), QChar(QLatin1Char(',')));
     QCOMPARE(r.thousandsSeparator(), QStringLiteral("."));
-    QCOMPARE(r.formatDate(QDate(2026, 3, 7)), QStringLiteral("7/3/2026"));
+    QCOMPARE(r.formatDate(QDate(2026, 3, 7)), QStringLiteral("07/03/2026"));
     QCOMPARE(r.parseDate(QStringLiteral("7/3/2026")), QDate(2026, 3, 7));
     QCOMPARE(r.formatTime(QTime(9, 5, 3)), QStringLiteral("9:05:03"));
 }
@@ -99,7 +103,8 @@ void TestRegional::otherLocales() {
     const Regional us = Regional::fromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     QCOMPARE(us.formatCurrency(Currency::fromRaw(12345000)), QStringLiteral("$1,234.50"));
     QCOMPARE(us.formatCurrency(Currency::fromRaw(-5000)), QStringLiteral("-$0.50"));
-    QVERIFY(us.shortDateFormat().contains(QLatin1String("yyyy")));
+    QCOMPARE(us.formatDate(QDate(2026, 3, 7)), QStringLiteral("03/07/2026"));
+    QCOMPARE(us.parseDate(QStringLiteral("3/7/2026")), QDate(2026, 3, 7));
     QVERIFY(!us.longTimeFormat().contains(QLatin1Char('t')));
 
     // No symbol, no blank where it would have gone.
@@ -110,6 +115,83 @@ void TestRegional::otherLocales() {
     // The smallest raw value has no positive counterpart; formatting must not wrap it.
     QCOMPARE(Regional::spanishSpain().formatCurrency(Currency::fromRaw(std::numeric_limits<qint64>::min())),
              QStringLiteral("-922.337.203.685.477,58 €"));
+}
+
+// The system's pattern as given, how a date shows and prints, and the pattern
+// it is read back with.
+void TestRegional::shortDate_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("reading");
+    QTest::newRow("d/M/yy") << QStringLiteral("d/M/yy") << QStringLiteral("07/03/2026")
+                            << QStringLiteral("d/M/yyyy");
+    QTest::newRow("dd/MM/yyyy") << QStringLiteral("dd/MM/yyyy") << QStringLiteral("07/03/2026")
+                                << QStringLiteral("d/M/yyyy");
+    QTest::newRow("M/d/yy") << QStringLiteral("M/d/yy") << QStringLiteral("03/07/2026")
+                            << QStringLiteral("M/d/yyyy");
+    QTest::newRow("yyyy-MM-dd") << QStringLiteral("yyyy-MM-dd") << QStringLiteral("2026-03-07")
+                                << QStringLiteral("yyyy-M-d");
+    QTest::newRow("d.M.yyyy") << QStringLiteral("d.M.yyyy") << QStringLiteral("07.03.2026")
+                              << QStringLiteral("d.M.yyyy");
+    // Month names and quoted words ("de" holds a d) are not numbers to widen.
+    QTest::newRow("d 'de' MMMM 'de' yy")
+        << QStringLiteral("d 'de' MMMM 'de' yy") << QStringLiteral("07 de marzo de 2026")
+        << QStringLiteral("d 'de' MMMM 'de' yyyy");
+}
+
+void TestRegional::shortDate() {
+    QFETCH(QString, pattern);
+    QFETCH(QString, shown);
+    QFETCH(QString, reading);
+    const Regional r = Regional::spanishSpain().withShortDatePattern(pattern);
+    QCOMPARE(r.formatDate(QDate(2026, 3, 7)), shown);
+    QCOMPARE(r.readDateFormat(), reading);
+    QCOMPARE(r.parseDate(shown), QDate(2026, 3, 7));
+}
+
+void TestRegional::parseDate_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+    const QDate march7(2026, 3, 7);
+    const QDate refused;
+    QTest::newRow("d/M/yy one digit") << QStringLiteral("d/M/yy") << QStringLiteral("7/3/2026") << march7;
+    QTest::newRow("d/M/yy two digits") << QStringLiteral("d/M/yy") << QStringLiteral("07/03/2026") << march7;
+    QTest::newRow("d/M/yy mixed") << QStringLiteral("d/M/yy") << QStringLiteral("07/3/2026") << march7;
+    QTest::newRow("d/M/yy blanks around")
+        << QStringLiteral("d/M/yy") << QStringLiteral(" 7/3/2026 ") << march7;
+    QTest::newRow("d/M/yy two-digit year") << QStringLiteral("d/M/yy") << QStringLiteral("7/3/26") << refused;
+    QTest::newRow("d/M/yy day 32") << QStringLiteral("d/M/yy") << QStringLiteral("32/1/2026") << refused;
+    QTest::newRow("d/M/yy month 13") << QStringLiteral("d/M/yy") << QStringLiteral("7/13/2026") << refused;
+    QTest::newRow("d/M/yy no leap day") << QStringLiteral("d/M/yy") << QStringLiteral("29/2/2025") << refused;
+    QTest::newRow("d/M/yy three-digit day")
+        << QStringLiteral("d/M/yy") << QStringLiteral("007/3/2026") << refused;
+    QTest::newRow("d/M/yy no year") << QStringLiteral("d/M/yy") << QStringLiteral("7/3") << refused;
+    QTest::newRow("d/M/yy empty") << QStringLiteral("d/M/yy") << QString() << refused;
+    QTest::newRow("dd/MM/yyyy one digit")
+        << QStringLiteral("dd/MM/yyyy") << QStringLiteral("7/3/2026") << march7;
+    QTest::newRow("dd/MM/yyyy two digits")
+        << QStringLiteral("dd/MM/yyyy") << QStringLiteral("07/03/2026") << march7;
+    QTest::newRow("M/d/yy one digit") << QStringLiteral("M/d/yy") << QStringLiteral("3/7/2026") << march7;
+    QTest::newRow("M/d/yy two digits") << QStringLiteral("M/d/yy") << QStringLiteral("03/07/2026") << march7;
+    QTest::newRow("M/d/yy day first") << QStringLiteral("M/d/yy") << QStringLiteral("25/12/2026") << refused;
+    QTest::newRow("yyyy-MM-dd one digit")
+        << QStringLiteral("yyyy-MM-dd") << QStringLiteral("2026-3-7") << march7;
+    QTest::newRow("yyyy-MM-dd two digits")
+        << QStringLiteral("yyyy-MM-dd") << QStringLiteral("2026-03-07") << march7;
+    QTest::newRow("yyyy-MM-dd other separator")
+        << QStringLiteral("yyyy-MM-dd") << QStringLiteral("2026/03/07") << refused;
+    QTest::newRow("d.M.yyyy one digit") << QStringLiteral("d.M.yyyy") << QStringLiteral("7.3.2026") << march7;
+    QTest::newRow("d.M.yyyy two digits")
+        << QStringLiteral("d.M.yyyy") << QStringLiteral("07.03.2026") << march7;
+    QTest::newRow("d.M.yyyy slashes") << QStringLiteral("d.M.yyyy") << QStringLiteral("7/3/2026") << refused;
+}
+
+void TestRegional::parseDate() {
+    QFETCH(QString, pattern);
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    QCOMPARE(Regional::spanishSpain().withShortDatePattern(pattern).parseDate(text), date);
 }
 
 QTEST_APPLESS_MAIN(TestRegional)
