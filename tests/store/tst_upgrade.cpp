@@ -1,6 +1,7 @@
 #include "store/datamodule.h"
 #include "store/dbfile.h"
 #include "store/dialect.h"
+#include "store/opciones.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/upgrade.h"
@@ -94,6 +95,8 @@ private slots:
     void failedUpgradeLeavesFileAsItWas_data();
     void failedUpgradeLeavesFileAsItWas();
     void datedCopyNames();
+    void mailPeriodOfUpgradedDatabase_data();
+    void mailPeriodOfUpgradedDatabase();
     void databaseWithoutAccountsIsLeftAlone();
     void letterCaseMendedOnce_data();
     void letterCaseMendedOnce();
@@ -241,6 +244,8 @@ void TestUpgrade::upgradedDatabaseHasCurrentSchema() {
     QCOMPARE(count(db, QStringLiteral("SELECT NUM_TICK FROM opciones")), 7);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'cuentas_nombre'")),
              statements.isEmpty() ? 0 : 1);
+    // The scheduled mails have a period: the first the options offer.
+    QCOMPARE(store::readWebConfig(db).frecuencia, 5);
     QCOMPARE(store::toText(store::scalar(db, QStringLiteral("SELECT ID FROM opciones"))),
              QStringLiteral("ciber.mdb"));
     QCOMPARE(count(db, QStringLiteral("SELECT cad_cue FROM opciones")), 1);
@@ -357,6 +362,32 @@ void TestUpgrade::datedCopyNames() {
     QCOMPARE(names,
              (QStringList{QStringLiteral("202503010905ciber.mdb"), QStringLiteral("202503010905~1ciber.mdb"),
                           QStringLiteral("202503010905~2ciber.mdb")}));
+}
+
+void TestUpgrade::mailPeriodOfUpgradedDatabase_data() {
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<int>("period");
+    QTest::newRow("empty") << QVariant() << 5;
+    QTest::newRow("0") << QVariant(0) << 5;
+    QTest::newRow("on the list") << QVariant(90) << 90;
+    QTest::newRow("off the list") << QVariant(7) << 7;
+}
+
+// A database upgraded by an earlier build kept no period (0): none of the
+// choices, and no scheduled mail goes. The start gives it the first choice;
+// a period chosen stays.
+void TestUpgrade::mailPeriodOfUpgradedDatabase() {
+    QFETCH(QVariant, stored);
+    QFETCH(int, period);
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("old.mdb"));
+    createOldDatabase(path, QStringLiteral("3.2"));
+    TDataModule1 data;
+    QVERIFY(data.open(path));
+    QVERIFY(store::upgradeToCurrent(data.db(), {}).ok());
+    store::run(data.db(), QStringLiteral("UPDATE webconfig SET frecuencia = ?"), {stored});
+    QVERIFY(store::applySchemaUpdates(data.db()));
+    QCOMPARE(store::readWebConfig(data.db()).frecuencia, period);
 }
 
 void TestUpgrade::databaseWithoutAccountsIsLeftAlone() {
