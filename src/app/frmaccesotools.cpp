@@ -14,7 +14,7 @@
 #include "ui/messagebox.h"
 
 #include <QApplication>
-#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -43,6 +43,24 @@ const ui::MessageTable& toolsMessages() {
          QStringLiteral("Select file usr.qdt")},
         {"finactualizacion", QStringLiteral("Proceso finalizado con éxito. Pulse continuar"),
          QStringLiteral("Process finished successfully. Press continue")},
+        {"CopiaPrevia", QStringLiteral("Copia de la base de datos antes de actualizarla: %1"),
+         QStringLiteral("Copy of the database before its upgrade: %1")},
+        {"NoCopiaPrevia",
+         QStringLiteral(
+             "No se ha podido hacer una copia de la base de datos antes de actualizarla, y no se ha "
+             "actualizado:\r%1"),
+         QStringLiteral(
+             "The database could not be copied before its upgrade, and it has not been upgraded:\r%1")},
+        {"ActualizacionFallida",
+         QStringLiteral("No se ha podido actualizar la base de datos, que queda como estaba:\r%1\r\rAntes de "
+                        "actualizar se hizo una copia en:\r%2"),
+         QStringLiteral(
+             "The database could not be upgraded and is left as it was:\r%1\r\rBefore the upgrade a "
+             "copy was made in:\r%2")},
+        {"CopiaNoActualizada",
+         QStringLiteral(
+             "No se ha podido actualizar la base de datos seleccionada, que no se ha modificado:\r%1"),
+         QStringLiteral("The selected database could not be upgraded and has not been changed:\r%1")},
         {"ResumenImportacion",
          QStringLiteral(
              "Cuentas importadas: %1 de %2 registros. Omitidas: %3 que ya existían, %4 registros no "
@@ -118,14 +136,24 @@ void TFrmAcceso::upgradeNow() {
         m_upgradeTree->repaint();
     };
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Result<bool> upgraded = store::upgradeToCurrent(m_context.data->db(), progress);
+    const store::InPlaceUpgrade outcome =
+        store::upgradeInPlace(m_context.data->db(), m_context.data->filePath(), progress);
     QApplication::restoreOverrideCursor();
-    if (!upgraded) {
-        showError(this, upgraded.error());
+    if (!outcome.error.isEmpty()) {
+        // Nothing of it stayed: no line may announce it.
+        m_upgradeTree->clear();
+        const ui::MessageTable& texts = toolsMessages();
+        showError(this, outcome.copyPath.isEmpty()
+                            ? texts.text(QStringLiteral("NoCopiaPrevia")).arg(outcome.error)
+                            : texts.text(QStringLiteral("ActualizacionFallida"))
+                                  .arg(outcome.error, QDir::toNativeSeparators(outcome.copyPath)));
         return;
     }
-    if (!upgraded.value())
+    if (!outcome.upgraded)
         return;
+    progress(
+        toolsMessages().text(QStringLiteral("CopiaPrevia")).arg(QDir::toNativeSeparators(outcome.copyPath)),
+        1);
     m_upgradeNow->setEnabled(false);
     m_upgradeNext->setEnabled(true);
     m_upgradeNext->setFocus();
@@ -164,17 +192,17 @@ void TFrmAcceso::upgradeCopy(const QString& version) {
     if (ui::execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString source = dialog.selectedFiles().first();
-    const QString copyName =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmm")) + QFileInfo(source).fileName();
-    const QString copyPath = m_paths.databaseFile(copyName);
 
     m_context.data->close();
     // Through the engine: the chosen file may be open elsewhere with data
     // still in its log.
-    if (!store::copyDatabase(source, copyPath)) {
+    const Result<QString> copy = store::copyDatabaseDated(source, m_paths.databaseFolder());
+    if (!copy) {
         ui::showMessage(this, toolsMessages(), QStringLiteral("NoCopia"), ui::Icon::Warning);
         return;
     }
+    const QString copyPath = copy.value();
+    const QString copyName = QFileInfo(copyPath).fileName();
     if (!abrirBase(copyName))
         return;
     if (store::VersionBase(m_context.data->db()) != version) {
@@ -195,7 +223,7 @@ void TFrmAcceso::upgradeCopy(const QString& version) {
         // The copy was left as it was chosen: it is of no use here.
         removeDatabaseFile(copyPath);
         if (!upgraded)
-            showError(this, upgraded.error());
+            showError(this, toolsMessages().text(QStringLiteral("CopiaNoActualizada")).arg(upgraded.error()));
         m_progressContinue->setEnabled(true);
         return;
     }

@@ -1,5 +1,6 @@
 #include "store/dbfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -114,6 +115,18 @@ Status copyDatabase(const QString& source, const QString& destination) {
     if (!copied)
         removeWithSideFiles(destination);
     return copied;
+}
+
+Result<QString> copyDatabaseDated(const QString& source, const QString& folder, const QDateTime& when) {
+    const QString stamp = when.toString(QStringLiteral("yyyyMMddHHmm"));
+    const QString name = QFileInfo(source).fileName();
+    QString destination;
+    for (int n = 0; destination.isEmpty() || QFileInfo::exists(destination); ++n)
+        destination =
+            QDir(folder).absoluteFilePath(stamp + (n > 0 ? QStringLiteral("~%1").arg(n) : QString()) + name);
+    if (const Status copied = copyDatabase(source, destination); !copied)
+        return Result<QString>::failure(copied.error());
+    return destination;
 }
 
 Status integrityCheck(const QString& path) {

@@ -2,6 +2,7 @@
 
 #include "core/result.h"
 
+#include <QDateTime>
 #include <QString>
 
 namespace store {
@@ -11,6 +12,13 @@ namespace store {
 // destination must not exist; a failed copy leaves nothing behind. A file
 // that is not a database is refused.
 Status copyDatabase(const QString& source, const QString& destination);
+
+// A copy of a database file into folder, named by the minute it is made:
+// "yyyyMMddHHmm" followed by the file's name ("202503011030ciber.mdb"), with
+// "~1", "~2", ... after the digits when that name is taken. Made by
+// copyDatabase; answers the copy's path.
+Result<QString> copyDatabaseDated(const QString& source, const QString& folder,
+                                  const QDateTime& when = QDateTime::currentDateTime());
 
 // The engine's own check of a database file: success, or what it found.
 Status integrityCheck(const QString& path);

@@ -81,6 +81,10 @@ void runSteps(const QSqlDatabase& db) {
     // Log-in without TLS only when asked for; empty is refused.
     for (const char* column : {"smtptls", "tlsinformes", "smtpsincifrar", "sincifrarinformes"})
         addColumnIfMissing(db, QStringLiteral("webconfig"), QLatin1String(column), QStringLiteral("INTEGER"));
+    // Mail: a period of 0, or none (as an upgraded database had), is none of
+    // the choices and the scheduled mails would never go: the first choice.
+    run(db, QStringLiteral("UPDATE webconfig SET frecuencia = ? WHERE COALESCE(frecuencia, 0) <= 0"),
+        {kMailPeriods[0]});
     // The listings and the cash report select by day (and time of day).
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ticket_fecha_hora ON ticket (FECHA, HORA)"));
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS lintick_ticket ON lintick (ID_TICK)"));

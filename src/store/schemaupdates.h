@@ -6,6 +6,9 @@
 
 namespace store {
 
+// The periods of the scheduled mails the options offer, in minutes.
+inline constexpr int kMailPeriods[] = {5, 10, 20, 30, 45, 60, 90, 120, 180, 240, 300, 360};
+
 // Brings a database of the current version up to what this build expects:
 // columns and indexes added after the version's layout was fixed, and the
 // one-time mends of the data (marked in the database, so each runs once).

@@ -1,11 +1,13 @@
 #include "store/upgrade.h"
 
+#include "store/dbfile.h"
 #include "store/dialect.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
-#include "store/transaction.h"
 
 #include <QDateTime>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -35,6 +37,39 @@ void convertColumn(const QSqlDatabase& db, const QString& table, const QString& 
                            QStringLiteral(" = ? WHERE rowid = ?");
     for (const auto& [rowid, value] : values)
         run(db, update, {value, rowid});
+}
+
+// Drops table.column. The engine refuses while an index names the column
+// (among its columns or in its condition), and an index only speeds up
+// reading, so those indexes go first. What else refuses (a view, a trigger,
+// a constraint of the table) stays, and the drop fails.
+void dropColumn(const QSqlDatabase& db, const QString& table, const QString& column) {
+    const QRegularExpression named(QStringLiteral("\\b") + QRegularExpression::escape(column) +
+                                       QStringLiteral("\\b"),
+                                   QRegularExpression::CaseInsensitiveOption);
+    QStringList indexes;
+    {
+        // A constraint's own index has no statement: it is not ours to drop.
+        QSqlQuery rows = run(db,
+                             QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
+                                            "sql IS NOT NULL AND tbl_name = ? COLLATE NOCASE"),
+                             {table});
+        while (rows.next()) {
+            // From the columns on: the index's own name does not count.
+            const QString sql = rows.value(1).toString();
+            if (named.match(sql.mid(sql.indexOf(QLatin1Char('(')))).hasMatch())
+                indexes << rows.value(0).toString();
+        }
+    }
+    for (QString index : indexes)
+        run(db, QStringLiteral("DROP INDEX \"") + index.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                    QLatin1Char('"'));
+    exec(db, QStringLiteral("Alter table ") + table + QStringLiteral(" drop ") + column);
+}
+
+// The versions that upgrade to the current one.
+bool upgrades(const QString& version) {
+    return version == QLatin1String("3.2") || version == QLatin1String("3.21");
 }
 
 } // namespace
@@ -83,41 +118,23 @@ void Actualizar321(const QSqlDatabase& db) {
     const QString cuentas = QStringLiteral("cuentas");
     const QString movcuentas = QStringLiteral("movcuentas");
     const QString bonos = QStringLiteral("bonos");
-    const std::function<void()> steps[] = {
-        [&] { exec(db, QStringLiteral("Alter table cuentas add Bonotiempo integer")); },
-        [&] {
-            convertColumn(db, cuentas, QStringLiteral("creditotiempo"), QStringLiteral("Bonotiempo"),
-                          seconds);
-        },
-        [&] { exec(db, QStringLiteral("Alter table cuentas drop creditotiempo")); },
-        [&] { exec(db, QStringLiteral("Alter table movcuentas add saldoti_ant_bono integer")); },
-        [&] { exec(db, QStringLiteral("Alter table movcuentas add saldoti_fin_bono integer")); },
-        [&] {
-            convertColumn(db, movcuentas, QStringLiteral("saldoti_ant"), QStringLiteral("saldoti_ant_bono"),
-                          seconds);
-            convertColumn(db, movcuentas, QStringLiteral("saldoti_fin"), QStringLiteral("saldoti_fin_bono"),
-                          seconds);
-        },
-        [&] { exec(db, QStringLiteral("Alter table movcuentas drop saldoti_ant")); },
-        [&] { exec(db, QStringLiteral("Alter table movcuentas drop saldoti_fin")); },
-        [&] { exec(db, QStringLiteral("Alter table opciones add host YESNO")); },
-        [&] { exec(db, QStringLiteral("Alter table opciones add cambiotarifa byte")); },
-        [&] { exec(db, QStringLiteral("Alter table bonos add tiempo_bono integer")); },
-        [&] { convertColumn(db, bonos, QStringLiteral("tiempo"), QStringLiteral("tiempo_bono"), minutes); },
-        [&] { exec(db, QStringLiteral("Alter table bonos drop tiempo")); },
-        [&] { exec(db, QStringLiteral("Alter table puestos add descuento integer")); },
-        [&] { exec(db, QStringLiteral("Alter table puestos add host text(16)")); },
-        [&] {
-            exec(db, QStringLiteral(
-                         "Create table recargas(codigo text(20) ,descripcion text(50), precio currency)"));
-        },
-    };
-    try {
-        for (const auto& step : steps)
-            step();
-    } catch (const DatabaseError&) {
-        // This step ends quietly; the next one runs all the same.
-    }
+    exec(db, QStringLiteral("Alter table cuentas add Bonotiempo integer"));
+    convertColumn(db, cuentas, QStringLiteral("creditotiempo"), QStringLiteral("Bonotiempo"), seconds);
+    dropColumn(db, cuentas, QStringLiteral("creditotiempo"));
+    exec(db, QStringLiteral("Alter table movcuentas add saldoti_ant_bono integer"));
+    exec(db, QStringLiteral("Alter table movcuentas add saldoti_fin_bono integer"));
+    convertColumn(db, movcuentas, QStringLiteral("saldoti_ant"), QStringLiteral("saldoti_ant_bono"), seconds);
+    convertColumn(db, movcuentas, QStringLiteral("saldoti_fin"), QStringLiteral("saldoti_fin_bono"), seconds);
+    dropColumn(db, movcuentas, QStringLiteral("saldoti_ant"));
+    dropColumn(db, movcuentas, QStringLiteral("saldoti_fin"));
+    exec(db, QStringLiteral("Alter table opciones add host YESNO"));
+    exec(db, QStringLiteral("Alter table opciones add cambiotarifa byte"));
+    exec(db, QStringLiteral("Alter table bonos add tiempo_bono integer"));
+    convertColumn(db, bonos, QStringLiteral("tiempo"), QStringLiteral("tiempo_bono"), minutes);
+    dropColumn(db, bonos, QStringLiteral("tiempo"));
+    exec(db, QStringLiteral("Alter table puestos add descuento integer"));
+    exec(db, QStringLiteral("Alter table puestos add host text(16)"));
+    exec(db, QStringLiteral("Create table recargas(codigo text(20) ,descripcion text(50), precio currency)"));
 }
 
 void MigracionBD(const QSqlDatabase& db, const UpgradeProgress& progress) {
@@ -210,23 +227,25 @@ void MigracionBD(const QSqlDatabase& db, const UpgradeProgress& progress) {
 
 Result<bool> upgradeToCurrent(const QSqlDatabase& db, const UpgradeProgress& progress) {
     const QString version = VersionBase(db);
-    if (version != QLatin1String("3.2") && version != QLatin1String("3.21"))
+    if (!upgrades(version))
         return false;
+    // A transaction of its own rather than a savepoint: undoing the outermost
+    // savepoint still commits, and moves the file's change counter on; a
+    // failed upgrade leaves the file as it was, to the byte.
+    QSqlDatabase connection = db;
+    if (!connection.transaction())
+        return Result<bool>::failure(connection.lastError().text());
     try {
-        Transaction t(db);
-        if (version == QLatin1String("3.2")) {
-            // Its own savepoint: a failing statement ends this step with what
-            // ran before it kept, and the next step goes on.
-            Transaction step(db);
+        if (version == QLatin1String("3.2"))
             Actualizar321(db);
-            step.commit();
-        }
         MigracionBD(db, progress);
         const Status updates = applySchemaUpdates(db);
         if (!updates)
             throw DatabaseError(updates.error());
-        t.commit();
+        if (!connection.commit())
+            throw DatabaseError(connection.lastError().text());
     } catch (const DatabaseError& e) {
+        connection.rollback();
         return Result<bool>::failure(e.text());
     }
     if (progress)
@@ -235,6 +254,25 @@ Result<bool> upgradeToCurrent(const QSqlDatabase& db, const UpgradeProgress& pro
                            "continuar."),
             1);
     return true;
+}
+
+InPlaceUpgrade upgradeInPlace(const QSqlDatabase& db, const QString& path, const UpgradeProgress& progress) {
+    InPlaceUpgrade outcome;
+    const QString version = VersionBase(db);
+    if (!upgrades(version))
+        return outcome;
+    const Result<QString> copy = copyDatabaseDated(path, QFileInfo(path).absolutePath());
+    if (!copy) {
+        outcome.error = copy.error();
+        return outcome;
+    }
+    outcome.copyPath = copy.value();
+    const Result<bool> upgraded = upgradeToCurrent(db, progress);
+    if (upgraded)
+        outcome.upgraded = upgraded.value();
+    else
+        outcome.error = upgraded.error();
+    return outcome;
 }
 
 } // namespace store

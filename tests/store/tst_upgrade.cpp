@@ -1,12 +1,19 @@
 #include "store/datamodule.h"
+#include "store/dbfile.h"
 #include "store/dialect.h"
+#include "store/opciones.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/upgrade.h"
 #include "support/olddatabases.h"
 #include "support/testdb.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -33,6 +40,45 @@ int count(const QSqlDatabase& db, const QString& sql) {
     return store::toInt(store::scalar(db, sql));
 }
 
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The schema and every row of a database file, as text.
+QStringList contents(const QString& path) {
+    TDataModule1 data;
+    if (!data.open(path))
+        return {};
+    QStringList lines;
+    QSqlQuery schema(data.db());
+    schema.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master ORDER BY type, name"));
+    while (schema.next()) {
+        lines << schema.value(0).toString() + QLatin1Char(' ') + schema.value(1).toString() +
+                     QLatin1Char(' ') + schema.value(2).toString();
+        if (schema.value(0).toString() != QLatin1String("table"))
+            continue;
+        QSqlQuery rows(data.db());
+        rows.exec(QStringLiteral("SELECT * FROM \"") + schema.value(1).toString() +
+                  QStringLiteral("\" ORDER BY rowid"));
+        while (rows.next()) {
+            QStringList values;
+            for (int i = 0; i < rows.record().count(); ++i)
+                values << rows.value(i).toString();
+            lines << values.join(QLatin1Char('|'));
+        }
+    }
+    return lines;
+}
+
+// The copies the in-place upgrade of name made in its folder.
+QStringList datedCopies(const TestHome& home, const QString& name) {
+    return QDir(home.databaseFolder())
+        .entryList(QDir::Files)
+        .filter(QRegularExpression(QStringLiteral("^\\d{12}(~\\d+)?") + QRegularExpression::escape(name) +
+                                   QLatin1Char('$')));
+}
+
 } // namespace
 
 class TestUpgrade : public QObject {
@@ -46,8 +92,11 @@ private slots:
     void upgrade32ConvertsTimes();
     void upgradedDatabaseHasCurrentSchema_data();
     void upgradedDatabaseHasCurrentSchema();
-    void failedStepOf321StopsQuietly();
-    void failedMigrationLeavesDatabaseAsItWas();
+    void failedUpgradeLeavesFileAsItWas_data();
+    void failedUpgradeLeavesFileAsItWas();
+    void datedCopyNames();
+    void mailPeriodOfUpgradedDatabase_data();
+    void mailPeriodOfUpgradedDatabase();
     void databaseWithoutAccountsIsLeftAlone();
     void letterCaseMendedOnce_data();
     void letterCaseMendedOnce();
@@ -153,20 +202,50 @@ void TestUpgrade::upgrade32ConvertsTimes() {
 
 void TestUpgrade::upgradedDatabaseHasCurrentSchema_data() {
     QTest::addColumn<QString>("version");
-    QTest::newRow("3.2") << QStringLiteral("3.2");
-    QTest::newRow("3.21") << QStringLiteral("3.21");
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("3.2") << QStringLiteral("3.2") << QStringList();
+    QTest::newRow("3.21") << QStringLiteral("3.21") << QStringList();
+    // The engine drops no column an index names; those indexes go, the others stay.
+    QTest::newRow("3.2, indexes on the columns that go")
+        << QStringLiteral("3.2")
+        << QStringList{QStringLiteral("CREATE INDEX cuentas_tiempo ON cuentas (creditotiempo)"),
+                       QStringLiteral(
+                           "CREATE INDEX movcuentas_saldos ON movcuentas (CUENTA, SALDOTI_ANT, saldoti_fin)"),
+                       QStringLiteral("CREATE INDEX \"bonos con tiempo\" ON bonos (CODIGO) WHERE tiempo > 0"),
+                       QStringLiteral("CREATE INDEX cuentas_nombre ON cuentas (Nombre)")};
 }
 
 void TestUpgrade::upgradedDatabaseHasCurrentSchema() {
     QFETCH(QString, version);
+    QFETCH(QStringList, statements);
     TestHome home;
     const QString path = home.databaseFile(QStringLiteral("old.mdb"));
-    createOldDatabase(path, version);
+    createOldDatabase(path, version, statements);
     TDataModule1 data;
     QVERIFY(data.open(path));
-    QVERIFY(store::upgradeToCurrent(data.db(), {}).ok());
+    const store::InPlaceUpgrade upgraded = store::upgradeInPlace(data.db(), path, {});
+    QVERIFY2(upgraded.upgraded, qPrintable(upgraded.error));
+    QVERIFY(upgraded.error.isEmpty());
     const QSqlDatabase db = data.db();
+    QVERIFY(data.isCurrentVersion());
 
+    // The copy made first is the database as it was.
+    QCOMPARE(datedCopies(home, QStringLiteral("old.mdb")),
+             QStringList{QFileInfo(upgraded.copyPath).fileName()});
+    {
+        TDataModule1 copy;
+        QVERIFY(copy.open(upgraded.copyPath));
+        QCOMPARE(store::VersionBase(copy.db()), version);
+    }
+
+    // The data is kept.
+    QCOMPARE(count(db, QStringLiteral("SELECT Bonotiempo FROM cuentas WHERE Login = 'ANA'")), 5415);
+    QCOMPARE(count(db, QStringLiteral("SELECT tiempo_bono FROM bonos WHERE CODIGO = 'B1'")), 165);
+    QCOMPARE(count(db, QStringLiteral("SELECT NUM_TICK FROM opciones")), 7);
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'cuentas_nombre'")),
+             statements.isEmpty() ? 0 : 1);
+    // The scheduled mails have a period: the first the options offer.
+    QCOMPARE(store::readWebConfig(db).frecuencia, 5);
     QCOMPARE(store::toText(store::scalar(db, QStringLiteral("SELECT ID FROM opciones"))),
              QStringLiteral("ciber.mdb"));
     QCOMPARE(count(db, QStringLiteral("SELECT cad_cue FROM opciones")), 1);
@@ -207,45 +286,108 @@ void TestUpgrade::upgradedDatabaseHasCurrentSchema() {
     }
     QVERIFY(!actual[QStringLiteral("cuentas")].contains(QStringLiteral("creditotiempo")));
     QVERIFY(!actual[QStringLiteral("bonos")].contains(QStringLiteral("tiempo")));
+    QVERIFY(!actual[QStringLiteral("movcuentas")].contains(QStringLiteral("saldoti_ant")));
 }
 
-void TestUpgrade::failedStepOf321StopsQuietly() {
+void TestUpgrade::failedUpgradeLeavesFileAsItWas_data() {
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("error");
+    const QString fixedOperators = QStringLiteral(
+        "CREATE TRIGGER operadores_fijos BEFORE UPDATE ON operadores BEGIN SELECT RAISE(ABORT, 'operadores "
+        "fijos'); END");
+    // In the first step, after its accounts and movements.
+    QTest::newRow("3.2, a view of the vouchers' time")
+        << "3.2"
+        << "CREATE VIEW bonos_tiempo AS SELECT CODIGO, tiempo FROM bonos"
+        << "bonos_tiempo";
+    QTest::newRow("3.2, without the vouchers' time") << "3.2"
+                                                     << "ALTER TABLE bonos DROP COLUMN tiempo"
+                                                     << "tiempo";
+    // Near the end of the migration.
+    QTest::newRow("3.2, operators that refuse a change") << "3.2" << fixedOperators << "operadores fijos";
+    QTest::newRow("3.21, operators that refuse a change") << "3.21" << fixedOperators << "operadores fijos";
+    // The migration's last statement.
+    QTest::newRow("3.21, a table webconfig already there") << "3.21"
+                                                           << "CREATE TABLE webconfig (x INTEGER)"
+                                                           << "webconfig";
+    // The schema updates that follow the migration.
+    QTest::newRow("3.21, ticket indexes that cannot be made") << "3.21"
+                                                              << "CREATE VIEW ticket_fecha_hora AS SELECT 1"
+                                                              << "ticket_fecha_hora";
+}
+
+void TestUpgrade::failedUpgradeLeavesFileAsItWas() {
+    QFETCH(QString, version);
+    QFETCH(QString, statement);
+    QFETCH(QString, error);
     TestHome home;
     const QString path = home.databaseFile(QStringLiteral("old.mdb"));
-    createOldDatabase(path, QStringLiteral("3.2"));
-    TDataModule1 data;
-    QVERIFY(data.open(path));
-    // The vouchers' time is already gone: the conversion of vouchers fails.
-    store::run(data.db(), QStringLiteral("ALTER TABLE bonos DROP COLUMN tiempo"));
+    createOldDatabase(path, version, {statement});
+    const QByteArray before = bytesOf(path);
+    const QStringList content = contents(path);
+    QVERIFY(!before.isEmpty() && !content.isEmpty());
+
+    store::InPlaceUpgrade upgraded;
     QStringList lines;
-    const Result<bool> upgraded =
-        store::upgradeToCurrent(data.db(), [&](const QString& line, int) { lines << line; });
-    QVERIFY(upgraded.ok());
-    const QSqlDatabase db = data.db();
-    // What ran before the failing statement stays; what follows it in the
-    // step does not run; the next step runs all the same.
-    QCOMPARE(count(db, QStringLiteral("SELECT Bonotiempo FROM cuentas WHERE Login = 'ANA'")), 5415);
-    QVERIFY(store::hasColumn(db, QStringLiteral("bonos"), QStringLiteral("tiempo_bono")));
-    QVERIFY(!store::hasColumn(db, QStringLiteral("puestos"), QStringLiteral("descuento")));
-    QVERIFY(!data.tableNames().contains(QStringLiteral("recargas")));
-    QVERIFY(data.isCurrentVersion());
-    QCOMPARE(lines.first(), QStringLiteral("Actualizando a versión 4.0 PRO"));
+    {
+        TDataModule1 data;
+        QVERIFY(data.open(path));
+        upgraded = store::upgradeInPlace(data.db(), path, [&](const QString& line, int) { lines << line; });
+        QVERIFY(!upgraded.upgraded);
+        QVERIFY2(upgraded.error.contains(error), qPrintable(upgraded.error));
+        QCOMPARE(store::VersionBase(data.db()), version);
+        QVERIFY(!data.isCurrentVersion());
+    }
+    QCOMPARE(bytesOf(path), before);
+    // Never announced as finished.
+    QVERIFY(!lines.contains(QStringLiteral(
+        "El proceso de actualización ha finalizado con éxito... Pulse \"Siguiente\" para continuar.")));
+    // The copy made first holds the same.
+    QCOMPARE(datedCopies(home, QStringLiteral("old.mdb")),
+             QStringList{QFileInfo(upgraded.copyPath).fileName()});
+    QCOMPARE(contents(upgraded.copyPath), content);
 }
 
-void TestUpgrade::failedMigrationLeavesDatabaseAsItWas() {
+void TestUpgrade::datedCopyNames() {
+    TestHome home;
+    const QString path = home.createDatabase(QStringLiteral("ciber.mdb"));
+    const QDateTime when(QDate(2025, 3, 1), QTime(9, 5, 59));
+    QStringList names;
+    for (int i = 0; i < 3; ++i) {
+        const Result<QString> copy = store::copyDatabaseDated(path, home.home(), when);
+        QVERIFY2(copy.ok(), qPrintable(copy.error()));
+        names << QFileInfo(copy.value()).fileName();
+    }
+    QCOMPARE(names,
+             (QStringList{QStringLiteral("202503010905ciber.mdb"), QStringLiteral("202503010905~1ciber.mdb"),
+                          QStringLiteral("202503010905~2ciber.mdb")}));
+}
+
+void TestUpgrade::mailPeriodOfUpgradedDatabase_data() {
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<int>("period");
+    QTest::newRow("empty") << QVariant() << 5;
+    QTest::newRow("0") << QVariant(0) << 5;
+    QTest::newRow("on the list") << QVariant(90) << 90;
+    QTest::newRow("off the list") << QVariant(7) << 7;
+}
+
+// A database upgraded by an earlier build kept no period (0): none of the
+// choices, and no scheduled mail goes. The start gives it the first choice;
+// a period chosen stays.
+void TestUpgrade::mailPeriodOfUpgradedDatabase() {
+    QFETCH(QVariant, stored);
+    QFETCH(int, period);
     TestHome home;
     const QString path = home.databaseFile(QStringLiteral("old.mdb"));
     createOldDatabase(path, QStringLiteral("3.2"));
     TDataModule1 data;
     QVERIFY(data.open(path));
-    // The last statement of the migration meets a table it cannot create.
-    store::run(data.db(), QStringLiteral("CREATE TABLE webconfig (x INTEGER)"));
-    const Result<bool> upgraded = store::upgradeToCurrent(data.db(), {});
-    QVERIFY(!upgraded.ok());
-    QVERIFY(upgraded.error().contains(QStringLiteral("webconfig")));
-    QCOMPARE(store::VersionBase(data.db()), QStringLiteral("3.2"));
-    QVERIFY(!data.isCurrentVersion());
-    QVERIFY(store::hasColumn(data.db(), QStringLiteral("cuentas"), QStringLiteral("creditotiempo")));
+    QVERIFY(store::upgradeToCurrent(data.db(), {}).ok());
+    store::run(data.db(), QStringLiteral("UPDATE webconfig SET frecuencia = ?"), {stored});
+    QVERIFY(store::applySchemaUpdates(data.db()));
+    QCOMPARE(store::readWebConfig(data.db()).frecuencia, period);
 }
 
 void TestUpgrade::databaseWithoutAccountsIsLeftAlone() {
@@ -256,11 +398,12 @@ void TestUpgrade::databaseWithoutAccountsIsLeftAlone() {
         home.writeFile(QStringLiteral("odd.mdb"), QByteArray());
         QVERIFY(data.open(path));
         store::run(data.db(), QStringLiteral("CREATE TABLE otra (a INTEGER)"));
-        const Result<bool> upgraded = store::upgradeToCurrent(data.db(), {});
-        QVERIFY(upgraded.ok());
-        QVERIFY(!upgraded.value());
+        const store::InPlaceUpgrade upgraded = store::upgradeInPlace(data.db(), path, {});
+        QVERIFY(!upgraded.upgraded);
+        QVERIFY(upgraded.error.isEmpty() && upgraded.copyPath.isEmpty());
         QCOMPARE(data.tableNames(), QStringList{QStringLiteral("otra")});
     }
+    QCOMPARE(QDir(home.databaseFolder()).entryList(QDir::Files), QStringList{QStringLiteral("odd.mdb")});
 }
 
 void TestUpgrade::letterCaseMendedOnce_data() {

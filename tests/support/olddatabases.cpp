@@ -9,7 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-void createOldDatabase(const QString& path, const QString& version) {
+void createOldDatabase(const QString& path, const QString& version, const QStringList& statements) {
     const QString script = version == QLatin1String("3.2")
                                ? QStringLiteral(":/testsupport/support/data/layout32.sql")
                                : QStringLiteral(":/testsupport/support/data/layout321.sql");
@@ -23,6 +23,11 @@ void createOldDatabase(const QString& path, const QString& version) {
         const Status s = store::runScript(db, script);
         if (!s)
             qFatal("cannot build the %s layout: %s", qPrintable(version), qPrintable(s.error()));
+        for (const QString& statement : statements) {
+            QSqlQuery q(db);
+            if (!q.exec(statement))
+                qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
+        }
         QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         db.close();
     }
