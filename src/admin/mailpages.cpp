@@ -2,6 +2,7 @@
 
 #include "admin/mailtask.h"
 #include "store/rows.h"
+#include "store/schemaupdates.h"
 #include "ui/messagebox.h"
 
 #include <QCheckBox>
@@ -17,8 +18,6 @@
 namespace admin {
 
 namespace {
-
-constexpr int Frecuencias[] = {5, 10, 20, 30, 45, 60, 90, 120, 180, 240, 300, 360};
 
 QLabel* note(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -44,7 +43,7 @@ ProgramacionLogsPage::ProgramacionLogsPage(QWidget* parent)
     auto* frecuenciaLabel = new QLabel(QStringLiteral("&Frecuencia de envio:  cada"), programados);
     m_frecuencia = new QComboBox(programados);
     m_frecuencia->setObjectName(QStringLiteral("frecuencia"));
-    for (const int minutes : Frecuencias)
+    for (const int minutes : store::kMailPeriods)
         m_frecuencia->addItem(QString::number(minutes), minutes);
     frecuenciaLabel->setBuddy(m_frecuencia);
     row->addWidget(frecuenciaLabel);

@@ -43,6 +43,15 @@ struct Rig : TestEngine {
         engine->setAccountDecisions(&accounts);
     }
     int numTick() { return store::readOpciones(db.data.db()).NUM_TICK; }
+    // Fifty minutes prepaid for 1.00, as the open-station dialog opens them.
+    bool abrirPrepago(int number) {
+        session::AperturaPedido p;
+        p.prepago = true;
+        p.tariffName = QStringLiteral("NORMAL");
+        p.amount = Currency::fromUnits(1);
+        p.minutes = 50;
+        return engine->abrirPuesto(pos(number), p).ok();
+    }
     std::vector<store::Ciber> ciber() { return store::select<store::Ciber>(db.data.db()); }
     // The state the station's row holds (the record's + 1).
     int savedEstado(int number) {
@@ -388,12 +397,7 @@ void TestStationClock::increaseVariablePrepaid() {
 
 void TestStationClock::exchangeMovesThePeriodAndItsTicket() {
     Rig rig;
-    session::AperturaPedido p;
-    p.prepago = true;
-    p.tariffName = QStringLiteral("NORMAL");
-    p.amount = Currency::fromUnits(1);
-    p.minutes = 50;
-    QVERIFY(rig.engine->abrirPuesto(rig.pos(1), p).ok());
+    QVERIFY(rig.abrirPrepago(1));
     rig.tick();
     rig.tick(60000);
     const QString ticket = rig.rec(1).ticketNumber;
@@ -417,12 +421,7 @@ void TestStationClock::exchangeMovesThePeriodAndItsTicket() {
 
 void TestStationClock::detachTicketRules() {
     Rig rig;
-    session::AperturaPedido p;
-    p.prepago = true;
-    p.tariffName = QStringLiteral("NORMAL");
-    p.amount = Currency::fromUnits(1);
-    p.minutes = 50;
-    QVERIFY(rig.engine->abrirPuesto(rig.pos(1), p).ok());
+    QVERIFY(rig.abrirPrepago(1));
     QCOMPARE(rig.engine->borrarTicket(rig.pos(1)).messageKey, QStringLiteral("NoBorrarPrepago"));
     QVERIFY(!rig.rec(1).ticketNumber.isEmpty());
     rig.rec(2).ticketNumber = QStringLiteral("77");
@@ -498,12 +497,7 @@ void TestStationClock::failedBookingKeepsThePeriodRunning() {
 // before the booking must not make the booking write a second one.
 void TestStationClock::detachingAPendingTicketIssuesNoSecond() {
     Rig rig;
-    session::AperturaPedido p;
-    p.prepago = true;
-    p.tariffName = QStringLiteral("NORMAL");
-    p.amount = Currency::fromUnits(1);
-    p.minutes = 50;
-    QVERIFY(rig.engine->abrirPuesto(rig.pos(1), p).ok());
+    QVERIFY(rig.abrirPrepago(1));
     rig.tick();
     rig.tick(60000);
     QCOMPARE(rig.numTick(), 1);
