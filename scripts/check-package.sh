@@ -26,13 +26,15 @@ training="$out/cpack/quintor-training_${version}_${arch}.deb"
 [ -f "$console" ] || fail "missing $(basename "$console")"
 [ -f "$training" ] || fail "missing $(basename "$training")"
 
-# Dependencies: dpkg-shlibdeps found the linked libraries; the plugins are named.
+# Dependencies: dpkg-shlibdeps found the linked libraries; the plugins and Qt's
+# translations are named.
 depends=$(dpkg-deb -f "$console" Depends)
-for dep in libqt6core6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite qt6-qpa-plugins libcups2 libgcrypt20 libc6; do
+for dep in libqt6core6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite qt6-qpa-plugins qt6-translations-l10n libcups2 \
+  libgcrypt20 libc6; do
   grep -Eq "(^|, )$dep( |,|$)" <<<"$depends" || fail "quintor does not depend on $dep: $depends"
 done
 tdepends=$(dpkg-deb -f "$training" Depends)
-for dep in libqt6core6 libqt6network6 libqt6widgets6 qt6-qpa-plugins; do
+for dep in libqt6core6 libqt6network6 libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n; do
   grep -Eq "(^|, )$dep( |,|$)" <<<"$tdepends" || fail "quintor-training does not depend on $dep: $tdepends"
 done
 

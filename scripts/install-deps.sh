@@ -9,7 +9,7 @@ packages=(
   libgcrypt20-dev libcurl4-openssl-dev libcups2-dev cups cups-daemon cups-client
   python3-aiosmtpd openssl
   xvfb xauth fonts-dejavu-core locales
-  qt6-charts-dev poppler-utils
+  qt6-charts-dev poppler-utils qt6-translations-l10n
   dpkg-dev desktop-file-utils
 )
 

@@ -15,6 +15,9 @@ struct CommandLine {
     bool showHelp = false;
     QString error; // a bad option, with the text to print
 
+    // "es" or "en", for the catalogues of Qt's own texts.
+    QString language() const { return english ? QStringLiteral("en") : QStringLiteral("es"); }
+
     static CommandLine parse(const QStringList& arguments);
     static QString helpText();
 };

@@ -10,6 +10,7 @@
 #include "app/lifecycle.h"
 #include "app/mailcontroller.h"
 #include "app/paths.h"
+#include "app/qttranslations.h"
 #include "app/reportscontroller.h"
 #include "app/salescontroller.h"
 #include "app/screenshottour.h"
@@ -92,6 +93,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Quintor"));
     QApplication::setApplicationVersion(QStringLiteral(QUINTOR_VERSION));
     ui::setLanguage(cl.english ? ui::Language::English : ui::Language::Spanish);
+    app::installQtTranslations(application, cl.language());
 
     // Held for the life of the process; nothing ever waits on it.
     QSystemSemaphore semaphore(QStringLiteral("Quintor"), 0, QSystemSemaphore::Create);

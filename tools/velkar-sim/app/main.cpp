@@ -1,4 +1,5 @@
 #include "app/headless.h"
+#include "app/qttranslations.h"
 #include "gui/mainwindow.h"
 #include "sim/options.h"
 #include "sim/transport.h"
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
     else
         app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velkar-sim"));
+    // The window is in Spanish; so are Qt's own dialogs and menus.
+    if (!windowless)
+        app::installQtTranslations(*app, QStringLiteral("es"));
 
     const velkarsim::Options options = velkarsim::Options::parse(QCoreApplication::arguments().mid(1));
     if (options.help) {
