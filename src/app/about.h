@@ -7,7 +7,8 @@ class QSqlDatabase;
 
 namespace app {
 
-// What "Acerca de Quintor" says: the program and the libraries it runs on.
+// What "Acerca de Quintor" says: the program and the libraries it runs on,
+// in the console's language.
 struct LibraryInfo {
     QString name;
     QString version; // empty when the library does not tell

@@ -9,23 +9,38 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+const ui::MessageTable& TFrmAcercaDe::messages() {
+    static const ui::MessageTable table{
+        {"Titulo", QStringLiteral("Acerca de Quintor"), QStringLiteral("About Quintor")},
+        {"Consola", QStringLiteral("Consola de cibercafé."), QStringLiteral("Internet café console.")},
+        {"Licencia", QStringLiteral("Licencia: %1"), QStringLiteral("Licence: %1")},
+        {"Bibliotecas", QStringLiteral("Bibliotecas utilizadas:"), QStringLiteral("Libraries in use:")},
+        {"Biblioteca", QStringLiteral("Biblioteca"), QStringLiteral("Library")},
+        {"Version", QStringLiteral("Versión"), QStringLiteral("Version")},
+        {"LicenciaColumna", QStringLiteral("Licencia"), QStringLiteral("Licence")},
+        {"Aceptar", QStringLiteral("Aceptar"), QStringLiteral("OK")},
+    };
+    return table;
+}
+
 TFrmAcercaDe::TFrmAcercaDe(const QSqlDatabase& db, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmAcercaDe"));
-    setWindowTitle(QStringLiteral("Acerca de Quintor"));
+    const ui::MessageTable& m = messages();
+    setWindowTitle(m.text(QStringLiteral("Titulo")));
 
     auto* title = new QLabel(QStringLiteral("<b>Quintor %1</b>").arg(QStringLiteral(QUINTOR_VERSION)), this);
     title->setObjectName(QStringLiteral("version"));
-    auto* what = new QLabel(QStringLiteral("Consola de cibercafé."), this);
-    auto* licence = new QLabel(QStringLiteral("Licencia: %1").arg(app::programLicence()), this);
+    auto* what = new QLabel(m.text(QStringLiteral("Consola")), this);
+    auto* licence = new QLabel(m.text(QStringLiteral("Licencia")).arg(app::programLicence()), this);
     licence->setObjectName(QStringLiteral("licence"));
     licence->setWordWrap(true);
 
     const QList<app::LibraryInfo> libs = app::libraries(db);
     auto* table = new QTableWidget(int(libs.size()), 3, this);
     table->setObjectName(QStringLiteral("libraries"));
-    table->setHorizontalHeaderLabels(
-        {QStringLiteral("Biblioteca"), QStringLiteral("Versión"), QStringLiteral("Licencia")});
+    table->setHorizontalHeaderLabels({m.text(QStringLiteral("Biblioteca")), m.text(QStringLiteral("Version")),
+                                      m.text(QStringLiteral("LicenciaColumna"))});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -40,14 +55,14 @@ TFrmAcercaDe::TFrmAcercaDe(const QSqlDatabase& db, QWidget* parent)
     table->horizontalHeader()->setStretchLastSection(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Aceptar"));
+    buttons->button(QDialogButtonBox::Ok)->setText(m.text(QStringLiteral("Aceptar")));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
     layout->addWidget(what);
     layout->addWidget(licence);
-    layout->addWidget(new QLabel(QStringLiteral("Bibliotecas utilizadas:"), this));
+    layout->addWidget(new QLabel(m.text(QStringLiteral("Bibliotecas")), this));
     layout->addWidget(table, 1);
     layout->addWidget(buttons);
     resize(560, 320);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/messagetable.h"
+
 #include <QDialog>
 
 class QSqlDatabase;
@@ -9,4 +11,6 @@ class TFrmAcercaDe : public QDialog {
     Q_OBJECT
 public:
     explicit TFrmAcercaDe(const QSqlDatabase& db, QWidget* parent = nullptr);
+
+    static const ui::MessageTable& messages();
 };
