@@ -1,6 +1,9 @@
 #include "app/frmayuda.h"
 
 #include <QAction>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
@@ -12,6 +15,7 @@ const ui::MessageTable& TFrmAyuda::messages() {
         {"Indice", QStringLiteral("Índice"), QStringLiteral("Contents")},
         {"Atras", QStringLiteral("Atrás"), QStringLiteral("Back")},
         {"Adelante", QStringLiteral("Adelante"), QStringLiteral("Forward")},
+        {"Cerrar", QStringLiteral("Cerrar"), QStringLiteral("Close")},
         {"NoManual", QStringLiteral("No se encuentra el manual de Quintor.\rReinstale el paquete quintor."),
          QStringLiteral("The Quintor manual cannot be found.\rReinstall the quintor package.")},
         {"Atencion", QStringLiteral("Atención"), QStringLiteral("Attention")},
@@ -47,11 +51,22 @@ TFrmAyuda::TFrmAyuda(QWidget* parent)
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
 
+    // A bare X server draws no title bar: the window closes by itself.
+    auto* cerrar = new QPushButton(messages().text(QStringLiteral("Cerrar")), this);
+    cerrar->setObjectName(QStringLiteral("cerrar"));
+    connect(cerrar, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(6, 6, 6, 6);
+    buttons->addStretch(1);
+    buttons->addWidget(cerrar);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(bar);
     layout->addWidget(m_browser, 1);
+    layout->addLayout(buttons);
     resize(900, 700);
 }
 
