@@ -69,6 +69,9 @@ root="$out/root"
 dpkg -x "$console" "$root"
 dpkg -x "$training" "$root"
 [ "$("$root/usr/bin/quintor" --version)" = "Quintor $version" ] || fail "quintor --version"
+for doc in quintor quintor-training; do
+  grep -qx 'License: GPL-3+' "$root/usr/share/doc/$doc/copyright" || fail "$doc's copyright does not say GPL-3+"
+done
 "$root/usr/bin/receipt-printer" --help >/dev/null || fail "receipt-printer --help"
 
 # Every option of --help is in the man page.
