@@ -54,7 +54,8 @@ start_background() {
 runs() {
   local line
   line="$(tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null)" || return 1
-  [ "$line" = "$2 " ]
+  # A script shows its interpreter first.
+  [ "$line" = "$2 " ] || [[ "$line" == *" $2 " ]]
 }
 stop_background() {
   local i
