@@ -4,6 +4,9 @@
 #
 #   QUINTOR_HOME    the demo's folder (default ./demo)
 #   QUINTOR_PRESET  the build to use (default ci: the tree ./test.sh builds)
+#
+# Its passing files (the printer's, the simulator's ready mark) go in a folder
+# of the user's own, named in $QUINTOR_HOME/.run/folder.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -36,11 +39,29 @@ if [ ! -f "$home/database/ciber.mdb" ]; then
   "$bin/quintor" --new-database "$home/database/ciber.mdb" --demo
 fi
 
+# The demo's private folder (README: "The demo's receipt printer").
+export QUINTOR_HOME="$home"
+run_dir="$(./scripts/demo-printer.sh folder)"
+
 # Programs that run beside the console: started in the background, their ids
-# in pids, all stopped when the console ends.
-pids=()
+# and command lines in background, stopped when the console ends, each only
+# while its id still runs it (an id can be reused).
+background=()
+start_background() {
+  "$@" &
+  background+=("$!" "$*")
+}
+runs() {
+  local line
+  line="$(tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null)" || return 1
+  # A script shows its interpreter first.
+  [ "$line" = "$2 " ] || [[ "$line" == *" $2 " ]]
+}
 stop_background() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  local i
+  for ((i = 0; i < ${#background[@]}; i += 2)); do
+    if runs "${background[i]}" "${background[i + 1]}"; then kill "${background[i]}" 2>/dev/null || true; fi
+  done
 }
 
 # The demo's receipt printer and its CUPS queue "Quintor-Demo" (README: "The demo's receipt printer").
@@ -56,9 +77,9 @@ trap stop_all EXIT
 # The simulator first, on the right third of the screen (stations 1-8 of the
 # demo on 127.0.1.1-127.0.1.8, port 2222). Once its window is up, the
 # console's log-in opens above it, and the console takes the rest.
-ready="$(mktemp -u "${TMPDIR:-/tmp}/velkar-sim-ready.XXXXXX")"
-"$bin/velkar-sim" --base 127.0.1.1 --count 8 --place right --ready-file "$ready" &
-pids+=($!)
+ready="$run_dir/velkar-sim-ready"
+rm -f "$ready"
+start_background "$bin/velkar-sim" --base 127.0.1.1 --count 8 --place right --ready-file "$ready"
 for _ in $(seq 100); do
   [ -e "$ready" ] && break
   sleep 0.1

@@ -94,7 +94,13 @@ void TestNewDatabase::demoContents() {
         QVERIFY2(std::any_of(cuentas.begin(), cuentas.end(),
                              [&](const Cuenta& c) { return c.Tipo == QLatin1String(tipo); }),
                  tipo);
-    QVERIFY(!select<Bono>(db).empty());
+    const std::vector<Bono> bonos = select<Bono>(db);
+    QVERIFY(!bonos.empty());
+    // The voucher a code sale proposes exists, or the sale makes an empty code.
+    const QString timeCod = readOpciones(db).ini_time_cod.trimmed();
+    QVERIFY(!timeCod.isEmpty());
+    QVERIFY2(std::any_of(bonos.begin(), bonos.end(), [&](const Bono& b) { return b.CODIGO == timeCod; }),
+             qPrintable(timeCod));
     QVERIFY(!select<Recarga>(db).empty());
     QVERIFY(!select<Articulo>(db).empty());
     QVERIFY(select<Tasa>(db).size() >= 2);

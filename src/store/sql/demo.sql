@@ -79,6 +79,8 @@ VALUES ('90002', '8888', '', '', '', '',
 INSERT INTO bonos (CODIGO, DESCRIPCION, PRECIO, tiempo_bono) VALUES ('B1H', 'Bono 1 hora', 10000, 60);
 INSERT INTO bonos (CODIGO, DESCRIPCION, PRECIO, tiempo_bono) VALUES ('B5H', 'Bono 5 horas', 45000, 300);
 INSERT INTO bonos (CODIGO, DESCRIPCION, PRECIO, tiempo_bono) VALUES ('B10H', 'Bono 10 horas', 80000, 600);
+-- Selling a time code proposes the one-hour voucher.
+UPDATE opciones SET ini_time_cod = 'B1H';
 
 INSERT INTO recargas (CODIGO, DESCRIPCION, PRECIO) VALUES ('R5', 'Recarga 5 euros', 50000);
 INSERT INTO recargas (CODIGO, DESCRIPCION, PRECIO) VALUES ('R10', 'Recarga 10 euros', 100000);

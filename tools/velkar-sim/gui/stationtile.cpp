@@ -1,5 +1,6 @@
 #include "gui/stationtile.h"
 
+#include "gui/wheelguard.h"
 #include "sim/simulator.h"
 
 #include <QComboBox>
@@ -218,6 +219,10 @@ StationTile::StationTile(Simulator& simulator, int index, QWidget* parent)
     m_delay->setValue(1500);
     m_delay->setSuffix(QStringLiteral(" ms"));
     m_delay->setVisible(false);
+    m_fault->setObjectName(QStringLiteral("fault"));
+    m_delay->setObjectName(QStringLiteral("faultDelay"));
+    new WheelOnlyWithFocus(m_fault);
+    new WheelOnlyWithFocus(m_delay);
     faults->addWidget(new QLabel(QStringLiteral("Fallo:")));
     faults->addWidget(m_fault, 1);
     faults->addWidget(m_delay);
