@@ -33,36 +33,11 @@ Report listing(int details, int groupRows = 1) {
     return r;
 }
 
-// Fields of a CSV written by toCsv, row by row.
+// Fields of a CSV written by toCsv (no quoted fields here), row by row.
 QList<QStringList> parseCsv(const QString& csv) {
     QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (int i = 0; i < csv.size(); ++i) {
-        const QChar c = csv.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < csv.size() && csv.at(i + 1) == QLatin1Char('"'))
-                field += csv.at(++i);
-            else if (c == QLatin1Char('"'))
-                quoted = false;
-            else
-                field += c;
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(';')) {
-            row << field;
-            field.clear();
-        } else if (c == QLatin1Char('\r')) {
-            row << field;
-            field.clear();
-            rows << row;
-            row.clear();
-            ++i; // the line feed
-        } else {
-            field += c;
-        }
-    }
+    for (const QString& line : csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        rows << line.split(QLatin1Char(';'));
     return rows;
 }
 
