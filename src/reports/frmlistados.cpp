@@ -22,8 +22,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -120,7 +122,7 @@ DateRange ListadoWindow::range() const {
     return m_from ? DateRange{m_from->date(), m_to->date()} : DateRange{};
 }
 
-bool ListadoWindow::imprimir() {
+bool ListadoWindow::consultar() {
     try {
         // Years of history take a moment to add up.
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -132,9 +134,26 @@ bool ListadoWindow::imprimir() {
         return false;
     }
     showResult();
+    return true;
+}
+
+bool ListadoWindow::imprimir() {
+    if (!consultar())
+        return false;
     showPreview(this, ReportRenderer(m_result.report, m_context.regional.shortDateFormat(),
                                      m_context.regional.longTimeFormat()));
     return true;
+}
+
+void ListadoWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A statistic shows its default selection at once; the query waits until
+    // the window is on screen. A restore from minimised is no new opening.
+    if (m_table && !event->spontaneous())
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                consultar();
+        });
 }
 
 void ListadoWindow::showResult() {

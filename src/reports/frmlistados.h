@@ -20,7 +20,8 @@ namespace reports {
 // What the listing windows share: "Desde" and "Hasta" (today on every
 // opening), the choices of each window, the button that previews the
 // listing and "&Cancelar". A statistics window also shows its result as a
-// table with a chart beside it.
+// table with a chart beside it, filled with the default selection as soon as
+// the window opens.
 class ListadoWindow : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +34,9 @@ public:
     // Runs the query and shows the listing in its preview; false when the
     // query failed (the error has been shown).
     bool imprimir();
+    // Runs the query and fills the table and the chart of a statistic; false
+    // when the query failed (the error has been shown).
+    bool consultar();
     // The last result, for the table, the chart and tests.
     const Statistic& result() const { return m_result; }
 
@@ -43,6 +47,7 @@ public:
 
 protected:
     virtual Statistic build() = 0;
+    void showEvent(QShowEvent* event) override;
     QVBoxLayout* choices() const { return m_choices; }
     QGroupBox* addGroup(const QString& title, const QStringList& options, QButtonGroup*& group,
                         QVBoxLayout** layout = nullptr);

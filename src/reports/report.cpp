@@ -154,16 +154,68 @@ QString csvField(const QString& s) {
     return s;
 }
 
-void csvRows(QString& out, const std::vector<Row>& rows, int from, int to) {
-    for (int i = from; i < to; ++i) {
-        const QStringList& cells = rows[size_t(i)].cells;
-        for (int c = 0; c < cells.size(); ++c) {
-            if (c > 0)
-                out += QLatin1Char(';');
-            out += csvField(cells.at(c));
-        }
-        out += QStringLiteral("\r\n");
+void csvLine(QString& out, const QStringList& cells) {
+    for (int c = 0; c < cells.size(); ++c) {
+        if (c > 0)
+            out += QLatin1Char(';');
+        out += csvField(cells.at(c));
     }
+    out += QStringLiteral("\r\n");
+}
+
+// The column set of the column heads: the last page-header row, or, when the
+// heads repeat in every group (tickets with their lines), the first heading
+// row of the body. -1 when the listing has none.
+int gridOf(const Report& report) {
+    if (!report.pageHeader.empty())
+        return report.pageHeader.back().columns;
+    for (const Group& g : report.body)
+        for (const Row& r : g.rows)
+            if (r.style == Row::Style::Heading)
+                return r.columns;
+    return -1;
+}
+
+// A row drawn with columns of its own (a sum, a group's total, a heading over
+// several columns) goes into the spreadsheet under the heads it is drawn
+// below, by the left edge of each cell. A row that cannot be placed that way
+// (two cells under one head) keeps its own cells.
+QStringList gridCells(const Report& report, const Row& row, int grid) {
+    if (grid < 0 || grid >= int(report.columnSets.size()))
+        return row.cells;
+    const std::vector<Column>& heads = report.columnSets[size_t(grid)];
+    if (row.columns == grid) {
+        QStringList cells = row.cells;
+        while (cells.size() < int(heads.size()))
+            cells << QString();
+        return cells;
+    }
+    if (row.columns < 0 || row.columns >= int(report.columnSets.size()))
+        return row.cells;
+    const std::vector<Column>& own = report.columnSets[size_t(row.columns)];
+    QStringList cells(int(heads.size()));
+    std::vector<bool> taken(heads.size(), false);
+    for (int c = 0; c < row.cells.size(); ++c) {
+        if (row.cells.at(c).isEmpty())
+            continue;
+        if (c >= int(own.size()))
+            return row.cells;
+        // Sub-millimetre differences are the same place on paper.
+        size_t at = 0;
+        for (size_t h = 0; h < heads.size(); ++h)
+            if (heads[h].x <= own[size_t(c)].x + 0.5)
+                at = h;
+        if (taken[at])
+            return row.cells;
+        taken[at] = true;
+        cells[int(at)] = row.cells.at(c);
+    }
+    return cells;
+}
+
+void csvRows(QString& out, const Report& report, const std::vector<Row>& rows, int grid) {
+    for (const Row& r : rows)
+        csvLine(out, gridCells(report, r, grid));
 }
 
 } // namespace
@@ -194,10 +246,11 @@ QString toText(const Report& report, const std::vector<Page>& pages, const QStri
 
 QString toCsv(const Report& report) {
     QString out;
-    csvRows(out, report.pageHeader, 0, int(report.pageHeader.size()));
+    const int grid = gridOf(report);
+    csvRows(out, report, report.pageHeader, grid);
     for (const Group& g : report.body)
-        csvRows(out, g.rows, 0, int(g.rows.size()));
-    csvRows(out, report.summary, 0, int(report.summary.size()));
+        csvRows(out, report, g.rows, grid);
+    csvRows(out, report, report.summary, grid);
     return out;
 }
 

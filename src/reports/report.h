@@ -91,7 +91,9 @@ QString toText(const Report& report, const std::vector<Page>& pages, const QStri
                const QString& longTimeFormat);
 
 // The rows of the report (heads, body, summary) as CSV: fields separated by
-// ";" (the decimal mark is a comma here), quoted when they need it.
+// ";" (the decimal mark is a comma here), quoted when they need it. Sums,
+// group totals and headings over columns sit under the column heads they are
+// printed below, every row as wide as the heads.
 QString toCsv(const Report& report);
 
 } // namespace reports

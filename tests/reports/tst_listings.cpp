@@ -13,8 +13,11 @@
 #include "support/scriptedui.h"
 #include "support/testdb.h"
 
+#include <QAbstractBarSeries>
 #include <QAction>
+#include <QBarSet>
 #include <QButtonGroup>
+#include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
@@ -167,6 +170,14 @@ void sell(const QSqlDatabase& db, const QString& typed, const QDateTime& now) {
     u.PRE = u.IMP = a->PRECIO;
     sales::saveUdart(db, u);
     QCOMPARE(sales::anadirLinea(db, t.ID_TICK, typed), QString());
+}
+
+// Fields of a CSV written by toCsv (no quoted fields in these listings).
+QList<QStringList> csvRows(const Report& r) {
+    QList<QStringList> rows;
+    for (const QString& line : toCsv(r).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        rows << line.split(QLatin1Char(';'));
+    return rows;
 }
 
 } // namespace
@@ -327,20 +338,157 @@ private slots:
         }
     }
 
-    // A failed query shows the standard error box and no listing.
+    // Totals and group totals sit under the column they add up, headings
+    // over several columns over their first column; the rest of the row is
+    // empty.
+    void csvTotalsUnderTheirColumn_data() {
+        QTest::addColumn<int>("listing");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("head");
+        QTest::addColumn<int>("occurrence");
+        QTest::addColumn<QString>("value");
+        // The other heading of its row.
+        QTest::addColumn<QString>("beside");
+        QTest::newRow("ticket sum") << 0 << "Suma"
+                                    << "Importe" << 0 << "8,50 €" << QString();
+        QTest::newRow("ticket group total") << 1 << "Total ticket"
+                                            << "Importe" << 0 << "0,00 €" << QString();
+        QTest::newRow("ticket details sum") << 1 << "Suma..........."
+                                            << "Importe" << 0 << "8,50 €" << QString();
+        QTest::newRow("account credit sum") << 2 << "Suma Crédito"
+                                            << "Crédito" << 0 << "12,00 €" << QString();
+        QTest::newRow("money balances heading") << 3 << "Crédito en metálico"
+                                                << "Saldo anterior" << 0 << "Crédito en metálico"
+                                                << "Crédito en tiempo";
+        QTest::newRow("time balances heading") << 3 << "Crédito en tiempo"
+                                               << "Saldo anterior" << 1 << "Crédito en tiempo"
+                                               << "Crédito en metálico";
+    }
+    void csvTotalsUnderTheirColumn() {
+        QFETCH(int, listing);
+        QFETCH(QString, label);
+        QFETCH(QString, head);
+        QFETCH(int, occurrence);
+        QFETCH(QString, value);
+        QFETCH(QString, beside);
+        TestDatabase t;
+        const QSqlDatabase db = t.data.db();
+        fill(db);
+        const Regional es = Regional::spanishSpain();
+        const DateRange range{D1, D2};
+        const Report reports[] = {
+            listadoTickets(db, es, range, false, printed),
+            listadoTickets(db, es, range, true, printed),
+            listadoCuentas(db, es, {}, QString(), TipoListadoCuentas::CreditoDisponible, printed),
+            listadoMovimientos(db, es, range, MovScope::TodasCuentas, {}, MovKind::Todos, printed),
+        };
+        const QList<QStringList> rows = csvRows(reports[listing]);
+        QStringList heads;
+        for (const QStringList& r : rows)
+            if (r.contains(head)) {
+                heads = r;
+                break;
+            }
+        int at = heads.indexOf(head);
+        for (int k = 0; k < occurrence; ++k)
+            at = heads.indexOf(head, at + 1);
+        QVERIFY(at >= 0);
+        int found = 0;
+        for (const QStringList& r : rows) {
+            if (!r.contains(label))
+                continue;
+            ++found;
+            QCOMPARE(r.size(), heads.size());
+            QVERIFY2(!r.at(at).isEmpty(), qPrintable(r.join(QLatin1Char(';'))));
+            for (int c = 0; c < r.size(); ++c)
+                if (c != at && r.at(c) != label && (beside.isEmpty() || r.at(c) != beside))
+                    QVERIFY2(r.at(c).isEmpty(), qPrintable(r.join(QLatin1Char(';'))));
+        }
+        QVERIFY(found > 0);
+        QVERIFY(std::any_of(rows.begin(), rows.end(),
+                            [&](const QStringList& r) { return r.contains(label) && r.at(at) == value; }));
+    }
+
+    // A failed query shows the standard error box and no listing, whether it
+    // ran for "Imprimir" or for the opening of the window.
+    void queryFailure_data() {
+        QTest::addColumn<bool>("onOpening");
+        QTest::newRow("Imprimir") << false;
+        QTest::newRow("opening") << true;
+    }
     void queryFailure() {
+        QFETCH(bool, onOpening);
         TestDatabase t;
         ConsoleContext context;
         context.data = &t.data;
         context.regional = Regional::spanishSpain();
+        FakeClock clock(QDateTime(D1, QTime(12, 0)));
+        context.clock = &clock;
         store::run(t.data.db(), QStringLiteral("DROP TABLE ciber"));
         ScriptedUi ui;
         TFrmestpuestos window(context);
         window.prepare();
-        QVERIFY(!window.imprimir());
+        if (onOpening) {
+            window.show();
+            QVERIFY(QTest::qWaitFor([&] { return !ui.messages().isEmpty(); }));
+            QTest::qWait(20);
+        } else {
+            QVERIFY(!window.imprimir());
+        }
         QCOMPARE(ui.messages().size(), 1);
         QCOMPARE(ui.messages().first().caption, QStringLiteral("Error"));
         QVERIFY(ui.dialogNames().isEmpty());
+        QCOMPARE(window.table()->rowCount(), 0);
+    }
+
+    // A statistic opens with its default selection already in its table and
+    // chart: nothing pressed, no preview. The window is up before the query.
+    void statisticFillsOnOpening_data() {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("customers") << "estadClientes";
+        QTest::newRow("stations") << "estadPuestos";
+        QTest::newRow("article sales") << "ventasArticulos";
+        QTest::newRow("voucher sales") << "ventasBonos";
+    }
+    void statisticFillsOnOpening() {
+        QFETCH(QString, action);
+        TestDatabase t(true);
+        fill(t.data.db());
+        ConsoleContext context;
+        context.data = &t.data;
+        context.regional = Regional::spanishSpain();
+        // Today is D1: every statistic's default selection has rows that day.
+        FakeClock clock(QDateTime(D1, QTime(12, 0)));
+        context.clock = &clock;
+        context.currentOperator = QStringLiteral("ADMIN");
+        TFrmMain main;
+        ReportsController controller(context, main);
+        ScriptedUi ui;
+        int rowsAtShow = -1;
+        int rows = -1;
+        int series = 0;
+        ui.onNextDialog([&](QDialog* d) {
+            auto* w = qobject_cast<ListadoWindow*>(d);
+            if (!w || !w->table())
+                return int(QDialog::Rejected);
+            w->show();
+            rowsAtShow = w->table()->rowCount();
+            (void)QTest::qWaitFor([&] { return w->table()->rowCount() > 0; });
+            rows = w->table()->rowCount();
+            if (QChart* c = w->chart()->chart())
+                for (QAbstractSeries* s : c->series())
+                    if (auto* bars = qobject_cast<QAbstractBarSeries*>(s))
+                        for (QBarSet* set : bars->barSets())
+                            series += int(set->count());
+            w->hide();
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(controller.open(action));
+        QCOMPARE(rowsAtShow, 0);
+        QVERIFY(rows > 0);
+        QVERIFY(series > 0);
+        QCOMPARE(ui.dialogNames().size(), 1); // no preview
+        QVERIFY(ui.messages().isEmpty());
     }
 
     // Every entry of "&Utilidades" opens its window, runs its listing and

@@ -33,6 +33,14 @@ Report listing(int details, int groupRows = 1) {
     return r;
 }
 
+// Fields of a CSV written by toCsv (no quoted fields here), row by row.
+QList<QStringList> parseCsv(const QString& csv) {
+    QList<QStringList> rows;
+    for (const QString& line : csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        rows << line.split(QLatin1Char(';'));
+    return rows;
+}
+
 int rowsPerPage(bool first) {
     const double room = PageGeometry::bodyHeight - PageGeometry::rowHeight(Row::Style::Heading) -
                         (first ? PageGeometry::rowHeight(Row::Style::Title) : 0);
@@ -146,6 +154,51 @@ private slots:
         Report r = listing(1);
         r.addDetail(0, {QStringLiteral("a;b"), QStringLiteral("di \"x\"")});
         QCOMPARE(toCsv(r), QStringLiteral("Uno;Dos\r\nfila 0;0\r\n\"a;b\";\"di \"\"x\"\"\"\r\nSuma;1\r\n"));
+    }
+
+    // Rows drawn with columns of their own land under the heads they are
+    // printed below; the spreadsheet sees one grid.
+    void csvGrid_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("heading over columns") << 0 << QStringList{"", "", "Ventas", "", ""};
+        QTest::newRow("column heads") << 1 << QStringList{"Ticket", "Fecha", "Uds.", "Importe", "Operador"};
+        QTest::newRow("short detail padded") << 2 << QStringList{"1", "01/03/2026", "2", "", ""};
+        QTest::newRow("group footer") << 4 << QStringList{"", "Total grupo", "", "3,00 €", ""};
+        QTest::newRow("two cells under one head kept") << 5 << QStringList{"a", "b"};
+        QTest::newRow("count and money sum") << 6 << QStringList{"Suma", "", "5", "8,50 €", ""};
+    }
+    void csvGrid() {
+        QFETCH(int, row);
+        QFETCH(QStringList, cells);
+        Report r;
+        const int grid = r.addColumns({{0, 30, Align::Left},
+                                       {32, 30, Align::Left},
+                                       {64, 25, Align::Right},
+                                       {90, 35, Align::Right},
+                                       {127, 40, Align::Left}});
+        r.addHeader(r.addColumns({{64, 60, Align::Center}}), {QStringLiteral("Ventas")}).ruled = false;
+        r.addHeader(grid, {QStringLiteral("Ticket"), QStringLiteral("Fecha"), QStringLiteral("Uds."),
+                           QStringLiteral("Importe"), QStringLiteral("Operador")});
+        r.addDetail(grid, {QStringLiteral("1"), QStringLiteral("01/03/2026"), QStringLiteral("2")});
+        Group& g = r.addGroup();
+        g.rows.push_back(Row{grid,
+                             {QStringLiteral("2"), QStringLiteral("02/03/2026"), QStringLiteral("3"),
+                              QStringLiteral("3,00 €"), QStringLiteral("ANA")},
+                             Row::Style::Normal,
+                             false});
+        // A right-aligned label reaching into the next column stays where it starts.
+        g.rows.push_back(Row{r.addColumns({{40, 60, Align::Right}, {90.2, 35, Align::Right}}),
+                             {QStringLiteral("Total grupo"), QStringLiteral("3,00 €")},
+                             Row::Style::Bold,
+                             true});
+        r.addDetail(r.addColumns({{0, 10, Align::Left}, {5, 10, Align::Left}}),
+                    {QStringLiteral("a"), QStringLiteral("b")});
+        r.addSummary(r.addColumns({{0, 60, Align::Right}, {64, 25, Align::Right}, {90, 35, Align::Right}}),
+                     {QStringLiteral("Suma"), QStringLiteral("5"), QStringLiteral("8,50 €")});
+        const QList<QStringList> rows = parseCsv(toCsv(r));
+        QCOMPARE(rows.size(), 7);
+        QCOMPARE(rows.at(row), cells);
     }
 
     // The PDF holds, page by page, what the layout put on each page.
