@@ -580,6 +580,12 @@ QWidget* Tfrmopciones::buildTickets() {
         printer));
     m_impresora = combo(printer, "impresoratick", {});
     prl->addWidget(m_impresora);
+    // Positions are the stored values: 0 asks, 1 always, 2 never.
+    m_impCierre = combo(printer, "imp_cierre",
+                        {QStringLiteral("Preguntar"), QStringLiteral("Siempre"), QStringLiteral("Nunca")});
+    auto* closing = new QFormLayout;
+    closing->addRow(QStringLiteral("Imprimir el ticket al cerrar el puesto"), m_impCierre);
+    prl->addLayout(closing);
     gl->addWidget(printer);
     gl->addStretch(1);
     tabs->addTab(general, QStringLiteral("Opciones generales"));
@@ -781,6 +787,7 @@ void Tfrmopciones::loadControls() {
     m_desgloseIva->setCurrentIndex(o.desgloseiva ? 0 : 1);
     m_ivaGen->setCurrentIndex(m_ivaGen->findData(o.iva_gen));
     m_impresora->setCurrentIndex(m_impresora->findText(o.impresoratick.trimmed(), Qt::MatchExactly));
+    m_impCierre->setCurrentIndex(int(store::impresionCierre(o)));
     const QString* texts[] = {&o.TEXTO_TICK,    &o.TEXTO_FINAL,  &o.TXTCUENTA_INI,
                               &o.TXTCUENTA_FIN, &o.TXTCIBER_INI, &o.TXTCIBER_FIN};
     for (size_t i = 0; i < m_textos.size(); ++i)
@@ -852,6 +859,7 @@ void Tfrmopciones::saveControls(store::Opciones& o) const {
         o.iva_gen = m_ivaGen->currentData().toInt();
     o.impresoratick =
         m_impresora->currentIndex() >= 0 ? m_impresora->currentText() : QString::fromLatin1(admin::NoPrinter);
+    o.imp_cierre = m_impCierre->currentIndex();
     QString* texts[] = {&o.TEXTO_TICK,    &o.TEXTO_FINAL,  &o.TXTCUENTA_INI,
                         &o.TXTCUENTA_FIN, &o.TXTCIBER_INI, &o.TXTCIBER_FIN};
     for (size_t i = 0; i < m_textos.size(); ++i)

@@ -162,5 +162,6 @@ private:
     QComboBox* m_desgloseIva = nullptr;
     QComboBox* m_ivaGen = nullptr;
     QComboBox* m_impresora = nullptr;
+    QComboBox* m_impCierre = nullptr;
     std::array<QPlainTextEdit*, 6> m_textos{};
 };

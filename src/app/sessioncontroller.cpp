@@ -5,6 +5,7 @@
 #include "app/stationcontroller.h"
 #include "core/consolecontext.h"
 #include "sales/frmcolpue.h"
+#include "sales/impresion.h"
 #include "sales/pendingtickets.h"
 #include "sales/tickets.h"
 #include "session/engine.h"
@@ -60,6 +61,12 @@ SessionController::SessionController(ConsoleEngine& engine, TFrmMain& window, St
 
     connect(&m_engine, &ConsoleEngine::ticketsChanged, m_queue, &TFrmColPue::refresh);
     connect(&m_engine, &ConsoleEngine::fatalError, this, &SessionController::fatalError);
+    connect(&m_engine, &ConsoleEngine::ticketBooked, this, &SessionController::offerTicket);
+    // Periods booked by the shut-down itself are not offered: nobody is at the counter to answer.
+    connect(&m_window, &TFrmMain::shutdownRequested, this, [this] {
+        m_closing = true;
+        m_offers.clear();
+    });
     connect(&m_engine.reloj(), &session::StationClock::timeShown, m_stations.gridModel(),
             &StationGridModel::refreshTimeAndAmount);
 
@@ -270,6 +277,50 @@ void SessionController::captureGrids(store::Grids& g, store::Opciones& o) const 
     g.GRID1COL4 = v->columnWidth(4);
     g.GRID1COL5 = v->columnWidth(5);
     o.sup = m_queue->ascending();
+}
+
+void SessionController::offerTicket(int idTick, const QString& number, int station) {
+    if (m_fatal || m_closing)
+        return;
+    m_offers.push_back({idTick, number, station});
+    // The question's own event loop may deliver more bookings: one box at a time.
+    if (m_offering)
+        return;
+    m_offering = true;
+    while (!m_offers.empty() && !m_fatal && !m_closing) {
+        const BookedTicket next = m_offers.front();
+        m_offers.pop_front();
+        offerOne(next);
+    }
+    m_offers.clear();
+    m_offering = false;
+}
+
+void SessionController::offerOne(const BookedTicket& ticket) {
+    ConsoleContext& ctx = m_engine.context();
+    store::ImpresionCierre choice = store::ImpresionCierre::Preguntar;
+    try {
+        choice = store::impresionCierre(store::readOpciones(ctx.data->db()));
+    } catch (const store::DatabaseError& e) {
+        showDatabaseError(&m_window, e);
+        return;
+    }
+    if (choice == store::ImpresionCierre::Nunca)
+        return;
+    if (choice == store::ImpresionCierre::Preguntar) {
+        const ui::MessageTable& t = session::sessionMessages();
+        const ui::Answer answer = ui::showMessage(
+            &m_window, ui::MessageRequest{t.text(QStringLiteral("CierrePuesto")),
+                                          t.text(QStringLiteral("ImprimirTicketCierre"))
+                                              .arg(ticket.number, QString::number(ticket.station)),
+                                          ui::Icon::Question, ui::Buttons::YesNo});
+        if (answer != ui::Answer::Yes)
+            return;
+    }
+    // The receipt the station queue's "Print" gives.
+    const int id = ticket.idTick;
+    sales::imprimir(&m_window, ctx,
+                    [id](const sales::LayoutContext& c) { return sales::ComprobanteCiber(c, id); });
 }
 
 void SessionController::fatalError(const QString& error) {

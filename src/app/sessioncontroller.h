@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <deque>
+
 class ConsoleEngine;
 class QDockWidget;
 class StationController;
@@ -46,7 +48,17 @@ public:
     bool endedOnFatalError() const { return m_fatal; }
 
 private:
+    struct BookedTicket {
+        int idTick = 0;
+        QString number;
+        int station = 0;
+    };
+
     void fatalError(const QString& error);
+    // A closed station's ticket: asked, printed or left alone by the option.
+    // Offers that arrive while one is open wait their turn.
+    void offerTicket(int idTick, const QString& number, int station);
+    void offerOne(const BookedTicket& ticket);
 
     ConsoleEngine& m_engine;
     TFrmMain& m_window;
@@ -55,4 +67,7 @@ private:
     TFrmColPue* m_queue = nullptr;
     QDockWidget* m_queueDock = nullptr;
     bool m_fatal = false;
+    bool m_closing = false;
+    bool m_offering = false;
+    std::deque<BookedTicket> m_offers;
 };

@@ -30,6 +30,8 @@ const ui::MessageTable& sessionMessages() {
          QStringLiteral("Fatal error computing tariffs.")},
         {"NoPrepagoAnonimo", QStringLiteral("El puesto ya no está en prepago sin cuenta..."),
          QStringLiteral("The station is no longer in prepaid mode without an account...")},
+        {"ImprimirTicketCierre", QStringLiteral("¿Imprimir el ticket nº %1 del puesto %2?"),
+         QStringLiteral("Print ticket no. %1 of station %2?")},
     };
     return table;
 }
@@ -354,7 +356,17 @@ void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station
     if (!ended.accountLogin.isEmpty())
         m_accountDecisions->CerrarCuenta(ended.accountLogin, uso.station, ended.accountType,
                                          ended.ticketNumber, int(station::usedSeconds(ended)), ended.cost);
-    session::RegistrarUso(db, uso, m_context.currentOperator, m_context.clock->now(), ivaGen());
+    const session::TicketEscrito written =
+        session::RegistrarUso(db, uso, m_context.currentOperator, m_context.clock->now(), ivaGen());
+    // The anonymous customer's ticket: the one this booking wrote, or the
+    // prepaid one written at the opening. An account's period is charged to
+    // the account and has none to hand over.
+    std::optional<store::Ticket> booked;
+    if (ended.accountLogin.isEmpty()) {
+        const QString number = written.written() ? written.ticketNumber : uso.ticketNumber;
+        if (!number.isEmpty())
+            booked = sales::findTicket(db, number);
+    }
     ListaPuestos::escribirFila(db, uso.station, freed);
     tx.commit();
     if (!ended.accountLogin.isEmpty())
@@ -363,6 +375,13 @@ void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station
     // the record: nothing they do (an error box and its own event loop) may
     // run while the booked period still looks pending.
     notifyTicketsChanged();
+    if (booked)
+        QMetaObject::invokeMethod(
+            this,
+            [this, id = booked->ID_TICK, number = booked->NUM_TICKET, station = uso.station] {
+                emit ticketBooked(id, number, station);
+            },
+            Qt::QueuedConnection);
 }
 
 void ConsoleEngine::notifyTicketsChanged() {

@@ -109,6 +109,10 @@ public:
 signals:
     // A ticket was written: the station queue reads again.
     void ticketsChanged();
+    // A use period of an anonymous customer was booked with its ticket
+    // (idTick, NUM_TICKET). Emitted from the event loop once the booking is
+    // committed, never from the clock's tick.
+    void ticketBooked(int idTick, const QString& ticketNumber, int station);
     void fatalError(const QString& error);
 
 private:

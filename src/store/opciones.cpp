@@ -36,6 +36,17 @@ Opciones readOpciones(const QSqlDatabase& db) {
     return selectOne<Opciones>(db, QStringLiteral("LIMIT 1")).value_or(Opciones{});
 }
 
+ImpresionCierre impresionCierre(const Opciones& opciones) {
+    switch (opciones.imp_cierre) {
+    case int(ImpresionCierre::Siempre):
+        return ImpresionCierre::Siempre;
+    case int(ImpresionCierre::Nunca):
+        return ImpresionCierre::Nunca;
+    default:
+        return ImpresionCierre::Preguntar;
+    }
+}
+
 void saveOpciones(const QSqlDatabase& db, const Opciones& opciones) {
     saveSingleRow(db, withBlankMarkers(opciones));
 }

@@ -11,6 +11,11 @@ namespace store {
 // database leaves new columns empty).
 Opciones readOpciones(const QSqlDatabase& db);
 
+// imp_cierre: the ticket of an anonymous customer's closed station is
+// offered (asked), printed at once, or left alone. Any other stored value asks.
+enum class ImpresionCierre { Preguntar = 0, Siempre = 1, Nunca = 2 };
+ImpresionCierre impresionCierre(const Opciones& opciones);
+
 // Saves the options row. Texts that name a code, a tariff or a password are
 // never stored empty: each gets its run of blanks, and DBLookUp one blank.
 void saveOpciones(const QSqlDatabase& db, const Opciones& opciones);

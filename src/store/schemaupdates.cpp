@@ -90,6 +90,9 @@ void runSteps(const QSqlDatabase& db) {
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS lintick_ticket ON lintick (ID_TICK)"));
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS movcuentas_fecha ON movcuentas (FECHA)"));
     run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ciber_fecha ON ciber (FECHA)"));
+    // Printing the ticket when a station closes: 0 (empty too) asks, 1 always, 2 never.
+    addColumnIfMissing(db, QStringLiteral("opciones"), QStringLiteral("imp_cierre"),
+                       QStringLiteral("INTEGER DEFAULT 0"));
     runMends(db);
 }
 

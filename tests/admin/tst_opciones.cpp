@@ -72,6 +72,8 @@ private slots:
     void registeredPagesAndNotices();
     void noPrinterWhenNoneChosen();
     void emptyFixedPasswordRefused();
+    void closingTicketChoice_data();
+    void closingTicketChoice();
     void openingPageVisibility_data();
     void openingPageVisibility();
 };
@@ -389,6 +391,33 @@ void TestOpciones::openingPageVisibility() {
     o.get<QCheckBox>("op4_2")->setChecked(false);
     QVERIFY(!o.get<QCheckBox>("op4_3")->isEnabled());
     QVERIFY(!o.get<QCheckBox>("op4_3")->isChecked());
+}
+
+void TestOpciones::closingTicketChoice_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("chosen");
+    QTest::newRow("empty, as an upgrade leaves it")
+        << QStringLiteral("NULL") << QStringLiteral("Preguntar") << 2;
+    QTest::newRow("always") << QStringLiteral("1") << QStringLiteral("Siempre") << 0;
+    QTest::newRow("never") << QStringLiteral("2") << QStringLiteral("Nunca") << 1;
+    QTest::newRow("unknown value asks") << QStringLiteral("7") << QStringLiteral("Preguntar") << 1;
+}
+
+void TestOpciones::closingTicketChoice() {
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QFETCH(int, chosen);
+    Options o(QStringLiteral("ADMIN"), QStringLiteral("UPDATE opciones SET imp_cierre = ") + stored);
+    auto* choice = o.get<QComboBox>("imp_cierre");
+    QVERIFY(choice);
+    QCOMPARE(choice->currentText(), shown);
+    choice->setCurrentIndex(chosen);
+    QVERIFY(o.window->AplicarOpciones());
+    QCOMPARE(o.row().imp_cierre, chosen);
+    Tfrmopciones again(o.engine.context, o.engine.engine->tarifas());
+    QVERIFY(again.begin());
+    QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("imp_cierre"))->currentIndex(), chosen);
 }
 
 QTEST_MAIN(TestOpciones)

@@ -4,6 +4,8 @@
 #include "core/consolecontext.h"
 #include "sales/frmcolpue.h"
 #include "sales/pendingtickets.h"
+#include "sales/rawprinter.h"
+#include "sales/ticketprinter.h"
 #include "sales/tickets.h"
 #include "session/engine.h"
 #include "session/frmabrirpuesto.h"
@@ -50,6 +52,21 @@ struct Console : TestEngine {
     std::unique_ptr<SessionController> sessions;
 };
 
+// The ticket printer of the console, recording its jobs instead of printing.
+class RecordingPrinter final : public sales::RawPrinter {
+public:
+    explicit RecordingPrinter(QList<QByteArray>* jobs)
+        : m_jobs(jobs) {}
+    QStringList printers() override { return {QStringLiteral("TM")}; }
+    Outcome print(const QString&, const QByteArray& data, const QString&) override {
+        *m_jobs << data;
+        return {};
+    }
+
+private:
+    QList<QByteArray>* m_jobs;
+};
+
 } // namespace
 
 class TestStationWindow : public QObject {
@@ -80,6 +97,9 @@ private slots:
     void clockFailureSavesAndEnds();
     void exchangeWithNoCandidates();
     void stationQueueSettles();
+    void closedStationOffersItsTicket_data();
+    void closedStationOffersItsTicket();
+    void offersWaitTheirTurn();
 };
 
 void TestStationWindow::gridModelIsSound() {
@@ -578,6 +598,8 @@ void TestStationWindow::clockDatabaseFailureKeepsRunning() {
     ending.estadoAnterior = Estado::Contador;
     ending.tariffName = QStringLiteral("NORMAL");
     ending.clockMs = 60000;
+    // Only the save warning is watched here, not the offer of the booked ticket.
+    store::run(c.db.data.db(), QStringLiteral("UPDATE opciones SET imp_cierre = 2"));
     c.engine->reloj().start();
     QTRY_COMPARE(ui.messageTexts(), QStringList{QStringLiteral("No se ha podido guardar: disco lleno")});
     QVERIFY(!c.sessions->endedOnFatalError());
@@ -675,6 +697,97 @@ void TestStationWindow::stationQueueSettles() {
     sales::NuevoNumeroTicket(db, t, c.clock.now());
     emit c.engine->ticketsChanged();
     QCOMPARE(c.sessions->queueModel()->rowCount(), 1);
+}
+
+void TestStationWindow::closedStationOffersItsTicket_data() {
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("printed");
+    QTest::newRow("ask, Yes") << 0 << int(ui::Answer::Yes) << true << true;
+    QTest::newRow("ask, No") << 0 << int(ui::Answer::No) << true << false;
+    QTest::newRow("always") << 1 << int(ui::Answer::No) << false << true;
+    QTest::newRow("never") << 2 << int(ui::Answer::Yes) << false << false;
+}
+
+void TestStationWindow::closedStationOffersItsTicket() {
+    QFETCH(int, choice);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, printed);
+    Console c;
+    ScriptedUi ui;
+    QList<QByteArray> jobs;
+    sales::TicketPrinter printer(std::make_unique<RecordingPrinter>(&jobs));
+    const QSqlDatabase db = c.db.data.db();
+    store::run(db, QStringLiteral("UPDATE opciones SET impresoratick = 'TM', imp_cierre = ?"), {choice});
+    const QString number = QString::number(store::readOpciones(db).NUM_TICK + 1);
+    station::StationRecord& r = c.rec(5);
+    r.estado = Estado::Contador;
+    r.estadoAnterior = Estado::Contador;
+    r.tariffName = QStringLiteral("NORMAL");
+    r.clockMs = 600000;
+    r.cost = Currency::fromCents(90);
+    c.select(5);
+    ui.answerNext(ui::Answer::Yes);
+    c.window.action(QStringLiteral("cerrarPuesto"))->trigger();
+    ui.answerNext(ui::Answer(answer));
+    c.tick(0);
+    QTest::qWait(50);
+    const QString question = QStringLiteral("¿Imprimir el ticket nº %1 del puesto 5?").arg(number);
+    QCOMPARE(ui.messageTexts().contains(question), asked);
+    QCOMPARE(ui.messages().size(), asked ? 2 : 1);
+    if (asked)
+        QCOMPARE(ui.messages().last().icon, ui::Icon::Question);
+    if (printed) {
+        QTRY_COMPARE(jobs.size(), 1);
+        // The station queue's receipt of that ticket.
+        QVERIFY(jobs.first().contains(("TICKET : " + number).toLatin1()));
+        QVERIFY(jobs.first().contains("PUESTO 5  0:10:00"));
+    }
+    QTest::qWait(20);
+    QCOMPARE(jobs.size(), printed ? 1 : 0);
+}
+
+// Stations closing together are offered one after the other, never a box
+// over another; periods the shut-down books are not offered.
+void TestStationWindow::offersWaitTheirTurn() {
+    Console c;
+    ScriptedUi ui;
+    QList<QByteArray> jobs;
+    sales::TicketPrinter printer(std::make_unique<RecordingPrinter>(&jobs));
+    store::run(c.db.data.db(), QStringLiteral("UPDATE opciones SET impresoratick = 'TM'"));
+    for (int n : {2, 3}) {
+        station::StationRecord& r = c.rec(n);
+        r.estado = Estado::Contador;
+        r.estadoAnterior = Estado::Contador;
+        r.tariffName = QStringLiteral("NORMAL");
+        r.cost = Currency::fromCents(50);
+        QVERIFY(c.engine->cerrarPuesto(c.pos(n)));
+    }
+    int open = 0;
+    int deepest = 0;
+    ui::setMessageAnswerer([&](const ui::MessageRequest&) {
+        ++open;
+        deepest = std::max(deepest, open);
+        // Whatever the event loop holds runs while the box is up.
+        QTest::qWait(20);
+        --open;
+        return ui::Answer::Yes;
+    });
+    c.tick(0);
+    QTRY_COMPARE(jobs.size(), 2);
+    ui::setMessageAnswerer({});
+    QCOMPARE(deepest, 1);
+
+    c.rec(4).estado = Estado::Contador;
+    c.rec(4).estadoAnterior = Estado::Contador;
+    c.rec(4).tariffName = QStringLiteral("NORMAL");
+    QVERIFY(c.engine->cerrarPuesto(c.pos(4)));
+    emit c.window.shutdownRequested();
+    c.engine->liquidarPendientes();
+    QTest::qWait(50);
+    QCOMPARE(jobs.size(), 2);
 }
 
 QTEST_MAIN(TestStationWindow)

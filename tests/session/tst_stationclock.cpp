@@ -85,6 +85,9 @@ private slots:
     void creditChangedFollowsTheAccount();
     void failedBookingKeepsThePeriodRunning();
     void detachingAPendingTicketIssuesNoSecond();
+    void bookedTicketIsHandedOver_data();
+    void bookedTicketIsHandedOver();
+    void failedBookingHandsNoTicketOver();
     void topUpWritesTheStationRow_data();
     void topUpWritesTheStationRow();
 };
@@ -583,6 +586,86 @@ void TestStationClock::topUpWritesTheStationRow() {
     QCOMPARE(row.seg_prepago, credit);
     QCOMPARE(qint64(row.tiempo) * 1000, clock);
     QCOMPARE(row.pagado, moneyCredit);
+}
+
+void TestStationClock::bookedTicketIsHandedOver_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("handedOver");
+    QTest::newRow("counter, new ticket") << QStringLiteral("counter") << true;
+    QTest::newRow("counter onto an attached sale") << QStringLiteral("attached") << true;
+    QTest::newRow("prepaid, the opening's ticket") << QStringLiteral("prepaid") << true;
+    QTest::newRow("account: charged to it, none") << QStringLiteral("account") << false;
+}
+
+// The booked ticket goes to the windows once, from the event loop and after
+// the commit, never from inside the tick.
+void TestStationClock::bookedTicketIsHandedOver() {
+    QFETCH(QString, kind);
+    QFETCH(bool, handedOver);
+    Rig rig;
+    const QSqlDatabase db = rig.db.data.db();
+    station::StationRecord& r = rig.rec(3);
+    QString expected;
+    if (kind == QLatin1String("prepaid")) {
+        QVERIFY(rig.abrirPrepago(3));
+        rig.tick();
+        expected = r.ticketNumber;
+    } else {
+        r.estado = Estado::Contador;
+        r.estadoAnterior = Estado::Contador;
+        r.tariffName = QStringLiteral("NORMAL");
+        r.clockMs = 600000;
+        r.cost = Currency::fromCents(90);
+        if (kind == QLatin1String("attached")) {
+            store::Ticket sale;
+            sale.IMPORTE = Currency::fromCents(150);
+            expected = sales::NuevoNumeroTicket(db, sale, rig.clock.now()).NUM_TICKET;
+            QVERIFY(sales::attachTicket(r, expected).ok());
+        } else if (kind == QLatin1String("account")) {
+            r.accountLogin = QStringLiteral("10001");
+            r.accountType = QStringLiteral("0");
+        } else {
+            expected = QString::number(rig.numTick() + 1);
+        }
+    }
+    QCoreApplication::processEvents();
+    QSignalSpy booked(rig.engine.get(), &ConsoleEngine::ticketBooked);
+    QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
+    rig.tick(0);
+    QCOMPARE(booked.count(), 0);
+    QTest::qWait(20);
+    rig.tick(0);
+    QTest::qWait(20);
+    QCOMPARE(booked.count(), handedOver ? 1 : 0);
+    if (!handedOver)
+        return;
+    const std::optional<store::Ticket> t = sales::findTicket(db, expected);
+    QVERIFY(t);
+    QCOMPARE(booked.first().at(0).toInt(), t->ID_TICK);
+    QCOMPARE(booked.first().at(1).toString(), expected);
+    QCOMPARE(booked.first().at(2).toInt(), 3);
+}
+
+void TestStationClock::failedBookingHandsNoTicketOver() {
+    Rig rig;
+    session::AperturaPedido p;
+    p.tariffName = QStringLiteral("NORMAL");
+    QVERIFY(rig.engine->abrirPuesto(rig.pos(3), p).ok());
+    rig.tick();
+    rig.tick(600000);
+    const QSqlDatabase db = rig.db.data.db();
+    store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, "
+                                  "'disco lleno'); END"));
+    QSignalSpy booked(rig.engine.get(), &ConsoleEngine::ticketBooked);
+    QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
+    rig.tick(0);
+    QTest::qWait(20);
+    // The ticket the failed booking wrote was rolled back: nothing to print.
+    QCOMPARE(booked.count(), 0);
+    store::run(db, QStringLiteral("DROP TRIGGER refuse"));
+    rig.tick(0);
+    QTRY_COMPARE(booked.count(), 1);
+    QCOMPARE(booked.first().at(1).toString(), QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(TestStationClock)

@@ -48,6 +48,8 @@ void TestNewDatabase::baseContents() {
     QCOMPARE(o.pass_ini, QString(10, QLatin1Char(' ')));
     QCOMPARE(o.ini_tarifa_2, QString(5, QLatin1Char(' ')));
     QCOMPARE(o.impresoratick, QStringLiteral("NoPrinter"));
+    // A closed station's ticket is offered, not printed unasked.
+    QCOMPARE(o.imp_cierre, 0);
     QCOMPARE(o.panelinf, 400);
 
     const std::vector<Operador> ops = operadores(db);

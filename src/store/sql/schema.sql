@@ -131,7 +131,8 @@ CREATE TABLE opciones (
     stringtiempo TEXT,
     ping INTEGER, iva_gen INTEGER, cad_cod INTEGER, cad_cue INTEGER, dias_cad_cue INTEGER, dias_cad_cod INTEGER,
     cambiotarifa INTEGER, cmb_1 INTEGER, cmb_1_val INTEGER, op2_2 INTEGER, op2_5 INTEGER, op3_2 INTEGER,
-    cmb_2 INTEGER, cmb_2_val INTEGER, op4_1 INTEGER, ini_desktop INTEGER, ini_desktop_cod INTEGER
+    cmb_2 INTEGER, cmb_2_val INTEGER, op4_1 INTEGER, ini_desktop INTEGER, ini_desktop_cod INTEGER,
+    imp_cierre INTEGER DEFAULT 0
 );
 
 CREATE TABLE operadores (

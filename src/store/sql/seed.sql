@@ -9,7 +9,8 @@ INSERT INTO opciones (
     DBLookUp, textocargo, impresoratick, ini_tarifa, ini_tarifa_2,
     pass_ini, pass_ini2, ID, ini_met, ini_time, ini_time_cod, stringtiempo,
     ping, iva_gen, cad_cod, cad_cue, dias_cad_cue, dias_cad_cod,
-    cambiotarifa, cmb_1, cmb_1_val, op2_2, op2_5, op3_2, cmb_2, cmb_2_val, op4_1, ini_desktop, ini_desktop_cod)
+    cambiotarifa, cmb_1, cmb_1_val, op2_2, op2_5, op3_2, cmb_2, cmb_2_val, op4_1, ini_desktop, ini_desktop_cod,
+    imp_cierre)
 VALUES (
     0, 'CIBERCAFÉ', 'Gracias por su visita', 'CIBERCAFÉ', 'Gracias por su visita', 'CIBERCAFÉ', 'Gracias por su visita',
     0, 500, 5000, 0, 0, 10000,
@@ -20,7 +21,8 @@ VALUES (
     ' ', '', 'NoPrinter', '', '     ',
     '          ', '         ', 'ciber.mdb', '     ', '    ', '       ', '00:00:00',
     1, 1, 0, 1, 365, 30,
-    1, 0, 4, 1, 1, 1, 0, 4, 0, 0, 0);
+    1, 0, 4, 1, 1, 1, 0, 4, 0, 0, 0,
+    0);
 
 INSERT INTO Grids (
     GRID1COL0, GRID1COL1, GRID1COL2, GRID1COL3, GRID1COL4, GRID1COL5, GRID1COL6, PANELIZQ,
