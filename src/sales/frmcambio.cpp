@@ -48,6 +48,10 @@ TFrmcambio::TFrmcambio(ConsoleContext& context, QWidget* parent)
     m_print = new QPushButton(QStringLiteral("Imprimir"), this);
     auto* drawer = new QPushButton(QStringLiteral("Abrir cajón"), this);
     auto* close = new QPushButton(QStringLiteral("[Esc] Cerrar"), this);
+    // Enter on a button presses it, as in any dialog: Enter after the amount
+    // lands on "Imprimir", and a second Enter prints.
+    for (QPushButton* b : {m_print, drawer, close})
+        b->setAutoDefault(true);
     connect(m_print, &QPushButton::clicked, this, [this] {
         if (computeChange())
             emit printRequested(m_idTick);
@@ -84,7 +88,10 @@ void TFrmcambio::showFor(int idTick, Currency total, QWidget* owner) {
     m_total = total;
     setPanel({QStringLiteral("Total Ticket:"), QString(), m_context.regional.formatCurrency(total)});
     m_delivered->clear();
+    if (!isVisible())
+        m_opener = ui::FocusReturn(owner, this);
     m_wasActive = false;
+    m_lostFocus = false;
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -104,7 +111,6 @@ bool TFrmcambio::computeChange(bool report) {
         // The message box takes the activation; the panel must not close for that.
         m_wasActive = false;
         ui::refuseAmount(this, messages(), m_context.regional, m_delivered);
-        activateWindow();
         return false;
     }
     setPanel({QStringLiteral("Total Ticket:"), QString(), m_context.regional.formatCurrency(m_total),
@@ -160,8 +166,11 @@ void TFrmcambio::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange) {
         if (isActiveWindow())
             m_wasActive = true;
-        else if (m_wasActive && isVisible())
+        else if (m_wasActive && isVisible()) {
+            // The operator went elsewhere: the keyboard stays where he went.
+            m_lostFocus = true;
             close();
+        }
     }
     QWidget::changeEvent(event);
 }
@@ -176,6 +185,8 @@ void TFrmcambio::closeEvent(QCloseEvent* event) {
         ui::showError(this, e.text());
     }
     QWidget::closeEvent(event);
+    if (!m_lostFocus)
+        m_opener.restore();
 }
 
 } // namespace sales

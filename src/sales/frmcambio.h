@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/currency.h"
+#include "ui/messagebox.h"
 
 #include <QWidget>
 
@@ -19,7 +20,8 @@ class DecimalField;
 // The change display: an LCD-style panel of 9 lines of 16 characters with
 // the ticket's total, the amount delivered and the change. Borderless, on
 // top, not modal; it closes when it loses the focus, and then the delivered
-// amount and the change go back to 0.
+// amount and the change go back to 0. Closed from the keyboard, it gives the
+// keyboard back to the window the sale was made in.
 class TFrmcambio : public QWidget {
     Q_OBJECT
 public:
@@ -62,6 +64,8 @@ private:
     int m_idTick = 0;
     Currency m_total;
     bool m_wasActive = false;
+    bool m_lostFocus = false;
+    ui::FocusReturn m_opener;
 };
 
 } // namespace sales

@@ -2,9 +2,12 @@
 
 #include "ui/messagetable.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -26,7 +29,64 @@ QString displayText(QString text) {
     return text;
 }
 
+bool takesKeyboard(const QWidget* w) {
+    if (!w->isWindow() || !w->isVisible() || w->testAttribute(Qt::WA_ShowWithoutActivating) ||
+        w->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        return false;
+    switch (w->windowType()) {
+    case Qt::Popup:
+    case Qt::ToolTip:
+    case Qt::SplashScreen:
+    case Qt::Desktop:
+        return false;
+    default:
+        return true;
+    }
+}
+
 } // namespace
+
+FocusReturn::FocusReturn(QWidget* opener, QWidget* closing)
+    : m_closing(closing) {
+    QWidget* widget = QApplication::focusWidget();
+    QWidget* window = QApplication::activeWindow();
+    if (!window && widget)
+        window = widget->window();
+    if (!window && opener)
+        window = opener->window();
+    if (window && !widget)
+        widget = window->focusWidget();
+    m_window = window;
+    if (widget && widget->window() == window)
+        m_widget = widget;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (takesKeyboard(w))
+            m_shownBefore << w;
+    }
+}
+
+void FocusReturn::restore() const {
+    const auto shownBefore = [this](const QWidget* w) {
+        return std::any_of(m_shownBefore.begin(), m_shownBefore.end(),
+                           [w](const QPointer<QWidget>& p) { return p == w; });
+    };
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != m_closing && takesKeyboard(w) && !shownBefore(w)) {
+            w->raise();
+            w->activateWindow();
+            return;
+        }
+    }
+    QWidget* window = m_window;
+    while (window && (window == m_closing || !window->isVisible()))
+        window = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (!window)
+        return;
+    window->raise();
+    window->activateWindow();
+    if (m_widget && m_widget->window() == window && m_widget->isVisible() && m_widget->isEnabled())
+        m_widget->setFocus(Qt::ActiveWindowFocusReason);
+}
 
 void setMessageAnswerer(MessageAnswerer a) {
     answerer() = std::move(a);
@@ -35,7 +95,9 @@ void setDialogDriver(DialogDriver d) {
     driver() = std::move(d);
 }
 
-Answer showMessage(QWidget* parent, const MessageRequest& request) {
+namespace {
+
+Answer askMessage(QWidget* parent, const MessageRequest& request) {
     if (answerer())
         return answerer()(request);
 
@@ -96,6 +158,15 @@ Answer showMessage(QWidget* parent, const MessageRequest& request) {
     }
 }
 
+} // namespace
+
+Answer showMessage(QWidget* parent, const MessageRequest& request) {
+    const FocusReturn focus(parent);
+    const Answer answer = askMessage(parent, request);
+    focus.restore();
+    return answer;
+}
+
 Answer showMessage(QWidget* parent, const MessageTable& table, const QString& key, Icon icon, Buttons buttons,
                    const QString& captionKey) {
     QString caption = table.contains(captionKey) ? table.text(captionKey) : commonMessages().text(captionKey);
@@ -109,9 +180,10 @@ Answer showRefusal(QWidget* parent, const QString& operatorName, const QString& 
 }
 
 int execDialog(QDialog* dialog) {
-    if (driver())
-        return driver()(dialog);
-    return dialog->exec();
+    const FocusReturn focus(dialog->parentWidget(), dialog);
+    const int result = driver() ? driver()(dialog) : dialog->exec();
+    focus.restore();
+    return result;
 }
 
 void showError(QWidget* parent, const QString& text) {

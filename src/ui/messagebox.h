@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 
-class QWidget;
 class QDialog;
 
 namespace ui {
@@ -40,6 +42,28 @@ Answer showRefusal(QWidget* parent, const QString& operatorName, const QString& 
 // Every modal dialog runs through here so that tests can drive it instead of
 // blocking in exec().
 int execDialog(QDialog* dialog);
+
+// Remembers the window and the widget that have the keyboard, and gives it
+// back to them when a box or window closes: without a window manager X
+// leaves the focus on the root window and the F-keys do nothing.
+class FocusReturn {
+public:
+    FocusReturn() = default;
+    // opener: the window to fall back on when none of ours has the focus.
+    explicit FocusReturn(QWidget* opener, QWidget* closing = nullptr);
+
+    // A window opened meanwhile (the change display after a sale) takes the
+    // keyboard; otherwise the remembered window, or the nearest shown window
+    // it belongs to, and the widget that had the focus if it still exists.
+    void restore() const;
+    QWidget* window() const { return m_window; }
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_widget;
+    QPointer<QWidget> m_closing;
+    QList<QPointer<QWidget>> m_shownBefore;
+};
 
 // Test hooks. While set, no real box or modal loop is ever entered.
 using MessageAnswerer = std::function<Answer(const MessageRequest&)>;

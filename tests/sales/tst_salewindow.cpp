@@ -19,8 +19,10 @@
 #include "support/testengine.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -92,6 +94,10 @@ private slots:
     void wrappedLineIsNeverStored();
     void deliveredLimit_data();
     void deliveredLimit();
+    void enterPrints_data();
+    void enterPrints();
+    void changeDisplayGivesTheKeyboardBack_data();
+    void changeDisplayGivesTheKeyboardBack();
 };
 
 void TstSaleWindow::saleWithChange() {
@@ -591,6 +597,81 @@ void TstSaleWindow::deliveredLimit() {
         QVERIFY(cambio->isVisible());
     }
     cambio->close();
+}
+
+void TstSaleWindow::enterPrints_data() {
+    QTest::addColumn<bool>("throughTheAmount");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter after the amount, Enter again") << true << int(Qt::Key_Return);
+    QTest::newRow("Enter of the number pad on Imprimir") << false << int(Qt::Key_Enter);
+}
+
+void TstSaleWindow::enterPrints() {
+    QFETCH(bool, throughTheAmount);
+    QFETCH(int, key);
+    ScriptedUi ui;
+    Counter c;
+    c.context.regional = Regional::spanishSpain();
+    // The printing refusal shows that the print command was reached.
+    store::run(c.sqlDb(), QStringLiteral("UPDATE opciones SET impresoratick = 'NoPrinter'"));
+    const store::Ticket t = nuevaVenta(c.sqlDb(), QStringLiteral("CAJA"), c.clock.now());
+    TFrmcambio* cambio = c.sales->changeDisplay();
+    cambio->showFor(t.ID_TICK, money(QStringLiteral("4,20")), nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(cambio));
+    QPushButton* print = nullptr;
+    for (QPushButton* b : cambio->findChildren<QPushButton*>()) {
+        if (b->text() == QStringLiteral("Imprimir"))
+            print = b;
+    }
+    QVERIFY(print);
+    if (throughTheAmount) {
+        QTest::keyClicks(cambio->deliveredField(), QStringLiteral("10"));
+        QTest::keyClick(cambio->deliveredField(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), print);
+        QVERIFY(ui.messageTexts().isEmpty());
+    } else {
+        print->setFocus();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QCOMPARE(ui.messageTexts(),
+             QStringList{QStringLiteral("Debe configurar la impresora de Tickets en parámetros generales.")});
+    if (throughTheAmount)
+        QCOMPARE(readUdart(c.sqlDb()).CAMBIO, money(QStringLiteral("5,80")));
+    cambio->close();
+}
+
+void TstSaleWindow::changeDisplayGivesTheKeyboardBack_data() {
+    QTest::addColumn<bool>("operatorWentElsewhere");
+    QTest::newRow("closed with Esc") << false;
+    QTest::newRow("another window took the focus") << true;
+}
+
+void TstSaleWindow::changeDisplayGivesTheKeyboardBack() {
+    QFETCH(bool, operatorWentElsewhere);
+    ScriptedUi ui;
+    Counter c;
+    auto* field = new QLineEdit(&c.window);
+    c.window.show();
+    c.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&c.window));
+    field->setFocus();
+    TFrmcambio* cambio = c.sales->changeDisplay();
+    cambio->showFor(0, money(QStringLiteral("4,20")), &c.window);
+    QVERIFY(QTest::qWaitForWindowActive(cambio));
+    QWidget elsewhere;
+    if (operatorWentElsewhere) {
+        elsewhere.show();
+        elsewhere.activateWindow();
+    } else {
+        QTest::keyClick(cambio->deliveredField(), Qt::Key_Escape);
+    }
+    QTRY_VERIFY(!cambio->isVisible());
+    QWidget* keeper = operatorWentElsewhere ? &elsewhere : static_cast<QWidget*>(&c.window);
+    QTRY_COMPARE(QApplication::activeWindow(), keeper);
+    QTest::qWait(50);
+    QCOMPARE(QApplication::activeWindow(), keeper);
+    if (!operatorWentElsewhere)
+        QCOMPARE(QApplication::focusWidget(), field);
 }
 
 QTEST_MAIN(TstSaleWindow)

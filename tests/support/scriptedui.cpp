@@ -1,10 +1,19 @@
 #include "support/scriptedui.h"
 
 #include <QDialog>
+#include <QTest>
 
 ScriptedUi::ScriptedUi() {
     ui::setMessageAnswerer([this](const ui::MessageRequest& r) {
         m_messages << r;
+        if (m_showBoxes) {
+            QDialog box;
+            box.setWindowTitle(r.caption);
+            box.show();
+            box.activateWindow();
+            if (!QTest::qWaitForWindowActive(&box))
+                qWarning("The stand-in box never took the focus");
+        }
         if (!m_answers.empty()) {
             ui::Answer a = m_answers.front();
             m_answers.pop_front();

@@ -25,6 +25,10 @@ public:
     // What the next modal dialog does (in order). Without one, it is rejected.
     void onNextDialog(DialogHandler handler);
 
+    // Puts a real window up while each box is answered, so that the box takes
+    // the focus as it does on screen.
+    void showBoxes(bool show) { m_showBoxes = show; }
+
     const QList<ui::MessageRequest>& messages() const { return m_messages; }
     QStringList messageTexts() const;
     QStringList dialogNames() const { return m_dialogs; }
@@ -35,4 +39,5 @@ private:
     std::deque<DialogHandler> m_handlers;
     QList<ui::MessageRequest> m_messages;
     QStringList m_dialogs;
+    bool m_showBoxes = false;
 };
