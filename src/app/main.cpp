@@ -162,6 +162,10 @@ int main(int argc, char* argv[]) {
         return 1;
     mainWindow.show();
     splash.finish(&mainWindow);
+    // Without a window manager nothing gives a new window the keyboard: the
+    // F-keys must work from the first moment.
+    mainWindow.raise();
+    mainWindow.activateWindow();
     QTimer::singleShot(100, &lifecycle, &ConsoleLifecycle::restoreLayout);
     if (tour)
         tour->start();
