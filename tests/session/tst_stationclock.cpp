@@ -43,6 +43,19 @@ struct Rig : TestEngine {
         engine->setAccountDecisions(&accounts);
     }
     int numTick() { return store::readOpciones(db.data.db()).NUM_TICK; }
+    // Ten minutes of counter use on a station, then a disk that refuses the
+    // activity record (and so every booking).
+    bool diezMinutosSinDisco(int number) {
+        session::AperturaPedido p;
+        p.tariffName = QStringLiteral("NORMAL");
+        if (!engine->abrirPuesto(pos(number), p).ok())
+            return false;
+        tick();
+        tick(600000);
+        store::run(db.data.db(), QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber BEGIN SELECT "
+                                                "RAISE(ABORT, 'disco lleno'); END"));
+        return true;
+    }
     // Fifty minutes prepaid for 1.00, as the open-station dialog opens them.
     bool abrirPrepago(int number) {
         session::AperturaPedido p;
@@ -461,14 +474,8 @@ void TestStationClock::creditChangedFollowsTheAccount() {
 
 void TestStationClock::failedBookingKeepsThePeriodRunning() {
     Rig rig;
-    session::AperturaPedido p;
-    p.tariffName = QStringLiteral("NORMAL");
-    QVERIFY(rig.engine->abrirPuesto(rig.pos(3), p).ok());
-    rig.tick();
-    rig.tick(600000);
+    QVERIFY(rig.diezMinutosSinDisco(3));
     const QSqlDatabase db = rig.db.data.db();
-    store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, "
-                                  "'disco lleno'); END"));
     QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
     // The booking fails whole: no ticket, no record; the end waits, reported
     // to the saves, and costs nothing more while it waits.
@@ -648,14 +655,8 @@ void TestStationClock::bookedTicketIsHandedOver() {
 
 void TestStationClock::failedBookingHandsNoTicketOver() {
     Rig rig;
-    session::AperturaPedido p;
-    p.tariffName = QStringLiteral("NORMAL");
-    QVERIFY(rig.engine->abrirPuesto(rig.pos(3), p).ok());
-    rig.tick();
-    rig.tick(600000);
+    QVERIFY(rig.diezMinutosSinDisco(3));
     const QSqlDatabase db = rig.db.data.db();
-    store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, "
-                                  "'disco lleno'); END"));
     QSignalSpy booked(rig.engine.get(), &ConsoleEngine::ticketBooked);
     QVERIFY(rig.engine->cerrarPuesto(rig.pos(3)));
     rig.tick(0);
