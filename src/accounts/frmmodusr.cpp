@@ -440,8 +440,8 @@ void TFrmModusr::accept() {
             if (r.ok())
                 saved = *accounts::cuentaPorLogin(db, edited.Login.trimmed().toUpper());
         } else {
-            const accounts::ModResultado r =
-                accounts::guardarCuentaModificada(db, m_original, edited, m_repeat->text());
+            const accounts::ModResultado r = accounts::guardarCuentaModificada(
+                db, m_original, edited, m_repeat->text(), m_context.creditSync);
             key = r.messageKey;
             saved = r.cuenta;
         }

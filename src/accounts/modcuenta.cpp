@@ -1,6 +1,7 @@
 #include "accounts/modcuenta.h"
 
 #include "accounts/accountdecisions.h"
+#include "accounts/creditoenpuesto.h"
 #include "session/tarifas.h"
 #include "store/dialect.h"
 #include "store/sql.h"
@@ -62,7 +63,7 @@ QString comprobarCuenta(const QSqlDatabase& db, const store::Cuenta& cuenta, con
 }
 
 ModResultado guardarCuentaModificada(const QSqlDatabase& db, const QString& originalLogin,
-                                     store::Cuenta cuenta, const QString& passwordRepeat) {
+                                     store::Cuenta cuenta, const QString& passwordRepeat, CreditSync* sync) {
     cuenta.Login = cuenta.Login.trimmed().toUpper();
     // A change of letter case alone keeps the row's own login.
     const bool renamed = !store::sameKey(cuenta.Login, originalLogin);
@@ -106,7 +107,9 @@ ModResultado guardarCuentaModificada(const QSqlDatabase& db, const QString& orig
     }
     result.cuenta =
         store::select<store::Cuenta>(db, QStringLiteral("WHERE Login = ?"), {QVariant(cuenta.Login)}).at(0);
+    escribirCreditoEnPuesto(sync, db, result.cuenta);
     tx.commit();
+    aplicarCreditoEnPuesto(sync, result.cuenta);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/creditsync.h"
 #include "store/rows.h"
 
 #include <QSqlDatabase>
@@ -42,8 +43,10 @@ struct ModResultado {
 // Saves the account window's fields onto the row of originalLogin; the
 // money and time credit are not the window's to write (the movement windows
 // and the stations change them meanwhile). The duplicate check runs only
-// when the login was changed. One transaction.
+// when the login was changed. One transaction; with a sync, the station where
+// the account is logged in follows its discount and closing flag in it.
 ModResultado guardarCuentaModificada(const QSqlDatabase& db, const QString& originalLogin,
-                                     store::Cuenta cuenta, const QString& passwordRepeat);
+                                     store::Cuenta cuenta, const QString& passwordRepeat,
+                                     CreditSync* sync = nullptr);
 
 } // namespace accounts

@@ -110,8 +110,8 @@ void AccountsController::showError(const QString& text) {
                                                   ui::Icon::Error, ui::Buttons::Ok});
 }
 
-void AccountsController::creditChanged(const store::Cuenta& c) {
-    m_engine.CreditoCambiado(c.Login, c.Bonotiempo, c.credito, c.Descuento, c.Bloquear);
+void AccountsController::creditChanged(const store::Cuenta&) {
+    // The station where the account is logged in followed inside the save.
     m_queue->refresh();
     m_accounts->refresh();
 }

@@ -76,10 +76,6 @@ bool CodigosController::permitted(store::Permiso permiso, const QString& refusal
     return admin::permitido(&m_window, m_engine.context(), permiso, refusal);
 }
 
-void CodigosController::codeChanged(const store::Cuenta& c) {
-    m_engine.CreditoCambiado(c.Login, c.Bonotiempo, c.credito, c.Descuento, c.Bloquear);
-}
-
 void CodigosController::salesBooked() {
     m_codes->refresh();
     m_accounts.movementQueue()->refresh();
@@ -94,9 +90,7 @@ void CodigosController::venderCodigo() {
         const QSqlDatabase db = ctx.data->db();
         const store::Opciones o = store::readOpciones(db);
         if (!o.op3_3) {
-            Tfrmcodigostiempo window(
-                ctx, Tfrmcodigostiempo::Modo::Crear, std::nullopt,
-                [this](const store::Cuenta& c) { codeChanged(c); }, &m_window);
+            Tfrmcodigostiempo window(ctx, Tfrmcodigostiempo::Modo::Crear, std::nullopt, {}, &m_window);
             ui::execDialog(&window);
             const QString sold = window.lastSale().cuenta.Login;
             salesBooked();
@@ -177,9 +171,7 @@ void CodigosController::aumentarTiempo(const QString& login) {
         const std::optional<store::Cuenta> c = accounts::cuentaPorLogin(ctx.data->db(), login);
         if (!c || c->Tipo != accounts::TipoCodigo)
             return;
-        Tfrmcodigostiempo window(
-            ctx, Tfrmcodigostiempo::Modo::Recargar, c,
-            [this](const store::Cuenta& saved) { codeChanged(saved); }, &m_window);
+        Tfrmcodigostiempo window(ctx, Tfrmcodigostiempo::Modo::Recargar, c, {}, &m_window);
         ui::execDialog(&window);
         salesBooked();
     } catch (const store::DatabaseError& e) {

@@ -38,7 +38,6 @@ private:
     // refusal: the text shown when the permission is missing; empty for the
     // common one of the permission.
     bool permitted(store::Permiso permiso, const QString& refusal = QString());
-    void codeChanged(const store::Cuenta& cuenta);
     void salesBooked();
 
     ConsoleEngine& m_engine;

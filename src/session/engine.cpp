@@ -324,12 +324,6 @@ int ConsoleEngine::posicionDeCuenta(const QString& login) const {
     return -1;
 }
 
-void ConsoleEngine::CreditoCambiado(const QString& login, int timeCreditSeconds, Currency moneyCredit,
-                                    int discountPercent, bool closeWhenCreditExhausted) {
-    aplicarPuesto(
-        CreditoCuenta{login, timeCreditSeconds, moneyCredit, discountPercent, closeWhenCreditExhausted});
-}
-
 void ConsoleEngine::escribirPuesto(const QSqlDatabase& db, const CreditoCuenta& credito) {
     const int pos = credito.login.isEmpty() ? -1 : posicionDeCuenta(credito.login);
     if (pos < 0)

@@ -93,10 +93,6 @@ public:
     void intercambiar(int pos, int otherPos);
     // "&B.- Borrar ticket de puesto...".
     session::Outcome borrarTicket(int pos);
-    // An account that may be in use changed its credit (in memory; the
-    // station's row follows with the next save).
-    void CreditoCambiado(const QString& login, int timeCreditSeconds, Currency moneyCredit,
-                         int discountPercent, bool closeWhenCreditExhausted);
     // Registry position of the station where login is logged in, or -1.
     int posicionDeCuenta(const QString& login) const;
 

@@ -63,9 +63,6 @@ void TstCodigosPuesto::soldCodeIsUsedAtAStation() {
     f.te.context.settings.pollIntervalMs = 100;
     puestos.linkEnvironment().port = port;
     puestos.startAll();
-    const auto changed = [&](const store::Cuenta& c) {
-        f.te.engine->CreditoCambiado(c.Login, c.Bonotiempo, c.credito, c.Descuento, c.Bloquear);
-    };
 
     // Sold at the counter: two hours.
     accounts::VentaCodigo venta;
@@ -74,7 +71,7 @@ void TstCodigosPuesto::soldCodeIsUsedAtAStation() {
     venta.bono = bono(f);
     venta.cantidad = 2;
     const accounts::CodigoResultado sold =
-        accounts::crearCodigo(f.db(), venta, QStringLiteral("CAJA"), 1, f.te.clock.now(), changed);
+        accounts::crearCodigo(f.db(), venta, QStringLiteral("CAJA"), 1, f.te.clock.now());
     QVERIFY2(sold.ok(), qPrintable(sold.messageKey));
 
     // The customer types the login of the ticket in small letters.
@@ -96,8 +93,8 @@ void TstCodigosPuesto::soldCodeIsUsedAtAStation() {
     // A top-up while it runs: the station has the hour at once.
     const qint64 before = rec.clockMs;
     venta.cantidad = 1;
-    const accounts::CodigoResultado topUp =
-        accounts::recargarCodigo(f.db(), venta, QStringLiteral("CAJA"), 1, f.te.clock.now(), changed);
+    const accounts::CodigoResultado topUp = accounts::recargarCodigo(
+        f.db(), venta, QStringLiteral("CAJA"), 1, f.te.clock.now(), {}, f.te.context.creditSync);
     QVERIFY2(topUp.ok(), qPrintable(topUp.messageKey));
     QCOMPARE(topUp.cuenta.Bonotiempo, 10800);
     QCOMPARE(rec.prepaidSeconds, 10800);

@@ -455,7 +455,7 @@ void TestStationClock::creditChangedFollowsTheAccount() {
     t.accountType = QStringLiteral("2");
     t.prepaidSeconds = 3600;
     t.clockMs = 3000000; // 10 minutes used
-    rig.engine->CreditoCambiado(QStringLiteral("10004"), 7200, Currency(), 0, false);
+    rig.context.creditSync->aplicarPuesto(CreditoCuenta{QStringLiteral("10004"), 7200, Currency(), 0, false});
     QCOMPARE(t.prepaidSeconds, 7200);
     QCOMPARE(t.clockMs, qint64(7200000 - 600000));
     QCOMPARE(t.pendiente, station::Pendiente::QuitarAviso);
@@ -463,12 +463,14 @@ void TestStationClock::creditChangedFollowsTheAccount() {
     m.estado = Estado::Contador;
     m.accountLogin = QStringLiteral("10001");
     m.accountType = QStringLiteral("0");
-    rig.engine->CreditoCambiado(QStringLiteral("10001"), 0, Currency::fromUnits(7), 10, true);
+    rig.context.creditSync->aplicarPuesto(
+        CreditoCuenta{QStringLiteral("10001"), 0, Currency::fromUnits(7), 10, true});
     QCOMPARE(m.moneyCredit, Currency::fromUnits(7));
     QCOMPARE(m.discountPercent, 10);
     QVERIFY(m.closeWhenCreditExhausted);
     // Another letter case is another login here.
-    rig.engine->CreditoCambiado(QStringLiteral("10001 "), 0, Currency::fromUnits(9), 0, false);
+    rig.context.creditSync->aplicarPuesto(
+        CreditoCuenta{QStringLiteral("10001 "), 0, Currency::fromUnits(9), 0, false});
     QCOMPARE(m.moneyCredit, Currency::fromUnits(7));
 }
 
