@@ -128,6 +128,7 @@ TFrmcodigos::TFrmcodigos(ConsoleContext& context, QWidget* parent)
                                 QStringLiteral("editarEscritorio"), true);
 
     m_view = ui::makeListView(&m_model, QStringLiteral("codigos"), this);
+    setColumnWidths({});
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tabs = new QTabBar(this);
@@ -223,4 +224,9 @@ void TFrmcodigos::refresh() {
         return;
     }
     selectLogin(login);
+}
+
+void TFrmcodigos::setColumnWidths(const QList<int>& saved) {
+    ui::fitColumns(m_view, saved,
+                   {ui::sample::login(), ui::sample::duration(), ui::sample::date(m_context.regional)});
 }

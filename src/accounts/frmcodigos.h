@@ -3,6 +3,7 @@
 #include "store/rows.h"
 
 #include <QAbstractTableModel>
+#include <QList>
 #include <QStringList>
 #include <QWidget>
 
@@ -58,6 +59,8 @@ public:
 
     accounts::CodigosModel& model() { return m_model; }
     QTableView* view() const { return m_view; }
+    // Widths from the table Grids, widened to what the columns show.
+    void setColumnWidths(const QList<int>& saved);
     QAction* action(const QString& name) const;
     QMenu* popupMenu() const { return m_popup; }
 

@@ -128,6 +128,7 @@ TFrmcolamovcuentas::TFrmcolamovcuentas(ConsoleContext& context, accounts::Movimi
     layout->addLayout(tools);
 
     m_view = ui::makeListView(&m_model, QStringLiteral("movementQueue"), this);
+    setColumnWidths({});
     layout->addWidget(m_view, 1);
 
     connect(one, &QAction::triggered, this, &TFrmcolamovcuentas::guardarSeleccionado);
@@ -205,4 +206,17 @@ void TFrmcolamovcuentas::setAscending(bool ascending) {
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }
+}
+
+void TFrmcolamovcuentas::setColumnWidths(const QList<int>& saved) {
+    const Regional& r = m_context.regional;
+    // A use period's concept: "PUESTO " + number + two blanks + its time.
+    ui::fitColumns(m_view, saved,
+                   {ui::sample::login(), ui::sample::date(r), ui::sample::time(r),
+                    QStringLiteral("PUESTO 999  ") + ui::sample::duration(), ui::sample::money(r),
+                    ui::sample::duration()});
+}
+
+bool TFrmcolamovcuentas::ascending() const {
+    return m_model.ascending();
 }

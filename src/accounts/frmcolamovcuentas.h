@@ -3,6 +3,7 @@
 #include "store/rows.h"
 
 #include <QAbstractTableModel>
+#include <QList>
 #include <QWidget>
 
 #include <vector>
@@ -48,8 +49,11 @@ public:
     void guardarSeleccionado();
     void guardarTodos();
     void setAscending(bool ascending);
+    bool ascending() const;
     void refresh();
     QTableView* view() const { return m_view; }
+    // Widths from the table Grids, widened to what the columns show.
+    void setColumnWidths(const QList<int>& saved);
     // The login of the movement under the cursor; empty when none.
     QString currentLogin() const;
     // "Pri&nt": the receipt of the movement under the cursor; nothing when the queue is empty.

@@ -155,6 +155,7 @@ TFrmusr::TFrmusr(ConsoleContext& context, QWidget* parent)
     tools->addActions(edicion->actions());
 
     m_view = ui::makeListView(&m_model, QStringLiteral("accounts"), this);
+    setColumnWidths({});
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_view->addActions(tools->actions());
@@ -285,4 +286,12 @@ void TFrmusr::buscar() {
     vista.seleccionar = [this](const QString& login) { selectLogin(login); };
     TFrmbusqcue dialog(vista, this);
     ui::execDialog(&dialog);
+}
+
+void TFrmusr::setColumnWidths(const QList<int>& saved) {
+    const Regional& r = m_context.regional;
+    ui::fitColumns(m_view, saved,
+                   {ui::sample::login(), QStringLiteral("Nombre Apellido Apellido"),
+                    QStringLiteral("FRANJA HORARIA"), ui::sample::money(r), ui::sample::duration(),
+                    ui::sample::date(r)});
 }

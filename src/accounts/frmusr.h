@@ -4,6 +4,7 @@
 #include "store/rows.h"
 
 #include <QAbstractTableModel>
+#include <QList>
 #include <QWidget>
 
 #include <vector>
@@ -57,6 +58,8 @@ public:
     TFrmusr(ConsoleContext& context, QWidget* parent = nullptr);
     accounts::CuentasModel& model() { return m_model; }
     QTableView* view() const { return m_view; }
+    // Widths from the table Grids, widened to what the columns show.
+    void setColumnWidths(const QList<int>& saved);
     QString statusText() const;
     // The login under the cursor; empty when none.
     QString currentLogin() const;

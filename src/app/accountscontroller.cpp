@@ -18,6 +18,7 @@
 #include "session/engine.h"
 #include "store/computed.h"
 #include "store/datamodule.h"
+#include "ui/listview.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
 
@@ -100,6 +101,31 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
 // Built after the engine and gone before it, so the engine never holds a
 // dangling decisions object.
 AccountsController::~AccountsController() = default;
+
+void AccountsController::applyGrids(const store::Grids& g, const store::Opciones& o) {
+    m_queue->setColumnWidths({g.GRID2COL0, g.GRID2COL1, g.GRID2COL2, g.GRID2COL3, g.GRID2COL4, g.GRID2COL5});
+    m_accounts->setColumnWidths(
+        {g.GRIDCUECOL0, g.GRIDCUECOL1, g.GRIDCUECOL2, g.GRIDCUECOL3, g.GRIDCUECOL4, g.GRIDCUECOL5});
+    m_queue->setAscending(o.inf);
+}
+
+void AccountsController::captureGrids(store::Grids& g, store::Opciones& o) const {
+    const QList<int> queue = ui::columnWidths(m_queue->view(), 6);
+    g.GRID2COL0 = queue[0];
+    g.GRID2COL1 = queue[1];
+    g.GRID2COL2 = queue[2];
+    g.GRID2COL3 = queue[3];
+    g.GRID2COL4 = queue[4];
+    g.GRID2COL5 = queue[5];
+    const QList<int> accounts = ui::columnWidths(m_accounts->view(), 6);
+    g.GRIDCUECOL0 = accounts[0];
+    g.GRIDCUECOL1 = accounts[1];
+    g.GRIDCUECOL2 = accounts[2];
+    g.GRIDCUECOL3 = accounts[3];
+    g.GRIDCUECOL4 = accounts[4];
+    g.GRIDCUECOL5 = accounts[5];
+    o.inf = m_queue->ascending();
+}
 
 bool AccountsController::permitted(store::Permiso permiso) {
     return admin::permitido(&m_window, m_engine.context(), permiso);

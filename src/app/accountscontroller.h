@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/lifecycle.h"
 #include "store/operadores.h"
 #include "store/rows.h"
 
@@ -23,7 +24,7 @@ class MovimientosPendientesModel;
 // Puts the customer accounts on the console: the decisions the station
 // links ask for (log-in, password change, settlement), the account
 // movement queue and the credit entry windows of the main window.
-class AccountsController : public QObject {
+class AccountsController : public QObject, public GridLayoutParticipant {
     Q_OBJECT
 public:
     AccountsController(ConsoleEngine& engine, TFrmMain& window, StationController& stations,
@@ -33,6 +34,11 @@ public:
     accounts::AccountDecisions& decisions() const { return *m_decisions; }
     TFrmcolamovcuentas* movementQueue() const { return m_queue; }
     TFrmusr* accountsWindow() const { return m_accounts; }
+
+    // The movement queue's and the accounts grid's column widths, and the
+    // queue's order (option inf).
+    void applyGrids(const store::Grids& grids, const store::Opciones& opciones) override;
+    void captureGrids(store::Grids& grids, store::Opciones& opciones) const override;
 
     // Commands of the accounts window, each under its permission.
     void anadirCuenta();

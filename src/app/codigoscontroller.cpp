@@ -19,6 +19,7 @@
 #include "session/engine.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
+#include "ui/listview.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
 
@@ -74,6 +75,17 @@ CodigosController::CodigosController(ConsoleEngine& engine, TFrmMain& window, Ac
 
 bool CodigosController::permitted(store::Permiso permiso, const QString& refusal) {
     return admin::permitido(&m_window, m_engine.context(), permiso, refusal);
+}
+
+void CodigosController::applyGrids(const store::Grids& g, const store::Opciones&) {
+    m_codes->setColumnWidths({g.GRIDCODCOL0, g.GRIDCODCOL1, g.GRIDCODCOL2});
+}
+
+void CodigosController::captureGrids(store::Grids& g, store::Opciones&) const {
+    const QList<int> widths = ui::columnWidths(m_codes->view(), 3);
+    g.GRIDCODCOL0 = widths[0];
+    g.GRIDCODCOL1 = widths[1];
+    g.GRIDCODCOL2 = widths[2];
 }
 
 void CodigosController::salesBooked() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/lifecycle.h"
 #include "store/operadores.h"
 #include "store/rows.h"
 
@@ -16,13 +17,17 @@ class TFrmcodigos;
 // Puts the time codes on the console: the codes window with its commands,
 // each under its permission, the sale and top-up window, and the top-up of
 // a code from the main window and the movement queue.
-class CodigosController : public QObject {
+class CodigosController : public QObject, public GridLayoutParticipant {
     Q_OBJECT
 public:
     CodigosController(ConsoleEngine& engine, TFrmMain& window, AccountsController& accounts,
                       QObject* parent = nullptr);
 
     TFrmcodigos* codesWindow() const { return m_codes; }
+
+    // The codes grid's column widths.
+    void applyGrids(const store::Grids& grids, const store::Opciones& opciones) override;
+    void captureGrids(store::Grids& grids, store::Opciones& opciones) const override;
 
     // The commands of the codes window.
     void venderCodigo();

@@ -5,10 +5,15 @@
 #include <QDockWidget>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QIODevice>
 #include <QMainWindow>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 // How long after a restore the window may still be settling into its size.
@@ -28,6 +33,8 @@ void DockManager::registerWindow(const QString& section, QDockWidget* dock, QAct
     if (viewAction) {
         viewAction->setCheckable(true);
         connect(viewAction, &QAction::triggered, dock, [this, dock](bool on) {
+            if (on && dock->isHidden() && hostOf(dock) == app::DockHost::Bottom)
+                openInBottomPanel(dock);
             dock->setVisible(on);
             if (on) {
                 dock->raise();
@@ -273,17 +280,78 @@ bool DockManager::eventFilter(QObject* watched, QEvent* event) {
 void DockManager::shareBottomPanel() {
     // Windows opened side by side at the bottom get equal widths, so every
     // one shows its columns.
-    QList<QDockWidget*> docks;
-    for (const Entry& e : m_entries) {
-        if (!e.dock->isHidden() && hostOf(e.dock) == app::DockHost::Bottom)
-            docks << e.dock;
-    }
+    const QList<QDockWidget*> docks = bottomColumns();
     if (docks.size() < 2)
         return;
     QList<int> widths;
     for (qsizetype i = 0; i < docks.size(); ++i)
         widths << qMax(1, int(m_main->width() / docks.size()));
     m_main->resizeDocks(docks, widths, Qt::Horizontal);
+}
+
+int DockManager::neededWidth(const QDockWidget* dock) {
+    int width = dock->widget() ? dock->widget()->minimumSizeHint().width() : 0;
+    for (const QTableView* view : dock->findChildren<QTableView*>()) {
+        const QHeaderView* header = view->horizontalHeader();
+        int columns = 0;
+        for (int s = 0; s < header->count(); ++s) {
+            const bool stretched = header->stretchLastSection() && s == header->count() - 1;
+            columns += stretched ? header->sectionSizeHint(s) : header->sectionSize(s);
+        }
+        // Frame, scroll bar and the window's margins around the table.
+        columns += 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width() + 8;
+        width = qMax(width, columns);
+    }
+    return width;
+}
+
+QList<QDockWidget*> DockManager::bottomColumns(const QDockWidget* except) const {
+    QList<QDockWidget*> columns;
+    for (const Entry& e : m_entries) {
+        if (e.dock == except || e.dock->isHidden() || hostOf(e.dock) != app::DockHost::Bottom)
+            continue;
+        const QList<QDockWidget*> tabs = m_main->tabifiedDockWidgets(e.dock);
+        const bool grouped =
+            std::any_of(columns.begin(), columns.end(), [&tabs](QDockWidget* d) { return tabs.contains(d); });
+        if (!grouped)
+            columns << e.dock;
+    }
+    return columns;
+}
+
+void DockManager::openInBottomPanel(QDockWidget* dock) {
+    const QList<QDockWidget*> there = bottomColumns(dock);
+    if (there.isEmpty())
+        return;
+    int needed = neededWidth(dock);
+    for (QDockWidget* d : there)
+        needed += neededWidth(d);
+    if (needed <= m_main->width())
+        return;
+    // Tabbed: the window keeps the whole width and the others stay one click away.
+    m_main->tabifyDockWidget(there.last(), dock);
+}
+
+void DockManager::firstLayout() {
+    m_shares.reset();
+    for (const Entry& e : m_entries) {
+        e.dock->hide();
+        if (e.section == QLatin1String("FrmColPue") || e.section == QLatin1String("FrmColMen"))
+            continue;
+        dock(e.dock, app::DockHost::Bottom);
+        e.dock->hide();
+    }
+    // Added in this order, the centre panel stacks them top to bottom.
+    for (const char* section : {"FrmColPue", "FrmColMen"}) {
+        if (QDockWidget* d = window(QLatin1String(section))) {
+            dock(d, app::DockHost::Center);
+            d->show();
+        }
+    }
+    for (const Entry& e : m_entries) {
+        if (e.viewAction)
+            e.viewAction->setChecked(!e.dock->isHidden());
+    }
 }
 
 void DockManager::restoreDefault() {

@@ -34,6 +34,13 @@ public:
     // Every tool window hidden and back in its place in the bottom panel, so
     // that "Ver" opens it docked there.
     void restoreDefault();
+    // The first start's layout: the station queue above the message queue in
+    // the centre panel, beside the grid, both visible; the accounts, codes
+    // and movement queue hidden in the bottom panel, where "Ver" opens them.
+    void firstLayout();
+
+    // The width a tool window needs to show its columns and buttons whole.
+    static int neededWidth(const QDockWidget* dock);
 
     // Before the main window is first shown: its saved bounds (fitted to the
     // screen) and maximised state, or the first-start place.
@@ -68,6 +75,11 @@ private:
     };
     void applyShares();
     void shareBottomPanel();
+    // A window opened in the bottom panel goes beside the ones there when
+    // all fit the window's width, else it becomes a tab of the last one.
+    void openInBottomPanel(QDockWidget* dock);
+    // The visible windows of the bottom panel, one per group of tabs.
+    QList<QDockWidget*> bottomColumns(const QDockWidget* except = nullptr) const;
     void keepFrameInside();
 
     QMainWindow* m_main;

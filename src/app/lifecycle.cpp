@@ -136,7 +136,7 @@ bool ConsoleLifecycle::afterLogin() {
 void ConsoleLifecycle::restoreLayout() {
     const app::ConfigIni config(m_paths.configIni());
     if (m_context.firstRun || !config.exists()) {
-        m_main.docks()->restoreDefault();
+        m_main.docks()->firstLayout();
         return;
     }
     m_main.docks()->restore(config.readLayout());

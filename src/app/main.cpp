@@ -136,6 +136,8 @@ int main(int argc, char* argv[]) {
     TarifasController tarifas(engine);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
     lifecycle.addGridParticipant(&sessions);
+    lifecycle.addGridParticipant(&accountsController);
+    lifecycle.addGridParticipant(&codigosController);
     MailController mail(context, mainWindow, engine);
     lifecycle.setMail(&mail);
     ReportsController reports(context, mainWindow);

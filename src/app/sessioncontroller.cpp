@@ -260,11 +260,7 @@ void SessionController::borrarTicket() {
 }
 
 void SessionController::applyGrids(const store::Grids& g, const store::Opciones& o) {
-    const int widths[] = {g.GRID1COL0, g.GRID1COL1, g.GRID1COL2, g.GRID1COL3, g.GRID1COL4, g.GRID1COL5};
-    for (int c = 0; c < 6; ++c) {
-        if (widths[c] > 0)
-            m_queue->view()->setColumnWidth(c, widths[c]);
-    }
+    m_queue->setColumnWidths({g.GRID1COL0, g.GRID1COL1, g.GRID1COL2, g.GRID1COL3, g.GRID1COL4, g.GRID1COL5});
     m_queue->setAscending(o.sup);
 }
 

@@ -70,9 +70,16 @@ public:
             const double width = px(col.width);
             QString text = cell;
             double advance = fm.horizontalAdvance(text);
+            std::optional<QFont> smaller;
+            if (advance > width && r.style == Row::Style::Heading) {
+                smaller = ReportRenderer::headingFont(st.font, cell, width, m_p.device());
+                m_p.setFont(*smaller);
+                advance = QFontMetricsF(*smaller, m_p.device()).horizontalAdvance(text);
+            }
             if (advance > width) {
-                text = fm.elidedText(cell, Qt::ElideRight, width);
-                advance = fm.horizontalAdvance(text);
+                const QFontMetricsF metrics = smaller ? QFontMetricsF(*smaller, m_p.device()) : fm;
+                text = metrics.elidedText(cell, Qt::ElideRight, width);
+                advance = metrics.horizontalAdvance(text);
             }
             double x = left;
             if (col.align == Align::Right)
@@ -80,6 +87,8 @@ public:
             else if (col.align == Align::Center)
                 x = left + (width - advance) / 2;
             m_p.drawText(QPointF(x, baseline), text);
+            if (smaller)
+                m_p.setFont(st.font);
         }
         if (r.ruled) {
             m_p.setPen(QPen(Qt::black, qMax(1.0, px(0.2))));
@@ -123,6 +132,19 @@ private:
 };
 
 } // namespace
+
+QFont ReportRenderer::headingFont(const QFont& font, const QString& text, double width,
+                                  const QPaintDevice* device) {
+    QFont f = font;
+    const int full = font.pixelSize();
+    const int least = qMax(1, int(full * shrinkLimit));
+    for (int size = full; size >= least; --size) {
+        f.setPixelSize(size);
+        if (QFontMetricsF(f, device).horizontalAdvance(text) <= width)
+            return f;
+    }
+    return f;
+}
 
 ReportRenderer::ReportRenderer(Report report, QString shortDateFormat, QString longTimeFormat)
     : m_report(std::move(report))

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+class QFont;
+class QPaintDevice;
 class QPainter;
 class QPagedPaintDevice;
 
@@ -36,6 +38,12 @@ public:
     bool writePdf(const QString& fileName, QString* error, const Progress& progress = {}) const;
 
     QString text() const;
+
+    // A column title wider than its column is drawn in a smaller size of its
+    // font, down to shrinkLimit of it, rather than cut; the font to draw it with.
+    static constexpr double shrinkLimit = 0.6;
+    static QFont headingFont(const QFont& font, const QString& text, double width,
+                             const QPaintDevice* device);
 
 private:
     Report m_report;

@@ -70,6 +70,7 @@ TFrmColPue::TFrmColPue(ConsoleContext& context, sales::PendingTicketsModel& mode
     layout->addLayout(tools);
 
     m_view = ui::makeListView(&m_model, QStringLiteral("ticketQueue"), this);
+    setColumnWidths({});
     layout->addWidget(m_view, 1);
     connect(m_view, &QTableView::doubleClicked, this, &TFrmColPue::modifySelected);
 
@@ -148,4 +149,11 @@ void TFrmColPue::modifySelected() {
     refresh();
     if (m_model.rowCount() > 0)
         m_view->selectRow(qBound(0, row, m_model.rowCount() - 1));
+}
+
+void TFrmColPue::setColumnWidths(const QList<int>& saved) {
+    const Regional& r = m_context.regional;
+    ui::fitColumns(m_view, saved,
+                   {QStringLiteral("999"), QStringLiteral("999999"), ui::sample::date(r), ui::sample::time(r),
+                    QStringLiteral("CONTADOR"), ui::sample::money(r)});
 }

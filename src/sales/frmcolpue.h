@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class QAction;
@@ -30,6 +31,8 @@ public:
     void refresh();
 
     QTableView* view() const { return m_view; }
+    // Widths from the table Grids, widened to what the columns show.
+    void setColumnWidths(const QList<int>& saved);
 
 signals:
     void modifyRequested(int idTick);

@@ -14,6 +14,8 @@
 #include <QStyle>
 #include <QStyleOptionHeader>
 
+#include <algorithm>
+
 namespace {
 
 const ui::MessageTable& gridMessages() {
@@ -40,6 +42,20 @@ constexpr int BaseWidths[] = {40, 60, 60, 80};
 constexpr int TicketGap = 32;
 
 } // namespace
+
+QString StationGridModel::widestText(int column) const {
+    switch (column) {
+    case session::ColUsuario:
+        // Two blanks and a ten-character login.
+        return QStringLiteral("  ") + QString(10, QLatin1Char('W'));
+    case session::ColTiempo:
+        return FormatoHora(99 * 3600 + 59 * 60 + 59);
+    case session::ColImporte:
+        return m_context.regional.formatCurrency(-Currency::MaxAmount);
+    default:
+        return QString();
+    }
+}
 
 StationGridModel::StationGridModel(ListaPuestos& lista, ConsoleContext& context, QObject* parent)
     : QAbstractTableModel(parent)
@@ -257,8 +273,11 @@ void StationGridView::applyColumnWidths() {
     const qreal cell = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
     const qreal scale = cell / RasterCellWidth;
     int used = 0;
+    const QFontMetrics metrics(font());
     for (int c = session::ColPuesto; c < session::ColTicket; ++c) {
-        const int w = qMax(qRound(BaseWidths[c] * scale), headerWidth(c));
+        // The cell's text is drawn two pixels in from either side.
+        const int content = metrics.horizontalAdvance(m_model.widestText(c)) + 4;
+        const int w = std::max({qRound(BaseWidths[c] * scale), headerWidth(c), content});
         setColumnWidth(c, w);
         used += w;
     }

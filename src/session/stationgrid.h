@@ -25,6 +25,8 @@ public:
     void refreshTimeAndAmount(int pos);
     // The header image of a sortable section: -1 none, 0 ascending, 1 descending.
     int sortImage(int section) const;
+    // The widest text each column may show, for its width.
+    QString widestText(int column) const;
     // A click on a header section: sections 0, 2 and 3 sort.
     void headerClicked(int section);
 
@@ -60,8 +62,8 @@ public:
 
     void setPopupMenu(QMenu* menu) { m_popup = menu; }
     // Column widths 40, 60, 60, 80 and the rest for the ticket, measured in
-    // cells of the raster font the grid was laid out for and never narrower
-    // than a header with its sort image.
+    // cells of the raster font the grid was laid out for, and never narrower
+    // than a header with its sort image or the widest text of the column.
     void applyColumnWidths();
     // A monospace font whose cell is at least the 8 x 12 pixels of that
     // raster font, scaled to the screen's dots per inch.

@@ -54,8 +54,7 @@ TFrmColMen::TFrmColMen(station::MessageQueueModel& model, QWidget* parent)
 
     m_view = ui::makeListView(&m_model, QStringLiteral("messageList"), this);
     m_view->horizontalHeader()->setStretchLastSection(true);
-    m_view->setColumnWidth(0, 50);
-    m_view->setColumnWidth(1, 70);
+    ui::fitColumns(m_view, {50, 70}, {QStringLiteral("999"), QStringLiteral("88:88:88")});
     layout->addWidget(m_view, 1);
 
     auto* entryRow = new QHBoxLayout;

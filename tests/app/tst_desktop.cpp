@@ -1,3 +1,5 @@
+#include "app/accountscontroller.h"
+#include "app/codigoscontroller.h"
 #include "app/docklayout.h"
 #include "app/dockmanager.h"
 #include "app/frmmain.h"
@@ -7,12 +9,15 @@
 #include "station/frmcolmen.h"
 #include "support/scriptedui.h"
 #include "support/testengine.h"
+#include "ui/listview.h"
 
 #include <QAction>
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +28,8 @@ struct Console : TestEngine {
     Console() {
         stations = std::make_unique<StationController>(*engine, window);
         sessions = std::make_unique<SessionController>(*engine, window, *stations);
+        accounts = std::make_unique<AccountsController>(*engine, window, *stations);
+        codes = std::make_unique<CodigosController>(*engine, window, *accounts);
         window.attachMenu();
     }
     bool show(QSize size) {
@@ -37,7 +44,18 @@ struct Console : TestEngine {
     TFrmMain window;
     std::unique_ptr<StationController> stations;
     std::unique_ptr<SessionController> sessions;
+    std::unique_ptr<AccountsController> accounts;
+    std::unique_ptr<CodigosController> codes;
 };
+
+// Whether every column of the tool window's tables shows whole.
+bool columnsWhole(const QDockWidget* dock) {
+    for (const QTableView* view : dock->findChildren<QTableView*>()) {
+        if (view->isVisible() && view->horizontalHeader()->length() > view->viewport()->width())
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -49,6 +67,12 @@ private slots:
     void gridHeadersNeverClipped();
     void sortImageFollowsTheOrderShown();
     void defaultLayoutOpensDocked();
+    void firstLayoutShowsTheQueues_data();
+    void firstLayoutShowsTheQueues();
+    void bottomWindowsTabWhenNarrow_data();
+    void bottomWindowsTabWhenNarrow();
+    void fitColumns_data();
+    void fitColumns();
     void dockSizesFollowTheWindow();
     void fitInside_data();
     void fitInside();
@@ -97,10 +121,15 @@ void TestDesktop::gridHeadersNeverClipped() {
                                     .arg(grid->columnWidth(s))
                                     .arg(header->sectionSizeHint(s))));
     }
-    // The widths keep the proportions of 40, 60, 60 and 80 cells' worth at least.
+    // The widths keep the proportions of 40, 60, 60 and 80 cells' worth at
+    // least, and hold a ten-character login and the largest amount.
     const qreal cell = QFontMetricsF(grid->font()).horizontalAdvance(QLatin1Char('0'));
     QVERIFY(grid->columnWidth(1) >= qRound(60 * cell / 8));
     QVERIFY(grid->columnWidth(3) >= qRound(80 * cell / 8));
+    const QFontMetrics cells(grid->font());
+    QVERIFY(grid->columnWidth(1) >= cells.horizontalAdvance(QStringLiteral("  ABCDEFGHIJ")) + 4);
+    QVERIFY(grid->columnWidth(3) >=
+            cells.horizontalAdvance(c.context.regional.formatCurrency(-Currency::MaxAmount)) + 4);
     // A row holds its text.
     QVERIFY(grid->rowHeight(0) >= QFontMetrics(grid->font()).height());
     // The grid panel never gets so narrow that the ticket column is cut.
@@ -150,6 +179,99 @@ void TestDesktop::defaultLayoutOpensDocked() {
     // Side by side, each with about half of the window.
     QTRY_VERIFY(qAbs(messages->width() - queue->width()) < 40);
     QVERIFY(queue->width() > 1200 / 3);
+}
+
+void TestDesktop::firstLayoutShowsTheQueues_data() {
+    QTest::addColumn<QSize>("screen");
+    QTest::newRow("1366 x 768") << QSize(1366, 768);
+    QTest::newRow("1920 x 1080") << QSize(1920, 1080);
+}
+
+void TestDesktop::firstLayoutShowsTheQueues() {
+    QFETCH(QSize, screen);
+    Console c;
+    // The first start's place on a counter screen of that size, less a panel.
+    QVERIFY(c.show(app::firstStartGeometry(QRect(QPoint(0, 0), screen - QSize(0, 40))).size()));
+    DockManager* docks = c.window.docks();
+    docks->firstLayout();
+    QDockWidget* queue = c.dock("FrmColPue");
+    QDockWidget* messages = c.dock("FrmColMen");
+    for (QDockWidget* d : {queue, messages}) {
+        QTRY_VERIFY(d->isVisible());
+        QCOMPARE(docks->hostOf(d), app::DockHost::Center);
+        QVERIFY2(d->height() >= 150, qPrintable(QString::number(d->height())));
+        QVERIFY2(columnsWhole(d), qPrintable(d->objectName()));
+    }
+    QVERIFY(c.window.action(QStringLiteral("verMensajes"))->isChecked());
+    QVERIFY(c.window.action(QStringLiteral("verColaPuestos"))->isChecked());
+    // The station queue above the message queue, beside the grid.
+    QVERIFY(queue->geometry().bottom() < messages->geometry().top());
+    const StationGridView* grid = c.stations->grid();
+    QVERIFY(grid->mapTo(&c.window, QPoint(grid->width(), 0)).x() <= queue->mapTo(&c.window, QPoint()).x());
+    // The rest wait hidden in the bottom panel.
+    for (const char* section : {"FrmUsr", "FrmCod", "FrmColMov"}) {
+        QVERIFY(c.dock(section)->isHidden());
+        QCOMPARE(docks->hostOf(c.dock(section)), app::DockHost::Bottom);
+    }
+}
+
+void TestDesktop::bottomWindowsTabWhenNarrow_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("tabbed");
+    QTest::newRow("a narrow window tabs them") << 1024 << true;
+    QTest::newRow("a wide one shows them side by side") << 2400 << false;
+}
+
+void TestDesktop::bottomWindowsTabWhenNarrow() {
+    QFETCH(int, width);
+    QFETCH(bool, tabbed);
+    Console c;
+    QVERIFY(c.show(QSize(width, 800)));
+    c.window.docks()->firstLayout();
+    QDockWidget* accounts = c.dock("FrmUsr");
+    QDockWidget* movements = c.dock("FrmColMov");
+    const int both = DockManager::neededWidth(accounts) + DockManager::neededWidth(movements);
+    QCOMPARE(both > width, tabbed);
+    c.window.action(QStringLiteral("verCuentas"))->trigger();
+    c.window.action(QStringLiteral("verMovimientos"))->trigger();
+    QTRY_VERIFY(movements->isVisible());
+    QCOMPARE(c.window.tabifiedDockWidgets(movements).contains(accounts), tabbed);
+    // The one just opened is in front, with its columns whole.
+    QTRY_VERIFY(columnsWhole(movements));
+}
+
+void TestDesktop::fitColumns_data() {
+    QTest::addColumn<int>("saved");
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<QString>("widest");
+    QTest::newRow("not saved: the title") << 0 << QString() << QStringLiteral("title");
+    QTest::newRow("saved narrower than the title") << 5 << QString() << QStringLiteral("title");
+    QTest::newRow("saved wider: kept") << 400 << QStringLiteral("x") << QStringLiteral("saved");
+    QTest::newRow("the sample is wider")
+        << 20 << QStringLiteral("999.999,99 € 999.999,99 € 999.999,99 €") << QStringLiteral("sample");
+}
+
+void TestDesktop::fitColumns() {
+    QFETCH(int, saved);
+    QFETCH(QString, sample);
+    QFETCH(QString, widest);
+    QStandardItemModel model(1, 2);
+    model.setHorizontalHeaderLabels({QStringLiteral("Concepto del movimiento"), QStringLiteral("B")});
+    QTableView view;
+    view.setModel(&model);
+    ui::fitColumns(&view, {saved}, {sample});
+    const int title = view.horizontalHeader()->sectionSizeHint(0);
+    const int text = view.fontMetrics().horizontalAdvance(sample);
+    const int w = view.columnWidth(0);
+    if (widest == QLatin1String("title"))
+        QCOMPARE(w, title);
+    else if (widest == QLatin1String("saved"))
+        QCOMPARE(w, saved);
+    else
+        QVERIFY(w > text && w > title);
+    // A column with neither a saved width nor a sample still shows its title.
+    QCOMPARE(view.columnWidth(1), view.horizontalHeader()->sectionSizeHint(1));
+    QCOMPARE(ui::columnWidths(&view, 2), QList<int>({w, view.columnWidth(1)}));
 }
 
 void TestDesktop::dockSizesFollowTheWindow() {

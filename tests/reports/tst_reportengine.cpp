@@ -233,6 +233,38 @@ private slots:
         }
     }
 
+    // A column title a little wider than its column is drawn smaller, whole;
+    // only one far too wide is still cut.
+    void narrowHeadings_data() {
+        QTest::addColumn<double>("width");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("fits") << 30.0 << true;
+        QTest::newRow("needs four fifths of its size") << 12.0 << true;
+        QTest::newRow("below the limit") << 5.0 << false;
+    }
+    void narrowHeadings() {
+        QFETCH(double, width);
+        QFETCH(bool, whole);
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed");
+        Report r;
+        r.caption = QStringLiteral("[Prueba]");
+        const int cols = r.addColumns({{0, width, Align::Left}, {40, 40, Align::Left}});
+        r.addHeader(cols, {QStringLiteral("Nº puesto"), QStringLiteral("Fin")});
+        ReportRenderer renderer(r, QStringLiteral("dd/MM/yyyy"), QStringLiteral("H:mm:ss"));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("h.pdf"));
+        QString error;
+        QVERIFY2(renderer.writePdf(file, &error), qPrintable(error));
+        QProcess p;
+        p.start(pdftotext, {file, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        QCOMPARE(text.contains(QStringLiteral("Nº puesto")), whole);
+        QVERIFY(text.contains(QStringLiteral("Nº")));
+    }
+
     void preview() {
         TfrmPreview preview(ReportRenderer(listing(rowsPerPage(true) + 10), QStringLiteral("dd/MM/yyyy"),
                                            QStringLiteral("H:mm:ss")));
