@@ -133,6 +133,8 @@ class TstAccountsEndToEnd : public QObject {
     Q_OBJECT
 private slots:
     void moneyAndTimeCustomers();
+    void readmeDemoAccounts_data();
+    void readmeDemoAccounts();
     void refusedAtTheTile_data();
     void refusedAtTheTile();
     void sameLoginAtTwoTilesInOneInterval();
@@ -284,6 +286,46 @@ void TstAccountsEndToEnd::moneyAndTimeCustomers() {
     QCOMPARE(cafe.count(QStringLiteral("ciber")), 2);
 }
 
+// What the README's table of demo accounts promises a tile shows at log-in.
+void TstAccountsEndToEnd::readmeDemoAccounts_data() {
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("stateWord");
+    QTest::addColumn<QString>("balance");
+    // A money account's balance is its credit less the tariff's minimum charge.
+    QTest::newRow("10001 money") << "10001" << "1111" << "OCUPADO" << "9,50 €";
+    QTest::newRow("10002 student") << "10002" << "2222" << "OCUPADO" << "4,20 €";
+    QTest::newRow("10003 time bands") << "10003" << "3333" << "OCUPADO" << "7,50 €";
+    QTest::newRow("10004 time credit") << "10004" << "4444" << "PREPAGO" << "3:00:00";
+    QTest::newRow("10005 time credit") << "10005" << "5555" << "PREPAGO" << "1:00:00";
+    QTest::newRow("90001 code") << "90001" << "7777" << "PREPAGO" << "0:30:00";
+    QTest::newRow("90002 code") << "90002" << "8888" << "PREPAGO" << "2:00:00";
+}
+
+void TstAccountsEndToEnd::readmeDemoAccounts() {
+    QFETCH(QString, login);
+    QFETCH(QString, password);
+    QFETCH(QString, stateWord);
+    QFETCH(QString, balance);
+    Cafe cafe;
+    QVERIFY(cafe.start());
+    // The demo's codes were sold yesterday and today.
+    const QDate today = cafe.te.clock.now().date();
+    store::run(cafe.db(), QStringLiteral("UPDATE cuentas SET Alta = ?, Ultima = ? WHERE Tipo = '9'"),
+               {today.addDays(-1), today.addDays(-1)});
+    cafe.tile(1).queueLogin(login, password);
+    QVERIFY(cafe.round());
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.tile(1).lastRefusalCode().value_or(-1), -1);
+    QCOMPARE(cafe.tile(1).lastPoll().stateWord, stateWord);
+    QCOMPARE(cafe.tile(1).lastPoll().balance, balance);
+    // The same login at another tile: in use, code 5.
+    cafe.tile(2).queueLogin(login, password);
+    QVERIFY(cafe.round());
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.tile(2).lastRefusalCode(), std::optional<int>(5));
+}
+
 void TstAccountsEndToEnd::refusedAtTheTile_data() {
     // The tile's reply as bytes on the wire (Windows-1252), after "CLI" and its tab.
     QTest::addColumn<QByteArray>("request");
@@ -410,7 +452,7 @@ void TstAccountsEndToEnd::busyStationKeepsItsPeriod() {
     QCOMPARE(cafe.rec(1).estado, Estado::Contador);
     QCOMPARE(cafe.rec(1).accountLogin, QStringLiteral("10001"));
     QVERIFY(!cafe.te.engine->puestos().loginsInUse().contains(QStringLiteral("10004")));
-    QCOMPARE(cafe.tile(1).lastRefusalCode(), std::optional<int>());
+    QCOMPARE(cafe.tile(1).lastRefusalCode().value_or(-1), -1);
 
     cafe.tile(1).queueLogout();
     QVERIFY(cafe.round());
