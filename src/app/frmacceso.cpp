@@ -141,6 +141,8 @@ void TFrmAcceso::buildToolsPage() {
     buttons->addWidget(accept);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
+    m_primary[size_t(Page::Tools)] = accept;
+    m_firstFocus[size_t(Page::Tools)] = m_toolsList;
     connect(accept, &QPushButton::clicked, this, &TFrmAcceso::acceptTools);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_pages->addWidget(page);
@@ -216,6 +218,8 @@ void TFrmAcceso::buildNotFoundPage() {
     buttons->addWidget(accept);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
+    m_primary[size_t(Page::NotFound)] = accept;
+    m_firstFocus[size_t(Page::NotFound)] = m_chooseOther;
     connect(accept, &QPushButton::clicked, this, &TFrmAcceso::acceptNotFound);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_pages->addWidget(page);
@@ -263,12 +267,21 @@ void TFrmAcceso::showPage(Page page) {
         connect(other, &QAction::triggered, this, &TFrmAcceso::selectOtherDatabase);
         fillToolsMenu(file);
     }
-    if (page == Page::Login) {
-        m_loginAccept->setDefault(true);
-        m_password->setFocus();
-    } else {
-        m_loginAccept->setDefault(false);
+    // Enter presses the page's own button, with or without a window manager.
+    m_primary[size_t(Page::Login)] = m_loginAccept;
+    m_firstFocus[size_t(Page::Login)] = m_password;
+    m_primary[size_t(Page::Upgrade)] = m_upgradeNow->isEnabled() ? m_upgradeNow : m_upgradeNext;
+    m_firstFocus[size_t(Page::Upgrade)] = m_primary[size_t(Page::Upgrade)];
+    m_primary[size_t(Page::Progress)] = m_progressContinue;
+    m_firstFocus[size_t(Page::Progress)] = m_progressContinue;
+    for (QPushButton* b : m_primary) {
+        if (b)
+            b->setDefault(false);
     }
+    if (QPushButton* primary = m_primary[size_t(page)])
+        primary->setDefault(true);
+    if (QWidget* first = m_firstFocus[size_t(page)])
+        first->setFocus();
 }
 
 void TFrmAcceso::showEvent(QShowEvent* event) {

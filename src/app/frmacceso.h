@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <array>
 #include <vector>
 
 struct ConsoleContext;
@@ -118,6 +119,9 @@ private:
     QListWidget* m_operatorList = nullptr;
     QLineEdit* m_password = nullptr;
     QPushButton* m_loginAccept = nullptr;
+    // Per page: the button Enter presses and the widget that takes the keyboard.
+    std::array<QPushButton*, 5> m_primary{};
+    std::array<QWidget*, 5> m_firstFocus{};
     QListWidget* m_toolsList = nullptr;
     QLabel* m_upgradeFile = nullptr;
     QPushButton* m_upgradeNow = nullptr;

@@ -156,6 +156,8 @@ void TFrmAcceso::upgradeNow() {
         1);
     m_upgradeNow->setEnabled(false);
     m_upgradeNext->setEnabled(true);
+    m_upgradeNow->setDefault(false);
+    m_upgradeNext->setDefault(true);
     m_upgradeNext->setFocus();
 }
 
