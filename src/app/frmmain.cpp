@@ -2,6 +2,7 @@
 
 #include "app/dockmanager.h"
 #include "ui/messagebox.h"
+#include "ui/mnemonicscope.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,6 +74,8 @@ TFrmMain::TFrmMain(QWidget* parent)
     statusBar()->addWidget(m_tariffPanel, 1);
 
     buildMenus();
+    // Alt + letter reaches the menus even with docked windows using the same letters.
+    new ui::MnemonicScope(this);
     resize(1024, 700);
 }
 

@@ -10,10 +10,14 @@
 #include "support/scriptedui.h"
 #include "support/testengine.h"
 #include "ui/listview.h"
+#include "ui/mnemonicscope.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QHeaderView>
+#include <QMenu>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardItemModel>
@@ -71,6 +75,8 @@ private slots:
     void firstLayoutShowsTheQueues();
     void bottomWindowsTabWhenNarrow_data();
     void bottomWindowsTabWhenNarrow();
+    void altLetterInScope_data();
+    void altLetterInScope();
     void fitColumns_data();
     void fitColumns();
     void dockSizesFollowTheWindow();
@@ -238,6 +244,54 @@ void TestDesktop::bottomWindowsTabWhenNarrow() {
     QCOMPARE(c.window.tabifiedDockWidgets(movements).contains(accounts), tabbed);
     // The one just opened is in front, with its columns whole.
     QTRY_VERIFY(columnsWhole(movements));
+}
+
+void TestDesktop::altLetterInScope_data() {
+    // Where the keyboard is, the letter, and what opens: a menu of the main
+    // menu bar or a button of the docked window.
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("grid, Alt+O: Configuración, not the docked Modificar")
+        << "grid" << int(Qt::Key_O) << "configuracion"
+        << "";
+    QTest::newRow("grid, Alt+A: Archivo, not the docked Limpiar") << "grid" << int(Qt::Key_A) << "archivo"
+                                                                  << "";
+    QTest::newRow("station queue, Alt+O: its Modificar") << "ticketQueue" << int(Qt::Key_O) << ""
+                                                         << "M&odificar";
+    QTest::newRow("message entry, Alt+A: its Limpiar") << "messageEntry" << int(Qt::Key_A) << ""
+                                                       << "Limpi&ar";
+    QTest::newRow("message entry, Alt+V: Ver") << "messageEntry" << int(Qt::Key_V) << "ver"
+                                               << "";
+}
+
+void TestDesktop::altLetterInScope() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(QString, menu);
+    QFETCH(QString, button);
+    Console c;
+    QVERIFY(c.show(QSize(1200, 800)));
+    c.window.docks()->firstLayout();
+    QWidget* start = focus == QLatin1String("grid") ? static_cast<QWidget*>(c.stations->grid())
+                                                    : c.window.findChild<QWidget*>(focus);
+    QVERIFY(start);
+    QTRY_VERIFY(start->isVisible());
+    start->setFocus();
+    const ui::MnemonicScope::Target t =
+        c.window.findChild<ui::MnemonicScope*>()->target(QApplication::focusWidget(), key);
+    if (!menu.isEmpty()) {
+        QVERIFY(t.menu);
+        QCOMPARE(t.menu->menu(), c.window.menu(menu));
+        // Pressed, the menu opens.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::AltModifier);
+        QTRY_VERIFY(c.window.menu(menu)->isVisible());
+        c.window.menu(menu)->close();
+    } else {
+        QVERIFY(t.button);
+        QCOMPARE(t.button->text(), button);
+    }
 }
 
 void TestDesktop::fitColumns_data() {
