@@ -35,6 +35,8 @@ int CodigosModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CodigosModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::TextAlignmentRole && index.isValid())
+        return int((index.column() == 1 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
     const store::Cuenta& c = at(index.row());

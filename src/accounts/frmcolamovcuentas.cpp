@@ -33,6 +33,8 @@ int MovimientosPendientesModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant MovimientosPendientesModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::TextAlignmentRole && index.isValid())
+        return int((index.column() >= 4 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
     const store::MovCuenta& m = at(index.row());

@@ -47,6 +47,10 @@ int CuentasModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CuentasModel::data(const QModelIndex& index, int role) const {
+    // Amounts and times line up on their right edge.
+    if (role == Qt::TextAlignmentRole && index.isValid())
+        return int((index.column() == 3 || index.column() == 4 ? Qt::AlignRight : Qt::AlignLeft) |
+                   Qt::AlignVCenter);
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
     const store::Cuenta& c = at(index.row());
