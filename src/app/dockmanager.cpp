@@ -1,5 +1,6 @@
 #include "app/dockmanager.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QDataStream>
 #include <QDockWidget>
@@ -38,6 +39,7 @@ void DockManager::registerWindow(const QString& section, QDockWidget* dock, QAct
             dock->setVisible(on);
             if (on) {
                 dock->raise();
+                giveKeyboard(dock);
                 QTimer::singleShot(0, this, &DockManager::shareBottomPanel);
             }
         });
@@ -287,6 +289,23 @@ void DockManager::shareBottomPanel() {
     for (qsizetype i = 0; i < docks.size(); ++i)
         widths << qMax(1, int(m_main->width() / docks.size()));
     m_main->resizeDocks(docks, widths, Qt::Horizontal);
+}
+
+void DockManager::giveKeyboard(QDockWidget* dock) {
+    // Its list first: what the window's keys act on.
+    QWidget* target = nullptr;
+    if (auto* view = dock->findChild<QAbstractItemView*>())
+        target = view->isVisibleTo(dock) ? view : nullptr;
+    if (!target) {
+        for (QWidget* w : dock->findChildren<QWidget*>()) {
+            if (w->isVisibleTo(dock) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+                target = w;
+                break;
+            }
+        }
+    }
+    if (target)
+        target->setFocus(Qt::ShortcutFocusReason);
 }
 
 int DockManager::neededWidth(const QDockWidget* dock) {

@@ -39,6 +39,9 @@ public:
     // and movement queue hidden in the bottom panel, where "Ver" opens them.
     void firstLayout();
 
+    // "Ver" opened it: its list, or its first field, takes the keyboard.
+    static void giveKeyboard(QDockWidget* dock);
+
     // The width a tool window needs to show its columns and buttons whole.
     static int neededWidth(const QDockWidget* dock);
 

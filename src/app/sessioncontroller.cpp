@@ -58,6 +58,8 @@ SessionController::SessionController(ConsoleEngine& engine, TFrmMain& window, St
     m_window.action(QStringLiteral("verColaPuestos"))->setEnabled(true);
     m_window.docks()->dock(m_queueDock, app::DockHost::Bottom);
     m_queueDock->hide();
+    // Tab from the grid reaches the tickets to collect first.
+    QWidget::setTabOrder(m_stations.grid(), m_queue->view());
 
     connect(&m_engine, &ConsoleEngine::ticketsChanged, m_queue, &TFrmColPue::refresh);
     connect(&m_engine, &ConsoleEngine::fatalError, this, &SessionController::fatalError);

@@ -77,6 +77,7 @@ private slots:
     void bottomWindowsTabWhenNarrow();
     void altLetterInScope_data();
     void altLetterInScope();
+    void keyboardReachesTheWindows();
     void fitColumns_data();
     void fitColumns();
     void dockSizesFollowTheWindow();
@@ -292,6 +293,20 @@ void TestDesktop::altLetterInScope() {
         QVERIFY(t.button);
         QCOMPARE(t.button->text(), button);
     }
+}
+
+void TestDesktop::keyboardReachesTheWindows() {
+    Console c;
+    QVERIFY(c.show(QSize(1200, 800)));
+    c.window.docks()->firstLayout();
+    QTRY_VERIFY(c.dock("FrmColPue")->isVisible());
+    // Tab from the grid: the tickets to collect.
+    c.stations->grid()->setFocus();
+    QTest::keyClick(c.stations->grid(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), c.window.findChild<QWidget*>(QStringLiteral("ticketQueue")));
+    // A window opened from "Ver" takes the keyboard on its list.
+    c.window.action(QStringLiteral("verCuentas"))->trigger();
+    QTRY_COMPARE(QApplication::focusWidget(), c.window.findChild<QWidget*>(QStringLiteral("accounts")));
 }
 
 void TestDesktop::fitColumns_data() {
