@@ -99,16 +99,34 @@ QByteArray DockManager::siteData(app::DockHost host) const {
     out.setVersion(QDataStream::Qt_6_4);
     QStringList names;
     QStringList tabbedWith;
+    // In the order they stand in the panel, so the next start stacks them alike.
+    std::vector<const Entry*> shown;
     for (const Entry& e : m_entries) {
-        if (hostOf(e.dock) != host || e.dock->isHidden())
-            continue;
-        names << e.section;
+        if (hostOf(e.dock) == host && !e.dock->isHidden())
+            shown.push_back(&e);
+    }
+    std::stable_sort(shown.begin(), shown.end(), [host](const Entry* a, const Entry* b) {
+        return host == app::DockHost::Bottom ? a->dock->x() < b->dock->x() : a->dock->y() < b->dock->y();
+    });
+    for (const Entry* e : shown) {
+        names << e->section;
         QMainWindow* site = host == app::DockHost::Center ? m_center : m_main;
-        const QList<QDockWidget*> tabs = site->tabifiedDockWidgets(e.dock);
+        const QList<QDockWidget*> tabs = site->tabifiedDockWidgets(e->dock);
         tabbedWith << (tabs.isEmpty() ? QString() : tabs.first()->objectName());
     }
     out << quint8(1) << names << tabbedWith;
     return bytes;
+}
+
+QStringList DockManager::siteOrder(const QByteArray& data) {
+    if (data.isEmpty())
+        return {};
+    QDataStream in(data);
+    in.setVersion(QDataStream::Qt_6_4);
+    quint8 version = 0;
+    QStringList names;
+    in >> version >> names;
+    return in.status() == QDataStream::Ok && version == 1 ? names : QStringList();
 }
 
 void DockManager::applySiteData(app::DockHost host, const QByteArray& data) {
@@ -209,7 +227,19 @@ void DockManager::restore(const app::DockLayout& layout) {
         if (savedHeight > 0 && layout.bottomSite.height > 0)
             shares.bottom = double(layout.bottomSite.height) / savedHeight;
     }
-    for (const Entry& e : m_entries) {
+    // Each panel's windows docked in the order they stood in it.
+    const QStringList order = siteOrder(layout.leftSite.data) + siteOrder(layout.bottomSite.data) +
+                              siteOrder(layout.centerSite.data);
+    std::vector<Entry> entries = m_entries;
+    std::stable_sort(entries.begin(), entries.end(), [&order](const Entry& a, const Entry& b) {
+        const auto rank = [&order](const Entry& e) {
+            const qsizetype i = order.indexOf(e.section);
+            return i < 0 ? order.size() : i;
+        };
+        return rank(a) < rank(b);
+    });
+    const int savedCenterHeight = layout.centerSite.height;
+    for (const Entry& e : entries) {
         auto it = layout.windows.find(e.section);
         if (it == layout.windows.end())
             continue;
@@ -220,6 +250,8 @@ void DockManager::restore(const app::DockLayout& layout) {
             e.dock->setVisible(w.visible || w.docked);
             if (host == int(app::DockHost::Bottom) && savedWidth > 0 && w.width > 0)
                 shares.bottomWidths.emplace_back(e.dock, double(w.width) / savedWidth);
+            if (host == int(app::DockHost::Center) && savedCenterHeight > 0 && w.height > 0)
+                shares.centerHeights.emplace_back(e.dock, double(w.height) / savedCenterHeight);
         } else if (!w.visible && w.dockHost >= 1 && w.dockHost <= 3) {
             // Hidden in a panel: "Ver" shows it there again.
             dock(e.dock, static_cast<app::DockHost>(w.dockHost));
@@ -261,6 +293,16 @@ void DockManager::applyShares() {
     }
     if (docks.size() > 1)
         m_main->resizeDocks(docks, widths, Qt::Horizontal);
+    QList<QDockWidget*> stacked;
+    QList<int> heights;
+    for (const auto& [d, share] : m_shares->centerHeights) {
+        if (d->isHidden() || hostOf(d) != app::DockHost::Center)
+            continue;
+        stacked << d;
+        heights << qMax(1, qRound(share * m_center->height()));
+    }
+    if (stacked.size() > 1)
+        m_center->resizeDocks(stacked, heights, Qt::Vertical);
 }
 
 bool DockManager::eventFilter(QObject* watched, QEvent* event) {

@@ -68,6 +68,8 @@ private:
     };
     QByteArray siteData(app::DockHost host) const;
     void applySiteData(app::DockHost host, const QByteArray& data);
+    // The windows a panel held, in order.
+    static QStringList siteOrder(const QByteArray& data);
 
     // The saved sizes as shares of the main window, applied again while the
     // window settles into its final size (a window manager maximises late).
@@ -75,6 +77,7 @@ private:
         double left = 0;
         double bottom = 0;
         std::vector<std::pair<QDockWidget*, double>> bottomWidths;
+        std::vector<std::pair<QDockWidget*, double>> centerHeights;
     };
     void applyShares();
     void shareBottomPanel();

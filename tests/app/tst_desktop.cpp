@@ -73,6 +73,7 @@ private slots:
     void defaultLayoutOpensDocked();
     void firstLayoutShowsTheQueues_data();
     void firstLayoutShowsTheQueues();
+    void centrePanelComesBackInOrder();
     void bottomWindowsTabWhenNarrow_data();
     void bottomWindowsTabWhenNarrow();
     void altLetterInScope_data();
@@ -220,6 +221,38 @@ void TestDesktop::firstLayoutShowsTheQueues() {
         QVERIFY(c.dock(section)->isHidden());
         QCOMPARE(docks->hostOf(c.dock(section)), app::DockHost::Bottom);
     }
+}
+
+void TestDesktop::centrePanelComesBackInOrder() {
+    app::DockLayout saved;
+    int queueHeight = 0;
+    {
+        Console c;
+        QVERIFY(c.show(QSize(1200, 800)));
+        c.window.docks()->firstLayout();
+        // The message queue made taller by hand: a third of the panel for the tickets.
+        QTRY_VERIFY(c.dock("FrmColMen")->isVisible());
+        QTRY_VERIFY([&] {
+            const int total = c.dock("FrmColPue")->height() + c.dock("FrmColMen")->height();
+            c.window.findChild<QMainWindow*>(QStringLiteral("centerSite"))
+                ->resizeDocks({c.dock("FrmColPue"), c.dock("FrmColMen")}, {total / 3, total - total / 3},
+                              Qt::Vertical);
+            QCoreApplication::processEvents();
+            return qAbs(c.dock("FrmColPue")->height() - total / 3) <= 10;
+        }());
+        queueHeight = c.dock("FrmColPue")->height();
+        saved = c.window.docks()->capture();
+    }
+    Console c;
+    QVERIFY(c.show(QSize(1200, 800)));
+    c.window.docks()->restore(saved);
+    QDockWidget* queue = c.dock("FrmColPue");
+    QDockWidget* messages = c.dock("FrmColMen");
+    QTRY_VERIFY(queue->isVisible() && messages->isVisible());
+    QCOMPARE(c.window.docks()->hostOf(queue), app::DockHost::Center);
+    // Still the tickets on top, with the height they were left with.
+    QVERIFY(queue->geometry().bottom() < messages->geometry().top());
+    QTRY_VERIFY2(qAbs(queue->height() - queueHeight) <= 15, qPrintable(QString::number(queue->height())));
 }
 
 void TestDesktop::bottomWindowsTabWhenNarrow_data() {
