@@ -322,14 +322,20 @@ bool DockManager::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DockManager::shareBottomPanel() {
-    // Windows opened side by side at the bottom get equal widths, so every
-    // one shows its columns.
+    // Windows side by side at the bottom: each the width its columns need,
+    // and what is left shared equally.
     const QList<QDockWidget*> docks = bottomColumns();
     if (docks.size() < 2)
         return;
     QList<int> widths;
-    for (qsizetype i = 0; i < docks.size(); ++i)
-        widths << qMax(1, int(m_main->width() / docks.size()));
+    int needed = 0;
+    for (QDockWidget* d : docks) {
+        widths << neededWidth(d);
+        needed += widths.last();
+    }
+    const int spare = (m_main->width() - needed) / int(docks.size());
+    for (int& w : widths)
+        w = qMax(1, w + spare);
     m_main->resizeDocks(docks, widths, Qt::Horizontal);
 }
 
