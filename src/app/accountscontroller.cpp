@@ -110,20 +110,11 @@ void AccountsController::applyGrids(const store::Grids& g, const store::Opciones
 }
 
 void AccountsController::captureGrids(store::Grids& g, store::Opciones& o) const {
-    const QList<int> queue = ui::columnWidths(m_queue->view(), 6);
-    g.GRID2COL0 = queue[0];
-    g.GRID2COL1 = queue[1];
-    g.GRID2COL2 = queue[2];
-    g.GRID2COL3 = queue[3];
-    g.GRID2COL4 = queue[4];
-    g.GRID2COL5 = queue[5];
-    const QList<int> accounts = ui::columnWidths(m_accounts->view(), 6);
-    g.GRIDCUECOL0 = accounts[0];
-    g.GRIDCUECOL1 = accounts[1];
-    g.GRIDCUECOL2 = accounts[2];
-    g.GRIDCUECOL3 = accounts[3];
-    g.GRIDCUECOL4 = accounts[4];
-    g.GRIDCUECOL5 = accounts[5];
+    storeWidths({&g.GRID2COL0, &g.GRID2COL1, &g.GRID2COL2, &g.GRID2COL3, &g.GRID2COL4, &g.GRID2COL5},
+                ui::columnWidths(m_queue->view(), 6));
+    storeWidths(
+        {&g.GRIDCUECOL0, &g.GRIDCUECOL1, &g.GRIDCUECOL2, &g.GRIDCUECOL3, &g.GRIDCUECOL4, &g.GRIDCUECOL5},
+        ui::columnWidths(m_accounts->view(), 6));
     o.inf = m_queue->ascending();
 }
 

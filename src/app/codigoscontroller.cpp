@@ -82,10 +82,7 @@ void CodigosController::applyGrids(const store::Grids& g, const store::Opciones&
 }
 
 void CodigosController::captureGrids(store::Grids& g, store::Opciones&) const {
-    const QList<int> widths = ui::columnWidths(m_codes->view(), 3);
-    g.GRIDCODCOL0 = widths[0];
-    g.GRIDCODCOL1 = widths[1];
-    g.GRIDCODCOL2 = widths[2];
+    storeWidths({&g.GRIDCODCOL0, &g.GRIDCODCOL1, &g.GRIDCODCOL2}, ui::columnWidths(m_codes->view(), 3));
 }
 
 void CodigosController::salesBooked() {

@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "store/rows.h"
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
@@ -21,6 +22,12 @@ public:
 
 protected:
     ~GridLayoutParticipant() = default;
+    // Column widths into the Grids fields that keep them, in order.
+    static void storeWidths(std::initializer_list<int*> fields, const QList<int>& widths) {
+        qsizetype i = 0;
+        for (int* field : fields)
+            *field = widths.value(i++);
+    }
 };
 
 // The notification mails, at their places in the start-up, the change of

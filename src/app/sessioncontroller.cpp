@@ -15,6 +15,7 @@
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/sql.h"
+#include "ui/listview.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
@@ -267,13 +268,8 @@ void SessionController::applyGrids(const store::Grids& g, const store::Opciones&
 }
 
 void SessionController::captureGrids(store::Grids& g, store::Opciones& o) const {
-    QTableView* v = m_queue->view();
-    g.GRID1COL0 = v->columnWidth(0);
-    g.GRID1COL1 = v->columnWidth(1);
-    g.GRID1COL2 = v->columnWidth(2);
-    g.GRID1COL3 = v->columnWidth(3);
-    g.GRID1COL4 = v->columnWidth(4);
-    g.GRID1COL5 = v->columnWidth(5);
+    storeWidths({&g.GRID1COL0, &g.GRID1COL1, &g.GRID1COL2, &g.GRID1COL3, &g.GRID1COL4, &g.GRID1COL5},
+                ui::columnWidths(m_queue->view(), 6));
     o.sup = m_queue->ascending();
 }
 

@@ -79,6 +79,7 @@ private slots:
     void altLetterInScope_data();
     void altLetterInScope();
     void keyboardReachesTheWindows();
+    void columnWidthsComeBack();
     void fitColumns_data();
     void fitColumns();
     void dockSizesFollowTheWindow();
@@ -344,6 +345,36 @@ void TestDesktop::keyboardReachesTheWindows() {
     // A window opened from "Ver" takes the keyboard on its list.
     c.window.action(QStringLiteral("verCuentas"))->trigger();
     QTRY_COMPARE(QApplication::focusWidget(), c.window.findChild<QWidget*>(QStringLiteral("accounts")));
+}
+
+void TestDesktop::columnWidthsComeBack() {
+    // Widths wider than any title, each its own, through start-up and shut-down.
+    using G = store::Grids;
+    const std::vector<int G::*> fields{
+        &G::GRID1COL0,   &G::GRID1COL1,   &G::GRID1COL2,   &G::GRID1COL3,   &G::GRID1COL4,   &G::GRID1COL5,
+        &G::GRID2COL0,   &G::GRID2COL1,   &G::GRID2COL2,   &G::GRID2COL3,   &G::GRID2COL4,   &G::GRID2COL5,
+        &G::GRIDCUECOL0, &G::GRIDCUECOL1, &G::GRIDCUECOL2, &G::GRIDCUECOL3, &G::GRIDCUECOL4, &G::GRIDCUECOL5,
+        &G::GRIDCODCOL0, &G::GRIDCODCOL1, &G::GRIDCODCOL2};
+    G saved;
+    for (size_t i = 0; i < fields.size(); ++i)
+        saved.*fields[i] = 300 + int(i);
+    store::Opciones options;
+    options.sup = false;
+    options.inf = false;
+    Console c;
+    const std::vector<GridLayoutParticipant*> participants{c.sessions.get(), c.accounts.get(), c.codes.get()};
+    for (GridLayoutParticipant* p : participants)
+        p->applyGrids(saved, options);
+    G captured;
+    store::Opciones order;
+    order.sup = order.inf = true;
+    for (GridLayoutParticipant* p : participants)
+        p->captureGrids(captured, order);
+    for (size_t i = 0; i < fields.size(); ++i)
+        QCOMPARE(captured.*fields[i], saved.*fields[i]);
+    // The queues' order comes back too.
+    QVERIFY(!order.sup);
+    QVERIFY(!order.inf);
 }
 
 void TestDesktop::fitColumns_data() {
