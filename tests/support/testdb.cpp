@@ -1,6 +1,7 @@
 #include "support/testdb.h"
 
 #include "store/newdatabase.h"
+#include "store/sql.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,11 +24,40 @@ QString TestHome::configIni() const {
     return databaseFile(QStringLiteral("config.ini"));
 }
 
-QString TestHome::createDatabase(const QString& name, bool demo) const {
+namespace {
+
+// Leaves the demo's settings and accounts, with an empty history and the
+// ticket counter and keys starting afresh.
+void removeHistory(const QString& path) {
+    const QString connection = QStringLiteral("test-remove-history");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("cannot open test database: %s", qPrintable(path));
+        try {
+            for (const char* table : {"lintick", "ticket", "ciber", "movcuentas"})
+                store::run(db, QStringLiteral("DELETE FROM ") + QLatin1String(table));
+            store::run(db, QStringLiteral("DELETE FROM sqlite_sequence WHERE name IN "
+                                          "('lintick', 'ticket', 'movcuentas')"));
+            store::run(db, QStringLiteral("UPDATE opciones SET NUM_TICK = 0"));
+        } catch (const store::DatabaseError& e) {
+            qFatal("cannot empty the demo's history: %s", qPrintable(e.text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+
+} // namespace
+
+QString TestHome::createDatabase(const QString& name, bool demo, DemoHistory history) const {
     const QString path = databaseFile(name);
     const Status s = store::createDatabase(path, demo);
     if (!s)
         qFatal("cannot create test database: %s", qPrintable(s.error()));
+    if (demo && history == DemoHistory::Without)
+        removeHistory(path);
     return path;
 }
 
@@ -44,8 +74,8 @@ void TestHome::writeFile(const QString& name, const QByteArray& bytes) const {
     f.write(bytes);
 }
 
-TestDatabase::TestDatabase(bool demo) {
-    path = home.createDatabase(QStringLiteral("ciber.mdb"), demo);
+TestDatabase::TestDatabase(bool demo, DemoHistory history) {
+    path = home.createDatabase(QStringLiteral("ciber.mdb"), demo, history);
     const Status s = data.open(path);
     if (!s)
         qFatal("cannot open test database: %s", qPrintable(s.error()));

@@ -7,6 +7,11 @@
 
 #include <memory>
 
+// The demo's history (tickets, activity, movements) is dated from the
+// machine's clock, while tests pin theirs: a demo database comes without it
+// unless a test asks for the demo exactly as --demo makes it.
+enum class DemoHistory { Without, With };
+
 // A program folder in a temporary directory with its "database" folder, and
 // helpers to put databases there.
 class TestHome {
@@ -18,7 +23,8 @@ public:
     QString configIni() const;
 
     // Creates a new database (base rows, or the demo) named name in the database folder.
-    QString createDatabase(const QString& name = QStringLiteral("ciber.mdb"), bool demo = false) const;
+    QString createDatabase(const QString& name = QStringLiteral("ciber.mdb"), bool demo = false,
+                           DemoHistory history = DemoHistory::Without) const;
     void writeConfigId(const QString& id) const;
     void writeFile(const QString& name, const QByteArray& bytes) const;
 
@@ -28,7 +34,7 @@ private:
 
 // An open data module on a new database of a TestHome.
 struct TestDatabase {
-    explicit TestDatabase(bool demo = false);
+    explicit TestDatabase(bool demo = false, DemoHistory history = DemoHistory::Without);
     TestHome home;
     QString path;
     TDataModule1 data;
