@@ -199,6 +199,12 @@ void TestNewDatabase::demoContents() {
     QVERIFY(!timeCod.isEmpty());
     QVERIFY2(std::any_of(bonos.begin(), bonos.end(), [&](const Bono& b) { return b.CODIGO == timeCod; }),
              qPrintable(timeCod));
+    // F1 proposes a fixed tariff that exists, or Enter is refused at once.
+    const Opciones options = readOpciones(db);
+    QVERIFY(options.op4_2);
+    QVERIFY(std::any_of(tarifas.begin(), tarifas.end(), [&](const Tarifa& x) {
+        return x.NOM == options.ini_tarifa_2.trimmed() && x.TIPO == 0;
+    }));
     QVERIFY(!select<Recarga>(db).empty());
     QVERIFY(!select<Articulo>(db).empty());
     QVERIFY(select<Tasa>(db).size() >= 2);

@@ -81,6 +81,8 @@ INSERT INTO bonos (CODIGO, DESCRIPCION, PRECIO, tiempo_bono) VALUES ('B5H', 'Bon
 INSERT INTO bonos (CODIGO, DESCRIPCION, PRECIO, tiempo_bono) VALUES ('B10H', 'Bono 10 horas', 80000, 600);
 -- Selling a time code proposes the one-hour voucher.
 UPDATE opciones SET ini_time_cod = 'B1H';
+-- F1 on a station proposes the NORMAL tariff in counter mode, so Enter opens it.
+UPDATE opciones SET op4_2 = 1, op4_1 = 0, ini_tarifa_2 = 'NORMAL', op4_3 = 0;
 
 INSERT INTO recargas (CODIGO, DESCRIPCION, PRECIO) VALUES ('R5', 'Recarga 5 euros', 50000);
 INSERT INTO recargas (CODIGO, DESCRIPCION, PRECIO) VALUES ('R10', 'Recarga 10 euros', 100000);
