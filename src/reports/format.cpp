@@ -75,4 +75,15 @@ QString formatDuration(qint64 seconds) {
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+QStringList distinctLabels(const QStringList& labels) {
+    QStringList out;
+    for (const QString& label : labels) {
+        QString candidate = label;
+        for (int n = 2; out.contains(candidate); ++n)
+            candidate = label + QStringLiteral(" (%1)").arg(n);
+        out << candidate;
+    }
+    return out;
+}
+
 } // namespace reports

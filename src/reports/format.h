@@ -4,6 +4,7 @@
 #include "core/regional.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace reports {
 
@@ -16,5 +17,9 @@ QString formatCurrency2(const Regional& regional, Currency value);
 QString formatTimeSum(qint64 seconds);
 // A use period's length as "hh:nn:ss"; hours go past 24 instead of wrapping.
 QString formatDuration(qint64 seconds);
+// Chart labels made distinct: a label seen before gets " (2)", " (3)"... A
+// chart's category axis keeps one bar per distinct label, so two articles
+// sold under one description would otherwise share a bar.
+QStringList distinctLabels(const QStringList& labels);
 
 } // namespace reports

@@ -1,6 +1,7 @@
 #include "reports/frmlistados.h"
 
 #include "core/consolecontext.h"
+#include "reports/format.h"
 #include "reports/frmpreview.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
@@ -89,6 +90,18 @@ ListadoWindow::ListadoWindow(ConsoleContext& context, const QString& name, const
         split->addWidget(m_chart);
         layout->addWidget(split, 1);
         resize(1000, 480);
+        // A changed selection shows at once, once the typing pauses.
+        m_refresh = new QTimer(this);
+        m_refresh->setSingleShot(true);
+        m_refresh->setInterval(RefreshDelayMs);
+        connect(m_refresh, &QTimer::timeout, this, [this] {
+            if (isVisible())
+                consultar();
+        });
+        if (m_from) {
+            connect(m_from, &QDateEdit::dateChanged, m_refresh, qOverload<>(&QTimer::start));
+            connect(m_to, &QDateEdit::dateChanged, m_refresh, qOverload<>(&QTimer::start));
+        }
     }
 }
 
@@ -103,6 +116,11 @@ QGroupBox* ListadoWindow::addGroup(const QString& title, const QStringList& opti
         layout->addWidget(b);
     }
     group->button(0)->setChecked(true);
+    if (m_refresh)
+        connect(group, &QButtonGroup::idToggled, m_refresh, [this](int, bool on) {
+            if (on)
+                m_refresh->start();
+        });
     m_choices->addWidget(box);
     if (layoutOut)
         *layoutOut = layout;
@@ -176,13 +194,20 @@ void ListadoWindow::showResult() {
     chart->setTitle(r.title.empty() ? QString() : r.title.front().cells.value(0));
     chart->legend()->hide();
     auto* set = new QBarSet(m_result.valueTitle);
-    QStringList categories;
+    QStringList labels;
     const int n = std::min<int>(chartBars, int(m_result.values.size()));
+    double largest = 0;
+    for (int i = 0; i < n; ++i) {
+        const QString label = m_result.labels.value(i);
+        labels << (label.isEmpty() ? QStringLiteral("(anónimo)") : label);
+        largest = std::max(largest, m_result.values[size_t(i)]);
+    }
+    labels = distinctLabels(labels);
     // Largest at the top.
+    QStringList categories;
     for (int i = n - 1; i >= 0; --i) {
         *set << m_result.values[size_t(i)];
-        QString label = m_result.labels.value(i);
-        categories << (label.isEmpty() ? QStringLiteral("(anónimo)") : label);
+        categories << labels.at(i);
     }
     auto* series = new QHorizontalBarSeries;
     series->append(set);
@@ -193,7 +218,8 @@ void ListadoWindow::showResult() {
     series->attachAxis(axisY);
     auto* axisX = new QValueAxis;
     axisX->setTitleText(m_result.valueTitle);
-    axisX->setLabelFormat(QStringLiteral("%.0f"));
+    // Small values keep a decimal, or the axis reads "0 0 1 1".
+    axisX->setLabelFormat(largest < 10 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
     chart->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
     QChart* old = m_chart->chart();

@@ -13,6 +13,7 @@ class QGroupBox;
 class QLineEdit;
 class QRadioButton;
 class QTableWidget;
+class QTimer;
 class QVBoxLayout;
 
 namespace reports {
@@ -61,6 +62,9 @@ private:
     QVBoxLayout* m_choices = nullptr;
     QTableWidget* m_table = nullptr;
     QChartView* m_chart = nullptr;
+    // Statistics: the query again after a change of dates or choices.
+    QTimer* m_refresh = nullptr;
+    static constexpr int RefreshDelayMs = 400;
     Statistic m_result;
 };
 

@@ -224,9 +224,10 @@ Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, c
     for (int i = 0; i < n; ++i) {
         const bool number = numbered && i == 0;
         const bool last = i >= n - (n >= 4 ? 2 : 1);
+        // The sums hold "999  Horas  59  Min.  59  Seg.  " whole.
         const double width = number ? 12
-                             : last ? 40
-                                    : (W - 12 - 80) / std::max(1, n - (numbered ? 1 : 0) - (n >= 4 ? 2 : 1));
+                             : last ? 52
+                                    : (W - 12 - 104) / std::max(1, n - (numbered ? 1 : 0) - (n >= 4 ? 2 : 1));
         cols.push_back({x, width, (number || last) ? Align::Right : Align::Left});
         x += width + 2;
     }

@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 #include "app/reportscontroller.h"
 #include "core/consolecontext.h"
+#include "reports/format.h"
 #include "reports/frmlistados.h"
 #include "reports/listings.h"
 #include "reports/reportrenderer.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
@@ -240,6 +242,17 @@ private slots:
         QCOMPARE(time.labels, (QStringList{QString(), QStringLiteral("pepe")}));
         QCOMPARE(time.report.body.front().rows.front().cells.at(2),
                  QStringLiteral("27  Horas  0  Min.  5  Seg.  "));
+        // A sum of hundreds of hours prints whole in its column, in the
+        // report's 8-point type.
+        {
+            QFont type(QStringLiteral("DejaVu Sans"));
+            type.setPixelSize(800);
+            const double mm =
+                QFontMetricsF(type).horizontalAdvance(formatTimeSum(999 * 3600 + 59 * 60 + 59)) / 100.0 *
+                25.4 / 72.0;
+            const int set = time.report.body.front().rows.front().columns;
+            QVERIFY2(time.report.columnSets[size_t(set)].at(2).width >= mm, qPrintable(QString::number(mm)));
+        }
         // Wildcards typed in the name are literal.
         QCOMPARE(int(listadoCuentas(db, es, {}, QStringLiteral("1_0"), TipoListadoCuentas::DatosPersonales,
                                     printed)
@@ -467,6 +480,7 @@ private slots:
         int rowsAtShow = -1;
         int rows = -1;
         int series = 0;
+        bool emptiedOnChange = false;
         ui.onNextDialog([&](QDialog* d) {
             auto* w = qobject_cast<ListadoWindow*>(d);
             if (!w || !w->table())
@@ -475,6 +489,13 @@ private slots:
             rowsAtShow = w->table()->rowCount();
             (void)QTest::qWaitFor([&] { return w->table()->rowCount() > 0; });
             rows = w->table()->rowCount();
+            // A day without sales shows at once, with nothing pressed.
+            w->fromEdit()->setDate(D1.addDays(-30));
+            w->toEdit()->setDate(D1.addDays(-30));
+            emptiedOnChange = QTest::qWaitFor([&] { return w->table()->rowCount() == 0; });
+            w->fromEdit()->setDate(D1);
+            w->toEdit()->setDate(D1);
+            (void)QTest::qWaitFor([&] { return w->table()->rowCount() > 0; });
             if (QChart* c = w->chart()->chart())
                 for (QAbstractSeries* s : c->series())
                     if (auto* bars = qobject_cast<QAbstractBarSeries*>(s))
@@ -486,6 +507,7 @@ private slots:
         QVERIFY(controller.open(action));
         QCOMPARE(rowsAtShow, 0);
         QVERIFY(rows > 0);
+        QVERIFY(emptiedOnChange);
         QVERIFY(series > 0);
         QCOMPARE(ui.dialogNames().size(), 1); // no preview
         QVERIFY(ui.messages().isEmpty());

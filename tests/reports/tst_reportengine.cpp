@@ -265,6 +265,21 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("Nº")));
     }
 
+    void distinctLabels_data() {
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("all different") << QStringList{"A", "B"} << QStringList{"A", "B"};
+        QTest::newRow("a repeat") << QStringList{"Bono", "Café", "Bono"}
+                                  << QStringList{"Bono", "Café", "Bono (2)"};
+        QTest::newRow("a repeat that meets a real label")
+            << QStringList{"X", "X (2)", "X"} << QStringList{"X", "X (2)", "X (3)"};
+    }
+    void distinctLabels() {
+        QFETCH(QStringList, labels);
+        QFETCH(QStringList, shown);
+        QCOMPARE(reports::distinctLabels(labels), shown);
+    }
+
     void preview() {
         TfrmPreview preview(ReportRenderer(listing(rowsPerPage(true) + 10), QStringLiteral("dd/MM/yyyy"),
                                            QStringLiteral("H:mm:ss")));
