@@ -56,6 +56,14 @@ QDockWidget* DockManager::window(const QString& section) const {
     return nullptr;
 }
 
+QDockWidget* DockManager::windowOf(const QAction* viewAction) const {
+    for (const Entry& e : m_entries) {
+        if (viewAction && e.viewAction == viewAction)
+            return e.dock;
+    }
+    return nullptr;
+}
+
 app::DockHost DockManager::hostOf(const QDockWidget* dock) const {
     if (dock->isFloating())
         return app::DockHost::Floating;

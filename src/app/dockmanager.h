@@ -26,6 +26,8 @@ public:
     // while the window is visible.
     void registerWindow(const QString& section, QDockWidget* dock, QAction* viewAction = nullptr);
     QDockWidget* window(const QString& section) const;
+    // The tool window a "Ver" entry shows; nullptr for other actions.
+    QDockWidget* windowOf(const QAction* viewAction) const;
 
     app::DockLayout capture() const;
     // Windows that are not registered are skipped. Panel and window sizes

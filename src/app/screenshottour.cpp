@@ -1,5 +1,6 @@
 #include "app/screenshottour.h"
 
+#include "app/dockmanager.h"
 #include "app/frmmain.h"
 #include "session/stationgrid.h"
 #include "ui/messagebox.h"
@@ -162,6 +163,13 @@ void ScreenshotTour::runStep() {
         action = m_window.findChild<QAction*>(step.action);
     if (!action || !action->isEnabled()) {
         QTextStream(stderr) << "screenshots: " << step.action << " is not available\n";
+        QTimer::singleShot(0, this, &ScreenshotTour::runStep);
+        return;
+    }
+    // A tool window already on screen from the first start: pictured where it
+    // stands; its "Ver" entry would put it away.
+    if (QDockWidget* shown = m_window.docks()->windowOf(action); shown && shown->isVisible()) {
+        save(shown, step.name);
         QTimer::singleShot(0, this, &ScreenshotTour::runStep);
         return;
     }
