@@ -1,28 +1,16 @@
 // The start-up assistant's logic: proposals, checks and its one transaction.
 #include "admin/operadoresrules.h"
 #include "admin/puestaenmarcha.h"
-#include "app/paths.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "support/testdb.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// An installed console's first database, as its first start makes it.
-struct FirstStart {
-    FirstStart() {
-        const app::Paths paths = app::Paths::choose({}, QStringLiteral("/usr/bin"), false,
-                                                    dir.path() + QStringLiteral("/Quintor"));
-        QString error;
-        const QString file = app::createFirstDatabase(paths, &error);
-        if (file.isEmpty() || !data.open(file))
-            qFatal("cannot create the first database: %s", qPrintable(error));
-    }
-    QSqlDatabase db() const { return data.db(); }
+struct FirstStart : FirstStartDatabase {
     admin::PuestaEnMarcha logic() const { return admin::PuestaEnMarcha(db(), Regional::spanishSpain()); }
     int count(const QString& table) const {
         return store::toInt(store::scalar(db(), QStringLiteral("SELECT COUNT(*) FROM ") + table));
@@ -31,8 +19,6 @@ struct FirstStart {
         return store::toText(
             store::scalar(db(), QStringLiteral("SELECT PASS FROM operadores WHERE NOMBRE = ?"), {"ADMIN"}));
     }
-    QTemporaryDir dir;
-    TDataModule1 data;
 };
 
 // "number@address" per row.
