@@ -819,6 +819,12 @@ void TFrmAsistente::fillSummary() {
     m_resumen->setHtml(html);
 }
 
+void TFrmAsistente::showEvent(QShowEvent* event) {
+    QWizard::showEvent(event);
+    raise();
+    activateWindow();
+}
+
 void TFrmAsistente::done(int result) {
     if (result != QDialog::Accepted && m_adminRequired) {
         // Nothing to lose yet, but the console would be left open to anyone.

@@ -50,6 +50,10 @@ public:
     bool validateCurrentPage() override;
     void done(int result) override;
 
+protected:
+    // In front and ready for typing, with or without a window manager.
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWizardPage* buildAdminPage();
     QWizardPage* buildPuestosPage();
