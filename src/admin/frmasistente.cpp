@@ -122,6 +122,12 @@ const ui::MessageTable& TFrmAsistente::messages() {
                         "Configuración › Puestos."),
          QStringLiteral("This console identifies stations by host name: add them under "
                         "Configuración › Puestos.")},
+        {"PuestosExistentes",
+         QStringLiteral(
+             "Ya hay %1 puestos: los de la tabla se añaden a ellos; «Omitir» los deja como están."),
+         QStringLiteral(
+             "There are %1 stations already: those in the table are added to them; \"Skip\" leaves "
+             "them as they are.")},
         {"Cantidad", QStringLiteral("&Número de puestos:"), QStringLiteral("&Number of stations:")},
         {"Primera", QStringLiteral("Primera &dirección IP:"), QStringLiteral("First IP &address:")},
         {"ColPuesto", QStringLiteral("Puesto"), QStringLiteral("Station")},
@@ -377,6 +383,12 @@ QWizardPage* TFrmAsistente::buildPuestosPage() {
     const bool byHost = m_proposal.puestosPorHost;
     QWizardPage* page = newPage(QStringLiteral("TituloPuestos"),
                                 byHost ? QStringLiteral("IntroPuestosHost") : QStringLiteral("IntroPuestos"));
+    if (!byHost && m_proposal.puestosExistentes > 0) {
+        // Again from the menu: the table adds stations, it does not replace the room.
+        auto* intro = page->findChild<QLabel*>(QStringLiteral("intro"));
+        intro->setText(intro->text() + QLatin1Char(' ') +
+                       text(QStringLiteral("PuestosExistentes")).arg(m_proposal.puestosExistentes));
+    }
     auto* form = new QFormLayout;
     m_cantidad = new QSpinBox(page);
     m_cantidad->setObjectName(QStringLiteral("cantidad"));

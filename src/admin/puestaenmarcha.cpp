@@ -152,6 +152,7 @@ PlanPuestaEnMarcha PuestaEnMarcha::propuesta() const {
     int highest = 0;
     quint32 highestIp = 0;
     for (const store::Puesto& p : store::select<store::Puesto>(m_db)) {
+        ++plan.puestosExistentes;
         highest = qMax(highest, p.npuesto);
         bool ok = false;
         const quint32 ip = QHostAddress(p.ip.trimmed()).toIPv4Address(&ok);

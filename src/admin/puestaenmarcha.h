@@ -79,6 +79,8 @@ struct PlanPuestaEnMarcha {
     // the station configuration instead.
     bool conPuestos = true;
     bool puestosPorHost = false;
+    // Stations the room already has: the page adds to them.
+    int puestosExistentes = 0;
     int primerNumero = 1;
     QString primeraDireccion;
     std::vector<PuestoNuevo> puestos;
