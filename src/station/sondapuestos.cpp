@@ -1,5 +1,7 @@
 #include "station/sondapuestos.h"
 
+#include <QHostAddress>
+
 namespace station {
 
 class SondaPuestos::Sonda final : public LinkHost {
@@ -54,14 +56,24 @@ SondaPuestos::~SondaPuestos() = default;
 void SondaPuestos::probar(const QStringList& addresses) {
     m_sondas.clear();
     m_pending = int(addresses.size());
-    for (int i = 0; i < addresses.size(); ++i)
-        m_sondas.push_back(std::make_unique<Sonda>(*this, i, addresses.at(i).trimmed()));
     if (m_pending == 0) {
         emit terminado();
         return;
     }
+    // Text that is no IP address is not looked up as a host name: a typo
+    // must not send the console asking the network.
+    QList<int> notAddresses;
+    for (int i = 0; i < addresses.size(); ++i) {
+        const QString address = addresses.at(i).trimmed();
+        if (QHostAddress().setAddress(address))
+            m_sondas.push_back(std::make_unique<Sonda>(*this, i, address));
+        else
+            notAddresses << i;
+    }
     for (const auto& s : m_sondas)
         s->start();
+    for (int i : notAddresses)
+        report(i, false);
 }
 
 void SondaPuestos::report(int index, bool answered) {

@@ -29,6 +29,8 @@ public:
     void setTimings(const LinkTimings& timings) { m_env.timings = timings; }
 
     // Starts one exchange with every address; a run still going is dropped.
+    // Text that is not an IP address answers no at once. Not to be called
+    // from a slot of respuesta or terminado.
     void probar(const QStringList& addresses);
     bool running() const { return m_pending > 0; }
 

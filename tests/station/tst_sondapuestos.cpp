@@ -64,12 +64,14 @@ void TestSondaPuestos::answersPerAddress() {
     QMap<int, bool> answers;
     connect(&sonda, &station::SondaPuestos::respuesta, this, [&](int i, bool ok) { answers.insert(i, ok); });
     QSignalSpy done(&sonda, &station::SondaPuestos::terminado);
+    // A typo is not looked up as a host name; it answers no at once.
     sonda.probar({station::loopbackStationAddress(base(), 0).toString(),
                   station::loopbackStationAddress(base(), 1).toString(),
-                  station::loopbackStationAddress(base(), 2).toString()});
+                  station::loopbackStationAddress(base(), 2).toString(), QStringLiteral("127.0.0.300")});
+    QCOMPARE(answers, (QMap<int, bool>{{3, false}}));
     QVERIFY(sonda.running());
     QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
-    QCOMPARE(answers, (QMap<int, bool>{{0, true}, {1, answered}, {2, false}}));
+    QCOMPARE(answers, (QMap<int, bool>{{0, true}, {1, answered}, {2, false}, {3, false}}));
     QVERIFY(!sonda.running());
     // One poll each: what a free station is told, nothing else.
     QCOMPARE(sim.station(0).lastPoll().stateWord, QStringLiteral("LIBRE"));
