@@ -145,7 +145,9 @@ void TestFirstStart::fromAnEmptyDataFolderToPolledStations() {
     const QString bin = root.path() + QStringLiteral("/bin");
     QVERIFY(QDir().mkpath(bin));
     const QString program = bin + QStringLiteral("/quintor");
-    QVERIFY(QFile::copy(qEnvironmentVariable("QUINTOR_BIN"), program));
+    const QString built = qEnvironmentVariable("QUINTOR_BIN");
+    QVERIFY2(!built.isEmpty(), "QUINTOR_BIN names the program (ctest sets it)");
+    QVERIFY(QFile::copy(built, program));
     QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                                                QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
     const ReadOnly readOnly(bin);
