@@ -99,6 +99,14 @@ const ui::MessageTable& TFrmAsistente::messages() {
                         "El nombre del cibercafé y las líneas de cabecera y pie salen en cada ticket."),
          QStringLiteral("ADMIN already has a password: leave both fields empty to keep it. "
                         "The café's name and the header and footer lines appear on every ticket.")},
+        {"IntroAdminOpcional",
+         QStringLiteral(
+             "ADMIN no tiene contraseña en esta base de datos: puede darle una aquí o dejar los dos "
+             "campos en blanco. El nombre del cibercafé y las líneas de cabecera y pie salen en cada "
+             "ticket."),
+         QStringLiteral(
+             "ADMIN has no password in this database: give it one here or leave both fields empty. "
+             "The café's name and the header and footer lines appear on every ticket.")},
         {"ClaveAdmin", QStringLiteral("&Contraseña de ADMIN:"), QStringLiteral("ADMIN's &password:")},
         {"RepitaClave", QStringLiteral("&Repita la contraseña:"), QStringLiteral("&Repeat the password:")},
         {"SinCambios", QStringLiteral("(sin cambios)"), QStringLiteral("(unchanged)")},
@@ -281,7 +289,7 @@ TFrmAsistente::TFrmAsistente(admin::PuestaEnMarcha& logic, admin::PlanPuestaEnMa
         if (which == QWizard::CustomButton1)
             skip();
     });
-    m_adminRequired = !m_proposal.adminTieneClave;
+    m_adminRequired = m_proposal.adminClaveObligatoria;
 
     setPage(PageAdmin, buildAdminPage());
     setPage(PagePuestos, buildPuestosPage());
@@ -349,9 +357,10 @@ void addRow(QFormLayout* form, const QString& label, QWidget* field) {
 } // namespace
 
 QWizardPage* TFrmAsistente::buildAdminPage() {
-    QWizardPage* page =
-        newPage(QStringLiteral("TituloAdmin"),
-                m_adminRequired ? QStringLiteral("IntroAdmin") : QStringLiteral("IntroAdminConClave"));
+    QWizardPage* page = newPage(QStringLiteral("TituloAdmin"), m_adminRequired ? QStringLiteral("IntroAdmin")
+                                                               : m_proposal.adminTieneClave
+                                                                   ? QStringLiteral("IntroAdminConClave")
+                                                                   : QStringLiteral("IntroAdminOpcional"));
     auto* form = new QFormLayout;
     m_adminClave = lineEdit(page, "adminClave", QString(), admin::MaxOperatorPassword);
     m_adminConfirmacion = lineEdit(page, "adminConfirmacion", QString(), admin::MaxOperatorPassword);

@@ -145,6 +145,7 @@ PlanPuestaEnMarcha PuestaEnMarcha::propuesta() const {
     PlanPuestaEnMarcha plan;
     const store::Opciones o = store::readOpciones(m_db);
     plan.adminTieneClave = !adminSinClave(m_db);
+    plan.adminClaveObligatoria = !plan.adminTieneClave && creadaPorLaConsola(m_db);
     splitInto(o.TEXTO_TICK, plan.cabecera, plan.cabeceraResto);
     splitInto(o.TEXTO_FINAL, plan.pie, plan.pieResto);
 
@@ -267,7 +268,7 @@ PasoCheck PuestaEnMarcha::comprobar(Paso paso, const PlanPuestaEnMarcha& plan) c
 PasoCheck PuestaEnMarcha::comprobarAdmin(const PlanPuestaEnMarcha& plan) const {
     // What the database says, not what the plan was built with.
     if (plan.adminClave.isEmpty() && plan.adminConfirmacion.isEmpty()) {
-        if (adminSinClave(m_db))
+        if (adminSinClave(m_db) && creadaPorLaConsola(m_db))
             return {QStringLiteral("ClaveAdminVacia"), QStringLiteral("adminClave")};
         return {};
     }

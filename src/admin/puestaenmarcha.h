@@ -67,7 +67,11 @@ constexpr int PuestosPorDefecto = 10;
 // Everything the assistant may write. A page left out writes nothing.
 struct PlanPuestaEnMarcha {
     // ADMIN and the tickets: never left out.
-    bool adminTieneClave = false; // then the fields may stay empty to keep it
+    // A database the console made for itself must not go on with an open
+    // ADMIN; elsewhere (the demo, --new-database) the fields may stay empty
+    // and ADMIN stays as it is.
+    bool adminClaveObligatoria = false;
+    bool adminTieneClave = false;
     QString adminClave;
     QString adminConfirmacion;
     std::array<QString, LineasCabecera> cabecera;

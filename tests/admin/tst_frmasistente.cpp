@@ -286,19 +286,24 @@ void TestFrmAsistente::skippedPagesAreLeftOut() {
 }
 
 void TestFrmAsistente::cancelWritesNothing_data() {
+    QTest::addColumn<bool>("consolesOwn");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("questions");
-    QTest::newRow("ADMIN without a password: asked first") << "" << 1;
-    QTest::newRow("ADMIN with a password: just closes") << "viejo" << 0;
+    QTest::newRow("ADMIN without a password: asked first") << true << "" << 1;
+    QTest::newRow("ADMIN with a password: just closes") << true << "viejo" << 0;
+    QTest::newRow("a --new-database's open ADMIN: just closes") << false << "" << 0;
 }
 
 void TestFrmAsistente::cancelWritesNothing() {
+    QFETCH(bool, consolesOwn);
     QFETCH(QString, stored);
     QFETCH(int, questions);
-    FirstStartDatabase db;
-    store::run(db.db(), QStringLiteral("UPDATE operadores SET PASS = ?"), {stored});
+    FirstStartDatabase first;
+    TestDatabase other;
+    const QSqlDatabase db = consolesOwn ? first.db() : other.data.db();
+    store::run(db, QStringLiteral("UPDATE operadores SET PASS = ?"), {stored});
     ScriptedUi ui;
-    admin::PuestaEnMarcha logic(db.db(), Regional::spanishSpain());
+    admin::PuestaEnMarcha logic(db, Regional::spanishSpain());
     TFrmAsistente wizard(logic, logic.propuesta(), Regional::spanishSpain(), SystemClock::instance(),
                          nullptr);
     wizard.show();
@@ -320,9 +325,9 @@ void TestFrmAsistente::cancelWritesNothing() {
     QCOMPARE(wizard.result(), int(QDialog::Rejected));
     QCOMPARE(ui.messages().size(), questions * 2);
     QCOMPARE(wizard.cancelledWithoutPassword(), questions > 0);
-    QCOMPARE(store::toText(store::scalar(db.db(), QStringLiteral("SELECT PASS FROM operadores"))), stored);
-    QCOMPARE(store::toInt(store::scalar(db.db(), QStringLiteral("SELECT COUNT(*) FROM puestos"))), 0);
-    QVERIFY(admin::asistentePendiente(db.db()));
+    QCOMPARE(store::toText(store::scalar(db, QStringLiteral("SELECT PASS FROM operadores"))), stored);
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM puestos"))), 0);
+    QCOMPARE(admin::asistentePendiente(db), consolesOwn);
 }
 
 void TestFrmAsistente::english() {

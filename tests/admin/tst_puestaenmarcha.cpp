@@ -239,52 +239,67 @@ void TestPuestaEnMarcha::stationRows() {
 }
 
 void TestPuestaEnMarcha::adminPassword_data() {
+    QTest::addColumn<bool>("consolesOwn");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("confirmation");
     QTest::addColumn<QString>("key");
-    QTest::newRow("required") << ""
+    QTest::newRow("required") << true << ""
                               << ""
                               << ""
                               << "ClaveAdminVacia";
-    QTest::newRow("differ by one letter's case") << ""
+    QTest::newRow("differ by one letter's case") << true << ""
                                                  << "secreto"
                                                  << "secretO"
                                                  << "Confirmacion";
-    QTest::newRow("differ by a trailing blank") << ""
+    QTest::newRow("differ by a trailing blank") << true << ""
                                                 << "secreto"
                                                 << "secreto "
                                                 << "Confirmacion";
-    QTest::newRow("confirmation only") << ""
+    QTest::newRow("confirmation only") << true << ""
                                        << ""
                                        << "secreto"
                                        << "Confirmacion";
-    QTest::newRow("eleven characters") << ""
+    QTest::newRow("eleven characters") << true << ""
                                        << "12345678901"
                                        << "12345678901"
                                        << "ClaveLarga";
-    QTest::newRow("ten characters") << ""
+    QTest::newRow("ten characters") << true << ""
                                     << "1234567890"
                                     << "1234567890"
                                     << "";
-    QTest::newRow("kept when it has one") << "viejo"
+    QTest::newRow("kept when it has one") << true << "viejo"
                                           << ""
                                           << ""
                                           << "";
+    // The demo and --new-database keep an open ADMIN unless given a password.
+    QTest::newRow("--new-database: may stay open") << false << ""
+                                                   << ""
+                                                   << ""
+                                                   << "";
+    QTest::newRow("--new-database: still confirmed") << false << ""
+                                                     << "secreto"
+                                                     << "secretO"
+                                                     << "Confirmacion";
 }
 
 void TestPuestaEnMarcha::adminPassword() {
+    QFETCH(bool, consolesOwn);
     QFETCH(QString, stored);
     QFETCH(QString, password);
     QFETCH(QString, confirmation);
     QFETCH(QString, key);
     FirstStart first;
-    store::run(first.db(), QStringLiteral("UPDATE operadores SET PASS = ? WHERE NOMBRE = 'ADMIN'"), {stored});
-    admin::PlanPuestaEnMarcha p = first.logic().propuesta();
+    TestDatabase other;
+    const QSqlDatabase db = consolesOwn ? first.db() : other.data.db();
+    store::run(db, QStringLiteral("UPDATE operadores SET PASS = ? WHERE NOMBRE = 'ADMIN'"), {stored});
+    const admin::PuestaEnMarcha logic(db, Regional::spanishSpain());
+    admin::PlanPuestaEnMarcha p = logic.propuesta();
     QCOMPARE(p.adminTieneClave, !stored.isEmpty());
+    QCOMPARE(p.adminClaveObligatoria, consolesOwn && stored.isEmpty());
     p.adminClave = password;
     p.adminConfirmacion = confirmation;
-    const admin::PasoCheck c = first.logic().comprobar(admin::Paso::Admin, p);
+    const admin::PasoCheck c = logic.comprobar(admin::Paso::Admin, p);
     QCOMPARE(c.messageKey, key);
     if (!key.isEmpty())
         QCOMPARE(c.field, QStringLiteral("adminClave"));
