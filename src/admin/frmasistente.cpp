@@ -357,10 +357,12 @@ void addRow(QFormLayout* form, const QString& label, QWidget* field) {
 } // namespace
 
 QWizardPage* TFrmAsistente::buildAdminPage() {
-    QWizardPage* page = newPage(QStringLiteral("TituloAdmin"), m_adminRequired ? QStringLiteral("IntroAdmin")
-                                                               : m_proposal.adminTieneClave
-                                                                   ? QStringLiteral("IntroAdminConClave")
-                                                                   : QStringLiteral("IntroAdminOpcional"));
+    QString intro = QStringLiteral("IntroAdminOpcional");
+    if (m_adminRequired)
+        intro = QStringLiteral("IntroAdmin");
+    else if (m_proposal.adminTieneClave)
+        intro = QStringLiteral("IntroAdminConClave");
+    QWizardPage* page = newPage(QStringLiteral("TituloAdmin"), intro);
     auto* form = new QFormLayout;
     m_adminClave = lineEdit(page, "adminClave", QString(), admin::MaxOperatorPassword);
     m_adminConfirmacion = lineEdit(page, "adminConfirmacion", QString(), admin::MaxOperatorPassword);
