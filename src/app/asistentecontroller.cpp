@@ -86,8 +86,6 @@ void AsistenteController::run() {
     }
     TFrmAsistente wizard(logic, proposal, context.regional, *context.clock, sales::TicketPrinter::instance(),
                          &m_window);
-    if (m_preparer)
-        m_preparer(wizard);
     const int result = ui::execDialog(&wizard);
     m_running = false;
     if (result != QDialog::Accepted) {

@@ -2,12 +2,9 @@
 
 #include <QObject>
 
-#include <functional>
-
 class ConsoleEngine;
 class ConsoleLifecycle;
 class QLabel;
-class TFrmAsistente;
 class TFrmMain;
 
 // The start-up assistant in the running console: it opens by itself at
@@ -30,8 +27,6 @@ public:
 
     // The status-bar line that points to Configuración once the assistant finished.
     QLabel* note() const { return m_note; }
-    // Tests reach the wizard before it runs (the probe's port).
-    void setPreparer(std::function<void(TFrmAsistente&)> preparer) { m_preparer = std::move(preparer); }
 
 private:
     void run();
@@ -42,5 +37,4 @@ private:
     TFrmMain& m_window;
     QLabel* m_note = nullptr;
     bool m_running = false;
-    std::function<void(TFrmAsistente&)> m_preparer;
 };
