@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
   libgcrypt20-dev libcurl4-openssl-dev libcups2-dev cups cups-daemon cups-client
   python3-aiosmtpd openssl
-  xvfb xauth fonts-dejavu-core locales
+  xvfb xauth xdotool fonts-dejavu-core locales
   qt6-charts-dev poppler-utils qt6-translations-l10n
   dpkg-dev desktop-file-utils
 )

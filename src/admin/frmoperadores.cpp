@@ -32,6 +32,8 @@ const ui::MessageTable& TFrmNivelAcceso::messages() {
          QStringLiteral("That operator name is already in use")},
         {"Confirmacion", QStringLiteral("La confirmación de contraseña no es correcta"),
          QStringLiteral("The password confirmation does not match")},
+        {"ClaveAdminVacia", QStringLiteral("ADMIN necesita una contraseña."),
+         QStringLiteral("ADMIN needs a password.")},
         {"TodosPermisos", QStringLiteral("Dispone de todos los permisos."),
          QStringLiteral("Holds every permission.")},
     };

@@ -1,5 +1,6 @@
 #include "admin/operadoresrules.h"
 
+#include "admin/puestaenmarcha.h"
 #include "store/sql.h"
 
 namespace admin {
@@ -12,6 +13,9 @@ OperadorCheck comprobarOperador(const QSqlDatabase& db, const QString& name, con
         return {QStringLiteral("NombreDuplicado"), QStringLiteral("name")};
     if (password != confirmation)
         return {QStringLiteral("Confirmacion"), QStringLiteral("password")};
+    // A database the console made for itself never goes back to an open ADMIN.
+    if (!adding && name.trimmed() == QLatin1String("ADMIN") && password.isEmpty() && creadaPorLaConsola(db))
+        return {QStringLiteral("ClaveAdminVacia"), QStringLiteral("password")};
     return {};
 }
 

@@ -24,6 +24,24 @@ QString direccionIp(const std::array<QString, 4>& parts) {
     return numbers.join(QLatin1Char('.'));
 }
 
+PuestoCheck comprobarDireccion(const std::array<QString, 4>& parts) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    for (int i = 0; i < 4; ++i) {
+        if (parts[size_t(i)].trimmed().isEmpty())
+            return {QStringLiteral("IpIncompleta"), QStringLiteral("ip%1").arg(i + 1)};
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (!digits.match(parts[size_t(i)].trimmed()).hasMatch())
+            return {QStringLiteral("IpNoValida"), QStringLiteral("ip%1").arg(i + 1)};
+    }
+    for (int i = 0; i < 4; ++i) {
+        const QString part = parts[size_t(i)].trimmed();
+        if (part.size() > 3 || part.toInt() > 255)
+            return {QStringLiteral("IpRango"), QStringLiteral("ip%1").arg(i + 1)};
+    }
+    return {};
+}
+
 PuestoCheck comprobarPuesto(const QSqlDatabase& db, const PuestoForm& form) {
     const QString numberText = form.number.trimmed();
     if (numberText.isEmpty())
@@ -42,19 +60,8 @@ PuestoCheck comprobarPuesto(const QSqlDatabase& db, const PuestoForm& form) {
         self << number;
 
     if (!form.byHost) {
-        for (int i = 0; i < 4; ++i) {
-            if (form.ipParts[size_t(i)].trimmed().isEmpty())
-                return {QStringLiteral("IpIncompleta"), QStringLiteral("ip%1").arg(i + 1)};
-        }
-        for (int i = 0; i < 4; ++i) {
-            if (!digits.match(form.ipParts[size_t(i)].trimmed()).hasMatch())
-                return {QStringLiteral("IpNoValida"), QStringLiteral("ip%1").arg(i + 1)};
-        }
-        for (int i = 0; i < 4; ++i) {
-            const QString part = form.ipParts[size_t(i)].trimmed();
-            if (part.size() > 3 || part.toInt() > 255)
-                return {QStringLiteral("IpRango"), QStringLiteral("ip%1").arg(i + 1)};
-        }
+        if (const PuestoCheck address = comprobarDireccion(form.ipParts); !address.ok())
+            return address;
         if (anyRow(db, QStringLiteral("ip = ?") + others, QVariantList{direccionIp(form.ipParts)} + self))
             return {QStringLiteral("IpDuplicada"), QStringLiteral("ip1")};
     } else {
@@ -68,6 +75,43 @@ PuestoCheck comprobarPuesto(const QSqlDatabase& db, const PuestoForm& form) {
             return {QStringLiteral("HostDuplicado"), QStringLiteral("host")};
     }
     return {};
+}
+
+void escribirPuesto(const QSqlDatabase& db, const PuestoForm& form) {
+    const int number = form.number.trimmed().toInt();
+    const int price = qBound(0, form.relativePrice, MaxRelativePrice);
+    QStringList columns{QStringLiteral("preciorel")};
+    QVariantList values{price};
+    if (form.byHost) {
+        columns << QStringLiteral("host");
+        values << form.host.trimmed();
+    } else {
+        columns << QStringLiteral("ip") << QStringLiteral("ip1") << QStringLiteral("ip2")
+                << QStringLiteral("ip3") << QStringLiteral("ip4");
+        values << direccionIp(form.ipParts);
+        for (const QString& part : form.ipParts)
+            values << part.trimmed().toInt();
+    }
+    if (form.adding) {
+        columns.prepend(QStringLiteral("npuesto"));
+        values.prepend(number);
+        QStringList marks;
+        for (int i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        store::run(db,
+                   QStringLiteral("INSERT INTO puestos (") + columns.join(QStringLiteral(", ")) +
+                       QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')'),
+                   values);
+        return;
+    }
+    QStringList sets;
+    for (const QString& c : columns)
+        sets << c + QStringLiteral(" = ?");
+    values << number;
+    store::run(db,
+               QStringLiteral("UPDATE puestos SET ") + sets.join(QStringLiteral(", ")) +
+                   QStringLiteral(" WHERE npuesto = ?"),
+               values);
 }
 
 // Stops the clock and the periodic save while the registry changes, and
@@ -115,41 +159,9 @@ Result<ConfiguracionPuestos::Guardado> ConfiguracionPuestos::guardar(const Puest
         return g;
 
     const int number = form.number.trimmed().toInt();
-    const int price = qBound(0, form.relativePrice, MaxRelativePrice);
     Pause pause(m_puestos, m_clock);
     try {
-        QStringList columns{QStringLiteral("preciorel")};
-        QVariantList values{price};
-        if (form.byHost) {
-            columns << QStringLiteral("host");
-            values << form.host.trimmed();
-        } else {
-            columns << QStringLiteral("ip") << QStringLiteral("ip1") << QStringLiteral("ip2")
-                    << QStringLiteral("ip3") << QStringLiteral("ip4");
-            values << direccionIp(form.ipParts);
-            for (const QString& part : form.ipParts)
-                values << part.trimmed().toInt();
-        }
-        if (form.adding) {
-            columns.prepend(QStringLiteral("npuesto"));
-            values.prepend(number);
-            QStringList marks;
-            for (int i = 0; i < columns.size(); ++i)
-                marks << QStringLiteral("?");
-            store::run(m_db,
-                       QStringLiteral("INSERT INTO puestos (") + columns.join(QStringLiteral(", ")) +
-                           QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')'),
-                       values);
-        } else {
-            QStringList sets;
-            for (const QString& c : columns)
-                sets << c + QStringLiteral(" = ?");
-            values << number;
-            store::run(m_db,
-                       QStringLiteral("UPDATE puestos SET ") + sets.join(QStringLiteral(", ")) +
-                           QStringLiteral(" WHERE npuesto = ?"),
-                       values);
-        }
+        escribirPuesto(m_db, form);
     } catch (const store::DatabaseError& e) {
         return Result<Guardado>::failure(e.text());
     }
@@ -175,6 +187,16 @@ Result<ConfiguracionPuestos::Guardado> ConfiguracionPuestos::guardar(const Puest
 Status ConfiguracionPuestos::eliminar(int number) {
     Pause pause(m_puestos, m_clock);
     return m_puestos.QuitarPuesto(number);
+}
+
+Status ConfiguracionPuestos::anadirEscritos(const std::vector<int>& numbers) {
+    Pause pause(m_puestos, m_clock);
+    for (int number : numbers) {
+        const Result<bool> added = m_puestos.AnadirPuesto(number);
+        if (!added)
+            return Status::failure(added.error());
+    }
+    return Status::success();
 }
 
 } // namespace admin

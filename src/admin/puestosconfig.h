@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <vector>
 
 class ListaPuestos;
 namespace session {
@@ -41,9 +42,16 @@ struct PuestoCheck {
 
 // The dialog's checks, in order. Every value reaches the database bound.
 PuestoCheck comprobarPuesto(const QSqlDatabase& db, const PuestoForm& form);
+// Its checks of the four parts of an address alone: complete, digits, 0 to 255.
+PuestoCheck comprobarDireccion(const std::array<QString, 4>& parts);
 
 // The dotted address of four valid parts ("001" is 1).
 QString direccionIp(const std::array<QString, 4>& parts);
+
+// Writes the columns a station's configuration owns, for a form that passed
+// its checks: a new row when adding, else the row with that number. Throws
+// store::DatabaseError, so that it can run inside a caller's transaction.
+void escribirPuesto(const QSqlDatabase& db, const PuestoForm& form);
 
 // What saving a station did to the running registry.
 enum class EfectoPuesto {
@@ -68,6 +76,9 @@ public:
     Result<Guardado> guardar(const PuestoForm& form);
     // Removes a free station: link stopped, entry gone, row deleted.
     Status eliminar(int number);
+    // Stations whose new rows were written elsewhere join the registry and
+    // poll, as an added one does.
+    Status anadirEscritos(const std::vector<int>& numbers);
 
 private:
     class Pause;

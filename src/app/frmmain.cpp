@@ -28,6 +28,14 @@ const ui::MessageTable& TFrmMain::messages() {
          QStringLiteral("You have no access permission.")},
         {"NoPermitida", QStringLiteral("Operación no permitida."), QStringLiteral("Operation not allowed.")},
         {"NoEscritura", QStringLiteral("No se ha podido guardar: "), QStringLiteral("Could not save: ")},
+        {"SoloAdminAsistente", QStringLiteral("Sólo ADMIN puede usar el asistente de puesta en marcha."),
+         QStringLiteral("Only ADMIN can use the start-up assistant.")},
+        {"AsistenteListo",
+         QStringLiteral("Puestos, tarifa e impresora listos. Franjas horarias, bonos, artículos, correo y "
+                        "demás: menú Configuración."),
+         QStringLiteral(
+             "Stations, tariff and printer are ready. Time bands, vouchers, articles, mail and the "
+             "rest: the Configuración menu.")},
     };
     return table;
 }
@@ -161,6 +169,8 @@ void TFrmMain::buildMenus() {
     addEntry(informes, QStringLiteral("3.- Estadística de puestos..."), QStringLiteral("estadPuestos"));
     addEntry(informes, QStringLiteral("&4.- Ventas de artículos ..."), QStringLiteral("ventasArticulos"));
     addEntry(informes, QStringLiteral("&5.- Ventas de bonos ..."), QStringLiteral("ventasBonos"));
+    addEntry(utilidades, QStringLiteral("&3.- Asistente de puesta en marcha..."),
+             QStringLiteral("asistente"));
 
     QMenu* ver = m_menuBar->addMenu(QStringLiteral("&Ver"));
     m_menus.insert(QStringLiteral("ver"), ver);

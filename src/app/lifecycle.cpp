@@ -212,4 +212,5 @@ void ConsoleLifecycle::changeOperator() {
     m_main.setOperatorName(m_context.currentOperator);
     if (m_mail)
         m_mail->operatorChanged();
+    emit operatorChanged(m_context.currentOperator);
 }

@@ -75,6 +75,10 @@ public:
     const store::Opciones& opciones() const { return m_opciones; }
     const store::Grids& grids() const { return m_grids; }
 
+signals:
+    // A change of operator was accepted.
+    void operatorChanged(const QString& name);
+
 private:
     void report(const QString& problem);
     void applyRuntimeSettings();

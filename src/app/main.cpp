@@ -1,6 +1,7 @@
 #include "app/aboutcontroller.h"
 #include "app/accountscontroller.h"
 #include "app/admincontroller.h"
+#include "app/asistentecontroller.h"
 #include "app/codigoscontroller.h"
 #include "app/commandline.h"
 #include "app/consoleapplication.h"
@@ -135,6 +136,7 @@ int main(int argc, char* argv[]) {
     AboutController about(context, mainWindow);
     TarifasController tarifas(engine);
     ConsoleLifecycle lifecycle(context, paths, mainWindow, engine);
+    AsistenteController asistente(engine, mainWindow, lifecycle);
     lifecycle.addGridParticipant(&sessions);
     lifecycle.addGridParticipant(&accountsController);
     lifecycle.addGridParticipant(&codigosController);
@@ -162,13 +164,19 @@ int main(int argc, char* argv[]) {
 
     if (!lifecycle.afterLogin())
         return 1;
+    asistente.beforeShow();
     mainWindow.show();
     splash.finish(&mainWindow);
     // Without a window manager nothing gives a new window the keyboard: the
     // F-keys must work from the first moment.
     mainWindow.raise();
     mainWindow.activateWindow();
-    QTimer::singleShot(100, &lifecycle, &ConsoleLifecycle::restoreLayout);
+    // The assistant after the layout, inside the running event loop: its
+    // cancel may close the console.
+    QTimer::singleShot(100, &lifecycle, [&lifecycle, &asistente] {
+        lifecycle.restoreLayout();
+        asistente.afterLogin();
+    });
     if (tour)
         tour->start();
     return application.exec();

@@ -1,5 +1,6 @@
 #include "app/paths.h"
 
+#include "admin/puestaenmarcha.h"
 #include "app/configini.h"
 #include "app/databasefiles.h"
 #include "store/newdatabase.h"
@@ -84,7 +85,8 @@ QString createFirstDatabase(const Paths& paths, QString* error) {
     }
     const QString file =
         paths.databaseFile(withMdbExtension(QString::fromLatin1(ConfigIni::DefaultDatabase)));
-    const Status created = store::createDatabase(file, false);
+    // Marked as the console's own: its start-up assistant opens at ADMIN's log-in.
+    const Status created = store::createDatabase(file, false, admin::tablaAsistente());
     if (!created) {
         if (error)
             *error = created.error();

@@ -37,7 +37,8 @@ private:
 };
 
 // An installed console's first start: a home with no database folder yet
-// gets one with a new, empty working database, so the log-in finds it.
+// gets one with a new, empty working database, so the log-in finds it. The
+// database is marked for the start-up assistant.
 // Returns the file created, or an empty text when nothing was needed; an
 // error reaches `error`.
 QString createFirstDatabase(const Paths& paths, QString* error);

@@ -26,6 +26,10 @@ public:
     Regional withShortDatePattern(const QString& pattern) const;
 
     QString currencySymbol() const { return m_symbol; }
+    // "EUR", "MXN"…; empty for a locale without a currency (the C locale).
+    QString currencyIsoCode() const { return m_locale.currencySymbol(QLocale::CurrencyIsoCode); }
+    // The country of the settings; AnyTerritory when they name none.
+    QLocale::Territory territory() const { return m_locale.territory(); }
     SymbolPosition symbolPosition() const { return m_position; }
     int currencyDecimals() const { return m_decimals; }
     QChar decimalSeparator() const { return m_decimal; }

@@ -65,9 +65,7 @@ struct Printing {
     QString breakdown(int idTick) const {
         return opciones.desgloseiva ? DesgloseImpuestos(c, idTick) : QString();
     }
-    QString total(const store::Ticket& t) const {
-        return pad(QStringLiteral("TOTAL"), 27) + money(t.IMPORTE) + NL + NL;
-    }
+    QString total(const store::Ticket& t) const { return lineaTotal(c.regional, t.IMPORTE) + NL + NL; }
     QString deliveredAndChange() const {
         const store::Udart u = store::selectOne<store::Udart>(c.db).value_or(store::Udart{});
         return pad(label("ENTREGADO"), 27) + money(u.ENTREGADO) + NL + pad(label("CAMBIO"), 27) +
@@ -142,8 +140,22 @@ const ui::MessageTable& printLabels() {
         {"SALDO_ANT", QStringLiteral("SALDO ANTERIOR :"), QString()},
         {"MOVIMIENTO", QStringLiteral("MOVIMIENTO :"), QString()},
         {"SALDOACTUAL", QStringLiteral("SALDO ACTUAL :"), QString()},
+        {"Prueba", QStringLiteral("PRUEBA DE IMPRESORA"), QStringLiteral("PRINTER TEST")},
     };
     return table;
+}
+
+QString lineaTotal(const Regional& regional, Currency amount) {
+    return pad(QStringLiteral("TOTAL"), 27) + regional.formatCurrency(amount);
+}
+
+QByteArray PruebaImpresora(const Regional& regional, ui::Language language, const QString& header,
+                           const QString& footer, Currency sample) {
+    QString s = plain(header) + NL + NL;
+    s += printLabels().text(QStringLiteral("Prueba"), language) + NL;
+    s += RULE + NL;
+    s += lineaTotal(regional, sample) + NL + NL;
+    return toWindows1252(s + NL + plain(footer)) + endOfTicket();
 }
 
 QByteArray endOfTicket() {

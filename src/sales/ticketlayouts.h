@@ -54,4 +54,11 @@ QByteArray ComprobanteCiber(const LayoutContext& c, int idTick);
 // The tax breakdown block of ticket idTick, as the layouts print it.
 QString DesgloseImpuestos(const LayoutContext& c, int idTick);
 
+// The total line of every ticket: "TOTAL", blanks, the amount in the regional format.
+QString lineaTotal(const Regional& regional, Currency amount);
+// A printer test: header, a sample total line and footer as the tickets
+// print them, from texts not saved yet.
+QByteArray PruebaImpresora(const Regional& regional, ui::Language language, const QString& header,
+                           const QString& footer, Currency sample);
+
 } // namespace sales

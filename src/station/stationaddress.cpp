@@ -2,20 +2,32 @@
 
 namespace station {
 
+namespace {
+// Usable last bytes per block of 256: 1 … 254.
+constexpr quint64 PerBlock = 254;
+} // namespace
+
+std::optional<QHostAddress> consecutiveAddress(const QHostAddress& first, int index) {
+    bool ok = false;
+    const quint32 a = first.toIPv4Address(&ok);
+    if (!ok || index < 0)
+        return std::nullopt;
+    quint64 block = a >> 8;
+    const quint32 last = a & 0xFF;
+    quint64 offset = 0;
+    if (last == 255)
+        ++block;
+    else if (last != 0)
+        offset = last - 1;
+    offset += quint64(index);
+    block += offset / PerBlock;
+    if (block > 0xFFFFFF)
+        return std::nullopt;
+    return QHostAddress(quint32(block << 8 | (offset % PerBlock + 1)));
+}
+
 QHostAddress loopbackStationAddress(const QHostAddress& base, int index) {
-    quint32 a = base.toIPv4Address();
-    auto usable = [](quint32 v) {
-        const quint32 last = v & 0xFF;
-        return last != 0 && last != 255;
-    };
-    while (!usable(a))
-        ++a;
-    for (int i = 0; i < index; ++i) {
-        ++a;
-        while (!usable(a))
-            ++a;
-    }
-    return QHostAddress(a);
+    return consecutiveAddress(base, index).value_or(QHostAddress());
 }
 
 bool isLoopback(const QHostAddress& address) {

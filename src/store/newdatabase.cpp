@@ -56,6 +56,10 @@ Status runScript(const QSqlDatabase& db, const QString& resourcePath) {
 }
 
 Status createDatabase(const QString& filePath, bool demo) {
+    return createDatabase(filePath, demo, {});
+}
+
+Status createDatabase(const QString& filePath, bool demo, const QStringList& extraStatements) {
     const QFileInfo info(filePath);
     if (filePath.trimmed().isEmpty() || info.fileName().isEmpty())
         return Status::failure(QStringLiteral("Falta el nombre del fichero de la base de datos."));
@@ -95,6 +99,16 @@ Status createDatabase(const QString& filePath, bool demo) {
                 result = runScript(db, script);
                 if (!result)
                     break;
+            }
+            if (result && !extraStatements.isEmpty()) {
+                try {
+                    Transaction t(db);
+                    for (const QString& statement : extraStatements)
+                        run(db, statement);
+                    t.commit();
+                } catch (const DatabaseError& e) {
+                    result = Status::failure(e.text());
+                }
             }
             if (result)
                 result = applySchemaUpdates(db);

@@ -18,5 +18,8 @@ Status runScript(const QSqlDatabase& db, const QString& resourcePath);
 // Creates a new database file with every base table and the rows the
 // program expects; demo adds sample data. An existing file is never touched.
 Status createDatabase(const QString& filePath, bool demo);
+// The same, with statements of the caller's own run last, inside the build:
+// the file appears under its name with them or not at all.
+Status createDatabase(const QString& filePath, bool demo, const QStringList& extraStatements);
 
 } // namespace store

@@ -5,6 +5,7 @@
 #include "store/dbfile.h"
 #include "store/operadores.h"
 #include "store/sql.h"
+#include "support/readonly.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
 
@@ -21,9 +22,6 @@
 #include <QSysInfo>
 #include <QTest>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -92,50 +90,6 @@ struct OtherConsole {
     }
     QProcess process;
     QString lockFile;
-};
-
-// Makes a file or folder read-only in a way its owner cannot write through
-// either, root included: the immutable attribute when the system lets us set
-// it, else the permissions (which bind everybody but root).
-class ReadOnly {
-public:
-    explicit ReadOnly(QString path)
-        : m_path(std::move(path)) {
-        if (setImmutable(true)) {
-            m_immutable = true;
-            return;
-        }
-        m_permissions = QFile::permissions(m_path);
-        QFile::setPermissions(m_path, QFileInfo(m_path).isDir() ? QFile::ReadOwner | QFile::ExeOwner
-                                                                : QFile::ReadOwner);
-    }
-    ~ReadOnly() {
-        if (m_immutable)
-            setImmutable(false);
-        else
-            QFile::setPermissions(m_path, m_permissions);
-    }
-    bool effective() const {
-        return m_immutable || ::access(QFile::encodeName(m_path).constData(), W_OK) != 0;
-    }
-
-private:
-    bool setImmutable(bool on) const {
-        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        int flags = 0;
-        bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        if (ok) {
-            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-            ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        ::close(fd);
-        return ok;
-    }
-    QString m_path;
-    bool m_immutable = false;
-    QFile::Permissions m_permissions;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "support/testdb.h"
 
+#include "app/paths.h"
 #include "store/newdatabase.h"
 #include "store/sql.h"
 
@@ -79,4 +80,16 @@ TestDatabase::TestDatabase(bool demo, DemoHistory history) {
     const Status s = data.open(path);
     if (!s)
         qFatal("cannot open test database: %s", qPrintable(s.error()));
+}
+
+FirstStartDatabase::FirstStartDatabase() {
+    const app::Paths paths = app::Paths::choose({}, QStringLiteral("/usr/bin"), false, home());
+    QString error;
+    path = app::createFirstDatabase(paths, &error);
+    if (path.isEmpty() || !data.open(path))
+        qFatal("cannot create the first database: %s", qPrintable(error));
+}
+
+QString FirstStartDatabase::home() const {
+    return dir.path() + QStringLiteral("/Quintor");
 }

@@ -39,3 +39,15 @@ struct TestDatabase {
     QString path;
     TDataModule1 data;
 };
+
+// An installed console's first database, made as its first start makes it:
+// waiting for the start-up assistant, ADMIN without a password.
+struct FirstStartDatabase {
+    FirstStartDatabase();
+    QSqlDatabase db() const { return data.db(); }
+    // The user's data folder that plays the home.
+    QString home() const;
+    QTemporaryDir dir;
+    QString path;
+    TDataModule1 data;
+};
