@@ -403,8 +403,11 @@ QWizardPage* TFrmAsistente::buildPuestosPage() {
     auto* form = new QFormLayout;
     m_cantidad = new QSpinBox(page);
     m_cantidad->setObjectName(QStringLiteral("cantidad"));
-    m_cantidad->setRange(1, qMax(1, admin::MaxStationNumber - m_proposal.primerNumero + 1));
-    m_cantidad->setValue(qMax(1, int(m_proposal.puestos.size())));
+    // Again from the menu the room is there already: nothing is added until
+    // asked, so Enter through this page never adds stations by itself.
+    const bool again = m_proposal.puestosExistentes > 0;
+    m_cantidad->setRange(again ? 0 : 1, qMax(1, admin::MaxStationNumber - m_proposal.primerNumero + 1));
+    m_cantidad->setValue(again ? 0 : qMax(1, int(m_proposal.puestos.size())));
     m_primera = lineEdit(page, "primera", m_proposal.primeraDireccion, 15);
     addRow(form, text(QStringLiteral("Cantidad")), m_cantidad);
     addRow(form, text(QStringLiteral("Primera")), m_primera);
@@ -436,7 +439,7 @@ QWizardPage* TFrmAsistente::buildPuestosPage() {
                        static_cast<QWidget*>(m_tabla), static_cast<QWidget*>(m_probar)})
         w->setEnabled(!byHost);
     m_tabla->setRowCount(0);
-    for (const admin::PuestoNuevo& p : m_proposal.puestos) {
+    for (const admin::PuestoNuevo& p : again ? std::vector<admin::PuestoNuevo>() : m_proposal.puestos) {
         const int row = m_tabla->rowCount();
         m_tabla->insertRow(row);
         m_tabla->setItem(row, ColNumber, new QTableWidgetItem(p.number));
@@ -588,6 +591,10 @@ void TFrmAsistente::updateCashier() {
 void TFrmAsistente::fillStations() {
     m_sonda.probar({});
     m_probarEstado->clear();
+    if (m_cantidad->value() == 0) {
+        m_tabla->setRowCount(0);
+        return;
+    }
     const admin::PuestaEnMarcha::Serie s =
         admin::PuestaEnMarcha::serie(m_proposal.primerNumero, m_primera->text(), m_cantidad->value());
     // An address still being typed leaves the table as it was.
@@ -751,7 +758,8 @@ bool TFrmAsistente::validateCurrentPage() {
                                                     {PageTarifa, admin::Paso::Tarifa},
                                                     {PageImpuestos, admin::Paso::Impuestos},
                                                     {PageCajero, admin::Paso::Cajero}};
-    if (id == PagePuestos && (m_proposal.puestosPorHost || !m_proposal.conPuestos)) {
+    if (id == PagePuestos &&
+        (m_proposal.puestosPorHost || !m_proposal.conPuestos || m_cantidad->value() == 0)) {
         m_skipped.insert(id);
         return true;
     }

@@ -45,10 +45,17 @@ QHostAddress base(int program) {
 
 // The assistant on an installed console's first database.
 struct Assistant {
-    explicit Assistant(sales::TicketPrinter* printer = nullptr)
+    // rooms: stations already in the database (the assistant again from the menu).
+    explicit Assistant(sales::TicketPrinter* printer = nullptr, int rooms = 0)
         : logic(db.db(), Regional::spanishSpain())
-        , wizard(logic, logic.propuesta(), Regional::spanishSpain(), SystemClock::instance(), printer) {
+        , wizard(logic, proposal(rooms), Regional::spanishSpain(), SystemClock::instance(), printer) {
         wizard.show();
+    }
+    admin::PlanPuestaEnMarcha proposal(int rooms) {
+        for (int n = 1; n <= rooms; ++n)
+            store::run(db.db(), QStringLiteral("INSERT INTO puestos (npuesto, ip) VALUES (?, ?)"),
+                       {n, QStringLiteral("127.0.9.%1").arg(n)});
+        return logic.propuesta();
     }
     template <class T> T* field(const char* name) { return wizard.findChild<T*>(QLatin1String(name)); }
     QLineEdit* edit(const char* name) { return field<QLineEdit>(name); }
@@ -98,6 +105,7 @@ private slots:
     void probarShowsWhoAnswers();
     void printTestUsesTheChosenPrinter();
     void finishWritesEverything();
+    void againEnterAddsNoStations();
     void skippedPagesAreLeftOut();
     void cancelWritesNothing_data();
     void cancelWritesNothing();
@@ -252,6 +260,28 @@ void TestFrmAsistente::finishWritesEverything() {
     QCOMPARE(store::readOpciones(db).TEXTO_TICK, QStringLiteral("CIBERCAFÉ\r\nC/ Mayor 1"));
     QVERIFY(store::operadorPorNombre(db, QStringLiteral("CAJA")));
     QVERIFY(!admin::asistentePendiente(db));
+}
+
+void TestFrmAsistente::againEnterAddsNoStations() {
+    Assistant a(nullptr, 2);
+    a.passwords(QStringLiteral("secreto"), QStringLiteral("secreto"));
+    QTest::keyClick(a.wizard.focusWidget(), Qt::Key_Return);
+    QCOMPARE(a.wizard.currentId(), int(TFrmAsistente::PagePuestos));
+    QCOMPARE(a.field<QSpinBox>("cantidad")->value(), 0);
+    QCOMPARE(a.table()->rowCount(), 0);
+    // One more asked for: the next number and address after the room's.
+    a.field<QSpinBox>("cantidad")->setValue(1);
+    QCOMPARE(a.table()->item(0, 0)->text(), QStringLiteral("3"));
+    QCOMPARE(a.table()->item(0, 1)->text(), QStringLiteral("127.0.9.3"));
+    a.field<QSpinBox>("cantidad")->setValue(0);
+    while (a.wizard.currentId() != int(TFrmAsistente::PageResumen))
+        QTest::keyClick(a.wizard.focusWidget(), Qt::Key_Return);
+    a.press(QWizard::FinishButton);
+    QCOMPARE(a.wizard.result(), int(QDialog::Accepted));
+    // The room as it was: Enter added nobody.
+    QSqlQuery rooms = store::run(a.db.db(), QStringLiteral("SELECT COUNT(*) FROM puestos"));
+    QVERIFY(rooms.next());
+    QCOMPARE(rooms.value(0).toInt(), 2);
 }
 
 void TestFrmAsistente::skippedPagesAreLeftOut() {
