@@ -15,6 +15,7 @@
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/sql.h"
+#include "support/loopback.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -58,15 +59,10 @@ int main(int argc, char** argv) {
     context.settings = store::runtimeSettings(store::readOpciones(db));
 
     // Station 4 on an address of this process only, played by the simulator.
-    const quint32 pidPart = quint32(QCoreApplication::applicationPid() % 250) + 1;
-    const QHostAddress base((127u << 24) | (61u << 16) | (pidPart << 8) | 1u);
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        if (!probe.listen(base, 0))
-            return 4;
-        port = probe.serverPort();
-    }
+    const QHostAddress base = loopbackBase(61);
+    const quint16 port = freePort(base);
+    if (port == 0)
+        return 4;
     store::run(db, QStringLiteral("UPDATE cuentas SET Alta = ?, Ultima = ?"),
                {clock.now().date().addDays(-40), clock.now().date().addDays(-2)});
     store::run(db, QStringLiteral("UPDATE puestos SET ip = ?, host = '' WHERE npuesto = ?"),

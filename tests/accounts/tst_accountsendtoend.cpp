@@ -6,6 +6,7 @@
 #include "sim/simulator.h"
 #include "station/stationaddress.h"
 #include "store/sql.h"
+#include "support/loopback.h"
 #include "support/testengine.h"
 
 #include <QCoreApplication>
@@ -23,8 +24,7 @@ constexpr int Stations = 4;
 
 // 127.59.<pid>.1 …: addresses of this program only, so two runs side by side never meet.
 QHostAddress baseAddress() {
-    const quint32 pidPart = quint32(QCoreApplication::applicationPid() % 250) + 1;
-    return QHostAddress((127u << 24) | (59u << 16) | (pidPart << 8) | 1u);
+    return loopbackBase(59);
 }
 
 // The console on the demo database with its accounts' decisions, stations 1–4
@@ -32,12 +32,9 @@ QHostAddress baseAddress() {
 struct Cafe {
     Cafe() {
         const QHostAddress base = baseAddress();
-        {
-            QTcpServer probe;
-            if (!probe.listen(base, 0))
-                qFatal("cannot listen on %s", qPrintable(base.toString()));
-            port = probe.serverPort();
-        }
+        port = freePort(base);
+        if (port == 0)
+            qFatal("cannot listen on %s", qPrintable(base.toString()));
         sim.setPort(port);
         sim.setListenPolicy(velkarsim::Simulator::ListenPolicy::Always);
         sim.addStations(base, Stations, 1);
@@ -293,13 +290,34 @@ void TstAccountsEndToEnd::readmeDemoAccounts_data() {
     QTest::addColumn<QString>("stateWord");
     QTest::addColumn<QString>("balance");
     // A money account's balance is its credit less the tariff's minimum charge.
-    QTest::newRow("10001 money") << "10001" << "1111" << "OCUPADO" << "9,50 €";
-    QTest::newRow("10002 student") << "10002" << "2222" << "OCUPADO" << "4,20 €";
-    QTest::newRow("10003 time bands") << "10003" << "3333" << "OCUPADO" << "7,50 €";
-    QTest::newRow("10004 time credit") << "10004" << "4444" << "PREPAGO" << "3:00:00";
-    QTest::newRow("10005 time credit") << "10005" << "5555" << "PREPAGO" << "1:00:00";
-    QTest::newRow("90001 code") << "90001" << "7777" << "PREPAGO" << "0:30:00";
-    QTest::newRow("90002 code") << "90002" << "8888" << "PREPAGO" << "2:00:00";
+    QTest::newRow("10001 money") << "10001"
+                                 << "1111"
+                                 << "OCUPADO"
+                                 << "9,50 €";
+    QTest::newRow("10002 student") << "10002"
+                                   << "2222"
+                                   << "OCUPADO"
+                                   << "4,20 €";
+    QTest::newRow("10003 time bands") << "10003"
+                                      << "3333"
+                                      << "OCUPADO"
+                                      << "7,50 €";
+    QTest::newRow("10004 time credit") << "10004"
+                                       << "4444"
+                                       << "PREPAGO"
+                                       << "3:00:00";
+    QTest::newRow("10005 time credit") << "10005"
+                                       << "5555"
+                                       << "PREPAGO"
+                                       << "1:00:00";
+    QTest::newRow("90001 code") << "90001"
+                                << "7777"
+                                << "PREPAGO"
+                                << "0:30:00";
+    QTest::newRow("90002 code") << "90002"
+                                << "8888"
+                                << "PREPAGO"
+                                << "2:00:00";
 }
 
 void TstAccountsEndToEnd::readmeDemoAccounts() {

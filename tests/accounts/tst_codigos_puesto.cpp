@@ -1,4 +1,5 @@
 #include "accountfixture.h"
+#include "support/loopback.h"
 
 #include "accounts/codigos.h"
 #include "sim/simulator.h"
@@ -44,12 +45,8 @@ private slots:
 
 void TstCodigosPuesto::soldCodeIsUsedAtAStation() {
     AccountFixture f;
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(StationAddress, 0));
-        port = probe.serverPort();
-    }
+    const quint16 port = freePort(StationAddress);
+    QVERIFY(port != 0);
     store::run(f.db(), QStringLiteral("DELETE FROM puestos WHERE npuesto <> 1"));
     store::run(f.db(), QStringLiteral("UPDATE puestos SET ip = ?, host = '' WHERE npuesto = 1"),
                {StationAddress.toString()});

@@ -8,6 +8,7 @@
 #include "station/stationaddress.h"
 #include "store/opciones.h"
 #include "store/sql.h"
+#include "support/loopback.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
 
@@ -39,8 +40,7 @@ public:
 };
 
 QHostAddress base(int program) {
-    const quint32 pidPart = quint32(QCoreApplication::applicationPid() % 250) + 1;
-    return QHostAddress((127u << 24) | (quint32(program) << 16) | (pidPart << 8) | 1u);
+    return loopbackBase(quint32(program));
 }
 
 // The assistant on an installed console's first database.
@@ -174,12 +174,8 @@ void TestFrmAsistente::stationRows() {
 }
 
 void TestFrmAsistente::probarShowsWhoAnswers() {
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(base(62), 0));
-        port = probe.serverPort();
-    }
+    const quint16 port = freePort(base(62));
+    QVERIFY(port != 0);
     velkarsim::Simulator sim;
     sim.setPort(port);
     sim.addStations(base(62), 1, 1);

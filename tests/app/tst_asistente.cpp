@@ -9,6 +9,7 @@
 #include "sim/simulator.h"
 #include "store/opciones.h"
 #include "store/sql.h"
+#include "support/loopback.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
 
@@ -24,8 +25,7 @@
 namespace {
 
 QHostAddress base() {
-    const quint32 pidPart = quint32(QCoreApplication::applicationPid() % 250) + 1;
-    return QHostAddress((127u << 24) | (64u << 16) | (pidPart << 8) | 1u);
+    return loopbackBase(64);
 }
 
 // main()'s console after the log-in, on an installed console's first database.
@@ -117,12 +117,8 @@ void TestAsistente::opensAtAdminsLogInWhilePending() {
 }
 
 void TestAsistente::finishedStationsPollAtOnce() {
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(base(), 0));
-        port = probe.serverPort();
-    }
+    const quint16 port = freePort(base());
+    QVERIFY(port != 0);
     velkarsim::Simulator sim;
     sim.setPort(port);
     sim.addStations(base(), 2, 1);

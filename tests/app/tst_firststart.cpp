@@ -3,6 +3,7 @@
 // server of its own and only the keyboard.
 #include "sim/simulator.h"
 #include "store/sql.h"
+#include "support/loopback.h"
 #include "support/readonly.h"
 
 #include <QDir>
@@ -102,8 +103,7 @@ private:
 };
 
 QHostAddress base() {
-    const quint32 pidPart = quint32(QCoreApplication::applicationPid() % 250) + 1;
-    return QHostAddress((127u << 24) | (65u << 16) | (pidPart << 8) | 1u);
+    return loopbackBase(65);
 }
 
 // Reads the console's database while it runs, without claiming it.

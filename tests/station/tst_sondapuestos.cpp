@@ -3,6 +3,7 @@
 #include "sim/simulator.h"
 #include "station/sondapuestos.h"
 #include "station/stationaddress.h"
+#include "support/loopback.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -12,8 +13,7 @@
 namespace {
 
 QHostAddress base() {
-    const quint32 pidPart = quint32(QCoreApplication::applicationPid() % 250) + 1;
-    return QHostAddress((127u << 24) | (61u << 16) | (pidPart << 8) | 1u);
+    return loopbackBase(61);
 }
 
 } // namespace
@@ -38,12 +38,8 @@ void TestSondaPuestos::answersPerAddress_data() {
 void TestSondaPuestos::answersPerAddress() {
     QFETCH(int, mode);
     QFETCH(bool, answered);
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(base(), 0));
-        port = probe.serverPort();
-    }
+    const quint16 port = freePort(base());
+    QVERIFY(port != 0);
     velkarsim::Simulator sim;
     sim.setPort(port);
     // Station 1 answers; station 2 carries the fault; the third address has nobody.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/loopback.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -15,14 +17,6 @@ inline QHostAddress freshBase() {
     const quint32 pidPart = quint32(QCoreApplication::applicationPid() % 250) + 1;
     const quint32 n = quint32(next++ % 15) * 16 + 1;
     return QHostAddress((127u << 24) | (42u << 16) | (pidPart << 8) | n);
-}
-
-// A port nobody listens on at that address right now.
-inline quint16 freePort(const QHostAddress& address) {
-    QTcpServer probe;
-    if (!probe.listen(address, 0))
-        return 0;
-    return probe.serverPort();
 }
 
 // The console's side, with waits that keep the event loop turning so that a
