@@ -126,28 +126,21 @@ QByteArray DockManager::siteData(app::DockHost host) const {
     return bytes;
 }
 
-QStringList DockManager::siteOrder(const QByteArray& data) {
+DockManager::SiteData DockManager::readSiteData(const QByteArray& data) {
     if (data.isEmpty())
         return {};
     QDataStream in(data);
     in.setVersion(QDataStream::Qt_6_4);
     quint8 version = 0;
-    QStringList names;
-    in >> version >> names;
-    return in.status() == QDataStream::Ok && version == 1 ? names : QStringList();
+    SiteData site;
+    in >> version >> site.names >> site.tabbedWith;
+    if (in.status() != QDataStream::Ok || version != 1 || site.names.size() != site.tabbedWith.size())
+        return {};
+    return site;
 }
 
 void DockManager::applySiteData(app::DockHost host, const QByteArray& data) {
-    if (data.isEmpty())
-        return;
-    QDataStream in(data);
-    in.setVersion(QDataStream::Qt_6_4);
-    quint8 version = 0;
-    QStringList names;
-    QStringList tabbedWith;
-    in >> version >> names >> tabbedWith;
-    if (in.status() != QDataStream::Ok || version != 1 || names.size() != tabbedWith.size())
-        return;
+    const auto [names, tabbedWith] = readSiteData(data);
     QMainWindow* site = host == app::DockHost::Center ? m_center : m_main;
     for (int i = 0; i < names.size(); ++i) {
         QDockWidget* d = window(names[i]);
@@ -236,8 +229,9 @@ void DockManager::restore(const app::DockLayout& layout) {
             shares.bottom = double(layout.bottomSite.height) / savedHeight;
     }
     // Each panel's windows docked in the order they stood in it.
-    const QStringList order = siteOrder(layout.leftSite.data) + siteOrder(layout.bottomSite.data) +
-                              siteOrder(layout.centerSite.data);
+    const QStringList order = readSiteData(layout.leftSite.data).names +
+                              readSiteData(layout.bottomSite.data).names +
+                              readSiteData(layout.centerSite.data).names;
     std::vector<Entry> entries = m_entries;
     std::stable_sort(entries.begin(), entries.end(), [&order](const Entry& a, const Entry& b) {
         const auto rank = [&order](const Entry& e) {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <utility>
@@ -70,8 +71,13 @@ private:
     };
     QByteArray siteData(app::DockHost host) const;
     void applySiteData(app::DockHost host, const QByteArray& data);
-    // The windows a panel held, in order.
-    static QStringList siteOrder(const QByteArray& data);
+    // A panel's saved windows in order, each with the window it is tabbed
+    // with (empty when none); both empty when the data is unreadable.
+    struct SiteData {
+        QStringList names;
+        QStringList tabbedWith;
+    };
+    static SiteData readSiteData(const QByteArray& data);
 
     // The saved sizes as shares of the main window, applied again while the
     // window settles into its final size (a window manager maximises late).

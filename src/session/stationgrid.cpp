@@ -3,6 +3,7 @@
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
 #include "station/listapuestos.h"
+#include "ui/listview.h"
 #include "ui/messagetable.h"
 
 #include <QApplication>
@@ -47,11 +48,11 @@ QString StationGridModel::widestText(int column) const {
     switch (column) {
     case session::ColUsuario:
         // Two blanks and a ten-character login.
-        return QStringLiteral("  ") + QString(10, QLatin1Char('W'));
+        return QStringLiteral("  ") + ui::sample::login();
     case session::ColTiempo:
         return FormatoHora(99 * 3600 + 59 * 60 + 59);
     case session::ColImporte:
-        return m_context.regional.formatCurrency(-Currency::MaxAmount);
+        return ui::sample::money(m_context.regional);
     default:
         return QString();
     }
