@@ -182,6 +182,24 @@ QList<QStringList> csvRows(const Report& r) {
     return rows;
 }
 
+// The reports on the main window, over filled books, ADMIN logged in and
+// the clock at noon of today.
+struct ReportsConsole {
+    explicit ReportsConsole(const QDate& today)
+        : clock(QDateTime(today, QTime(12, 0))) {
+        fill(t.data.db());
+        context.data = &t.data;
+        context.regional = Regional::spanishSpain();
+        context.clock = &clock;
+        context.currentOperator = QStringLiteral("ADMIN");
+    }
+    TestDatabase t{true};
+    FakeClock clock;
+    ConsoleContext context;
+    TFrmMain window;
+    ReportsController controller{context, window};
+};
+
 } // namespace
 
 class TestListings : public QObject {
@@ -465,17 +483,8 @@ private slots:
     }
     void statisticFillsOnOpening() {
         QFETCH(QString, action);
-        TestDatabase t(true);
-        fill(t.data.db());
-        ConsoleContext context;
-        context.data = &t.data;
-        context.regional = Regional::spanishSpain();
         // Today is D1: every statistic's default selection has rows that day.
-        FakeClock clock(QDateTime(D1, QTime(12, 0)));
-        context.clock = &clock;
-        context.currentOperator = QStringLiteral("ADMIN");
-        TFrmMain main;
-        ReportsController controller(context, main);
+        ReportsConsole c(D1);
         ScriptedUi ui;
         int rowsAtShow = -1;
         int rows = -1;
@@ -496,15 +505,15 @@ private slots:
             w->fromEdit()->setDate(D1);
             w->toEdit()->setDate(D1);
             (void)QTest::qWaitFor([&] { return w->table()->rowCount() > 0; });
-            if (QChart* c = w->chart()->chart())
-                for (QAbstractSeries* s : c->series())
+            if (QChart* chart = w->chart()->chart())
+                for (QAbstractSeries* s : chart->series())
                     if (auto* bars = qobject_cast<QAbstractBarSeries*>(s))
                         for (QBarSet* set : bars->barSets())
                             series += int(set->count());
             w->hide();
             return int(QDialog::Rejected);
         });
-        QVERIFY(controller.open(action));
+        QVERIFY(c.controller.open(action));
         QCOMPARE(rowsAtShow, 0);
         QVERIFY(rows > 0);
         QVERIFY(emptiedOnChange);
@@ -516,16 +525,7 @@ private slots:
     // Every entry of "&Utilidades" opens its window, runs its listing and
     // previews it; the statistics fill their table and chart.
     void controller() {
-        TestDatabase t(true);
-        fill(t.data.db());
-        ConsoleContext context;
-        context.data = &t.data;
-        context.regional = Regional::spanishSpain();
-        FakeClock clock(QDateTime(D2, QTime(12, 0)));
-        context.clock = &clock;
-        context.currentOperator = QStringLiteral("ADMIN");
-        TFrmMain window;
-        ReportsController controller(context, window);
+        ReportsConsole c(D2);
         ScriptedUi ui;
         const QStringList names{QStringLiteral("listadoTickets"),  QStringLiteral("listadoActividad"),
                                 QStringLiteral("listadoCuentas"),  QStringLiteral("listadoMovimientos"),
@@ -540,7 +540,7 @@ private slots:
                                    QStringLiteral("[Estadística de ventas]"),
                                    QStringLiteral("[Ventas de bonos]")};
         for (int i = 0; i < names.size(); ++i) {
-            QAction* a = window.action(names.at(i));
+            QAction* a = c.window.action(names.at(i));
             QVERIFY(a && a->isEnabled());
             QString preview;
             int rows = -1;
@@ -577,9 +577,9 @@ private slots:
         op.NOMBRE = QStringLiteral("LUIS");
         op.setAll(true);
         op.set(store::Permiso::INFORME4, false);
-        store::insertOperador(t.data.db(), op);
-        context.currentOperator = QStringLiteral("LUIS");
-        QVERIFY(!controller.open(QStringLiteral("ventasArticulos")));
+        store::insertOperador(c.t.data.db(), op);
+        c.context.currentOperator = QStringLiteral("LUIS");
+        QVERIFY(!c.controller.open(QStringLiteral("ventasArticulos")));
         QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("LUIS:\r\rOperación no permitida.")});
         QVERIFY(ui.dialogNames().size() == 16);
     }
