@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev libgl-dev
+  libpq-dev postgresql-15
   libgcrypt20-dev libcurl4-openssl-dev libcups2-dev cups cups-daemon cups-client
   python3-aiosmtpd openssl
   xvfb xauth xdotool fonts-dejavu-core locales

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
 
@@ -18,6 +19,7 @@ struct FiltroBusqueda {
 
 // base narrowed by the filter, for a WHERE clause; the pattern goes to values
 // as a bound value, so quotes and wildcards typed stay plain text.
-QString condicionBusqueda(const QString& base, const FiltroBusqueda& filtro, QVariantList& values);
+QString condicionBusqueda(const QSqlDatabase& db, const QString& base, const FiltroBusqueda& filtro,
+                          QVariantList& values);
 
 } // namespace accounts

@@ -59,7 +59,7 @@ std::optional<store::Bono> bonoPorCodigo(const QSqlDatabase& db, const QString& 
 bool loginExiste(const QSqlDatabase& db, const QString& login) {
     return store::toInt(store::scalar(db,
                                       QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") +
-                                          store::caseless(QStringLiteral("Login")) + QStringLiteral(" = ?"),
+                                          store::equalsCaseless(db, QStringLiteral("Login")),
                                       {login})) > 0;
 }
 
@@ -285,7 +285,7 @@ std::vector<store::Cuenta> buscarCodigos(const QSqlDatabase& db, const QString& 
                                          const QString& orderBy) {
     QVariantList values;
     QString tail = QStringLiteral("WHERE ") +
-                   condicionBusqueda(store::codigosFilter(),
+                   condicionBusqueda(db, store::codigosFilter(),
                                      FiltroBusqueda{CampoBusqueda::Login, typed, startsWith}, values);
     tail += QStringLiteral(" ORDER BY ") + orderBy;
     if (orderBy != QLatin1String("Login"))

@@ -10,8 +10,9 @@ namespace accounts {
 std::vector<store::Cuenta> cuentasPorLogin(const QSqlDatabase& db, const QString& login) {
     // Two rows are enough to know there is not exactly one.
     return store::select<store::Cuenta>(db,
-                                        QStringLiteral("WHERE ") + store::caseless(QStringLiteral("Login")) +
-                                            QStringLiteral(" = ? LIMIT 2"),
+                                        QStringLiteral("WHERE ") +
+                                            store::equalsCaseless(db, QStringLiteral("Login")) +
+                                            QStringLiteral(" LIMIT 2"),
                                         {QVariant(login)});
 }
 
@@ -45,7 +46,7 @@ std::vector<store::Cuenta> buscarCuentas(const QSqlDatabase& db, bool byName, co
                                          bool startsWith) {
     QVariantList values;
     const QString where = condicionBusqueda(
-        store::cuentasFilter(),
+        db, store::cuentasFilter(),
         FiltroBusqueda{byName ? CampoBusqueda::Nombre : CampoBusqueda::Login, typed, startsWith}, values);
     return store::select<store::Cuenta>(
         db, QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY Login"), values);

@@ -82,7 +82,7 @@ QVariant CuentasModel::headerData(int section, Qt::Orientation orientation, int 
 void CuentasModel::refresh() {
     static const char* const keys[] = {"Login", "Nombre", "Tarifa", "Credito", "Bonotiempo", "Ultima"};
     QVariantList values;
-    const QString where = condicionBusqueda(store::cuentasFilter(), m_filtro, values);
+    const QString where = condicionBusqueda(m_context.data->db(), store::cuentasFilter(), m_filtro, values);
     std::vector<store::Cuenta> rows =
         store::select<store::Cuenta>(m_context.data->db(),
                                      QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY ") +

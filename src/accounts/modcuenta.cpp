@@ -38,7 +38,7 @@ namespace {
 bool loginUsado(const QSqlDatabase& db, const QString& login) {
     return store::toInt(store::scalar(db,
                                       QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") +
-                                          store::caseless(QStringLiteral("Login")) + QStringLiteral(" = ?"),
+                                          store::equalsCaseless(db, QStringLiteral("Login")),
                                       {login})) > 0;
 }
 

@@ -179,13 +179,14 @@ Report listadoMovimientos(const QSqlDatabase& db, const Regional& regional, cons
     if (one) {
         // One customer whatever the letter case the movement was booked with.
         sql += QStringLiteral(" WHERE movcuentas.FECHA BETWEEN ? AND ? AND ") +
-               store::caseless(QStringLiteral("movcuentas.CUENTA")) + QStringLiteral(" = ?");
+               store::equalsCaseless(db, QStringLiteral("movcuentas.CUENTA"));
         values << login;
     } else {
         // Logins match ignoring case, as they are unique; this way round the
         // login index serves the join and the day index the range.
-        sql += QStringLiteral(" INNER JOIN cuentas ON cuentas.Login = ") +
-               store::caseless(QStringLiteral("movcuentas.CUENTA")) +
+        sql += QStringLiteral(" INNER JOIN cuentas ON ") +
+               store::caseless(db, QStringLiteral("cuentas.Login")) + QStringLiteral(" = ") +
+               store::caseless(db, QStringLiteral("movcuentas.CUENTA")) +
                QStringLiteral(" WHERE movcuentas.FECHA BETWEEN ? AND ? AND ") +
                (scope == MovScope::TodosCodigos ? store::codigosFilter() : store::cuentasFilter());
     }
@@ -264,7 +265,8 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
             QStringLiteral(
                 "SELECT MIN(COALESCE(CLIENTE, '')) AS CLIENTE, SUM(TIEMPO) AS SumaDeTIEMPO FROM ciber "
                 "WHERE FECHA BETWEEN ? AND ? GROUP BY ") +
-                store::caseless(QStringLiteral("COALESCE(CLIENTE, '')")) + QStringLiteral(" ORDER BY 2 DESC"),
+                store::caseless(db, QStringLiteral("COALESCE(CLIENTE, '')")) +
+                QStringLiteral(" ORDER BY 2 DESC"),
             days(range), {QString(), QStringLiteral("cliente"), QStringLiteral("Suma de tiempo")}, true,
             [](const QSqlQuery& q) {
                 return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
@@ -288,8 +290,8 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
                               "WHERE SALDO_MOV < 0")
              : QStringLiteral("SELECT MIN(CUENTA), SUM(SALDO_MOV) AS SumaDeSALDO_MOV FROM movcuentas "
                               "WHERE SALDO_MOV > 0")) +
-        QStringLiteral(" AND FECHA BETWEEN ? AND ? GROUP BY ") + store::caseless(QStringLiteral("CUENTA")) +
-        QStringLiteral(" ORDER BY 2 DESC");
+        QStringLiteral(" AND FECHA BETWEEN ? AND ? GROUP BY ") +
+        store::caseless(db, QStringLiteral("CUENTA")) + QStringLiteral(" ORDER BY 2 DESC");
     const Regional reg = regional;
     return statistic(
         std::move(r), db, sql, days(range), {QStringLiteral("Cuenta"), QStringLiteral("Importe")}, false,
@@ -329,7 +331,7 @@ Statistic sales(Report r, const QSqlDatabase& db, const Regional& regional, cons
         QStringLiteral("SELECT MIN(lintick.CODIGO), lintick.ARTICULO, SUM(lintick.CANT) AS SumaDeCANT, "
                        "SUM(lintick.IMPORTE) AS SumaDeIMPORTE FROM lintick INNER JOIN ticket ON "
                        "lintick.ID_TICK = ticket.ID_TICK WHERE ticket.FECHA BETWEEN ? AND ? AND ") +
-            where + QStringLiteral(" GROUP BY ") + store::caseless(QStringLiteral("lintick.CODIGO")) +
+            where + QStringLiteral(" GROUP BY ") + store::caseless(db, QStringLiteral("lintick.CODIGO")) +
             QStringLiteral(", lintick.ARTICULO ORDER BY 3 DESC, 1"),
         values, heads, false,
         [reg](const QSqlQuery& q) {
@@ -351,8 +353,7 @@ Statistic ventasArticulos(const QSqlDatabase& db, const Regional& regional, cons
     QVariantList values = days(range);
     QString where = QStringLiteral("COALESCE(lintick.BONO, 0) = 0 AND lintick.CODIGO <> ''");
     if (codigo) {
-        where += QStringLiteral(" AND ") + store::caseless(QStringLiteral("lintick.CODIGO")) +
-                 QStringLiteral(" = ?");
+        where += QStringLiteral(" AND ") + store::equalsCaseless(db, QStringLiteral("lintick.CODIGO"));
         values << *codigo;
     }
     return sales(std::move(r), db, regional, where, values,
@@ -411,7 +412,7 @@ Report listadoCuentas(const QSqlDatabase& db, const Regional& regional,
         store::cuentasFilter();
     QVariantList values;
     if (!nameStart.isEmpty()) {
-        sql += QStringLiteral(" AND Nombre LIKE ? ESCAPE '\\'");
+        sql += QStringLiteral(" AND ") + store::likeCaseless(db, QStringLiteral("Nombre"));
         values << QVariant(escapeLike(nameStart) + QLatin1Char('%'));
     }
     static const char* const columns[] = {nullptr, "Login", "Nombre", "Tarifa", "credito", "Alta", "Ultima"};

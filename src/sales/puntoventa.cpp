@@ -10,8 +10,7 @@ namespace sales {
 
 std::optional<store::Articulo> articuloPorCodigo(const QSqlDatabase& db, const QString& code) {
     return store::selectOne<store::Articulo>(
-        db, QStringLiteral("WHERE ") + store::caseless(QStringLiteral("CODIGO")) + QStringLiteral(" = ?"),
-        {QVariant(code)});
+        db, QStringLiteral("WHERE ") + store::equalsCaseless(db, QStringLiteral("CODIGO")), {QVariant(code)});
 }
 
 store::Udart readUdart(const QSqlDatabase& db) {
@@ -121,9 +120,10 @@ std::vector<store::Articulo> buscarArticulos(const QSqlDatabase& db, CampoBusque
         return articulos(db, campo);
     const QString pattern = (modo == ModoBusqueda::Contiene ? QStringLiteral("%") : QString()) +
                             likePattern(text) + QStringLiteral("%");
-    return store::select<store::Articulo>(
-        db, QStringLiteral("WHERE ") + column + QStringLiteral(" LIKE ? ESCAPE '\\' ORDER BY ") + column,
-        {pattern});
+    return store::select<store::Articulo>(db,
+                                          QStringLiteral("WHERE ") + store::likeCaseless(db, column) +
+                                              QStringLiteral(" ORDER BY ") + column,
+                                          {pattern});
 }
 
 std::vector<store::Articulo> articulos(const QSqlDatabase& db, CampoBusqueda orden) {

@@ -1,5 +1,8 @@
 #include "store/datamodule.h"
 
+#include "store/dialect.h"
+#include "store/engine.h"
+
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -52,20 +55,62 @@ TDataModule1::~TDataModule1() {
 }
 
 bool TDataModule1::engineAvailable() {
-    return QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"));
+    return QSqlDatabase::isDriverAvailable(store::driverName(store::Engine::SQLite));
+}
+
+void TDataModule1::useDriver(const QString& driver) {
+    if (QSqlDatabase::contains(m_connectionName)) {
+        m_db = QSqlDatabase::database(m_connectionName, false);
+        if (m_db.driverName() == driver)
+            return;
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+    m_db = QSqlDatabase::addDatabase(driver, m_connectionName);
+}
+
+Status TDataModule1::openServer(const QString& uri, const QString& password) {
+    useDriver(store::driverName(store::Engine::PostgreSQL));
+    if (!m_db.isValid())
+        return Status::failure(QStringLiteral("Falta el controlador de PostgreSQL (libqt6sql6-psql)."));
+    if (const Status configured = store::configureServerConnection(m_db, uri, password); !configured)
+        return configured;
+    if (!m_db.open()) {
+        m_lastOpenError = m_db.lastError();
+        m_db.close();
+        return Status::failure(errorText(m_lastOpenError));
+    }
+    // Dates and times are text; the session speaks UTF-8 and keeps
+    // standard strings, whatever the server's defaults.
+    QSqlQuery settings(m_db);
+    settings.exec(QStringLiteral("SET client_encoding = 'UTF8'"));
+    settings.exec(QStringLiteral("SET standard_conforming_strings = on"));
+    settings.finish();
+    m_filePath = store::withoutPassword(uri.trimmed());
+    m_where = uri.trimmed();
+    m_password = password;
+    return Status::success();
+}
+
+Status TDataModule1::reconnect() {
+    if (m_where.isEmpty())
+        return Status::failure(QStringLiteral("No hay ninguna base de datos abierta."));
+    const QString where = m_where;
+    const QString password = m_password;
+    return open(where, password);
 }
 
 Status TDataModule1::open(const QString& filePath, const QString& password) {
     close();
     m_openWarning.clear();
+    m_lastOpenError = QSqlError();
+    if (store::isServerAddress(filePath))
+        return openServer(filePath, password);
     const QFileInfo info(filePath);
     if (!info.exists() || !info.isFile())
         return Status::failure(QStringLiteral("No se encuentra el fichero %1").arg(filePath));
 
-    if (!QSqlDatabase::contains(m_connectionName))
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    else
-        m_db = QSqlDatabase::database(m_connectionName, false);
+    useDriver(store::driverName(store::Engine::SQLite));
 
     // mode=rw: never create a database where a file was expected.
     QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
@@ -101,6 +146,8 @@ Status TDataModule1::open(const QString& filePath, const QString& password) {
     pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
     pragma.finish();
     m_filePath = info.absoluteFilePath();
+    m_where = m_filePath;
+    m_password = password;
     return Status::success();
 }
 
@@ -108,6 +155,15 @@ void TDataModule1::close() {
     if (m_db.isValid() && m_db.isOpen())
         m_db.close();
     m_filePath.clear();
+    m_where.clear();
+}
+
+bool TDataModule1::isServer() const {
+    return isOpen() && store::engineOf(m_db) == store::Engine::PostgreSQL;
+}
+
+bool TDataModule1::passwordRefused() const {
+    return m_lastOpenError.isValid() && store::passwordRefused(m_lastOpenError);
 }
 
 bool TDataModule1::isOpen() const {
@@ -122,6 +178,14 @@ QStringList TDataModule1::tableNames() const {
     if (!isOpen())
         return {};
     QStringList names;
+    if (isServer()) {
+        for (const QString& table : m_db.tables()) {
+            if (!store::isEngineTable(table))
+                names << table;
+        }
+        names.sort();
+        return names;
+    }
     QSqlQuery q(m_db);
     if (q.exec(
             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
@@ -135,8 +199,10 @@ QStringList TDataModule1::tableNames() const {
 QStringList TDataModule1::columnNames(const QString& table) const {
     QStringList names;
     const QSqlRecord rec = m_db.record(table);
-    for (int i = 0; i < rec.count(); ++i)
-        names << rec.fieldName(i);
+    for (int i = 0; i < rec.count(); ++i) {
+        if (!store::isHiddenColumn(rec.fieldName(i)))
+            names << rec.fieldName(i);
+    }
     return names;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QStringList>
 
 namespace store {
@@ -25,16 +26,24 @@ public:
     // Whether the database engine can be loaded at all.
     static bool engineAvailable();
 
-    // Opens an existing database file. A missing file is never created, and
-    // a file that is not a database (or is damaged) is refused with the
-    // engine's error text; nothing is written to it. The password is kept
-    // for engines that have one.
+    // Opens an existing database: a file, or a PostgreSQL database named by
+    // a "postgresql://" URI. A missing file is never created, and a file that
+    // is not a database (or is damaged) is refused with the engine's error
+    // text; nothing is written to it. The password is the server's (a
+    // file's engine has none); it is kept for reconnecting.
     Status open(const QString& filePath, const QString& password = QString());
     void close();
     bool isOpen() const;
+    // Opens again what was open last, after the server went away.
+    Status reconnect();
 
     QSqlDatabase db() const { return m_db; }
+    // The open file, or the server's URI without its password.
     QString filePath() const { return m_filePath; }
+    // Whether the open database is on a PostgreSQL server.
+    bool isServer() const;
+    // Whether the last open() failed because the server wants a (different) password.
+    bool passwordRefused() const;
     // Set when the database could not be switched to write-ahead logging
     // (a read-only folder, say): the console runs, but says so.
     QString openWarning() const { return m_openWarning; }
@@ -53,7 +62,13 @@ public:
     bool isCurrentVersion() const;
 
 private:
+    void useDriver(const QString& driver);
+    Status openServer(const QString& uri, const QString& password);
+
     QString m_connectionName;
+    QString m_where;
+    QString m_password;
+    QSqlError m_lastOpenError;
     QSqlDatabase m_db;
     QString m_filePath;
     QString m_openWarning;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "store/engine.h"
+
+#include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 namespace store {
 
@@ -22,9 +26,34 @@ QString engineStatement(const QString& statement);
 QString foldAscii(const QString& text);
 // Whether two logins (or two codes) are the same one under that rule.
 bool sameKey(const QString& a, const QString& b);
-// An SQL operand compared under that rule, whatever its column declares:
-// the columns of databases made before they declared it compare exactly.
-QString caseless(const QString& operand);
+// An SQL operand compared, grouped and sorted under that rule, whatever its
+// column declares: the columns of databases made before they declared it
+// compare exactly. Both sides of a comparison go through it ("?" too).
+QString caseless(const QSqlDatabase& db, const QString& operand);
+QString caseless(Engine engine, const QString& operand);
+// "operand = ?" under that rule.
+QString equalsCaseless(const QSqlDatabase& db, const QString& operand);
+// "operand LIKE ?" with the ESCAPE character "\\" under that rule, as the
+// searches have always matched on SQLite (ASCII letters fold).
+QString likeCaseless(const QSqlDatabase& db, const QString& operand);
+// An operand compared exactly, byte by byte, whatever its column declares.
+QString exact(const QSqlDatabase& db, const QString& operand);
+
+// The statements that make a table of the schema (written for SQLite) in the
+// engine: on PostgreSQL money and counters are 64-bit, reals double, counters
+// identity columns, text in byte order, and the case rule's uniqueness an
+// index on the folded value. Tables without a counter get a hidden "rowid"
+// there, the order their rows were added in, as SQLite has it.
+QStringList schemaStatements(Engine engine, const QString& statement);
+// The count of the data mends done on a database (SQLite's user_version;
+// a one-row table of its own on PostgreSQL, which has none).
+int userVersion(const QSqlDatabase& db);
+void setUserVersion(const QSqlDatabase& db, int version);
+// The tables only an engine has for itself, never copied or compared.
+bool isEngineTable(const QString& table);
+
+// The column a table has only on PostgreSQL, never copied or compared.
+bool isHiddenColumn(const QString& column);
 
 // "ORDER BY" the order in which a table's rows were added, for the tables
 // without a key of their own (vouchers, top-ups, articles).

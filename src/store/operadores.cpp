@@ -80,9 +80,9 @@ int insertOperador(const QSqlDatabase& db, const Operador& op) {
     QSqlQuery q = run(db,
                       QStringLiteral("INSERT INTO operadores (NOMBRE, PASS, ") +
                           permisoColumns().join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                          marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
+                          marks.join(QStringLiteral(", ")) + QStringLiteral(") RETURNING ID"),
                       values);
-    return q.lastInsertId().toInt();
+    return q.next() ? q.value(0).toInt() : 0;
 }
 
 void updateOperador(const QSqlDatabase& db, const Operador& op) {

@@ -219,12 +219,14 @@ template <class Row> qint64 insert(const QSqlDatabase& db, const Row& row) {
     QStringList marks;
     for (int i = 0; i < cols.size(); ++i)
         marks << QStringLiteral("?");
+    // RETURNING, not the driver's last insert id: only SQLite's driver has one.
     QSqlQuery q = run(db,
                       QStringLiteral("INSERT INTO ") + Row::table() + QStringLiteral(" (") +
                           cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                          marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
+                          marks.join(QStringLiteral(", ")) + QStringLiteral(") RETURNING ") +
+                          (Row::key() ? QLatin1String(Row::key()) : QLatin1String("rowid")),
                       vals);
-    return q.lastInsertId().toLongLong();
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 // Writes every column of a row; where selects the rows (with "?" values).

@@ -14,9 +14,12 @@ namespace {
 
 void addColumnIfMissing(const QSqlDatabase& db, const QString& table, const QString& column,
                         const QString& type) {
-    if (!hasColumn(db, table, column))
-        run(db, QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD COLUMN ") + column +
-                    QLatin1Char(' ') + type);
+    if (hasColumn(db, table, column))
+        return;
+    for (const QString& statement : schemaStatements(engineOf(db), QStringLiteral("ALTER TABLE ") + table +
+                                                                       QStringLiteral(" ADD COLUMN ") +
+                                                                       column + QLatin1Char(' ') + type))
+        run(db, statement);
 }
 
 // Rewrites table.column to the value of source.key that equals it letter
@@ -29,13 +32,14 @@ void canonicalise(const QSqlDatabase& db, const QString& table, const QString& c
         return;
     const QString value = table + QLatin1Char('.') + column;
     const QString match = QStringLiteral(" FROM ") + source + QStringLiteral(" WHERE ") + source +
-                          QLatin1Char('.') + key + QStringLiteral(" = ") + caseless(value) + QLatin1Char(')');
+                          QLatin1Char('.') + key + QStringLiteral(" = ") + caseless(db, value) +
+                          QLatin1Char(')');
     const QString canonical = QStringLiteral("(SELECT ") + source + QLatin1Char('.') + key + match;
     run(db, QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column + QStringLiteral(" = ") +
                 canonical + QStringLiteral(" WHERE ") +
                 (only.isEmpty() ? QString() : only + QStringLiteral(" AND ")) + value +
                 QStringLiteral(" <> '' AND (SELECT COUNT(*)") + match + QStringLiteral(" = 1 AND ") + value +
-                QStringLiteral(" <> ") + canonical + QStringLiteral(" COLLATE BINARY"));
+                QStringLiteral(" <> ") + exact(db, canonical));
 }
 
 // Logins, customers and codes were stored as typed ("ana" for the account
@@ -51,8 +55,8 @@ void canonicalKeys(const QSqlDatabase& db) {
     // Top-up lines are not vouchers either, and keep their own code.
     QString articles = QStringLiteral("COALESCE(lintick.BONO, 0) = 0");
     if (hasTable(db, QStringLiteral("recargas")))
-        articles += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM recargas WHERE recargas.CODIGO = "
-                                   "lintick.CODIGO COLLATE BINARY)");
+        articles += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM recargas WHERE recargas.CODIGO = ") +
+                    exact(db, QStringLiteral("lintick.CODIGO")) + QLatin1Char(')');
     canonicalise(db, QStringLiteral("lintick"), QStringLiteral("CODIGO"), QStringLiteral("articulos"),
                  QStringLiteral("CODIGO"), articles);
     canonicalise(db, QStringLiteral("lintick"), QStringLiteral("CODIGO"), QStringLiteral("bonos"),
@@ -65,12 +69,12 @@ using Mend = void (*)(const QSqlDatabase&);
 constexpr Mend kMends[] = {canonicalKeys};
 
 void runMends(const QSqlDatabase& db) {
-    const int done = toInt(scalar(db, QStringLiteral("PRAGMA user_version")));
+    const int done = userVersion(db);
     const int count = int(std::size(kMends));
     for (int i = done; i < count; ++i)
         kMends[i](db);
     if (done < count)
-        run(db, QStringLiteral("PRAGMA user_version = ") + QString::number(count));
+        setUserVersion(db, count);
 }
 
 // Each subsystem adds its steps here, newest last.

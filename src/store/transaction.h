@@ -19,6 +19,9 @@ public:
 private:
     QSqlDatabase m_db;
     QString m_name;
+    // PostgreSQL: the outermost one opens the transaction itself (a
+    // savepoint needs one there).
+    bool m_outermost = false;
     bool m_done = false;
 };
 

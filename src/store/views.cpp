@@ -1,5 +1,7 @@
 #include "store/views.h"
 
+#include "store/dialect.h"
+
 namespace store {
 
 QString cuentasFilter() {
@@ -10,11 +12,13 @@ QString codigosFilter() {
 }
 
 std::vector<Cuenta> cuentasView(const QSqlDatabase& db) {
-    return select<Cuenta>(db, QStringLiteral("WHERE ") + cuentasFilter() + QStringLiteral(" ORDER BY Login"));
+    return select<Cuenta>(db, QStringLiteral("WHERE ") + cuentasFilter() + QStringLiteral(" ORDER BY ") +
+                                  caseless(db, QStringLiteral("Login")));
 }
 
 std::vector<Cuenta> codigosView(const QSqlDatabase& db) {
-    return select<Cuenta>(db, QStringLiteral("WHERE ") + codigosFilter() + QStringLiteral(" ORDER BY Login"));
+    return select<Cuenta>(db, QStringLiteral("WHERE ") + codigosFilter() + QStringLiteral(" ORDER BY ") +
+                                  caseless(db, QStringLiteral("Login")));
 }
 
 std::vector<Ticket> pendingTickets(const QSqlDatabase& db, bool ascending) {

@@ -55,10 +55,10 @@ void TstLoginsInUse::oneRule() {
     QCOMPARE(inUse.contains(login), !same);
 
     // The database compares them the same way.
-    const QVariant equal = store::scalar(m_db.data.db(),
-                                         QStringLiteral("SELECT ") + store::caseless(QStringLiteral("?")) +
-                                             QStringLiteral(" = ?"),
-                                         {login, typed});
+    const QVariant equal =
+        store::scalar(m_db.data.db(),
+                      QStringLiteral("SELECT ") + store::equalsCaseless(m_db.data.db(), QStringLiteral("?")),
+                      {login, typed});
     QCOMPARE(store::toBool(equal), same);
 }
 

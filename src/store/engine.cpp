@@ -1,0 +1,185 @@
+#include "store/engine.h"
+
+#include <QSqlDriver>
+#include <QStringList>
+#include <QVariant>
+
+#include <libpq-fe.h>
+
+#include <memory>
+
+namespace store {
+
+namespace {
+
+struct ConninfoOptions {
+    void operator()(PQconninfoOption* options) const { PQconninfoFree(options); }
+};
+using Conninfo = std::unique_ptr<PQconninfoOption, ConninfoOptions>;
+
+Result<Conninfo> parse(const QString& uri) {
+    char* error = nullptr;
+    Conninfo options(PQconninfoParse(uri.toUtf8().constData(), &error));
+    if (!options) {
+        const QString text = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("URI no válida");
+        PQfreemem(error);
+        return Result<Conninfo>::failure(
+            QStringLiteral("La dirección de la base de datos no es válida: %1").arg(text));
+    }
+    return Result<Conninfo>(std::move(options));
+}
+
+QString quotedOption(const QString& value) {
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+} // namespace
+
+Engine engineOf(const QSqlDatabase& db) {
+    return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+}
+
+QString driverName(Engine engine) {
+    return engine == Engine::PostgreSQL ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+}
+
+bool isServerAddress(const QString& where) {
+    const QString w = where.trimmed();
+    return w.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+           w.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+QString withoutPassword(const QString& where) {
+    if (!isServerAddress(where))
+        return where;
+    // user:password@ in the authority, and password=… among the parameters.
+    QString uri = where.trimmed();
+    const qsizetype scheme = uri.indexOf(QLatin1String("://")) + 3;
+    const qsizetype authorityEnd = [&] {
+        const qsizetype slash = uri.indexOf(QLatin1Char('/'), scheme);
+        const qsizetype query = uri.indexOf(QLatin1Char('?'), scheme);
+        if (slash < 0)
+            return query < 0 ? uri.size() : query;
+        return query < 0 ? slash : qMin(slash, query);
+    }();
+    const qsizetype at = uri.lastIndexOf(QLatin1Char('@'), authorityEnd - 1);
+    if (at >= scheme) {
+        const qsizetype colon = uri.indexOf(QLatin1Char(':'), scheme);
+        if (colon >= 0 && colon < at)
+            uri.remove(colon, at - colon);
+    }
+    const qsizetype query = uri.indexOf(QLatin1Char('?'));
+    if (query >= 0) {
+        QStringList kept;
+        for (const QString& pair : uri.mid(query + 1).split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+            if (!pair.startsWith(QLatin1String("password="), Qt::CaseInsensitive))
+                kept << pair;
+        }
+        uri = uri.left(query) + (kept.isEmpty() ? QString() : QLatin1Char('?') + kept.join(QLatin1Char('&')));
+    }
+    return uri;
+}
+
+Status configureServerConnection(QSqlDatabase& db, const QString& uri, const QString& password) {
+    Result<Conninfo> parsed = parse(uri.trimmed());
+    if (!parsed)
+        return Status::failure(parsed.error());
+    QStringList options;
+    bool timeoutGiven = false;
+    for (const PQconninfoOption* o = parsed.value().get(); o->keyword; ++o) {
+        if (!o->val || !*o->val)
+            continue;
+        const QString keyword = QString::fromLatin1(o->keyword);
+        const QString value = QString::fromUtf8(o->val);
+        if (keyword == QLatin1String("host"))
+            db.setHostName(value);
+        else if (keyword == QLatin1String("port"))
+            db.setPort(value.toInt());
+        else if (keyword == QLatin1String("dbname"))
+            db.setDatabaseName(value);
+        else if (keyword == QLatin1String("user"))
+            db.setUserName(value);
+        else if (keyword == QLatin1String("password"))
+            db.setPassword(value);
+        else {
+            timeoutGiven = timeoutGiven || keyword == QLatin1String("connect_timeout");
+            options << keyword + QLatin1Char('=') + quotedOption(value);
+        }
+    }
+    if (!password.isEmpty())
+        db.setPassword(password);
+    // A server that does not answer is reported within seconds, and a cut
+    // network is noticed by the keepalives instead of after two hours.
+    if (!timeoutGiven)
+        options << QStringLiteral("connect_timeout=5");
+    options << QStringLiteral("keepalives_idle=10") << QStringLiteral("keepalives_interval=5")
+            << QStringLiteral("keepalives_count=3") << QStringLiteral("application_name=quintor");
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    return Status::success();
+}
+
+QString serverDatabaseName(const QString& uri) {
+    const Result<Conninfo> parsed = parse(uri.trimmed());
+    if (!parsed)
+        return QString();
+    for (const PQconninfoOption* o = parsed.value().get(); o->keyword; ++o) {
+        if (qstrcmp(o->keyword, "dbname") == 0 && o->val)
+            return QString::fromUtf8(o->val);
+    }
+    return QString();
+}
+
+namespace {
+PGTransactionStatusType transactionStatus(const QSqlDatabase& db) {
+    if (engineOf(db) != Engine::PostgreSQL || !db.driver())
+        return PQTRANS_IDLE;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return PQTRANS_IDLE;
+    PGconn* connection = *static_cast<PGconn* const*>(handle.data());
+    return connection ? PQtransactionStatus(connection) : PQTRANS_UNKNOWN;
+}
+} // namespace
+
+bool inTransaction(const QSqlDatabase& db) {
+    const PGTransactionStatusType status = transactionStatus(db);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+}
+
+bool transactionFailed(const QSqlDatabase& db) {
+    return transactionStatus(db) == PQTRANS_INERROR;
+}
+
+bool passwordRefused(const QSqlError& error) {
+    // 28P01: wrong password; 28000 covers a role that may not log in. libpq
+    // says "no password supplied" before the server is even asked.
+    const QString code = error.nativeErrorCode();
+    const QString text = error.text();
+    return code == QLatin1String("28P01") || text.contains(QLatin1String("no password supplied")) ||
+           text.contains(QLatin1String("password authentication failed")) ||
+           text.contains(QLatin1String("fe_sendauth"));
+}
+
+bool connectionLost(const QSqlDatabase& db, const QSqlError& error) {
+    if (engineOf(db) != Engine::PostgreSQL)
+        return false;
+    // Class 08 (connection exception) and 57P0x (the server shutting down);
+    // libpq's own failures carry no code at all.
+    const QString code = error.nativeErrorCode();
+    if (code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P")))
+        return true;
+    if (!code.isEmpty())
+        return false;
+    const QString text = error.text();
+    return text.contains(QLatin1String("server closed the connection")) ||
+           text.contains(QLatin1String("no connection to the server")) ||
+           text.contains(QLatin1String("connection to server")) ||
+           text.contains(QLatin1String("terminating connection")) ||
+           text.contains(QLatin1String("could not receive data")) ||
+           text.contains(QLatin1String("could not send data"));
+}
+
+} // namespace store

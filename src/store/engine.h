@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/result.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+namespace store {
+
+// The two engines a café's database can live in: an SQLite file beside the
+// console, or a PostgreSQL database on a server that several consoles share.
+enum class Engine { SQLite, PostgreSQL };
+
+Engine engineOf(const QSqlDatabase& db);
+// The Qt driver of an engine.
+QString driverName(Engine engine);
+
+// Whether where names a PostgreSQL database (a "postgresql://" or
+// "postgres://" URI, as libpq reads it) rather than a file.
+bool isServerAddress(const QString& where);
+
+// The URI as it may be shown and remembered: without its password.
+QString withoutPassword(const QString& where);
+
+// Points db, a connection of the PostgreSQL driver, at the database the URI
+// names: host (or socket folder), port, database, user and every other
+// libpq parameter. An empty password leaves libpq to find one (in the URI,
+// PGPASSWORD or ~/.pgpass). A URI libpq cannot read is refused with its text.
+Status configureServerConnection(QSqlDatabase& db, const QString& uri, const QString& password);
+
+// The database a URI names, for the messages; empty when it names none.
+QString serverDatabaseName(const QString& uri);
+
+// PostgreSQL: whether the connection is inside a transaction, and whether
+// that transaction failed (a statement in it was refused). Always false on
+// SQLite, whose savepoints open and close transactions by themselves.
+bool inTransaction(const QSqlDatabase& db);
+bool transactionFailed(const QSqlDatabase& db);
+
+// Whether a failed opening of a server asks for a (different) password.
+bool passwordRefused(const QSqlError& error);
+// Whether an error says the server is gone (stopped, restarted, cut off)
+// rather than that a statement was wrong.
+bool connectionLost(const QSqlDatabase& db, const QSqlError& error);
+
+} // namespace store

@@ -1,0 +1,65 @@
+#!/bin/sh
+# A private PostgreSQL cluster for the tests: initdb and pg_ctl in a folder
+# of the build, a unix socket there and no TCP port. The server refuses to
+# run as root, so under root it runs as the unprivileged "postgres" user.
+#   pgcluster.sh start DIR   creates (first time) and starts the cluster
+#   pgcluster.sh stop DIR    stops it
+set -eu
+
+command="$1"
+dir="$2"
+bin=""
+for candidate in /usr/lib/postgresql/*/bin; do
+    [ -x "$candidate/pg_ctl" ] && bin="$candidate"
+done
+if [ -z "$bin" ]; then
+    echo "pgcluster: no PostgreSQL server found (scripts/install-deps.sh installs it)" >&2
+    exit 1
+fi
+
+as_server() {
+    if [ "$(id -u)" = 0 ]; then
+        runuser -u postgres -- "$@"
+    else
+        "$@"
+    fi
+}
+
+case "$command" in
+start)
+    mkdir -p "$dir"
+    [ "$(id -u)" = 0 ] && chown postgres "$dir"
+    if [ -f "$dir/data/postmaster.pid" ]; then
+        as_server "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
+    fi
+    rm -rf "$dir/data"
+    # A locale whose own order is not byte order, when the machine has one:
+    # the schema must give byte order and ASCII-only case folding anyway.
+    locale=C.UTF-8
+    if locale -a 2>/dev/null | grep -qi '^es_ES.utf'; then
+        locale=es_ES.UTF-8
+    elif locale -a 2>/dev/null | grep -qi '^en_US.utf'; then
+        locale=en_US.UTF-8
+    fi
+    as_server "$bin/initdb" -D "$dir/data" -U quintor -E UTF8 --locale="$locale" \
+        --auth-local=trust --auth-host=reject >"$dir/initdb.log" 2>&1 ||
+        { cat "$dir/initdb.log" >&2; exit 1; }
+    # Password log-ins are tested with roles other than the superuser.
+    cat >"$dir/data/pg_hba.conf" <<HBA
+local all quintor trust
+local all all scram-sha-256
+HBA
+    as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+        -o "-k $dir -c listen_addresses='' -c fsync=off -c full_page_writes=off -c max_connections=200" \
+        start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }
+    ;;
+stop)
+    if [ -f "$dir/data/postmaster.pid" ]; then
+        as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+    fi
+    ;;
+*)
+    echo "usage: pgcluster.sh start|stop DIR" >&2
+    exit 2
+    ;;
+esac
