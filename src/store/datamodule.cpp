@@ -85,6 +85,8 @@ Status TDataModule1::openServer(const QString& uri, const QString& password) {
     QSqlQuery settings(m_db);
     settings.exec(QStringLiteral("SET client_encoding = 'UTF8'"));
     settings.exec(QStringLiteral("SET standard_conforming_strings = on"));
+    // The notices of IF NOT EXISTS and the like are nobody's business on a terminal.
+    settings.exec(QStringLiteral("SET client_min_messages = warning"));
     settings.finish();
     m_filePath = store::withoutPassword(uri.trimmed());
     m_where = uri.trimmed();

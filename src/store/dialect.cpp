@@ -3,6 +3,7 @@
 #include "store/sql.h"
 
 #include <QRegularExpression>
+#include <QSqlQuery>
 
 namespace store {
 
@@ -234,6 +235,114 @@ void setUserVersion(const QSqlDatabase& db, int version) {
 bool isEngineTable(const QString& table) {
     return table.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ||
            table.compare(kVersionTable, Qt::CaseInsensitive) == 0;
+}
+
+namespace {
+ColumnInfo::Kind kindOf(const QString& declared) {
+    const QString type = declared.toUpper();
+    // SQLite's own affinity rules, which PostgreSQL's type names also follow.
+    if (type.contains(QLatin1String("INT")))
+        return ColumnInfo::Kind::Integer;
+    if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("TEXT")) ||
+        type.contains(QLatin1String("CLOB")) || type.isEmpty())
+        return ColumnInfo::Kind::Text;
+    if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
+        type.contains(QLatin1String("DOUB")) || type.contains(QLatin1String("NUMERIC")))
+        return ColumnInfo::Kind::Real;
+    return ColumnInfo::Kind::Text;
+}
+} // namespace
+
+QList<ColumnInfo> tableColumns(const QSqlDatabase& db, const QString& table) {
+    QList<ColumnInfo> columns;
+    if (engineOf(db) == Engine::PostgreSQL) {
+        QSqlQuery q =
+            run(db,
+                QStringLiteral("SELECT column_name, data_type, is_identity FROM information_schema.columns "
+                               "WHERE table_schema = current_schema() AND table_name = ? "
+                               "ORDER BY ordinal_position"),
+                {table.toLower()});
+        while (q.next()) {
+            const QString name = q.value(0).toString();
+            if (isHiddenColumn(name))
+                continue;
+            columns << ColumnInfo{name, kindOf(q.value(1).toString()),
+                                  q.value(2).toString() == QLatin1String("YES")};
+        }
+        return columns;
+    }
+    const bool autoincrement =
+        toText(scalar(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                      {table}))
+            .contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+    QSqlQuery q = run(db, QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"), {table});
+    while (q.next()) {
+        const ColumnInfo::Kind kind = kindOf(q.value(1).toString());
+        columns << ColumnInfo{q.value(0).toString(), kind,
+                              autoincrement && kind == ColumnInfo::Kind::Integer && q.value(2).toInt() == 1};
+    }
+    return columns;
+}
+
+QString columnDefinition(const ColumnInfo& column) {
+    if (column.counter)
+        return column.name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
+    switch (column.kind) {
+    case ColumnInfo::Kind::Integer:
+        return column.name + QStringLiteral(" INTEGER");
+    case ColumnInfo::Kind::Real:
+        return column.name + QStringLiteral(" REAL");
+    case ColumnInfo::Kind::Text:
+        break;
+    }
+    return column.name + QStringLiteral(" TEXT");
+}
+
+qint64 counterValue(const QSqlDatabase& db, const QString& table, const QString& column) {
+    if (engineOf(db) == Engine::PostgreSQL) {
+        const QString sequence = toText(scalar(db, QStringLiteral("SELECT pg_get_serial_sequence(?, ?)"),
+                                               {table.toLower(), column.toLower()}));
+        if (sequence.isEmpty())
+            return 0;
+        // The name comes from the server itself, already quoted where it must be.
+        QSqlQuery q = run(db, QStringLiteral("SELECT last_value, is_called FROM ") + sequence);
+        if (!q.next())
+            return 0;
+        return q.value(1).toBool() ? q.value(0).toLongLong() : q.value(0).toLongLong() - 1;
+    }
+    if (!db.tables().contains(QStringLiteral("sqlite_sequence")))
+        return 0;
+    return scalar(db, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table}).toLongLong();
+}
+
+void setCounterValue(const QSqlDatabase& db, const QString& table, const QString& column, qint64 value) {
+    if (engineOf(db) == Engine::PostgreSQL) {
+        run(db, QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), ?, ?)"),
+            {table.toLower(), column.toLower(), qMax<qint64>(value, 1), value > 0});
+        return;
+    }
+    // The engine makes its own bookkeeping table with the first counter.
+    if (!db.tables().contains(QStringLiteral("sqlite_sequence")))
+        return;
+    run(db, QStringLiteral("DELETE FROM sqlite_sequence WHERE name = ?"), {table});
+    if (value > 0)
+        run(db, QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"), {table, value});
+}
+
+QString rowOrderColumn(const QSqlDatabase& db, const QString& table) {
+    const QList<ColumnInfo> columns = tableColumns(db, table);
+    for (const ColumnInfo& c : columns) {
+        if (c.counter)
+            return c.name;
+    }
+    if (engineOf(db) == Engine::SQLite)
+        return QStringLiteral("rowid");
+    const bool hidden = toInt(scalar(db,
+                                     QStringLiteral("SELECT COUNT(*) FROM information_schema.columns WHERE "
+                                                    "table_schema = current_schema() AND table_name = ? AND "
+                                                    "column_name = 'rowid'"),
+                                     {table.toLower()})) > 0;
+    return hidden ? QStringLiteral("rowid") : QString();
 }
 
 bool isHiddenColumn(const QString& column) {

@@ -52,6 +52,25 @@ void setUserVersion(const QSqlDatabase& db, int version);
 // The tables only an engine has for itself, never copied or compared.
 bool isEngineTable(const QString& table);
 
+// A table's column as both engines can make it.
+struct ColumnInfo {
+    enum class Kind { Integer, Real, Text };
+    QString name;
+    Kind kind = Kind::Text;
+    bool counter = false; // the table's own key, numbered by the engine
+};
+// The columns of a table in their order, the hidden one left out.
+QList<ColumnInfo> tableColumns(const QSqlDatabase& db, const QString& table);
+// The SQLite form of a column, as the schema writes it.
+QString columnDefinition(const ColumnInfo& column);
+// The last number a table's counter gave (0 when none), and setting it:
+// the next row gets the number after it.
+qint64 counterValue(const QSqlDatabase& db, const QString& table, const QString& column);
+void setCounterValue(const QSqlDatabase& db, const QString& table, const QString& column, qint64 value);
+// The column that keeps the order a table's rows were added in: its
+// counter, or the engine's row number; empty when it has neither.
+QString rowOrderColumn(const QSqlDatabase& db, const QString& table);
+
 // The column a table has only on PostgreSQL, never copied or compared.
 bool isHiddenColumn(const QString& column);
 

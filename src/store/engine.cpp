@@ -137,7 +137,8 @@ PGTransactionStatusType transactionStatus(const QSqlDatabase& db) {
     if (engineOf(db) != Engine::PostgreSQL || !db.driver())
         return PQTRANS_IDLE;
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return PQTRANS_IDLE;
     PGconn* connection = *static_cast<PGconn* const*>(handle.data());
     return connection ? PQtransactionStatus(connection) : PQTRANS_UNKNOWN;

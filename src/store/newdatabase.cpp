@@ -1,13 +1,16 @@
 #include "store/newdatabase.h"
 
+#include "store/engine.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/transaction.h"
+#include "store/transfer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QTemporaryDir>
 
 namespace store {
 
@@ -60,6 +63,18 @@ Status createDatabase(const QString& filePath, bool demo) {
 }
 
 Status createDatabase(const QString& filePath, bool demo, const QStringList& extraStatements) {
+    if (isServerAddress(filePath)) {
+        // Built as a file first and copied over in one transaction: one
+        // script for both engines, and the server's database is made whole
+        // or not at all.
+        QTemporaryDir scratch;
+        if (!scratch.isValid())
+            return Status::failure(QStringLiteral("No se puede crear una carpeta temporal."));
+        const QString file = scratch.filePath(QStringLiteral("nueva.mdb"));
+        if (const Status made = createDatabase(file, demo, extraStatements); !made)
+            return made;
+        return transferDatabase(file, filePath);
+    }
     const QFileInfo info(filePath);
     if (filePath.trimmed().isEmpty() || info.fileName().isEmpty())
         return Status::failure(QStringLiteral("Falta el nombre del fichero de la base de datos."));

@@ -17,6 +17,8 @@ Status runScript(const QSqlDatabase& db, const QString& resourcePath);
 
 // Creates a new database file with every base table and the rows the
 // program expects; demo adds sample data. An existing file is never touched.
+// A PostgreSQL URI names an empty database on a server instead; one that
+// has tables is refused and left as it was.
 Status createDatabase(const QString& filePath, bool demo);
 // The same, with statements of the caller's own run last, inside the build:
 // the file appears under its name with them or not at all.

@@ -108,6 +108,13 @@ bool hasTable(const QSqlDatabase& db, const QString& table) {
 }
 
 bool hasColumn(const QSqlDatabase& db, const QString& table, const QString& column) {
+    if (engineOf(db) == Engine::PostgreSQL) {
+        for (const ColumnInfo& c : tableColumns(db, table)) {
+            if (c.name.compare(column, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    }
     const QSqlRecord rec = db.record(table);
     for (int i = 0; i < rec.count(); ++i) {
         if (rec.fieldName(i).compare(column, Qt::CaseInsensitive) == 0)

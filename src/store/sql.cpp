@@ -17,6 +17,13 @@ QString describe(const QSqlError& e, const QString& sql) {
 QSqlQuery runList(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
+    // PostgreSQL's driver prepares on the server, where BEGIN, SAVEPOINT and
+    // the like cannot be prepared: a statement without values runs as it is.
+    if (values.isEmpty()) {
+        if (!q.exec(sql))
+            throw DatabaseError(describe(q.lastError(), sql));
+        return q;
+    }
     if (!q.prepare(sql))
         throw DatabaseError(describe(q.lastError(), sql));
     for (int i = 0; i < values.size(); ++i)

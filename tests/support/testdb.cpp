@@ -3,6 +3,8 @@
 #include "app/paths.h"
 #include "store/newdatabase.h"
 #include "store/sql.h"
+#include "store/transfer.h"
+#include "support/testserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +54,27 @@ void removeHistory(const QString& path) {
 
 } // namespace
 
+TestHome::~TestHome() {
+    for (const QString& uri : m_serverDatabases)
+        testserver::dropDatabase(uri);
+}
+
 QString TestHome::createDatabase(const QString& name, bool demo, DemoHistory history) const {
+    if (testserver::onServer()) {
+        // Made as a file, then copied to a database of its own on the cluster.
+        const QString file = databaseFile(name + QStringLiteral(".build"));
+        if (const Status s = store::createDatabase(file, demo); !s)
+            qFatal("cannot create test database: %s", qPrintable(s.error()));
+        if (demo && history == DemoHistory::Without)
+            removeHistory(file);
+        const QString uri = testserver::newDatabase();
+        m_serverDatabases << uri;
+        if (const Status s = store::transferDatabase(file, uri); !s)
+            qFatal("cannot copy the test database to the cluster: %s", qPrintable(s.error()));
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(file + QLatin1String(suffix));
+        return uri;
+    }
     const QString path = databaseFile(name);
     const Status s = store::createDatabase(path, demo);
     if (!s)

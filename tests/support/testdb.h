@@ -3,6 +3,7 @@
 #include "store/datamodule.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -17,12 +18,17 @@ enum class DemoHistory { Without, With };
 class TestHome {
 public:
     TestHome();
+    ~TestHome();
+    TestHome(const TestHome&) = delete;
+    TestHome& operator=(const TestHome&) = delete;
     QString home() const { return m_dir.path(); }
     QString databaseFolder() const;
     QString databaseFile(const QString& name) const;
     QString configIni() const;
 
-    // Creates a new database (base rows, or the demo) named name in the database folder.
+    // Creates a new database (base rows, or the demo) named name in the
+    // database folder; on a test run against PostgreSQL, a database of its
+    // own on the cluster instead, and answers its URI.
     QString createDatabase(const QString& name = QStringLiteral("ciber.mdb"), bool demo = false,
                            DemoHistory history = DemoHistory::Without) const;
     void writeConfigId(const QString& id) const;
@@ -30,6 +36,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    mutable QStringList m_serverDatabases;
 };
 
 // An open data module on a new database of a TestHome.
