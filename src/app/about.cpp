@@ -1,5 +1,6 @@
 #include "app/about.h"
 
+#include "store/engine.h"
 #include "ui/messagetable.h"
 
 #include <QFile>
@@ -23,8 +24,8 @@ QString mappedLibraries() {
 }
 
 QString sqliteVersion(const QSqlDatabase& db) {
-    if (!db.isOpen() || db.driverName() != QLatin1String("QSQLITE"))
-        return {};
+    if (!db.isOpen() || store::engineOf(db) != store::Engine::SQLite)
+        return store::sqliteVersion();
     QSqlQuery query(db);
     if (query.exec(QStringLiteral("select sqlite_version()")) && query.next())
         return query.value(0).toString();
@@ -60,6 +61,8 @@ QList<LibraryInfo> libraries(const QSqlDatabase& db) {
     const QString sqlite = sqliteVersion(db);
     if (!sqlite.isEmpty() || loaded("libsqlite3.so"))
         list << LibraryInfo{QStringLiteral("SQLite"), sqlite, text("Dominio público", "Public domain")};
+    list << LibraryInfo{QStringLiteral("PostgreSQL (libpq)"), store::libpqVersion(),
+                        text("Licencia PostgreSQL (tipo BSD)", "PostgreSQL licence (BSD-like)")};
     list << LibraryInfo{QStringLiteral("CUPS (libcups)"),
                         QStringLiteral("%1.%2").arg(CUPS_VERSION_MAJOR).arg(CUPS_VERSION_MINOR),
                         text("Apache 2.0 (con excepciones para GPL 2 y LGPL 2)",

@@ -24,6 +24,10 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         } else if (a.startsWith(QLatin1String("--new-database="))) {
             cl.newDatabase = a.mid(15);
             newDatabaseGiven = true;
+        } else if (a == QLatin1String("--database")) {
+            cl.database = value(a);
+        } else if (a.startsWith(QLatin1String("--database="))) {
+            cl.database = a.mid(11);
         } else if (a == QLatin1String("--screenshots")) {
             cl.screenshots = value(a);
         } else if (a == QLatin1String("--demo")) {
@@ -60,6 +64,9 @@ QString CommandLine::helpText() {
                           "\n"
                           "  --home DIR              usa DIR como carpeta del programa (la base de datos "
                           "está en DIR/database)\n"
+                          "  --database FILE|URL     trabaja con el fichero FILE o con la base de datos\n"
+                          "                          PostgreSQL de URL (postgresql://usuario@servidor/base)\n"
+                          "                          y la recuerda para los siguientes arranques\n"
                           "  --new-database FILE     crea una base de datos nueva en FILE y termina\n"
                           "  --demo                  con --new-database: añade datos de ejemplo\n"
                           "  --lang en               muestra los textos en inglés\n"

@@ -8,6 +8,7 @@ namespace app {
 struct CommandLine {
     QString home;         // --home DIR
     QString newDatabase;  // --new-database FILE
+    QString database;     // --database FILE|URL
     bool demo = false;    // --demo
     bool english = false; // --lang en
     QString screenshots;  // --screenshots DIR: the manual's pictures (not in --help)

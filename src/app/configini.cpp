@@ -1,5 +1,7 @@
 #include "app/configini.h"
 
+#include "store/engine.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -22,6 +24,9 @@ void ConfigIni::resetAttributes() const {
 QString ConfigIni::databaseId() const {
     resetAttributes();
     QSettings ini(m_path, QSettings::IniFormat);
+    const QString where = ini.value(QStringLiteral("Base/Database")).toString().trimmed();
+    if (!where.isEmpty())
+        return where;
     const QString id = ini.value(QStringLiteral("Empresa/ID")).toString().trimmed();
     return id.isEmpty() ? QString::fromLatin1(DefaultDatabase) : id;
 }
@@ -40,8 +45,27 @@ Status finish(QSettings& ini, const QString& path) {
 Status ConfigIni::writeDatabaseId(const QString& name) const {
     resetAttributes();
     QSettings ini(m_path, QSettings::IniFormat);
-    ini.setValue(QStringLiteral("Empresa/ID"), name);
+    if (store::isServerAddress(name) || QFileInfo(name).isAbsolute()) {
+        ini.setValue(QStringLiteral("Base/Database"), store::withoutPassword(name));
+    } else {
+        ini.remove(QStringLiteral("Base/Database"));
+        ini.setValue(QStringLiteral("Empresa/ID"), name);
+    }
     return finish(ini, m_path);
+}
+
+Result<QString> ConfigIni::useDatabase(const QString& where, const QString& databaseFolder) const {
+    const QString given = where.trimmed();
+    QString name = given;
+    if (!store::isServerAddress(given)) {
+        const QFileInfo file(given);
+        // A file of the database folder is remembered by its name, as before.
+        name = file.absolutePath() == QFileInfo(databaseFolder).absoluteFilePath() ? file.fileName()
+                                                                                   : file.absoluteFilePath();
+    }
+    if (const Status written = writeDatabaseId(name); !written)
+        return Result<QString>::failure(written.error());
+    return store::serverPassword(given);
 }
 
 DockLayout ConfigIni::readLayout() const {

@@ -19,10 +19,18 @@ public:
     QString path() const { return m_path; }
     bool exists() const;
 
-    // [Empresa] ID, or "ciber.mdb" when missing.
+    // The working database: [Base] Database when set (a PostgreSQL URI, or
+    // a file named in full), else [Empresa] ID, else "ciber.mdb".
     QString databaseId() const;
-    // Writes [Empresa] ID, creating the file when needed.
+    // Writes the working database, creating the file when needed: a name in
+    // the database folder goes to [Empresa] ID and clears [Base] Database;
+    // a URI (never with its password) or a full path goes to [Base] Database.
     Status writeDatabaseId(const QString& name) const;
+
+    // Makes where, a file path or a server's URI as the --database option
+    // gives it, the working database. Answers the password the URI carries,
+    // which is kept for this run only.
+    Result<QString> useDatabase(const QString& where, const QString& databaseFolder) const;
 
     DockLayout readLayout() const;
     Status writeLayout(const DockLayout& layout) const;

@@ -1,5 +1,7 @@
 #include "app/databasefiles.h"
 
+#include "store/engine.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +9,9 @@
 namespace app {
 
 QString withMdbExtension(const QString& name) {
+    // A server's database, or a file named in full, is taken as given.
+    if (store::isServerAddress(name) || QFileInfo(name).isAbsolute())
+        return name;
     if (QFileInfo(name).suffix().compare(QLatin1String("mdb"), Qt::CaseInsensitive) == 0)
         return name;
     return name + QStringLiteral(".mdb");

@@ -7,7 +7,8 @@
 
 namespace app {
 
-// A database name with ".mdb" appended when its extension is not ".mdb".
+// A database name with ".mdb" appended when its extension is not ".mdb";
+// a server's URI or an absolute path stays as it is.
 QString withMdbExtension(const QString& name);
 
 // The .mdb files of a folder, by name.

@@ -6,6 +6,7 @@
 #include "app/login.h"
 #include "core/consolecontext.h"
 #include "store/datamodule.h"
+#include "store/engine.h"
 #include "store/passwordcache.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
@@ -345,7 +346,7 @@ bool TFrmAcceso::goToDatabase(const QString& rawName) {
     const QString name = app::withMdbExtension(rawName);
     m_context.workingDatabase = name;
     const QString path = m_paths.databaseFile(name);
-    if (!QFileInfo(path).isFile()) {
+    if (!store::isServerAddress(path) && !QFileInfo(path).isFile()) {
         m_notFoundPath = QDir::toNativeSeparators(path);
         m_notFoundLabel->setText(m_notFoundPath);
         showPage(Page::NotFound);
@@ -371,7 +372,8 @@ bool TFrmAcceso::goToDatabase(const QString& rawName) {
 
 bool TFrmAcceso::abrirBase(const QString& name) {
     for (;;) {
-        const Status opened = m_context.data->open(m_paths.databaseFile(name), m_context.databasePassword);
+        const QString where = m_paths.databaseFile(name);
+        const Status opened = m_context.data->open(where, m_context.databasePassword);
         QString error = opened.error();
         if (opened) {
             // A console that cannot write would run and record nothing.
@@ -380,6 +382,20 @@ bool TFrmAcceso::abrirBase(const QString& name) {
                 return true;
             m_context.data->close();
             error = notWritableText(name, writable.error());
+        } else if (store::isServerAddress(where) && !m_context.data->passwordRefused()) {
+            // A server that is down or out of reach: say so and offer to try
+            // again; a password would not help.
+            const ui::Answer again = ui::showMessage(
+                this,
+                ui::MessageRequest{messages().text(QStringLiteral("Atencion")),
+                                   QStringLiteral("No se puede conectar con la base de datos %1:\r%2\r\r"
+                                                  "¿Reintentar?")
+                                       .arg(store::withoutPassword(where), error),
+                                   ui::Icon::Warning, ui::Buttons::OkCancel});
+            if (again == ui::Answer::Ok)
+                continue;
+            endProgram();
+            return false;
         }
         ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), error,
                                                  ui::Icon::Warning, ui::Buttons::Ok});
@@ -398,6 +414,9 @@ void TFrmAcceso::showLockRefusal(const store::DatabaseLock::Outcome& outcome) {
 }
 
 bool TFrmAcceso::claimWorkingDatabase(const QString& name) {
+    // A server's database is shared by design; its consoles claim stations, not the file.
+    if (store::isServerAddress(name))
+        return true;
     const store::DatabaseLock::Outcome claim = m_context.data->lock().acquire(m_paths.databaseFile(name));
     if (!claim.acquired())
         showLockRefusal(claim);
@@ -451,7 +470,10 @@ void TFrmAcceso::acceptLogin() {
     emit operatorLoggedIn(check.operador.NOMBRE);
     if (m_mode == Mode::Startup && check.operador.isAdmin()) {
         m_toolsList->clear();
-        m_toolsList->addItems(app::filesMatching(m_paths.databaseFolder(), m_context.workingDatabase));
+        if (store::isServerAddress(m_context.workingDatabase))
+            m_toolsList->addItem(store::withoutPassword(m_context.workingDatabase));
+        else
+            m_toolsList->addItems(app::filesMatching(m_paths.databaseFolder(), m_context.workingDatabase));
         if (m_toolsList->count() > 0)
             m_toolsList->setCurrentRow(0);
         showPage(Page::Tools);
@@ -483,7 +505,7 @@ void TFrmAcceso::acceptTools() {
     if (!item)
         return;
     const QString name = item->text();
-    if (!QFileInfo(m_paths.databaseFile(name)).isFile())
+    if (!store::isServerAddress(name) && !QFileInfo(m_paths.databaseFile(name)).isFile())
         return;
     // Refused before anything changes: config.ini keeps naming the old file.
     if (!claimWorkingDatabase(name))

@@ -71,8 +71,11 @@ bool ConsoleLifecycle::afterLogin() {
     };
     if (const Status writable = data.checkWritable(); !writable)
         return refuse(TFrmAcceso::notWritableText(data.filePath(), writable.error()));
-    if (const auto claim = data.lock().acquire(data.filePath()); !claim.acquired())
-        return refuse(TFrmAcceso::lockRefusalText(claim));
+    // A file is one console's; a server's database is shared by design.
+    if (!data.isServer()) {
+        if (const auto claim = data.lock().acquire(data.filePath()); !claim.acquired())
+            return refuse(TFrmAcceso::lockRefusalText(claim));
+    }
     if (!data.openWarning().isEmpty())
         report(data.openWarning());
     if (const Status updated = store::applySchemaUpdates(data.db()); !updated)

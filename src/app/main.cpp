@@ -4,6 +4,7 @@
 #include "app/asistentecontroller.h"
 #include "app/codigoscontroller.h"
 #include "app/commandline.h"
+#include "app/configini.h"
 #include "app/consoleapplication.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
@@ -120,6 +121,16 @@ int main(int argc, char* argv[]) {
     const app::Paths paths = app::Paths::forConsole(cl.home);
     QString firstDatabaseError;
     app::createFirstDatabase(paths, &firstDatabaseError);
+    if (!cl.database.trimmed().isEmpty()) {
+        // Remembered for the next starts, without the password.
+        const Result<QString> chosen =
+            app::ConfigIni(paths.configIni()).useDatabase(cl.database, paths.databaseFolder());
+        if (chosen)
+            context.databasePassword = chosen.value();
+        else
+            ui::showMessage(nullptr, ui::MessageRequest{QStringLiteral("Atención"), chosen.error(),
+                                                        ui::Icon::Error, ui::Buttons::Ok});
+    }
     if (!firstDatabaseError.isEmpty())
         ui::showMessage(nullptr, ui::MessageRequest{QStringLiteral("Atención"), firstDatabaseError,
                                                     ui::Icon::Error, ui::Buttons::Ok});

@@ -3,6 +3,7 @@
 #include "admin/puestaenmarcha.h"
 #include "app/configini.h"
 #include "app/databasefiles.h"
+#include "store/engine.h"
 #include "store/newdatabase.h"
 
 #include <QCoreApplication>
@@ -65,6 +66,8 @@ QString Paths::databaseFolder() const {
 }
 
 QString Paths::databaseFile(const QString& name) const {
+    if (store::isServerAddress(name) || QFileInfo(name).isAbsolute())
+        return name;
     return databaseFolder() + QLatin1Char('/') + name;
 }
 

@@ -28,6 +28,7 @@ public:
     // True when the home is the user's data folder of an installed console.
     bool inUserDataFolder() const { return m_userData; }
     QString databaseFolder() const;
+    // A server's URI, or an absolute path, names itself.
     QString databaseFile(const QString& name) const;
     QString configIni() const;
 

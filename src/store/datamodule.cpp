@@ -78,6 +78,8 @@ Status TDataModule1::openServer(const QString& uri, const QString& password) {
     if (!m_db.open()) {
         m_lastOpenError = m_db.lastError();
         m_db.close();
+        m_passwordRefused =
+            store::passwordRefused(m_lastOpenError) || store::serverWantsPassword(uri, password);
         return Status::failure(errorText(m_lastOpenError));
     }
     // Dates and times are text; the session speaks UTF-8 and keeps
@@ -106,6 +108,7 @@ Status TDataModule1::open(const QString& filePath, const QString& password) {
     close();
     m_openWarning.clear();
     m_lastOpenError = QSqlError();
+    m_passwordRefused = false;
     if (store::isServerAddress(filePath))
         return openServer(filePath, password);
     const QFileInfo info(filePath);
@@ -165,7 +168,7 @@ bool TDataModule1::isServer() const {
 }
 
 bool TDataModule1::passwordRefused() const {
-    return m_lastOpenError.isValid() && store::passwordRefused(m_lastOpenError);
+    return m_passwordRefused;
 }
 
 bool TDataModule1::isOpen() const {

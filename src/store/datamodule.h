@@ -69,6 +69,7 @@ private:
     QString m_where;
     QString m_password;
     QSqlError m_lastOpenError;
+    bool m_passwordRefused = false;
     QSqlDatabase m_db;
     QString m_filePath;
     QString m_openWarning;

@@ -1,12 +1,14 @@
 #include "store/engine.h"
 
 #include <QSqlDriver>
+#include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 
 #include <libpq-fe.h>
 
 #include <memory>
+#include <vector>
 
 namespace store {
 
@@ -121,15 +123,25 @@ Status configureServerConnection(QSqlDatabase& db, const QString& uri, const QSt
     return Status::success();
 }
 
-QString serverDatabaseName(const QString& uri) {
+namespace {
+QString uriParameter(const QString& uri, const char* keyword) {
     const Result<Conninfo> parsed = parse(uri.trimmed());
     if (!parsed)
         return QString();
     for (const PQconninfoOption* o = parsed.value().get(); o->keyword; ++o) {
-        if (qstrcmp(o->keyword, "dbname") == 0 && o->val)
+        if (qstrcmp(o->keyword, keyword) == 0 && o->val)
             return QString::fromUtf8(o->val);
     }
     return QString();
+}
+} // namespace
+
+QString serverDatabaseName(const QString& uri) {
+    return uriParameter(uri, "dbname");
+}
+
+QString serverPassword(const QString& uri) {
+    return isServerAddress(uri) ? uriParameter(uri, "password") : QString();
 }
 
 namespace {
@@ -154,6 +166,63 @@ bool transactionFailed(const QSqlDatabase& db) {
     return transactionStatus(db) == PQTRANS_INERROR;
 }
 
+QString sqliteVersion() {
+    // Asked of the engine itself, on a connection of its own in memory.
+    const QString name = QStringLiteral("quintor-sqlite-version");
+    QString version;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driverName(Engine::SQLite), name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(QStringLiteral("SELECT sqlite_version()")) && q.next())
+                version = q.value(0).toString();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return version;
+}
+
+QString libpqVersion() {
+    const int v = PQlibVersion();
+    return QStringLiteral("%1.%2").arg(v / 10000).arg(v % 10000);
+}
+
+bool serverWantsPassword(const QString& uri, const QString& password) {
+    Result<Conninfo> parsed = parse(uri.trimmed());
+    if (!parsed)
+        return false;
+    std::vector<QByteArray> keys;
+    std::vector<QByteArray> values;
+    for (const PQconninfoOption* o = parsed.value().get(); o->keyword; ++o) {
+        if (!o->val || !*o->val || (qstrcmp(o->keyword, "password") == 0 && !password.isEmpty()))
+            continue;
+        keys.emplace_back(o->keyword);
+        values.emplace_back(o->val);
+    }
+    if (!password.isEmpty()) {
+        keys.emplace_back("password");
+        values.emplace_back(password.toUtf8());
+    }
+    keys.emplace_back("connect_timeout");
+    values.emplace_back("5");
+    std::vector<const char*> k;
+    std::vector<const char*> v;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        k.push_back(keys[i].constData());
+        v.push_back(values[i].constData());
+    }
+    k.push_back(nullptr);
+    v.push_back(nullptr);
+    PGconn* connection = PQconnectdbParams(k.data(), v.data(), 0);
+    // No password given where one is wanted, or one given and refused.
+    const bool wants = PQconnectionNeedsPassword(connection) ||
+                       (PQstatus(connection) == CONNECTION_BAD && PQconnectionUsedPassword(connection));
+    PQfinish(connection);
+    return wants;
+}
+
 bool passwordRefused(const QSqlError& error) {
     // 28P01: wrong password; 28000 covers a role that may not log in. libpq
     // says "no password supplied" before the server is even asked.
@@ -161,7 +230,10 @@ bool passwordRefused(const QSqlError& error) {
     const QString text = error.text();
     return code == QLatin1String("28P01") || text.contains(QLatin1String("no password supplied")) ||
            text.contains(QLatin1String("password authentication failed")) ||
-           text.contains(QLatin1String("fe_sendauth"));
+           text.contains(QLatin1String("fe_sendauth")) ||
+           // A refusal before the session exists comes in the server's language.
+           text.contains(QStringLiteral("autentificación password falló")) ||
+           text.contains(QStringLiteral("autentificación por contraseña falló"));
 }
 
 bool connectionLost(const QSqlDatabase& db, const QSqlError& error) {

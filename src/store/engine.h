@@ -31,6 +31,8 @@ Status configureServerConnection(QSqlDatabase& db, const QString& uri, const QSt
 
 // The database a URI names, for the messages; empty when it names none.
 QString serverDatabaseName(const QString& uri);
+// The password a URI carries; empty when it carries none.
+QString serverPassword(const QString& uri);
 
 // PostgreSQL: whether the connection is inside a transaction, and whether
 // that transaction failed (a statement in it was refused). Always false on
@@ -38,8 +40,15 @@ QString serverDatabaseName(const QString& uri);
 bool inTransaction(const QSqlDatabase& db);
 bool transactionFailed(const QSqlDatabase& db);
 
+// The versions of the engines' client libraries this build runs with.
+QString sqliteVersion();
+QString libpqVersion();
+
 // Whether a failed opening of a server asks for a (different) password.
 bool passwordRefused(const QSqlError& error);
+// Asks the server itself, whatever language its messages come in: whether
+// logging in to the URI's database fails for want of the right password.
+bool serverWantsPassword(const QString& uri, const QString& password);
 // Whether an error says the server is gone (stopped, restarted, cut off)
 // rather than that a statement was wrong.
 bool connectionLost(const QSqlDatabase& db, const QSqlError& error);

@@ -133,7 +133,7 @@ void TestDialogRules::clickOnTheEmptyOperatorList() {
     TestHome home;
     home.createDatabase(QStringLiteral("ciber.mdb"), true);
     TDataModule1 data;
-    QVERIFY(data.open(home.databaseFile(QStringLiteral("ciber.mdb"))));
+    QVERIFY(data.open(home.database()));
     ConsoleContext context;
     context.data = &data;
     context.currentOperator = QStringLiteral("ADMIN");

@@ -61,18 +61,25 @@ TestHome::~TestHome() {
 
 QString TestHome::createDatabase(const QString& name, bool demo, DemoHistory history) const {
     if (testserver::onServer()) {
-        // Made as a file, then copied to a database of its own on the cluster.
-        const QString file = databaseFile(name + QStringLiteral(".build"));
-        if (const Status s = store::createDatabase(file, demo); !s)
-            qFatal("cannot create test database: %s", qPrintable(s.error()));
-        if (demo && history == DemoHistory::Without)
-            removeHistory(file);
-        const QString uri = testserver::newDatabase();
+        // Made as a file and copied to a template on the cluster once per
+        // run; each test gets a copy of the template of its own.
+        const QString kind = !demo                          ? QStringLiteral("base")
+                             : history == DemoHistory::With ? QStringLiteral("historia")
+                                                            : QStringLiteral("demo");
+        const QString uri =
+            testserver::newDatabaseFrom(QStringLiteral("plantilla_") + kind, [&](const QString& to) {
+                const QString file = databaseFile(name + QStringLiteral(".build"));
+                if (const Status s = store::createDatabase(file, demo); !s)
+                    qFatal("cannot create test database: %s", qPrintable(s.error()));
+                if (demo && history == DemoHistory::Without)
+                    removeHistory(file);
+                if (const Status s = store::transferDatabase(file, to); !s)
+                    qFatal("cannot copy the test database to the cluster: %s", qPrintable(s.error()));
+                for (const char* suffix : {"", "-wal", "-shm"})
+                    QFile::remove(file + QLatin1String(suffix));
+            });
         m_serverDatabases << uri;
-        if (const Status s = store::transferDatabase(file, uri); !s)
-            qFatal("cannot copy the test database to the cluster: %s", qPrintable(s.error()));
-        for (const char* suffix : {"", "-wal", "-shm"})
-            QFile::remove(file + QLatin1String(suffix));
+        m_uris.insert(name, uri);
         return uri;
     }
     const QString path = databaseFile(name);
@@ -82,6 +89,14 @@ QString TestHome::createDatabase(const QString& name, bool demo, DemoHistory his
     if (demo && history == DemoHistory::Without)
         removeHistory(path);
     return path;
+}
+
+QString TestHome::where(const QString& name) const {
+    return m_uris.value(name, name);
+}
+
+QString TestHome::database(const QString& name) const {
+    return m_uris.contains(name) ? m_uris.value(name) : databaseFile(name);
 }
 
 void TestHome::writeConfigId(const QString& id) const {

@@ -2,6 +2,7 @@
 
 #include "store/datamodule.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -31,12 +32,18 @@ public:
     // own on the cluster instead, and answers its URI.
     QString createDatabase(const QString& name = QStringLiteral("ciber.mdb"), bool demo = false,
                            DemoHistory history = DemoHistory::Without) const;
+    // The working database as the console names it: the name, or the URI of
+    // the database createDatabase made for it on the cluster.
+    QString where(const QString& name = QStringLiteral("ciber.mdb")) const;
+    // What TDataModule1::open takes for it: the file's path, or that URI.
+    QString database(const QString& name = QStringLiteral("ciber.mdb")) const;
     void writeConfigId(const QString& id) const;
     void writeFile(const QString& name, const QByteArray& bytes) const;
 
 private:
     QTemporaryDir m_dir;
     mutable QStringList m_serverDatabases;
+    mutable QHash<QString, QString> m_uris;
 };
 
 // An open data module on a new database of a TestHome.

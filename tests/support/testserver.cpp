@@ -59,6 +59,36 @@ QString newDatabase() {
     return uriOf(name);
 }
 
+QString newDatabaseFrom(const QString& templateName, const std::function<void(const QString&)>& build) {
+    {
+        TDataModule1 admin;
+        if (const Status opened = admin.open(adminUri()); !opened)
+            qFatal("cannot reach the test cluster: %s", qPrintable(opened.error()));
+        try {
+            // Test programs run in parallel: one builds, the others wait.
+            store::run(admin.db(), QStringLiteral("SELECT pg_advisory_lock(20260324)"));
+            const bool exists =
+                store::scalar(admin.db(),
+                              QStringLiteral("SELECT COUNT(*) FROM pg_database WHERE datname = ?"),
+                              {templateName})
+                    .toInt() > 0;
+            if (!exists) {
+                store::run(admin.db(), QStringLiteral("CREATE DATABASE ") + templateName);
+                build(uriOf(templateName));
+            }
+            store::run(admin.db(), QStringLiteral("SELECT pg_advisory_unlock(20260324)"));
+        } catch (const store::DatabaseError& e) {
+            qFatal("test cluster: %s", qPrintable(e.text()));
+        }
+    }
+    const QString name = QStringLiteral("t%1_%2_%3")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(++g_databases)
+                             .arg(QDateTime::currentMSecsSinceEpoch() % 100000);
+    administer(QStringLiteral("CREATE DATABASE ") + name + QStringLiteral(" TEMPLATE ") + templateName);
+    return uriOf(name);
+}
+
 void dropDatabase(const QString& uri) {
     const QString name = store::serverDatabaseName(uri);
     if (!name.isEmpty())
