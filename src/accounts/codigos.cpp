@@ -63,18 +63,6 @@ bool loginExiste(const QSqlDatabase& db, const QString& login) {
                                       {login})) > 0;
 }
 
-// The counter's next value followed by n random digits; empty when that
-// would not fit a login, in which case the counter is left alone.
-QString loginDelContador(const QSqlDatabase& db, int digits, QRandomGenerator& random) {
-    const int next = store::readOpciones(db).contador + 1;
-    const QString login = QString::number(next) + digitosAleatorios(digits, random);
-    if (login.size() > MaxLoginLength)
-        return {};
-    // Saved at once: a number is used up even when the sale is not made.
-    store::run(db, QStringLiteral("UPDATE opciones SET contador = ?"), {next});
-    return login;
-}
-
 QString tiempoMovimiento(double cantidad, int seconds) {
     return cantidad > 0 ? FormatoHora(seconds) : QStringLiteral(" - ") + FormatoHora(qAbs(qint64(seconds)));
 }

@@ -3,6 +3,7 @@
 #include "store/sql.h"
 #include "store/transaction.h"
 #include "store/views.h"
+#include "support/faults.h"
 #include "support/testdb.h"
 
 #include <QTest>
@@ -102,27 +103,29 @@ void TstTickets::nextNumberAfterChangedCounter() {
 }
 
 void TstTickets::failureBetweenTicketAndCounterKeepsBoth_data() {
-    QTest::addColumn<QString>("trigger");
-    QTest::newRow("counter cannot be stored")
-        << "CREATE TRIGGER t BEFORE UPDATE ON opciones BEGIN SELECT RAISE(ABORT, 'disco lleno'); END";
-    QTest::newRow("ticket cannot be stored")
-        << "CREATE TRIGGER t BEFORE INSERT ON ticket BEGIN SELECT RAISE(ABORT, 'disco lleno'); END";
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("table");
+    QTest::newRow("counter cannot be stored") << "UPDATE"
+                                              << "opciones";
+    QTest::newRow("ticket cannot be stored") << "INSERT"
+                                             << "ticket";
 }
 
 void TstTickets::failureBetweenTicketAndCounterKeepsBoth() {
-    QFETCH(QString, trigger);
+    QFETCH(QString, event);
+    QFETCH(QString, table);
     TestDatabase tdb;
     const QSqlDatabase db = tdb.data.db();
     setNumTick(db, 41);
     NuevoNumeroTicket(db, saleTicket(), Now);
-    store::run(db, trigger);
+    refuseWrites(db, QStringLiteral("t"), event, table);
 
     QVERIFY_THROWS_EXCEPTION(store::DatabaseError, NuevoNumeroTicket(db, saleTicket(), Now));
     QCOMPARE(ticketCount(db), 1);
     QCOMPARE(numTick(db), 42);
 
     // Once the fault is gone the number that failed is the next one issued.
-    store::run(db, QStringLiteral("DROP TRIGGER t"));
+    allowWrites(db, QStringLiteral("t"), table);
     QCOMPARE(NuevoNumeroTicket(db, saleTicket(), Now).NUM_TICKET, QStringLiteral("43"));
     QCOMPARE(ticketCount(db), 2);
 }
