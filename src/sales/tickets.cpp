@@ -55,9 +55,11 @@ void cancelTicket(const QSqlDatabase& db, int idTick, const QString& operatorNam
 
 Currency recomputeTotal(const QSqlDatabase& db, int idTick) {
     store::Transaction tx(db);
-    // The amounts are stored as exact integers, so the database's sum is exact.
+    // The amounts are stored as exact integers, so the database's sum is
+    // exact; a server sums them as decimals, read back as whole numbers.
     const Currency total = store::toCurrency(store::scalar(
-        db, QStringLiteral("SELECT COALESCE(SUM(IMPORTE), 0) FROM lintick WHERE ID_TICK = ?"), {idTick}));
+        db, QStringLiteral("SELECT CAST(COALESCE(SUM(IMPORTE), 0) AS BIGINT) FROM lintick WHERE ID_TICK = ?"),
+        {idTick}));
     store::run(db, QStringLiteral("UPDATE ticket SET IMPORTE = ? WHERE ID_TICK = ?"),
                {store::sqlValue(total), idTick});
     tx.commit();
