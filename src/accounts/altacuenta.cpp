@@ -35,17 +35,28 @@ QString digitosAleatorios(int n, QRandomGenerator& random) {
     return text.rightJustified(n, QLatin1Char('0'));
 }
 
+QString loginDelContador(const QSqlDatabase& db, int digits, QRandomGenerator& random) {
+    store::Transaction tx(db);
+    // Advanced and read in one statement, under the options row's lock: two
+    // consoles sharing the database never propose the same number.
+    QSqlQuery q = store::run(
+        db, QStringLiteral("UPDATE opciones SET contador = COALESCE(contador, 0) + 1 RETURNING contador"));
+    const int next = q.next() ? store::toInt(q.value(0)) : 1;
+    q.finish();
+    const QString login = QString::number(next) + digitosAleatorios(digits, random);
+    if (login.size() > MaxLoginLength)
+        return {};
+    tx.commit();
+    return login;
+}
+
 CuentaPropuesta proponerCuenta(const QSqlDatabase& db, QRandomGenerator& random) {
     const store::Opciones o = store::readOpciones(db);
     CuentaPropuesta p;
     if (o.op2_1) {
-        const QString login = QString::number(o.contador + 1) + digitosAleatorios(o.cmb_1_val, random);
-        if (login.size() > MaxLoginLength) {
+        p.login = loginDelContador(db, o.cmb_1_val, random);
+        if (p.login.isEmpty())
             p.messageKey = QStringLiteral("LoginLargo");
-        } else {
-            store::run(db, QStringLiteral("UPDATE opciones SET contador = ?"), {o.contador + 1});
-            p.login = login;
-        }
     }
     switch (o.op2_2) {
     case 0:

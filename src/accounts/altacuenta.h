@@ -20,6 +20,12 @@ namespace accounts {
 // n gives n zeros.
 QString digitosAleatorios(int n, QRandomGenerator& random);
 
+// The counter's next value followed by n random digits, the counter saved
+// at once (a number is used up even when the account or sale is not made);
+// empty when that would not fit a login, in which case the counter is left
+// alone.
+QString loginDelContador(const QSqlDatabase& db, int digits, QRandomGenerator& random);
+
 // What the new-account window starts with.
 struct CuentaPropuesta {
     QString login;

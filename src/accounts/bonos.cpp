@@ -3,6 +3,7 @@
 #include "core/importes.h"
 #include "store/dialect.h"
 #include "store/sql.h"
+#include "store/transaction.h"
 
 #include <vector>
 
@@ -85,7 +86,7 @@ EdicionOutcome comprobar(const QSqlDatabase& db, const BonoEntrada& e, bool nuev
         return EdicionOutcome::refused(QStringLiteral("TiempoMayor"), QStringLiteral("horas"));
     if (nuevo) {
         const QString descripcion = e.descripcion.toUpper();
-        for (const Row& r : store::select<Row>(db)) {
+        for (const Row& r : store::select<Row>(db, store::tableOrder())) {
             // As the table's key compares codes.
             if (store::sameKey(r.CODIGO, e.codigo))
                 return EdicionOutcome::refused(QStringLiteral("CodigoExiste"), QStringLiteral("codigo"));
@@ -99,12 +100,16 @@ EdicionOutcome comprobar(const QSqlDatabase& db, const BonoEntrada& e, bool nuev
 
 template <class Row> EdicionOutcome insertar(const QSqlDatabase& db, const Row& row) {
     try {
+        // A savepoint of its own: a refused row leaves the caller's transaction usable.
+        store::Transaction tx(db);
         store::insert(db, row);
+        tx.commit();
     } catch (const store::DatabaseError&) {
         // The table's own key refused it (a code the checks did not see as equal).
         if (store::toInt(store::scalar(db,
                                        QStringLiteral("SELECT COUNT(*) FROM ") + Row::table() +
-                                           QStringLiteral(" WHERE CODIGO = ?"),
+                                           QStringLiteral(" WHERE ") +
+                                           store::equalsCaseless(db, QStringLiteral("CODIGO")),
                                        {row.CODIGO})) > 0)
             return EdicionOutcome::refused(QStringLiteral("CodigoDup"), QStringLiteral("codigo"));
         throw;

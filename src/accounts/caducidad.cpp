@@ -1,6 +1,7 @@
 #include "accounts/caducidad.h"
 
 #include "station/loginsinuse.h"
+#include "store/dialect.h"
 #include "store/rows.h"
 #include "store/transaction.h"
 #include "store/views.h"
@@ -41,8 +42,11 @@ QStringList eliminarCodigosCaducados(const QSqlDatabase& db, const CaducidadCodi
                           conditions.join(QStringLiteral(" OR ")) + QStringLiteral(")");
     store::Transaction t(db);
     QStringList busy;
-    for (const store::Cuenta& code : store::select<store::Cuenta>(
-             db, QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY Login"), values))
+    for (const store::Cuenta& code :
+         store::select<store::Cuenta>(db,
+                                      QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY ") +
+                                          store::caseless(db, QStringLiteral("Login")),
+                                      values))
         if (inUse.contains(code.Login))
             busy << code.Login;
     if (busy.isEmpty())

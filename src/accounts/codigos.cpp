@@ -52,7 +52,9 @@ const ui::MessageTable& codigosMessages() {
 namespace {
 
 std::optional<store::Bono> bonoPorCodigo(const QSqlDatabase& db, const QString& codigo) {
-    return store::selectOne<store::Bono>(db, QStringLiteral("WHERE CODIGO = ?"), {codigo});
+    // The option holds the code as it was typed.
+    return store::selectOne<store::Bono>(
+        db, QStringLiteral("WHERE ") + store::equalsCaseless(db, QStringLiteral("CODIGO")), {codigo});
 }
 
 // Any row of cuentas, account or code, letter case aside.
@@ -61,18 +63,6 @@ bool loginExiste(const QSqlDatabase& db, const QString& login) {
                                       QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") +
                                           store::equalsCaseless(db, QStringLiteral("Login")),
                                       {login})) > 0;
-}
-
-// The counter's next value followed by n random digits; empty when that
-// would not fit a login, in which case the counter is left alone.
-QString loginDelContador(const QSqlDatabase& db, int digits, QRandomGenerator& random) {
-    const int next = store::readOpciones(db).contador + 1;
-    const QString login = QString::number(next) + digitosAleatorios(digits, random);
-    if (login.size() > MaxLoginLength)
-        return {};
-    // Saved at once: a number is used up even when the sale is not made.
-    store::run(db, QStringLiteral("UPDATE opciones SET contador = ?"), {next});
-    return login;
 }
 
 QString tiempoMovimiento(double cantidad, int seconds) {
@@ -268,8 +258,9 @@ bool modificarCodigo(const QSqlDatabase& db, const QString& login, const Cambios
         QStringLiteral("UPDATE cuentas SET Pass = ?, Intropass = ?, Nomodpass = ?, Escritorio = ?, Alta = ?, "
                        "Ultima = ? WHERE Login = ? AND ") +
             store::codigosFilter(),
-        {intropass ? QString() : cambios.password, intropass, cambios.nomodpass && !intropass,
-         cambios.escritorio, store::sqlValue(cambios.alta), store::sqlValue(cambios.ultima), login});
+        {intropass ? QString() : cambios.password, store::sqlValue(intropass),
+         store::sqlValue(cambios.nomodpass && !intropass), cambios.escritorio, store::sqlValue(cambios.alta),
+         store::sqlValue(cambios.ultima), login});
     return q.numRowsAffected() > 0;
 }
 
@@ -287,9 +278,9 @@ std::vector<store::Cuenta> buscarCodigos(const QSqlDatabase& db, const QString& 
     QString tail = QStringLiteral("WHERE ") +
                    condicionBusqueda(db, store::codigosFilter(),
                                      FiltroBusqueda{CampoBusqueda::Login, typed, startsWith}, values);
-    tail += QStringLiteral(" ORDER BY ") + orderBy;
-    if (orderBy != QLatin1String("Login"))
-        tail += QStringLiteral(", Login");
+    const QString login = store::caseless(db, QStringLiteral("Login"));
+    tail += QStringLiteral(" ORDER BY ") +
+            (orderBy == QLatin1String("Login") ? login : orderBy + QStringLiteral(", ") + login);
     return store::select<store::Cuenta>(db, tail, values);
 }
 

@@ -48,8 +48,10 @@ std::vector<store::Cuenta> buscarCuentas(const QSqlDatabase& db, bool byName, co
     const QString where = condicionBusqueda(
         db, store::cuentasFilter(),
         FiltroBusqueda{byName ? CampoBusqueda::Nombre : CampoBusqueda::Login, typed, startsWith}, values);
-    return store::select<store::Cuenta>(
-        db, QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY Login"), values);
+    return store::select<store::Cuenta>(db,
+                                        QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY ") +
+                                            store::caseless(db, QStringLiteral("Login")),
+                                        values);
 }
 
 bool eliminarCuenta(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse) {

@@ -174,13 +174,13 @@ void BonosPage::reload() {
             m_grid->setItem(row, c, new QTableWidgetItem(texts.at(c)));
     };
     if (m_kind == Kind::Bonos) {
-        const std::vector<store::Bono> rows = store::select<store::Bono>(db);
+        const std::vector<store::Bono> rows = accounts::bonosEnOrden(db);
         m_grid->setRowCount(int(rows.size()));
         for (size_t i = 0; i < rows.size(); ++i)
             set(int(i), {rows[i].CODIGO, rows[i].DESCRIPCION, r.formatCurrency(rows[i].PRECIO),
                          tiempoBonoStr(rows[i].tiempo_bono)});
     } else {
-        const std::vector<store::Recarga> rows = store::select<store::Recarga>(db);
+        const std::vector<store::Recarga> rows = accounts::recargasEnOrden(db);
         m_grid->setRowCount(int(rows.size()));
         for (size_t i = 0; i < rows.size(); ++i)
             set(int(i), {rows[i].CODIGO, rows[i].DESCRIPCION, r.formatCurrency(rows[i].PRECIO)});

@@ -2,6 +2,7 @@
 
 #include "accounts/abrircorreo.h"
 #include "accounts/accountdecisions.h"
+#include "accounts/bonos.h"
 #include "accounts/cuentas.h"
 #include "accounts/frmmovcue.h"
 #include "admin/permisos.h"
@@ -278,12 +279,12 @@ void TFrmModusr::fillNew() {
     (o.op2_4 ? m_bloquear : m_noBloquear)->setChecked(true);
     m_mode->setCurrentIndex(o.op2_5 >= 0 && o.op2_5 < m_mode->count() ? o.op2_5 : -1);
 
-    for (const store::Recarga& r : store::select<store::Recarga>(db))
+    for (const store::Recarga& r : accounts::recargasEnOrden(db))
         if (r.CODIGO == o.ini_met) {
             m_dinero.push_back({r.CODIGO, r.DESCRIPCION, 1, r.PRECIO, 0});
             break;
         }
-    for (const store::Bono& b : store::select<store::Bono>(db))
+    for (const store::Bono& b : accounts::bonosEnOrden(db))
         if (b.CODIGO == o.ini_time) {
             m_bonos.push_back({b.CODIGO, b.DESCRIPCION, 1, b.PRECIO, b.tiempo_bono});
             break;

@@ -80,14 +80,16 @@ QVariant CuentasModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 void CuentasModel::refresh() {
-    static const char* const keys[] = {"Login", "Nombre", "Tarifa", "Credito", "Bonotiempo", "Ultima"};
+    static const char* const keys[] = {nullptr, "Nombre", "Tarifa", "Credito", "Bonotiempo", "Ultima"};
+    const QSqlDatabase db = m_context.data->db();
     QVariantList values;
-    const QString where = condicionBusqueda(m_context.data->db(), store::cuentasFilter(), m_filtro, values);
-    std::vector<store::Cuenta> rows =
-        store::select<store::Cuenta>(m_context.data->db(),
-                                     QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY ") +
-                                         QLatin1String(keys[m_sort]) + QStringLiteral(", Login"),
-                                     values);
+    const QString where = condicionBusqueda(db, store::cuentasFilter(), m_filtro, values);
+    const QString login = store::caseless(db, QStringLiteral("Login"));
+    std::vector<store::Cuenta> rows = store::select<store::Cuenta>(
+        db,
+        QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY ") +
+            (keys[m_sort] ? QLatin1String(keys[m_sort]) + QStringLiteral(", ") + login : login),
+        values);
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();

@@ -110,7 +110,7 @@ std::vector<store::LinTarifa> EditorTarifas::intervalos(int idTar) const {
 }
 
 std::vector<store::Franja> EditorTarifas::franjas() const {
-    std::vector<store::Franja> rows = store::select<store::Franja>(m_db);
+    std::vector<store::Franja> rows = store::select<store::Franja>(m_db, QStringLiteral("ORDER BY id_fran"));
     for (store::Franja& f : rows) {
         f.franja_ini = timeOfDay(f.franja_ini);
         f.franja_fin = timeOfDay(f.franja_fin);

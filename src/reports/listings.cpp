@@ -135,9 +135,10 @@ Report listadoActividad(const QSqlDatabase& db, const Regional& regional, const 
 
 QStringList logins(const QSqlDatabase& db, bool codigos) {
     QStringList out;
-    QSqlQuery q = store::run(db, QStringLiteral("SELECT Login FROM cuentas WHERE ") +
-                                     (codigos ? store::codigosFilter() : store::cuentasFilter()) +
-                                     QStringLiteral(" ORDER BY Login"));
+    QSqlQuery q =
+        store::run(db, QStringLiteral("SELECT Login FROM cuentas WHERE ") +
+                           (codigos ? store::codigosFilter() : store::cuentasFilter()) +
+                           QStringLiteral(" ORDER BY ") + store::caseless(db, QStringLiteral("Login")));
     while (q.next())
         out << store::toText(q.value(0));
     return out;
@@ -213,6 +214,9 @@ Report listadoMovimientos(const QSqlDatabase& db, const Regional& regional, cons
 namespace {
 
 // Runs a statistic's query: column 0 the label, column `value` the sum.
+// The queries cast their sums of whole numbers back to whole numbers (a
+// server adds them up as decimals), and order equal sums by their group, so
+// that both engines list the same rows in the same order.
 Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, const QVariantList& values,
                     const QStringList& heads, bool numbered,
                     const std::function<QStringList(const QSqlQuery&)>& cells,
@@ -262,11 +266,12 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
         // one customer whatever the letter case of the login.
         return statistic(
             std::move(r), db,
-            QStringLiteral(
-                "SELECT MIN(COALESCE(CLIENTE, '')) AS CLIENTE, SUM(TIEMPO) AS SumaDeTIEMPO FROM ciber "
-                "WHERE FECHA BETWEEN ? AND ? GROUP BY ") +
+            QStringLiteral("SELECT MIN(COALESCE(CLIENTE, '')) AS CLIENTE, "
+                           "CAST(SUM(TIEMPO) AS BIGINT) AS SumaDeTIEMPO FROM ciber "
+                           "WHERE FECHA BETWEEN ? AND ? GROUP BY ") +
                 store::caseless(db, QStringLiteral("COALESCE(CLIENTE, '')")) +
-                QStringLiteral(" ORDER BY 2 DESC"),
+                QStringLiteral(" ORDER BY 2 DESC, ") +
+                store::caseless(db, QStringLiteral("MIN(COALESCE(CLIENTE, ''))")),
             days(range), {QString(), QStringLiteral("cliente"), QStringLiteral("Suma de tiempo")}, true,
             [](const QSqlQuery& q) {
                 return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
@@ -286,12 +291,13 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
     // One customer whatever the letter case of the login.
     const QString sql =
         (consumed
-             ? QStringLiteral("SELECT MIN(CUENTA), SUM(SALDO_MOV * (-1)) AS SumaDeSALDO_MOV FROM movcuentas "
-                              "WHERE SALDO_MOV < 0")
-             : QStringLiteral("SELECT MIN(CUENTA), SUM(SALDO_MOV) AS SumaDeSALDO_MOV FROM movcuentas "
-                              "WHERE SALDO_MOV > 0")) +
+             ? QStringLiteral("SELECT MIN(CUENTA), CAST(SUM(SALDO_MOV * (-1)) AS BIGINT) AS SumaDeSALDO_MOV "
+                              "FROM movcuentas WHERE SALDO_MOV < 0")
+             : QStringLiteral("SELECT MIN(CUENTA), CAST(SUM(SALDO_MOV) AS BIGINT) AS SumaDeSALDO_MOV "
+                              "FROM movcuentas WHERE SALDO_MOV > 0")) +
         QStringLiteral(" AND FECHA BETWEEN ? AND ? GROUP BY ") +
-        store::caseless(db, QStringLiteral("CUENTA")) + QStringLiteral(" ORDER BY 2 DESC");
+        store::caseless(db, QStringLiteral("CUENTA")) + QStringLiteral(" ORDER BY 2 DESC, ") +
+        store::caseless(db, QStringLiteral("MIN(CUENTA)"));
     const Regional reg = regional;
     return statistic(
         std::move(r), db, sql, days(range), {QStringLiteral("Cuenta"), QStringLiteral("Importe")}, false,
@@ -310,8 +316,8 @@ Statistic estadisticaPuestos(const QSqlDatabase& db, const Regional& regional, c
     addDates(r, regional, range, QString(), QStringLiteral("Desde"), QStringLiteral("hasta"));
     return statistic(
         std::move(r), db,
-        QStringLiteral("SELECT NPUESTO, SUM(TIEMPO) AS SumaDeTIEMPO FROM ciber WHERE FECHA BETWEEN ? AND ? "
-                       "GROUP BY NPUESTO ORDER BY 2 DESC"),
+        QStringLiteral("SELECT NPUESTO, CAST(SUM(TIEMPO) AS BIGINT) AS SumaDeTIEMPO FROM ciber "
+                       "WHERE FECHA BETWEEN ? AND ? GROUP BY NPUESTO ORDER BY 2 DESC, 1"),
         days(range), {QString(), QStringLiteral("Número de puesto"), QStringLiteral("Suma de tiempo")}, true,
         [](const QSqlQuery& q) {
             return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
@@ -328,11 +334,12 @@ Statistic sales(Report r, const QSqlDatabase& db, const Regional& regional, cons
     return statistic(
         std::move(r), db,
         // One article whatever the letter case of its code.
-        QStringLiteral("SELECT MIN(lintick.CODIGO), lintick.ARTICULO, SUM(lintick.CANT) AS SumaDeCANT, "
-                       "SUM(lintick.IMPORTE) AS SumaDeIMPORTE FROM lintick INNER JOIN ticket ON "
-                       "lintick.ID_TICK = ticket.ID_TICK WHERE ticket.FECHA BETWEEN ? AND ? AND ") +
+        QStringLiteral(
+            "SELECT MIN(lintick.CODIGO), lintick.ARTICULO, SUM(lintick.CANT) AS SumaDeCANT, "
+            "CAST(SUM(lintick.IMPORTE) AS BIGINT) AS SumaDeIMPORTE FROM lintick INNER JOIN ticket ON "
+            "lintick.ID_TICK = ticket.ID_TICK WHERE ticket.FECHA BETWEEN ? AND ? AND ") +
             where + QStringLiteral(" GROUP BY ") + store::caseless(db, QStringLiteral("lintick.CODIGO")) +
-            QStringLiteral(", lintick.ARTICULO ORDER BY 3 DESC, 1"),
+            QStringLiteral(", lintick.ARTICULO ORDER BY 3 DESC, 1, 2"),
         values, heads, false,
         [reg](const QSqlQuery& q) {
             return QStringList{store::toText(q.value(0)), store::toText(q.value(1)),
@@ -415,12 +422,20 @@ Report listadoCuentas(const QSqlDatabase& db, const Regional& regional,
         sql += QStringLiteral(" AND ") + store::likeCaseless(db, QStringLiteral("Nombre"));
         values << QVariant(escapeLike(nameStart) + QLatin1Char('%'));
     }
-    static const char* const columns[] = {nullptr, "Login", "Nombre", "Tarifa", "credito", "Alta", "Ultima"};
+    const QString login = store::caseless(db, QStringLiteral("Login"));
+    const QString columns[] = {QString(),
+                               login,
+                               QStringLiteral("Nombre"),
+                               QStringLiteral("Tarifa"),
+                               QStringLiteral("credito"),
+                               QStringLiteral("Alta"),
+                               QStringLiteral("Ultima")};
     QStringList keys;
     for (OrdenCuentas o : order)
-        if (o != OrdenCuentas::Ninguno && !keys.contains(QLatin1String(columns[int(o)])))
-            keys << QLatin1String(columns[int(o)]);
-    keys << QStringLiteral("Login");
+        if (o != OrdenCuentas::Ninguno && !keys.contains(columns[int(o)]))
+            keys << columns[int(o)];
+    if (!keys.contains(login))
+        keys << login;
     sql += QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
 
     QSqlQuery q = store::run(db, sql, values);

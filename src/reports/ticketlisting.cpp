@@ -85,15 +85,30 @@ void addTicketDetails(Report& report, const QSqlDatabase& db, const Regional& re
                                          {164, 33, Align::Right}});
     const int total = report.addColumns({{100, 62, Align::Right}, {164, 33, Align::Right}});
 
-    // Lines of every selected ticket in one pass, in the tickets' order.
-    QSqlQuery lq =
-        store::run(db,
-                   QStringLiteral("SELECT lintick.ID_TICK, lintick.CODIGO, lintick.ARTICULO, "
-                                  "lintick.PRECIO, lintick.CANT, lintick.IMPORTE "
-                                  "FROM lintick INNER JOIN ticket ON lintick.ID_TICK = ticket.ID_TICK") +
-                       where(filter) + QStringLiteral(" ORDER BY ticket.ID_TICK, lintick.ID_LIN"),
-                   filter.values);
-    bool lineAhead = lq.next();
+    // Lines of every selected ticket in one pass, in the tickets' order,
+    // read before the tickets: a server connection streams one result at a time.
+    struct Line {
+        int idTick;
+        QStringList cells;
+    };
+    auto blankZero = [&](Currency c) { return c.raw() == 0 ? QString() : formatReportAmount(regional, c); };
+    std::vector<Line> ticketLines;
+    {
+        QSqlQuery lq =
+            store::run(db,
+                       QStringLiteral("SELECT lintick.ID_TICK, lintick.CODIGO, lintick.ARTICULO, "
+                                      "lintick.PRECIO, lintick.CANT, lintick.IMPORTE "
+                                      "FROM lintick INNER JOIN ticket ON lintick.ID_TICK = ticket.ID_TICK") +
+                           where(filter) + QStringLiteral(" ORDER BY ticket.ID_TICK, lintick.ID_LIN"),
+                       filter.values);
+        while (lq.next())
+            ticketLines.push_back(Line{store::toInt(lq.value(0)),
+                                       {store::toText(lq.value(1)), store::toText(lq.value(2)),
+                                        blankZero(store::toCurrency(lq.value(3))),
+                                        formatUnits(regional, store::toDouble(lq.value(4))),
+                                        blankZero(store::toCurrency(lq.value(5)))}});
+    }
+    auto nextLine = ticketLines.begin();
 
     QSqlQuery q = store::run(db,
                              QStringLiteral("SELECT ID_TICK, NUM_TICKET, FECHA, HORA, IMPORTE, OPERADOR, "
@@ -101,7 +116,6 @@ void addTicketDetails(Report& report, const QSqlDatabase& db, const Regional& re
                                  where(filter) + QStringLiteral(" ORDER BY ID_TICK"),
                              filter.values);
     Currency sum;
-    auto blankZero = [&](Currency c) { return c.raw() == 0 ? QString() : formatReportAmount(regional, c); };
     while (q.next()) {
         const int id = store::toInt(q.value(0));
         const Currency amount = store::toCurrency(q.value(4));
@@ -115,18 +129,10 @@ void addTicketDetails(Report& report, const QSqlDatabase& db, const Regional& re
             fields << texts.groupLabels.value(4) << store::toText(q.value(6));
         g.rows.push_back(Row{head, fields, Row::Style::Bold, false});
         g.rows.push_back(Row{lines, texts.lineColumns, Row::Style::Heading, true});
-        while (lineAhead && store::toInt(lq.value(0)) < id)
-            lineAhead = lq.next();
-        while (lineAhead && store::toInt(lq.value(0)) == id) {
-            g.rows.push_back(Row{lines,
-                                 {store::toText(lq.value(1)), store::toText(lq.value(2)),
-                                  blankZero(store::toCurrency(lq.value(3))),
-                                  formatUnits(regional, store::toDouble(lq.value(4))),
-                                  blankZero(store::toCurrency(lq.value(5)))},
-                                 Row::Style::Normal,
-                                 false});
-            lineAhead = lq.next();
-        }
+        while (nextLine != ticketLines.end() && nextLine->idTick < id)
+            ++nextLine;
+        for (; nextLine != ticketLines.end() && nextLine->idTick == id; ++nextLine)
+            g.rows.push_back(Row{lines, std::move(nextLine->cells), Row::Style::Normal, false});
         g.rows.push_back(Row{
             total, {texts.groupTotalLabel, formatReportAmount(regional, amount)}, Row::Style::Bold, true});
     }

@@ -102,6 +102,16 @@ std::optional<store::Ticket> moverTicket(const QSqlDatabase& db, int fromId, Pas
     return store::selectOne<store::Ticket>(db, QStringLiteral("ORDER BY ID_TICK DESC LIMIT 1"));
 }
 
+namespace {
+
+// Codes sort as their key compares them, letter case aside.
+QString orden(const QSqlDatabase& db, CampoBusqueda campo) {
+    return campo == CampoBusqueda::Codigo ? store::caseless(db, QStringLiteral("CODIGO"))
+                                          : QStringLiteral("ARTICULO");
+}
+
+} // namespace
+
 QString likePattern(const QString& text) {
     QString out;
     for (QChar c : text) {
@@ -122,14 +132,12 @@ std::vector<store::Articulo> buscarArticulos(const QSqlDatabase& db, CampoBusque
                             likePattern(text) + QStringLiteral("%");
     return store::select<store::Articulo>(db,
                                           QStringLiteral("WHERE ") + store::likeCaseless(db, column) +
-                                              QStringLiteral(" ORDER BY ") + column,
+                                              QStringLiteral(" ORDER BY ") + orden(db, campo),
                                           {pattern});
 }
 
-std::vector<store::Articulo> articulos(const QSqlDatabase& db, CampoBusqueda orden) {
-    return store::select<store::Articulo>(db, orden == CampoBusqueda::Codigo
-                                                  ? QStringLiteral("ORDER BY CODIGO")
-                                                  : QStringLiteral("ORDER BY ARTICULO"));
+std::vector<store::Articulo> articulos(const QSqlDatabase& db, CampoBusqueda campo) {
+    return store::select<store::Articulo>(db, QStringLiteral("ORDER BY ") + orden(db, campo));
 }
 
 ArticuloCheck checkArticulo(const QSqlDatabase& db, const QString& code, const QString& name, bool isNew) {

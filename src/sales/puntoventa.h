@@ -59,7 +59,7 @@ std::vector<store::Articulo> buscarArticulos(const QSqlDatabase& db, CampoBusque
 QString likePattern(const QString& text);
 
 // The article list, ordered by code or by description.
-std::vector<store::Articulo> articulos(const QSqlDatabase& db, CampoBusqueda orden);
+std::vector<store::Articulo> articulos(const QSqlDatabase& db, CampoBusqueda campo);
 
 // The checks of the article dialog: "DebeCodigo", "DebeArticulo", and for a
 // new article "CodigoRepetido" / "ArticuloRepetido" (letter case ignored).

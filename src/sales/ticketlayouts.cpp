@@ -3,6 +3,7 @@
 #include "core/formatohora.h"
 #include "sales/taxes.h"
 #include "sales/tickets.h"
+#include "store/dialect.h"
 #include "store/opciones.h"
 #include "store/rows.h"
 #include "store/sql.h"
@@ -261,8 +262,10 @@ QByteArray ReciboMovimiento(const LayoutContext& c, int movId) {
     const auto m = store::selectOne<store::MovCuenta>(c.db, QStringLiteral("WHERE ID = ?"), {movId});
     if (!m)
         throw store::DatabaseError(QStringLiteral("Movimiento inexistente."));
-    const QString name = store::toText(
-        store::scalar(c.db, QStringLiteral("SELECT Nombre FROM cuentas WHERE Login = ?"), {m->CUENTA}));
+    const QString name = store::toText(store::scalar(c.db,
+                                                     QStringLiteral("SELECT Nombre FROM cuentas WHERE ") +
+                                                         store::equalsCaseless(c.db, QStringLiteral("Login")),
+                                                     {m->CUENTA}));
     QString s = plain(p.opciones.TXTCUENTA_INI) + NL;
     s += p.label("ESTADO") + m->CUENTA + NL;
     s += p.label("DE") + name + NL + NL;

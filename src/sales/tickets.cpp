@@ -7,16 +7,19 @@ namespace sales {
 
 store::Ticket NuevoNumeroTicket(const QSqlDatabase& db, store::Ticket ticket, const QDateTime& now) {
     store::Transaction tx(db);
-    const int last = store::toInt(store::scalar(db, QStringLiteral("SELECT NUM_TICK FROM opciones")));
-    const int number = last + 1;
+    // Advanced and read in one statement, which locks the options row until
+    // the ticket is committed: a console sharing the database waits for it
+    // and never takes the same number.
+    QSqlQuery q = store::run(
+        db, QStringLiteral("UPDATE opciones SET NUM_TICK = COALESCE(NUM_TICK, 0) + 1 RETURNING NUM_TICK"));
+    if (!q.next())
+        throw store::DatabaseError(QStringLiteral("No se encuentra el registro de opciones."));
+    const int number = store::toInt(q.value(0));
+    q.finish();
     ticket.NUM_TICKET = QString::number(number);
     ticket.FECHA = now.date();
     ticket.HORA = now.time();
     ticket.ID_TICK = static_cast<int>(store::insert(db, ticket));
-    // The counter goes second, after the ticket is stored.
-    QSqlQuery q = store::run(db, QStringLiteral("UPDATE opciones SET NUM_TICK = ?"), {number});
-    if (q.numRowsAffected() < 1)
-        throw store::DatabaseError(QStringLiteral("No se encuentra el registro de opciones."));
     tx.commit();
     return ticket;
 }
@@ -52,9 +55,11 @@ void cancelTicket(const QSqlDatabase& db, int idTick, const QString& operatorNam
 
 Currency recomputeTotal(const QSqlDatabase& db, int idTick) {
     store::Transaction tx(db);
-    // The amounts are stored as exact integers, so the database's sum is exact.
+    // The amounts are stored as exact integers, so the database's sum is
+    // exact; a server sums them as decimals, read back as whole numbers.
     const Currency total = store::toCurrency(store::scalar(
-        db, QStringLiteral("SELECT COALESCE(SUM(IMPORTE), 0) FROM lintick WHERE ID_TICK = ?"), {idTick}));
+        db, QStringLiteral("SELECT CAST(COALESCE(SUM(IMPORTE), 0) AS BIGINT) FROM lintick WHERE ID_TICK = ?"),
+        {idTick}));
     store::run(db, QStringLiteral("UPDATE ticket SET IMPORTE = ? WHERE ID_TICK = ?"),
                {store::sqlValue(total), idTick});
     tx.commit();

@@ -16,11 +16,11 @@
 
 namespace sales {
 
-// Issues a ticket: reads NUM_TICK (the last number issued), stores the
-// ticket numbered NUM_TICK + 1 with today's date and the time of now, then
-// stores that number as the last issued. All or nothing, so a number is
-// never issued twice. The other columns come from ticket as given. Answers
-// the stored row with its ID_TICK.
+// Issues a ticket: advances NUM_TICK (the last number issued) by one and
+// stores the ticket with that number, today's date and the time of now. All
+// or nothing, and the counter stays locked until the caller's transaction
+// ends, so a number is never issued twice. The other columns come from
+// ticket as given. Answers the stored row with its ID_TICK.
 store::Ticket NuevoNumeroTicket(const QSqlDatabase& db, store::Ticket ticket, const QDateTime& now);
 
 // Appends a line to the ticket named by line.ID_TICK; answers its ID_LIN.

@@ -1,11 +1,13 @@
 #include "sales/turnos.h"
 
+#include "store/dialect.h"
 #include "store/sql.h"
 
 namespace sales {
 
 std::vector<store::Turno> turnos(const QSqlDatabase& db) {
-    std::vector<store::Turno> rows = store::select<store::Turno>(db);
+    // In the order they were added: a server keeps no order of its own.
+    std::vector<store::Turno> rows = store::select<store::Turno>(db, store::tableOrder());
     if (rows.size() > size_t(turnosShown))
         rows.resize(size_t(turnosShown));
     return rows;
@@ -15,7 +17,7 @@ QString addTurno(const QSqlDatabase& db, const store::Turno& turno) {
     if (turno.TURNO.isEmpty())
         return QStringLiteral("FaltaNombre");
     // Every row counts, also those past the first ten.
-    for (const store::Turno& t : store::select<store::Turno>(db)) {
+    for (const store::Turno& t : store::select<store::Turno>(db, store::tableOrder())) {
         if (t.TURNO.compare(turno.TURNO, Qt::CaseInsensitive) == 0)
             return QStringLiteral("TurnoRepetido");
     }

@@ -1,5 +1,6 @@
 #include "accountfixture.h"
 
+#include "store/dialect.h"
 #include "store/sql.h"
 
 AccountFixture::AccountFixture() {
@@ -27,7 +28,9 @@ void AccountFixture::add(const store::Cuenta& c) const {
 }
 
 store::Cuenta AccountFixture::read(const QString& login) const {
-    return store::select<store::Cuenta>(db(), QStringLiteral("WHERE Login = ?"), {login}).at(0);
+    return store::select<store::Cuenta>(
+               db(), QStringLiteral("WHERE ") + store::equalsCaseless(db(), QStringLiteral("Login")), {login})
+        .at(0);
 }
 
 std::vector<store::MovCuenta> AccountFixture::movements() const {

@@ -3,6 +3,7 @@
 #include "sales/tickets.h"
 #include "store/sql.h"
 #include "store/transaction.h"
+#include "support/faults.h"
 
 #include <QTest>
 
@@ -208,8 +209,8 @@ void TstCerrarCuenta::failureLeavesNothing() {
     f.add(c);
     const store::Ticket t = ticketOf(f.db(), 250);
     // The last statement of the settlement fails.
-    f.sql(QStringLiteral("CREATE TRIGGER stop BEFORE UPDATE OF credito ON cuentas "
-                         "BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"));
+    refuseWrites(f.db(), QStringLiteral("stop"), QStringLiteral("UPDATE OF credito"),
+                 QStringLiteral("cuentas"));
     QVERIFY_THROWS_EXCEPTION(store::DatabaseError,
                              f.decisions->CerrarCuenta(QStringLiteral("ANA"), 3, QStringLiteral("0"),
                                                        t.NUM_TICKET, 3600, Currency::fromCents(120)));

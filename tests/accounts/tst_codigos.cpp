@@ -263,10 +263,11 @@ void TstCodigos::automaticSale() {
     QFETCH(int, loginLength);
     QFETCH(QString, pass);
     AccountFixture f;
-    store::run(f.db(),
-               QStringLiteral("UPDATE opciones SET op3_1 = ?, cmb_2_val = 6, contador = 7, op3_2 = ?, "
-                              "pass_ini2 = 'abc', ini_time_cod = ?, op3_6 = 1, ini_desktop_cod = 2"),
-               {op3_1, passMode, withVoucher ? QStringLiteral("B1H") : QStringLiteral("       ")});
+    store::run(
+        f.db(),
+        QStringLiteral("UPDATE opciones SET op3_1 = ?, cmb_2_val = 6, contador = 7, op3_2 = ?, "
+                       "pass_ini2 = 'abc', ini_time_cod = ?, op3_6 = 1, ini_desktop_cod = 2"),
+        {store::sqlValue(op3_1), passMode, withVoucher ? QStringLiteral("B1H") : QStringLiteral("       ")});
     const int tickets = count(f, "ticket");
     QRandomGenerator random(11);
     const CodigoResultado r = ventaAutomatica(f.db(), random, QStringLiteral("CAJA"), f.te.clock.now());

@@ -6,6 +6,7 @@
 #include "admin/console.h"
 #include "store/opciones.h"
 #include "store/sql.h"
+#include "support/faults.h"
 #include "support/scriptedui.h"
 
 #include <QApplication>
@@ -246,9 +247,9 @@ void TstFrmModusr::failedSaveLeavesNothing() {
     ScriptedUi ui;
     f.sql(QStringLiteral("UPDATE opciones SET op2_1 = 0, op2_2 = 2, pass_ini = 'pw', ini_met = 'R5', "
                          "ini_time = 'B1H', op2_5 = 0, NUM_TICK = 9"));
-    f.sql(QStringLiteral("CREATE TRIGGER fails BEFORE INSERT ON ") + table +
-          QStringLiteral(" WHEN (SELECT COUNT(*) FROM movcuentas) >= 1 OR '") + table +
-          QStringLiteral("' = 'cuentas' BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"));
+    refuseWrites(f.db(), QStringLiteral("fails"), QStringLiteral("INSERT"), table,
+                 QStringLiteral("(SELECT COUNT(*) FROM movcuentas) >= 1 OR '") + table +
+                     QStringLiteral("' = 'cuentas'"));
     TFrmModusr w(f.te.context, f.te.engine->tarifas());
     w.loginEdit()->setText(QStringLiteral("NUEVA"));
     w.accept();
@@ -281,7 +282,7 @@ void TstFrmModusr::printsWhenAsked() {
     store::run(f.db(),
                QStringLiteral("UPDATE opciones SET op2_1 = 0, op2_2 = 2, pass_ini = 'pw', ini_met = ?, "
                               "ini_time = '', op2_5 = 0, op2_7 = ?, impresoratick = 'NoPrinter'"),
-               {initialCredit, option});
+               {initialCredit, store::sqlValue(option)});
     TFrmModusr w(f.te.context, f.te.engine->tarifas());
     w.loginEdit()->setText(QStringLiteral("NUEVA"));
     w.accept();

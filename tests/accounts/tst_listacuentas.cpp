@@ -3,6 +3,7 @@
 #include "accounts/frmbusqcue.h"
 #include "accounts/frmcambioscuentas.h"
 #include "accounts/frmusr.h"
+#include "store/dialect.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
 
@@ -189,7 +190,8 @@ void TstListaCuentas::desktop() {
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QStringList games;
     for (const store::Cuenta& c :
-         store::select<store::Cuenta>(f.db(), QStringLiteral("WHERE Escritorio = 3 ORDER BY Login")))
+         store::select<store::Cuenta>(f.db(), QStringLiteral("WHERE Escritorio = 3 ORDER BY ") +
+                                                  store::caseless(f.db(), QStringLiteral("Login"))))
         games << c.Login;
     QCOMPARE(games, changed);
 }
@@ -233,7 +235,9 @@ void TstListaCuentas::tariffs() {
     QCOMPARE(ui.messageTexts(), shown.isEmpty() ? QStringList{} : QStringList{shown});
     QStringList moved;
     for (const store::Cuenta& c : store::select<store::Cuenta>(
-             f.db(), QStringLiteral("WHERE Tipo = ? AND COALESCE(Tarifa, '') = ? ORDER BY Login"),
+             f.db(),
+             QStringLiteral("WHERE Tipo = ? AND COALESCE(Tarifa, '') = ? ORDER BY ") +
+                 store::caseless(f.db(), QStringLiteral("Login")),
              {QString::number(mode), tariff}))
         moved << c.Login;
     QCOMPARE(moved, changed);

@@ -353,8 +353,9 @@ private slots:
         TDataModule1 data;
         QVERIFY(data.open(databaseOfLayout(home, upgraded)));
         const QSqlDatabase db = data.db();
-        store::run(db, QStringLiteral("INSERT OR IGNORE INTO articulos (CODIGO, ARTICULO, PRECIO) "
-                                      "VALUES ('CAFE', 'Café', 12000)"));
+        store::run(db,
+                   QStringLiteral("INSERT INTO articulos (CODIGO, ARTICULO, PRECIO) SELECT 'CAFE', 'Café', "
+                                  "12000 WHERE NOT EXISTS (SELECT 1 FROM articulos WHERE CODIGO = 'CAFE')"));
         const QDateTime now(D2, QTime(9, 0));
         sell(db, first, now);
         sell(db, second, now);

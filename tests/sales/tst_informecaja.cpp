@@ -4,6 +4,7 @@
 #include "sales/informecaja.h"
 #include "sales/turnos.h"
 #include "sales/turnospage.h"
+#include "store/engine.h"
 #include "store/rows.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
@@ -173,23 +174,41 @@ private slots:
     void indexes() {
         TestDatabase t;
         const QSqlDatabase db = t.data.db();
+        const bool server = store::engineOf(db) == store::Engine::PostgreSQL;
         store::run(db, QStringLiteral("DROP INDEX ticket_fecha_hora"));
         QVERIFY(store::applySchemaUpdates(db));
         QVERIFY(store::applySchemaUpdates(db));
-        QVERIFY(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = ?"),
-                              {QStringLiteral("ticket_fecha_hora")})
-                    .toInt() == 1);
+        const QString indexCount = server
+                                       ? QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = ?")
+                                       : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = ?");
+        QCOMPARE(store::toInt(store::scalar(db, indexCount, {QStringLiteral("ticket_fecha_hora")})), 1);
+        // The server's planner scans a table this small whole unless told
+        // not to; a condition no index serves is scanned whole all the same.
+        if (server)
+            store::run(db, QStringLiteral("SET enable_seqscan = off"));
         for (const sales::CajaSelection& s : {sales::CajaSelection{D, QTime(0, 0), QTime(0, 0)},
                                               sales::CajaSelection{D, QTime(22, 0), QTime(6, 0)}}) {
             const reports::TicketFilter f = s.filter();
-            QSqlQuery q = store::run(
-                db, QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM ticket WHERE ") + f.where, f.values);
+            QSqlQuery q;
+            if (server) {
+                // The server explains no statement with parameters: the dates and times go in as text.
+                QString where = f.where;
+                for (const QVariant& v : f.values)
+                    where.replace(where.indexOf(QLatin1Char('?')), 1,
+                                  QLatin1Char('\'') + v.toString() + QLatin1Char('\''));
+                q = store::run(db, QStringLiteral("EXPLAIN SELECT * FROM ticket WHERE ") + where);
+            } else {
+                q = store::run(db, QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM ticket WHERE ") + f.where,
+                               f.values);
+            }
             QString plan;
             while (q.next())
-                plan += q.value(3).toString() + QLatin1Char('\n');
-            QVERIFY2(plan.contains(QLatin1String("USING INDEX")) &&
-                         !plan.contains(QLatin1String("SCAN ticket")),
-                     qPrintable(plan));
+                plan += q.value(server ? 0 : 3).toString() + QLatin1Char('\n');
+            const bool indexed =
+                server ? plan.contains(QLatin1String("Index")) && !plan.contains(QLatin1String("Seq Scan"))
+                       : plan.contains(QLatin1String("USING INDEX")) &&
+                             !plan.contains(QLatin1String("SCAN ticket"));
+            QVERIFY2(indexed, qPrintable(plan));
         }
     }
 

@@ -15,6 +15,7 @@
 #include "station/listapuestos.h"
 #include "store/opciones.h"
 #include "store/sql.h"
+#include "support/faults.h"
 #include "support/scriptedui.h"
 #include "support/testengine.h"
 
@@ -441,15 +442,15 @@ void TstSaleWindow::lineAndTotalAreOneStep() {
     const int id = tpv->currentTicket();
     enterLine(tpv->entry(), QStringLiteral("CAFE"));
     // The total cannot be written: the line must not stay without it.
-    store::run(c.sqlDb(), QStringLiteral("CREATE TRIGGER nototal BEFORE UPDATE OF IMPORTE ON ticket "
-                                         "BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"));
+    refuseWrites(c.sqlDb(), QStringLiteral("nototal"), QStringLiteral("UPDATE OF IMPORTE"),
+                 QStringLiteral("ticket"));
     tpv->anadir();
     QCOMPARE(ui.messages().size(), 1);
     QCOMPARE(ui.messages().first().icon, ui::Icon::Error);
     QVERIFY(c.ticketLines(id).empty());
     // The entry line is still there to be added again.
     QCOMPARE(readUdart(c.sqlDb()).ART, QStringLiteral("Café"));
-    store::run(c.sqlDb(), QStringLiteral("DROP TRIGGER nototal"));
+    allowWrites(c.sqlDb(), QStringLiteral("nototal"), QStringLiteral("ticket"));
     tpv->anadir();
     QCOMPARE(int(c.ticketLines(id).size()), 1);
     QCOMPARE(c.ticket(id).IMPORTE, money(QStringLiteral("1,00")));

@@ -1,3 +1,5 @@
+#include "accounts/cuentas.h"
+#include "accounts/modcuenta.h"
 #include "store/computed.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
@@ -30,6 +32,8 @@ private slots:
     void missingFileIsNotCreated();
     void tableAndColumnLists();
     void boundValuesAreNeverSql();
+    void letterCaseOfLogins_data();
+    void letterCaseOfLogins();
 };
 
 void TestStore::roundTripEveryTable() {
@@ -421,6 +425,102 @@ void TestStore::boundValuesAreNeverSql() {
     insert(db, c);
     QCOMPARE(select<Cuenta>(db, QStringLiteral("WHERE Login = ?"), {c.Login}).size(), size_t(1));
     QVERIFY(t.data.tableNames().contains(QStringLiteral("cuentas")));
+}
+
+namespace {
+
+// Logins whose byte order is not their caseless order: "[" lies between "Z"
+// and "a", and the letters outside A-Z never fold.
+const QStringList kLogins{QStringLiteral("zeta"), QStringLiteral("Beto"), QStringLiteral("ÑANDU"),
+                          QStringLiteral("[a]"),  QStringLiteral("ana"),  QStringLiteral("ñu"),
+                          QStringLiteral("ÉLIA")};
+
+QStringList loginsOf(const std::vector<Cuenta>& rows) {
+    QStringList out;
+    for (const Cuenta& c : rows)
+        out << c.Login;
+    return out;
+}
+
+} // namespace
+
+// The one letter-case rule of logins, the same on every engine: A-Z and a-z
+// fold, every other character is itself.
+void TestStore::letterCaseOfLogins_data() {
+    QTest::addColumn<QString>("check");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList none;
+    QTest::newRow("found in other case") << "find"
+                                         << "ANA" << QStringList{"ana"};
+    QTest::newRow("found in mixed case") << "find"
+                                         << "bEtO" << QStringList{"Beto"};
+    QTest::newRow("ASCII folds beside Ñ") << "find"
+                                          << "Ñandu" << QStringList{"ÑANDU"};
+    QTest::newRow("ñ is not Ñ") << "find"
+                                << "ñandu" << none;
+    QTest::newRow("Ñ is not ñ") << "find"
+                                << "ÑU" << none;
+    QTest::newRow("é is not É") << "find"
+                                << "élia" << none;
+    QTest::newRow("caseless order") << "search"
+                                    << "" << QStringList{"[a]", "ana", "Beto", "zeta", "ÉLIA", "ÑANDU", "ñu"};
+    QTest::newRow("search folds ASCII") << "search"
+                                        << "A" << QStringList{"ana"};
+    QTest::newRow("search keeps É") << "search"
+                                    << "Élia" << QStringList{"ÉLIA"};
+    QTest::newRow("search does not fold é") << "search"
+                                            << "élia" << none;
+    QTest::newRow("search does not fold ñ") << "search"
+                                            << "ñ" << QStringList{"ñu"};
+    QTest::newRow("duplicate in other case") << "add"
+                                             << "ZETA" << QStringList{"cuentaexiste"};
+    QTest::newRow("duplicate in mixed case") << "add"
+                                             << "[A]" << QStringList{"cuentaexiste"};
+    QTest::newRow("Ñ beside ñ is new") << "add"
+                                       << "ÑU" << none;
+    QTest::newRow("É beside é is new") << "add"
+                                       << "élia" << none;
+}
+
+void TestStore::letterCaseOfLogins() {
+    QFETCH(QString, check);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, expected);
+    TestDatabase t;
+    const QSqlDatabase db = t.data.db();
+    run(db, QStringLiteral("DELETE FROM cuentas"));
+    for (const QString& login : kLogins) {
+        Cuenta c;
+        c.Login = login;
+        c.Tipo = QStringLiteral("0");
+        insert(db, c);
+    }
+    if (check == QLatin1String("find")) {
+        const std::optional<Cuenta> c = accounts::cuentaPorLogin(db, typed);
+        QCOMPARE(c ? QStringList{c->Login} : QStringList{}, expected);
+    } else if (check == QLatin1String("search")) {
+        QCOMPARE(loginsOf(accounts::buscarCuentas(db, false, typed, true)), expected);
+        if (typed.isEmpty())
+            QCOMPARE(loginsOf(cuentasView(db)), expected);
+    } else {
+        Cuenta c;
+        c.Login = typed;
+        c.Tipo = QStringLiteral("0");
+        const QString refusal = accounts::comprobarCuenta(db, c, QString(), true);
+        QCOMPARE(refusal.isEmpty() ? QStringList{} : QStringList{refusal}, expected);
+        // The database's own key refuses what the check refuses, also
+        // for a console that skipped it.
+        bool stored = true;
+        try {
+            insert(db, c);
+        } catch (const DatabaseError&) {
+            stored = false;
+        }
+        QCOMPARE(stored, expected.isEmpty());
+        QCOMPARE(toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas"))),
+                 int(kLogins.size()) + (stored ? 1 : 0));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestStore)
