@@ -1,5 +1,7 @@
 #include "store/sql.h"
 
+#include "store/engine.h"
+
 #include <QSqlError>
 
 namespace store {
@@ -16,7 +18,10 @@ QString describe(const QSqlError& e, const QString& sql) {
 
 QSqlQuery runList(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
     QSqlQuery q(db);
-    q.setForwardOnly(true);
+    // PostgreSQL's driver streams a forward-only result row by row and drops
+    // the rest of it when the connection runs another statement, which the
+    // callers do while they read; there it fetches the whole result at once.
+    q.setForwardOnly(engineOf(db) == Engine::SQLite);
     // PostgreSQL's driver prepares on the server, where BEGIN, SAVEPOINT and
     // the like cannot be prepared: a statement without values runs as it is.
     if (values.isEmpty()) {
