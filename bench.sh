@@ -2,7 +2,8 @@
 # Builds with the dev preset and runs every benchmark: each program
 # build/dev/bin/bench-* (the station link also in its variants), then the
 # libFuzzer target of the station replies for about a minute (clang build in
-# build/fuzz). Benchmarks print their figures; none of this runs in CI.
+# build/fuzz). bench-engines runs on a PostgreSQL cluster of its own under
+# /tmp/quintor-pg-bench. Benchmarks print their figures; none of this runs in CI.
 #
 #   BENCH_SECONDS  measured seconds per run (default 20)
 #   FUZZ_SECONDS   fuzzing time (default 60; 0 skips the fuzzer)
@@ -20,6 +21,8 @@ bin=build/dev/bin
 for bench in "$bin"/bench-*; do
   [ -x "$bench" ] || continue
   name="$(basename "$bench")"
+  # After the others: it reads the database bench-reports builds.
+  [ "$name" = bench-engines ] && continue
   echo "== $name"
   if [ "$name" = bench-station-link ]; then
     sim=""
@@ -40,6 +43,14 @@ for bench in "$bin"/bench-*; do
     "$bench"
   fi
 done
+
+# The engines side by side, on a durable PostgreSQL cluster of the
+# benchmarks' own that keeps its copy of the reports database between runs.
+echo "== bench-engines"
+pg_dir=/tmp/quintor-pg-bench
+sh tests/support/pgcluster.sh serve "$pg_dir"
+trap 'sh tests/support/pgcluster.sh stop "$pg_dir"' EXIT
+"$bin/bench-engines" --pg "$pg_dir"
 
 if [ "$fuzz_seconds" -gt 0 ]; then
   echo "== fuzz-replies"

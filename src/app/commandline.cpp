@@ -5,6 +5,7 @@ namespace app {
 CommandLine CommandLine::parse(const QStringList& arguments) {
     CommandLine cl;
     bool newDatabaseGiven = false;
+    bool copyGiven = false;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments.at(i);
         auto value = [&](const QString& option) -> QString {
@@ -28,6 +29,11 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             cl.database = value(a);
         } else if (a.startsWith(QLatin1String("--database="))) {
             cl.database = a.mid(11);
+        } else if (a == QLatin1String("--copy-database")) {
+            cl.copyFrom = value(a);
+            if (cl.error.isEmpty())
+                cl.copyTo = value(a);
+            copyGiven = true;
         } else if (a == QLatin1String("--screenshots")) {
             cl.screenshots = value(a);
         } else if (a == QLatin1String("--demo")) {
@@ -52,6 +58,10 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     }
     if (cl.error.isEmpty() && newDatabaseGiven && cl.newDatabase.trimmed().isEmpty())
         cl.error = QStringLiteral("Falta el nombre del fichero de --new-database");
+    if (cl.error.isEmpty() && copyGiven && (cl.copyFrom.trimmed().isEmpty() || cl.copyTo.trimmed().isEmpty()))
+        cl.error = QStringLiteral("--copy-database necesita el origen y el destino: --copy-database FROM TO");
+    if (cl.error.isEmpty() && copyGiven && newDatabaseGiven)
+        cl.error = QStringLiteral("--copy-database y --new-database no van juntas");
     if (cl.error.isEmpty() && cl.demo && !newDatabaseGiven)
         cl.error = QStringLiteral("--demo solo vale junto con --new-database FILE");
     return cl;
@@ -67,7 +77,10 @@ QString CommandLine::helpText() {
                           "  --database FILE|URL     trabaja con el fichero FILE o con la base de datos\n"
                           "                          PostgreSQL de URL (postgresql://usuario@servidor/base)\n"
                           "                          y la recuerda para los siguientes arranques\n"
-                          "  --new-database FILE     crea una base de datos nueva en FILE y termina\n"
+                          "  --new-database FILE|URL crea una base de datos nueva en FILE o en la base\n"
+                          "                          PostgreSQL vacía de URL y termina\n"
+                          "  --copy-database FROM TO copia la base de datos FROM (fichero o URL) en la base\n"
+                          "                          nueva y vacía TO, comprueba la copia y termina\n"
                           "  --demo                  con --new-database: añade datos de ejemplo\n"
                           "  --lang en               muestra los textos en inglés\n"
                           "  --version               muestra la versión y termina\n"

@@ -6,9 +6,11 @@
 namespace app {
 
 struct CommandLine {
-    QString home;         // --home DIR
-    QString newDatabase;  // --new-database FILE
-    QString database;     // --database FILE|URL
+    QString home;        // --home DIR
+    QString newDatabase; // --new-database FILE
+    QString database;    // --database FILE|URL
+    QString copyFrom;    // --copy-database FROM TO
+    QString copyTo;
     bool demo = false;    // --demo
     bool english = false; // --lang en
     QString screenshots;  // --screenshots DIR: the manual's pictures (not in --help)
@@ -18,6 +20,11 @@ struct CommandLine {
 
     // "es" or "en", for the catalogues of Qt's own texts.
     QString language() const { return english ? QStringLiteral("en") : QStringLiteral("es"); }
+
+    // Whether the command line asks for a command that opens no window.
+    bool isCommand() const {
+        return !error.isEmpty() || showHelp || showVersion || !newDatabase.isEmpty() || !copyFrom.isEmpty();
+    }
 
     static CommandLine parse(const QStringList& arguments);
     static QString helpText();

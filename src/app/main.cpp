@@ -6,6 +6,7 @@
 #include "app/commandline.h"
 #include "app/configini.h"
 #include "app/consoleapplication.h"
+#include "app/copycommand.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
 #include "app/helpcontroller.h"
@@ -36,6 +37,8 @@
 
 #include <cstdio>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -70,6 +73,8 @@ int runCommand(const app::CommandLine& cl) {
         out << "Quintor " << QUINTOR_VERSION << "\n";
         return 0;
     }
+    if (!cl.copyFrom.isEmpty())
+        return app::copyDatabaseCommand(cl.copyFrom, cl.copyTo, out, err, isatty(fileno(stderr)) != 0);
     const Status created = store::createDatabase(cl.newDatabase, cl.demo);
     if (!created) {
         err << "quintor: " << created.error() << "\n";
@@ -86,7 +91,7 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const app::CommandLine cl = app::CommandLine::parse(arguments);
-    if (!cl.error.isEmpty() || cl.showHelp || cl.showVersion || !cl.newDatabase.isEmpty()) {
+    if (cl.isCommand()) {
         QCoreApplication core(argc, argv);
         return runCommand(cl);
     }

@@ -1,5 +1,6 @@
 #include "store/operadores.h"
 
+#include "store/dialect.h"
 #include "store/sql.h"
 
 #include <QSqlRecord>
@@ -63,9 +64,10 @@ std::vector<Operador> operadores(const QSqlDatabase& db) {
 }
 
 std::optional<Operador> operadorPorNombre(const QSqlDatabase& db, const QString& name) {
-    // Compared in C++ so that the rule holds whatever the column's collation.
+    // Compared in C++ so that the one case rule holds whatever the column's
+    // collation: ASCII letters fold, Ñ and ñ are two operators.
     for (Operador& op : operadores(db)) {
-        if (op.NOMBRE.compare(name, Qt::CaseInsensitive) == 0)
+        if (sameKey(op.NOMBRE, name))
             return op;
     }
     return std::nullopt;

@@ -10,6 +10,11 @@ namespace {
 
 QString describe(const QSqlError& e, const QString& sql) {
     QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    // PostgreSQL adds where in its own code a statement failed: nothing for
+    // an operator to read.
+    QStringList lines = text.split(QLatin1Char('\n'));
+    lines.removeIf([](const QString& line) { return line.startsWith(QLatin1String("CONTEXT:")); });
+    text = lines.join(QLatin1Char('\n')).trimmed();
     if (text.trimmed().isEmpty())
         text = QStringLiteral("Error de base de datos");
     Q_UNUSED(sql);

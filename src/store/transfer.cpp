@@ -26,9 +26,9 @@ namespace {
 std::atomic<int> g_sequence{0};
 
 // Rows read from the source at a time, and values written per statement
-// (under SQLite's limit of bound values).
+// (under the oldest SQLite's limit of 999 bound values).
 constexpr int kPage = 2000;
-constexpr int kValuesPerInsert = 20000;
+constexpr int kValuesPerInsert = 900;
 
 // The new file on its way: a connection to "<target>.partial", which is
 // renamed to the target only once the copy is committed.
@@ -235,15 +235,34 @@ void copyRows(const QSqlDatabase& source, const QSqlDatabase& target, const QStr
     marks += QLatin1Char(')');
     const QString insertHead = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +
                                inserted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES ");
+    // Full batches reuse one prepared statement: the engines parse a
+    // statement's placeholders in time that grows faster than their count.
+    QSqlQuery batch(target);
+    bool batchPrepared = false;
     QVariantList pending;
     int pendingRows = 0;
     auto flush = [&] {
         if (pendingRows == 0)
             return;
-        QStringList groups;
-        for (int i = 0; i < pendingRows; ++i)
-            groups << marks;
-        run(target, insertHead + groups.join(QStringLiteral(", ")), pending);
+        if (pendingRows < rowsPerInsert) {
+            QStringList groups;
+            for (int i = 0; i < pendingRows; ++i)
+                groups << marks;
+            run(target, insertHead + groups.join(QStringLiteral(", ")), pending);
+        } else {
+            if (!batchPrepared) {
+                QStringList groups;
+                for (int i = 0; i < rowsPerInsert; ++i)
+                    groups << marks;
+                if (!batch.prepare(insertHead + groups.join(QStringLiteral(", "))))
+                    throw DatabaseError(batch.lastError().text());
+                batchPrepared = true;
+            }
+            for (int i = 0; i < pending.size(); ++i)
+                batch.bindValue(i, pending.at(i));
+            if (!batch.exec())
+                throw DatabaseError(table + QStringLiteral(": ") + batch.lastError().text());
+        }
         pending.clear();
         pendingRows = 0;
     };
@@ -329,10 +348,33 @@ Status compare(const QSqlDatabase& source, const QSqlDatabase& target, const QSt
     return Status::success();
 }
 
+// The source read as of one instant: rows a running console writes while
+// the copy goes on are not half in it, and the totals checked at the end are
+// those of the rows copied.
+class Snapshot {
+public:
+    explicit Snapshot(const QSqlDatabase& db)
+        : m_db(db) {
+        run(m_db, engineOf(m_db) == Engine::PostgreSQL
+                      ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                      : QStringLiteral("BEGIN"));
+    }
+    ~Snapshot() {
+        QSqlQuery q(m_db);
+        q.exec(QStringLiteral("ROLLBACK"));
+    }
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+
+private:
+    QSqlDatabase m_db;
+};
+
 Status copyInto(const TDataModule1& from, const QSqlDatabase& target, const TransferProgress& progress) {
     const QSqlDatabase source = from.db();
     const QStringList tables = copiedTables(from);
     try {
+        Snapshot snapshot(source);
         Transaction t(target);
         makeSchema(source, tables, target);
         // What the target's schema made by itself gives way to the source's rows.

@@ -93,6 +93,9 @@ void TestOperadores::addChecksInOrder_data() {
     QTest::newRow("caja when CAJA exists")
         << QStringLiteral("caja") << QStringLiteral("a") << QStringLiteral("a")
         << QStringLiteral("El nombre de operador ya está introducido");
+    // Only ASCII letters fold: Ñ and ñ name two operators.
+    QTest::newRow("ñoño when ÑOÑO exists")
+        << QStringLiteral("ñoño") << QStringLiteral("a") << QStringLiteral("a") << QString();
     QTest::newRow("confirmation differs")
         << QStringLiteral("Luis") << QStringLiteral("Abc") << QStringLiteral("abc")
         << QStringLiteral("La confirmación de contraseña no es correcta");
@@ -109,6 +112,9 @@ void TestOperadores::addChecksInOrder() {
     store::Operador ana;
     ana.NOMBRE = QStringLiteral("ANA");
     store::insertOperador(c.dbh(), ana);
+    store::Operador nono;
+    nono.NOMBRE = QStringLiteral("ÑOÑO");
+    store::insertOperador(c.dbh(), nono);
     const size_t before = store::operadores(c.dbh()).size();
     TFrmOperadores window(c.context);
     c.ui.onNextDialog(
@@ -120,6 +126,7 @@ void TestOperadores::addChecksInOrder() {
         const std::optional<store::Operador> luis = find(c.dbh(), name);
         QVERIFY(luis);
         QCOMPARE(luis->PASS, password);
+        QCOMPARE(store::operadorPorNombre(c.dbh(), name)->NOMBRE, name);
         QVERIFY(luis->tiene(store::Permiso::APAGA2));
         QVERIFY(luis->tiene(store::Permiso::CONFOP));
         QVERIFY(!luis->tiene(store::Permiso::CONFPUE));

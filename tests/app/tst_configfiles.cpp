@@ -139,6 +139,16 @@ void TestConfigFiles::commandLine_data() {
         << QStringList{QStringLiteral("--lang"), QStringLiteral("fr")} << false << QString() << false;
     QTest::newRow("home without value")
         << QStringList{QStringLiteral("--home")} << false << QString() << false;
+    QTest::newRow("copy") << QStringList{QStringLiteral("--copy-database"), QStringLiteral("a.mdb"),
+                                         QStringLiteral("postgresql:///b")}
+                          << true << QString() << false;
+    QTest::newRow("copy without target")
+        << QStringList{QStringLiteral("--copy-database"), QStringLiteral("a.mdb")} << false << QString()
+        << false;
+    QTest::newRow("copy and new database")
+        << QStringList{QStringLiteral("--copy-database"), QStringLiteral("a.mdb"), QStringLiteral("b.mdb"),
+                       QStringLiteral("--new-database"), QStringLiteral("c.mdb")}
+        << false << QString() << false;
     QTest::newRow("qt platform option")
         << QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen")} << true << QString()
         << false;

@@ -2,7 +2,10 @@
 # A private PostgreSQL cluster for the tests: initdb and pg_ctl in a folder
 # of the build, a unix socket there and no TCP port. The server refuses to
 # run as root, so under root it runs as the unprivileged "postgres" user.
-#   pgcluster.sh start DIR   creates (first time) and starts the cluster
+#   pgcluster.sh start DIR   creates the cluster afresh and starts it
+#   pgcluster.sh serve DIR   starts it durable (fsync on, as a café's server
+#                            runs), keeping the databases of earlier runs:
+#                            the benchmarks' cluster
 #   pgcluster.sh stop DIR    stops it
 set -eu
 
@@ -25,13 +28,9 @@ as_server() {
     fi
 }
 
-case "$command" in
-start)
+initialise() {
     mkdir -p "$dir"
     [ "$(id -u)" = 0 ] && chown postgres "$dir"
-    if [ -f "$dir/data/postmaster.pid" ]; then
-        as_server "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
-    fi
     rm -rf "$dir/data"
     # A locale whose own order is not byte order, when the machine has one:
     # the schema must give byte order and ASCII-only case folding anyway.
@@ -49,9 +48,30 @@ start)
 local all quintor trust
 local all all scram-sha-256
 HBA
+}
+
+stop_left_over() {
+    if [ -f "$dir/data/postmaster.pid" ]; then
+        as_server "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
+    fi
+}
+
+run_server() {
     as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-        -o "-k $dir -c listen_addresses='' -c fsync=off -c full_page_writes=off -c max_connections=200" \
+        -o "-k $dir -c listen_addresses='' -c max_connections=200 $1" \
         start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }
+}
+
+case "$command" in
+start)
+    stop_left_over
+    initialise
+    run_server "-c fsync=off -c full_page_writes=off"
+    ;;
+serve)
+    stop_left_over
+    [ -f "$dir/data/PG_VERSION" ] || initialise
+    run_server ""
     ;;
 stop)
     if [ -f "$dir/data/postmaster.pid" ]; then
@@ -59,7 +79,7 @@ stop)
     fi
     ;;
 *)
-    echo "usage: pgcluster.sh start|stop DIR" >&2
+    echo "usage: pgcluster.sh start|serve|stop DIR" >&2
     exit 2
     ;;
 esac
