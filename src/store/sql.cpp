@@ -2,22 +2,28 @@
 
 #include "store/engine.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 
 namespace store {
 
 namespace {
 
-QString describe(const QSqlError& e, const QString& sql) {
+QString describe(const QSqlDatabase& db, const QSqlError& e) {
     QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-    // PostgreSQL adds where in its own code a statement failed: nothing for
-    // an operator to read.
-    QStringList lines = text.split(QLatin1Char('\n'));
-    lines.removeIf([](const QString& line) { return line.startsWith(QLatin1String("CONTEXT:")); });
-    text = lines.join(QLatin1Char('\n')).trimmed();
+    if (engineOf(db) == Engine::PostgreSQL) {
+        // The server's report runs to several lines in its own language
+        // (severity, detail, context, the error's code): the first line
+        // without its severity is the message an operator can read.
+        static const QRegularExpression severity(QStringLiteral("^[^\\s:]+:\\s+"));
+        static const QRegularExpression code(QStringLiteral("\\s*\\([0-9A-Z]{5}\\)$"));
+        text = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+        if (!text.isEmpty() && text.at(0).isUpper())
+            text.remove(severity);
+        text.remove(code);
+    }
     if (text.trimmed().isEmpty())
         text = QStringLiteral("Error de base de datos");
-    Q_UNUSED(sql);
     return text;
 }
 
@@ -31,15 +37,15 @@ QSqlQuery runList(const QSqlDatabase& db, const QString& sql, const QVariantList
     // the like cannot be prepared: a statement without values runs as it is.
     if (values.isEmpty()) {
         if (!q.exec(sql))
-            throw DatabaseError(describe(q.lastError(), sql));
+            throw DatabaseError(describe(db, q.lastError()));
         return q;
     }
     if (!q.prepare(sql))
-        throw DatabaseError(describe(q.lastError(), sql));
+        throw DatabaseError(describe(db, q.lastError()));
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec())
-        throw DatabaseError(describe(q.lastError(), sql));
+        throw DatabaseError(describe(db, q.lastError()));
     return q;
 }
 

@@ -2,6 +2,7 @@
 #include "session/registrouso.h"
 #include "store/opciones.h"
 #include "store/sql.h"
+#include "support/faults.h"
 #include "support/testdb.h"
 
 #include <QTest>
@@ -267,8 +268,7 @@ void TstRegistrarUso::failureLeavesNothing() {
     TestDatabase tdb;
     const QSqlDatabase db = tdb.data.db();
     setNumTick(db, 41);
-    store::run(db,
-               QStringLiteral("CREATE TRIGGER t BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, 'x'); END"));
+    refuseWrites(db, QStringLiteral("t"), QStringLiteral("INSERT"), QStringLiteral("ciber"));
     QVERIFY_THROWS_EXCEPTION(store::DatabaseError,
                              RegistrarUso(db, anonymousCounter(), Operador, Now, IvaGen));
     QCOMPARE(count(db, "ticket"), 0);

@@ -7,6 +7,7 @@
 #include "store/opciones.h"
 #include "store/rows.h"
 #include "store/sql.h"
+#include "support/faults.h"
 #include "support/testengine.h"
 
 #include <QSignalSpy>
@@ -52,8 +53,8 @@ struct Rig : TestEngine {
             return false;
         tick();
         tick(600000);
-        store::run(db.data.db(), QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber BEGIN SELECT "
-                                                "RAISE(ABORT, 'disco lleno'); END"));
+        refuseWrites(db.data.db(), QStringLiteral("refuse"), QStringLiteral("INSERT"),
+                     QStringLiteral("ciber"));
         return true;
     }
     // Fifty minutes prepaid for 1.00, as the open-station dialog opens them.
@@ -493,7 +494,7 @@ void TestStationClock::failedBookingKeepsThePeriodRunning() {
     QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT tiempo FROM puestos WHERE npuesto = 3"))),
              600);
 
-    store::run(db, QStringLiteral("DROP TRIGGER refuse"));
+    allowWrites(db, QStringLiteral("refuse"), QStringLiteral("ciber"));
     rig.tick(0);
     QCOMPARE(rig.numTick(), 1);
     QCOMPARE(rig.ciber().size(), size_t(1));
@@ -553,8 +554,7 @@ void TestStationClock::topUpWritesTheStationRow() {
     r.clockMs = money ? 600000 : qint64(before.Bonotiempo - 600) * 1000; // ten minutes used
     rig.engine->guardarPuesto(rig.pos(3));
     if (fails)
-        store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON movcuentas BEGIN SELECT "
-                                      "RAISE(ABORT, 'disco lleno'); END"));
+        refuseWrites(db, QStringLiteral("refuse"), QStringLiteral("INSERT"), QStringLiteral("movcuentas"));
 
     const store::Ticket ticket = accounts::abrirVenta(db, QStringLiteral("CAJA"), rig.clock.now());
     const auto topUp = [&] {
@@ -665,7 +665,7 @@ void TestStationClock::failedBookingHandsNoTicketOver() {
     QTest::qWait(20);
     // The ticket the failed booking wrote was rolled back: nothing to print.
     QCOMPARE(booked.count(), 0);
-    store::run(db, QStringLiteral("DROP TRIGGER refuse"));
+    allowWrites(db, QStringLiteral("refuse"), QStringLiteral("ciber"));
     rig.tick(0);
     QTRY_COMPARE(booked.count(), 1);
     QCOMPARE(booked.first().at(1).toString(), QStringLiteral("1"));
