@@ -424,6 +424,9 @@ bool TFrmAcceso::claimWorkingDatabase(const QString& name) {
 }
 
 bool TFrmAcceso::claimForTool(const QString& name, store::DatabaseLock& toolLock) {
+    // Other consoles go on working on a server while its tools run.
+    if (store::isServerAddress(name))
+        return true;
     const QString path = m_paths.databaseFile(name);
     if (m_context.data->lock().holds(path))
         return true;

@@ -97,6 +97,8 @@ private:
     void upgradeCopy(const QString& version);
     void importAccounts(const QString& version, int fieldCount);
     void compactSelected();
+    // VACUUM of the server's database, table by table on the progress page.
+    void compactServer(const QString& name);
     void replicaSelected();
     // The entry of the tools list the tools work on; empty when none.
     QString selectedToolsEntry();

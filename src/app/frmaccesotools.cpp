@@ -6,9 +6,11 @@
 #include "core/consolecontext.h"
 #include "store/datamodule.h"
 #include "store/dbfile.h"
+#include "store/engine.h"
 #include "store/frmduplicar.h"
 #include "store/frminfo.h"
 #include "store/importcuentas.h"
+#include "store/maintenance.h"
 #include "store/passwordcache.h"
 #include "store/upgrade.h"
 #include "ui/messagebox.h"
@@ -61,6 +63,19 @@ const ui::MessageTable& toolsMessages() {
          QStringLiteral(
              "No se ha podido actualizar la base de datos seleccionada, que no se ha modificado:\r%1"),
          QStringLiteral("The selected database could not be upgraded and has not been changed:\r%1")},
+        {"SoloFichero",
+         QStringLiteral(
+             "La actualización de versiones antiguas se hace sobre un fichero; esta base de datos está en un "
+             "servidor y no se ha modificado.\rActualice una copia del fichero antiguo con «Actualizar desde "
+             "versión 3.2 PRO...» o «Actualizar desde versión 3.21 PRO...» y cópiela después al servidor con "
+             "quintor --copy-database."),
+         QStringLiteral("Old versions are upgraded as a file; this database is on a server and has not been "
+                        "changed.\rUpgrade a copy of the old file with «Actualizar desde versión 3.2 PRO...» "
+                        "or «Actualizar desde versión 3.21 PRO...» and then copy it to the server with "
+                        "quintor --copy-database.")},
+        {"Compactando", QStringLiteral("Compactando y reparando la base de datos"),
+         QStringLiteral("Compacting and repairing the database")},
+        {"CompactandoTabla", QStringLiteral("Tabla %1 (%2 de %3)"), QStringLiteral("Table %1 (%2 of %3)")},
         {"ResumenImportacion",
          QStringLiteral(
              "Cuentas importadas: %1 de %2 registros. Omitidas: %3 que ya existían, %4 registros no "
@@ -118,6 +133,10 @@ void TFrmAcceso::showUpgradePage(const QString& name, bool fromTools) {
 }
 
 void TFrmAcceso::upgradeNow() {
+    if (store::isServerAddress(m_upgradeName)) {
+        ui::showMessage(this, toolsMessages(), QStringLiteral("SoloFichero"), ui::Icon::Information);
+        return;
+    }
     store::DatabaseLock toolLock;
     if (!claimForTool(m_upgradeName, toolLock))
         return;
@@ -243,6 +262,10 @@ void TFrmAcceso::compactSelected() {
                                  ui::Icon::Information, ui::Buttons::YesNo});
     if (answer != ui::Answer::Yes)
         return;
+    if (store::isServerAddress(entry)) {
+        compactServer(entry);
+        return;
+    }
     const QString name = entry.contains(QLatin1Char('.')) ? entry : entry + QStringLiteral(".mdb");
     const QString path = m_paths.databaseFile(name);
     if (!QFileInfo(path).isFile())
@@ -264,14 +287,44 @@ void TFrmAcceso::compactSelected() {
     abrirBase(name);
 }
 
+void TFrmAcceso::compactServer(const QString& name) {
+    // The connection of the console itself, outside any transaction.
+    m_context.data->close();
+    if (!abrirBase(name))
+        return;
+    const ui::MessageTable& texts = toolsMessages();
+    showProgressPanel(texts.text(QStringLiteral("Compactando")));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status compacted =
+        store::vacuumDatabase(m_context.data->db(), [&](const QString& table, int done, int total) {
+            m_progress->setRange(0, std::max(total, 1));
+            m_progress->setValue(done);
+            m_progressDetail->setText(
+                table.isEmpty()
+                    ? QString()
+                    : texts.text(QStringLiteral("CompactandoTabla")).arg(table).arg(done + 1).arg(total));
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    QApplication::restoreOverrideCursor();
+    if (!compacted) {
+        showError(this, compacted.error(), ui::Icon::Warning);
+        m_progressContinue->setEnabled(true);
+        return;
+    }
+    TFrminfo::showNotice(this);
+    progressFinished();
+}
+
 void TFrmAcceso::replicaSelected() {
     const QString entry = selectedToolsEntry();
     if (entry.isEmpty())
         return;
     m_context.data->close();
-    const QString name = entry.contains(QLatin1Char('.')) ? entry : entry + QStringLiteral(".mdb");
+    const bool server = store::isServerAddress(entry);
+    const QString name = server || entry.contains(QLatin1Char('.')) ? entry : entry + QStringLiteral(".mdb");
     store::DatabaseLock toolLock;
-    if (!QFileInfo(m_paths.databaseFile(name)).isFile() || !claimForTool(name, toolLock) || !abrirBase(name))
+    if ((!server && !QFileInfo(m_paths.databaseFile(name)).isFile()) || !claimForTool(name, toolLock) ||
+        !abrirBase(name))
         return;
     const bool current = m_context.data->isCurrentVersion();
     m_context.data->close();
@@ -279,7 +332,9 @@ void TFrmAcceso::replicaSelected() {
         showUpgradePage(name, true);
         return;
     }
-    TFrmduplicar dialog(m_paths.databaseFolder(), name, this);
+    // On a server the archive is a file of the database folder all the same.
+    TFrmduplicar dialog(m_paths.databaseFolder(), name, this,
+                        server ? m_context.databasePassword : QString());
     ui::execDialog(&dialog);
 }
 
@@ -301,7 +356,8 @@ void TFrmAcceso::importAccounts(const QString& version, int fieldCount) {
     m_context.data->close();
     const QString name = app::withMdbExtension(entry);
     store::DatabaseLock toolLock;
-    if (!QFileInfo(m_paths.databaseFile(name)).isFile() || !claimForTool(name, toolLock) || !abrirBase(name))
+    if ((!store::isServerAddress(name) && !QFileInfo(m_paths.databaseFile(name)).isFile()) ||
+        !claimForTool(name, toolLock) || !abrirBase(name))
         return;
 
     showProgressPanel(QStringLiteral("Actualizando desde la versión %1 PRO").arg(version));

@@ -1,5 +1,7 @@
 #include "store/databaselock.h"
 
+#include "store/engine.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
@@ -74,6 +76,12 @@ bool DatabaseLock::holds(const QString& databasePath) const {
 DatabaseLock::Outcome DatabaseLock::acquire(const QString& databasePath) {
     Outcome outcome;
     outcome.databasePath = databasePath;
+    // A server's database is shared by design, and its consoles claim
+    // stations instead: no file is made beside a URI.
+    if (isServerAddress(databasePath)) {
+        outcome.kind = Outcome::Kind::Acquired;
+        return outcome;
+    }
     // A second claim of our own would conflict with the first.
     if (holds(databasePath)) {
         outcome.kind = Outcome::Kind::Acquired;

@@ -35,7 +35,8 @@ public:
     DatabaseLock& operator=(const DatabaseLock&) = delete;
 
     // Claims the database file. A claim already held on another file is
-    // given up only once the new one is taken; on a refusal it stays.
+    // given up only once the new one is taken; on a refusal it stays. A
+    // server's URI is granted without a file and changes nothing here.
     Outcome acquire(const QString& databasePath);
     void release();
 

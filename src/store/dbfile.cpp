@@ -141,6 +141,13 @@ Status integrityCheck(const QString& path) {
     return Status::success();
 }
 
+Status syncToDisk(const QString& path) {
+    const QFileInfo info(path);
+    if (!syncFile(info.absoluteFilePath()) || !syncFile(info.absolutePath()))
+        return Status::failure(QStringLiteral("No se puede escribir %1").arg(path));
+    return Status::success();
+}
+
 QString compactionTempPath(const QString& path) {
     const QFileInfo info(path);
     const QString suffix = info.suffix();

@@ -23,6 +23,10 @@ Result<QString> copyDatabaseDated(const QString& source, const QString& folder,
 // The engine's own check of a database file: success, or what it found.
 Status integrityCheck(const QString& path);
 
+// Makes a closed file and its name in its folder durable: after this a
+// power cut finds the file whole under that name.
+Status syncToDisk(const QString& path);
+
 // The file a compaction writes first: "ciber.mdb" gives "ciber~1.mdb".
 QString compactionTempPath(const QString& path);
 

@@ -1,6 +1,9 @@
 #include "store/frmduplicar.h"
 
 #include "core/regional.h"
+#include "store/datamodule.h"
+#include "store/engine.h"
+#include "store/maintenance.h"
 #include "ui/messagebox.h"
 
 #include <QApplication>
@@ -34,10 +37,11 @@ const ui::MessageTable& TFrmduplicar::messages() {
     return table;
 }
 
-TFrmduplicar::TFrmduplicar(QString folder, QString name, QWidget* parent)
+TFrmduplicar::TFrmduplicar(QString folder, QString name, QWidget* parent, QString password)
     : QDialog(parent)
     , m_folder(std::move(folder))
-    , m_name(std::move(name)) {
+    , m_name(std::move(name))
+    , m_password(std::move(password)) {
     setObjectName(QStringLiteral("TFrmduplicar"));
     setWindowTitle(QStringLiteral(" Replicar la base de datos: ") + m_name);
     auto* layout = new QVBoxLayout(this);
@@ -72,8 +76,7 @@ TFrmduplicar::TFrmduplicar(QString folder, QString name, QWidget* parent)
                    page2);
     advice->setWordWrap(true);
     l2->addWidget(advice);
-    const QFileInfo info(QDir(m_folder).filePath(m_name));
-    auto* detail = new QLabel(QStringLiteral("Tamaño actual: %1 KB").arg((info.size() + 1023) / 1024), page2);
+    auto* detail = new QLabel(sizeText(), page2);
     detail->setObjectName(QStringLiteral("detailLabel"));
     l2->addWidget(detail);
     m_tables = new QTreeWidget(page2);
@@ -156,6 +159,24 @@ TFrmduplicar::TFrmduplicar(QString folder, QString name, QWidget* parent)
     resize(520, 400);
 }
 
+QString TFrmduplicar::where() const {
+    return store::isServerAddress(m_name) ? m_name : QDir(m_folder).filePath(m_name);
+}
+
+QString TFrmduplicar::sizeText() const {
+    qint64 bytes = 0;
+    if (store::isServerAddress(m_name)) {
+        TDataModule1 data;
+        if (data.open(m_name, m_password)) {
+            const Result<qint64> size = store::databaseSize(data.db());
+            bytes = size ? size.value() : 0;
+        }
+    } else {
+        bytes = QFileInfo(where()).size();
+    }
+    return QStringLiteral("Tamaño actual: %1 KB").arg((bytes + 1023) / 1024);
+}
+
 int TFrmduplicar::currentPage() const {
     return m_pages->currentIndex() + 1;
 }
@@ -233,7 +254,8 @@ void TFrmduplicar::runReplica() {
     m_finish->setEnabled(false);
 
     store::ReplicaPlan plan;
-    plan.databasePath = QDir(m_folder).filePath(m_name);
+    plan.databasePath = where();
+    plan.password = m_password;
     plan.copyName = m_copyName->text().trimmed();
     plan.copyPath = QDir(m_folder).filePath(plan.copyName + QStringLiteral(".mdb"));
     plan.tickets = m_tables->topLevelItem(0)->checkState(0) == Qt::Checked;

@@ -20,8 +20,9 @@ class QTreeWidget;
 class TFrmduplicar : public QDialog, private store::ReplicaObserver {
     Q_OBJECT
 public:
-    // folder: the database folder; name: the working database's file name.
-    TFrmduplicar(QString folder, QString name, QWidget* parent = nullptr);
+    // folder: the database folder, where the archive goes; name: the working
+    // database's file name, or its server's URI, whose password is password.
+    TFrmduplicar(QString folder, QString name, QWidget* parent = nullptr, QString password = QString());
 
     static const ui::MessageTable& messages();
 
@@ -39,6 +40,9 @@ private:
     void cancel();
     void runReplica();
     void showPageNumber(int page);
+    // The working database: its file's path, or the server's URI.
+    QString where() const;
+    QString sizeText() const;
 
     void line(const QString& text) override;
     void ticketPurgeStarted(int maximum) override;
@@ -49,6 +53,7 @@ private:
 
     QString m_folder;
     QString m_name;
+    QString m_password;
     bool m_running = false;
     bool m_ticketPurgeRunning = false;
     bool m_cancelRequested = false;

@@ -1,5 +1,6 @@
 #include "store/importcuentas.h"
 
+#include "store/dialect.h"
 #include "store/recordcipher.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -120,7 +121,10 @@ Result<ImportOutcome> ImportarCuentas(const QSqlDatabase& db, const QString& pat
             if (!fields || field(1).trimmed().isEmpty() || field(1).size() > kMaxCredential ||
                 field(2).size() > kMaxCredential) {
                 ++outcome.invalid;
-            } else if (scalar(db, QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login = ?"), {field(1)})
+            } else if (scalar(db,
+                              QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") +
+                                  equalsCaseless(db, QStringLiteral("Login")),
+                              {field(1)})
                            .toInt() > 0) {
                 ++outcome.existing;
             } else {

@@ -2,11 +2,15 @@
 
 #include "store/datamodule.h"
 #include "store/dbfile.h"
+#include "store/engine.h"
+#include "store/maintenance.h"
 #include "store/sql.h"
 #include "store/transaction.h"
+#include "store/transfer.h"
 
 #include <QElapsedTimer>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <vector>
 
@@ -88,10 +92,116 @@ bool purgeTickets(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserv
     return true;
 }
 
+// The ticked tables of the working database; false when the ticket purge was cancelled.
+bool purgeHistory(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserver& observer) {
+    const std::optional<QVariant> fecha1 =
+        plan.before ? std::optional<QVariant>(sqlValue(*plan.before)) : std::nullopt;
+    if (plan.tickets) {
+        if (!purgeTickets(db, plan, observer))
+            return false;
+        observer.line(QStringLiteral("Se han descargado los registros de la tabla Tickets..."));
+    }
+    if (plan.movcuentas) {
+        if (fecha1)
+            run(db, QStringLiteral("delete FROM movcuentas WHERE movcuentas.fecha < ?"), {*fecha1});
+        else
+            run(db, QStringLiteral("delete FROM movcuentas"));
+        observer.line(
+            QStringLiteral("Se han descargado los registros de la tabla Movimientos de cuentas..."));
+    }
+    if (plan.ciber) {
+        if (fecha1)
+            run(db, QStringLiteral("delete FROM ciber WHERE ciber.fecha < ?"), {*fecha1});
+        else
+            run(db, QStringLiteral("delete FROM ciber"));
+        observer.line(QStringLiteral("Se han descargado los registros de la tabla Ciber..."));
+    }
+    return true;
+}
+
+ReplicaEnd cancelled(ReplicaObserver& observer) {
+    observer.line(QStringLiteral("El proceso de replicación ha sido cancelado por el usuario..."));
+    observer.line(kPulseFinalizar);
+    return ReplicaEnd::Cancelled;
+}
+
+ReplicaEnd failed(ReplicaObserver& observer, const QString& text) {
+    observer.failure(text);
+    observer.line(kPulseFinalizar);
+    return ReplicaEnd::Failed;
+}
+
+ReplicaEnd finished(ReplicaObserver& observer, const Status& compacted) {
+    if (compacted)
+        observer.line(QStringLiteral("Se ha compactado la base de datos..."));
+    else
+        observer.failure(compacted.error());
+    observer.line(QStringLiteral("El proceso de replicación ha finalizado con exito..."));
+    observer.line(kPulseFinalizar);
+    return ReplicaEnd::Finished;
+}
+
+// The transaction of a server replica: rolled back on every way out but the commit.
+class SnapshotTransaction {
+public:
+    explicit SnapshotTransaction(QSqlDatabase db)
+        : m_db(std::move(db)) {
+        run(m_db, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ"));
+    }
+    ~SnapshotTransaction() {
+        if (m_done)
+            return;
+        QSqlQuery q(m_db);
+        q.exec(QStringLiteral("ROLLBACK"));
+    }
+    SnapshotTransaction(const SnapshotTransaction&) = delete;
+    SnapshotTransaction& operator=(const SnapshotTransaction&) = delete;
+
+    // Still ours: nothing on the way committed or ended it.
+    bool open() const { return inTransaction(m_db) && !transactionFailed(m_db); }
+    void commit() {
+        if (!open())
+            throw DatabaseError(QStringLiteral("La transacción se interrumpió por un error anterior."));
+        run(m_db, QStringLiteral("COMMIT"));
+        m_done = true;
+    }
+
+private:
+    QSqlDatabase m_db;
+    bool m_done = false;
+};
+
+ReplicaEnd runServerReplica(const ReplicaPlan& plan, ReplicaObserver& observer) {
+    TDataModule1 data;
+    if (const Status opened = data.open(plan.databasePath, plan.password); !opened)
+        return failed(observer, opened.error());
+    const QSqlDatabase db = data.db();
+    try {
+        SnapshotTransaction snapshot(db);
+        // The archive is this snapshot's copy; it must be whole and on disk
+        // before a row of the server goes.
+        Status archived = transferToFile(data, plan.copyPath);
+        if (archived)
+            archived = syncToDisk(plan.copyPath);
+        if (!archived || !snapshot.open()) {
+            observer.line(QStringLiteral("No se ha podido copiar el fichero: ") + plan.copyName);
+            return ReplicaEnd::CopyFailed;
+        }
+        if (!purgeHistory(db, plan, observer))
+            return cancelled(observer);
+        snapshot.commit();
+    } catch (const DatabaseError& e) {
+        return failed(observer, e.text());
+    }
+    return finished(observer, vacuumDatabase(db));
+}
+
 } // namespace
 
 ReplicaEnd runReplica(const ReplicaPlan& plan, ReplicaObserver& observer) {
     observer.line(QStringLiteral("Espere un momento..."));
+    if (isServerAddress(plan.databasePath))
+        return runServerReplica(plan, observer);
     if (!copyDatabase(plan.databasePath, plan.copyPath)) {
         observer.line(QStringLiteral("No se ha podido copiar el fichero: ") + plan.copyName);
         return ReplicaEnd::CopyFailed;
@@ -104,49 +214,14 @@ ReplicaEnd runReplica(const ReplicaPlan& plan, ReplicaObserver& observer) {
             observer.failure(opened.error());
             return ReplicaEnd::Failed;
         }
-        const QSqlDatabase db = data.db();
-        const std::optional<QVariant> fecha1 =
-            plan.before ? std::optional<QVariant>(sqlValue(*plan.before)) : std::nullopt;
         try {
-            if (plan.tickets) {
-                if (!purgeTickets(db, plan, observer)) {
-                    observer.line(
-                        QStringLiteral("El proceso de replicación ha sido cancelado por el usuario..."));
-                    observer.line(kPulseFinalizar);
-                    return ReplicaEnd::Cancelled;
-                }
-                observer.line(QStringLiteral("Se han descargado los registros de la tabla Tickets..."));
-            }
-            if (plan.movcuentas) {
-                if (fecha1)
-                    run(db, QStringLiteral("delete FROM movcuentas WHERE movcuentas.fecha < ?"), {*fecha1});
-                else
-                    run(db, QStringLiteral("delete FROM movcuentas"));
-                observer.line(
-                    QStringLiteral("Se han descargado los registros de la tabla Movimientos de cuentas..."));
-            }
-            if (plan.ciber) {
-                if (fecha1)
-                    run(db, QStringLiteral("delete FROM ciber WHERE ciber.fecha < ?"), {*fecha1});
-                else
-                    run(db, QStringLiteral("delete FROM ciber"));
-                observer.line(QStringLiteral("Se han descargado los registros de la tabla Ciber..."));
-            }
+            if (!purgeHistory(data.db(), plan, observer))
+                return cancelled(observer);
         } catch (const DatabaseError& e) {
-            observer.failure(e.text());
-            observer.line(kPulseFinalizar);
-            return ReplicaEnd::Failed;
+            return failed(observer, e.text());
         }
     }
-
-    const Status compacted = CompactarBase(plan.databasePath);
-    if (compacted)
-        observer.line(QStringLiteral("Se ha compactado la base de datos..."));
-    else
-        observer.failure(compacted.error());
-    observer.line(QStringLiteral("El proceso de replicación ha finalizado con exito..."));
-    observer.line(kPulseFinalizar);
-    return ReplicaEnd::Finished;
+    return finished(observer, CompactarBase(plan.databasePath));
 }
 
 } // namespace store

@@ -11,8 +11,9 @@ namespace store {
 // is made. Without a date every row of a ticked table goes; with one, only
 // rows strictly before it.
 struct ReplicaPlan {
-    QString databasePath; // the working database (closed)
-    QString copyPath;     // the archive copy to make; must not exist
+    QString databasePath; // the working database (closed), or its server's URI
+    QString password;     // the server's, when the URI does not carry it
+    QString copyPath;     // the archive copy to make (a file, whatever the engine); must not exist
     QString copyName;     // as the operator typed it, for the messages
     bool tickets = true;
     bool movcuentas = true;
@@ -47,6 +48,12 @@ enum class ReplicaEnd { Finished, Cancelled, CopyFailed, Failed };
 // the copy was made. Tickets go with their lines in batches, so that no
 // cancel or crash leaves lines without their ticket; a cancel keeps the
 // batches already committed, purges nothing else and does not compact.
+//
+// On a server other consoles go on writing meanwhile: the archive (a file)
+// and the purge read one snapshot of the database, and the purge is one
+// transaction committed only once the archive is written and on disk. A row
+// written meanwhile is neither purged nor archived, and stays for the next
+// replica; a cancel or a failure purges nothing.
 ReplicaEnd runReplica(const ReplicaPlan& plan, ReplicaObserver& observer);
 
 } // namespace store

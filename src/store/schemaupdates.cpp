@@ -31,9 +31,11 @@ void canonicalise(const QSqlDatabase& db, const QString& table, const QString& c
     if (!hasTable(db, table) || !hasTable(db, source))
         return;
     const QString value = table + QLatin1Char('.') + column;
-    const QString match = QStringLiteral(" FROM ") + source + QStringLiteral(" WHERE ") + source +
-                          QLatin1Char('.') + key + QStringLiteral(" = ") + caseless(db, value) +
-                          QLatin1Char(')');
+    // Both sides under the one rule: folding only the stored value would
+    // match nothing where the engine compares the other side exactly.
+    const QString match = QStringLiteral(" FROM ") + source + QStringLiteral(" WHERE ") +
+                          caseless(db, source + QLatin1Char('.') + key) + QStringLiteral(" = ") +
+                          caseless(db, value) + QLatin1Char(')');
     const QString canonical = QStringLiteral("(SELECT ") + source + QLatin1Char('.') + key + match;
     run(db, QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column + QStringLiteral(" = ") +
                 canonical + QStringLiteral(" WHERE ") +

@@ -452,4 +452,16 @@ Status transferDatabase(const QString& from, const QString& to, const TransferPr
     return target.finish();
 }
 
+Status transferToFile(const TDataModule1& from, const QString& to, const TransferProgress& progress) {
+    if (!from.isOpen() || !from.isCurrentVersion())
+        return Status::failure(
+            QStringLiteral("Solo se copia una base de datos abierta de la versión actual."));
+    NewFile target(to);
+    if (const Status o = target.open(); !o)
+        return o;
+    if (const Status copied = copyInto(from, target.db(), progress); !copied)
+        return copied;
+    return target.finish();
+}
+
 } // namespace store

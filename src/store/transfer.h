@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class TDataModule1;
+
 namespace store {
 
 // How far a transfer is: the table being copied, its rows copied so far and
@@ -28,5 +30,11 @@ using TransferProgress = std::function<void(const TransferStep& step)>;
 // that has tables, is refused and left as it was. A file of an older layout
 // is upgraded first on a temporary copy, never in place.
 Status transferDatabase(const QString& from, const QString& to, const TransferProgress& progress = {});
+
+// The same from a database already open, of the current version, into a new
+// file: read as its connection sees it, so a caller that opened a
+// transaction on it gets the copy of that transaction's snapshot, and finds
+// its transaction still open afterwards.
+Status transferToFile(const TDataModule1& from, const QString& to, const TransferProgress& progress = {});
 
 } // namespace store

@@ -2,6 +2,7 @@
 
 #include "store/dbfile.h"
 #include "store/dialect.h"
+#include "store/engine.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 
@@ -71,6 +72,10 @@ void dropColumn(const QSqlDatabase& db, const QString& table, const QString& col
 bool upgrades(const QString& version) {
     return version == QLatin1String("3.2") || version == QLatin1String("3.21");
 }
+
+// The old layouts come from files, and their statements were written for one;
+// a server's database is made current by copying an upgraded file to it.
+const QString kOnlyFiles = QStringLiteral("La actualización de versiones antiguas se hace sobre un fichero.");
 
 } // namespace
 
@@ -229,6 +234,8 @@ Result<bool> upgradeToCurrent(const QSqlDatabase& db, const UpgradeProgress& pro
     const QString version = VersionBase(db);
     if (!upgrades(version))
         return false;
+    if (engineOf(db) != Engine::SQLite)
+        return Result<bool>::failure(kOnlyFiles);
     // A transaction of its own rather than a savepoint: undoing the outermost
     // savepoint still commits, and moves the file's change counter on; a
     // failed upgrade leaves the file as it was, to the byte.
@@ -261,6 +268,10 @@ InPlaceUpgrade upgradeInPlace(const QSqlDatabase& db, const QString& path, const
     const QString version = VersionBase(db);
     if (!upgrades(version))
         return outcome;
+    if (engineOf(db) != Engine::SQLite) {
+        outcome.error = kOnlyFiles;
+        return outcome;
+    }
     const Result<QString> copy = copyDatabaseDated(path, QFileInfo(path).absolutePath());
     if (!copy) {
         outcome.error = copy.error();

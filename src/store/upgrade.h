@@ -35,6 +35,7 @@ void MigracionBD(const QSqlDatabase& db, const UpgradeProgress& progress);
 // database as it was, so it is never half upgraded yet taken for current.
 // Answers false without touching anything when the database is of no
 // version that upgrades. Runs outside any transaction of the connection.
+// Only a file is upgraded: an old layout on a server is refused untouched.
 Result<bool> upgradeToCurrent(const QSqlDatabase& db, const UpgradeProgress& progress);
 
 // What an upgrade in place did.
@@ -47,7 +48,8 @@ struct InPlaceUpgrade {
 // The upgrade of the open database whose file is path, in place: first a
 // dated copy of the file in its own folder (copyDatabaseDated), then
 // upgradeToCurrent. Without the copy nothing is upgraded. A database of no
-// version that upgrades is left alone, and no copy is made.
+// version that upgrades is left alone, and no copy is made; so is one on a
+// server, with the refusal as the error.
 InPlaceUpgrade upgradeInPlace(const QSqlDatabase& db, const QString& path, const UpgradeProgress& progress);
 
 } // namespace store

@@ -1,3 +1,4 @@
+#include "app/configini.h"
 #include "app/frmacceso.h"
 #include "core/consolecontext.h"
 #include "store/dbfile.h"
@@ -9,10 +10,12 @@
 #include "support/olddatabases.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
+#include "support/testserver.h"
 
 #include <QAction>
 #include <QDateEdit>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,13 +78,49 @@ QStringList files(const TestHome& home) {
     return QDir(home.databaseFolder()).entryList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
 }
 
+// The lock files anywhere under the home.
+QStringList lockFiles(const TestHome& home) {
+    QStringList locks;
+    QDirIterator it(home.home(), {QStringLiteral("*.lock")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        locks << QFileInfo(it.next()).fileName();
+    return locks;
+}
+
+// The working database of the run: a file of the folder, or a database on the cluster.
+void useWorkingDatabase(const TestHome& home) {
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    QVERIFY(app::ConfigIni(home.configIni()).writeDatabaseId(home.where()));
+}
+
+// A case about a database file, or an old one, which a server's is not.
+#define FILES_ONLY()                                                                                         \
+    if (testserver::onServer())                                                                              \
+    QSKIP("a database file")
+
+ScriptedUi::DialogHandler replicaBefore(const QDate& date) {
+    return [date](QDialog* d) {
+        auto* w = qobject_cast<TFrmduplicar*>(d);
+        if (!w)
+            return int(QDialog::Rejected);
+        w->findChild<QLineEdit*>(QStringLiteral("copyNameEdit"))->setText(QStringLiteral("archivo"));
+        w->findChild<QPushButton*>(QStringLiteral("nextButton"))->click();
+        w->findChild<QRadioButton*>(QStringLiteral("beforeRadio"))->setChecked(true);
+        w->findChild<QDateEdit*>(QStringLiteral("dateEdit"))->setDate(date);
+        w->findChild<QPushButton*>(QStringLiteral("nextButton"))->click();
+        return w->lastEnd() == store::ReplicaEnd::Finished ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+}
+
 } // namespace
 
 class TestDatabaseTools : public QObject {
     Q_OBJECT
 private slots:
     void upgradeAtStartupThenReplicaAndImport();
+    void toolsOnTheWorkingDatabase();
     void upgradeNowWithoutAccountsDoesNothing();
+    void upgradeOnAServerSaysItDoesNotApply();
     void upgradeOfACopy_data();
     void upgradeOfACopy();
     void compactionAsksFirst();
@@ -91,6 +130,7 @@ private slots:
 };
 
 void TestDatabaseTools::upgradeAtStartupThenReplicaAndImport() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.databaseFile(QStringLiteral("ciber.mdb"));
     createOldDatabase(path, QStringLiteral("3.2"));
@@ -127,18 +167,7 @@ void TestDatabaseTools::upgradeAtStartupThenReplicaAndImport() {
     // A replica that purges last year's tickets.
     store::run(f.data.db(), QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA) VALUES ('2', ?)"),
                {store::sqlValue(QDate::currentDate())});
-    ui.onNextDialog([](QDialog* d) {
-        auto* w = qobject_cast<TFrmduplicar*>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->findChild<QLineEdit*>(QStringLiteral("copyNameEdit"))->setText(QStringLiteral("archivo"));
-        w->findChild<QPushButton*>(QStringLiteral("nextButton"))->click();
-        w->findChild<QRadioButton*>(QStringLiteral("beforeRadio"))->setChecked(true);
-        w->findChild<QDateEdit*>(QStringLiteral("dateEdit"))
-            ->setDate(QDate(QDate::currentDate().year(), 1, 1));
-        w->findChild<QPushButton*>(QStringLiteral("nextButton"))->click();
-        return w->lastEnd() == store::ReplicaEnd::Finished ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    });
+    ui.onNextDialog(replicaBefore(QDate(QDate::currentDate().year(), 1, 1)));
     f.trigger("replicaAction");
     QVERIFY(ui.messages().isEmpty());
     QVERIFY(!f.data.isOpen());
@@ -173,6 +202,7 @@ void TestDatabaseTools::upgradeAtStartupThenReplicaAndImport() {
 }
 
 void TestDatabaseTools::upgradeNowWithoutAccountsDoesNothing() {
+    FILES_ONLY();
     TestHome home;
     home.writeFile(QStringLiteral("ciber.mdb"), QByteArray());
     {
@@ -189,6 +219,137 @@ void TestDatabaseTools::upgradeNowWithoutAccountsDoesNothing() {
     QVERIFY(!f.button("upgradeNextButton")->isEnabled());
     QVERIFY(ui.messages().isEmpty());
     QCOMPARE(f.data.tableNames(), QStringList{QStringLiteral("otra")});
+}
+
+// Compaction, replica and import on the working database as the console
+// has it, a file or a server's: the tools page names it, and each tool
+// works on it.
+void TestDatabaseTools::toolsOnTheWorkingDatabase() {
+    TestHome home;
+    useWorkingDatabase(home);
+    const QString where = home.database();
+    const bool server = testserver::onServer();
+    ScriptedUi ui;
+    ToolsFixture f(home);
+    QVERIFY(f.dialog->begin());
+    f.login(QStringLiteral("ADMIN"), QString());
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+    QCOMPARE(f.dialog->toolsFiles(), QStringList{home.where()});
+    const QString accounts = QStringLiteral("SELECT COUNT(*) FROM cuentas");
+    const QString credit = QStringLiteral("SELECT SUM(credito) FROM cuentas");
+    const int accountsBefore = f.scalar(accounts, where);
+    const int creditBefore = f.scalar(credit, where);
+
+    // Compaction: asked first, then every row stays.
+    ui.answerNext(ui::Answer::Yes);
+    f.trigger("compactAction");
+    QCOMPARE(ui.messageTexts(),
+             QStringList{QStringLiteral("¿Iniciar compactar y reparar  %1?").arg(home.where())});
+    QVERIFY(f.data.isOpen());
+    if (server) {
+        // Table by table on the progress page.
+        QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Progress);
+        QCOMPARE(f.label("progressTitle"), QStringLiteral("Compactando y reparando la base de datos"));
+        QCOMPARE(f.label("progressResult"), QStringLiteral("Proceso finalizado con éxito. Pulse continuar"));
+        auto* bar = f.dialog->findChild<QProgressBar*>(QStringLiteral("progressBar"));
+        QCOMPARE(bar->maximum(), f.data.tableNames().size() + 1);
+        QCOMPARE(bar->value(), bar->maximum());
+        f.button("progressContinueButton")->click();
+    }
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
+    QCOMPARE(f.scalar(accounts, where), accountsBefore);
+    QCOMPARE(f.scalar(credit, where), creditBefore);
+    ui.clear();
+
+    // A replica that purges last year's tickets into a file of the folder.
+    store::run(f.data.db(),
+               QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA, IMPORTE) VALUES ('1', ?, 500)"),
+               {store::sqlValue(QDate::currentDate().addYears(-1))});
+    store::run(f.data.db(),
+               QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA, IMPORTE) VALUES ('2', ?, 700)"),
+               {store::sqlValue(QDate::currentDate())});
+    const int tickets = f.scalar(QStringLiteral("SELECT COUNT(*) FROM ticket"), where);
+    ui.onNextDialog(replicaBefore(QDate(QDate::currentDate().year(), 1, 1)));
+    f.trigger("replicaAction");
+    QCOMPARE(ui.dialogNames().size(), 1);
+    QVERIFY(ui.messages().isEmpty());
+    const QString archive = home.databaseFile(QStringLiteral("archivo.mdb"));
+    const QString fromThisYear = QStringLiteral("SELECT COUNT(*) FROM ticket WHERE FECHA >= '%1-01-01'")
+                                     .arg(QDate::currentDate().year());
+    QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM ticket"), where), f.scalar(fromThisYear, where));
+    QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM ticket"), archive), tickets);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT SUM(IMPORTE) FROM ticket WHERE NUM_TICKET = '1'"), archive),
+             500);
+    {
+        TDataModule1 file;
+        QVERIFY(file.open(archive));
+        QVERIFY(!file.isServer());
+    }
+
+    // Import a 3.1 export file whose second account exists already, in another case.
+    {
+        TDataModule1 d;
+        QVERIFY(d.open(where));
+        store::run(d.db(),
+                   QStringLiteral("INSERT INTO cuentas (Login, Pass, Tipo) VALUES ('ANA', 'x', '0')"));
+    }
+    const QString qdt = home.home() + QStringLiteral("/usr.qdt");
+    QStringList one{QStringLiteral("NUEVO1"), QStringLiteral("p")};
+    QStringList two{QStringLiteral("ana"), QStringLiteral("otra")};
+    QStringList three{QStringLiteral("NUEVO2"), QStringLiteral("p")};
+    for (QStringList* r : {&one, &two, &three}) {
+        while (r->size() < 17)
+            *r << QString();
+    }
+    QVERIFY(store::writeExportFile(qdt, {one, two, three}));
+    ui.onNextDialog(pickFile(qdt));
+    f.trigger("import31Action");
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Progress);
+    QCOMPARE(f.label("progressResult"), QStringLiteral("Proceso finalizado con éxito. Pulse continuar"));
+    QVERIFY2(f.label("progressDetail").startsWith(QStringLiteral("Cuentas importadas: 2 de 3 registros.")),
+             qPrintable(f.label("progressDetail")));
+    QVERIFY(ui.messages().isEmpty());
+    QCOMPARE(f.scalar(accounts, where), accountsBefore + 3);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Pass = 'otra'"), where), 0);
+
+    // Only a file is claimed with a lock beside it.
+    QCOMPARE(lockFiles(home), server ? QStringList() : QStringList{QStringLiteral("ciber.mdb.lock")});
+}
+
+void TestDatabaseTools::upgradeOnAServerSaysItDoesNotApply() {
+    if (!testserver::onServer())
+        QSKIP("a server's database");
+    TestHome home;
+    const QString uri = testserver::newDatabase();
+    {
+        TDataModule1 d;
+        QVERIFY(d.open(uri));
+        store::run(d.db(), QStringLiteral("CREATE TABLE cuentas (Login TEXT, Bonotiempo BIGINT)"));
+        store::run(d.db(), QStringLiteral("INSERT INTO cuentas VALUES ('ANA', 5415)"));
+    }
+    QVERIFY(app::ConfigIni(home.configIni()).writeDatabaseId(uri));
+    ScriptedUi ui;
+    {
+        ToolsFixture f(home);
+        QVERIFY(f.dialog->begin());
+        QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Upgrade);
+        QCOMPARE(f.label("upgradeFile"), uri);
+        f.button("upgradeNowButton")->click();
+        QCOMPARE(ui.messages().size(), 1);
+        QVERIFY2(ui.messages().first().text.startsWith(
+                     QStringLiteral("La actualización de versiones antiguas se hace sobre un fichero; ")),
+                 qPrintable(ui.messages().first().text));
+        QCOMPARE(ui.messages().first().icon, ui::Icon::Information);
+        QCOMPARE(f.dialog->findChild<QTreeWidget*>(QStringLiteral("upgradeTree"))->topLevelItemCount(), 0);
+        QVERIFY(!f.button("upgradeNextButton")->isEnabled());
+        QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Upgrade);
+        QCOMPARE(f.data.tableNames(), QStringList{QStringLiteral("cuentas")});
+        QCOMPARE(f.data.columnNames(QStringLiteral("cuentas")),
+                 (QStringList{QStringLiteral("login"), QStringLiteral("bonotiempo")}));
+    }
+    QCOMPARE(lockFiles(home), QStringList());
+    QCOMPARE(QDir(home.databaseFolder()).entryList(QDir::Files), QStringList{QStringLiteral("config.ini")});
+    testserver::dropDatabase(uri);
 }
 
 void TestDatabaseTools::upgradeOfACopy_data() {
@@ -215,7 +376,10 @@ void TestDatabaseTools::upgradeOfACopy() {
     QFETCH(QString, chosen);
     QFETCH(QString, message);
     TestHome home;
-    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    useWorkingDatabase(home);
+    // The working database's file, when it is one.
+    const QStringList working =
+        testserver::onServer() ? QStringList() : QStringList{QStringLiteral("ciber.mdb")};
     TestHome elsewhere;
     const QString source = elsewhere.databaseFile(QStringLiteral("vieja.mdb"));
     if (chosen == QLatin1String("text"))
@@ -231,7 +395,7 @@ void TestDatabaseTools::upgradeOfACopy() {
     f.trigger(action.toLatin1().constData());
     if (!message.isEmpty()) {
         QCOMPARE(ui.messageTexts(), QStringList{message});
-        QCOMPARE(files(home), QStringList{QStringLiteral("ciber.mdb")});
+        QCOMPARE(files(home), working);
         QCOMPARE(QDir(home.databaseFolder()).entryList(QDir::Files).filter(QStringLiteral("vieja")),
                  QStringList());
         QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
@@ -258,7 +422,8 @@ void TestDatabaseTools::upgradeOfACopy() {
 
 void TestDatabaseTools::compactionAsksFirst() {
     TestHome home;
-    const QString path = home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    useWorkingDatabase(home);
+    const QString path = home.database();
     ScriptedUi ui;
     ToolsFixture f(home);
     QVERIFY(f.dialog->begin());
@@ -271,14 +436,23 @@ void TestDatabaseTools::compactionAsksFirst() {
     QCOMPARE(ui.messages().first().buttons, ui::Buttons::YesNo);
     // Answered no: nothing ran, not even the clean-up of the old temporary file.
     QVERIFY(QFileInfo::exists(home.databaseFile(QStringLiteral("ciber~1.mdb"))));
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Tools);
     ui.answerNext(ui::Answer::Yes);
     f.trigger("compactAction");
+    QCOMPARE(ui.messages().size(), 2);
+    QVERIFY(f.data.isOpen());
+    if (testserver::onServer()) {
+        // A server's compaction touches no file of the folder.
+        QVERIFY(QFileInfo::exists(home.databaseFile(QStringLiteral("ciber~1.mdb"))));
+        QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Progress);
+        return;
+    }
     QVERIFY(!QFileInfo::exists(home.databaseFile(QStringLiteral("ciber~1.mdb"))));
     QVERIFY(store::integrityCheck(path).ok());
-    QVERIFY(f.data.isOpen());
 }
 
 void TestDatabaseTools::replicaOfAnOlderDatabaseShowsUpgradePage() {
+    FILES_ONLY();
     TestHome home;
     home.createDatabase(QStringLiteral("ciber.mdb"), true);
     createOldDatabase(home.databaseFile(QStringLiteral("vieja.mdb")), QStringLiteral("3.21"));
@@ -314,7 +488,7 @@ void TestDatabaseTools::passwordCacheOn9x_data() {
 void TestDatabaseTools::passwordCacheOn9x() {
     QFETCH(bool, platform9x);
     TestHome home;
-    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    useWorkingDatabase(home);
     ScriptedUi ui;
     ToolsFixture f(home);
     f.context.platform9x = platform9x;

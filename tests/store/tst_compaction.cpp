@@ -1,13 +1,17 @@
 #include "store/datamodule.h"
 #include "store/dbfile.h"
+#include "store/maintenance.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 #include "support/testdb.h"
+#include "support/testserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -34,6 +38,33 @@ int tickets(const QString& path) {
     return store::toInt(store::scalar(data.db(), QStringLiteral("SELECT COUNT(*) FROM ticket")));
 }
 
+// Rows and money of the tables a café lives on.
+QStringList figures(const QString& where) {
+    TDataModule1 data;
+    if (!data.open(where))
+        return {};
+    QStringList lines;
+    for (const char* sql :
+         {"SELECT COUNT(*), SUM(IMPORTE) FROM ticket", "SELECT COUNT(*), SUM(IMPORTE) FROM lintick",
+          "SELECT COUNT(*), SUM(credito), SUM(Bonotiempo) FROM cuentas",
+          "SELECT COUNT(*), SUM(SALDO_MOV) FROM movcuentas", "SELECT COUNT(*), SUM(TIEMPO) FROM ciber",
+          "SELECT COUNT(*), SUM(PRECIO) FROM articulos", "SELECT NUM_TICK FROM opciones"}) {
+        QSqlQuery q = store::run(data.db(), QString::fromLatin1(sql));
+        QStringList values;
+        while (q.next()) {
+            for (int i = 0; i < q.record().count(); ++i)
+                values << QString::number(q.value(i).toLongLong());
+        }
+        lines << values.join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+// A case about the compaction of a file, which a server's database is not.
+#define FILES_ONLY()                                                                                         \
+    if (testserver::onServer())                                                                              \
+    QSKIP("a database file's compaction")
+
 } // namespace
 
 class TestCompaction : public QObject {
@@ -47,6 +78,9 @@ private slots:
     void fileInUseIsLeftAlone();
     void killedMidCompactionLeavesOldOrNewFile();
     void copyIsAFullDatabase();
+    void compactionKeepsEveryRow();
+    void serverCompactionIsAVacuumOfEveryTable();
+    void vacuumOnlyOutsideATransactionOnAServer();
 };
 
 void TestCompaction::tempName_data() {
@@ -67,6 +101,7 @@ void TestCompaction::tempName() {
 }
 
 void TestCompaction::compactsInPlace() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.createDatabase();
     fill(path, 2000);
@@ -82,6 +117,7 @@ void TestCompaction::compactsInPlace() {
 }
 
 void TestCompaction::refusesWhatIsNotADatabase() {
+    FILES_ONLY();
     TestHome home;
     const QByteArray text(4096, 'q');
     home.writeFile(QStringLiteral("texto.mdb"), text);
@@ -96,6 +132,7 @@ void TestCompaction::refusesWhatIsNotADatabase() {
 }
 
 void TestCompaction::readOnlyFolderLeavesFileAsItWas() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.createDatabase();
     fill(path, 50);
@@ -108,6 +145,7 @@ void TestCompaction::readOnlyFolderLeavesFileAsItWas() {
 }
 
 void TestCompaction::fileInUseIsLeftAlone() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.createDatabase();
     fill(path, 50);
@@ -124,6 +162,7 @@ void TestCompaction::fileInUseIsLeftAlone() {
 }
 
 void TestCompaction::killedMidCompactionLeavesOldOrNewFile() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.createDatabase();
     fill(path, 20000);
@@ -148,6 +187,7 @@ void TestCompaction::killedMidCompactionLeavesOldOrNewFile() {
 }
 
 void TestCompaction::copyIsAFullDatabase() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.createDatabase();
     // Rows still in the write-ahead log of an open connection reach the copy.
@@ -165,6 +205,89 @@ void TestCompaction::copyIsAFullDatabase() {
     const QString other = home.databaseFile(QStringLiteral("otra.mdb"));
     QVERIFY(!store::copyDatabase(home.databaseFile(QStringLiteral("texto.mdb")), other).ok());
     QVERIFY(!QFileInfo::exists(other));
+}
+
+void TestCompaction::compactionKeepsEveryRow() {
+    TestHome home;
+    const QString where = home.createDatabase(QStringLiteral("ciber.mdb"), true, DemoHistory::With);
+    fill(where, 2000);
+    const QStringList before = figures(where);
+    QVERIFY(!before.isEmpty());
+    if (testserver::onServer()) {
+        TDataModule1 data;
+        QVERIFY(data.open(where));
+        const Status s = store::vacuumDatabase(data.db());
+        QVERIFY2(s.ok(), qPrintable(s.error()));
+    } else {
+        const Status s = store::CompactarBase(where);
+        QVERIFY2(s.ok(), qPrintable(s.error()));
+    }
+    QCOMPARE(figures(where), before);
+}
+
+void TestCompaction::serverCompactionIsAVacuumOfEveryTable() {
+    if (!testserver::onServer())
+        QSKIP("a server's compaction");
+    TestHome home;
+    const QString where = home.createDatabase();
+    fill(where, 200);
+    TDataModule1 data;
+    QVERIFY(data.open(where));
+    QStringList tables;
+    QList<int> done;
+    int total = -1;
+    const Status s = store::vacuumDatabase(data.db(), [&](const QString& table, int d, int t) {
+        tables << table;
+        done << d;
+        total = t;
+    });
+    QVERIFY2(s.ok(), qPrintable(s.error()));
+    // Table by table in name order, every table of the database once, and
+    // the end.
+    QCOMPARE(tables.takeLast(), QString());
+    QCOMPARE(total, tables.size());
+    QStringList sorted = tables;
+    sorted.sort();
+    QCOMPARE(tables, sorted);
+    QStringList ours = data.tableNames();
+    ours << QStringLiteral("quintor_version");
+    for (QString& t : ours)
+        t = t.toLower();
+    ours.sort();
+    QCOMPARE(tables, ours);
+    for (int i = 0; i < done.size(); ++i)
+        QCOMPARE(done.at(i), i);
+
+    // The server says so itself.
+    TDataModule1 other;
+    QVERIFY(other.open(where));
+    const int unvacuumed = store::toInt(store::scalar(
+        other.db(), QStringLiteral("SELECT COUNT(*) FROM pg_stat_user_tables WHERE schemaname = "
+                                   "current_schema() AND (last_vacuum IS NULL OR last_analyze IS NULL)")));
+    QCOMPARE(unvacuumed, 0);
+    QCOMPARE(tickets(where), 100);
+}
+
+void TestCompaction::vacuumOnlyOutsideATransactionOnAServer() {
+    TestHome home;
+    const QString where = home.createDatabase();
+    TDataModule1 data;
+    QVERIFY(data.open(where));
+    const QSqlDatabase db = data.db();
+    if (!testserver::onServer()) {
+        // A file is compacted as a file, never by this.
+        QVERIFY(!store::vacuumDatabase(db).ok());
+        return;
+    }
+    store::Transaction t(db);
+    store::run(db, QStringLiteral("INSERT INTO ticket (NUM_TICKET) VALUES ('1')"));
+    const Status s = store::vacuumDatabase(db);
+    QVERIFY(!s.ok());
+    QVERIFY(s.error().contains(QStringLiteral("transacción")));
+    // Refused before the server was asked: the caller's transaction goes on.
+    store::run(db, QStringLiteral("INSERT INTO ticket (NUM_TICKET) VALUES ('2')"));
+    t.commit();
+    QCOMPARE(tickets(where), 2);
 }
 
 QTEST_GUILESS_MAIN(TestCompaction)

@@ -1,8 +1,10 @@
 #include "store/databaselock.h"
 #include "store/datamodule.h"
 #include "store/dbfile.h"
+#include "store/engine.h"
 #include "store/sql.h"
 #include "support/testdb.h"
+#include "support/testserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,9 +24,18 @@ private slots:
     void oneClaimPerFileInOneProcess();
     void writeCheckAsksTheEngine_data();
     void writeCheckAsksTheEngine();
+    void serverWriteCheckAsksTheServer_data();
+    void serverWriteCheckAsksTheServer();
+    void noLockFileForAServer();
 };
 
+// The lock and the engine's own refusal of a file.
+#define FILES_ONLY()                                                                                         \
+    if (testserver::onServer())                                                                              \
+    QSKIP("a database file")
+
 void TestDatabaseLock::anotherProcessHoldsItUntilKilled() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.createDatabase();
     QProcess child;
@@ -57,6 +68,7 @@ void TestDatabaseLock::anotherProcessHoldsItUntilKilled() {
 }
 
 void TestDatabaseLock::oneClaimPerFileInOneProcess() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.createDatabase();
     const QString other = home.createDatabase(QStringLiteral("otra.mdb"));
@@ -121,6 +133,7 @@ void TestDatabaseLock::writeCheckAsksTheEngine_data() {
 }
 
 void TestDatabaseLock::writeCheckAsksTheEngine() {
+    FILES_ONLY();
     QFETCH(bool, ours);
     QFETCH(bool, readOnly);
     TestHome home;
@@ -163,6 +176,63 @@ void TestDatabaseLock::writeCheckAsksTheEngine() {
     else
         QCOMPARE(after.tableNames(), QStringList{QStringLiteral("otra")});
     QVERIFY(after.checkWritable().ok());
+}
+
+void TestDatabaseLock::serverWriteCheckAsksTheServer_data() {
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("writable") << false;
+    QTest::newRow("read-only") << true;
+}
+
+void TestDatabaseLock::serverWriteCheckAsksTheServer() {
+    QFETCH(bool, readOnly);
+    if (!testserver::onServer())
+        QSKIP("a server's database");
+    TestHome home;
+    const QString uri = home.createDatabase();
+    {
+        TDataModule1 d;
+        QVERIFY(d.open(uri));
+        store::run(d.db(), QStringLiteral("UPDATE opciones SET NUM_TICK = 41"));
+        // What a role that may only read finds: every transaction read-only.
+        if (readOnly)
+            store::run(d.db(), QStringLiteral("ALTER DATABASE ") + store::serverDatabaseName(uri) +
+                                   QStringLiteral(" SET default_transaction_read_only = on"));
+    }
+    TDataModule1 data;
+    QVERIFY(data.open(uri));
+    const Status writable = data.checkWritable();
+    QCOMPARE(writable.ok(), !readOnly);
+    if (readOnly)
+        QVERIFY2(writable.error().contains(QStringLiteral("read-only")) ||
+                     writable.error().contains(QStringLiteral("sólo lectura")),
+                 qPrintable(writable.error()));
+    // Nothing was left open or changed.
+    QVERIFY(!store::inTransaction(data.db()));
+    QCOMPARE(store::toInt(store::scalar(data.db(), QStringLiteral("SELECT NUM_TICK FROM opciones"))), 41);
+    QCOMPARE(data.tableNames().contains(QStringLiteral("quintor_prueba_escritura")), false);
+}
+
+void TestDatabaseLock::noLockFileForAServer() {
+    // Works the same whichever engine the run is on: a URI names no file.
+    TestHome home;
+    const QString path = home.databaseFile(QStringLiteral("ciber.mdb"));
+    home.writeFile(QStringLiteral("ciber.mdb"), QByteArray());
+    const QString uri = QStringLiteral("postgresql://caja@/cafe?host=") + home.home();
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(home.home()));
+    store::DatabaseLock lock;
+    QVERIFY(lock.acquire(path).acquired());
+    const store::DatabaseLock::Outcome server = lock.acquire(uri);
+    QVERIFY(QDir::setCurrent(cwd));
+    QCOMPARE(server.kind, Kind::Acquired);
+    // The file's claim is kept; the server's takes nothing anywhere.
+    QVERIFY(lock.holds(path));
+    QVERIFY(!lock.holds(uri));
+    QCOMPARE(QDir(home.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("database")});
+    QCOMPARE(QDir(home.databaseFolder()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("ciber.mdb"), QStringLiteral("ciber.mdb.lock")}));
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseLock)

@@ -10,6 +10,7 @@
 #include "store/transaction.h"
 #include "store/views.h"
 #include "support/testdb.h"
+#include "support/testserver.h"
 
 #include <QFile>
 #include <QProcess>
@@ -100,6 +101,7 @@ private slots:
     void demoListings();
     void scriptSplitting();
     void existingFileIsNeverOverwritten();
+    void serverDatabaseWithTablesIsNeverOverwritten();
     void commandLine_data();
     void commandLine();
 
@@ -127,7 +129,7 @@ void TestNewDatabase::baseContents() {
     for (const char* name : {"articulos", "bonos", "ciber", "cuentas", "franjas", "Grids", "lintarifas",
                              "lintick", "movcuentas", "opciones", "operadores", "puestos", "recargas",
                              "tarifas", "tasas", "ticket", "turnos", "udart", "webconfig"})
-        QVERIFY2(tables.contains(QString::fromLatin1(name)), name);
+        QVERIFY2(tables.contains(QString::fromLatin1(name), Qt::CaseInsensitive), name);
     QCOMPARE(tables.size(), 19);
 
     QCOMPARE(toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM opciones"))), 1);
@@ -155,7 +157,8 @@ void TestNewDatabase::baseContents() {
         QVERIFY2(ops[0].permisos[size_t(i)], qPrintable(permisoColumns().at(i)));
 
     // The journal mode stays with the file.
-    QCOMPARE(scalar(db, QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    if (!testserver::onServer())
+        QCOMPARE(scalar(db, QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
 }
 
 void TestNewDatabase::demoContents() {
@@ -335,6 +338,8 @@ void TestNewDatabase::scriptSplitting() {
 }
 
 void TestNewDatabase::existingFileIsNeverOverwritten() {
+    if (testserver::onServer())
+        QSKIP("a database file");
     TestHome home;
     home.writeFile(QStringLiteral("ciber.mdb"), QByteArray("precious"));
     const Status s = createDatabase(home.databaseFile(QStringLiteral("ciber.mdb")), true);
@@ -344,6 +349,36 @@ void TestNewDatabase::existingFileIsNeverOverwritten() {
     QCOMPARE(f.readAll(), QByteArray("precious"));
     QVERIFY(!createDatabase(home.databaseFile(QStringLiteral("no/such/folder/x.mdb")), false));
     QVERIFY(!createDatabase(QString(), false));
+}
+
+void TestNewDatabase::serverDatabaseWithTablesIsNeverOverwritten() {
+    if (!testserver::onServer())
+        QSKIP("a server's database");
+    const QString taken = testserver::newDatabase();
+    const QString empty = testserver::newDatabase();
+    {
+        TDataModule1 data;
+        QVERIFY(data.open(taken));
+        run(data.db(), QStringLiteral("CREATE TABLE precioso (a BIGINT)"));
+        run(data.db(), QStringLiteral("INSERT INTO precioso (a) VALUES (7)"));
+    }
+    QVERIFY(!createDatabase(taken, true));
+    {
+        TDataModule1 data;
+        QVERIFY(data.open(taken));
+        QCOMPARE(data.tableNames(), QStringList{QStringLiteral("precioso")});
+        QCOMPARE(toInt(scalar(data.db(), QStringLiteral("SELECT a FROM precioso"))), 7);
+    }
+    const Status made = createDatabase(empty, false);
+    QVERIFY2(made.ok(), qPrintable(made.error()));
+    {
+        TDataModule1 data;
+        QVERIFY(data.open(empty));
+        QVERIFY(data.isCurrentVersion());
+        QCOMPARE(operadores(data.db()).size(), size_t(1));
+    }
+    testserver::dropDatabase(taken);
+    testserver::dropDatabase(empty);
 }
 
 void TestNewDatabase::commandLine_data() {
@@ -380,19 +415,42 @@ void TestNewDatabase::commandLine() {
     QVERIFY(existing.open(QIODevice::WriteOnly));
     existing.write("keep");
     existing.close();
+    // On a server: a new database for each file, one with a table of its
+    // own for the file that exists, and one that is not there for the file
+    // whose folder is missing.
     QString file;
+    QStringList made;
     for (QString& a : arguments) {
-        if (a.startsWith(QLatin1Char('@'))) {
+        if (!a.startsWith(QLatin1Char('@')))
+            continue;
+        if (testserver::onServer()) {
+            const QString name = a;
+            a = testserver::newDatabase();
+            made << a;
+            if (name == QLatin1String("@/exists.mdb")) {
+                TDataModule1 data;
+                QVERIFY(data.open(a));
+                run(data.db(), QStringLiteral("CREATE TABLE precioso (a BIGINT)"));
+            } else if (name == QLatin1String("@/none/c.mdb")) {
+                testserver::dropDatabase(a);
+            }
+        } else {
             a = dir.path() + a.mid(1);
-            file = a;
         }
+        file = a;
     }
+    const auto present = [](const QString& where) {
+        if (!testserver::onServer())
+            return QFile::exists(where);
+        TDataModule1 data;
+        return bool(data.open(where));
+    };
     QProcess p;
     p.start(bin, arguments);
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), exitCode);
     if (!file.isEmpty())
-        QCOMPARE(QFile::exists(file), fileAfter);
+        QCOMPARE(present(file), fileAfter);
     if (exitCode != 0)
         QVERIFY(!p.readAllStandardError().trimmed().isEmpty());
     QFile kept(dir.path() + QStringLiteral("/exists.mdb"));
@@ -403,6 +461,13 @@ void TestNewDatabase::commandLine() {
         QVERIFY(data.open(file));
         QCOMPARE(toInt(scalar(data.db(), QStringLiteral("SELECT COUNT(*) FROM puestos"))), 8);
     }
+    if (testserver::onServer() && QTest::currentDataTag() == QLatin1String("existing file")) {
+        TDataModule1 data;
+        QVERIFY(data.open(file));
+        QCOMPARE(data.tableNames(), QStringList{QStringLiteral("precioso")});
+    }
+    for (const QString& uri : made)
+        testserver::dropDatabase(uri);
 }
 
 QTEST_GUILESS_MAIN(TestNewDatabase)

@@ -4,6 +4,7 @@
 #include "store/transaction.h"
 #include "support/scriptedui.h"
 #include "support/testdb.h"
+#include "support/testserver.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -11,9 +12,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -94,6 +99,47 @@ struct Recorder : store::ReplicaObserver {
     int cancelAfter = 0;
 };
 
+// Recorder that also acts when a line shows: another console writing while
+// the replica runs.
+struct Interloper : Recorder {
+    void line(const QString& text) override {
+        Recorder::line(text);
+        if (text == when && what)
+            what();
+    }
+    QString when;
+    std::function<void()> what;
+};
+
+// Rows and the total of one whole-number column of a table, all of them or
+// those the plan purges (before cut) or keeps.
+enum class Part { All, Purged, Kept };
+QPair<qlonglong, qlonglong> totals(const QString& where, const QString& table, const QString& column,
+                                   std::optional<QDate> cut, Part part) {
+    TDataModule1 data;
+    if (!data.open(where))
+        return {-1, -1};
+    QString condition;
+    if (part != Part::All && cut) {
+        const QString dated = table == QLatin1String("lintick")
+                                  ? QStringLiteral("ID_TICK IN (SELECT ID_TICK FROM ticket WHERE FECHA < ?)")
+                                  : QStringLiteral("FECHA < ?");
+        condition =
+            QStringLiteral(" WHERE ") + (part == Part::Kept ? QStringLiteral("NOT ") : QString()) + dated;
+    } else if (part == Part::Kept) {
+        condition = QStringLiteral(" WHERE 1 = 0");
+    }
+    QVariantList values;
+    if (condition.contains(QLatin1Char('?')))
+        values << store::sqlValue(*cut);
+    QSqlQuery q = store::run(data.db(),
+                             QStringLiteral("SELECT COUNT(*), COALESCE(SUM(") + column +
+                                 QStringLiteral("), 0) FROM ") + table + condition,
+                             values);
+    q.next();
+    return {q.value(0).toLongLong(), q.value(1).toLongLong()};
+}
+
 // Tickets and their lines: rows and money, then the lines left without a
 // ticket and the tickets left without lines.
 QList<qlonglong> figures(const QString& path, const QString& where = QString()) {
@@ -160,13 +206,17 @@ private slots:
     void copyFailurePurgesNothing();
     void batchedPurgeKeepsEveryRowOnce_data();
     void batchedPurgeKeepsEveryRowOnce();
+    void archiveHoldsWhatLeft_data();
+    void archiveHoldsWhatLeft();
+    void rowsWrittenMeanwhile_data();
+    void rowsWrittenMeanwhile();
 };
 
 void TestReplica::opensOnPageOne() {
     TestHome home;
     home.createDatabase();
-    TFrmduplicar w(home.databaseFolder(), QStringLiteral("ciber.mdb"));
-    QCOMPARE(w.windowTitle(), QStringLiteral(" Replicar la base de datos: ciber.mdb"));
+    TFrmduplicar w(home.databaseFolder(), home.where());
+    QCOMPARE(w.windowTitle(), QStringLiteral(" Replicar la base de datos: ") + home.where());
     QCOMPARE(w.currentPage(), 1);
     QVERIFY(button(w, "nextButton")->isEnabled());
     QVERIFY(!button(w, "backButton")->isEnabled());
@@ -200,9 +250,9 @@ void TestReplica::copyNameChecks() {
     QFETCH(QString, message);
     TestHome home;
     home.createDatabase();
-    home.createDatabase(QStringLiteral("copia.mdb"));
+    home.writeFile(QStringLiteral("copia.mdb"), "archivo anterior");
     ScriptedUi ui;
-    TFrmduplicar w(home.databaseFolder(), QStringLiteral("ciber.mdb"));
+    TFrmduplicar w(home.databaseFolder(), home.where());
     toPageTwo(w, name);
     QCOMPARE(w.currentPage(), 1);
     QCOMPARE(ui.messageTexts(), QStringList{message});
@@ -214,7 +264,7 @@ void TestReplica::datedPurgeKeepsTheDateItself() {
     TestHome home;
     const QString path = historyDatabase(home);
     ScriptedUi ui;
-    TFrmduplicar w(home.databaseFolder(), QStringLiteral("ciber.mdb"));
+    TFrmduplicar w(home.databaseFolder(), home.where());
     toPageTwo(w, QStringLiteral("archivo2024"));
     dated(w, QDate(2025, 1, 15));
     button(w, "nextButton")->click();
@@ -248,7 +298,7 @@ void TestReplica::allRowsOfTicketsOnly() {
     TestHome home;
     const QString path = historyDatabase(home);
     ScriptedUi ui;
-    TFrmduplicar w(home.databaseFolder(), QStringLiteral("ciber.mdb"));
+    TFrmduplicar w(home.databaseFolder(), home.where());
     toPageTwo(w, QStringLiteral("todo"));
     tick(w, true, false, false);
     button(w, "nextButton")->click();
@@ -264,7 +314,7 @@ void TestReplica::noTicketBeforeTheDate() {
     TestHome home;
     const QString path = historyDatabase(home);
     ScriptedUi ui;
-    TFrmduplicar w(home.databaseFolder(), QStringLiteral("ciber.mdb"));
+    TFrmduplicar w(home.databaseFolder(), home.where());
     toPageTwo(w, QStringLiteral("antes"));
     tick(w, true, false, false);
     dated(w, QDate(2024, 12, 31));
@@ -294,7 +344,7 @@ void TestReplica::cancelStopsTheTicketPurge() {
     const int tickets = 2504;
     ScriptedUi ui;
     {
-        TFrmduplicar w(home.databaseFolder(), QStringLiteral("ciber.mdb"));
+        TFrmduplicar w(home.databaseFolder(), home.where());
         toPageTwo(w, QStringLiteral("parcial"));
         dated(w, QDate(2025, 3, 1));
         // Pressed while the first batch is reported.
@@ -309,9 +359,12 @@ void TestReplica::cancelStopsTheTicketPurge() {
         QVERIFY(button(w, "finishButton")->isEnabled());
         auto* bar = w.findChild<QProgressBar*>(QStringLiteral("purgeBar"));
         QVERIFY(bar->isHidden());
-        // The first batch went, each ticket with its lines; nothing else was purged.
-        const int purged = bar->value();
-        QVERIFY(purged > 0 && purged <= 1000);
+        // The bar moved with the first batch. A file keeps that batch, each
+        // ticket with its lines; a server's purge is one transaction, and
+        // keeps nothing. Nothing else was purged.
+        const int moved = bar->value();
+        QVERIFY(moved > 0 && moved <= 1000);
+        const int purged = testserver::onServer() ? 0 : moved;
         const QList<qlonglong> left = figures(path);
         QCOMPARE(left.at(0), tickets - purged);
         QCOMPARE(left.at(4), 1); // only the line that never had a ticket
@@ -323,7 +376,7 @@ void TestReplica::cancelStopsTheTicketPurge() {
         QCOMPARE(lines(w), texts);
         QCOMPARE(w.currentPage(), 3);
     }
-    TFrmduplicar again(home.databaseFolder(), QStringLiteral("ciber.mdb"));
+    TFrmduplicar again(home.databaseFolder(), home.where());
     toPageTwo(again, QStringLiteral("segunda"));
     dated(again, QDate(2025, 3, 1));
     button(again, "nextButton")->click();
@@ -334,20 +387,27 @@ void TestReplica::cancelStopsTheTicketPurge() {
 
 void TestReplica::copyFailurePurgesNothing_data() {
     QTest::addColumn<bool>("dated");
-    QTest::newRow("all rows") << false;
-    QTest::newRow("dated") << true;
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("all rows, no folder") << false << false;
+    QTest::newRow("dated, no folder") << true << false;
+    QTest::newRow("all rows, name taken") << false << true;
+    QTest::newRow("dated, name taken") << true << true;
 }
 
 void TestReplica::copyFailurePurgesNothing() {
     QFETCH(bool, dated);
+    QFETCH(bool, taken);
     TestHome home;
     const QString path = historyDatabase(home);
     // A regular file where the copy's folder should be: no user, root
-    // included, can create the archive under it.
+    // included, can create the archive under it. Or a file of that name
+    // already there, which is never overwritten.
     home.writeFile(QStringLiteral("no-es-carpeta"), "x");
+    home.writeFile(QStringLiteral("archivo.mdb"), "ajeno");
     store::ReplicaPlan plan;
     plan.databasePath = path;
-    plan.copyPath = home.databaseFile(QStringLiteral("no-es-carpeta/archivo.mdb"));
+    plan.copyPath = home.databaseFile(taken ? QStringLiteral("archivo.mdb")
+                                            : QStringLiteral("no-es-carpeta/archivo.mdb"));
     plan.copyName = QStringLiteral("archivo");
     if (dated)
         plan.before = QDate(2025, 3, 1);
@@ -364,6 +424,11 @@ void TestReplica::copyFailurePurgesNothing() {
     QCOMPARE(count(path, "lintick"), 9);
     QCOMPARE(count(path, "movcuentas"), 2);
     QCOMPARE(count(path, "ciber"), 2);
+    QFile other(home.databaseFile(QStringLiteral("archivo.mdb")));
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QCOMPARE(other.readAll(), QByteArray("ajeno"));
+    if (testserver::onServer())
+        return;
     // Not compacted either: the file is byte for byte what it was.
     QFile after(path);
     QVERIFY(after.open(QIODevice::ReadOnly));
@@ -408,7 +473,8 @@ void TestReplica::batchedPurgeKeepsEveryRowOnce() {
     QCOMPARE(recorder.purged.size(), batches);
     for (int i = 0; i < batches; ++i)
         QCOMPARE(recorder.purged.at(i), std::min(Old, (i + 1) * batchRows));
-    const int purged = recorder.purged.last();
+    // A cancelled purge on a server is rolled back whole.
+    const int purged = cancelAfter && testserver::onServer() ? 0 : recorder.purged.last();
 
     // The archive holds every row once, the working file the kept ones
     // untouched, and no ticket lost its lines or kept half of them.
@@ -427,6 +493,154 @@ void TestReplica::batchedPurgeKeepsEveryRowOnce() {
         QCOMPARE(end, store::ReplicaEnd::Finished);
         QCOMPARE(left, keptBefore);
     }
+}
+
+void TestReplica::archiveHoldsWhatLeft_data() {
+    QTest::addColumn<bool>("dated");
+    QTest::newRow("all rows") << false;
+    QTest::newRow("before 01/03") << true;
+}
+
+void TestReplica::archiveHoldsWhatLeft() {
+    QFETCH(bool, dated);
+    TestHome home;
+    const QString where = manyTickets(home, 60);
+    {
+        TDataModule1 data;
+        QVERIFY(data.open(where));
+        for (int i = 0; i < 10; ++i) {
+            const QVariant day = store::sqlValue(QDate(2025, 2, 25).addDays(i));
+            store::run(
+                data.db(),
+                QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA, SALDO_MOV) VALUES ('ANA', ?, ?)"),
+                {day, qlonglong(25000 + i * 11)});
+            store::run(data.db(),
+                       QStringLiteral("INSERT INTO ciber (FECHA, NPUESTO, TIEMPO) VALUES (?, 2, ?)"),
+                       {day, 600 + i * 7});
+        }
+    }
+    const std::optional<QDate> cut = dated ? std::optional<QDate>(QDate(2025, 3, 1)) : std::nullopt;
+    const QList<QPair<QString, QString>> tables{{QStringLiteral("ticket"), QStringLiteral("IMPORTE")},
+                                                {QStringLiteral("lintick"), QStringLiteral("IMPORTE")},
+                                                {QStringLiteral("movcuentas"), QStringLiteral("SALDO_MOV")},
+                                                {QStringLiteral("ciber"), QStringLiteral("TIEMPO")}};
+    QList<QPair<qlonglong, qlonglong>> before;
+    for (const auto& [table, column] : tables)
+        before << totals(where, table, column, cut, Part::All);
+
+    store::ReplicaPlan plan;
+    plan.databasePath = where;
+    plan.copyPath = home.databaseFile(QStringLiteral("archivo.mdb"));
+    plan.copyName = QStringLiteral("archivo");
+    plan.before = cut;
+    Recorder recorder;
+    QCOMPARE(store::runReplica(plan, recorder), store::ReplicaEnd::Finished);
+    QVERIFY2(recorder.failures.isEmpty(), qPrintable(recorder.failures.join(QLatin1Char('\n'))));
+
+    // The archive is a database file of the current layout, whatever the engine.
+    {
+        TDataModule1 archive;
+        QVERIFY(archive.open(plan.copyPath));
+        QVERIFY(!archive.isServer());
+        QVERIFY(archive.isCurrentVersion());
+    }
+    for (int i = 0; i < tables.size(); ++i) {
+        const auto& [table, column] = tables.at(i);
+        const auto after = totals(where, table, column, cut, Part::All);
+        const auto archived = totals(plan.copyPath, table, column, cut, Part::All);
+        const auto purged = totals(plan.copyPath, table, column, cut, Part::Purged);
+        const auto kept = totals(plan.copyPath, table, column, cut, Part::Kept);
+        // Every row is in the archive; what left the working database is
+        // exactly the archive's purged rows, rows and money alike.
+        QCOMPARE(archived, before.at(i));
+        QVERIFY2(purged.first > 0, qPrintable(table));
+        QCOMPARE(before.at(i).first - after.first, purged.first);
+        QCOMPARE(before.at(i).second - after.second, purged.second);
+        QCOMPARE(after, kept);
+    }
+}
+
+void TestReplica::rowsWrittenMeanwhile_data() {
+    QTest::addColumn<bool>("dated");
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<bool>("purged");
+    // A ticket of the purged days, with its line, booked after the archive
+    // began: a snapshot that never saw it neither archives nor purges it.
+    QTest::newRow("new ticket of an old day")
+        << true << "Borrando registros de la tabla tickets..."
+        << "INSERT INTO ticket (NUM_TICKET, FECHA, IMPORTE) VALUES ('NUEVO', '2025-01-05', 4242)" << true;
+    QTest::newRow("new movement, every row purged")
+        << false << "Se han descargado los registros de la tabla Tickets..."
+        << "INSERT INTO movcuentas (CUENTA, FECHA, SALDO_MOV, CONCEPTO) VALUES ('ANA', '2025-01-05', 4242, "
+           "'NUEVO')"
+        << true;
+    // A purged ticket changed meanwhile: the archive holds its old amount,
+    // so nothing may go.
+    QTest::newRow("old ticket changed")
+        << true << "Borrando registros de la tabla tickets..."
+        << "UPDATE ticket SET IMPORTE = 4242, NUM_TICKET = 'NUEVO' WHERE ID_TICK = (SELECT MIN(ID_TICK) FROM "
+           "ticket)"
+        << false;
+}
+
+void TestReplica::rowsWrittenMeanwhile() {
+    QFETCH(bool, dated);
+    QFETCH(QString, when);
+    QFETCH(QString, statement);
+    QFETCH(bool, purged);
+    if (!testserver::onServer())
+        QSKIP("a file has one console, and its lock keeps the others out");
+    TestHome home;
+    const QString where = manyTickets(home, 60);
+    TDataModule1 console;
+    QVERIFY(console.open(where));
+    const QList<qlonglong> whole = figures(where);
+
+    store::ReplicaPlan plan;
+    plan.databasePath = where;
+    plan.copyPath = home.databaseFile(QStringLiteral("archivo.mdb"));
+    plan.copyName = QStringLiteral("archivo");
+    if (dated)
+        plan.before = QDate(2025, 3, 1);
+    Interloper replica;
+    replica.when = when;
+    replica.what = [&] {
+        store::run(console.db(), statement);
+        if (statement.startsWith(QLatin1String("INSERT INTO ticket")))
+            store::run(
+                console.db(),
+                QStringLiteral("INSERT INTO lintick (ID_TICK, CODIGO, IMPORTE) SELECT ID_TICK, 'TE', 4242 "
+                               "FROM ticket WHERE NUM_TICKET = 'NUEVO'"));
+    };
+    const store::ReplicaEnd end = store::runReplica(plan, replica);
+    const auto count = [](const QString& at, const QString& sql) {
+        TDataModule1 data;
+        return data.open(at) ? store::scalar(data.db(), sql).toLongLong() : -1;
+    };
+    const QString table = statement.contains(QLatin1String("movcuentas")) ? QStringLiteral("movcuentas")
+                                                                          : QStringLiteral("ticket");
+    const QString writtenRow =
+        table == QLatin1String("ticket")
+            ? QStringLiteral("SELECT COUNT(*) FROM ticket WHERE NUM_TICKET = 'NUEVO' AND IMPORTE = 4242")
+            : QStringLiteral("SELECT COUNT(*) FROM movcuentas WHERE CONCEPTO = 'NUEVO' AND SALDO_MOV = 4242");
+    // The row written meanwhile is on the server, and in the archive never.
+    QCOMPARE(count(where, writtenRow), 1);
+    QCOMPARE(count(plan.copyPath, writtenRow), 0);
+    if (purged) {
+        QCOMPARE(end, store::ReplicaEnd::Finished);
+        QVERIFY(replica.failures.isEmpty());
+        if (table == QLatin1String("ticket"))
+            QCOMPARE(count(where, QStringLiteral("SELECT COUNT(*) FROM lintick WHERE IMPORTE = 4242")), 1);
+        QCOMPARE(count(where, QStringLiteral("SELECT COUNT(*) FROM ") + table), dated ? 21 : 1);
+    } else {
+        // Refused as a whole: every row stays, the changed one as changed.
+        QCOMPARE(end, store::ReplicaEnd::Failed);
+        QCOMPARE(replica.failures.size(), 1);
+        QCOMPARE(figures(where).first(), whole.first());
+        QCOMPARE(count(where, QStringLiteral("SELECT COUNT(*) FROM movcuentas")), 1);
+    }
+    QCOMPARE(figures(plan.copyPath), whole);
 }
 
 QTEST_MAIN(TestReplica)

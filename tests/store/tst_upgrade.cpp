@@ -7,6 +7,7 @@
 #include "store/upgrade.h"
 #include "support/olddatabases.h"
 #include "support/testdb.h"
+#include "support/testserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,6 +80,23 @@ QStringList datedCopies(const TestHome& home, const QString& name) {
                                    QLatin1Char('$')));
 }
 
+// The older layouts are files; a server's database never had one.
+#define FILES_ONLY()                                                                                         \
+    if (testserver::onServer())                                                                              \
+    QSKIP("an old database file")
+
+// Every table and column of a server's database, as text.
+QStringList layout(const QSqlDatabase& db) {
+    QStringList columns;
+    QSqlQuery q = store::run(db, QStringLiteral("SELECT table_name, column_name, data_type FROM "
+                                                "information_schema.columns WHERE table_schema = "
+                                                "current_schema() ORDER BY 1, 2"));
+    while (q.next())
+        columns << q.value(0).toString() + QLatin1Char('.') + q.value(1).toString() + QLatin1Char(' ') +
+                       q.value(2).toString();
+    return columns;
+}
+
 } // namespace
 
 class TestUpgrade : public QObject {
@@ -100,6 +118,8 @@ private slots:
     void databaseWithoutAccountsIsLeftAlone();
     void letterCaseMendedOnce_data();
     void letterCaseMendedOnce();
+    void oldLayoutOnAServerIsLeftAlone_data();
+    void oldLayoutOnAServerIsLeftAlone();
 };
 
 void TestUpgrade::secondsOfDay_data() {
@@ -153,6 +173,7 @@ void TestUpgrade::engineStatements() {
 }
 
 void TestUpgrade::versions() {
+    FILES_ONLY();
     TestHome home;
     createOldDatabase(home.databaseFile(QStringLiteral("v32.mdb")), QStringLiteral("3.2"));
     createOldDatabase(home.databaseFile(QStringLiteral("v321.mdb")), QStringLiteral("3.21"));
@@ -167,6 +188,7 @@ void TestUpgrade::versions() {
 }
 
 void TestUpgrade::upgrade32ConvertsTimes() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.databaseFile(QStringLiteral("old.mdb"));
     createOldDatabase(path, QStringLiteral("3.2"));
@@ -216,6 +238,7 @@ void TestUpgrade::upgradedDatabaseHasCurrentSchema_data() {
 }
 
 void TestUpgrade::upgradedDatabaseHasCurrentSchema() {
+    FILES_ONLY();
     QFETCH(QString, version);
     QFETCH(QStringList, statements);
     TestHome home;
@@ -318,6 +341,7 @@ void TestUpgrade::failedUpgradeLeavesFileAsItWas_data() {
 }
 
 void TestUpgrade::failedUpgradeLeavesFileAsItWas() {
+    FILES_ONLY();
     QFETCH(QString, version);
     QFETCH(QString, statement);
     QFETCH(QString, error);
@@ -350,6 +374,7 @@ void TestUpgrade::failedUpgradeLeavesFileAsItWas() {
 }
 
 void TestUpgrade::datedCopyNames() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.createDatabase(QStringLiteral("ciber.mdb"));
     const QDateTime when(QDate(2025, 3, 1), QTime(9, 5, 59));
@@ -377,6 +402,7 @@ void TestUpgrade::mailPeriodOfUpgradedDatabase_data() {
 // choices, and no scheduled mail goes. The start gives it the first choice;
 // a period chosen stays.
 void TestUpgrade::mailPeriodOfUpgradedDatabase() {
+    FILES_ONLY();
     QFETCH(QVariant, stored);
     QFETCH(int, period);
     TestHome home;
@@ -391,6 +417,7 @@ void TestUpgrade::mailPeriodOfUpgradedDatabase() {
 }
 
 void TestUpgrade::databaseWithoutAccountsIsLeftAlone() {
+    FILES_ONLY();
     TestHome home;
     const QString path = home.databaseFile(QStringLiteral("odd.mdb"));
     {
@@ -462,6 +489,9 @@ void TestUpgrade::letterCaseMendedOnce() {
     QFETCH(QString, stored);
     QFETCH(QString, mended);
     for (const bool upgraded : {false, true}) {
+        // An upgraded database is a file; the mend runs on a server's all the same.
+        if (upgraded && testserver::onServer())
+            continue;
         TestHome home;
         QString path = home.databaseFile(QStringLiteral("old.mdb"));
         if (upgraded)
@@ -472,39 +502,44 @@ void TestUpgrade::letterCaseMendedOnce() {
         QVERIFY(data.open(path));
         const QSqlDatabase db = data.db();
         // As the previous build left it: no mend done yet.
-        store::run(db, QStringLiteral("PRAGMA user_version = 0"));
+        store::setUserVersion(db, 0);
         for (const char* login : {"ANA", "Pepe", "ÑU"})
-            store::run(db, QStringLiteral("INSERT OR IGNORE INTO cuentas (Login, Tipo) VALUES (?, '0')"),
-                       {QString::fromUtf8(login)});
-        store::run(db, QStringLiteral("INSERT OR IGNORE INTO articulos (CODIGO, ARTICULO) VALUES "
-                                      "('CAFE', 'Café'), ('r5', 'Otro')"));
-        store::run(
-            db, QStringLiteral("INSERT OR IGNORE INTO bonos (CODIGO, DESCRIPCION) VALUES ('B60', 'Bono')"));
+            store::run(
+                db,
+                QStringLiteral("INSERT INTO cuentas (Login, Tipo) VALUES (?, '0') ON CONFLICT DO NOTHING"),
+                {QString::fromUtf8(login)});
+        store::run(db, QStringLiteral("INSERT INTO articulos (CODIGO, ARTICULO) VALUES "
+                                      "('CAFE', 'Café'), ('r5', 'Otro') ON CONFLICT DO NOTHING"));
+        store::run(db, QStringLiteral("INSERT INTO bonos (CODIGO, DESCRIPCION) VALUES ('B60', 'Bono') ON "
+                                      "CONFLICT DO NOTHING"));
         store::run(db, QStringLiteral("INSERT INTO recargas (CODIGO, DESCRIPCION) VALUES ('R5', 'Recarga')"));
+        const QString key = store::rowOrderColumn(db, table);
+        QVERIFY(!key.isEmpty());
         const auto insertRow = [&](const QString& value) {
             if (bono < 0)
-                return store::run(db,
-                                  QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + column +
-                                      QStringLiteral(") VALUES (?)"),
-                                  {value})
-                    .lastInsertId();
-            return store::run(db,
-                              QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + column +
-                                  QStringLiteral(", BONO) VALUES (?, ?)"),
-                              {value, bono})
-                .lastInsertId();
+                store::run(db,
+                           QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + column +
+                               QStringLiteral(") VALUES (?)"),
+                           {value});
+            else
+                store::run(db,
+                           QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + column +
+                               QStringLiteral(", BONO) VALUES (?, ?)"),
+                           {value, bono});
+            return store::scalar(db, QStringLiteral("SELECT MAX(") + key + QStringLiteral(") FROM ") + table);
         };
-        const auto valueOf = [&](const QVariant& rowid) {
+        const auto valueOf = [&](const QVariant& row) {
             return store::toText(store::scalar(db,
                                                QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") +
-                                                   table + QStringLiteral(" WHERE rowid = ?"),
-                                               {rowid}));
+                                                   table + QStringLiteral(" WHERE ") + key +
+                                                   QStringLiteral(" = ?"),
+                                               {row}));
         };
         const QVariant first = insertRow(stored);
 
         QVERIFY(store::applySchemaUpdates(db));
         QCOMPARE(valueOf(first), mended);
-        QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("PRAGMA user_version"))), 1);
+        QCOMPARE(store::userVersion(db), 1);
 
         // The next start finds the mend done and touches nothing.
         const QVariant second = insertRow(stored);
@@ -512,6 +547,60 @@ void TestUpgrade::letterCaseMendedOnce() {
         QCOMPARE(valueOf(first), mended);
         QCOMPARE(valueOf(second), stored);
     }
+}
+
+void TestUpgrade::oldLayoutOnAServerIsLeftAlone_data() {
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("3.2") << "3.2"
+                         << QStringList{
+                                QStringLiteral("CREATE TABLE cuentas (Login TEXT, creditotiempo TEXT)"),
+                                QStringLiteral("CREATE TABLE bonos (CODIGO TEXT, tiempo TEXT)"),
+                                QStringLiteral("INSERT INTO cuentas VALUES ('ANA', '01:30:15')")};
+    QTest::newRow("3.21") << "3.21"
+                          << QStringList{
+                                 QStringLiteral("CREATE TABLE cuentas (Login TEXT, Bonotiempo BIGINT)"),
+                                 QStringLiteral("CREATE TABLE opciones (NUM_TICK BIGINT)"),
+                                 QStringLiteral("INSERT INTO cuentas VALUES ('ANA', 5415)")};
+}
+
+// An old layout is upgraded as a file and then copied to a server: on the
+// server itself the upgrade refuses and changes nothing.
+void TestUpgrade::oldLayoutOnAServerIsLeftAlone() {
+    QFETCH(QString, version);
+    QFETCH(QStringList, statements);
+    if (!testserver::onServer())
+        QSKIP("a server's database");
+    const QString uri = testserver::newDatabase();
+    {
+        TDataModule1 data;
+        QVERIFY(data.open(uri));
+        const QSqlDatabase db = data.db();
+        for (const QString& statement : statements)
+            store::run(db, statement);
+        QCOMPARE(store::VersionBase(db), version);
+        const QStringList before = layout(db);
+        QStringList lines;
+        const auto progress = [&](const QString& line, int) { lines << line; };
+
+        const store::InPlaceUpgrade inPlace = store::upgradeInPlace(db, uri, progress);
+        QVERIFY(!inPlace.upgraded);
+        QVERIFY(inPlace.copyPath.isEmpty());
+        QVERIFY2(
+            inPlace.error.startsWith(QStringLiteral("La actualización de versiones antiguas se hace sobre "
+                                                    "un fichero")),
+            qPrintable(inPlace.error));
+        const Result<bool> upgraded = store::upgradeToCurrent(db, progress);
+        QVERIFY(!upgraded.ok());
+        QCOMPARE(upgraded.error(), inPlace.error);
+
+        QVERIFY(lines.isEmpty());
+        QCOMPARE(layout(db), before);
+        QCOMPARE(store::VersionBase(db), version);
+        QCOMPARE(store::toText(store::scalar(db, QStringLiteral("SELECT Login FROM cuentas"))),
+                 QStringLiteral("ANA"));
+    }
+    testserver::dropDatabase(uri);
 }
 
 QTEST_GUILESS_MAIN(TestUpgrade)
