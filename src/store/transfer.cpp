@@ -351,23 +351,35 @@ Status compare(const QSqlDatabase& source, const QSqlDatabase& target, const QSt
 // The source read as of one instant: rows a running console writes while
 // the copy goes on are not half in it, and the totals checked at the end are
 // those of the rows copied.
+// A caller already reading in a transaction of its own (the replica, which
+// purges what it copied) keeps it: the copy reads inside it.
 class Snapshot {
 public:
     explicit Snapshot(const QSqlDatabase& db)
         : m_db(db) {
-        run(m_db, engineOf(m_db) == Engine::PostgreSQL
-                      ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
-                      : QStringLiteral("BEGIN"));
+        if (engineOf(m_db) == Engine::PostgreSQL) {
+            if (inTransaction(m_db))
+                return;
+            run(m_db, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+            m_end = QStringLiteral("ROLLBACK");
+        } else {
+            // Opens a read transaction, or nests in the caller's.
+            run(m_db, QStringLiteral("SAVEPOINT transfer_snapshot"));
+            m_end = QStringLiteral("RELEASE transfer_snapshot");
+        }
     }
     ~Snapshot() {
+        if (m_end.isEmpty())
+            return;
         QSqlQuery q(m_db);
-        q.exec(QStringLiteral("ROLLBACK"));
+        q.exec(m_end);
     }
     Snapshot(const Snapshot&) = delete;
     Snapshot& operator=(const Snapshot&) = delete;
 
 private:
     QSqlDatabase m_db;
+    QString m_end;
 };
 
 Status copyInto(const TDataModule1& from, const QSqlDatabase& target, const TransferProgress& progress) {
