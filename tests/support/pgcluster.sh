@@ -2,8 +2,10 @@
 # A private PostgreSQL cluster for the tests: initdb and pg_ctl in a folder
 # of the build, a unix socket there and no TCP port. The server refuses to
 # run as root, so under root it runs as the unprivileged "postgres" user.
-#   pgcluster.sh start DIR   creates (first time) and starts the cluster
-#   pgcluster.sh stop DIR    stops it
+#   pgcluster.sh start DIR           creates the cluster afresh and starts it
+#   pgcluster.sh stop DIR [MODE]     stops it (MODE fast, the default, or immediate)
+#   pgcluster.sh restart DIR         starts it again as it was, stopping it first
+#                                    when it runs
 set -eu
 
 command="$1"
@@ -23,6 +25,12 @@ as_server() {
     else
         "$@"
     fi
+}
+
+serve() {
+    as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+        -o "-k $dir -c listen_addresses='' -c fsync=off -c full_page_writes=off -c max_connections=200" \
+        start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }
 }
 
 case "$command" in
@@ -49,17 +57,25 @@ start)
 local all quintor trust
 local all all scram-sha-256
 HBA
-    as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-        -o "-k $dir -c listen_addresses='' -c fsync=off -c full_page_writes=off -c max_connections=200" \
-        start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }
+    serve
     ;;
 stop)
     if [ -f "$dir/data/postmaster.pid" ]; then
-        as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+        as_server "$bin/pg_ctl" -D "$dir/data" -m "${3:-fast}" -w stop >/dev/null
     fi
     ;;
+restart)
+    if [ ! -d "$dir/data" ]; then
+        echo "pgcluster: no cluster in $dir" >&2
+        exit 1
+    fi
+    if [ -f "$dir/data/postmaster.pid" ]; then
+        as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null || true
+    fi
+    serve
+    ;;
 *)
-    echo "usage: pgcluster.sh start|stop DIR" >&2
+    echo "usage: pgcluster.sh start|stop|restart DIR" >&2
     exit 2
     ;;
 esac
