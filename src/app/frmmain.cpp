@@ -28,6 +28,15 @@ const ui::MessageTable& TFrmMain::messages() {
          QStringLiteral("You have no access permission.")},
         {"NoPermitida", QStringLiteral("Operación no permitida."), QStringLiteral("Operation not allowed.")},
         {"NoEscritura", QStringLiteral("No se ha podido guardar: "), QStringLiteral("Could not save: ")},
+        {"ConexionPerdida",
+         QStringLiteral("Se ha perdido la conexión con la base de datos. Los puestos siguen contando y los "
+                        "cierres se registrarán al volver la conexión.\n\n"),
+         QStringLiteral("The connection to the database was lost. The stations go on counting and the "
+                        "closings will be booked once it is back.\n\n")},
+        {"SinConexion", QStringLiteral("Sin conexión con la base de datos: reintentando…"),
+         QStringLiteral("No connection to the database: retrying…")},
+        {"NoConexion", QStringLiteral("sin conexión con la base de datos."),
+         QStringLiteral("no connection to the database.")},
         {"SoloAdminAsistente", QStringLiteral("Sólo ADMIN puede usar el asistente de puesta en marcha."),
          QStringLiteral("Only ADMIN can use the start-up assistant.")},
         {"AsistenteListo",

@@ -133,6 +133,8 @@ bool ConsoleLifecycle::afterLogin() {
     puestos.setSelectedRow(1);
     puestos.RefrescarMenus();
     puestos.startPeriodicSave();
+    // A server that goes away from now on is noticed, told and retried.
+    m_engine.conexion().start();
     return true;
 }
 
@@ -149,6 +151,23 @@ void ConsoleLifecycle::shutdown() {
     // 2. The closing mail.
     const bool mailPending = m_mail && m_mail->closing();
     TDataModule1& data = *m_context.data;
+    // A server still away gets one last chance; without it nothing below
+    // can be written, and the operator hears so once. The stations keep
+    // what their rows said last: running periods go on at the next start.
+    m_engine.conexion().stop();
+    if (m_engine.conexion().isLost() && !m_engine.conexion().reconnectNow()) {
+        m_engine.reloj().stop();
+        m_engine.puestos().stopPeriodicSave();
+        report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) +
+               TFrmMain::messages().text(QStringLiteral("NoConexion")));
+        const app::ConfigIni config(m_paths.configIni());
+        if (const Status written = config.writeLayout(m_main.docks()->capture()); !written)
+            report(written.error());
+        m_engine.puestos().stopAll();
+        if (mailPending)
+            m_mail->awaitClosing();
+        return;
+    }
 
     // 4. Column widths and panel sizes, the same values start-up read.
     for (GridLayoutParticipant* p : m_gridParticipants)

@@ -92,11 +92,19 @@ StationController::StationController(ConsoleEngine& engine, TFrmMain& window, QO
     m_window.statusBar()->addPermanentWidget(m_saveWarning);
     connect(&lista, &ListaPuestos::saveStateChanged, this, &StationController::showSaveState);
     connect(&lista, &ListaPuestos::saveFailed, this, [this](const QString& error) {
-        ui::showMessage(&m_window,
-                        ui::MessageRequest{ui::commonMessages().text(QStringLiteral("Atencion")),
-                                           TFrmMain::messages().text(QStringLiteral("NoEscritura")) + error,
-                                           ui::Icon::Error, ui::Buttons::Ok});
+        ui::showError(&m_window, TFrmMain::messages().text(QStringLiteral("NoEscritura")) + error);
     });
+    // A server that went away: one box per outage, from the event loop, and
+    // the status bar until the connection is back.
+    store::ConnectionKeeper& conexion = m_engine.conexion();
+    connect(&conexion, &store::ConnectionKeeper::lost, this, &StationController::showSaveState);
+    connect(&conexion, &store::ConnectionKeeper::restored, this, &StationController::showSaveState);
+    connect(
+        &conexion, &store::ConnectionKeeper::lost, this,
+        [this](const QString& error) {
+            ui::showError(&m_window, TFrmMain::messages().text(QStringLiteral("ConexionPerdida")) + error);
+        },
+        Qt::QueuedConnection);
     // A station number typed anywhere in the main window selects it.
     qApp->installEventFilter(this);
     RefrescarMenus();
@@ -104,10 +112,15 @@ StationController::StationController(ConsoleEngine& engine, TFrmMain& window, QO
 
 StationController::~StationController() = default;
 
-void StationController::showSaveState(const QString& error) {
-    m_saveWarning->setText(
-        error.isEmpty() ? QString() : TFrmMain::messages().text(QStringLiteral("NoEscritura")) + error);
-    m_saveWarning->setVisible(!error.isEmpty());
+void StationController::showSaveState() {
+    const QString error = m_engine.puestos().saveError();
+    QString text;
+    if (m_engine.conexion().isLost())
+        text = TFrmMain::messages().text(QStringLiteral("SinConexion"));
+    else if (!error.isEmpty())
+        text = TFrmMain::messages().text(QStringLiteral("NoEscritura")) + error;
+    m_saveWarning->setText(text);
+    m_saveWarning->setVisible(!text.isEmpty());
 }
 
 bool StationController::eventFilter(QObject* watched, QEvent* event) {

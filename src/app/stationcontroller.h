@@ -56,7 +56,8 @@ public:
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showSaveState(const QString& error);
+    // The status bar's warning: the lost connection, else a refused save.
+    void showSaveState();
     void buildPopupAndToolBar();
     void mirror(QAction* source, QMenu* menu, QToolBar* bar, const QString& toolTip);
     void setActionEnabled(const QString& name, bool enabled);

@@ -45,8 +45,16 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
     : QObject(parent)
     , m_context(context)
     , m_puestos(context)
-    , m_clock(context, m_puestos, m_tarifas, *this) {
+    , m_clock(context, m_puestos, m_tarifas, *this)
+    , m_conexion(context.data) {
     m_puestos.setDecisions(this);
+    // While the server is away the stations go on polling and the clocks
+    // counting; the ends wait, saved as running, for its return.
+    m_puestos.setOutageCheck([this](const QString& error) { return m_conexion.noteFailure(error); });
+    connect(&m_conexion, &store::ConnectionKeeper::restored, this, [this] {
+        // The rows catch up at once; the ends are booked by the next ticks.
+        m_puestos.noteSave(m_puestos.GuardarPuestos(nullptr));
+    });
     m_puestos.setPendingBooker([this](int pos) {
         try {
             m_clock.liquidar(pos);
@@ -68,6 +76,7 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
 ConsoleEngine::~ConsoleEngine() {
     if (m_context.creditSync == this)
         m_context.creditSync = nullptr;
+    m_conexion.stop();
     m_clock.stop();
     m_puestos.stopAll();
 }
@@ -342,16 +351,20 @@ void ConsoleEngine::aplicarPuesto(const CreditoCuenta& credito) {
 }
 
 void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station::StationRecord& ended,
-                                 const station::StationRecord& freed) {
+                                 const station::StationRecord& freed, QDate& day, int& records) {
     // One transaction: the account, the ticket and activity record, and the
     // free row. A kill at any instant leaves all of it or the period running.
     const QSqlDatabase db = m_context.data->db();
+    const QDateTime now = m_context.clock->now();
     store::Transaction tx(db);
     if (!ended.accountLogin.isEmpty())
         m_accountDecisions->CerrarCuenta(ended.accountLogin, uso.station, ended.accountType,
                                          ended.ticketNumber, int(station::usedSeconds(ended)), ended.cost);
     const session::TicketEscrito written =
-        session::RegistrarUso(db, uso, m_context.currentOperator, m_context.clock->now(), ivaGen());
+        session::RegistrarUso(db, uso, m_context.currentOperator, now, ivaGen());
+    // The trace that tells, after a COMMIT without an answer, whether it was kept.
+    records = session::registrosDelDia(db, uso.station, now.date());
+    day = now.date();
     // The anonymous customer's ticket: the one this booking wrote, or the
     // prepaid one written at the opening. An account's period is charged to
     // the account and has none to hand over.
@@ -363,12 +376,7 @@ void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station
     }
     ListaPuestos::escribirFila(db, uso.station, freed);
     tx.commit();
-    if (!ended.accountLogin.isEmpty())
-        m_puestos.loginsInUse().remove(ended.accountLogin);
-    // The windows read again from the event loop, after the clock has freed
-    // the record: nothing they do (an error box and its own event loop) may
-    // run while the booked period still looks pending.
-    notifyTicketsChanged();
+    afterBooking(ended);
     if (booked)
         QMetaObject::invokeMethod(
             this,
@@ -376,6 +384,25 @@ void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station
                 emit ticketBooked(id, number, station);
             },
             Qt::QueuedConnection);
+}
+
+bool ConsoleEngine::registrado(const session::UsoTerminado& uso, const station::StationRecord& ended) {
+    // Nothing else books this station while its end is pending: a count as
+    // high as the booking's own says it was kept.
+    if (session::registrosDelDia(m_context.data->db(), uso.station, ended.bookingDoubtDay) <
+        ended.bookingDoubtRecords)
+        return false;
+    afterBooking(ended);
+    return true;
+}
+
+void ConsoleEngine::afterBooking(const station::StationRecord& ended) {
+    if (!ended.accountLogin.isEmpty())
+        m_puestos.loginsInUse().remove(ended.accountLogin);
+    // The windows read again from the event loop, after the clock has freed
+    // the record: nothing they do (an error box and its own event loop) may
+    // run while the booked period still looks pending.
+    notifyTicketsChanged();
 }
 
 void ConsoleEngine::notifyTicketsChanged() {

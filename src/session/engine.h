@@ -7,6 +7,7 @@
 #include "station/linkdecisions.h"
 #include "station/listapuestos.h"
 #include "station/messagequeue.h"
+#include "store/connectionkeeper.h"
 
 #include <QObject>
 
@@ -72,6 +73,8 @@ public:
     ListaTarifas& tarifasEditables() { return m_tarifas; }
     station::MessageQueueModel& mensajes() { return m_mensajes; }
     session::StationClock& reloj() { return m_clock; }
+    // The connection to a server's database: lost, kept retrying, restored.
+    store::ConnectionKeeper& conexion() { return m_conexion; }
 
     // Builds the tariff cache from the tables (start-up).
     Status cargarTarifas();
@@ -114,7 +117,10 @@ signals:
 private:
     // UsePeriodHandler
     void registrarUso(const session::UsoTerminado& uso, const station::StationRecord& ended,
-                      const station::StationRecord& freed) override;
+                      const station::StationRecord& freed, QDate& day, int& records) override;
+    bool registrado(const session::UsoTerminado& uso, const station::StationRecord& ended) override;
+    // What follows a committed booking in memory.
+    void afterBooking(const station::StationRecord& ended);
     void messageRow(const station::MessageQueueRow& row) override;
     // LinkDecisions
     int CheckStationLogin(TPuestos& puesto, const QString& request) override;
@@ -135,6 +141,7 @@ private:
     ListaTarifas m_tarifas;
     station::MessageQueueModel m_mensajes;
     session::StationClock m_clock;
+    store::ConnectionKeeper m_conexion;
     station::DefaultLinkDecisions m_noAccounts;
     station::LinkDecisions* m_accountDecisions = &m_noAccounts;
     bool m_ticketsChangedQueued = false;

@@ -94,6 +94,12 @@ TicketEscrito RegistrarUso(const QSqlDatabase& db, const UsoTerminado& uso, cons
     return written;
 }
 
+int registrosDelDia(const QSqlDatabase& db, int station, const QDate& day) {
+    return store::toInt(
+        store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ciber WHERE FECHA = ? AND NPUESTO = ?"),
+                      {store::sqlValue(day), station}));
+}
+
 namespace {
 
 // Prepaid money onto the station's ticket, or onto a new one when the station

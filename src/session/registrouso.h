@@ -57,6 +57,11 @@ struct TicketEscrito {
 TicketEscrito RegistrarUso(const QSqlDatabase& db, const UsoTerminado& uso, const QString& operatorName,
                            const QDateTime& now, int ivaGen);
 
+// The activity records of a station on a day. A booking counts them with
+// its own before it commits: when the COMMIT gets no answer, a count as
+// high later says the booking was kept.
+int registrosDelDia(const QSqlDatabase& db, int station, const QDate& day);
+
 // The ticket of an anonymous prepaid opening: added to the station's ticket
 // when it exists (MODO "PREPAGO", total grows, pending again), otherwise a
 // new ticket. Answers the number the station must hold.

@@ -98,6 +98,8 @@ void clearPeriod(station::StationRecord& r) {
         r.moneyCredit = Currency();
         r.discountPercent = 0;
         r.tariff = nullptr;
+        r.bookingDoubtDay = QDate();
+        r.bookingDoubtRecords = 0;
     }
     r.clockMs = 0;
     r.cost = Currency();
@@ -136,7 +138,26 @@ bool StationClock::freeStation(TPuestos& p) {
     // save writes the period as running.
     station::StationRecord freed = r;
     clearPeriod(freed);
-    m_handler.registrarUso(uso, r, freed);
+    // A booking that may have been kept is looked up before it is made again.
+    if (r.bookingInDoubt()) {
+        if (m_handler.registrado(uso, r)) {
+            r = freed;
+            return true;
+        }
+        r.bookingDoubtDay = QDate();
+        r.bookingDoubtRecords = 0;
+    }
+    QDate day;
+    int records = 0;
+    try {
+        m_handler.registrarUso(uso, r, freed, day, records);
+    } catch (const store::DatabaseError& e) {
+        if (e.commitUncertain() && day.isValid()) {
+            r.bookingDoubtDay = day;
+            r.bookingDoubtRecords = records;
+        }
+        throw;
+    }
     r = freed;
     return true;
 }

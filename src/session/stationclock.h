@@ -26,9 +26,14 @@ public:
     // Books an ended period in one transaction: the account's settlement
     // (when ended.accountLogin is set), the ticket and activity record of uso,
     // and the station's row as freed holds it. Throws store::DatabaseError and
-    // then leaves nothing written.
+    // then leaves nothing written, unless the error says the commit is
+    // uncertain: then records holds the station's activity records of day,
+    // the booking's own included.
     virtual void registrarUso(const UsoTerminado& uso, const station::StationRecord& ended,
-                              const station::StationRecord& freed) = 0;
+                              const station::StationRecord& freed, QDate& day, int& records) = 0;
+    // Whether the booking of ended whose commit was uncertain was kept after
+    // all; when it was, does what follows a booking. Throws store::DatabaseError.
+    virtual bool registrado(const UsoTerminado& uso, const station::StationRecord& ended) = 0;
     // A row for the message queue window.
     virtual void messageRow(const station::MessageQueueRow& row) = 0;
 

@@ -250,7 +250,10 @@ const QString& saveStatement() {
 }
 
 // Writes one station's row through the prepared save statement.
-void saveEntry(QSqlQuery& q, int number, const station::StationRecord& r) {
+void saveEntry(const QSqlDatabase& db, QSqlQuery& q, int number, const station::StationRecord& r) {
+    // The row may hold the period as booked: it stays as the server has it.
+    if (r.bookingInDoubt())
+        return;
     const QVariantList values{
         int(r.estadoGuardado()) + 1,
         r.disconnected ? QStringLiteral("1") : QStringLiteral("0"),
@@ -274,14 +277,14 @@ void saveEntry(QSqlQuery& q, int number, const station::StationRecord& r) {
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec())
-        throw store::DatabaseError(q.lastError().databaseText().isEmpty() ? q.lastError().text()
-                                                                          : q.lastError().databaseText());
+        throw store::failedStatement(db, q.lastError());
 }
 
 QSqlQuery prepareSave(const QSqlDatabase& db) {
+    store::requireOpen(db);
     QSqlQuery q(db);
     if (!q.prepare(saveStatement()))
-        throw store::DatabaseError(q.lastError().text());
+        throw store::failedStatement(db, q.lastError());
     return q;
 }
 
@@ -302,7 +305,7 @@ Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
         store::Transaction transaction(db);
         QSqlQuery q = prepareSave(db);
         for (const auto& e : m_entries) {
-            saveEntry(q, e->number, e->rec());
+            saveEntry(db, q, e->number, e->rec());
             if (progress)
                 progress->step();
         }
@@ -333,20 +336,25 @@ Status ListaPuestos::guardarPuesto(int pos) {
 }
 
 void ListaPuestos::escribirFila(const QSqlDatabase& db, int number, const station::StationRecord& rec) {
+    if (rec.bookingInDoubt())
+        return;
     QSqlQuery q = prepareSave(db);
-    saveEntry(q, number, rec);
+    saveEntry(db, q, number, rec);
 }
 
 void ListaPuestos::noteSave(const Status& saved) {
     const QString error = saved ? QString() : (saved.error().isEmpty() ? QStringLiteral("?") : saved.error());
+    const bool outage = !error.isEmpty() && m_outage && m_outage(error);
     if (error == m_saveError)
         return;
-    const bool wasWorking = m_saveError.isEmpty();
+    // Writes that failed only while the server was away were not refused.
+    const bool wasWorking = m_saveError.isEmpty() || m_saveErrorIsOutage;
     m_saveError = error;
+    m_saveErrorIsOutage = outage;
     emit saveStateChanged(error);
     // The box opens from the event loop: never in the middle of a tick or an
     // exchange, whose state a nested loop could change under them.
-    if (wasWorking)
+    if (!error.isEmpty() && wasWorking && !outage)
         QMetaObject::invokeMethod(
             this, [this, error] { emit saveFailed(error); }, Qt::QueuedConnection);
 }

@@ -130,8 +130,11 @@ public:
     // failed: its error, until one succeeds.
     QString saveError() const { return m_saveError; }
     // Every such write reports here: the first failure after working ones
-    // raises saveFailed (once), each change of state saveStateChanged.
+    // raises saveFailed (once), each change of state saveStateChanged. A
+    // failure that the outage check claims (the server went away) raises
+    // nothing: whoever keeps the connection tells the operator.
     void noteSave(const Status& saved);
+    void setOutageCheck(std::function<bool(const QString& error)> check) { m_outage = std::move(check); }
     // Adds the station of that npuesto and starts its link. False when the
     // table has no such row or the registry already holds that number.
     Result<bool> AnadirPuesto(int number);
@@ -205,5 +208,7 @@ private:
     QString m_typed;
     QTimer m_saveTimer;
     QString m_saveError;
+    bool m_saveErrorIsOutage = false;
     std::function<bool(int)> m_booker;
+    std::function<bool(const QString&)> m_outage;
 };

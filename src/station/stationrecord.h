@@ -2,6 +2,7 @@
 
 #include "core/currency.h"
 
+#include <QDate>
 #include <QString>
 #include <QtGlobal>
 
@@ -71,6 +72,14 @@ struct StationRecord {
     int desktopType = 0;
     const Ttarifas* tariff = nullptr;
 
+    // A booking of the ended period whose COMMIT got no answer (the server
+    // went away) may have been kept. Until it is looked up, the period is
+    // not booked again and the row is not written (it may hold the period
+    // as booked and free). The station's activity records of that day, the
+    // booking's own included. Never saved.
+    QDate bookingDoubtDay;
+    int bookingDoubtRecords = 0;
+
     // Stay with the station.
     qint64 lastShownClockMs = 0;
     bool tariffCheckPending = false;
@@ -86,6 +95,7 @@ struct StationRecord {
         return estado == Estado::Libre &&
                (estadoAnterior == Estado::Contador || estadoAnterior == Estado::Prepago);
     }
+    bool bookingInDoubt() const { return bookingDoubtDay.isValid(); }
     // The state the station's row records: the running one while a booking is pending.
     Estado estadoGuardado() const { return bookingPending() ? estadoAnterior : estado; }
     // Time accounts and time codes.

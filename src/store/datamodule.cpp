@@ -89,6 +89,9 @@ Status TDataModule1::openServer(const QString& uri, const QString& password) {
     settings.exec(QStringLiteral("SET standard_conforming_strings = on"));
     // The notices of IF NOT EXISTS and the like are nobody's business on a terminal.
     settings.exec(QStringLiteral("SET client_min_messages = warning"));
+    // A row another console (or a backup) holds is an error after a few
+    // seconds, never a console frozen on it.
+    settings.exec(QStringLiteral("SET lock_timeout = '5s'"));
     settings.finish();
     m_filePath = store::withoutPassword(uri.trimmed());
     m_where = uri.trimmed();
@@ -101,7 +104,14 @@ Status TDataModule1::reconnect() {
         return Status::failure(QStringLiteral("No hay ninguna base de datos abierta."));
     const QString where = m_where;
     const QString password = m_password;
-    return open(where, password);
+    const Status opened = open(where, password);
+    if (!opened) {
+        // Still the working database: the next attempt goes to the same place.
+        m_where = where;
+        m_password = password;
+        m_filePath = store::withoutPassword(where);
+    }
+    return opened;
 }
 
 Status TDataModule1::open(const QString& filePath, const QString& password) {

@@ -34,7 +34,8 @@ public:
     Status open(const QString& filePath, const QString& password = QString());
     void close();
     bool isOpen() const;
-    // Opens again what was open last, after the server went away.
+    // Opens again what was open last, after the server went away. A failed
+    // attempt leaves the connection closed but remembers where it goes.
     Status reconnect();
 
     QSqlDatabase db() const { return m_db; }

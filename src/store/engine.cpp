@@ -91,6 +91,7 @@ Status configureServerConnection(QSqlDatabase& db, const QString& uri, const QSt
         return Status::failure(parsed.error());
     QStringList options;
     bool timeoutGiven = false;
+    bool userTimeoutGiven = false;
     for (const PQconninfoOption* o = parsed.value().get(); o->keyword; ++o) {
         if (!o->val || !*o->val)
             continue;
@@ -108,15 +109,20 @@ Status configureServerConnection(QSqlDatabase& db, const QString& uri, const QSt
             db.setPassword(value);
         else {
             timeoutGiven = timeoutGiven || keyword == QLatin1String("connect_timeout");
+            userTimeoutGiven = userTimeoutGiven || keyword == QLatin1String("tcp_user_timeout");
             options << keyword + QLatin1Char('=') + quotedOption(value);
         }
     }
     if (!password.isEmpty())
         db.setPassword(password);
     // A server that does not answer is reported within seconds, and a cut
-    // network is noticed by the keepalives instead of after two hours.
+    // network is noticed by the keepalives instead of after two hours; a
+    // statement sent into a cut network fails once it has gone unacknowledged
+    // for a few seconds, rather than after the kernel's quarter of an hour.
     if (!timeoutGiven)
         options << QStringLiteral("connect_timeout=5");
+    if (!userTimeoutGiven)
+        options << QStringLiteral("tcp_user_timeout=5000");
     options << QStringLiteral("keepalives_idle=10") << QStringLiteral("keepalives_interval=5")
             << QStringLiteral("keepalives_count=3") << QStringLiteral("application_name=quintor");
     db.setConnectOptions(options.join(QLatin1Char(';')));
@@ -145,14 +151,22 @@ QString serverPassword(const QString& uri) {
 }
 
 namespace {
-PGTransactionStatusType transactionStatus(const QSqlDatabase& db) {
+// libpq's connection behind a connection of the PostgreSQL driver; null
+// when there is none (another engine, or never opened).
+PGconn* serverConnection(const QSqlDatabase& db) {
     if (engineOf(db) != Engine::PostgreSQL || !db.driver())
-        return PQTRANS_IDLE;
+        return nullptr;
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() ||
         (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.data());
+}
+
+PGTransactionStatusType transactionStatus(const QSqlDatabase& db) {
+    if (engineOf(db) != Engine::PostgreSQL || !db.driver())
         return PQTRANS_IDLE;
-    PGconn* connection = *static_cast<PGconn* const*>(handle.data());
+    PGconn* connection = serverConnection(db);
     return connection ? PQtransactionStatus(connection) : PQTRANS_UNKNOWN;
 }
 } // namespace
@@ -253,6 +267,37 @@ bool connectionLost(const QSqlDatabase& db, const QSqlError& error) {
            text.contains(QLatin1String("terminating connection")) ||
            text.contains(QLatin1String("could not receive data")) ||
            text.contains(QLatin1String("could not send data"));
+}
+
+bool connectionBroken(const QSqlDatabase& db, QString* why) {
+    if (engineOf(db) != Engine::PostgreSQL)
+        return false;
+    PGconn* connection = db.isOpen() ? serverConnection(db) : nullptr;
+    if (connection && PQstatus(connection) == CONNECTION_OK) {
+        // A server that shut down or restarted said so and closed the
+        // socket; libpq learns it only by reading, and the goodbye and the
+        // end of the stream may take two reads. The driver reads the
+        // notifications it subscribed to from the socket itself: then a
+        // failed statement has to tell.
+        if (db.driver()->subscribedToNotifications().isEmpty()) {
+            for (int read = 0; read < 2 && PQconsumeInput(connection); ++read) {
+            }
+        }
+        if (PQstatus(connection) == CONNECTION_OK)
+            return false;
+    }
+    if (why)
+        *why = connection ? QString::fromUtf8(PQerrorMessage(connection)).trimmed()
+                          : QStringLiteral("no connection to the server");
+    return true;
+}
+
+bool serverAnswers(const QString& uri) {
+    const QByteArray where = uri.trimmed().toUtf8();
+    // The URI's own connect_timeout, expanded after ours, wins.
+    const char* keys[] = {"connect_timeout", "dbname", nullptr};
+    const char* values[] = {"5", where.constData(), nullptr};
+    return PQpingParams(keys, values, 1) == PQPING_OK;
 }
 
 } // namespace store

@@ -52,5 +52,14 @@ bool serverWantsPassword(const QString& uri, const QString& password);
 // Whether an error says the server is gone (stopped, restarted, cut off)
 // rather than that a statement was wrong.
 bool connectionLost(const QSqlDatabase& db, const QSqlError& error);
+// Whether the connection to the server is gone, so that every statement on it
+// will fail until it is opened again. Reads, without waiting, what the
+// server sent meanwhile (its goodbye when it shut down); why, when given,
+// receives libpq's text. Always false on SQLite.
+bool connectionBroken(const QSqlDatabase& db, QString* why = nullptr);
+// Whether the server a URI names accepts connections now. Asks without
+// logging in and may wait up to the connect timeout: call it off the main
+// thread.
+bool serverAnswers(const QString& uri);
 
 } // namespace store

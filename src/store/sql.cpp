@@ -28,6 +28,7 @@ QString describe(const QSqlDatabase& db, const QSqlError& e) {
 }
 
 QSqlQuery runList(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    requireOpen(db);
     QSqlQuery q(db);
     // PostgreSQL's driver streams a forward-only result row by row and drops
     // the rest of it when the connection runs another statement, which the
@@ -37,19 +38,31 @@ QSqlQuery runList(const QSqlDatabase& db, const QString& sql, const QVariantList
     // the like cannot be prepared: a statement without values runs as it is.
     if (values.isEmpty()) {
         if (!q.exec(sql))
-            throw DatabaseError(describe(db, q.lastError()));
+            throw failedStatement(db, q.lastError());
         return q;
     }
     if (!q.prepare(sql))
-        throw DatabaseError(describe(db, q.lastError()));
+        throw failedStatement(db, q.lastError());
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec())
-        throw DatabaseError(describe(db, q.lastError()));
+        throw failedStatement(db, q.lastError());
     return q;
 }
 
 } // namespace
+
+DatabaseError failedStatement(const QSqlDatabase& db, const QSqlError& error) {
+    const bool lost = connectionLost(db, error) || connectionBroken(db);
+    return DatabaseError(describe(db, error),
+                         lost ? DatabaseError::Cause::ConnectionLost : DatabaseError::Cause::Statement);
+}
+
+void requireOpen(const QSqlDatabase& db) {
+    if (!db.isOpen())
+        throw failedStatement(db, QSqlError(QStringLiteral("no connection to the server"), QString(),
+                                            QSqlError::ConnectionError));
+}
 
 QSqlQuery run(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values) {
     return runList(db, sql, QVariantList(values));

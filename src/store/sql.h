@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QTime>
@@ -20,14 +21,33 @@ namespace store {
 // operation started and shown there.
 class DatabaseError : public std::runtime_error {
 public:
-    explicit DatabaseError(const QString& text)
+    enum class Cause {
+        Statement,
+        // The server went away: nothing works until the connection is opened again.
+        ConnectionLost,
+        // The server went away while it was committing: the transaction may
+        // or may not have been kept.
+        CommitUncertain,
+    };
+    explicit DatabaseError(const QString& text, Cause cause = Cause::Statement)
         : std::runtime_error(text.toStdString())
-        , m_text(text) {}
+        , m_text(text)
+        , m_cause(cause) {}
     const QString& text() const { return m_text; }
+    bool connectionLost() const { return m_cause != Cause::Statement; }
+    bool commitUncertain() const { return m_cause == Cause::CommitUncertain; }
 
 private:
     QString m_text;
+    Cause m_cause;
 };
+
+// The error of a statement that failed on db: its text, and whether it
+// failed because the server went away.
+DatabaseError failedStatement(const QSqlDatabase& db, const QSqlError& error);
+// Throws what a statement would meet on db when its connection is closed
+// (the driver closes it when the server goes away).
+void requireOpen(const QSqlDatabase& db);
 
 // Prepares sql, binds values in order to its "?" placeholders and executes it.
 QSqlQuery run(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});

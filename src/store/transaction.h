@@ -16,6 +16,10 @@ public:
 
     void commit();
 
+    // Whether some transaction is open on this thread now (the connection
+    // must not be exchanged under it).
+    static bool anyOpen();
+
 private:
     QSqlDatabase m_db;
     QString m_name;

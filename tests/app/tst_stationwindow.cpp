@@ -15,6 +15,7 @@
 #include "store/opciones.h"
 #include "store/operadores.h"
 #include "store/sql.h"
+#include "support/faults.h"
 #include "support/scriptedui.h"
 #include "support/testengine.h"
 
@@ -517,9 +518,9 @@ void TestStationWindow::expiryWhileTheCloseQuestionIsOpen() {
 void TestStationWindow::refusedSavesShowOnceAndStayInTheStatusBar() {
     Console c;
     ScriptedUi ui;
-    // The console's own connection refuses writes from now on (root ignores file modes).
+    // The stations' rows refuse writes from now on.
     const QSqlDatabase db = c.db.data.db();
-    store::run(db, QStringLiteral("PRAGMA query_only = ON"));
+    refuseWrites(db, QStringLiteral("puestos_roto"), QStringLiteral("UPDATE"), QStringLiteral("puestos"));
     session::AperturaPedido p;
     p.tariffName = QStringLiteral("NORMAL");
     QVERIFY(c.engine->abrirPuesto(c.pos(1), p).ok());
@@ -536,7 +537,7 @@ void TestStationWindow::refusedSavesShowOnceAndStayInTheStatusBar() {
     QTest::qWait(20);
     QCOMPARE(ui.messages().size(), 1);
     // The first save that works clears the warning.
-    store::run(db, QStringLiteral("PRAGMA query_only = OFF"));
+    allowWrites(db, QStringLiteral("puestos_roto"), QStringLiteral("puestos"));
     c.engine->guardarPuesto(c.pos(1));
     QVERIFY(warning->isHidden());
     QCOMPARE(ui.messages().size(), 1);
@@ -589,9 +590,9 @@ void TestStationWindow::bandsLockTheTariff() {
 // A booking the database refuses (full disk, a lock held by a backup) is
 // shown once and retried; the console goes on.
 void TestStationWindow::clockDatabaseFailureKeepsRunning() {
-    Console c(QStringLiteral(
-        "CREATE TRIGGER ciber_roto BEFORE INSERT ON ciber BEGIN SELECT RAISE(ABORT, 'disco lleno'); "
-        "END"));
+    Console c;
+    refuseWrites(c.db.data.db(), QStringLiteral("ciber_roto"), QStringLiteral("INSERT"),
+                 QStringLiteral("ciber"));
     ScriptedUi ui;
     station::StationRecord& ending = c.rec(3);
     ending.estado = Estado::Libre;
@@ -601,14 +602,17 @@ void TestStationWindow::clockDatabaseFailureKeepsRunning() {
     // Only the save warning is watched here, not the offer of the booked ticket.
     store::run(c.db.data.db(), QStringLiteral("UPDATE opciones SET imp_cierre = 2"));
     c.engine->reloj().start();
-    QTRY_COMPARE(ui.messageTexts(), QStringList{QStringLiteral("No se ha podido guardar: disco lleno")});
+    QTRY_COMPARE(ui.messages().size(), 1);
+    // The server's text says where the refusal came from as well.
+    QVERIFY(ui.messages().first().text.startsWith(QStringLiteral("No se ha podido guardar: ")));
+    QVERIFY(ui.messages().first().text.contains(QStringLiteral("disco lleno")));
     QVERIFY(!c.sessions->endedOnFatalError());
     QVERIFY(c.engine->reloj().isActive());
     QVERIFY(ending.bookingPending());
     const QLabel* warning = c.window.findChild<QLabel*>(QStringLiteral("saveWarning"));
     QVERIFY(!warning->isHidden());
 
-    store::run(c.db.data.db(), QStringLiteral("DROP TRIGGER ciber_roto"));
+    allowWrites(c.db.data.db(), QStringLiteral("ciber_roto"), QStringLiteral("ciber"));
     QTRY_VERIFY(!ending.bookingPending());
     QVERIFY(warning->isHidden());
     QCOMPARE(ui.messages().size(), 1);

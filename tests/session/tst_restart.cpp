@@ -5,6 +5,7 @@
 #include "store/rows.h"
 #include "store/sql.h"
 #include "support/testdb.h"
+#include "support/testserver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -43,6 +44,21 @@ bool addUnique(QSet<QString>& seen, const QStringList& values, QString& repeated
     return true;
 }
 
+// A killed console's session on a server ends when the server notices:
+// until then its last COMMIT may still be landing. The checks wait for it.
+bool killedSessionsEnded(const QSqlDatabase& db) {
+    if (!testserver::onServer())
+        return true;
+    return QTest::qWaitFor(
+        [&] {
+            return store::toInt(
+                       store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE "
+                                                        "datname = current_database() AND pid <> "
+                                                        "pg_backend_pid()"))) == 0;
+        },
+        10000);
+}
+
 } // namespace
 
 class TestRestart : public QObject {
@@ -68,6 +84,7 @@ void TestRestart::killedConsoleLosesNothing() {
 
     TDataModule1 data;
     QVERIFY(data.open(path));
+    QVERIFY(killedSessionsEnded(data.db()));
     FakeClock clock;
     ConsoleContext context;
     context.data = &data;
@@ -136,7 +153,7 @@ void TestRestart::randomKillsBookEveryPeriodOnce() {
                           : 200;
     TestHome home;
     const QString path = home.createDatabase(QStringLiteral("ciber.mdb"), true);
-    const QString journalPath = path + QStringLiteral(".journal");
+    const QString journalPath = home.databaseFile(QStringLiteral("periodos.journal"));
     QRandomGenerator random(20261209);
     QElapsedTimer elapsed;
     elapsed.start();
@@ -159,7 +176,9 @@ void TestRestart::randomKillsBookEveryPeriodOnce() {
         QVERIFY(data.open(path));
         const QSqlDatabase db = data.db();
         const QString at = QStringLiteral("after kill %1: ").arg(run);
-        QCOMPARE(column(db, QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
+        QVERIFY(killedSessionsEnded(db));
+        if (!testserver::onServer())
+            QCOMPARE(column(db, QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
 
         // Ticket numbers: unique, and the counter stands at the highest.
         QSet<QString> numbers;

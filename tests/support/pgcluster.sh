@@ -6,7 +6,9 @@
 #   pgcluster.sh serve DIR   starts it durable (fsync on, as a café's server
 #                            runs), keeping the databases of earlier runs:
 #                            the benchmarks' cluster
-#   pgcluster.sh stop DIR    stops it
+#   pgcluster.sh stop DIR [MODE]  stops it (MODE fast, the default, or immediate)
+#   pgcluster.sh restart DIR      starts it again as it was (as start runs
+#                                 it), stopping it first when it runs
 set -eu
 
 command="$1"
@@ -75,11 +77,21 @@ serve)
     ;;
 stop)
     if [ -f "$dir/data/postmaster.pid" ]; then
-        as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+        as_server "$bin/pg_ctl" -D "$dir/data" -m "${3:-fast}" -w stop >/dev/null
     fi
     ;;
+restart)
+    if [ ! -d "$dir/data" ]; then
+        echo "pgcluster: no cluster in $dir" >&2
+        exit 1
+    fi
+    if [ -f "$dir/data/postmaster.pid" ]; then
+        as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null || true
+    fi
+    run_server "-c fsync=off -c full_page_writes=off"
+    ;;
 *)
-    echo "usage: pgcluster.sh start|serve|stop DIR" >&2
+    echo "usage: pgcluster.sh start|serve|stop|restart DIR" >&2
     exit 2
     ;;
 esac

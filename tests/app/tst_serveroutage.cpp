@@ -1,0 +1,568 @@
+// The console while its PostgreSQL server goes away and comes back: a
+// cluster of this test's own is stopped and started again under a running
+// console with simulated stations, and a relay between the two cuts the
+// connection in the middle of a COMMIT. Afterwards every period is booked
+// exactly once and the operator was told once.
+#include "accounts/accountdecisions.h"
+#include "app/frmmain.h"
+#include "app/stationcontroller.h"
+#include "sim/simulator.h"
+#include "station/stationaddress.h"
+#include "store/sql.h"
+#include "support/loopback.h"
+#include "support/scriptedui.h"
+#include "support/testengine.h"
+#include "support/testserver.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QProcess>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using station::Estado;
+
+namespace {
+
+constexpr int Stations = 4;
+// Stopping, starting and reconnecting are real time.
+constexpr int OutageMs = 20000;
+
+// The test's cluster: made afresh for the run in a folder of its own, never
+// the one the other tests share.
+class Cluster {
+public:
+    Cluster()
+        : m_dir(QStringLiteral("/tmp/quintor-pgo-%1").arg(QCoreApplication::applicationPid())) {}
+    QString dir() const { return m_dir; }
+    bool start() { return command({QStringLiteral("start"), m_dir}); }
+    bool stop() { return command({QStringLiteral("stop"), m_dir}); }
+    bool restart() { return command({QStringLiteral("restart"), m_dir}); }
+    void remove() {
+        stop();
+        QDir(m_dir).removeRecursively();
+    }
+    bool running() const { return QFile::exists(m_dir + QStringLiteral("/data/postmaster.pid")); }
+
+private:
+    bool command(const QStringList& args) {
+        QProcess sh;
+        sh.setProcessChannelMode(QProcess::ForwardedChannels);
+        sh.start(QStringLiteral("sh"), QStringList{QStringLiteral(QUINTOR_PGCLUSTER)} + args);
+        return sh.waitForFinished(120000) && sh.exitStatus() == QProcess::NormalExit && sh.exitCode() == 0;
+    }
+    QString m_dir;
+};
+
+Cluster& cluster() {
+    static Cluster c;
+    return c;
+}
+
+// Whatever a test leaves behind, the server is up again before its
+// databases are dropped.
+struct ServerBack {
+    ~ServerBack() {
+        if (!cluster().running())
+            cluster().restart();
+    }
+};
+
+// A unix-socket relay in front of the cluster, on a thread of its own (the
+// console waits for its answers on the main thread). It passes everything,
+// and cuts both ends at the next COMMIT when told: before it reaches the
+// server, or after the server has answered it.
+class Relay {
+public:
+    enum class Cut { None, BeforeCommit, AfterCommit };
+
+    ~Relay() {
+        if (m_thread.joinable()) {
+            const char stop = 'x';
+            (void)::write(m_wake[1], &stop, 1);
+            m_thread.join();
+        }
+        for (int fd : {m_listener, m_wake[0], m_wake[1]})
+            if (fd >= 0)
+                ::close(fd);
+        if (!m_path.empty())
+            ::unlink(m_path.c_str());
+    }
+
+    bool start(const QString& folder, const QString& serverFolder) {
+        QDir().mkpath(folder);
+        m_path = QString(folder + QStringLiteral("/.s.PGSQL.5432")).toStdString();
+        m_server = QString(serverFolder + QStringLiteral("/.s.PGSQL.5432")).toStdString();
+        ::unlink(m_path.c_str());
+        m_listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const sockaddr_un address = addressOf(m_path);
+        if (m_listener < 0 ||
+            ::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(m_listener, 16) != 0 || ::pipe(m_wake) != 0)
+            return false;
+        m_thread = std::thread([this] { run(); });
+        return true;
+    }
+
+    void cutAtNextCommit(Cut how) { m_cut = int(how); }
+    int cuts() const { return m_cuts; }
+
+private:
+    struct Pair {
+        int client;
+        int server;
+    };
+
+    static sockaddr_un addressOf(const std::string& path) {
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        path.copy(a.sun_path, sizeof a.sun_path - 1);
+        return a;
+    }
+
+    static bool writeAll(int fd, const char* data, ssize_t size) {
+        while (size > 0) {
+            const ssize_t n = ::write(fd, data, size_t(size));
+            if (n <= 0)
+                return false;
+            data += n;
+            size -= n;
+        }
+        return true;
+    }
+
+    void run() {
+        std::vector<Pair> pairs;
+        for (;;) {
+            std::vector<pollfd> fds{{m_wake[0], POLLIN, 0}, {m_listener, POLLIN, 0}};
+            for (const Pair& p : pairs) {
+                fds.push_back({p.client, POLLIN, 0});
+                fds.push_back({p.server, POLLIN, 0});
+            }
+            if (::poll(fds.data(), fds.size(), -1) < 0)
+                continue;
+            if (fds[0].revents)
+                break;
+            std::vector<Pair> alive;
+            for (size_t i = 0; i < pairs.size(); ++i) {
+                const Pair p = pairs[i];
+                bool open = true;
+                if (fds[2 + 2 * i].revents)
+                    open = fromClient(p);
+                if (open && fds[3 + 2 * i].revents)
+                    open = pass(p.server, p.client);
+                if (open) {
+                    alive.push_back(p);
+                } else {
+                    ::close(p.client);
+                    ::close(p.server);
+                }
+            }
+            pairs = std::move(alive);
+            if (fds[1].revents & POLLIN) {
+                const int client = ::accept(m_listener, nullptr, nullptr);
+                const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                const sockaddr_un address = addressOf(m_server);
+                if (client >= 0 && server >= 0 &&
+                    ::connect(server, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+                    pairs.push_back({client, server});
+                } else {
+                    for (int fd : {client, server})
+                        if (fd >= 0)
+                            ::close(fd);
+                }
+            }
+        }
+        for (const Pair& p : pairs) {
+            ::close(p.client);
+            ::close(p.server);
+        }
+    }
+
+    static bool pass(int from, int to) {
+        char buffer[65536];
+        const ssize_t n = ::read(from, buffer, sizeof buffer);
+        return n > 0 && writeAll(to, buffer, n);
+    }
+
+    bool fromClient(const Pair& p) {
+        char buffer[65536];
+        const ssize_t n = ::read(p.client, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        // The simple query "COMMIT", as the driver sends it.
+        static const QByteArray commit("Q\0\0\0\x0b"
+                                       "COMMIT\0",
+                                       12);
+        const int cut = m_cut;
+        if (cut == int(Cut::None) || !QByteArray::fromRawData(buffer, n).contains(commit))
+            return writeAll(p.server, buffer, n);
+        m_cut = int(Cut::None);
+        ++m_cuts;
+        if (cut == int(Cut::AfterCommit) && writeAll(p.server, buffer, n)) {
+            // The server's answer says it kept the transaction; the console never hears it.
+            pollfd answer{p.server, POLLIN, 0};
+            if (::poll(&answer, 1, 5000) > 0) {
+                char swallowed[4096];
+                (void)::read(p.server, swallowed, sizeof swallowed);
+            }
+        }
+        return false;
+    }
+
+    std::string m_path;
+    std::string m_server;
+    int m_listener = -1;
+    int m_wake[2] = {-1, -1};
+    std::thread m_thread;
+    std::atomic<int> m_cut{int(Cut::None)};
+    std::atomic<int> m_cuts{0};
+};
+
+QHostAddress baseAddress() {
+    return loopbackBase(61);
+}
+
+// The console on a demo database of the test's cluster: the engine with
+// its accounts' decisions and its main window's station controller, and
+// stations 1–4 played by the simulator. The engine's clock is fake; the
+// connection's keeper runs on real time.
+struct Cafe {
+    Cafe() {
+        const QHostAddress base = baseAddress();
+        port = freePort(base);
+        if (port == 0)
+            qFatal("cannot listen on %s", qPrintable(base.toString()));
+        sim.setPort(port);
+        sim.setListenPolicy(velkarsim::Simulator::ListenPolicy::Always);
+        sim.addStations(base, Stations, 1);
+
+        decisions = std::make_unique<accounts::AccountDecisions>(
+            te.context, te.engine->tarifas(), te.engine->puestos().loginsInUse(),
+            [this](const station::MessageQueueRow& row) { te.engine->mensajes().append(row); });
+        te.engine->setAccountDecisions(decisions.get());
+        const QDate today = te.clock.now().date();
+        store::run(db(), QStringLiteral("UPDATE cuentas SET Alta = ?, Ultima = ?"),
+                   {today.addDays(-40), today.addDays(-2)});
+        // No question about printing the closing tickets.
+        store::run(db(), QStringLiteral("UPDATE opciones SET imp_cierre = 2"));
+        for (int i = 0; i < Stations; ++i)
+            store::run(db(), QStringLiteral("UPDATE puestos SET ip = ?, host = '' WHERE npuesto = ?"),
+                       {station::loopbackStationAddress(base, i).toString(), i + 1});
+        store::run(db(), QStringLiteral("DELETE FROM puestos WHERE npuesto > ?"), {Stations});
+        ListaPuestos& lista = te.engine->puestos();
+        if (!lista.CargarPuestos(nullptr))
+            qFatal("cannot load the stations");
+        lista.scheduler().setDrive(station::LinkScheduler::Drive::Manual);
+        lista.linkEnvironment().port = port;
+        for (int pos = 0; pos < lista.count(); ++pos)
+            QObject::connect(lista.at(pos).tarea.get(), &TTareaCliente::exchangeFinished,
+                             [this] { ++exchanges; });
+        stations = std::make_unique<StationController>(*te.engine, window);
+        window.attachMenu();
+    }
+
+    ~Cafe() { te.engine->puestos().stopAll(); }
+
+    bool start() {
+        QString error;
+        if (!sim.start(&error)) {
+            qWarning("%s", qPrintable(error));
+            return false;
+        }
+        ListaPuestos& lista = te.engine->puestos();
+        lista.startAll();
+        te.engine->conexion().start();
+        return QTest::qWaitFor(
+            [&] {
+                for (int n = 1; n <= Stations; ++n)
+                    if (lista.byNumber(n)->tarea->phase() != TTareaCliente::Phase::Sleeping)
+                        return false;
+                return true;
+            },
+            5000);
+    }
+
+    // One poll interval (or more): every station exchanges once, then the clock ticks.
+    bool round(qint64 ms = 1000) {
+        te.clock.advance(ms);
+        const int expected = exchanges + Stations;
+        te.engine->puestos().scheduler().runDue();
+        if (!QTest::qWaitFor([&] { return exchanges >= expected; }, 5000))
+            return false;
+        te.engine->reloj().tick(te.clock.monotonicMs());
+        return true;
+    }
+
+    velkarsim::StationModel& tile(int number) { return sim.station(sim.indexOfNumber(number)); }
+    station::StationRecord& rec(int number) { return te.rec(number); }
+    QSqlDatabase db() const { return te.db.data.db(); }
+    const QLabel* warning() const { return window.findChild<QLabel*>(QStringLiteral("saveWarning")); }
+    int count(const QString& sql) const { return store::toInt(store::scalar(db(), sql)); }
+
+    velkarsim::Simulator sim;
+    TestEngine te;
+    std::unique_ptr<accounts::AccountDecisions> decisions;
+    TFrmMain window;
+    std::unique_ptr<StationController> stations;
+    quint16 port = 0;
+    int exchanges = 0;
+};
+
+} // namespace
+
+class TestServerOutage : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void stoppedServerBooksEveryPeriodOnce();
+    void commitWithoutAnswer_data();
+    void commitWithoutAnswer();
+    void reconnectWaitsForTheServer();
+    void lockedRowIsAnErrorNotAHang();
+};
+
+void TestServerOutage::initTestCase() {
+    // This test is about the server: without one it fails.
+    QVERIFY2(cluster().start(), "no PostgreSQL cluster could start (scripts/install-deps.sh installs one)");
+    qputenv("QUINTOR_TEST_ENGINE", "postgresql");
+    qputenv("QUINTOR_TEST_PGHOST", cluster().dir().toLocal8Bit());
+}
+
+void TestServerOutage::cleanupTestCase() {
+    cluster().remove();
+    QDir(cluster().dir() + QStringLiteral("-relay")).removeRecursively();
+}
+
+void TestServerOutage::stoppedServerBooksEveryPeriodOnce() {
+    Cafe cafe;
+    ServerBack serverBack;
+    ScriptedUi ui;
+    QVERIFY(cafe.start());
+    ListaPuestos& lista = cafe.te.engine->puestos();
+    store::ConnectionKeeper& keeper = cafe.te.engine->conexion();
+
+    // A money account, a time account, an anonymous counter and an anonymous prepaid hour.
+    cafe.tile(1).queueLogin(QStringLiteral("10001"), QStringLiteral("1111"));
+    cafe.tile(2).queueLogin(QStringLiteral("10004"), QStringLiteral("4444"));
+    session::AperturaPedido counter;
+    counter.tariffName = QStringLiteral("NORMAL");
+    QVERIFY(cafe.te.engine->abrirPuesto(cafe.te.pos(3), counter).ok());
+    session::AperturaPedido prepaid;
+    prepaid.prepago = true;
+    prepaid.tariffName = QStringLiteral("NORMAL");
+    prepaid.amount = Currency::fromUnits(2);
+    prepaid.hours = 1;
+    QVERIFY(cafe.te.engine->abrirPuesto(cafe.te.pos(4), prepaid).ok());
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.rec(1).accountLogin, QStringLiteral("10001"));
+    QCOMPARE(cafe.rec(2).accountLogin, QStringLiteral("10004"));
+    for (int minute = 0; minute < 10; ++minute)
+        QVERIFY(cafe.round(60000));
+
+    // The server stops under the idle console: it notices by itself.
+    QVERIFY(cluster().stop());
+    QElapsedTimer outage;
+    outage.start();
+    QTRY_VERIFY_WITH_TIMEOUT(keeper.isLost(), OutageMs);
+    const qint64 noticed = outage.elapsed();
+    QTRY_COMPARE_WITH_TIMEOUT(ui.messages().size(), 1, OutageMs);
+    QCOMPARE(ui.messages().first().icon, ui::Icon::Error);
+    QVERIFY2(ui.messages().first().text.startsWith(QStringLiteral("Se ha perdido la conexión")),
+             qPrintable(ui.messages().first().text));
+    QVERIFY(!cafe.warning()->isHidden());
+    QCOMPARE(cafe.warning()->text(), QStringLiteral("Sin conexión con la base de datos: reintentando…"));
+
+    // Meanwhile the stations are polled and their clocks count; the ends wait.
+    const qint64 timeLeft = cafe.rec(2).clockMs;
+    const qint64 prepaidLeft = cafe.rec(4).clockMs;
+    cafe.tile(1).queueLogout();
+    QVERIFY(cafe.te.engine->cerrarPuesto(cafe.te.pos(3)));
+    const int polls = cafe.exchanges;
+    for (int minute = 0; minute < 5; ++minute)
+        QVERIFY(cafe.round(60000));
+    QCOMPARE(cafe.exchanges, polls + 5 * Stations);
+    QVERIFY(cafe.rec(1).bookingPending());
+    QVERIFY(cafe.rec(3).bookingPending());
+    QCOMPARE(cafe.rec(2).clockMs, timeLeft - 300000);
+    QCOMPARE(cafe.rec(4).clockMs, prepaidLeft - 300000);
+    QCOMPARE(cafe.tile(2).lastPoll().stateWord, QStringLiteral("PREPAGO"));
+    const Currency cost1 = cafe.rec(1).cost;
+    const Currency cost3 = cafe.rec(3).cost;
+    QCOMPARE(cost3, Currency::fromCents(50)); // ten minutes at the minimum
+    // A customer who logs in now is neither let in nor refused: the log-in waits.
+    cafe.tile(1).queueLogin(QStringLiteral("10002"), QStringLiteral("2222"));
+    QVERIFY(cafe.round());
+    QVERIFY(cafe.round());
+    QVERIFY(cafe.rec(1).bookingPending());
+    QCOMPARE(cafe.tile(1).lastRefusalCode(), std::optional<int>());
+    // One box for the whole outage.
+    QCOMPARE(ui.messages().size(), 1);
+    QVERIFY(!lista.saveError().isEmpty());
+
+    // The server comes back: the console reconnects by itself, and the ends
+    // are booked by the next tick.
+    outage.restart();
+    QVERIFY(cluster().restart());
+    QTRY_VERIFY_WITH_TIMEOUT(!keeper.isLost(), OutageMs);
+    const qint64 back = outage.elapsed();
+    QVERIFY(cafe.warning()->isHidden());
+    QVERIFY(lista.saveError().isEmpty());
+    QVERIFY(cafe.round());
+    QVERIFY(!cafe.rec(1).bookingPending());
+    QVERIFY(!cafe.rec(3).bookingPending());
+    cafe.tile(1).queueLogin(QStringLiteral("10002"), QStringLiteral("2222"));
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.rec(1).accountLogin, QStringLiteral("10002"));
+    for (int minute = 0; minute < 5; ++minute)
+        QVERIFY(cafe.round(60000));
+    const Currency cost5 = cafe.rec(1).cost;
+    const int creditLeft = int(station::roundedSeconds(cafe.rec(2).clockMs));
+    cafe.tile(1).queueLogout();
+    cafe.tile(2).queueLogout();
+    QVERIFY(cafe.te.engine->cerrarPuesto(cafe.te.pos(4)));
+    QVERIFY(cafe.round());
+    QVERIFY(cafe.round());
+    for (int n = 1; n <= Stations; ++n)
+        QVERIFY2(cafe.rec(n).estado == Estado::Libre && !cafe.rec(n).bookingPending(),
+                 qPrintable(QString::number(n)));
+
+    // Five periods, each booked once.
+    QCOMPARE(cafe.count(QStringLiteral("SELECT COUNT(*) FROM ciber")), 5);
+    for (const auto& [station, client] : {std::pair{1, "10001"}, std::pair{1, "10002"}, std::pair{2, "10004"},
+                                          std::pair{3, ""}, std::pair{4, ""}})
+        QCOMPARE(store::toInt(store::scalar(cafe.db(),
+                                            QStringLiteral("SELECT COUNT(*) FROM ciber WHERE NPUESTO = ? AND "
+                                                           "COALESCE(CLIENTE, '') = ?"),
+                                            {station, QString::fromLatin1(client)})),
+                 1);
+    // The money: the accounts paid their use once, the anonymous tickets hold theirs once.
+    QCOMPARE(
+        store::toCurrency(store::scalar(cafe.db(), QStringLiteral("SELECT SUM(SALDO_MOV) FROM movcuentas "
+                                                                  "WHERE SALDO_MOV IS NOT NULL"))),
+        -(cost1 + cost5));
+    QCOMPARE(store::toCurrency(store::scalar(
+                 cafe.db(), QStringLiteral("SELECT credito FROM cuentas WHERE Login = '10001'"))),
+             Currency::fromUnits(10) - cost1);
+    QCOMPARE(store::toInt(store::scalar(
+                 cafe.db(), QStringLiteral("SELECT Bonotiempo FROM cuentas WHERE Login = '10004'"))),
+             creditLeft);
+    QCOMPARE(store::toCurrency(store::scalar(cafe.db(), QStringLiteral("SELECT SUM(IMPORTE) FROM ticket"))),
+             Currency::fromUnits(2) + cost3);
+    QCOMPARE(cafe.count(QStringLiteral("SELECT COUNT(*) FROM lintick WHERE ARTICULO = 'PUESTO 3  0:10:00'")),
+             1);
+    QCOMPARE(cafe.count(QStringLiteral("SELECT COUNT(*) FROM puestos WHERE estado <> 1")), 0);
+    QCOMPARE(ui.messages().size(), 1);
+    qInfo("outage noticed after %lld ms; connection back %lld ms after the server", qlonglong(noticed),
+          qlonglong(back));
+}
+
+void TestServerOutage::commitWithoutAnswer_data() {
+    QTest::addColumn<int>("cut");
+    QTest::newRow("kept, answer lost") << int(Relay::Cut::AfterCommit);
+    QTest::newRow("lost before the server") << int(Relay::Cut::BeforeCommit);
+}
+
+// The connection drops while a booking's COMMIT is on its way: whether the
+// server kept it or not, the period ends up booked once.
+void TestServerOutage::commitWithoutAnswer() {
+    QFETCH(int, cut);
+    TestEngine te;
+    ServerBack serverBack;
+    Relay relay;
+    const QString relayFolder = cluster().dir() + QStringLiteral("-relay");
+    QVERIFY(relay.start(relayFolder, cluster().dir()));
+    const QString direct = te.db.data.filePath();
+    const QString relayed = QStringLiteral("postgresql://quintor@/%1?host=%2")
+                                .arg(store::serverDatabaseName(direct), relayFolder);
+    QVERIFY(te.db.data.open(relayed));
+    store::ConnectionKeeper& keeper = te.engine->conexion();
+
+    session::AperturaPedido counter;
+    counter.tariffName = QStringLiteral("NORMAL");
+    QVERIFY(te.engine->abrirPuesto(te.pos(1), counter).ok());
+    te.tick();
+    for (int minute = 0; minute < 10; ++minute)
+        te.tick(60000);
+    const Currency cost = te.rec(1).cost;
+    QVERIFY(te.engine->cerrarPuesto(te.pos(1)));
+
+    relay.cutAtNextCommit(Relay::Cut(cut));
+    te.tick();
+    QCOMPARE(relay.cuts(), 1);
+    QVERIFY(te.rec(1).bookingPending());
+    QVERIFY(te.rec(1).bookingInDoubt());
+    QVERIFY(keeper.isLost());
+    QTRY_VERIFY_WITH_TIMEOUT(!keeper.isLost(), OutageMs);
+    // The rows caught up on the way back, but not the one that may hold the booking.
+    const int row = store::toInt(
+        store::scalar(te.db.data.db(), QStringLiteral("SELECT estado FROM puestos WHERE npuesto = 1")));
+    QCOMPARE(row, cut == int(Relay::Cut::AfterCommit) ? 1 : 2);
+
+    te.tick();
+    QVERIFY(!te.rec(1).bookingPending());
+    QVERIFY(!te.rec(1).bookingInDoubt());
+    const QSqlDatabase db = te.db.data.db();
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ciber WHERE NPUESTO = 1"))),
+             1);
+    QCOMPARE(store::toInt(store::scalar(
+                 db, QStringLiteral("SELECT COUNT(*) FROM lintick WHERE ARTICULO = 'PUESTO 1  0:10:00'"))),
+             1);
+    QCOMPARE(store::toCurrency(
+                 store::scalar(db, QStringLiteral("SELECT SUM(IMPORTE) FROM ticket WHERE NPUESTO = 1"))),
+             cost);
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT estado FROM puestos WHERE npuesto = 1"))),
+             1);
+    QVERIFY(te.engine->puestos().saveError().isEmpty());
+}
+
+// A failed attempt leaves the data module pointed at the same database,
+// so the next one finds it.
+void TestServerOutage::reconnectWaitsForTheServer() {
+    TestDatabase database;
+    ServerBack serverBack;
+    const QString where = database.data.filePath();
+    const QString count = QStringLiteral("SELECT COUNT(*) FROM operadores");
+    const int operators = store::toInt(store::scalar(database.data.db(), count));
+    QVERIFY(operators > 0);
+    QVERIFY(cluster().stop());
+    QVERIFY(!database.data.reconnect());
+    QVERIFY(!database.data.reconnect());
+    QCOMPARE(database.data.filePath(), where);
+    QVERIFY(cluster().restart());
+    QVERIFY(database.data.reconnect());
+    QCOMPARE(database.data.filePath(), where);
+    QCOMPARE(store::toInt(store::scalar(database.data.db(), count)), operators);
+}
+
+// A row that another session keeps locked fails the write within seconds.
+void TestServerOutage::lockedRowIsAnErrorNotAHang() {
+    TestDatabase database;
+    TDataModule1 other;
+    QVERIFY(other.open(database.data.filePath()));
+    store::run(other.db(), QStringLiteral("BEGIN"));
+    store::run(other.db(), QStringLiteral("UPDATE opciones SET NUM_TICK = NUM_TICK + 1"));
+    QElapsedTimer waited;
+    waited.start();
+    try {
+        store::run(database.data.db(), QStringLiteral("UPDATE opciones SET NUM_TICK = NUM_TICK + 1"));
+        QFAIL("the locked row was written");
+    } catch (const store::DatabaseError& e) {
+        QVERIFY(!e.connectionLost());
+    }
+    QVERIFY2(waited.elapsed() < 10000, qPrintable(QString::number(waited.elapsed())));
+    store::run(other.db(), QStringLiteral("ROLLBACK"));
+}
+
+QTEST_MAIN(TestServerOutage)
+#include "tst_serveroutage.moc"
