@@ -311,6 +311,16 @@ void TFrmduplicar::ticketPurgeEnded(bool cancelled) {
     m_bar->setValue(m_bar->maximum());
 }
 
+void TFrmduplicar::archiveProgress(int percent) {
+    if (!m_ticketPurgeRunning)
+        ticketPurgeStarted(100);
+    ticketPurged(percent);
+}
+
+void TFrmduplicar::archiveEnded(bool cancelled) {
+    ticketPurgeEnded(cancelled);
+}
+
 void TFrmduplicar::failure(const QString& text) {
     ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), text,
                                              ui::Icon::Warning, ui::Buttons::Ok});

@@ -49,6 +49,8 @@ private:
     void ticketPurged(int number) override;
     bool cancelRequested() override;
     void ticketPurgeEnded(bool cancelled) override;
+    void archiveProgress(int percent) override;
+    void archiveEnded(bool cancelled) override;
     void failure(const QString& text) override;
 
     QString m_folder;

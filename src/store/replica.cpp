@@ -179,14 +179,24 @@ ReplicaEnd runServerReplica(const ReplicaPlan& plan, ReplicaObserver& observer) 
     try {
         SnapshotTransaction snapshot(db);
         // The archive is this snapshot's copy; it must be whole and on disk
-        // before a row of the server goes.
-        Status archived = transferToFile(data, plan.copyPath);
+        // before a row of the server goes. A large one takes minutes: its
+        // rows move the bar, and a cancel meanwhile purges nothing.
+        int shown = -1;
+        Status archived = transferToFile(data, plan.copyPath, [&](const TransferStep& step) {
+            const int percent = step.total > 0 ? int(step.rows * 100 / step.total) : 100;
+            if (percent != shown)
+                observer.archiveProgress(shown = percent);
+        });
         if (archived)
             archived = syncToDisk(plan.copyPath);
+        const bool stop = archived && observer.cancelRequested();
+        observer.archiveEnded(stop || !archived);
         if (!archived || !snapshot.open()) {
             observer.line(QStringLiteral("No se ha podido copiar el fichero: ") + plan.copyName);
             return ReplicaEnd::CopyFailed;
         }
+        if (stop)
+            return cancelled(observer);
         if (!purgeHistory(db, plan, observer))
             return cancelled(observer);
         snapshot.commit();

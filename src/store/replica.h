@@ -37,6 +37,10 @@ public:
     virtual void ticketPurged(int number) = 0;
     virtual bool cancelRequested() = 0;
     virtual void ticketPurgeEnded(bool cancelled) = 0;
+    // A server's archive being written, in percent; lets the window repaint
+    // and take a cancel, which then purges nothing.
+    virtual void archiveProgress(int percent) { Q_UNUSED(percent); }
+    virtual void archiveEnded(bool cancelled) { Q_UNUSED(cancelled); }
     // A failure to show in a box (compaction refused, database error).
     virtual void failure(const QString& text) = 0;
 };

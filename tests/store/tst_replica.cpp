@@ -91,12 +91,14 @@ struct Recorder : store::ReplicaObserver {
     void ticketPurged(int number) override { purged << number; }
     bool cancelRequested() override { return cancelAfter > 0 && purged.size() >= cancelAfter; }
     void ticketPurgeEnded(bool) override {}
+    void archiveProgress(int percent) override { archive << percent; }
     void failure(const QString& text) override { failures << text; }
     QStringList lines;
     QStringList failures;
     QList<int> purged;
     int maximum = -1;
     int cancelAfter = 0;
+    QList<int> archive;
 };
 
 // Recorder that also acts when a line shows: another console writing while
@@ -467,6 +469,13 @@ void TestReplica::batchedPurgeKeepsEveryRowOnce() {
     const store::ReplicaEnd end = store::runReplica(plan, recorder);
     QVERIFY2(recorder.failures.isEmpty(), qPrintable(recorder.failures.join(QLatin1Char('\n'))));
     QCOMPARE(recorder.maximum, Old);
+    // A server's archive shows its own progress, up to whole, before the purge.
+    if (testserver::onServer()) {
+        QVERIFY(std::is_sorted(recorder.archive.begin(), recorder.archive.end()));
+        QCOMPARE(recorder.archive.last(), 100);
+    } else {
+        QVERIFY(recorder.archive.isEmpty());
+    }
 
     // The bar moves once per commit, up to the tickets purged.
     const int batches = cancelAfter ? cancelAfter : (Old + batchRows - 1) / batchRows;
