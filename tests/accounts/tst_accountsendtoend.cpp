@@ -7,6 +7,7 @@
 #include "station/stationaddress.h"
 #include "store/sql.h"
 #include "support/loopback.h"
+#include "support/simcafe.h"
 #include "support/testengine.h"
 #include "support/testserver.h"
 
@@ -28,83 +29,15 @@ QHostAddress baseAddress() {
     return loopbackBase(59);
 }
 
-// The console on the demo database with its accounts' decisions, stations 1–4
-// played by the simulator; the test moves the clock a poll interval at a time.
-struct Cafe {
-    Cafe() {
-        const QHostAddress base = baseAddress();
-        port = freePort(base);
-        if (port == 0)
-            qFatal("cannot listen on %s", qPrintable(base.toString()));
-        sim.setPort(port);
-        sim.setListenPolicy(velkarsim::Simulator::ListenPolicy::Always);
-        sim.addStations(base, Stations, 1);
-        // Every exchange on stderr, for a failure under the microscope.
-        if (qEnvironmentVariableIsSet("QUINTOR_SIM_LOG"))
-            sim.setLogSink([](const QString& line) { qInfo("%s", qPrintable(line)); });
-
-        decisions = std::make_unique<accounts::AccountDecisions>(
-            te.context, te.engine->tarifas(), te.engine->puestos().loginsInUse(),
-            [this](const station::MessageQueueRow& row) { te.engine->mensajes().append(row); });
-        te.engine->setAccountDecisions(decisions.get());
-
-        // The demo dates its accounts from the real day; ours is the fake clock's.
+// The console on the demo database, stations 1–4 played by the simulator.
+struct Cafe : SimCafe {
+    Cafe()
+        : SimCafe(baseAddress(), Stations) {
         const QDate today = te.clock.now().date();
-        store::run(db(), QStringLiteral("UPDATE cuentas SET Alta = ?, Ultima = ?"),
-                   {today.addDays(-40), today.addDays(-2)});
         store::run(db(), QStringLiteral("UPDATE cuentas SET Alta = ?, Ultima = ? WHERE Login = '10008'"),
                    {today.addDays(-400), today.addDays(-400)});
-
-        // Four stations of the demo on our addresses; the others would poll nobody.
-        for (int i = 0; i < Stations; ++i)
-            store::run(db(), QStringLiteral("UPDATE puestos SET ip = ?, host = '' WHERE npuesto = ?"),
-                       {station::loopbackStationAddress(base, i).toString(), i + 1});
-        store::run(db(), QStringLiteral("DELETE FROM puestos WHERE npuesto > ?"), {Stations});
-        ListaPuestos& lista = te.engine->puestos();
-        if (!lista.CargarPuestos(nullptr))
-            qFatal("cannot load the stations");
-        lista.scheduler().setDrive(station::LinkScheduler::Drive::Manual);
-        lista.linkEnvironment().port = port;
-        for (int pos = 0; pos < lista.count(); ++pos)
-            QObject::connect(lista.at(pos).tarea.get(), &TTareaCliente::exchangeFinished,
-                             [this] { ++exchanges; });
     }
 
-    ~Cafe() { te.engine->puestos().stopAll(); }
-
-    bool start() {
-        QString error;
-        if (!sim.start(&error)) {
-            qWarning("%s", qPrintable(error));
-            return false;
-        }
-        ListaPuestos& lista = te.engine->puestos();
-        lista.startAll();
-        return QTest::qWaitFor(
-            [&] {
-                for (int n = 1; n <= Stations; ++n)
-                    if (lista.byNumber(n)->tarea->phase() != TTareaCliente::Phase::Sleeping)
-                        return false;
-                return true;
-            },
-            5000);
-    }
-
-    // One poll interval (or more): every station exchanges once, then the
-    // clock ticks.
-    bool round(qint64 ms = 1000) {
-        te.clock.advance(ms);
-        const int expected = exchanges + Stations;
-        te.engine->puestos().scheduler().runDue();
-        if (!QTest::qWaitFor([&] { return exchanges >= expected; }, 5000))
-            return false;
-        te.engine->reloj().tick(te.clock.monotonicMs());
-        return true;
-    }
-
-    velkarsim::StationModel& tile(int number) { return sim.station(sim.indexOfNumber(number)); }
-    station::StationRecord& rec(int number) { return te.rec(number); }
-    QSqlDatabase db() const { return te.db.data.db(); }
     store::Cuenta cuenta(const QString& login) const {
         return store::select<store::Cuenta>(db(), QStringLiteral("WHERE Login = ?"), {login}).at(0);
     }
@@ -116,13 +49,6 @@ struct Cafe {
         q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table);
         return q.next() ? q.value(0).toInt() : -1;
     }
-
-    // Destroyed last: the links close their connections first.
-    velkarsim::Simulator sim;
-    TestEngine te;
-    std::unique_ptr<accounts::AccountDecisions> decisions;
-    quint16 port = 0;
-    int exchanges = 0;
 };
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "store/sql.h"
 #include "support/loopback.h"
 #include "support/scriptedui.h"
+#include "support/simcafe.h"
 #include "support/testengine.h"
 #include "support/testserver.h"
 
@@ -232,90 +233,28 @@ QHostAddress baseAddress() {
     return loopbackBase(61);
 }
 
-// The console on a demo database of the test's cluster: the engine with
-// its accounts' decisions and its main window's station controller, and
-// stations 1–4 played by the simulator. The engine's clock is fake; the
+// The console on a demo database of the test's cluster, stations 1–4 played
+// by the simulator, with its main window's station controller. The
 // connection's keeper runs on real time.
-struct Cafe {
-    Cafe() {
-        const QHostAddress base = baseAddress();
-        port = freePort(base);
-        if (port == 0)
-            qFatal("cannot listen on %s", qPrintable(base.toString()));
-        sim.setPort(port);
-        sim.setListenPolicy(velkarsim::Simulator::ListenPolicy::Always);
-        sim.addStations(base, Stations, 1);
-
-        decisions = std::make_unique<accounts::AccountDecisions>(
-            te.context, te.engine->tarifas(), te.engine->puestos().loginsInUse(),
-            [this](const station::MessageQueueRow& row) { te.engine->mensajes().append(row); });
-        te.engine->setAccountDecisions(decisions.get());
-        const QDate today = te.clock.now().date();
-        store::run(db(), QStringLiteral("UPDATE cuentas SET Alta = ?, Ultima = ?"),
-                   {today.addDays(-40), today.addDays(-2)});
+struct Cafe : SimCafe {
+    Cafe()
+        : SimCafe(baseAddress(), Stations) {
         // No question about printing the closing tickets.
         store::run(db(), QStringLiteral("UPDATE opciones SET imp_cierre = 2"));
-        for (int i = 0; i < Stations; ++i)
-            store::run(db(), QStringLiteral("UPDATE puestos SET ip = ?, host = '' WHERE npuesto = ?"),
-                       {station::loopbackStationAddress(base, i).toString(), i + 1});
-        store::run(db(), QStringLiteral("DELETE FROM puestos WHERE npuesto > ?"), {Stations});
-        ListaPuestos& lista = te.engine->puestos();
-        if (!lista.CargarPuestos(nullptr))
-            qFatal("cannot load the stations");
-        lista.scheduler().setDrive(station::LinkScheduler::Drive::Manual);
-        lista.linkEnvironment().port = port;
-        for (int pos = 0; pos < lista.count(); ++pos)
-            QObject::connect(lista.at(pos).tarea.get(), &TTareaCliente::exchangeFinished,
-                             [this] { ++exchanges; });
         stations = std::make_unique<StationController>(*te.engine, window);
         window.attachMenu();
     }
 
-    ~Cafe() { te.engine->puestos().stopAll(); }
-
     bool start() {
-        QString error;
-        if (!sim.start(&error)) {
-            qWarning("%s", qPrintable(error));
-            return false;
-        }
-        ListaPuestos& lista = te.engine->puestos();
-        lista.startAll();
         te.engine->conexion().start();
-        return QTest::qWaitFor(
-            [&] {
-                for (int n = 1; n <= Stations; ++n)
-                    if (lista.byNumber(n)->tarea->phase() != TTareaCliente::Phase::Sleeping)
-                        return false;
-                return true;
-            },
-            5000);
+        return SimCafe::start();
     }
 
-    // One poll interval (or more): every station exchanges once, then the clock ticks.
-    bool round(qint64 ms = 1000) {
-        te.clock.advance(ms);
-        const int expected = exchanges + Stations;
-        te.engine->puestos().scheduler().runDue();
-        if (!QTest::qWaitFor([&] { return exchanges >= expected; }, 5000))
-            return false;
-        te.engine->reloj().tick(te.clock.monotonicMs());
-        return true;
-    }
-
-    velkarsim::StationModel& tile(int number) { return sim.station(sim.indexOfNumber(number)); }
-    station::StationRecord& rec(int number) { return te.rec(number); }
-    QSqlDatabase db() const { return te.db.data.db(); }
     const QLabel* warning() const { return window.findChild<QLabel*>(QStringLiteral("saveWarning")); }
     int count(const QString& sql) const { return store::toInt(store::scalar(db(), sql)); }
 
-    velkarsim::Simulator sim;
-    TestEngine te;
-    std::unique_ptr<accounts::AccountDecisions> decisions;
     TFrmMain window;
     std::unique_ptr<StationController> stations;
-    quint16 port = 0;
-    int exchanges = 0;
 };
 
 } // namespace
