@@ -98,6 +98,19 @@ void useWorkingDatabase(const TestHome& home) {
     if (testserver::onServer())                                                                              \
     QSKIP("a database file")
 
+// A 3.1 export file of three accounts; the second, "ana", is one the
+// database already has (as ANA).
+Status writeExportWithAna(const QString& path) {
+    QList<QStringList> records{{QStringLiteral("NUEVO1"), QStringLiteral("p")},
+                               {QStringLiteral("ana"), QStringLiteral("otra")},
+                               {QStringLiteral("NUEVO2"), QStringLiteral("p")}};
+    for (QStringList& r : records) {
+        while (r.size() < 17)
+            r << QString();
+    }
+    return store::writeExportFile(path, records);
+}
+
 ScriptedUi::DialogHandler replicaBefore(const QDate& date) {
     return [date](QDialog* d) {
         auto* w = qobject_cast<TFrmduplicar*>(d);
@@ -178,14 +191,7 @@ void TestDatabaseTools::upgradeAtStartupThenReplicaAndImport() {
 
     // Import a 3.1 export file whose second account exists already.
     const QString qdt = home.home() + QStringLiteral("/usr.qdt");
-    QStringList one{QStringLiteral("NUEVO1"), QStringLiteral("p")};
-    QStringList two{QStringLiteral("ana"), QStringLiteral("otra")};
-    QStringList three{QStringLiteral("NUEVO2"), QStringLiteral("p")};
-    for (QStringList* r : {&one, &two, &three}) {
-        while (r->size() < 17)
-            *r << QString();
-    }
-    QVERIFY(store::writeExportFile(qdt, {one, two, three}));
+    QVERIFY(writeExportWithAna(qdt));
     ui.onNextDialog(pickFile(qdt));
     f.trigger("import31Action");
     QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Progress);
@@ -294,14 +300,7 @@ void TestDatabaseTools::toolsOnTheWorkingDatabase() {
                    QStringLiteral("INSERT INTO cuentas (Login, Pass, Tipo) VALUES ('ANA', 'x', '0')"));
     }
     const QString qdt = home.home() + QStringLiteral("/usr.qdt");
-    QStringList one{QStringLiteral("NUEVO1"), QStringLiteral("p")};
-    QStringList two{QStringLiteral("ana"), QStringLiteral("otra")};
-    QStringList three{QStringLiteral("NUEVO2"), QStringLiteral("p")};
-    for (QStringList* r : {&one, &two, &three}) {
-        while (r->size() < 17)
-            *r << QString();
-    }
-    QVERIFY(store::writeExportFile(qdt, {one, two, three}));
+    QVERIFY(writeExportWithAna(qdt));
     ui.onNextDialog(pickFile(qdt));
     f.trigger("import31Action");
     QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Progress);
