@@ -229,12 +229,14 @@ void copyRows(const QSqlDatabase& source, const QSqlDatabase& target, const QStr
     if (progress)
         progress(step);
 
-    QString marks = QStringLiteral("(");
-    for (int i = 0; i < width; ++i)
-        marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
-    marks += QLatin1Char(')');
+    const QString marks = QLatin1Char('(') +
+                          QStringList(width, QStringLiteral("?")).join(QStringLiteral(", ")) +
+                          QLatin1Char(')');
     const QString insertHead = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +
                                inserted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES ");
+    const auto insertOf = [&](int rows) -> QString {
+        return insertHead + QStringList(rows, marks).join(QStringLiteral(", "));
+    };
     // Full batches reuse one prepared statement: the engines parse a
     // statement's placeholders in time that grows faster than their count.
     QSqlQuery batch(target);
@@ -245,23 +247,15 @@ void copyRows(const QSqlDatabase& source, const QSqlDatabase& target, const QStr
         if (pendingRows == 0)
             return;
         if (pendingRows < rowsPerInsert) {
-            QStringList groups;
-            for (int i = 0; i < pendingRows; ++i)
-                groups << marks;
-            run(target, insertHead + groups.join(QStringLiteral(", ")), pending);
+            run(target, insertOf(pendingRows), pending);
         } else {
-            if (!batchPrepared) {
-                QStringList groups;
-                for (int i = 0; i < rowsPerInsert; ++i)
-                    groups << marks;
-                if (!batch.prepare(insertHead + groups.join(QStringLiteral(", "))))
-                    throw DatabaseError(batch.lastError().text());
-                batchPrepared = true;
-            }
+            if (!batchPrepared && !batch.prepare(insertOf(rowsPerInsert)))
+                throw failedStatement(target, batch.lastError());
+            batchPrepared = true;
             for (int i = 0; i < pending.size(); ++i)
                 batch.bindValue(i, pending.at(i));
             if (!batch.exec())
-                throw DatabaseError(table + QStringLiteral(": ") + batch.lastError().text());
+                throw failedStatement(target, batch.lastError());
         }
         pending.clear();
         pendingRows = 0;
