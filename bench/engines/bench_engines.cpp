@@ -47,17 +47,21 @@ QString serverUri(const QString& database) {
     return QStringLiteral("postgresql:///%1?host=%2&user=quintor").arg(database, g_socketDir);
 }
 
-void administer(const QString& sql) {
-    TDataModule1 admin;
+// The cluster's maintenance database, where databases are made and dropped.
+void openAdmin(TDataModule1& admin) {
     if (const Status s = admin.open(serverUri(QStringLiteral("postgres"))); !s)
         qFatal("cannot reach the cluster: %s", qPrintable(s.error()));
+}
+
+void administer(const QString& sql) {
+    TDataModule1 admin;
+    openAdmin(admin);
     store::run(admin.db(), sql);
 }
 
 bool serverHas(const QString& database) {
     TDataModule1 admin;
-    if (const Status s = admin.open(serverUri(QStringLiteral("postgres"))); !s)
-        qFatal("cannot reach the cluster: %s", qPrintable(s.error()));
+    openAdmin(admin);
     return store::scalar(admin.db(), QStringLiteral("SELECT COUNT(*) FROM pg_database WHERE datname = ?"),
                          {database})
                .toInt() > 0;
