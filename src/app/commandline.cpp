@@ -2,6 +2,10 @@
 
 namespace app {
 
+bool CommandLine::validConsoleName(const QString& name) {
+    return !name.isEmpty() && name.size() <= MaxConsoleName && name.trimmed() == name;
+}
+
 CommandLine CommandLine::parse(const QStringList& arguments) {
     CommandLine cl;
     bool newDatabaseGiven = false;
@@ -34,6 +38,16 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             if (cl.error.isEmpty())
                 cl.copyTo = value(a);
             copyGiven = true;
+        } else if (a == QLatin1String("--console")) {
+            cl.console = value(a);
+            if (cl.error.isEmpty() && !validConsoleName(cl.console))
+                cl.error =
+                    QStringLiteral("Nombre de consola no válido: «%1» (de 1 a %2 caracteres, sin espacios "
+                                   "al principio ni al final)")
+                        .arg(cl.console)
+                        .arg(MaxConsoleName);
+        } else if (a == QLatin1String("--headless")) {
+            cl.headless = true;
         } else if (a == QLatin1String("--screenshots")) {
             cl.screenshots = value(a);
         } else if (a == QLatin1String("--demo")) {
@@ -77,6 +91,9 @@ QString CommandLine::helpText() {
                           "  --database FILE|URL     trabaja con el fichero FILE o con la base de datos\n"
                           "                          PostgreSQL de URL (postgresql://usuario@servidor/base)\n"
                           "                          y la recuerda para los siguientes arranques\n"
+                          "  --console NAME          el nombre de esta consola entre las consolas de una\n"
+                          "                          misma base de datos (por omisión, el del equipo); se\n"
+                          "                          recuerda para los siguientes arranques\n"
                           "  --new-database FILE|URL crea una base de datos nueva en FILE o en la base\n"
                           "                          PostgreSQL vacía de URL y termina\n"
                           "  --copy-database FROM TO copia la base de datos FROM (fichero o URL) en la base\n"

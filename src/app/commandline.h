@@ -14,6 +14,10 @@ struct CommandLine {
     bool demo = false;    // --demo
     bool english = false; // --lang en
     QString screenshots;  // --screenshots DIR: the manual's pictures (not in --help)
+    QString console;      // --console NAME: this console's name among the database's consoles
+    // --headless: the stations, the clock and the lease without windows or
+    // an operator, until SIGTERM (tests and benchmarks; not in --help).
+    bool headless = false;
     bool showVersion = false;
     bool showHelp = false;
     QString error; // a bad option, with the text to print
@@ -25,6 +29,9 @@ struct CommandLine {
     bool isCommand() const {
         return !error.isEmpty() || showHelp || showVersion || !newDatabase.isEmpty() || !copyFrom.isEmpty();
     }
+
+    static constexpr int MaxConsoleName = 40;
+    static bool validConsoleName(const QString& name);
 
     static CommandLine parse(const QStringList& arguments);
     static QString helpText();

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSysInfo>
 
 namespace app {
 
@@ -66,6 +67,22 @@ Result<QString> ConfigIni::useDatabase(const QString& where, const QString& data
     if (const Status written = writeDatabaseId(name); !written)
         return Result<QString>::failure(written.error());
     return store::serverPassword(given);
+}
+
+QString ConfigIni::consoleName() const {
+    const QString name =
+        QSettings(m_path, QSettings::IniFormat).value(QStringLiteral("Consola/Nombre")).toString();
+    if (!name.trimmed().isEmpty())
+        return name.trimmed();
+    const QString host = QSysInfo::machineHostName();
+    return host.isEmpty() ? QStringLiteral("CONSOLA") : host;
+}
+
+Status ConfigIni::writeConsoleName(const QString& name) const {
+    resetAttributes();
+    QSettings ini(m_path, QSettings::IniFormat);
+    ini.setValue(QStringLiteral("Consola/Nombre"), name);
+    return finish(ini, m_path);
 }
 
 DockLayout ConfigIni::readLayout() const {

@@ -32,6 +32,11 @@ public:
     // which is kept for this run only.
     Result<QString> useDatabase(const QString& where, const QString& databaseFolder) const;
 
+    // This console's name among the consoles of one database: [Consola]
+    // Nombre, else the computer's host name.
+    QString consoleName() const;
+    Status writeConsoleName(const QString& name) const;
+
     DockLayout readLayout() const;
     Status writeLayout(const DockLayout& layout) const;
 

@@ -112,6 +112,12 @@ bool ConsoleLifecycle::afterLogin() {
     // 11, 12. Poll period, rounding unit, alarms and the band-change rule.
     applyRuntimeSettings();
 
+    // The console's place among the consoles of the database: refused while
+    // another computer runs under its name; the stations nobody polls
+    // become its own.
+    if (const Status registered = m_engine.consola().registrar(); !registered)
+        return refuse(registered.error());
+
     // 13. The station registry, with its state restored.
     ListaPuestos& puestos = m_engine.puestos();
     {
@@ -135,6 +141,7 @@ bool ConsoleLifecycle::afterLogin() {
     puestos.startPeriodicSave();
     // A server that goes away from now on is noticed, told and retried.
     m_engine.conexion().start();
+    m_engine.consola().start();
     return true;
 }
 
@@ -156,6 +163,7 @@ void ConsoleLifecycle::shutdown() {
     // what their rows said last: running periods go on at the next start.
     m_engine.conexion().stop();
     if (m_engine.conexion().isLost() && !m_engine.conexion().reconnectNow()) {
+        m_engine.consola().stop(false);
         m_engine.reloj().stop();
         m_engine.puestos().stopPeriodicSave();
         report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) +
@@ -215,6 +223,8 @@ void ConsoleLifecycle::shutdown() {
             report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) + saved.error());
     }
 
+    // The name goes back; the stations stay this console's for its next start.
+    m_engine.consola().stop(true);
     // 8. Every link stops. 9: the closing mail ends.
     puestos.stopAll();
     // Nothing writes any more: another console may take the file.

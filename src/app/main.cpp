@@ -9,6 +9,7 @@
 #include "app/copycommand.h"
 #include "app/frmacceso.h"
 #include "app/frmmain.h"
+#include "app/headless.h"
 #include "app/helpcontroller.h"
 #include "app/lifecycle.h"
 #include "app/mailcontroller.h"
@@ -95,6 +96,10 @@ int main(int argc, char* argv[]) {
         QCoreApplication core(argc, argv);
         return runCommand(cl);
     }
+    if (cl.headless) {
+        QCoreApplication core(argc, argv);
+        return app::runHeadless(cl);
+    }
 
     ConsoleApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quintor"));
@@ -136,6 +141,14 @@ int main(int argc, char* argv[]) {
             ui::showMessage(nullptr, ui::MessageRequest{QStringLiteral("Atención"), chosen.error(),
                                                         ui::Icon::Error, ui::Buttons::Ok});
     }
+    // The console's name among the consoles of its database, remembered.
+    const app::ConfigIni config(paths.configIni());
+    if (!cl.console.isEmpty()) {
+        if (const Status written = config.writeConsoleName(cl.console); !written)
+            ui::showMessage(nullptr, ui::MessageRequest{QStringLiteral("Atención"), written.error(),
+                                                        ui::Icon::Error, ui::Buttons::Ok});
+    }
+    context.consoleName = cl.console.isEmpty() ? config.consoleName() : cl.console;
     if (!firstDatabaseError.isEmpty())
         ui::showMessage(nullptr, ui::MessageRequest{QStringLiteral("Atención"), firstDatabaseError,
                                                     ui::Icon::Error, ui::Buttons::Ok});

@@ -20,6 +20,9 @@ struct ConsoleContext {
     // The running stations, for changes of an account's credit; set by the
     // console's engine while it lives.
     CreditSync* creditSync = nullptr;
+    // The console's name among the consoles of one database (config.ini,
+    // --console; the computer's host name by default).
+    QString consoleName;
     // NOMBRE of the operator who logged in.
     QString currentOperator;
     // Kept for engines that have a password; set by the password dialog.

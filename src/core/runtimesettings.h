@@ -16,6 +16,19 @@ struct RuntimeSettings {
     // chosen at the start stays.
     int cambiotarifa = 1;
     bool porfranjas = false;
+    // Seconds of silence after which another console's stations are taken
+    // over; 0 only by hand.
+    int takeoverDelaySeconds = DefaultTakeoverDelaySeconds;
+    static constexpr int DefaultTakeoverDelaySeconds = 30;
+    static constexpr int MinTakeoverDelaySeconds = 15;
+    static constexpr int MaxTakeoverDelaySeconds = 3600;
+    // 0 stays 0; anything else is brought within the limits.
+    static int takeoverDelayFor(int seconds) {
+        return seconds <= 0 ? 0
+                            : (seconds < MinTakeoverDelaySeconds   ? MinTakeoverDelaySeconds
+                               : seconds > MaxTakeoverDelaySeconds ? MaxTakeoverDelaySeconds
+                                                                   : seconds);
+    }
 
     // ping seconds -> poll period: 1 to 60 only, anything else polls every second.
     static int pollIntervalForPing(int ping) {

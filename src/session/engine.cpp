@@ -4,6 +4,7 @@
 #include "core/formatohora.h"
 #include "sales/tickets.h"
 #include "session/precios.h"
+#include "store/consolas.h"
 #include "store/datamodule.h"
 #include "store/dialect.h"
 #include "store/opciones.h"
@@ -46,7 +47,8 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
     , m_context(context)
     , m_puestos(context)
     , m_clock(context, m_puestos, m_tarifas, *this)
-    , m_conexion(context.data) {
+    , m_conexion(context.data)
+    , m_lease(context, m_puestos, m_conexion) {
     m_puestos.setDecisions(this);
     // While the server is away the stations go on polling and the clocks
     // counting; the ends wait, saved as running, for its return.
@@ -65,6 +67,11 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
         }
     });
     connect(&m_clock, &session::StationClock::fatalError, this, &ConsoleEngine::fatalError);
+    // A write refused under an old epoch: the lease finds out what went.
+    connect(&m_puestos, &ListaPuestos::ownershipLost, this, [this] {
+        if (m_lease.isRunning())
+            m_lease.renewSoon();
+    });
     // An account's notice, on its way to the station, shows in the message queue.
     connect(&m_puestos, &ListaPuestos::noticeQueued, this, [this](int number, const QString& message) {
         m_mensajes.append({number, m_context.regional.formatTime(m_context.clock->now().time()),
@@ -76,6 +83,7 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
 ConsoleEngine::~ConsoleEngine() {
     if (m_context.creditSync == this)
         m_context.creditSync = nullptr;
+    m_lease.stop(false);
     m_conexion.stop();
     m_clock.stop();
     m_puestos.stopAll();
@@ -277,6 +285,11 @@ void ConsoleEngine::intercambiar(int pos, int otherPos) {
             store::run(db, QStringLiteral("UPDATE ticket SET NPUESTO = ? WHERE ID_TICK = ?"),
                        {number, t->ID_TICK});
     }
+    for (const auto& [number, rec] : {std::pair<int, const station::StationRecord*>{a.number, &ra},
+                                      std::pair<int, const station::StationRecord*>{b.number, &rb}}) {
+        if (!rec->accountLogin.isEmpty())
+            store::moverLogin(db, rec->accountLogin, number);
+    }
     ListaPuestos::escribirFila(db, a.number, ra);
     ListaPuestos::escribirFila(db, b.number, rb);
     tx.commit();
@@ -374,6 +387,9 @@ void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station
         if (!number.isEmpty())
             booked = sales::findTicket(db, number);
     }
+    // The login is free for every console's stations with the period booked.
+    if (!ended.accountLogin.isEmpty())
+        store::liberarLogin(db, ended.accountLogin);
     ListaPuestos::escribirFila(db, uso.station, freed);
     tx.commit();
     afterBooking(ended);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/creditsync.h"
+#include "session/consolelease.h"
 #include "session/registrouso.h"
 #include "session/stationclock.h"
 #include "session/tarifas.h"
@@ -75,6 +76,8 @@ public:
     session::StationClock& reloj() { return m_clock; }
     // The connection to a server's database: lost, kept retrying, restored.
     store::ConnectionKeeper& conexion() { return m_conexion; }
+    // The console's lease on its stations among the database's consoles.
+    session::ConsoleLease& consola() { return m_lease; }
 
     // Builds the tariff cache from the tables (start-up).
     Status cargarTarifas();
@@ -142,6 +145,7 @@ private:
     station::MessageQueueModel m_mensajes;
     session::StationClock m_clock;
     store::ConnectionKeeper m_conexion;
+    session::ConsoleLease m_lease;
     station::DefaultLinkDecisions m_noAccounts;
     station::LinkDecisions* m_accountDecisions = &m_noAccounts;
     bool m_ticketsChangedQueued = false;

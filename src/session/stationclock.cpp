@@ -217,8 +217,9 @@ void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
                     freeStation(p);
                     m_puestos.noteSave(Status::success());
                 } catch (const store::DatabaseError& e) {
-                    bookingFailed = true;
-                    m_puestos.noteSave(Status::failure(e.text()));
+                    // A station another console owns now fails alone.
+                    bookingFailed = !e.notOwner();
+                    m_puestos.noteError(e);
                     continue;
                 }
                 m_puestos.RedibujarFila(pos);

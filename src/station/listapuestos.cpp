@@ -3,6 +3,7 @@
 #include "core/formatohora.h"
 #include "station/progress.h"
 #include "station/wireformat.h"
+#include "store/consolas.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/rows.h"
@@ -34,14 +35,25 @@ int TPuestos::checkStationLogin(const QString& request) {
         station::StationRecord accepted = rec();
         station::aceptarLogin(accepted, accepted.accountLogin.isEmpty() ? station::loginFromRequest(request)
                                                                         : accepted.accountLogin);
-        if (m_lista->m_ctx.data)
-            ListaPuestos::escribirFila(m_lista->m_ctx.data->db(), number, accepted);
+        if (m_lista->m_ctx.data) {
+            // The login is claimed for every console's stations in the
+            // transaction that writes the period: of two consoles accepting
+            // it at once, the second meets the first's claim.
+            const QSqlDatabase db = m_lista->m_ctx.data->db();
+            store::Transaction tx(db);
+            if (!store::reclamarLogin(db, accepted.accountLogin, number, m_lista->m_console)) {
+                rec() = before;
+                return LoginInUse;
+            }
+            ListaPuestos::escribirFila(db, number, accepted);
+            tx.commit();
+        }
         m_lista->noteSave(Status::success());
         return 0;
     } catch (const store::DatabaseError& e) {
         // Never a wrong password: the customer is answered once the database is back.
         rec() = before;
-        m_lista->noteSave(Status::failure(e.text()));
+        m_lista->noteError(e);
         return -1;
     }
 }
@@ -189,6 +201,7 @@ std::unique_ptr<TPuestos> ListaPuestos::makeEntry(const store::Puesto& row, bool
     r.discountPercent = row.descuento;
     r.noPasswordChange = row.Modoconexion;
     r.tariff = nullptr;
+    r.epoch = row.EPOCA;
     return e;
 }
 
@@ -209,8 +222,11 @@ Status ListaPuestos::CargarPuestos(station::Progress* progress) {
         return Status::failure(QStringLiteral("No hay base de datos abierta."));
     try {
         const QSqlDatabase db = m_ctx.data->db();
+        // A console that has a name polls only its own stations.
         const std::vector<store::Puesto> rows =
-            store::select<store::Puesto>(db, QStringLiteral("ORDER BY npuesto"));
+            m_console.isEmpty() ? store::select<store::Puesto>(db, QStringLiteral("ORDER BY npuesto"))
+                                : store::select<store::Puesto>(
+                                      db, QStringLiteral("WHERE CONSOLA = ? ORDER BY npuesto"), {m_console});
         const bool useHost = store::readOpciones(db).Host;
         cargarFilas(rows, useHost, progress);
     } catch (const store::DatabaseError& e) {
@@ -245,15 +261,17 @@ const QString& saveStatement() {
         "UPDATE puestos SET estado = ?, sinconex = ?, tiempo = ?, coste = ?, seg_prepago = ?, coste_prepago "
         "= ?, "
         "cuenta = ?, pass = ?, tarifa = ?, cerraraut = ?, pagado = ?, descuento = ?, tipotarifa = ?, "
-        "Modoconexion = ?, tiempointercambio = ?, costeintercambio = ?, ticket = ? WHERE npuesto = ?");
+        "Modoconexion = ?, tiempointercambio = ?, costeintercambio = ?, ticket = ? WHERE npuesto = ? AND "
+        "COALESCE(EPOCA, 0) = ?");
     return sql;
 }
 
-// Writes one station's row through the prepared save statement.
-void saveEntry(const QSqlDatabase& db, QSqlQuery& q, int number, const station::StationRecord& r) {
+// Writes one station's row through the prepared save statement; false when
+// the row is no longer this console's (another took the station over).
+bool saveEntry(const QSqlDatabase& db, QSqlQuery& q, int number, const station::StationRecord& r) {
     // The row may hold the period as booked: it stays as the server has it.
     if (r.bookingInDoubt())
-        return;
+        return true;
     const QVariantList values{
         int(r.estadoGuardado()) + 1,
         r.disconnected ? QStringLiteral("1") : QStringLiteral("0"),
@@ -273,11 +291,13 @@ void saveEntry(const QSqlDatabase& db, QSqlQuery& q, int number, const station::
         store::sqlValue(r.exchangeCost),
         r.ticketNumber,
         number,
+        r.epoch,
     };
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec())
         throw store::failedStatement(db, q.lastError());
+    return q.numRowsAffected() == 1;
 }
 
 QSqlQuery prepareSave(const QSqlDatabase& db) {
@@ -304,17 +324,43 @@ Status ListaPuestos::GuardarPuestos(station::Progress* progress) {
 
         store::Transaction transaction(db);
         QSqlQuery q = prepareSave(db);
+        QList<int> lost;
         for (const auto& e : m_entries) {
-            saveEntry(db, q, e->number, e->rec());
+            if (!saveEntry(db, q, e->number, e->rec()))
+                lost << e->number;
             if (progress)
                 progress->step();
         }
         transaction.commit();
         if (progress)
             progress->end();
+        if (!lost.isEmpty())
+            noteNotOwner();
     } catch (const store::DatabaseError& e) {
         if (progress)
             progress->end();
+        return Status::failure(e.text());
+    }
+    return Status::success();
+}
+
+Status ListaPuestos::guardarOcupados() {
+    if (!m_ctx.data)
+        return Status::failure(QStringLiteral("No hay base de datos abierta."));
+    try {
+        const QSqlDatabase db = m_ctx.data->db();
+        store::Transaction transaction(db);
+        QSqlQuery q = prepareSave(db);
+        bool lost = false;
+        for (const auto& e : m_entries) {
+            const station::StationRecord& r = e->rec();
+            if ((r.occupied() || r.bookingPending()) && !saveEntry(db, q, e->number, r))
+                lost = true;
+        }
+        transaction.commit();
+        if (lost)
+            noteNotOwner();
+    } catch (const store::DatabaseError& e) {
         return Status::failure(e.text());
     }
     return Status::success();
@@ -329,7 +375,8 @@ Status ListaPuestos::guardarPuesto(int pos) {
     try {
         escribirFila(m_ctx.data->db(), at(pos).number, at(pos).rec());
     } catch (const store::DatabaseError& e) {
-        saved = Status::failure(e.text());
+        noteError(e);
+        return Status::failure(e.text());
     }
     noteSave(saved);
     return saved;
@@ -339,7 +386,34 @@ void ListaPuestos::escribirFila(const QSqlDatabase& db, int number, const statio
     if (rec.bookingInDoubt())
         return;
     QSqlQuery q = prepareSave(db);
-    saveEntry(db, q, number, rec);
+    if (!saveEntry(db, q, number, rec))
+        throw store::DatabaseError(notOwnerText(number), store::DatabaseError::Cause::NotOwner);
+}
+
+QString ListaPuestos::notOwnerText(int number) {
+    return QStringLiteral("El puesto %1 lo atiende ahora otra consola.").arg(number);
+}
+
+void ListaPuestos::noteError(const store::DatabaseError& error) {
+    if (error.notOwner()) {
+        noteNotOwner();
+        return;
+    }
+    noteSave(Status::failure(error.text()));
+}
+
+void ListaPuestos::noteNotOwner() {
+    // Whoever keeps the console's stations finds out which went, once.
+    if (m_notOwnerQueued)
+        return;
+    m_notOwnerQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_notOwnerQueued = false;
+            emit ownershipLost();
+        },
+        Qt::QueuedConnection);
 }
 
 void ListaPuestos::noteSave(const Status& saved) {
@@ -426,6 +500,58 @@ Result<bool> ListaPuestos::RecargarPuesto(int number) {
     return AnadirPuesto(number);
 }
 
+Result<ListaPuestos::Reconciliacion> ListaPuestos::reconciliar() {
+    Reconciliacion outcome;
+    if (!m_ctx.data || m_console.isEmpty())
+        return outcome;
+    std::vector<store::Puesto> rows;
+    bool useHost = false;
+    try {
+        const QSqlDatabase db = m_ctx.data->db();
+        rows = store::select<store::Puesto>(db, QStringLiteral("WHERE CONSOLA = ? ORDER BY npuesto"),
+                                            {m_console});
+        useHost = store::readOpciones(db).Host;
+    } catch (const store::DatabaseError& e) {
+        return Result<Reconciliacion>::failure(e.text());
+    }
+    const TPuestos* keepSelected = selected();
+    // Gone: rows now another's, or ours again under a newer epoch (taken and
+    // given back), whose period this console's memory no longer knows.
+    for (size_t i = m_entries.size(); i-- > 0;) {
+        TPuestos& e = *m_entries[i];
+        const auto row = std::find_if(rows.begin(), rows.end(),
+                                      [&](const store::Puesto& r) { return r.npuesto == e.number; });
+        if (row != rows.end() && row->EPOCA == e.rec().epoch)
+            continue;
+        outcome.dropped << e.number;
+        if (!e.rec().accountLogin.isEmpty())
+            m_logins.remove(e.rec().accountLogin);
+        if (keepSelected == &e)
+            keepSelected = nullptr;
+        e.tarea->stop();
+        m_entries.erase(m_entries.begin() + qsizetype(i));
+    }
+    for (const store::Puesto& row : rows) {
+        if (positionOf(row.npuesto) >= 0)
+            continue;
+        m_entries.push_back(makeEntry(row, useHost));
+        outcome.added << row.npuesto;
+        if (m_linksRunning && m_entries.back()->rec().estado != Estado::Desactivado)
+            m_entries.back()->tarea->start();
+    }
+    if (outcome.added.isEmpty() && outcome.dropped.isEmpty())
+        return outcome;
+    std::sort(outcome.dropped.begin(), outcome.dropped.end());
+    m_loaded = !m_entries.empty();
+    renumber();
+    sortByNumber();
+    m_selectedRow = keepSelected ? keepSelected->row : qBound(1, m_selectedRow, qMax(1, count()));
+    emit rowsReset();
+    emit selectedRowChanged(m_selectedRow);
+    RefrescarMenus();
+    return outcome;
+}
+
 bool ListaPuestos::PuestoLibre(int number) const {
     for (const auto& e : m_entries) {
         if (e->number == number && (e->rec().occupied() || e->rec().bookingPending()))
@@ -435,6 +561,7 @@ bool ListaPuestos::PuestoLibre(int number) const {
 }
 
 void ListaPuestos::startAll() {
+    m_linksRunning = true;
     for (auto& e : m_entries) {
         if (e->rec().estado != Estado::Desactivado)
             e->tarea->start();
@@ -442,6 +569,7 @@ void ListaPuestos::startAll() {
 }
 
 void ListaPuestos::stopAll() {
+    m_linksRunning = false;
     for (auto& e : m_entries)
         e->tarea->stop();
 }

@@ -20,7 +20,8 @@
 class QSqlDatabase;
 namespace store {
 struct Puesto;
-}
+class DatabaseError;
+} // namespace store
 namespace station {
 class Progress;
 }
@@ -29,6 +30,8 @@ class ListaPuestos;
 // One registry entry: the station's configuration and its record and link.
 class TPuestos final : private station::LinkHost {
 public:
+    // The station's answer to a log-in already in use at another station.
+    static constexpr int LoginInUse = 5;
     // puestos.host when the option Host is set, else puestos.ip.
     QString address;
     int number = 0;
@@ -119,6 +122,9 @@ public:
     // Writes every entry back to puestos in one transaction, sorted by number
     // first. With progress (shut-down), progress is shown.
     Status GuardarPuestos(station::Progress* progress = nullptr);
+    // Writes the rows of the stations in use (and of ends not booked yet) in
+    // one transaction, unsorted.
+    Status guardarOcupados();
     // Writes one entry's row at once (a period opened, closed or exchanged),
     // without sorting, so a crash never loses that event.
     Status guardarPuesto(int pos);
@@ -134,6 +140,11 @@ public:
     // failure that the outage check claims (the server went away) raises
     // nothing: whoever keeps the connection tells the operator.
     void noteSave(const Status& saved);
+    // The same for a write that threw; a station written under an epoch
+    // this console no longer holds raises ownershipLost instead.
+    void noteError(const store::DatabaseError& error);
+    void noteNotOwner();
+    static QString notOwnerText(int number);
     void setOutageCheck(std::function<bool(const QString& error)> check) { m_outage = std::move(check); }
     // Adds the station of that npuesto and starts its link. False when the
     // table has no such row or the registry already holds that number.
@@ -145,6 +156,19 @@ public:
     // comes back from the row, so it polls its new address at once. False
     // when the station is in use (it keeps running as it was loaded).
     Result<bool> RecargarPuesto(int number);
+    // The console whose stations this registry polls; empty (tests, tools)
+    // loads every station.
+    void setConsoleName(const QString& name) { m_console = name; }
+    const QString& consoleName() const { return m_console; }
+    // Brings the registry in step with the stations the console owns now:
+    // stations taken over or given to it join (their periods go on from
+    // their rows, polled when the links run), stations another console owns
+    // now, or owned again under a newer epoch, leave without a write.
+    struct Reconciliacion {
+        QList<int> added;
+        QList<int> dropped;
+    };
+    Result<Reconciliacion> reconciliar();
     // False when the station with that number is in counter or prepaid mode.
     bool PuestoLibre(int number) const;
 
@@ -186,6 +210,9 @@ signals:
     void saveFailed(const QString& error);
     // The saves started failing (error not empty) or work again (empty).
     void saveStateChanged(const QString& error);
+    // A write found a station owned by another console now (from the event
+    // loop, once per burst).
+    void ownershipLost();
 
 private:
     friend class TPuestos;
@@ -209,6 +236,9 @@ private:
     QTimer m_saveTimer;
     QString m_saveError;
     bool m_saveErrorIsOutage = false;
+    bool m_notOwnerQueued = false;
+    bool m_linksRunning = false;
+    QString m_console;
     std::function<bool(int)> m_booker;
     std::function<bool(const QString&)> m_outage;
 };

@@ -81,6 +81,9 @@ struct StationRecord {
     int bookingDoubtRecords = 0;
 
     // Stay with the station.
+    // The ownership epoch this console holds the station under: a write of
+    // the row under another is refused.
+    int epoch = 0;
     qint64 lastShownClockMs = 0;
     bool tariffCheckPending = false;
     QString loginUnderTest; // login under in-use test

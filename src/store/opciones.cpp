@@ -65,6 +65,7 @@ RuntimeSettings runtimeSettings(const Opciones& o) {
     s.creditAlarm = o.alarmacredito;
     s.cambiotarifa = o.cambiotarifa;
     s.porfranjas = o.porfranjas;
+    s.takeoverDelaySeconds = RuntimeSettings::takeoverDelayFor(o.esperatoma);
     return s;
 }
 

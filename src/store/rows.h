@@ -123,7 +123,8 @@ QUINTOR_DECLARE_ROW(MovCuenta, "movcuentas", "ID", QUINTOR_MOVCUENTAS)
     X(int, preciorel) X(bool, trsinconex) X(int, estado) X(QString, sinconex) X(int, tiempo)                \
     X(Currency, coste) X(int, seg_prepago) X(Currency, coste_prepago) X(QString, cuenta) X(QString, pass)   \
     X(QString, tarifa) X(QString, tipotarifa) X(bool, cerraraut) X(Currency, pagado) X(int, descuento)      \
-    X(int, Modoconexion) X(int, tiempointercambio) X(Currency, costeintercambio) X(QString, ticket)
+    X(int, Modoconexion) X(int, tiempointercambio) X(Currency, costeintercambio) X(QString, ticket)  \
+    X(QString, CONSOLA) X(int, EPOCA)
 QUINTOR_DECLARE_ROW(Puesto, "puestos", nullptr, QUINTOR_PUESTOS)
 
 #define QUINTOR_RECARGAS(X) X(QString, CODIGO) X(QString, DESCRIPCION) X(Currency, PRECIO)
@@ -138,7 +139,7 @@ QUINTOR_DECLARE_ROW(Tasa, "tasas", "IdTax", QUINTOR_TASAS)
 #define QUINTOR_TICKET(X)                                                                                    \
     X(int, ID_TICK) X(QString, NUM_TICKET) X(QDate, FECHA) X(QTime, HORA) X(Currency, IMPORTE)              \
     X(QString, CLIENTE) X(int, NPUESTO) X(QString, MODO) X(bool, CONTA) X(QString, OPERADOR)                \
-    X(QString, OBSERVACIONES)
+    X(QString, OBSERVACIONES) X(QString, CONSOLA)
 QUINTOR_DECLARE_ROW(Ticket, "ticket", "ID_TICK", QUINTOR_TICKET)
 
 #define QUINTOR_TURNOS(X) X(QString, TURNO) X(QTime, HORA_INI) X(QTime, HORA_FIN)
@@ -174,7 +175,7 @@ QUINTOR_DECLARE_ROW(WebConfig, "webconfig", "Id", QUINTOR_WEBCONFIG)
     X(int, ping) X(int, iva_gen) X(int, cad_cod) X(int, cad_cue) X(int, dias_cad_cue) X(int, dias_cad_cod)  \
     X(int, cambiotarifa) X(int, cmb_1) X(int, cmb_1_val) X(int, op2_2) X(int, op2_5) X(int, op3_2)          \
     X(int, cmb_2) X(int, cmb_2_val) X(int, op4_1) X(int, ini_desktop) X(int, ini_desktop_cod)               \
-    X(int, imp_cierre)
+    X(int, imp_cierre) X(int, esperatoma)
 QUINTOR_DECLARE_ROW(Opciones, "opciones", nullptr, QUINTOR_OPCIONES)
 // clang-format on
 

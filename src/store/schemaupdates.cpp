@@ -22,6 +22,29 @@ void addColumnIfMissing(const QSqlDatabase& db, const QString& table, const QStr
         run(db, statement);
 }
 
+// False when the table was there already.
+bool createTableIfMissing(const QSqlDatabase& db, const QString& table, const QString& columns) {
+    if (hasTable(db, table))
+        return false;
+    for (const QString& statement :
+         schemaStatements(engineOf(db), QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" (") +
+                                            columns + QLatin1Char(')')))
+        run(db, statement);
+    return true;
+}
+
+// A database from before the shared logins: the accounts logged in at its
+// stations hold their logins from the start.
+void claimLoginsInUse(const QSqlDatabase& db) {
+    QSqlQuery q = run(db, QStringLiteral("SELECT npuesto, cuenta FROM puestos WHERE cuenta <> ''"));
+    while (q.next()) {
+        run(db,
+            QStringLiteral(
+                "INSERT INTO logins_en_uso (LOGIN, NPUESTO) VALUES (?, ?) ON CONFLICT (LOGIN) DO NOTHING"),
+            {foldAscii(toText(q.value(1))), toInt(q.value(0))});
+    }
+}
+
 // Rewrites table.column to the value of source.key that equals it letter
 // case aside but not exactly. A value that matches no row, or several, stays
 // as it is; so does one that differs in a letter outside A-Z.
@@ -99,6 +122,23 @@ void runSteps(const QSqlDatabase& db) {
     // Printing the ticket when a station closes: 0 (empty too) asks, 1 always, 2 never.
     addColumnIfMissing(db, QStringLiteral("opciones"), QStringLiteral("imp_cierre"),
                        QStringLiteral("INTEGER DEFAULT 0"));
+    // Several consoles on one database: who polls each station, under which
+    // ownership epoch; the live consoles; the logins in use at any of them;
+    // which console sold each ticket; the wait before a silent console's
+    // stations are taken over (0: only by hand).
+    addColumnIfMissing(db, QStringLiteral("puestos"), QStringLiteral("CONSOLA"), QStringLiteral("TEXT"));
+    addColumnIfMissing(db, QStringLiteral("puestos"), QStringLiteral("EPOCA"),
+                       QStringLiteral("INTEGER DEFAULT 0"));
+    addColumnIfMissing(db, QStringLiteral("ticket"), QStringLiteral("CONSOLA"), QStringLiteral("TEXT"));
+    addColumnIfMissing(db, QStringLiteral("opciones"), QStringLiteral("esperatoma"),
+                       QStringLiteral("INTEGER DEFAULT 30"));
+    createTableIfMissing(
+        db, QStringLiteral("consolas"),
+        QStringLiteral("NOMBRE TEXT PRIMARY KEY, EQUIPO TEXT, PID INTEGER DEFAULT 0, MARCA TEXT, "
+                       "LATIDO INTEGER DEFAULT 0"));
+    if (createTableIfMissing(db, QStringLiteral("logins_en_uso"),
+                             QStringLiteral("LOGIN TEXT PRIMARY KEY, NPUESTO INTEGER, CONSOLA TEXT")))
+        claimLoginsInUse(db);
     runMends(db);
 }
 

@@ -28,13 +28,19 @@ public:
         // The server went away while it was committing: the transaction may
         // or may not have been kept.
         CommitUncertain,
+        // A station's row under an epoch this console no longer holds:
+        // another console owns the station now.
+        NotOwner,
     };
     explicit DatabaseError(const QString& text, Cause cause = Cause::Statement)
         : std::runtime_error(text.toStdString())
         , m_text(text)
         , m_cause(cause) {}
     const QString& text() const { return m_text; }
-    bool connectionLost() const { return m_cause != Cause::Statement; }
+    bool connectionLost() const {
+        return m_cause == Cause::ConnectionLost || m_cause == Cause::CommitUncertain;
+    }
+    bool notOwner() const { return m_cause == Cause::NotOwner; }
     bool commitUncertain() const { return m_cause == Cause::CommitUncertain; }
 
 private:

@@ -132,7 +132,8 @@ CREATE TABLE opciones (
     ping INTEGER, iva_gen INTEGER, cad_cod INTEGER, cad_cue INTEGER, dias_cad_cue INTEGER, dias_cad_cod INTEGER,
     cambiotarifa INTEGER, cmb_1 INTEGER, cmb_1_val INTEGER, op2_2 INTEGER, op2_5 INTEGER, op3_2 INTEGER,
     cmb_2 INTEGER, cmb_2_val INTEGER, op4_1 INTEGER, ini_desktop INTEGER, ini_desktop_cod INTEGER,
-    imp_cierre INTEGER DEFAULT 0
+    imp_cierre INTEGER DEFAULT 0,
+    esperatoma INTEGER DEFAULT 30
 );
 
 CREATE TABLE operadores (
@@ -173,7 +174,9 @@ CREATE TABLE puestos (
     Modoconexion INTEGER DEFAULT 0,
     tiempointercambio INTEGER DEFAULT 0,
     costeintercambio INTEGER DEFAULT 0,
-    ticket TEXT
+    ticket TEXT,
+    CONSOLA TEXT,
+    EPOCA INTEGER DEFAULT 0
 );
 CREATE INDEX npuesto ON puestos (npuesto);
 
@@ -208,7 +211,8 @@ CREATE TABLE ticket (
     MODO TEXT,
     CONTA INTEGER DEFAULT 0,
     OPERADOR TEXT,
-    OBSERVACIONES TEXT
+    OBSERVACIONES TEXT,
+    CONSOLA TEXT
 );
 CREATE INDEX ticket_num ON ticket (NUM_TICKET);
 CREATE INDEX ticket_conta ON ticket (CONTA);
@@ -239,4 +243,18 @@ CREATE TABLE webconfig (
     estado INTEGER DEFAULT 0, informe INTEGER DEFAULT 0,
     frecuencia INTEGER DEFAULT 0,
     Desocupacion_p INTEGER DEFAULT 0
+);
+
+CREATE TABLE consolas (
+    NOMBRE TEXT PRIMARY KEY,
+    EQUIPO TEXT,
+    PID INTEGER DEFAULT 0,
+    MARCA TEXT,
+    LATIDO INTEGER DEFAULT 0
+);
+
+CREATE TABLE logins_en_uso (
+    LOGIN TEXT PRIMARY KEY,
+    NPUESTO INTEGER,
+    CONSOLA TEXT
 );
