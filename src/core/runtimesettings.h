@@ -20,7 +20,7 @@ struct RuntimeSettings {
     // over; 0 only by hand.
     int takeoverDelaySeconds = DefaultTakeoverDelaySeconds;
     static constexpr int DefaultTakeoverDelaySeconds = 30;
-    static constexpr int MinTakeoverDelaySeconds = 15;
+    static constexpr int MinTakeoverDelaySeconds = 5;
     static constexpr int MaxTakeoverDelaySeconds = 3600;
     // 0 stays 0; anything else is brought within the limits.
     static int takeoverDelayFor(int seconds) {

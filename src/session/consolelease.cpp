@@ -24,7 +24,8 @@ ConsoleLease::ConsoleLease(ConsoleContext& context, ListaPuestos& puestos, store
     , m_context(context)
     , m_puestos(puestos)
     , m_keeper(keeper) {
-    m_timer.setInterval(1000);
+    // Often enough for the shortest heartbeat and the fence.
+    m_timer.setInterval(MinHeartbeatMs);
     connect(&m_timer, &QTimer::timeout, this, [this] { step(m_context.clock->monotonicMs()); });
     // A server back from an outage hears from this console at once.
     connect(&m_keeper, &store::ConnectionKeeper::restored, this, [this] {
@@ -39,6 +40,11 @@ ConsoleLease::~ConsoleLease() = default;
 
 qint64 ConsoleLease::deadAfterMs() const {
     return qint64(m_context.settings.takeoverDelaySeconds) * 1000;
+}
+
+int ConsoleLease::heartbeatMs() const {
+    const qint64 fifth = deadAfterMs() / 5;
+    return fifth <= 0 ? MaxHeartbeatMs : int(qBound(qint64(MinHeartbeatMs), fifth, qint64(MaxHeartbeatMs)));
 }
 
 qint64 ConsoleLease::liveMs() const {
@@ -93,7 +99,7 @@ void ConsoleLease::step(qint64 nowMs) {
         fence();
     if (nowMs < m_nextRenewalMs || m_keeper.isLost())
         return;
-    m_nextRenewalMs = nowMs + HeartbeatMs;
+    m_nextRenewalMs = nowMs + heartbeatMs();
     renew(nowMs);
 }
 

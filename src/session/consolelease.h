@@ -25,7 +25,12 @@ namespace session {
 class ConsoleLease : public QObject {
     Q_OBJECT
 public:
-    static constexpr int HeartbeatMs = 3000;
+    // The heartbeat's period: a fifth of the take-over delay, so that a
+    // console renews several times before it must fence itself, within
+    // these bounds.
+    static constexpr int MaxHeartbeatMs = 3000;
+    static constexpr int MinHeartbeatMs = 500;
+    int heartbeatMs() const;
     // The rows of stations in use are written this often while other
     // consoles are alive, so a take-over loses at most this much use.
     static constexpr int RunningSaveMs = 10000;

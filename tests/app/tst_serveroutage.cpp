@@ -10,6 +10,7 @@
 #include "station/stationaddress.h"
 #include "store/sql.h"
 #include "support/loopback.h"
+#include "support/pgrelay.h"
 #include "support/scriptedui.h"
 #include "support/simcafe.h"
 #include "support/testengine.h"
@@ -20,14 +21,9 @@
 #include <QProcess>
 #include <QTest>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 #include <vector>
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using station::Estado;
@@ -76,157 +72,6 @@ struct ServerBack {
         if (!cluster().running())
             cluster().restart();
     }
-};
-
-// A unix-socket relay in front of the cluster, on a thread of its own (the
-// console waits for its answers on the main thread). It passes everything,
-// and cuts both ends at the next COMMIT when told: before it reaches the
-// server, or after the server has answered it.
-class Relay {
-public:
-    enum class Cut { None, BeforeCommit, AfterCommit };
-
-    ~Relay() {
-        if (m_thread.joinable()) {
-            const char stop = 'x';
-            (void)::write(m_wake[1], &stop, 1);
-            m_thread.join();
-        }
-        for (int fd : {m_listener, m_wake[0], m_wake[1]})
-            if (fd >= 0)
-                ::close(fd);
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-
-    bool start(const QString& folder, const QString& serverFolder) {
-        QDir().mkpath(folder);
-        m_path = QString(folder + QStringLiteral("/.s.PGSQL.5432")).toStdString();
-        m_server = QString(serverFolder + QStringLiteral("/.s.PGSQL.5432")).toStdString();
-        ::unlink(m_path.c_str());
-        m_listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        const sockaddr_un address = addressOf(m_path);
-        if (m_listener < 0 ||
-            ::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listener, 16) != 0 || ::pipe(m_wake) != 0)
-            return false;
-        m_thread = std::thread([this] { run(); });
-        return true;
-    }
-
-    void cutAtNextCommit(Cut how) { m_cut = int(how); }
-    int cuts() const { return m_cuts; }
-
-private:
-    struct Pair {
-        int client;
-        int server;
-    };
-
-    static sockaddr_un addressOf(const std::string& path) {
-        sockaddr_un a{};
-        a.sun_family = AF_UNIX;
-        path.copy(a.sun_path, sizeof a.sun_path - 1);
-        return a;
-    }
-
-    static bool writeAll(int fd, const char* data, ssize_t size) {
-        while (size > 0) {
-            const ssize_t n = ::write(fd, data, size_t(size));
-            if (n <= 0)
-                return false;
-            data += n;
-            size -= n;
-        }
-        return true;
-    }
-
-    void run() {
-        std::vector<Pair> pairs;
-        for (;;) {
-            std::vector<pollfd> fds{{m_wake[0], POLLIN, 0}, {m_listener, POLLIN, 0}};
-            for (const Pair& p : pairs) {
-                fds.push_back({p.client, POLLIN, 0});
-                fds.push_back({p.server, POLLIN, 0});
-            }
-            if (::poll(fds.data(), fds.size(), -1) < 0)
-                continue;
-            if (fds[0].revents)
-                break;
-            std::vector<Pair> alive;
-            for (size_t i = 0; i < pairs.size(); ++i) {
-                const Pair p = pairs[i];
-                bool open = true;
-                if (fds[2 + 2 * i].revents)
-                    open = fromClient(p);
-                if (open && fds[3 + 2 * i].revents)
-                    open = pass(p.server, p.client);
-                if (open) {
-                    alive.push_back(p);
-                } else {
-                    ::close(p.client);
-                    ::close(p.server);
-                }
-            }
-            pairs = std::move(alive);
-            if (fds[1].revents & POLLIN) {
-                const int client = ::accept(m_listener, nullptr, nullptr);
-                const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-                const sockaddr_un address = addressOf(m_server);
-                if (client >= 0 && server >= 0 &&
-                    ::connect(server, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-                    pairs.push_back({client, server});
-                } else {
-                    for (int fd : {client, server})
-                        if (fd >= 0)
-                            ::close(fd);
-                }
-            }
-        }
-        for (const Pair& p : pairs) {
-            ::close(p.client);
-            ::close(p.server);
-        }
-    }
-
-    static bool pass(int from, int to) {
-        char buffer[65536];
-        const ssize_t n = ::read(from, buffer, sizeof buffer);
-        return n > 0 && writeAll(to, buffer, n);
-    }
-
-    bool fromClient(const Pair& p) {
-        char buffer[65536];
-        const ssize_t n = ::read(p.client, buffer, sizeof buffer);
-        if (n <= 0)
-            return false;
-        // The simple query "COMMIT", as the driver sends it.
-        static const QByteArray commit("Q\0\0\0\x0b"
-                                       "COMMIT\0",
-                                       12);
-        const int cut = m_cut;
-        if (cut == int(Cut::None) || !QByteArray::fromRawData(buffer, n).contains(commit))
-            return writeAll(p.server, buffer, n);
-        m_cut = int(Cut::None);
-        ++m_cuts;
-        if (cut == int(Cut::AfterCommit) && writeAll(p.server, buffer, n)) {
-            // The server's answer says it kept the transaction; the console never hears it.
-            pollfd answer{p.server, POLLIN, 0};
-            if (::poll(&answer, 1, 5000) > 0) {
-                char swallowed[4096];
-                (void)::read(p.server, swallowed, sizeof swallowed);
-            }
-        }
-        return false;
-    }
-
-    std::string m_path;
-    std::string m_server;
-    int m_listener = -1;
-    int m_wake[2] = {-1, -1};
-    std::thread m_thread;
-    std::atomic<int> m_cut{int(Cut::None)};
-    std::atomic<int> m_cuts{0};
 };
 
 QHostAddress baseAddress() {
@@ -408,8 +253,8 @@ void TestServerOutage::stoppedServerBooksEveryPeriodOnce() {
 
 void TestServerOutage::commitWithoutAnswer_data() {
     QTest::addColumn<int>("cut");
-    QTest::newRow("kept, answer lost") << int(Relay::Cut::AfterCommit);
-    QTest::newRow("lost before the server") << int(Relay::Cut::BeforeCommit);
+    QTest::newRow("kept, answer lost") << int(PgRelay::Cut::AfterCommit);
+    QTest::newRow("lost before the server") << int(PgRelay::Cut::BeforeCommit);
 }
 
 // The connection drops while a booking's COMMIT is on its way: whether the
@@ -418,7 +263,7 @@ void TestServerOutage::commitWithoutAnswer() {
     QFETCH(int, cut);
     TestEngine te;
     ServerBack serverBack;
-    Relay relay;
+    PgRelay relay;
     const QString relayFolder = cluster().dir() + QStringLiteral("-relay");
     QVERIFY(relay.start(relayFolder, cluster().dir()));
     const QString direct = te.db.data.filePath();
@@ -436,7 +281,7 @@ void TestServerOutage::commitWithoutAnswer() {
     const Currency cost = te.rec(1).cost;
     QVERIFY(te.engine->cerrarPuesto(te.pos(1)));
 
-    relay.cutAtNextCommit(Relay::Cut(cut));
+    relay.cutAtNextCommit(PgRelay::Cut(cut));
     te.tick();
     QCOMPARE(relay.cuts(), 1);
     QVERIFY(te.rec(1).bookingPending());
@@ -446,7 +291,7 @@ void TestServerOutage::commitWithoutAnswer() {
     // The rows caught up on the way back, but not the one that may hold the booking.
     const int row = store::toInt(
         store::scalar(te.db.data.db(), QStringLiteral("SELECT estado FROM puestos WHERE npuesto = 1")));
-    QCOMPARE(row, cut == int(Relay::Cut::AfterCommit) ? 1 : 2);
+    QCOMPARE(row, cut == int(PgRelay::Cut::AfterCommit) ? 1 : 2);
 
     te.tick();
     QVERIFY(!te.rec(1).bookingPending());
