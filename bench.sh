@@ -6,6 +6,7 @@
 # /tmp/quintor-pg-bench. Benchmarks print their figures; none of this runs in CI.
 #
 #   BENCH_SECONDS  measured seconds per run (default 20)
+#   RANDOM_KILLS   kills of the three-console run (default 100)
 #   FUZZ_SECONDS   fuzzing time (default 60; 0 skips the fuzzer)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -23,6 +24,8 @@ for bench in "$bin"/bench-*; do
   name="$(basename "$bench")"
   # After the others: it reads the database bench-reports builds.
   [ "$name" = bench-engines ] && continue
+  # On the cluster, with the engines below.
+  [ "$name" = bench-consoles ] && continue
   echo "== $name"
   if [ "$name" = bench-station-link ]; then
     sim=""
@@ -51,6 +54,14 @@ pg_dir=/tmp/quintor-pg-bench
 sh tests/support/pgcluster.sh serve "$pg_dir"
 trap 'sh tests/support/pgcluster.sh stop "$pg_dir"' EXIT
 "$bin/bench-engines" --pg "$pg_dir"
+
+# One console with 9,999 stations against three with 3,333 each, on the
+# same cluster; then the random kills of three consoles, a hundred of them.
+echo "== bench-consoles"
+"$bin/bench-consoles" --pg "$pg_dir" --seconds "$seconds"
+echo "== random kills of three consoles"
+QUINTOR_RANDOM_KILLS="${RANDOM_KILLS:-100}" QUINTOR_BIN="$bin/quintor" QUINTOR_TEST_ENGINE=postgresql \
+  QUINTOR_TEST_PGHOST="$pg_dir" QT_QPA_PLATFORM=offscreen "$bin/tst_multiconsole" randomKills
 
 if [ "$fuzz_seconds" -gt 0 ]; then
   echo "== fuzz-replies"

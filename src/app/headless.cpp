@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -129,6 +130,19 @@ int runHeadless(const CommandLine& cl) {
     engine.conexion().start();
     lease.start();
     say(QStringLiteral("lista %1: %2").arg(context.consoleName).arg(puestos.count()));
+    // QUINTOR_HEADLESS_FIGURES=N: the clock's ticks every N seconds, for benchmarks.
+    QTimer figures;
+    if (const int every = qEnvironmentVariableIntValue("QUINTOR_HEADLESS_FIGURES"); every > 0) {
+        QObject::connect(&figures, &QTimer::timeout, &engine, [&] {
+            const session::StationClock::TickFigures f = engine.reloj().takeTickFigures();
+            say(QStringLiteral("reloj %1 %2 %3 %4")
+                    .arg(f.ticks)
+                    .arg(f.ticks ? f.totalMs / f.ticks : 0.0, 0, 'f', 3)
+                    .arg(f.maxMs, 0, 'f', 3)
+                    .arg(puestos.count()));
+        });
+        figures.start(every * 1000);
+    }
 
     const int code = QCoreApplication::exec();
 

@@ -10,8 +10,10 @@
 #include "store/sql.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 
 #include <exception>
+#include <utility>
 
 namespace session {
 
@@ -42,7 +44,19 @@ void StationClock::stop() {
     m_timer.stop();
 }
 
+StationClock::TickFigures StationClock::takeTickFigures() {
+    return std::exchange(m_figures, TickFigures{});
+}
+
 void StationClock::timerTick() {
+    QElapsedTimer took;
+    took.start();
+    const auto measured = qScopeGuard([&] {
+        const double ms = double(took.nsecsElapsed()) / 1e6;
+        ++m_figures.ticks;
+        m_figures.totalMs += ms;
+        m_figures.maxMs = qMax(m_figures.maxMs, ms);
+    });
     try {
         tick(m_context.clock->monotonicMs(), BookingBudgetMs);
     } catch (const std::exception& e) {

@@ -77,6 +77,15 @@ public:
     void stop();
     bool isActive() const { return m_timer.isActive(); }
 
+    // The timer's ticks since the last call: how many, and the longest and
+    // total time they took (ms), for the figures of a benchmark.
+    struct TickFigures {
+        int ticks = 0;
+        double maxMs = 0;
+        double totalMs = 0;
+    };
+    TickFigures takeTickFigures();
+
 signals:
     // The time and amount of a registry position may show new values.
     void timeShown(int pos);
@@ -98,6 +107,7 @@ private:
     QTimer m_timer;
     std::unique_ptr<FranjasSnapshot> m_franjas;
     bool m_franjasRead = false;
+    TickFigures m_figures;
 };
 
 } // namespace session
