@@ -1,0 +1,191 @@
+// The consoles' registry, take-overs and logins in use on the database
+// alone, on both engines; the processes racing are the multi-console test's.
+#include "store/consolas.h"
+#include "store/schemaupdates.h"
+#include "store/sql.h"
+#include "support/testdb.h"
+
+#include <QCoreApplication>
+#include <QSysInfo>
+#include <QTest>
+
+using namespace store;
+
+namespace {
+
+ConsolaId consola(const QString& name, const QString& computer = QStringLiteral("otro-equipo"),
+                  qint64 pid = 1, const QString& mark = QString()) {
+    return {name, computer, pid, mark.isEmpty() ? name + QStringLiteral("-run") : mark};
+}
+
+// Makes the named console's heartbeat that many milliseconds old.
+void age(const QSqlDatabase& db, const QString& name, qint64 ms) {
+    run(db, QStringLiteral("UPDATE consolas SET LATIDO = LATIDO - ? WHERE NOMBRE = ?"), {ms, name});
+}
+
+QString owner(const QSqlDatabase& db, int station) {
+    return toText(scalar(db, QStringLiteral("SELECT CONSOLA FROM puestos WHERE npuesto = ?"), {station}));
+}
+
+int epoch(const QSqlDatabase& db, int station) {
+    return toInt(scalar(db, QStringLiteral("SELECT EPOCA FROM puestos WHERE npuesto = ?"), {station}));
+}
+
+} // namespace
+
+class TestConsolas : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void firstConsoleClaimsFreeStations();
+    void nameHeldWhileAlive_data();
+    void nameHeldWhileAlive();
+    void takeOverOnlyWhenSilent_data();
+    void takeOverOnlyWhenSilent();
+    void takeOverMovesLoginsAndRow();
+    void loginClaimedOnce();
+    void orphanClaimsReleased();
+
+private:
+    std::unique_ptr<TestDatabase> m_t;
+    QSqlDatabase db() const { return m_t->data.db(); }
+};
+
+void TestConsolas::init() {
+    m_t = std::make_unique<TestDatabase>(true);
+    QVERIFY(applySchemaUpdates(db()));
+}
+
+void TestConsolas::cleanup() {
+    m_t.reset();
+}
+
+void TestConsolas::firstConsoleClaimsFreeStations() {
+    run(db(), QStringLiteral("UPDATE puestos SET CONSOLA = 'B' WHERE npuesto = 8"));
+    const Registro a = registrarConsola(db(), consola(QStringLiteral("A")), 30000);
+    QVERIFY(!a.heldBy);
+    QCOMPARE(a.claimed, 7);
+    QCOMPARE(owner(db(), 1), QStringLiteral("A"));
+    QCOMPARE(epoch(db(), 1), 1);
+    QCOMPARE(owner(db(), 8), QStringLiteral("B"));
+    QCOMPARE(epoch(db(), 8), 0);
+    // The second finds nothing left.
+    QCOMPARE(registrarConsola(db(), consola(QStringLiteral("C")), 30000).claimed, 0);
+    const auto [count, epochs] = resumenPropiedad(db(), QStringLiteral("A"));
+    QCOMPARE(count, 7);
+    QCOMPARE(epochs, qint64(7));
+}
+
+void TestConsolas::nameHeldWhileAlive_data() {
+    QTest::addColumn<QString>("computer");
+    QTest::addColumn<qint64>("pid");
+    QTest::addColumn<qint64>("silentMs");
+    QTest::addColumn<bool>("refused");
+    const QString here = QSysInfo::machineHostName();
+    const qint64 self = QCoreApplication::applicationPid();
+    QTest::newRow("alive on another computer")
+        << QStringLiteral("otro-equipo") << qint64(1) << qint64(0) << true;
+    QTest::newRow("silent past the lease")
+        << QStringLiteral("otro-equipo") << qint64(1) << qint64(31000) << false;
+    QTest::newRow("just within the lease")
+        << QStringLiteral("otro-equipo") << qint64(1) << qint64(25000) << true;
+    QTest::newRow("a live process here") << here << self << qint64(0) << true;
+    // A run of this computer killed a moment ago does not hold its own name.
+    QTest::newRow("a dead process here") << here << qint64(999999999) << qint64(0) << false;
+}
+
+void TestConsolas::nameHeldWhileAlive() {
+    QFETCH(QString, computer);
+    QFETCH(qint64, pid);
+    QFETCH(qint64, silentMs);
+    QFETCH(bool, refused);
+    QVERIFY(
+        !registrarConsola(db(), consola(QStringLiteral("A"), computer, pid, QStringLiteral("first")), 30000)
+             .heldBy);
+    age(db(), QStringLiteral("A"), silentMs);
+    const Registro again =
+        registrarConsola(db(),
+                         consola(QStringLiteral("A"), QSysInfo::machineHostName(),
+                                 QCoreApplication::applicationPid(), QStringLiteral("second")),
+                         30000);
+    QCOMPARE(bool(again.heldBy), refused);
+    if (refused)
+        QCOMPARE(*again.heldBy, computer);
+    // A refused run leaves the row to the first one; a renewal tells the first whether it still holds it.
+    QCOMPARE(
+        renovarLatido(db(), consola(QStringLiteral("A"), computer, pid, QStringLiteral("first")), 30000, 0)
+            .kept,
+        refused);
+}
+
+void TestConsolas::takeOverOnlyWhenSilent_data() {
+    QTest::addColumn<qint64>("silentMs");
+    QTest::addColumn<qint64>("delayMs");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("silent longer than the delay") << qint64(31000) << qint64(30000) << true;
+    QTest::newRow("renewed within the delay") << qint64(20000) << qint64(30000) << false;
+    QTest::newRow("by hand, alive") << qint64(0) << qint64(0) << true;
+}
+
+void TestConsolas::takeOverOnlyWhenSilent() {
+    QFETCH(qint64, silentMs);
+    QFETCH(qint64, delayMs);
+    QFETCH(bool, taken);
+    registrarConsola(db(), consola(QStringLiteral("A")), 30000);
+    registrarConsola(db(), consola(QStringLiteral("B")), 30000);
+    age(db(), QStringLiteral("A"), silentMs);
+    const Latido seen = renovarLatido(db(), consola(QStringLiteral("B")), 30000, delayMs);
+    QCOMPARE(seen.dead.size() == 1, taken && delayMs > 0);
+    const std::optional<Toma> toma = tomarPuestos(db(), QStringLiteral("B"), QStringLiteral("A"), delayMs);
+    QCOMPARE(bool(toma), taken);
+    QCOMPARE(owner(db(), 3), taken ? QStringLiteral("B") : QStringLiteral("A"));
+    QCOMPARE(epoch(db(), 3), taken ? 2 : 1);
+    if (taken) {
+        QCOMPARE(toma->stations.size(), size_t(8));
+        // Taken once: a second console that noticed too finds nothing.
+        QVERIFY(!tomarPuestos(db(), QStringLiteral("C"), QStringLiteral("A"), delayMs > 0 ? delayMs : 1));
+        QVERIFY(!renovarLatido(db(), consola(QStringLiteral("A")), 30000, 0).kept);
+    }
+}
+
+void TestConsolas::takeOverMovesLoginsAndRow() {
+    registrarConsola(db(), consola(QStringLiteral("A")), 30000);
+    run(db(), QStringLiteral("UPDATE puestos SET cuenta = '10001' WHERE npuesto = 2"));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("10001"), 2, QStringLiteral("A")));
+    QVERIFY(tomarPuestos(db(), QStringLiteral("B"), QStringLiteral("A"), 0));
+    QCOMPARE(toText(scalar(db(), QStringLiteral("SELECT CONSOLA FROM logins_en_uso WHERE LOGIN = '10001'"))),
+             QStringLiteral("B"));
+    QCOMPARE(toInt(scalar(db(), QStringLiteral("SELECT COUNT(*) FROM consolas WHERE NOMBRE = 'A'"))), 0);
+    // Still in use: the customer is still logged in.
+    QVERIFY(!reclamarLogin(db(), QStringLiteral("10001"), 5, QStringLiteral("B")));
+}
+
+void TestConsolas::loginClaimedOnce() {
+    QVERIFY(reclamarLogin(db(), QStringLiteral("Ana"), 1, QStringLiteral("A")));
+    // One login whatever the case of A-Z, at any console; the station's own claim stands.
+    QVERIFY(!reclamarLogin(db(), QStringLiteral("ANA"), 2, QStringLiteral("B")));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("ana"), 1, QStringLiteral("A")));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("Ñu"), 3, QStringLiteral("A")));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("ñu"), 4, QStringLiteral("A")));
+    moverLogin(db(), QStringLiteral("ANA"), 6);
+    QVERIFY(!reclamarLogin(db(), QStringLiteral("ana"), 1, QStringLiteral("A")));
+    liberarLogin(db(), QStringLiteral("aNa"));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("ana"), 2, QStringLiteral("B")));
+}
+
+void TestConsolas::orphanClaimsReleased() {
+    registrarConsola(db(), consola(QStringLiteral("A")), 30000);
+    run(db(), QStringLiteral("UPDATE puestos SET cuenta = '10001' WHERE npuesto = 1"));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("10001"), 1, QStringLiteral("A")));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("10002"), 2, QStringLiteral("A")));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("10003"), 3, QStringLiteral("B")));
+    // 10002's station holds nobody; B's claims are B's business.
+    QCOMPARE(liberarLoginsHuerfanos(db(), QStringLiteral("A")), 1);
+    QVERIFY(!reclamarLogin(db(), QStringLiteral("10001"), 4, QStringLiteral("A")));
+    QVERIFY(reclamarLogin(db(), QStringLiteral("10002"), 4, QStringLiteral("A")));
+    QVERIFY(!reclamarLogin(db(), QStringLiteral("10003"), 5, QStringLiteral("A")));
+}
+
+QTEST_GUILESS_MAIN(TestConsolas)
+#include "tst_consolas.moc"
