@@ -128,6 +128,7 @@ void ConsoleLease::renew(qint64 nowMs) {
         m_nextRunningSaveMs = nowMs + RunningSaveMs;
         m_puestos.noteSave(m_puestos.guardarOcupados());
     }
+    emit renewed(m_othersAlive > 0);
 }
 
 void ConsoleLease::reconcile() {

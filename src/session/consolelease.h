@@ -73,6 +73,8 @@ signals:
     void lost(const QList<int>& stations);
     // The console stopped polling (it could not renew its lease) or goes on.
     void fencedChanged(bool fenced);
+    // A heartbeat was renewed; othersAlive: other consoles work on the database.
+    void renewed(bool othersAlive);
 
 private:
     void renew(qint64 nowMs);

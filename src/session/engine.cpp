@@ -8,8 +8,11 @@
 #include "store/datamodule.h"
 #include "store/dialect.h"
 #include "store/opciones.h"
+#include "store/rows.h"
 #include "store/sql.h"
 #include "store/transaction.h"
+
+#include <utility>
 
 namespace session {
 
@@ -67,6 +70,10 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
         }
     });
     connect(&m_clock, &session::StationClock::fatalError, this, &ConsoleEngine::fatalError);
+    connect(&m_lease, &session::ConsoleLease::renewed, this, [this](bool othersAlive) {
+        if (othersAlive)
+            seguirCreditosDeOtras();
+    });
     // A write refused under an old epoch: the lease finds out what went.
     connect(&m_puestos, &ListaPuestos::ownershipLost, this, [this] {
         if (m_lease.isRunning())
@@ -361,6 +368,35 @@ void ConsoleEngine::aplicarPuesto(const CreditoCuenta& credito) {
         return;
     seguirCredito(m_puestos.at(pos).rec(), credito);
     m_puestos.RedibujarFila(pos);
+}
+
+void ConsoleEngine::seguirCreditosDeOtras() {
+    const QSqlDatabase db = m_context.data->db();
+    try {
+        const qint64 last = store::scalar(db, QStringLiteral("SELECT MAX(ID) FROM movcuentas")).toLongLong();
+        const qint64 since = std::exchange(m_lastMovement, last);
+        if (since < 0 || last <= since || m_puestos.loginsInUse().isEmpty())
+            return;
+        QSqlQuery q =
+            store::run(db, QStringLiteral("SELECT DISTINCT CUENTA FROM movcuentas WHERE ID > ? AND ID <= ?"),
+                       {since, last});
+        QStringList touched;
+        while (q.next())
+            touched << store::toText(q.value(0));
+        for (const QString& login : touched) {
+            const int pos = posicionDeCuenta(login);
+            if (pos < 0)
+                continue;
+            const std::optional<store::Cuenta> c = store::selectOne<store::Cuenta>(
+                db, QStringLiteral("WHERE ") + store::equalsCaseless(db, QStringLiteral("Login")), {login});
+            if (!c)
+                continue;
+            aplicarPuesto(CreditoCuenta{c->Login, c->Bonotiempo, c->credito, c->Descuento, c->Bloquear});
+            guardarPuesto(pos);
+        }
+    } catch (const store::DatabaseError& e) {
+        m_conexion.noteFailure(e.text());
+    }
 }
 
 void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station::StationRecord& ended,

@@ -136,6 +136,9 @@ private:
     void aplicarPuesto(const CreditoCuenta& credito) override;
 
     void notifyTicketsChanged();
+    // Accounts logged in here whose credit another console changed (a
+    // top-up at its counter): their stations follow the stored credit.
+    void seguirCreditosDeOtras();
     int ivaGen() const;
     QString tariffInForce(const QString& chosen) const;
 
@@ -149,4 +152,6 @@ private:
     station::DefaultLinkDecisions m_noAccounts;
     station::LinkDecisions* m_accountDecisions = &m_noAccounts;
     bool m_ticketsChangedQueued = false;
+    // The last account movement this console has looked at; -1 before the first look.
+    qint64 m_lastMovement = -1;
 };

@@ -269,11 +269,12 @@ public:
                                .arg(StartingCredit));
                  !balance.isEmpty())
             why = QStringLiteral("balance apart from its movements: ") + balance;
-        else if (const QString unmatched = first(QStringLiteral(
-                     "SELECT Login FROM cuentas c WHERE Login LIKE 'm%' AND (SELECT COUNT(*) FROM movcuentas "
-                     "m WHERE "
-                     "m.CUENTA = c.Login) <> (SELECT COUNT(*) FROM ciber b WHERE b.CLIENTE = c.Login)"));
-                 !unmatched.isEmpty())
+        else if (
+            const QString unmatched = first(QStringLiteral(
+                "SELECT Login FROM cuentas c WHERE Login LIKE 'm%' AND (SELECT COUNT(*) FROM movcuentas m "
+                "WHERE m.CUENTA = c.Login AND m.CONCEPTO LIKE 'PUESTO %') <> (SELECT COUNT(*) FROM ciber b "
+                "WHERE b.CLIENTE = c.Login)"));
+            !unmatched.isEmpty())
             why = QStringLiteral("settlement without its record: ") + unmatched;
         else if (const QString shared =
                      first(QStringLiteral("SELECT cuenta FROM puestos WHERE COALESCE(cuenta, '') <> '' GROUP "
@@ -338,6 +339,7 @@ private slots:
     void initTestCase();
     void loginRace();
     void takeOverCarriesPeriods();
+    void topUpElsewhereReachesStation();
     void cutConsoleFencesAndIsRefused();
     void randomKills();
 };
@@ -427,6 +429,35 @@ void TestMultiConsole::takeOverCarriesPeriods() {
              qPrintable(QStringLiteral("%1 s booked, %2 s saved").arg(booked).arg(saved)));
     QCOMPARE(cafe.invariants(), QString());
     QVERIFY(b.stop());
+}
+
+void TestMultiConsole::topUpElsewhereReachesStation() {
+    Cafe cafe(owners({{"A", 1}, {"B", 1}}));
+    QVERIFY(cafe.add(QStringLiteral("A")).start());
+    QVERIFY(cafe.add(QStringLiteral("B")).start());
+    const QString login = cafe.nextAccount();
+    cafe.tile(1).queueLogin(login, QStringLiteral("1"));
+    QVERIFY(QTest::qWaitFor([&] { return cafe.tile(1).customerLoggedIn(); }, 10000));
+    const QString before = cafe.tile(1).lastPoll().balance;
+    // A top-up of 50.00 as another console books it: the movement and the relative credit.
+    {
+        store::Transaction t(cafe.db());
+        store::run(cafe.db(),
+                   QStringLiteral(
+                       "INSERT INTO movcuentas (CUENTA, CONCEPTO, SALDO_ANT, SALDO_MOV, SALDO_FIN) VALUES "
+                       "(?, 'RECARGA', ?, 500000, ?)"),
+                   {login, StartingCredit, StartingCredit + 500000});
+        store::run(cafe.db(), QStringLiteral("UPDATE cuentas SET credito = credito + 500000 WHERE Login = ?"),
+                   {login});
+        t.commit();
+    }
+    QVERIFY2(QTest::qWaitFor([&] { return cafe.tile(1).lastPoll().balance != before; }, 10000),
+             qPrintable(before));
+    // Its cost went on meanwhile, by a few cents at most.
+    const double raised = cafe.tile(1).lastPoll().balance.toDouble() - before.toDouble();
+    QVERIFY2(raised > 49.0 && raised <= 50.0, qPrintable(QString::number(raised)));
+    QVERIFY(cafe.settle(15000));
+    QCOMPARE(cafe.invariants(), QString());
 }
 
 void TestMultiConsole::cutConsoleFencesAndIsRefused() {
