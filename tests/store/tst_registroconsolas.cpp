@@ -33,7 +33,7 @@ int epoch(const QSqlDatabase& db, int station) {
 
 } // namespace
 
-class TestConsolas : public QObject {
+class TestRegistroConsolas : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -52,16 +52,16 @@ private:
     QSqlDatabase db() const { return m_t->data.db(); }
 };
 
-void TestConsolas::init() {
+void TestRegistroConsolas::init() {
     m_t = std::make_unique<TestDatabase>(true);
     QVERIFY(applySchemaUpdates(db()));
 }
 
-void TestConsolas::cleanup() {
+void TestRegistroConsolas::cleanup() {
     m_t.reset();
 }
 
-void TestConsolas::firstConsoleClaimsFreeStations() {
+void TestRegistroConsolas::firstConsoleClaimsFreeStations() {
     run(db(), QStringLiteral("UPDATE puestos SET CONSOLA = 'B' WHERE npuesto = 8"));
     const Registro a = registrarConsola(db(), consola(QStringLiteral("A")), 30000);
     QVERIFY(!a.heldBy);
@@ -77,7 +77,7 @@ void TestConsolas::firstConsoleClaimsFreeStations() {
     QCOMPARE(epochs, qint64(7));
 }
 
-void TestConsolas::nameHeldWhileAlive_data() {
+void TestRegistroConsolas::nameHeldWhileAlive_data() {
     QTest::addColumn<QString>("computer");
     QTest::addColumn<qint64>("pid");
     QTest::addColumn<qint64>("silentMs");
@@ -95,7 +95,7 @@ void TestConsolas::nameHeldWhileAlive_data() {
     QTest::newRow("a dead process here") << here << qint64(999999999) << qint64(0) << false;
 }
 
-void TestConsolas::nameHeldWhileAlive() {
+void TestRegistroConsolas::nameHeldWhileAlive() {
     QFETCH(QString, computer);
     QFETCH(qint64, pid);
     QFETCH(qint64, silentMs);
@@ -119,7 +119,7 @@ void TestConsolas::nameHeldWhileAlive() {
         refused);
 }
 
-void TestConsolas::takeOverOnlyWhenSilent_data() {
+void TestRegistroConsolas::takeOverOnlyWhenSilent_data() {
     QTest::addColumn<qint64>("silentMs");
     QTest::addColumn<qint64>("delayMs");
     QTest::addColumn<bool>("taken");
@@ -128,7 +128,7 @@ void TestConsolas::takeOverOnlyWhenSilent_data() {
     QTest::newRow("by hand, alive") << qint64(0) << qint64(0) << true;
 }
 
-void TestConsolas::takeOverOnlyWhenSilent() {
+void TestRegistroConsolas::takeOverOnlyWhenSilent() {
     QFETCH(qint64, silentMs);
     QFETCH(qint64, delayMs);
     QFETCH(bool, taken);
@@ -149,7 +149,7 @@ void TestConsolas::takeOverOnlyWhenSilent() {
     }
 }
 
-void TestConsolas::takeOverMovesLoginsAndRow() {
+void TestRegistroConsolas::takeOverMovesLoginsAndRow() {
     registrarConsola(db(), consola(QStringLiteral("A")), 30000);
     run(db(), QStringLiteral("UPDATE puestos SET cuenta = '10001' WHERE npuesto = 2"));
     QVERIFY(reclamarLogin(db(), QStringLiteral("10001"), 2, QStringLiteral("A")));
@@ -161,7 +161,7 @@ void TestConsolas::takeOverMovesLoginsAndRow() {
     QVERIFY(!reclamarLogin(db(), QStringLiteral("10001"), 5, QStringLiteral("B")));
 }
 
-void TestConsolas::loginClaimedOnce() {
+void TestRegistroConsolas::loginClaimedOnce() {
     QVERIFY(reclamarLogin(db(), QStringLiteral("Ana"), 1, QStringLiteral("A")));
     // One login whatever the case of A-Z, at any console; the station's own claim stands.
     QVERIFY(!reclamarLogin(db(), QStringLiteral("ANA"), 2, QStringLiteral("B")));
@@ -174,7 +174,7 @@ void TestConsolas::loginClaimedOnce() {
     QVERIFY(reclamarLogin(db(), QStringLiteral("ana"), 2, QStringLiteral("B")));
 }
 
-void TestConsolas::orphanClaimsReleased() {
+void TestRegistroConsolas::orphanClaimsReleased() {
     registrarConsola(db(), consola(QStringLiteral("A")), 30000);
     run(db(), QStringLiteral("UPDATE puestos SET cuenta = '10001' WHERE npuesto = 1"));
     QVERIFY(reclamarLogin(db(), QStringLiteral("10001"), 1, QStringLiteral("A")));
@@ -187,5 +187,5 @@ void TestConsolas::orphanClaimsReleased() {
     QVERIFY(!reclamarLogin(db(), QStringLiteral("10003"), 5, QStringLiteral("A")));
 }
 
-QTEST_GUILESS_MAIN(TestConsolas)
-#include "tst_consolas.moc"
+QTEST_GUILESS_MAIN(TestRegistroConsolas)
+#include "tst_registroconsolas.moc"
