@@ -29,7 +29,7 @@ int MovimientosPendientesModel::rowCount(const QModelIndex& parent) const {
 }
 
 int MovimientosPendientesModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 6;
+    return parent.isValid() ? 0 : 7;
 }
 
 QVariant MovimientosPendientesModel::data(const QModelIndex& index, int role) const {
@@ -52,6 +52,8 @@ QVariant MovimientosPendientesModel::data(const QModelIndex& index, int role) co
         return m.saldoti_fin_bono ? QString() : m_context.regional.formatCurrency(m.SALDO_FIN);
     case 5:
         return m.saldoti_fin_bono ? FormatoHora(*m.saldoti_fin_bono) : QString();
+    case ColConsola:
+        return m.CONSOLA;
     default:
         return {};
     }
@@ -60,15 +62,25 @@ QVariant MovimientosPendientesModel::data(const QModelIndex& index, int role) co
 QVariant MovimientosPendientesModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return {};
-    static const char* const titles[] = {"Cuenta", "Fecha", "Hora", "Concepto", "Saldo", "Tiempo"};
-    return section >= 0 && section < 6 ? QString::fromUtf8(titles[section]) : QVariant();
+    static const char* const titles[] = {"Cuenta", "Fecha", "Hora", "Concepto", "Saldo", "Tiempo", "Consola"};
+    return section >= 0 && section <= ColConsola ? QString::fromUtf8(titles[section]) : QVariant();
 }
 
 void MovimientosPendientesModel::refresh() {
+    // The look first: a change between the two shows again at the next look.
+    QVariantList digest = store::pendingMovementsDigest(m_context.data->db());
     std::vector<store::MovCuenta> rows = store::pendingMovements(m_context.data->db(), m_ascending);
+    m_digest = std::move(digest);
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
+}
+
+bool MovimientosPendientesModel::refreshIfChanged() {
+    if (store::pendingMovementsDigest(m_context.data->db()) == m_digest)
+        return false;
+    refresh();
+    return true;
 }
 
 void MovimientosPendientesModel::setAscending(bool ascending) {
@@ -145,6 +157,56 @@ TFrmcolamovcuentas::TFrmcolamovcuentas(ConsoleContext& context, accounts::Movimi
         if (!currentLogin().isEmpty())
             emit tiempoRequested(currentLogin());
     });
+
+    m_poll.setInterval(PollMs);
+    connect(&m_poll, &QTimer::timeout, this, &TFrmcolamovcuentas::pollChanges);
+    showConsoleColumn();
+}
+
+void TFrmcolamovcuentas::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // What came while hidden shows at once.
+    QMetaObject::invokeMethod(this, &TFrmcolamovcuentas::pollChanges, Qt::QueuedConnection);
+    m_poll.start();
+}
+
+void TFrmcolamovcuentas::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_poll.stop();
+}
+
+void TFrmcolamovcuentas::showConsoleColumn() {
+    m_view->setColumnHidden(accounts::MovimientosPendientesModel::ColConsola,
+                            !m_context.data || !m_context.data->isServer());
+}
+
+void TFrmcolamovcuentas::pollChanges() {
+    const QModelIndex current = m_view->currentIndex();
+    const int row = current.row();
+    const int id = current.isValid() ? m_model.at(row).ID : 0;
+    try {
+        if (!m_model.refreshIfChanged())
+            return;
+    } catch (const store::DatabaseError& e) {
+        // A server gone away is told by the connection's keeper; anything
+        // else once, and the looking stops until the window shows again.
+        if (!e.connectionLost()) {
+            m_poll.stop();
+            showError(e.text());
+        }
+        return;
+    }
+    showConsoleColumn();
+    if (m_model.rowCount() == 0)
+        return;
+    int target = qBound(0, row, m_model.rowCount() - 1);
+    for (int r = 0; id != 0 && r < m_model.rowCount(); ++r) {
+        if (m_model.at(r).ID == id) {
+            target = r;
+            break;
+        }
+    }
+    m_view->selectRow(target);
 }
 
 QString TFrmcolamovcuentas::currentLogin() const {
@@ -173,6 +235,7 @@ void TFrmcolamovcuentas::refresh() {
         showError(e.text());
         return;
     }
+    showConsoleColumn();
     if (m_model.rowCount() > 0)
         m_view->selectRow(qBound(0, row, m_model.rowCount() - 1));
 }
@@ -216,7 +279,7 @@ void TFrmcolamovcuentas::setColumnWidths(const QList<int>& saved) {
     ui::fitColumns(m_view, saved,
                    {ui::sample::login(), ui::sample::date(r), ui::sample::time(r),
                     QStringLiteral("PUESTO 999  ") + ui::sample::duration(), ui::sample::money(r),
-                    ui::sample::duration()});
+                    ui::sample::duration(), ui::sample::login()});
 }
 
 bool TFrmcolamovcuentas::ascending() const {

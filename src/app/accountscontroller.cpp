@@ -103,15 +103,17 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
 AccountsController::~AccountsController() = default;
 
 void AccountsController::applyGrids(const store::Grids& g, const store::Opciones& o) {
-    m_queue->setColumnWidths({g.GRID2COL0, g.GRID2COL1, g.GRID2COL2, g.GRID2COL3, g.GRID2COL4, g.GRID2COL5});
+    m_queue->setColumnWidths(
+        {g.GRID2COL0, g.GRID2COL1, g.GRID2COL2, g.GRID2COL3, g.GRID2COL4, g.GRID2COL5, g.GRID2COL6});
     m_accounts->setColumnWidths(
         {g.GRIDCUECOL0, g.GRIDCUECOL1, g.GRIDCUECOL2, g.GRIDCUECOL3, g.GRIDCUECOL4, g.GRIDCUECOL5});
     m_queue->setAscending(o.inf);
 }
 
 void AccountsController::captureGrids(store::Grids& g, store::Opciones& o) const {
-    storeWidths({&g.GRID2COL0, &g.GRID2COL1, &g.GRID2COL2, &g.GRID2COL3, &g.GRID2COL4, &g.GRID2COL5},
-                ui::columnWidths(m_queue->view(), 6));
+    storeWidths(
+        {&g.GRID2COL0, &g.GRID2COL1, &g.GRID2COL2, &g.GRID2COL3, &g.GRID2COL4, &g.GRID2COL5, &g.GRID2COL6},
+        ui::columnWidths(m_queue->view(), 7));
     storeWidths(
         {&g.GRIDCUECOL0, &g.GRIDCUECOL1, &g.GRIDCUECOL2, &g.GRIDCUECOL3, &g.GRIDCUECOL4, &g.GRIDCUECOL5},
         ui::columnWidths(m_accounts->view(), 6));

@@ -180,6 +180,8 @@ void TFrmMain::buildMenus() {
     addEntry(informes, QStringLiteral("&5.- Ventas de bonos ..."), QStringLiteral("ventasBonos"));
     addEntry(utilidades, QStringLiteral("&3.- Asistente de puesta en marcha..."),
              QStringLiteral("asistente"));
+    addEntry(utilidades, QStringLiteral("&4.- Tomar los puestos de otra consola..."),
+             QStringLiteral("tomarPuestos"));
 
     QMenu* ver = m_menuBar->addMenu(QStringLiteral("&Ver"));
     m_menus.insert(QStringLiteral("ver"), ver);
@@ -188,6 +190,7 @@ void TFrmMain::buildMenus() {
     addEntry(ver, QStringLiteral("&3.- Cola de movimientos de cuentas..."), QStringLiteral("verMovimientos"));
     addEntry(ver, QStringLiteral("&4.- Cola de mensajes..."), QStringLiteral("verMensajes"));
     addEntry(ver, QStringLiteral("&5.- Cola de puestos..."), QStringLiteral("verColaPuestos"));
+    addEntry(ver, QStringLiteral("&6.- Todos los puestos..."), QStringLiteral("verTodosPuestos"));
     ver->addSeparator();
     QAction* restore = addEntry(ver, QStringLiteral("&7.- Restaurar escritorio predeterminado..."),
                                 QStringLiteral("restaurarEscritorio"), {}, true);

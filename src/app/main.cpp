@@ -5,6 +5,7 @@
 #include "app/codigoscontroller.h"
 #include "app/commandline.h"
 #include "app/configini.h"
+#include "app/consolascontroller.h"
 #include "app/consoleapplication.h"
 #include "app/copycommand.h"
 #include "app/frmacceso.h"
@@ -173,6 +174,7 @@ int main(int argc, char* argv[]) {
     lifecycle.setMail(&mail);
     ReportsController reports(context, mainWindow);
     reports.setCajaMailer([&mail](const QStringList& html) { mail.enviarInformeCaja(html); });
+    ConsolasController consolas(engine, mainWindow);
     HelpController help(mainWindow);
     std::unique_ptr<app::ScreenshotTour> tour;
     if (!cl.screenshots.isEmpty()) {

@@ -263,13 +263,15 @@ void SessionController::borrarTicket() {
 }
 
 void SessionController::applyGrids(const store::Grids& g, const store::Opciones& o) {
-    m_queue->setColumnWidths({g.GRID1COL0, g.GRID1COL1, g.GRID1COL2, g.GRID1COL3, g.GRID1COL4, g.GRID1COL5});
+    m_queue->setColumnWidths(
+        {g.GRID1COL0, g.GRID1COL1, g.GRID1COL2, g.GRID1COL3, g.GRID1COL4, g.GRID1COL5, g.GRID1COL6});
     m_queue->setAscending(o.sup);
 }
 
 void SessionController::captureGrids(store::Grids& g, store::Opciones& o) const {
-    storeWidths({&g.GRID1COL0, &g.GRID1COL1, &g.GRID1COL2, &g.GRID1COL3, &g.GRID1COL4, &g.GRID1COL5},
-                ui::columnWidths(m_queue->view(), 6));
+    storeWidths(
+        {&g.GRID1COL0, &g.GRID1COL1, &g.GRID1COL2, &g.GRID1COL3, &g.GRID1COL4, &g.GRID1COL5, &g.GRID1COL6},
+        ui::columnWidths(m_queue->view(), 7));
     o.sup = m_queue->ascending();
 }
 

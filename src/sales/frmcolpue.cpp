@@ -78,6 +78,56 @@ TFrmColPue::TFrmColPue(ConsoleContext& context, sales::PendingTicketsModel& mode
     connect(all, &QAction::triggered, this, &TFrmColPue::settleAll);
     connect(m_ascendingAction, &QAction::triggered, this, [this] { setAscending(true); });
     connect(m_descendingAction, &QAction::triggered, this, [this] { setAscending(false); });
+
+    m_poll.setInterval(PollMs);
+    connect(&m_poll, &QTimer::timeout, this, &TFrmColPue::pollChanges);
+    showConsoleColumn();
+}
+
+void TFrmColPue::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // What came while hidden shows at once.
+    QMetaObject::invokeMethod(this, &TFrmColPue::pollChanges, Qt::QueuedConnection);
+    m_poll.start();
+}
+
+void TFrmColPue::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_poll.stop();
+}
+
+void TFrmColPue::showConsoleColumn() {
+    m_view->setColumnHidden(sales::PendingTicketsModel::ColConsola,
+                            !m_context.data || !m_context.data->isServer());
+}
+
+void TFrmColPue::pollChanges() {
+    const QModelIndex current = m_view->currentIndex();
+    const int row = current.row();
+    const int id = current.isValid() ? m_model.ticketAt(row).ID_TICK : 0;
+    try {
+        if (!m_model.refreshIfChanged())
+            return;
+    } catch (const store::DatabaseError& e) {
+        // A server gone away is told by the connection's keeper; anything
+        // else once, and the looking stops until the window shows again.
+        if (!e.connectionLost()) {
+            m_poll.stop();
+            showError(e.text());
+        }
+        return;
+    }
+    showConsoleColumn();
+    if (m_model.rowCount() == 0)
+        return;
+    int target = qBound(0, row, m_model.rowCount() - 1);
+    for (int r = 0; id != 0 && r < m_model.rowCount(); ++r) {
+        if (m_model.ticketAt(r).ID_TICK == id) {
+            target = r;
+            break;
+        }
+    }
+    m_view->selectRow(target);
 }
 
 void TFrmColPue::showError(const QString& text) {
@@ -92,6 +142,7 @@ void TFrmColPue::refresh() {
         showError(e.text());
         return;
     }
+    showConsoleColumn();
     if (m_model.rowCount() > 0)
         m_view->selectRow(qBound(0, row, m_model.rowCount() - 1));
 }
@@ -155,5 +206,5 @@ void TFrmColPue::setColumnWidths(const QList<int>& saved) {
     const Regional& r = m_context.regional;
     ui::fitColumns(m_view, saved,
                    {QStringLiteral("999"), QStringLiteral("999999"), ui::sample::date(r), ui::sample::time(r),
-                    QStringLiteral("CONTADOR"), ui::sample::money(r)});
+                    QStringLiteral("CONTADOR"), ui::sample::money(r), ui::sample::login()});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QTimer>
 #include <QWidget>
 
 class QAction;
@@ -11,8 +12,9 @@ class PendingTicketsModel;
 }
 struct ConsoleContext;
 
-// "Cola de puestos": the tickets the stations' use periods left pending, and
-// their settling at the counter.
+// "Cola de puestos": the tickets the stations' use periods left pending, at
+// every console of the database, and their settling at the counter. While
+// shown it looks for other consoles' bookings every PollMs.
 class TFrmColPue : public QWidget {
     Q_OBJECT
 public:
@@ -27,8 +29,14 @@ public:
     void modifySelected();
     void setAscending(bool ascending);
     bool ascending() const;
+    static constexpr int PollMs = 2000;
+
     // Reads the queue again, keeping the selected row number.
     void refresh();
+    // Reads it again when the pending tickets changed meanwhile, keeping the
+    // selected ticket (rows may come and go above it).
+    void pollChanges();
+    bool polling() const { return m_poll.isActive(); }
 
     QTableView* view() const { return m_view; }
     // Widths from the table Grids, widened to what the columns show.
@@ -37,12 +45,19 @@ public:
 signals:
     void modifyRequested(int idTick);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void showError(const QString& text);
+    // The console column only where consoles share the database.
+    void showConsoleColumn();
 
     ConsoleContext& m_context;
     sales::PendingTicketsModel& m_model;
     QTableView* m_view = nullptr;
     QAction* m_ascendingAction = nullptr;
     QAction* m_descendingAction = nullptr;
+    QTimer m_poll;
 };

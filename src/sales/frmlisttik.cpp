@@ -35,12 +35,16 @@ Tfrmlisttik::Tfrmlisttik(ConsoleContext& context, QWidget* parent)
     m_from = timeEdit(QStringLiteral("desde"));
     m_to = timeEdit(QStringLiteral("hasta"));
     connect(m_shifts, &QComboBox::activated, this, &Tfrmlisttik::chooseShift);
+    m_consoles = new QComboBox(this);
+    m_consoles->setObjectName(QStringLiteral("consola"));
+    m_consoles->addItem(QStringLiteral("Todas las consolas"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Día ......."), m_day);
     form->addRow(QStringLiteral("Turno ......"), m_shifts);
     form->addRow(QStringLiteral("Desde ......."), m_from);
     form->addRow(QStringLiteral("Hasta ........."), m_to);
+    form->addRow(QStringLiteral("Consola ......"), m_consoles);
 
     auto* kindBox = new QGroupBox(QStringLiteral(" Tipo de listado "), this);
     m_totals = new QRadioButton(QStringLiteral("Listado de totales"), kindBox);
@@ -75,8 +79,11 @@ Tfrmlisttik::Tfrmlisttik(ConsoleContext& context, QWidget* parent)
 void Tfrmlisttik::prepare() {
     m_day->setDate(m_context.clock->now().date());
     m_shifts->clear();
+    const QVariant chosen = m_consoles->currentData();
+    sales::CajaConsolas consoles;
     try {
         m_turnos = sales::turnos(m_context.data->db());
+        consoles = sales::cajaConsolas(m_context.data->db());
     } catch (const store::DatabaseError& e) {
         m_turnos.clear();
         reports::showDatabaseError(this, e.text());
@@ -84,6 +91,14 @@ void Tfrmlisttik::prepare() {
     for (const store::Turno& t : m_turnos)
         m_shifts->addItem(t.TURNO);
     m_shifts->setCurrentIndex(-1);
+    // The item's data is the console's name; "all" has none.
+    while (m_consoles->count() > 1)
+        m_consoles->removeItem(1);
+    if (consoles.sinConsola)
+        m_consoles->addItem(QStringLiteral("(sin consola)"), QString());
+    for (const QString& name : consoles.nombres)
+        m_consoles->addItem(name, name);
+    m_consoles->setCurrentIndex(qMax(0, chosen.isValid() ? m_consoles->findData(chosen) : 0));
     m_day->setFocus();
 }
 
@@ -95,7 +110,9 @@ void Tfrmlisttik::chooseShift(int index) {
 }
 
 sales::CajaSelection Tfrmlisttik::selection() const {
-    return {m_day->date(), m_from->time(), m_to->time()};
+    const QVariant console = m_consoles->currentData();
+    return {m_day->date(), m_from->time(), m_to->time(),
+            console.isValid() ? std::optional<QString>(console.toString()) : std::nullopt};
 }
 
 sales::CajaListing Tfrmlisttik::kind() const {

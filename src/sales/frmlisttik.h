@@ -16,8 +16,8 @@ class QRadioButton;
 class QTimeEdit;
 
 // "[ Informe de caja ]": the tickets of a day, a shift or a time span, as
-// totals or with their lines. Keeps its times and listing kind between uses;
-// the day is today at each opening.
+// totals or with their lines, of every console or one. Keeps its times,
+// console and listing kind between uses; the day is today at each opening.
 class Tfrmlisttik : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +38,8 @@ public:
 
     QDateEdit* dayEdit() const { return m_day; }
     QComboBox* shiftList() const { return m_shifts; }
+    // "Todas las consolas" first, then each console; the choice is kept between uses.
+    QComboBox* consoleList() const { return m_consoles; }
     QTimeEdit* fromEdit() const { return m_from; }
     QTimeEdit* toEdit() const { return m_to; }
     QRadioButton* detailsChoice() const { return m_details; }
@@ -48,6 +50,7 @@ private:
     std::vector<store::Turno> m_turnos;
     QDateEdit* m_day = nullptr;
     QComboBox* m_shifts = nullptr;
+    QComboBox* m_consoles = nullptr;
     QTimeEdit* m_from = nullptr;
     QTimeEdit* m_to = nullptr;
     QRadioButton* m_totals = nullptr;

@@ -13,6 +13,17 @@ QString hms(const QTime& t) {
     return t.toString(QStringLiteral("HH:mm:ss"));
 }
 
+// A null text would be bound as NULL, which equals nothing: the tickets
+// without a console are those with an empty one.
+QString consoleValue(const QString& consola) {
+    return consola.isEmpty() ? QStringLiteral("") : consola;
+}
+
+// How a report names the console it was asked for.
+QString consoleTitle(const QString& consola) {
+    return consola.isEmpty() ? QStringLiteral("(sin consola)") : consola;
+}
+
 QTime seconds(const QTime& t) {
     return t.isValid() ? QTime(t.hour(), t.minute(), t.second()) : QTime(0, 0);
 }
@@ -22,13 +33,34 @@ QTime seconds(const QTime& t) {
 reports::TicketFilter CajaSelection::filter() const {
     const QTime a = seconds(from);
     const QTime b = seconds(to);
+    reports::TicketFilter f;
     if (a == b)
-        return {QStringLiteral("FECHA = ?"), {store::sqlValue(day)}};
-    if (a < b)
-        return {QStringLiteral("FECHA = ? AND HORA >= ? AND HORA <= ?"),
-                {store::sqlValue(day), hms(a), hms(b)}};
-    return {QStringLiteral("((FECHA = ? AND HORA >= ?) OR (FECHA = ? AND HORA <= ?))"),
-            {store::sqlValue(day), hms(a), store::sqlValue(day.addDays(1)), hms(b)}};
+        f = {QStringLiteral("FECHA = ?"), {store::sqlValue(day)}};
+    else if (a < b)
+        f = {QStringLiteral("FECHA = ? AND HORA >= ? AND HORA <= ?"), {store::sqlValue(day), hms(a), hms(b)}};
+    else
+        f = {QStringLiteral("((FECHA = ? AND HORA >= ?) OR (FECHA = ? AND HORA <= ?))"),
+             {store::sqlValue(day), hms(a), store::sqlValue(day.addDays(1)), hms(b)}};
+    if (consola) {
+        f.where += QStringLiteral(" AND COALESCE(CONSOLA, '') = ?");
+        f.values << consoleValue(*consola);
+    }
+    return f;
+}
+
+CajaConsolas cajaConsolas(const QSqlDatabase& db) {
+    CajaConsolas found;
+    QSqlQuery q =
+        store::run(db, QStringLiteral("SELECT CONSOLA FROM ticket WHERE COALESCE(CONSOLA, '') <> '' "
+                                      "UNION SELECT CONSOLA FROM puestos WHERE COALESCE(CONSOLA, '') <> '' "
+                                      "UNION SELECT NOMBRE FROM consolas WHERE COALESCE(NOMBRE, '') <> '' "
+                                      "ORDER BY 1"));
+    while (q.next())
+        found.nombres << store::toText(q.value(0));
+    found.sinConsola =
+        store::scalar(db, QStringLiteral("SELECT 1 FROM ticket WHERE COALESCE(CONSOLA, '') = '' LIMIT 1"))
+            .isValid();
+    return found;
 }
 
 reports::Report informeCaja(const QSqlDatabase& db, const Regional& regional, const CajaSelection& selection,
@@ -49,6 +81,9 @@ reports::Report informeCaja(const QSqlDatabase& db, const Regional& regional, co
                 regional.formatTime(seconds(selection.from)), QStringLiteral("Hasta hora"),
                 regional.formatTime(seconds(selection.to))},
                reports::Row::Style::Subtitle);
+    if (selection.consola)
+        r.addTitle(heading, {QStringLiteral("Consola"), consoleTitle(*selection.consola)},
+                   reports::Row::Style::Subtitle);
 
     reports::TicketListingTexts texts;
     texts.totalsColumns = {QStringLiteral("Número Ticket"), QStringLiteral("Fecha"), QStringLiteral("Hora"),
@@ -79,8 +114,11 @@ QStringList sendcajaresumen(const QSqlDatabase& db, const Regional& regional,
                            R"(<td align="center"><B><FONT face=verdana size=-10>)")
          << regional.formatDate(selection.day) << QStringLiteral("</Font></B></td></tr>")
          << QStringLiteral(R"(<tr><td></td><td align="center"><B><FONT face=verdana size=-10>Desde hora:)")
-         << hms(a) << QStringLiteral(" Hasta hora ") + hms(b) << QStringLiteral("</td></tr>")
-         << QStringLiteral("</Font></B></table><br>") << table << QStringLiteral("<TR bgcolor=#D0D0E2>");
+         << hms(a) << QStringLiteral(" Hasta hora ") + hms(b);
+    if (selection.consola)
+        body << QStringLiteral(" Consola ") + consoleTitle(*selection.consola).toHtmlEscaped();
+    body << QStringLiteral("</td></tr>") << QStringLiteral("</Font></B></table><br>") << table
+         << QStringLiteral("<TR bgcolor=#D0D0E2>");
     const QString heads[] = {
         QStringLiteral("<B><FONT face=verdana size=-10>Nº ticket</FONT></B>"),
         QStringLiteral("<B><FONT face=verdana size=-10>Fecha</FONT></B>"),
@@ -93,26 +131,26 @@ QStringList sendcajaresumen(const QSqlDatabase& db, const Regional& regional,
              << QStringLiteral("</TD>");
     body << QStringLiteral("</TR>");
 
-    QString rowsSql;
-    QString sumSql;
+    // One console's report narrows the same selection.
+    QString where;
     QVariantList values{store::sqlValue(selection.day)};
     if (a == b) {
-        rowsSql = QStringLiteral("select num_ticket,fecha,hora,importe,operador from ticket where Fecha=:p1 "
-                                 "order by num_ticket");
-        sumSql = QStringLiteral("select sum (importe) as sumaImporte from ticket where Fecha=:p1");
+        where = QStringLiteral("Fecha=:p1");
     } else if (a < b) {
-        rowsSql = QStringLiteral("select num_ticket,fecha,hora,importe,operador from ticket where Fecha=:p1 "
-                                 "and hora>=:p2 and hora<=:p3 order by num_ticket");
-        sumSql = QStringLiteral("select sum (importe) as sumaImporte from ticket where Fecha=:p1 and "
-                                "hora>=:p2 and hora<=:p3 ");
+        where = QStringLiteral("Fecha=:p1 and hora>=:p2 and hora<=:p3");
         values << hms(a) << hms(b);
     } else {
-        rowsSql = QStringLiteral("select num_ticket,fecha,hora,importe,operador from ticket where (Fecha=:p1 "
-                                 "and hora>=:p2) or( fecha=:p3 and hora<=:p4) order by num_ticket");
-        sumSql = QStringLiteral("select sum (importe) as sumaImporte from ticket where (Fecha=:p1 and "
-                                "Hora>=:p2) or (Fecha=:p3 and Hora<=:p4)");
+        where = QStringLiteral("(Fecha=:p1 and hora>=:p2) or( fecha=:p3 and hora<=:p4)");
         values << hms(a) << store::sqlValue(selection.day.addDays(1)) << hms(b);
     }
+    if (selection.consola) {
+        where = QStringLiteral("(") + where + QStringLiteral(") and coalesce(consola, '')=:p5");
+        values << consoleValue(*selection.consola);
+    }
+    const QString rowsSql =
+        QStringLiteral("select num_ticket,fecha,hora,importe,operador from ticket where ") + where +
+        QStringLiteral(" order by num_ticket");
+    const QString sumSql = QStringLiteral("select sum (importe) as sumaImporte from ticket where ") + where;
 
     QSqlQuery q = store::run(db, rowsSql, values);
     for (int k = 0; q.next(); ++k) {

@@ -17,6 +17,7 @@ const ui::MessageTable& titles() {
         {"TituloCol3", QStringLiteral("Hora"), QStringLiteral("Time")},
         {"TituloCol4", QStringLiteral("Modo"), QStringLiteral("Mode")},
         {"TituloCol5", QStringLiteral("Importe"), QStringLiteral("Amount")},
+        {"TituloCol6", QStringLiteral("Consola"), QStringLiteral("Console")},
     };
     return table;
 }
@@ -32,7 +33,7 @@ int PendingTicketsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PendingTicketsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 6;
+    return parent.isValid() ? 0 : 7;
 }
 
 QVariant PendingTicketsModel::data(const QModelIndex& index, int role) const {
@@ -56,21 +57,33 @@ QVariant PendingTicketsModel::data(const QModelIndex& index, int role) const {
         return t.MODO;
     case 5:
         return m_context.regional.formatCurrency(t.IMPORTE);
+    case ColConsola:
+        return t.CONSOLA;
     }
     return {};
 }
 
 QVariant PendingTicketsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 5)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > ColConsola)
         return {};
     return titles().text(QStringLiteral("TituloCol%1").arg(section));
 }
 
 void PendingTicketsModel::refresh() {
+    // The look first: a change between the two shows again at the next look.
+    QVariantList digest = store::pendingTicketsDigest(m_context.data->db());
     std::vector<store::Ticket> rows = store::pendingTickets(m_context.data->db(), m_ascending);
+    m_digest = std::move(digest);
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
+}
+
+bool PendingTicketsModel::refreshIfChanged() {
+    if (store::pendingTicketsDigest(m_context.data->db()) == m_digest)
+        return false;
+    refresh();
+    return true;
 }
 
 void PendingTicketsModel::setAscending(bool ascending) {

@@ -19,6 +19,8 @@ store::Ticket NuevoNumeroTicket(const QSqlDatabase& db, store::Ticket ticket, co
     ticket.NUM_TICKET = QString::number(number);
     ticket.FECHA = now.date();
     ticket.HORA = now.time();
+    if (ticket.CONSOLA.isEmpty())
+        ticket.CONSOLA = store::writingConsole(db);
     ticket.ID_TICK = static_cast<int>(store::insert(db, ticket));
     tx.commit();
     return ticket;

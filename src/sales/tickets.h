@@ -20,7 +20,8 @@ namespace sales {
 // stores the ticket with that number, today's date and the time of now. All
 // or nothing, and the counter stays locked until the caller's transaction
 // ends, so a number is never issued twice. The other columns come from
-// ticket as given. Answers the stored row with its ID_TICK.
+// ticket as given; CONSOLA, when not given, is the connection's writing
+// console. Answers the stored row with its ID_TICK.
 store::Ticket NuevoNumeroTicket(const QSqlDatabase& db, store::Ticket ticket, const QDateTime& now);
 
 // Appends a line to the ticket named by line.ID_TICK; answers its ID_LIN.

@@ -52,6 +52,9 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
     , m_clock(context, m_puestos, m_tarifas, *this)
     , m_conexion(context.data)
     , m_lease(context, m_puestos, m_conexion) {
+    // Every ticket and movement this console writes records its name.
+    if (context.data)
+        context.data->setConsoleName(context.consoleName);
     m_puestos.setDecisions(this);
     // While the server is away the stations go on polling and the clocks
     // counting; the ends wait, saved as running, for its return.

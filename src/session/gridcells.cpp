@@ -34,27 +34,50 @@ QString gridCellText(const TPuestos& puesto, int column, const Regional& regiona
     return QString();
 }
 
+CellStyle stationStyle(Estado estado, bool unreachable) {
+    if (estado == Estado::Desactivado)
+        return {CellColour::Black, true};
+    if (unreachable)
+        return {CellColour::Red, false};
+    switch (estado) {
+    case Estado::Libre:
+        return {CellColour::Green, false};
+    case Estado::Contador:
+        return {CellColour::Cyan, false};
+    case Estado::Prepago:
+        return {CellColour::Yellow, false};
+    case Estado::Admin:
+        return {CellColour::Orange, false};
+    case Estado::Desactivado:
+        break;
+    }
+    return {CellColour::Black, true};
+}
+
+QString estadoTexto(Estado estado, bool unreachable) {
+    if (estado == Estado::Desactivado)
+        return QStringLiteral("Desactivado");
+    if (unreachable)
+        return QStringLiteral("Sin conexión");
+    switch (estado) {
+    case Estado::Libre:
+        return QStringLiteral("Libre");
+    case Estado::Contador:
+        return QStringLiteral("Contador");
+    case Estado::Prepago:
+        return QStringLiteral("Prepago");
+    case Estado::Admin:
+        return QStringLiteral("Admin");
+    case Estado::Desactivado:
+        break;
+    }
+    return QStringLiteral("Desactivado");
+}
+
 CellStyle gridCellStyle(const TPuestos& puesto, int column, const RuntimeSettings& settings) {
     const station::StationRecord& r = puesto.rec();
-    if (column == ColPuesto) {
-        if (r.estado == Estado::Desactivado)
-            return {CellColour::Black, true};
-        if (r.disconnected && !puesto.treatAsConnected)
-            return {CellColour::Red, false};
-        switch (r.estado) {
-        case Estado::Libre:
-            return {CellColour::Green, false};
-        case Estado::Contador:
-            return {CellColour::Cyan, false};
-        case Estado::Prepago:
-            return {CellColour::Yellow, false};
-        case Estado::Admin:
-            return {CellColour::Orange, false};
-        case Estado::Desactivado:
-            break;
-        }
-        return {CellColour::Black, true};
-    }
+    if (column == ColPuesto)
+        return stationStyle(r.estado, r.disconnected && !puesto.treatAsConnected);
     if (column == ColTiempo) {
         const bool lowCredit = !r.accountLogin.isEmpty() && r.estado == Estado::Contador &&
                                r.closeWhenCreditExhausted && settings.creditAlarm > r.moneyCredit - r.cost;

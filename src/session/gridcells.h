@@ -1,5 +1,7 @@
 #pragma once
 
+#include "station/stationrecord.h"
+
 #include <QString>
 
 class ListaPuestos;
@@ -26,6 +28,12 @@ struct CellStyle {
     CellColour background = CellColour::ButtonFace;
     bool whiteText = false;
 };
+
+// The station number's colours: black for a deactivated station, red for one
+// out of reach (unless treated as connected), else by state.
+CellStyle stationStyle(station::Estado estado, bool unreachable);
+// The state as the grid's colours tell it, in words.
+QString estadoTexto(station::Estado estado, bool unreachable);
 
 // What a cell of a station's row shows.
 QString gridCellText(const TPuestos& puesto, int column, const Regional& regional);

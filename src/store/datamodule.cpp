@@ -2,6 +2,7 @@
 
 #include "store/dialect.h"
 #include "store/engine.h"
+#include "store/sql.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -48,10 +49,15 @@ TDataModule1::TDataModule1(QObject* parent)
     , m_connectionName(QStringLiteral("quintor-%1").arg(++g_connections)) {}
 
 TDataModule1::~TDataModule1() {
+    store::setWritingConsole(m_connectionName, QString());
     close();
     m_db = QSqlDatabase();
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void TDataModule1::setConsoleName(const QString& name) {
+    store::setWritingConsole(m_connectionName, name);
 }
 
 bool TDataModule1::engineAvailable() {

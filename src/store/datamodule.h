@@ -39,6 +39,9 @@ public:
     Status reconnect();
 
     QSqlDatabase db() const { return m_db; }
+    // The console whose tickets and movements this connection writes; kept
+    // across reconnections (see store::writingConsole).
+    void setConsoleName(const QString& name);
     // The open file, or the server's URI without its password.
     QString filePath() const { return m_filePath; }
     // Whether the open database is on a PostgreSQL server.

@@ -115,7 +115,7 @@ QUINTOR_DECLARE_ROW(LinTick, "lintick", "ID_LIN", QUINTOR_LINTICK)
     X(int, ID) X(QString, CUENTA) X(QDate, FECHA) X(QTime, HORA) X(QString, TICKET) X(QString, CONCEPTO)    \
     X(Currency, SALDO_ANT) X(Currency, SALDO_MOV) X(Currency, SALDO_FIN)                                    \
     X(std::optional<int>, saldoti_ant_bono) X(QString, SALDOTI_MOV) X(std::optional<int>, saldoti_fin_bono) \
-    X(bool, CONTA) X(QString, TIPOMOV)
+    X(bool, CONTA) X(QString, TIPOMOV) X(QString, CONSOLA)
 QUINTOR_DECLARE_ROW(MovCuenta, "movcuentas", "ID", QUINTOR_MOVCUENTAS)
 
 #define QUINTOR_PUESTOS(X)                                                                                   \
@@ -179,6 +179,12 @@ QUINTOR_DECLARE_ROW(WebConfig, "webconfig", "Id", QUINTOR_WEBCONFIG)
 QUINTOR_DECLARE_ROW(Opciones, "opciones", nullptr, QUINTOR_OPCIONES)
 // clang-format on
 
+// Rows that record the console that wrote them (CONSOLA): a row inserted
+// without one gets the connection's writing console.
+template <class Row> inline constexpr bool recordsConsole = false;
+template <> inline constexpr bool recordsConsole<Ticket> = true;
+template <> inline constexpr bool recordsConsole<MovCuenta> = true;
+
 // SELECT of a row type's columns; tail is what follows the table name
 // (WHERE, ORDER BY), with "?" for the values.
 template <class Row>
@@ -208,7 +214,15 @@ std::optional<Row> selectOne(const QSqlDatabase& db, const QString& tail = QStri
 // database. Answers the new counter value (or the row id).
 template <class Row> qint64 insert(const QSqlDatabase& db, const Row& row) {
     const QStringList& all = Row::columns();
-    const QVariantList allValues = row.values();
+    QVariantList allValues;
+    if constexpr (recordsConsole<Row>) {
+        Row stamped = row;
+        if (stamped.CONSOLA.isEmpty())
+            stamped.CONSOLA = writingConsole(db);
+        allValues = stamped.values();
+    } else {
+        allValues = row.values();
+    }
     QStringList cols;
     QVariantList vals;
     for (int i = 0; i < all.size(); ++i) {

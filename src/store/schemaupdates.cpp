@@ -139,6 +139,8 @@ void runSteps(const QSqlDatabase& db) {
     if (createTableIfMissing(db, QStringLiteral("logins_en_uso"),
                              QStringLiteral("LOGIN TEXT PRIMARY KEY, NPUESTO INTEGER, CONSOLA TEXT")))
         claimLoginsInUse(db);
+    // Which console booked each account movement, as each ticket records it.
+    addColumnIfMissing(db, QStringLiteral("movcuentas"), QStringLiteral("CONSOLA"), QStringLiteral("TEXT"));
     runMends(db);
 }
 

@@ -2,6 +2,8 @@
 
 #include "store/engine.h"
 
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSqlError>
 
@@ -50,7 +52,24 @@ QSqlQuery runList(const QSqlDatabase& db, const QString& sql, const QVariantList
     return q;
 }
 
+// Connections are per thread; the names may be read from any.
+QMutex g_writersLock;
+QHash<QString, QString> g_writers;
+
 } // namespace
+
+void setWritingConsole(const QString& connectionName, const QString& console) {
+    const QMutexLocker lock(&g_writersLock);
+    if (console.isEmpty())
+        g_writers.remove(connectionName);
+    else
+        g_writers.insert(connectionName, console);
+}
+
+QString writingConsole(const QSqlDatabase& db) {
+    const QMutexLocker lock(&g_writersLock);
+    return g_writers.value(db.connectionName());
+}
 
 DatabaseError failedStatement(const QSqlDatabase& db, const QSqlError& error) {
     const bool lost = connectionLost(db, error) || connectionBroken(db);

@@ -61,6 +61,13 @@ QSqlQuery run(const QSqlDatabase& db, const QString& sql, const QVariantList& va
 // The first column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
 
+// The console that writes through a connection, by the connection's name:
+// tickets and account movements record it, so every console's sales can be
+// told apart on a shared database. Empty (none recorded) until a console
+// names itself; an empty name forgets the connection.
+void setWritingConsole(const QString& connectionName, const QString& console);
+QString writingConsole(const QSqlDatabase& db);
+
 // Reading stored values: empty reads as false, 0, "" (and an invalid date or time).
 bool toBool(const QVariant& v);
 int toInt(const QVariant& v);

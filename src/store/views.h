@@ -18,4 +18,10 @@ std::vector<Cuenta> codigosView(const QSqlDatabase& db);
 std::vector<Ticket> pendingTickets(const QSqlDatabase& db, bool ascending = true);
 std::vector<MovCuenta> pendingMovements(const QSqlDatabase& db, bool ascending = true);
 
+// A cheap look at the pending rows of every console: it changes whenever a
+// row joins or leaves them, or (tickets) a pending amount grows. Compared,
+// never shown.
+QVariantList pendingTicketsDigest(const QSqlDatabase& db);
+QVariantList pendingMovementsDigest(const QSqlDatabase& db);
+
 } // namespace store

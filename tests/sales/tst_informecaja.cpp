@@ -1,3 +1,4 @@
+#include "reports/format.h"
 #include "reports/reportrenderer.h"
 #include "sales/frmlisttik.h"
 #include "sales/frmnturno.h"
@@ -40,8 +41,10 @@ void compareGolden(const QString& actual, const QString& name) {
 }
 
 void ticket(const QSqlDatabase& db, const QString& num, const QDate& day, const QTime& time, qint64 cents,
-            const QString& op = QStringLiteral("ANA"), const QString& remark = QString()) {
+            const QString& op = QStringLiteral("ANA"), const QString& remark = QString(),
+            const QString& consola = QString()) {
     store::Ticket t;
+    t.CONSOLA = consola;
     t.NUM_TICKET = num;
     t.FECHA = day;
     t.HORA = time;
@@ -63,11 +66,139 @@ QStringList numbers(const QSqlDatabase& db, const sales::CajaSelection& s) {
     return out;
 }
 
+// Tickets of two consoles and of none (sold before consoles were told
+// apart), around the night shift 22:00 to 06:00 of D.
+void twoConsoles(const QSqlDatabase& db) {
+    const QString none;
+    const QString c1 = QStringLiteral("CAJA1");
+    const QString c2 = QStringLiteral("CAJA2");
+    const QString ana = QStringLiteral("ANA");
+    ticket(db, QStringLiteral("1"), D, QTime(10, 0), 30, ana, none, c2);
+    ticket(db, QStringLiteral("2"), D, QTime(21, 59, 59), 100, ana, none, c1);
+    ticket(db, QStringLiteral("3"), D, QTime(22, 0), 250, ana, none, c1);
+    ticket(db, QStringLiteral("4"), D, QTime(23, 30), 400, ana, none, c2);
+    ticket(db, QStringLiteral("5"), D.addDays(1), QTime(1, 0), 700, ana, none, none);
+    ticket(db, QStringLiteral("6"), D.addDays(1), QTime(5, 59, 59), 1000, ana, none, c2);
+    ticket(db, QStringLiteral("7"), D.addDays(1), QTime(6, 0, 1), 2000, ana, none, c1);
+}
+
+// The sum at the foot of a listing.
+QString footSum(const reports::Report& r) {
+    return r.summary.empty() ? QString() : r.summary.back().cells.value(1);
+}
+
+// The total of the mailed table.
+QString mailTotal(const QStringList& html) {
+    const qsizetype at =
+        html.indexOf(QStringLiteral("<TD align=right><FONT face=verdana size=-10>Total</FONT></TD>"));
+    return at < 0 ? QString() : html.value(at + 2);
+}
+
 } // namespace
 
 class TestInformeCaja : public QObject {
     Q_OBJECT
 private slots:
+    // One console's tickets, or every console's, by day and across the
+    // night shift's midnight: the listings and the mail agree to the cent.
+    void perConsole_data() {
+        QTest::addColumn<QString>("consola"); // "*": all
+        QTest::addColumn<QTime>("from");
+        QTest::addColumn<QTime>("to");
+        QTest::addColumn<QStringList>("tickets");
+        QTest::addColumn<qint64>("cents");
+        const QTime day(0, 0);
+        const QTime night(22, 0);
+        const QTime morning(6, 0);
+        QTest::newRow("all, night") << QStringLiteral("*") << night << morning
+                                    << QStringList{"3", "4", "5", "6"} << qint64(2350);
+        QTest::newRow("CAJA1, night")
+            << QStringLiteral("CAJA1") << night << morning << QStringList{"3"} << qint64(250);
+        QTest::newRow("CAJA2, night")
+            << QStringLiteral("CAJA2") << night << morning << QStringList{"4", "6"} << qint64(1400);
+        QTest::newRow("no console, night")
+            << QString() << night << morning << QStringList{"5"} << qint64(700);
+        QTest::newRow("all, day") << QStringLiteral("*") << day << day << QStringList{"1", "2", "3", "4"}
+                                  << qint64(780);
+        QTest::newRow("CAJA1, day") << QStringLiteral("CAJA1") << day << day << QStringList{"2", "3"}
+                                    << qint64(350);
+        QTest::newRow("CAJA2, day") << QStringLiteral("CAJA2") << day << day << QStringList{"1", "4"}
+                                    << qint64(430);
+        QTest::newRow("a console that sold nothing")
+            << QStringLiteral("CAJA9") << night << morning << QStringList{} << qint64(0);
+    }
+    void perConsole() {
+        QFETCH(QString, consola);
+        QFETCH(QTime, from);
+        QFETCH(QTime, to);
+        QFETCH(QStringList, tickets);
+        QFETCH(qint64, cents);
+        TestDatabase t;
+        const QSqlDatabase db = t.data.db();
+        twoConsoles(db);
+        const Regional es = Regional::spanishSpain();
+        const QDateTime printed(QDate(2026, 3, 11), QTime(8, 0));
+        sales::CajaSelection s(D, from, to);
+        if (consola != QLatin1String("*"))
+            s.consola = consola;
+        QCOMPARE(numbers(db, s), tickets);
+        const Currency sum = Currency::fromCents(cents);
+        QCOMPARE(footSum(sales::informeCaja(db, es, s, sales::CajaListing::Totales, printed)),
+                 reports::formatReportAmount(es, sum));
+        QCOMPARE(footSum(sales::informeCaja(db, es, s, sales::CajaListing::Detalles, printed)),
+                 reports::formatReportAmount(es, sum));
+        const QStringList html = sales::sendcajaresumen(db, es, s);
+        QCOMPARE(mailTotal(html), reports::formatCurrency2(es, sum));
+        QCOMPARE(html.count(QStringLiteral("<TR bgcolor=#DCDCDC>")) +
+                     html.count(QStringLiteral("<TR bgcolor=#CCCCCC>")),
+                 tickets.size());
+        // One console's report says which; every console's is as it always was.
+        QCOMPARE(html.contains(QStringLiteral(" Consola ") +
+                               (consola.isEmpty() ? QStringLiteral("(sin consola)") : consola)),
+                 s.consola.has_value());
+        if (!s.consola)
+            QCOMPARE(html, sales::sendcajaresumen(db, es, sales::CajaSelection(D, from, to)));
+    }
+
+    // The consoles offered: every name that sold, owns a station or is
+    // registered, once, in order; and whether some tickets have none.
+    void consolesOffered() {
+        TestDatabase t(true);
+        const QSqlDatabase db = t.data.db();
+        QCOMPARE(sales::cajaConsolas(db).nombres, QStringList{});
+        twoConsoles(db);
+        store::run(db, QStringLiteral("UPDATE puestos SET CONSOLA = 'BARRA' WHERE npuesto = 1"));
+        store::run(
+            db, QStringLiteral("INSERT INTO consolas (NOMBRE, LATIDO) VALUES ('ALTILLO', 0), ('CAJA1', 0)"));
+        const sales::CajaConsolas found = sales::cajaConsolas(db);
+        QCOMPARE(found.nombres, (QStringList{"ALTILLO", "BARRA", "CAJA1", "CAJA2"}));
+        QVERIFY(found.sinConsola);
+        store::run(db,
+                   QStringLiteral("UPDATE ticket SET CONSOLA = 'CAJA1' WHERE COALESCE(CONSOLA, '') = ''"));
+        QVERIFY(!sales::cajaConsolas(db).sinConsola);
+
+        // The window offers them after "Todas las consolas" and keeps the choice.
+        ConsoleContext context;
+        context.data = &t.data;
+        context.regional = Regional::spanishSpain();
+        FakeClock clock(QDateTime(D, QTime(12, 0)));
+        context.clock = &clock;
+        Tfrmlisttik window(context);
+        window.prepare();
+        QComboBox* list = window.consoleList();
+        QCOMPARE(list->count(), 5);
+        QCOMPARE(list->itemText(0), QStringLiteral("Todas las consolas"));
+        QVERIFY(!window.selection().consola);
+        list->setCurrentIndex(list->findText(QStringLiteral("CAJA2")));
+        QCOMPARE(window.selection().consola, std::optional<QString>(QStringLiteral("CAJA2")));
+        store::run(db, QStringLiteral("UPDATE ticket SET CONSOLA = NULL WHERE NUM_TICKET = '1'"));
+        window.prepare();
+        QCOMPARE(list->itemText(1), QStringLiteral("(sin consola)"));
+        QCOMPARE(window.selection().consola, std::optional<QString>(QStringLiteral("CAJA2")));
+        list->setCurrentIndex(1);
+        QCOMPARE(window.selection().consola, std::optional<QString>(QString()));
+    }
+
     void selection_data() {
         QTest::addColumn<QTime>("from");
         QTest::addColumn<QTime>("to");

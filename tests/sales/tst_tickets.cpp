@@ -73,6 +73,9 @@ private slots:
     void cancelKeepsLinesAndNumber();
     void totalIsTheSumOfLines();
     void settle();
+    void eachConsoleRecordsItsName();
+    void pendingDigestSeesOtherConsoles_data();
+    void pendingDigestSeesOtherConsoles();
     void attach_data();
     void attach();
     void detach_data();
@@ -308,6 +311,93 @@ void TstTickets::settle() {
     // A ticket written afterwards shows again.
     NuevoNumeroTicket(db, pending, Now);
     QCOMPARE(store::pendingTickets(db).size(), size_t(1));
+}
+
+// Two consoles on one database: each ticket and movement says which one
+// wrote it; a connection no console named records none.
+void TstTickets::eachConsoleRecordsItsName() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    TDataModule1 other;
+    QVERIFY(other.open(tdb.path));
+    tdb.data.setConsoleName(QStringLiteral("CAJA1"));
+    other.setConsoleName(QStringLiteral("CAJA2"));
+
+    const store::Ticket first = NuevoNumeroTicket(db, saleTicket(), Now);
+    const store::Ticket second = NuevoNumeroTicket(other.db(), saleTicket(), Now);
+    store::Ticket given = saleTicket();
+    given.CONSOLA = QStringLiteral("DADA");
+    const store::Ticket third = NuevoNumeroTicket(db, given, Now);
+    store::MovCuenta m;
+    m.CUENTA = QStringLiteral("ANA");
+    const int movement = static_cast<int>(store::insert(other.db(), m));
+    other.setConsoleName(QString());
+    const store::Ticket unnamed = NuevoNumeroTicket(other.db(), saleTicket(), Now);
+
+    QCOMPARE(first.CONSOLA, QStringLiteral("CAJA1"));
+    QCOMPARE(ticketById(db, first.ID_TICK)->CONSOLA, QStringLiteral("CAJA1"));
+    QCOMPARE(ticketById(db, second.ID_TICK)->CONSOLA, QStringLiteral("CAJA2"));
+    QCOMPARE(ticketById(db, third.ID_TICK)->CONSOLA, QStringLiteral("DADA"));
+    QCOMPARE(ticketById(db, unnamed.ID_TICK)->CONSOLA, QString());
+    QCOMPARE(store::toText(store::scalar(db, QStringLiteral("SELECT CONSOLA FROM movcuentas WHERE ID = ?"),
+                                         {movement})),
+             QStringLiteral("CAJA2"));
+}
+
+// The station queue's cheap look at the pending tickets and movements of
+// every console: it changes exactly when what the queue shows changes.
+void TstTickets::pendingDigestSeesOtherConsoles_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("seen");
+    QTest::newRow("a pending ticket booked") << QStringLiteral("booked") << true;
+    QTest::newRow("a pending ticket settled") << QStringLiteral("settled") << true;
+    QTest::newRow("a pending ticket grows") << QStringLiteral("grows") << true;
+    QTest::newRow("one settled as another is booked") << QStringLiteral("swap") << true;
+    QTest::newRow("a settled ticket changes") << QStringLiteral("settledGrows") << false;
+    QTest::newRow("a movement booked") << QStringLiteral("movement") << true;
+    QTest::newRow("a movement settled") << QStringLiteral("movementSettled") << true;
+    QTest::newRow("nothing") << QString() << false;
+}
+
+void TstTickets::pendingDigestSeesOtherConsoles() {
+    QFETCH(QString, change);
+    QFETCH(bool, seen);
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    TDataModule1 other;
+    QVERIFY(other.open(tdb.path));
+    const QSqlDatabase theirs = other.db();
+    store::Ticket pending;
+    pending.CONTA = false;
+    const int a = NuevoNumeroTicket(db, pending, Now).ID_TICK;
+    NuevoNumeroTicket(db, pending, Now);
+    const int done = NuevoNumeroTicket(db, saleTicket(), Now).ID_TICK;
+    store::MovCuenta m;
+    m.CUENTA = QStringLiteral("ANA");
+    const int movement = static_cast<int>(store::insert(db, m));
+    const QVariantList tickets = store::pendingTicketsDigest(db);
+    const QVariantList movements = store::pendingMovementsDigest(db);
+
+    if (change == QLatin1String("booked"))
+        NuevoNumeroTicket(theirs, pending, Now);
+    else if (change == QLatin1String("settled"))
+        settleTicket(theirs, a);
+    else if (change == QLatin1String("grows"))
+        store::run(theirs, QStringLiteral("UPDATE ticket SET IMPORTE = IMPORTE + 100 WHERE ID_TICK = ?"),
+                   {a});
+    else if (change == QLatin1String("swap")) {
+        settleTicket(theirs, a);
+        NuevoNumeroTicket(theirs, pending, Now);
+    } else if (change == QLatin1String("settledGrows"))
+        store::run(theirs, QStringLiteral("UPDATE ticket SET IMPORTE = 500 WHERE ID_TICK = ?"), {done});
+    else if (change == QLatin1String("movement"))
+        store::insert(theirs, m);
+    else if (change == QLatin1String("movementSettled"))
+        store::run(theirs, QStringLiteral("UPDATE movcuentas SET CONTA = 1 WHERE ID = ?"), {movement});
+
+    const bool changed =
+        store::pendingTicketsDigest(db) != tickets || store::pendingMovementsDigest(db) != movements;
+    QCOMPARE(changed, seen);
 }
 
 void TstTickets::attach_data() {

@@ -109,7 +109,8 @@ CREATE TABLE movcuentas (
     SALDOTI_MOV TEXT,
     saldoti_fin_bono INTEGER,
     CONTA INTEGER DEFAULT 0,
-    TIPOMOV TEXT
+    TIPOMOV TEXT,
+    CONSOLA TEXT
 );
 CREATE INDEX movcuentas_conta ON movcuentas (CONTA);
 
