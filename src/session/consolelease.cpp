@@ -52,8 +52,8 @@ qint64 ConsoleLease::liveMs() const {
 }
 
 Status ConsoleLease::registrar() {
-    m_id.nombre = m_context.consoleName;
     m_id.equipo = QSysInfo::machineHostName();
+    m_id.nombre = m_context.consoleName.isEmpty() ? m_id.equipo : m_context.consoleName;
     m_id.pid = QCoreApplication::applicationPid();
     m_id.marca = QUuid::createUuid().toString(QUuid::WithoutBraces);
     m_puestos.setConsoleName(m_id.nombre);

@@ -52,8 +52,9 @@ Registro registrarConsola(const QSqlDatabase& db, const ConsolaId& id, qint64 li
         const QString equipo = toText(q.value(0));
         const qint64 pid = q.value(1).toLongLong();
         const bool live = toText(q.value(2)) != id.marca && q.value(3).toLongLong() < liveMs;
-        const bool ownDeadRun = equipo == id.equipo && processGone(pid);
-        if (live && !ownDeadRun) {
+        // This process, or one of this computer that no longer runs.
+        const bool ownRun = equipo == id.equipo && (pid == id.pid || processGone(pid));
+        if (live && !ownRun) {
             outcome.heldBy = equipo;
             return outcome;
         }

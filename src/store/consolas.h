@@ -47,8 +47,8 @@ struct Registro {
     int claimed = 0;
 };
 // Registers the console in one transaction: refused while another process
-// renewed the name's heartbeat within liveMs (the same computer's process
-// that no longer runs does not count); else the row is this run's, and the
+// renewed the name's heartbeat within liveMs (this process, and a process
+// of this computer that no longer runs, do not count); else the row is this run's, and the
 // stations without a console become its own under a new epoch.
 Registro registrarConsola(const QSqlDatabase& db, const ConsolaId& id, qint64 liveMs);
 

@@ -9,6 +9,8 @@
 #include <QSysInfo>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace store;
 
 namespace {
@@ -90,7 +92,8 @@ void TestRegistroConsolas::nameHeldWhileAlive_data() {
         << QStringLiteral("otro-equipo") << qint64(1) << qint64(31000) << false;
     QTest::newRow("just within the lease")
         << QStringLiteral("otro-equipo") << qint64(1) << qint64(25000) << true;
-    QTest::newRow("a live process here") << here << self << qint64(0) << true;
+    QTest::newRow("another live process here") << here << qint64(::getppid()) << qint64(0) << true;
+    QTest::newRow("this very process") << here << self << qint64(0) << false;
     // A run of this computer killed a moment ago does not hold its own name.
     QTest::newRow("a dead process here") << here << qint64(999999999) << qint64(0) << false;
 }
