@@ -442,12 +442,20 @@ Result<bool> ListaPuestos::AnadirPuesto(int number) {
     bool useHost = false;
     try {
         const QSqlDatabase db = m_ctx.data->db();
+        // A station written without a console is this one's, as at start-up.
+        if (!m_console.isEmpty())
+            store::run(db,
+                       QStringLiteral(
+                           "UPDATE puestos SET CONSOLA = ?, EPOCA = COALESCE(EPOCA, 0) + 1 WHERE npuesto = ? "
+                           "AND COALESCE(CONSOLA, '') = ''"),
+                       {m_console, number});
         row = store::selectOne<store::Puesto>(db, QStringLiteral("WHERE npuesto = ?"), {number});
         useHost = store::readOpciones(db).Host;
     } catch (const store::DatabaseError& e) {
         return Result<bool>::failure(e.text());
     }
-    if (!row)
+    // Another console's station is polled there.
+    if (!row || (!m_console.isEmpty() && row->CONSOLA != m_console))
         return false;
     m_entries.push_back(makeEntry(*row, useHost));
     m_loaded = true;

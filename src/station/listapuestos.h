@@ -146,8 +146,9 @@ public:
     void noteNotOwner();
     static QString notOwnerText(int number);
     void setOutageCheck(std::function<bool(const QString& error)> check) { m_outage = std::move(check); }
-    // Adds the station of that npuesto and starts its link. False when the
-    // table has no such row or the registry already holds that number.
+    // Adds the station of that npuesto and starts its link; a row without a
+    // console becomes this console's. False when the table has no such row,
+    // another console polls it, or the registry already holds that number.
     Result<bool> AnadirPuesto(int number);
     // Removes a station that is not in use: stops its link, drops the entry
     // and deletes its puestos row. The caller stops and restarts the clock.
