@@ -26,6 +26,8 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <csignal>
 #include <memory>
 
@@ -53,12 +55,16 @@ void administer(const Options& o, const QString& sql) {
     store::run(admin.db(), sql);
 }
 
+// A file of /proc: its size says 0, so it is read to its end.
+QByteArray procFile(const QString& path) {
+    std::ifstream in(path.toStdString());
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return QByteArray::fromStdString(text);
+}
+
 // utime + stime of a process, seconds.
 double cpuOf(qint64 pid) {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = f.readAll();
+    const QByteArray line = procFile(QStringLiteral("/proc/%1/stat").arg(pid));
     const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
     if (fields.size() < 13)
         return 0;
@@ -76,10 +82,7 @@ QList<qint64> serverProcesses(const Options& o) {
         return pids;
     pids << postmaster;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile f(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = f.readAll();
+        const QByteArray line = procFile(QStringLiteral("/proc/%1/stat").arg(entry));
         const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
         if (fields.size() > 1 && fields.at(1).toLongLong() == postmaster)
             pids << entry.toLongLong();
