@@ -1,5 +1,6 @@
 #include "admin/opcionesrules.h"
 
+#include "store/cambios.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -82,6 +83,7 @@ Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Op
         row.DBLookUp = current.DBLookUp;
         store::saveOpciones(db, row);
         store::saveWebConfig(db, web);
+        store::marcarCambio(db, store::Cambio::Opciones);
         t.commit();
         r.saved = store::withBlankMarkers(row);
     } catch (const store::DatabaseError& e) {
@@ -94,7 +96,14 @@ Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Op
 Result<store::Opciones> cerrarOpciones(const QSqlDatabase& db, RuntimeSettings& settings) {
     try {
         if (franjaConTarifaVariable(db)) {
-            store::run(db, QStringLiteral("UPDATE opciones SET cambiotarifa = ?"), {1});
+            store::Transaction t(db);
+            const QSqlQuery q = store::run(
+                db,
+                QStringLiteral("UPDATE opciones SET cambiotarifa = ? WHERE COALESCE(cambiotarifa, 0) <> ?"),
+                {1, 1});
+            if (q.numRowsAffected() > 0)
+                store::marcarCambio(db, store::Cambio::Opciones);
+            t.commit();
             settings.cambiotarifa = 1;
         }
         return store::readOpciones(db);

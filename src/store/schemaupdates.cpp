@@ -139,6 +139,10 @@ void runSteps(const QSqlDatabase& db) {
     if (createTableIfMissing(db, QStringLiteral("logins_en_uso"),
                              QStringLiteral("LOGIN TEXT PRIMARY KEY, NPUESTO INTEGER, CONSOLA TEXT")))
         claimLoginsInUse(db);
+    // What each console keeps in memory and another may edit: a version per
+    // kind of edit, bumped in the edit's transaction and polled by the others.
+    createTableIfMissing(db, QStringLiteral("cambios"),
+                         QStringLiteral("CLAVE TEXT PRIMARY KEY, VERSION INTEGER DEFAULT 0"));
     runMends(db);
 }
 
