@@ -66,7 +66,9 @@ Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Op
     AplicarResultado r;
     try {
         store::Transaction t(db);
-        const store::Opciones current = store::readOpciones(db);
+        // Locked until the save: a ticket issued at another console meanwhile
+        // waits, and its number is the one kept below.
+        const store::Opciones current = store::readOpcionesForUpdate(db);
         // A next number left as shown follows the tickets issued meanwhile.
         const int next = nextTicket == edited.NUM_TICK + 1 ? current.NUM_TICK + 1 : nextTicket;
         r.check = comprobarOpciones(db, edited, current.NUM_TICK, next);

@@ -197,11 +197,8 @@ void ConsoleLifecycle::shutdown() {
     // 6. The grid panel's width and the queues' order.
     m_opciones.panelinf = m_main.gridPanelWidth();
     try {
-        store::Opciones current = store::readOpciones(data.db());
-        current.panelinf = m_opciones.panelinf;
-        current.sup = m_opciones.sup;
-        current.inf = m_opciones.inf;
-        store::saveOpciones(data.db(), current);
+        // These columns alone: another console may be issuing tickets.
+        store::saveLayoutOpciones(data.db(), m_opciones);
     } catch (const store::DatabaseError& e) {
         report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) + e.text());
     }
