@@ -39,6 +39,8 @@ OpcionesCheck comprobarOpciones(const QSqlDatabase& db, const store::Opciones& e
         return {QStringLiteral("TicketMaximo"), EntryGenerales, QStringLiteral("nextTicket")};
     if (edited.redondeo.raw() <= 0)
         return {QStringLiteral("Redondeo"), EntryGenerales, QStringLiteral("redondeo")};
+    if (RuntimeSettings::takeoverDelayFor(edited.esperatoma) != edited.esperatoma)
+        return {QStringLiteral("EsperaToma"), EntryGenerales, QStringLiteral("esperatoma")};
     // A fixed initial password that is empty would open every new account to anyone.
     if (edited.op2_2 == 2 && edited.pass_ini.trimmed().isEmpty())
         return {QStringLiteral("PasswordVacia"), EntryCuentas, QStringLiteral("pass_ini")};
@@ -58,6 +60,7 @@ void aplicarEnEjecucion(RuntimeSettings& s, const store::Opciones& o) {
     s.pollIntervalMs = RuntimeSettings::pollIntervalForPing(o.ping);
     s.cambiotarifa = o.cambiotarifa;
     s.porfranjas = o.porfranjas;
+    s.takeoverDelaySeconds = RuntimeSettings::takeoverDelayFor(o.esperatoma);
 }
 
 Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Opciones& edited,
