@@ -197,8 +197,9 @@ EdicionOutcome EditorTarifas::nuevaTarifaVariable(const QString& name, int minut
 }
 
 session::TarifaBorrableResult EditorTarifas::tarifaBorrable(const QString& name,
-                                                            const QStringList& stationTariffs) const {
-    return session::TarifaBorrable(m_db, name, stationTariffs);
+                                                            const QStringList& stationTariffs,
+                                                            const QString& consola) const {
+    return session::TarifaBorrable(m_db, name, stationTariffs, consola);
 }
 
 void EditorTarifas::borrarTarifa(int idTar) {

@@ -123,9 +123,17 @@ const ui::MessageTable& tarifaMessages() {
 }
 
 TarifaBorrableResult TarifaBorrable(const QSqlDatabase& db, const QString& name,
-                                    const QStringList& stationTariffs) {
+                                    const QStringList& stationTariffs, const QString& consola) {
     TarifaBorrableResult r;
-    if (stationTariffs.contains(name, Qt::CaseSensitive)) {
+    // Another console's station runs on it as its row last told (this
+    // console's own rows may lag behind its stations).
+    const bool inUseElsewhere =
+        store::toInt(
+            store::scalar(db,
+                          QStringLiteral("SELECT COUNT(*) FROM puestos WHERE tarifa = ? AND estado IN "
+                                         "(?, ?) AND COALESCE(CONSOLA, '') NOT IN ('', ?)"),
+                          {name, 2, 3, consola})) > 0;
+    if (stationTariffs.contains(name, Qt::CaseSensitive) || inUseElsewhere) {
         r.outcome = TarifaBorrableResult::Outcome::InUseAtStation;
         r.messageKey = QStringLiteral("TarifaEnPuesto");
         return r;

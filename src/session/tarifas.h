@@ -106,7 +106,9 @@ struct TarifaBorrableResult {
 const ui::MessageTable& tarifaMessages();
 
 // stationTariffs: the tariff name of every station, taken under the registry lock.
+// consola: this console's name; the stations other consoles poll count as
+// their rows last told.
 TarifaBorrableResult TarifaBorrable(const QSqlDatabase& db, const QString& name,
-                                    const QStringList& stationTariffs);
+                                    const QStringList& stationTariffs, const QString& consola = QString());
 
 } // namespace session
