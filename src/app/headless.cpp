@@ -128,6 +128,7 @@ int runHeadless(const CommandLine& cl) {
     puestos.startPeriodicSave();
     engine.conexion().start();
     lease.start();
+    engine.cambios().start();
     say(QStringLiteral("lista %1: %2").arg(context.consoleName).arg(puestos.count()));
 
     const int code = QCoreApplication::exec();

@@ -48,7 +48,8 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
     , m_puestos(context)
     , m_clock(context, m_puestos, m_tarifas, *this)
     , m_conexion(context.data)
-    , m_lease(context, m_puestos, m_conexion) {
+    , m_lease(context, m_puestos, m_conexion)
+    , m_cambios(*this) {
     m_puestos.setDecisions(this);
     // While the server is away the stations go on polling and the clocks
     // counting; the ends wait, saved as running, for its return.

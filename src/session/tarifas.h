@@ -35,6 +35,7 @@ public:
 
     bool isFixed() const { return type == Fija; }
     bool isVariable() const { return type == Variable; }
+    bool operator==(const Ttarifas&) const = default;
 };
 
 // The tariff cache: fixed tariffs first, then variable ones, each in table
@@ -70,6 +71,11 @@ public:
     bool setIntervals(const QString& name, std::vector<Tintervalo> intervals);
     // Removes the first record with the name; stations must no longer point at it.
     bool remove(const QString& name);
+    // Brings the cache in step with fresh, a cache just loaded from the
+    // tables (another console edited them): records of names still there
+    // change in place and keep their place, new ones go to the end as an
+    // edit here puts them, gone ones leave. Answers whether anything changed.
+    bool sincronizar(ListaTarifas fresh);
 
 private:
     Ttarifas* findMutable(const QString& name);
