@@ -180,10 +180,13 @@ QString AccountDecisions::ChangeStationPassword(const QString& login, const QStr
 void AccountDecisions::CerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
                                     const QString& ticketNumber, int seconds, Currency cost) {
     const QSqlDatabase db = m_ctx.data->db();
-    const std::vector<store::Cuenta> rows = cuentasPorLogin(db, login);
-    if (rows.size() != 1)
+    store::Transaction tx(db);
+    // Locked until the booking commits: a top-up at another console waits,
+    // so the balances the movements show are the ones the account had.
+    const std::optional<store::Cuenta> found = cuentaParaCambiar(db, login);
+    if (!found)
         return;
-    const store::Cuenta& c = rows.front();
+    const store::Cuenta& c = *found;
     // Booked under the account's own login, however the station holds it.
     const QString& cuenta = c.Login;
     const store::Opciones opciones = store::readOpciones(db);
@@ -195,7 +198,6 @@ void AccountDecisions::CerrarCuenta(const QString& login, int stationNumber, con
                                           QStringLiteral("[System]: ") + cuenta +
                                               QStringLiteral(" ha finalizado con ticket: ") + ticketNumber};
 
-    store::Transaction tx(db);
     Currency credit = c.credito;
     Currency charged;
     const QString place = QStringLiteral("PUESTO ") + QString::number(stationNumber) + QStringLiteral("  ");

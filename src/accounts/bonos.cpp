@@ -1,6 +1,7 @@
 #include "accounts/bonos.h"
 
 #include "core/importes.h"
+#include "store/cambios.h"
 #include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -103,6 +104,7 @@ template <class Row> EdicionOutcome insertar(const QSqlDatabase& db, const Row& 
         // A savepoint of its own: a refused row leaves the caller's transaction usable.
         store::Transaction tx(db);
         store::insert(db, row);
+        store::marcarCambio(db, store::Cambio::Bonos);
         tx.commit();
     } catch (const store::DatabaseError&) {
         // The table's own key refused it (a code the checks did not see as equal).
@@ -127,8 +129,11 @@ EdicionOutcome guardarBono(const QSqlDatabase& db, const BonoEntrada& e, bool nu
     const int tiempo = e.horas * 60 + e.minutos;
     if (nuevo)
         return insertar(db, store::Bono{e.codigo, e.descripcion, *e.precio, tiempo});
+    store::Transaction tx(db);
     store::run(db, QStringLiteral("UPDATE bonos SET PRECIO = ?, tiempo_bono = ? WHERE CODIGO = ?"),
                {store::sqlValue(*e.precio), tiempo, e.codigo});
+    store::marcarCambio(db, store::Cambio::Bonos);
+    tx.commit();
     return EdicionOutcome::done();
 }
 
@@ -139,17 +144,26 @@ EdicionOutcome guardarRecarga(const QSqlDatabase& db, const BonoEntrada& e, bool
         return checked;
     if (nuevo)
         return insertar(db, store::Recarga{e.codigo, e.descripcion, *e.precio});
+    store::Transaction tx(db);
     store::run(db, QStringLiteral("UPDATE recargas SET PRECIO = ? WHERE CODIGO = ?"),
                {store::sqlValue(*e.precio), e.codigo});
+    store::marcarCambio(db, store::Cambio::Bonos);
+    tx.commit();
     return EdicionOutcome::done();
 }
 
 void borrarBono(const QSqlDatabase& db, const QString& codigo) {
+    store::Transaction tx(db);
     store::run(db, QStringLiteral("DELETE FROM bonos WHERE CODIGO = ?"), {codigo});
+    store::marcarCambio(db, store::Cambio::Bonos);
+    tx.commit();
 }
 
 void borrarRecarga(const QSqlDatabase& db, const QString& codigo) {
+    store::Transaction tx(db);
     store::run(db, QStringLiteral("DELETE FROM recargas WHERE CODIGO = ?"), {codigo});
+    store::marcarCambio(db, store::Cambio::Bonos);
+    tx.commit();
 }
 
 std::vector<store::Bono> bonosEnOrden(const QSqlDatabase& db) {

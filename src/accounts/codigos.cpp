@@ -188,7 +188,9 @@ CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta,
     if (!importeLineaAcotado(venta.cantidad, venta.bono->PRECIO))
         return {QStringLiteral("ImporteMaximo"), {}};
     store::Transaction tx(db);
-    std::optional<store::Cuenta> c = cuentaPorLogin(db, venta.login);
+    // Locked: the balances of the movement and the 500-hour check hold
+    // against a settlement at another console.
+    std::optional<store::Cuenta> c = cuentaParaCambiar(db, venta.login);
     if (!c || c->Tipo != TipoCodigo)
         return {QStringLiteral("CodigoNoExiste"), {}};
     const int added = segundosVenta(venta);
@@ -197,8 +199,10 @@ CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta,
         return {QStringLiteral("Bono"), {}};
     c->Bonotiempo = qMax(0, before + added);
     c->Ultima = now.date();
-    store::run(db, QStringLiteral("UPDATE cuentas SET Bonotiempo = ?, Ultima = ? WHERE Login = ?"),
-               {c->Bonotiempo, store::sqlValue(c->Ultima), c->Login});
+    store::run(db,
+               QStringLiteral("UPDATE cuentas SET ") + tiempoRelativo() +
+                   QStringLiteral(", Ultima = ? WHERE Login = ?"),
+               {added, added, store::sqlValue(c->Ultima), c->Login});
     const auto [idTick, movId] = venderBono(db, c->Login, *venta.bono, venta.cantidad, before, c->Bonotiempo,
                                             added, operatorName, ivaGen, now);
     escribirCreditoEnPuesto(sync, db, *c);

@@ -2,6 +2,7 @@
 
 #include "accounts/busqueda.h"
 #include "station/loginsinuse.h"
+#include "store/consolas.h"
 #include "store/dialect.h"
 #include "store/views.h"
 
@@ -18,6 +19,17 @@ std::vector<store::Cuenta> cuentasPorLogin(const QSqlDatabase& db, const QString
 
 std::optional<store::Cuenta> cuentaPorLogin(const QSqlDatabase& db, const QString& login) {
     std::vector<store::Cuenta> rows = cuentasPorLogin(db, login);
+    if (rows.size() != 1)
+        return std::nullopt;
+    return rows.front();
+}
+
+std::optional<store::Cuenta> cuentaParaCambiar(const QSqlDatabase& db, const QString& login) {
+    std::vector<store::Cuenta> rows = store::select<store::Cuenta>(
+        db,
+        QStringLiteral("WHERE ") + store::equalsCaseless(db, QStringLiteral("Login")) +
+            QStringLiteral(" LIMIT 2") + store::forUpdate(db),
+        {QVariant(login)});
     if (rows.size() != 1)
         return std::nullopt;
     return rows.front();

@@ -21,6 +21,11 @@ std::vector<store::Cuenta> cuentasPorLogin(const QSqlDatabase& db, const QString
 // The one row with that login, or nothing when there is none or several.
 std::optional<store::Cuenta> cuentaPorLogin(const QSqlDatabase& db, const QString& login);
 
+// The same inside the caller's transaction, with the row locked until it
+// ends where the engine locks rows: a change of its credit at another console
+// waits, so the balances read here are the ones the change starts from.
+std::optional<store::Cuenta> cuentaParaCambiar(const QSqlDatabase& db, const QString& login);
+
 // Desktop types offered by a station, by Escritorio.
 QStringList tiposEscritorio();
 

@@ -482,8 +482,8 @@ void TarifasPage::borrarTarifa() {
         const std::optional<store::Tarifa> row = id >= 0 ? m_editor.tarifa(id) : std::nullopt;
         if (!row)
             return;
-        const session::TarifaBorrableResult guard =
-            m_editor.tarifaBorrable(row->NOM, m_stationTariffs ? m_stationTariffs() : QStringList());
+        const session::TarifaBorrableResult guard = m_editor.tarifaBorrable(
+            row->NOM, m_stationTariffs ? m_stationTariffs() : QStringList(), m_context.consoleName);
         if (!guard.allowed()) {
             ui::showMessage(this, ui::MessageRequest{QStringLiteral("Atención"),
                                                      session::tarifaMessages().text(guard.messageKey),

@@ -14,6 +14,12 @@
 
 namespace accounts {
 
+QString tiempoRelativo() {
+    return QStringLiteral(
+        "Bonotiempo = CASE WHEN COALESCE(Bonotiempo, 0) + ? > 0 THEN COALESCE(Bonotiempo, 0) "
+        "+ ? ELSE 0 END");
+}
+
 store::MovCuenta movimiento(const QString& login, const QDateTime& at) {
     store::MovCuenta m;
     m.CUENTA = login;
@@ -122,7 +128,9 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
     if (!cantidadValida(venta.cantidad))
         return {QStringLiteral("CantidadNoValida"), {}};
     store::Transaction tx(db);
-    const std::optional<store::Cuenta> before = cuentaPorLogin(db, venta.login);
+    // Locked: the 500-hour check and the new balance hold against a
+    // settlement or a sale at another console.
+    const std::optional<store::Cuenta> before = cuentaParaCambiar(db, venta.login);
     if (!before)
         return {QStringLiteral("CuentaNoExiste"), {}};
     const int added = segundosLinea(venta.cantidad, venta.minutos);
@@ -131,8 +139,9 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
     if (!venta.precio.withinMaxAmount() || !importeLineaAcotado(venta.cantidad, venta.precio))
         return {QStringLiteral("ImporteMaximo"), {}};
     const int bono = qMax(0, before->Bonotiempo + added);
-    store::run(db, QStringLiteral("UPDATE cuentas SET Bonotiempo = ? WHERE Login = ?"),
-               {QVariant(bono), QVariant(before->Login)});
+    store::run(db,
+               QStringLiteral("UPDATE cuentas SET ") + tiempoRelativo() + QStringLiteral(" WHERE Login = ?"),
+               {QVariant(added), QVariant(added), QVariant(before->Login)});
 
     const Currency amount = importeLinea(venta.cantidad, venta.precio);
     store::LinTick line;

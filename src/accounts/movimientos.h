@@ -14,6 +14,10 @@ namespace accounts {
 // balances yet.
 store::MovCuenta movimiento(const QString& login, const QDateTime& at);
 
+// "Bonotiempo = ..." adding the seconds bound twice (a sum that is not
+// positive leaves 0), from the stored credit as the statement finds it.
+QString tiempoRelativo();
+
 // The most time credit an account may hold: 500 hours.
 constexpr int MaxBonoSeconds = 1800000;
 

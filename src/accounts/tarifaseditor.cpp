@@ -1,6 +1,7 @@
 #include "accounts/tarifaseditor.h"
 
 #include "core/importes.h"
+#include "store/cambios.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -147,6 +148,7 @@ EdicionOutcome EditorTarifas::nuevaTarifaFija(const QString& name, std::optional
     row.COS_MIN = *minimum;
     store::Transaction t(m_db);
     row.ID_TAR = int(store::insert(m_db, row));
+    store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     m_cache.append(session::recordFromRow(m_db, row));
     return EdicionOutcome::done();
@@ -166,6 +168,7 @@ EdicionOutcome EditorTarifas::modificarTarifaFija(int idTar, std::optional<Curre
     store::Transaction t(m_db);
     store::run(m_db, QStringLiteral("UPDATE tarifas SET COS_HORA = ?, COS_MIN = ? WHERE ID_TAR = ?"),
                {store::sqlValue(*hourly), store::sqlValue(*minimum), idTar});
+    store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     // Stations hold the record itself: the next tick prices with the new costs.
     m_cache.updateFixedCosts(row->NOM, *hourly, *minimum);
@@ -187,14 +190,16 @@ EdicionOutcome EditorTarifas::nuevaTarifaVariable(const QString& name, int minut
     store::Transaction t(m_db);
     row.ID_TAR = int(store::insert(m_db, row));
     store::insert(m_db, store::LinTarifa{row.ID_TAR, 0, minutes, price});
+    store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     m_cache.append(Ttarifas{name, Ttarifas::Variable, Currency(), Currency(), {Tintervalo{minutes, price}}});
     return EdicionOutcome::done();
 }
 
 session::TarifaBorrableResult EditorTarifas::tarifaBorrable(const QString& name,
-                                                            const QStringList& stationTariffs) const {
-    return session::TarifaBorrable(m_db, name, stationTariffs);
+                                                            const QStringList& stationTariffs,
+                                                            const QString& consola) const {
+    return session::TarifaBorrable(m_db, name, stationTariffs, consola);
 }
 
 void EditorTarifas::borrarTarifa(int idTar) {
@@ -205,6 +210,7 @@ void EditorTarifas::borrarTarifa(int idTar) {
     // Nothing reads the intervals of a deleted tariff; they go with it.
     store::run(m_db, QStringLiteral("DELETE FROM lintarifas WHERE id_tarifa = ?"), {idTar});
     store::run(m_db, QStringLiteral("DELETE FROM tarifas WHERE ID_TAR = ?"), {idTar});
+    store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     m_cache.remove(row->NOM);
 }
@@ -225,6 +231,7 @@ EdicionOutcome EditorTarifas::nuevoIntervalo(int idTar, int minutes, Currency pr
     store::Transaction t(m_db);
     store::insert(m_db, store::LinTarifa{idTar, 0, minutes, price});
     renumerarIntervalos(idTar);
+    store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     refrescarCache(*row);
     return EdicionOutcome::done();
@@ -243,6 +250,7 @@ EdicionOutcome EditorTarifas::modificarIntervalo(int idTar, int minutes, Currenc
                QStringLiteral("UPDATE lintarifas SET precio = ? WHERE id_tarifa = ? AND franja_fin = ?"),
                {store::sqlValue(price), idTar, minutes});
     renumerarIntervalos(idTar);
+    store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     refrescarCache(*row);
     return EdicionOutcome::done();
@@ -263,6 +271,7 @@ void EditorTarifas::borrarIntervalo(int idTar, int minutes) {
     store::run(m_db, QStringLiteral("DELETE FROM lintarifas WHERE id_tarifa = ? AND franja_fin = ?"),
                {idTar, minutes});
     renumerarIntervalos(idTar);
+    store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     refrescarCache(*row);
 }
@@ -298,6 +307,7 @@ EdicionOutcome EditorTarifas::nuevaFranja(const QTime& end, const QString& tarif
     store::Transaction t(m_db);
     store::insert(m_db, row);
     renumerarFranjas();
+    store::marcarCambio(m_db, store::Cambio::Franjas);
     t.commit();
     return EdicionOutcome::done();
 }
@@ -305,7 +315,10 @@ EdicionOutcome EditorTarifas::nuevaFranja(const QTime& end, const QString& tarif
 EdicionOutcome EditorTarifas::modificarFranja(int idFran, const QString& tarifa) {
     if (tarifa.isEmpty())
         return EdicionOutcome::refused(QStringLiteral("SeleccionarTarifa"), QStringLiteral("tarifa"));
+    store::Transaction t(m_db);
     store::run(m_db, QStringLiteral("UPDATE franjas SET tarifa = ? WHERE id_fran = ?"), {tarifa, idFran});
+    store::marcarCambio(m_db, store::Cambio::Franjas);
+    t.commit();
     return EdicionOutcome::done();
 }
 
@@ -313,11 +326,15 @@ void EditorTarifas::borrarFranja(int idFran, RuntimeSettings& settings) {
     store::Transaction t(m_db);
     store::run(m_db, QStringLiteral("DELETE FROM franjas WHERE id_fran = ?"), {idFran});
     renumerarFranjas();
+    // The last band leaves nothing to renumber.
+    store::marcarCambio(m_db, store::Cambio::Franjas);
     const bool fewBands = franjas().size() < 2;
-    if (fewBands)
+    if (fewBands) {
         store::run(m_db,
                    QStringLiteral("UPDATE opciones SET cambiotarifa = ?, porfranjas = ?, porfranjascli = ?"),
                    {1, store::sqlValue(false), store::sqlValue(false)});
+        store::marcarCambio(m_db, store::Cambio::Opciones);
+    }
     t.commit();
     if (fewBands) {
         settings.cambiotarifa = 1;
@@ -338,6 +355,7 @@ void EditorTarifas::renumerarFranjas() {
                    QStringLiteral("UPDATE franjas SET franja_ini = ?, franja_fin = ? WHERE id_fran = ?"),
                    {store::sqlValue(ini), store::sqlValue(rows[i].franja_fin), rows[i].id_fran});
     }
+    store::marcarCambio(m_db, store::Cambio::Franjas);
     t.commit();
 }
 

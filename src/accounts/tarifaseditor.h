@@ -62,8 +62,8 @@ public:
     // The tariff with its first interval.
     EdicionOutcome nuevaTarifaVariable(const QString& name, int minutes, Currency price);
     // Refusals: whether the guard allows it (station tariff names taken under the registry lock).
-    session::TarifaBorrableResult tarifaBorrable(const QString& name,
-                                                 const QStringList& stationTariffs) const;
+    session::TarifaBorrableResult tarifaBorrable(const QString& name, const QStringList& stationTariffs,
+                                                 const QString& consola = QString()) const;
     // The tariff, its intervals and its cache record.
     void borrarTarifa(int idTar);
 

@@ -114,6 +114,11 @@ const ui::MessageTable& Tfrmopciones::messages() {
          QStringLiteral("The next ticket number cannot exceed 99999999.")},
         {"Redondeo", QStringLiteral("El redondeo debe ser mayor de 0"),
          QStringLiteral("Rounding must be greater than 0")},
+        {"EsperaToma",
+         QStringLiteral("La espera para tomar los puestos de otra consola debe ser 0 (solo a mano) o de 5 "
+                        "a 3600 segundos."),
+         QStringLiteral("The wait before taking over another console's stations must be 0 (by hand only) "
+                        "or 5 to 3600 seconds.")},
         {"PasswordVacia", QStringLiteral("Introduzca la password inicial."),
          QStringLiteral("Type the initial password.")},
         {"ImporteIncorrecto", QStringLiteral("Importe incorrecto."), QStringLiteral("Wrong amount.")},
@@ -287,6 +292,20 @@ QWidget* Tfrmopciones::buildGenerales() {
     pingRow->addStretch(1);
     pl->addRow(QStringLiteral("Enviar información a puestos cada ...."), pingRow);
     l->addWidget(ping);
+
+    auto* consoles = new QGroupBox(QStringLiteral(" Varias consolas "), w);
+    auto* cl = new QFormLayout(consoles);
+    m_esperaToma = new QSpinBox(consoles);
+    m_esperaToma->setObjectName(QStringLiteral("esperatoma"));
+    m_esperaToma->setRange(0, RuntimeSettings::MaxTakeoverDelaySeconds);
+    // The arrows are edits too.
+    connect(m_esperaToma, &QSpinBox::valueChanged, this, &Tfrmopciones::enableApply);
+    auto* esperaRow = new QHBoxLayout;
+    esperaRow->addWidget(m_esperaToma);
+    esperaRow->addWidget(new QLabel(QStringLiteral("(0 = solo a mano)"), consoles));
+    esperaRow->addStretch(1);
+    cl->addRow(QStringLiteral("Tomar los puestos de una consola que no responde tras (s)"), esperaRow);
+    l->addWidget(consoles);
 
     auto* tickets = new QGroupBox(QStringLiteral(" Numeración tickets "), w);
     auto* tl = new QFormLayout(tickets);
@@ -733,6 +752,7 @@ void Tfrmopciones::loadControls() {
     const Regional& r = m_context.regional;
     // Generales
     m_alarmaPrepago->setValue(o.alarmaprepago);
+    m_esperaToma->setValue(o.esperatoma);
     m_alarmaCredito->setText(r.formatAmount(o.alarmacredito));
     m_ping->setCurrentText(QString::number(o.ping));
     m_lastTicket->setText(QString::number(o.NUM_TICK));
@@ -798,6 +818,7 @@ void Tfrmopciones::loadControls() {
 void Tfrmopciones::saveControls(store::Opciones& o) const {
     const Regional& r = m_context.regional;
     o.alarmaprepago = m_alarmaPrepago->value();
+    o.esperatoma = m_esperaToma->value();
     if (const auto v = r.parseCurrency(m_alarmaCredito->text()))
         o.alarmacredito = *v;
     o.ping = m_ping->currentText().toInt();

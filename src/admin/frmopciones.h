@@ -117,6 +117,7 @@ private:
     QComboBox* m_ping = nullptr;
     QLineEdit* m_lastTicket = nullptr;
     QSpinBox* m_nextTicket = nullptr;
+    QSpinBox* m_esperaToma = nullptr;
     QLineEdit* m_redondeo = nullptr;
     // Crear cuentas de clientes
     QCheckBox* m_op2_1 = nullptr;

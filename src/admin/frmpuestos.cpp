@@ -49,6 +49,8 @@ const ui::MessageTable& TFrmParamPuesto::messages() {
         {"Ocupado",
          QStringLiteral("El puesto está ocupado. Sus cambios se tendrán en cuenta cuando renicie Quintor."),
          QStringLiteral("The station is in use. Your changes will apply when Quintor restarts.")},
+        {"PuestoOcupado", QStringLiteral("El puesto está ocupado."),
+         QStringLiteral("The station is in use.")},
     };
     return table;
 }
@@ -101,6 +103,15 @@ TFrmParamPuesto::TFrmParamPuesto(admin::ConfiguracionPuestos& config, bool byHos
     priceRow->addStretch(1);
     form->addRow(QStringLiteral("Precio relativo sobre el precio/hora"), priceRow);
 
+    // Any name may be typed: a console that owns no station yet is not listed.
+    m_consola = new QComboBox(this);
+    m_consola->setObjectName(QStringLiteral("consola"));
+    m_consola->setEditable(true);
+    m_consola->setInsertPolicy(QComboBox::NoInsert);
+    if (const Result<QStringList> names = m_config.consolas(); names)
+        m_consola->addItems(*names);
+    form->addRow(QStringLiteral("Consola"), m_consola);
+
     auto* ok = new QPushButton(QStringLiteral("&Aceptar"), this);
     ok->setObjectName(QStringLiteral("aceptar"));
     ok->setDefault(true);
@@ -125,11 +136,12 @@ void TFrmParamPuesto::prepareAdd() {
         p->clear();
     m_host->clear();
     m_price->setValue(100);
+    m_consola->setEditText(m_config.consolaPropia());
     m_number->setFocus();
 }
 
 void TFrmParamPuesto::prepareChange(int number, const std::array<int, 4>& ip, const QString& host,
-                                    int relativePrice) {
+                                    int relativePrice, const QString& consola) {
     m_adding = false;
     m_number->setText(QString::number(number));
     m_number->setEnabled(false);
@@ -137,6 +149,7 @@ void TFrmParamPuesto::prepareChange(int number, const std::array<int, 4>& ip, co
         m_ip[size_t(i)]->setText(QString::number(ip[size_t(i)]));
     m_host->setText(host.trimmed());
     m_price->setValue(relativePrice);
+    m_consola->setEditText(consola);
     (m_byHost ? m_host : m_ip[0])->setFocus();
 }
 
@@ -149,6 +162,7 @@ admin::PuestoForm TFrmParamPuesto::form() const {
         f.ipParts[size_t(i)] = m_ip[size_t(i)]->text();
     f.host = m_host->text();
     f.relativePrice = m_price->value();
+    f.consola = m_consola->currentText().trimmed();
     return f;
 }
 
@@ -274,7 +288,7 @@ TFrmConfPuestos::TFrmConfPuestos(ConsoleContext& context, admin::ConfiguracionPu
     idRow->addWidget(m_identification);
     idRow->addStretch(1);
 
-    m_grid = new QTableWidget(0, 3, this);
+    m_grid = new QTableWidget(0, 4, this);
     m_grid->setObjectName(QStringLiteral("grid"));
     m_grid->verticalHeader()->hide();
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -335,7 +349,7 @@ void TFrmConfPuestos::reread() {
     }
     m_grid->setHorizontalHeaderLabels({QStringLiteral("Puesto"),
                                        byHost() ? QStringLiteral("Host") : QStringLiteral("IP"),
-                                       QStringLiteral("Precio relativo")});
+                                       QStringLiteral("Precio relativo"), QStringLiteral("Consola")});
     m_grid->setRowCount(int(rows.size()));
     for (size_t i = 0; i < rows.size(); ++i) {
         const store::Puesto& p = rows[i];
@@ -344,9 +358,11 @@ void TFrmConfPuestos::reread() {
         number->setData(Qt::UserRole + 1, QVariantList{p.ip1, p.ip2, p.ip3, p.ip4});
         number->setData(Qt::UserRole + 2, p.host);
         number->setData(Qt::UserRole + 3, p.preciorel);
+        number->setData(Qt::UserRole + 4, p.CONSOLA);
         m_grid->setItem(int(i), 0, number);
         m_grid->setItem(int(i), 1, new QTableWidgetItem(byHost() ? p.host : p.ip));
         m_grid->setItem(int(i), 2, new QTableWidgetItem(QString::number(p.preciorel)));
+        m_grid->setItem(int(i), 3, new QTableWidgetItem(p.CONSOLA));
     }
     setCurrentRow(qBound(0, row, qMax(0, int(rows.size()) - 1)));
 }
@@ -377,7 +393,12 @@ void TFrmConfPuestos::modificar() {
         return;
     const QTableWidgetItem* item = m_grid->item(row, 0);
     const int number = item->data(Qt::UserRole).toInt();
-    if (!m_puestos.PuestoLibre(number)) {
+    const Result<bool> free = m_config.puestoLibre(number);
+    if (!free) {
+        showError(free.error());
+        return;
+    }
+    if (!*free) {
         ui::showMessage(this, messages(), QStringLiteral("ModificarLibre"), ui::Icon::Warning);
         return;
     }
@@ -387,7 +408,7 @@ void TFrmConfPuestos::modificar() {
         parts[size_t(i)] = ip.at(i).toInt();
     TFrmParamPuesto dialog(m_config, byHost(), this);
     dialog.prepareChange(number, parts, item->data(Qt::UserRole + 2).toString(),
-                         item->data(Qt::UserRole + 3).toInt());
+                         item->data(Qt::UserRole + 3).toInt(), item->data(Qt::UserRole + 4).toString());
     ui::execDialog(&dialog);
     reread();
 }
@@ -399,7 +420,12 @@ void TFrmConfPuestos::eliminar() {
     if (!m_permitted())
         return;
     const int number = m_grid->item(row, 0)->data(Qt::UserRole).toInt();
-    if (!m_puestos.PuestoLibre(number)) {
+    const Result<bool> free = m_config.puestoLibre(number);
+    if (!free) {
+        showError(free.error());
+        return;
+    }
+    if (!*free) {
         ui::showMessage(this, messages(), QStringLiteral("EliminarLibre"), ui::Icon::Warning);
         return;
     }

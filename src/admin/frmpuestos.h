@@ -25,14 +25,16 @@ public:
     static const ui::MessageTable& messages();
 
     void prepareAdd();
-    // number, ip1 … ip4, host and relative price of the station being changed.
-    void prepareChange(int number, const std::array<int, 4>& ip, const QString& host, int relativePrice);
+    // number, ip1 … ip4, host, relative price and console of the station being changed.
+    void prepareChange(int number, const std::array<int, 4>& ip, const QString& host, int relativePrice,
+                       const QString& consola = QString());
 
     admin::PuestoForm form() const;
     QLineEdit* numberEdit() const { return m_number; }
     QLineEdit* ipEdit(int i) const { return m_ip[size_t(i)]; }
     QLineEdit* hostEdit() const { return m_host; }
     QSpinBox* priceEdit() const { return m_price; }
+    QComboBox* consolaEdit() const { return m_consola; }
 
     void done(int result) override;
 
@@ -50,6 +52,7 @@ private:
     std::array<QLineEdit*, 4> m_ip{};
     QLineEdit* m_host = nullptr;
     QSpinBox* m_price = nullptr;
+    QComboBox* m_consola = nullptr;
 };
 
 // "[ Configuración de puestos ]": the stations of the room and how the

@@ -1,5 +1,6 @@
 #include "admin/opcionesrules.h"
 
+#include "store/cambios.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -38,6 +39,8 @@ OpcionesCheck comprobarOpciones(const QSqlDatabase& db, const store::Opciones& e
         return {QStringLiteral("TicketMaximo"), EntryGenerales, QStringLiteral("nextTicket")};
     if (edited.redondeo.raw() <= 0)
         return {QStringLiteral("Redondeo"), EntryGenerales, QStringLiteral("redondeo")};
+    if (RuntimeSettings::takeoverDelayFor(edited.esperatoma) != edited.esperatoma)
+        return {QStringLiteral("EsperaToma"), EntryGenerales, QStringLiteral("esperatoma")};
     // A fixed initial password that is empty would open every new account to anyone.
     if (edited.op2_2 == 2 && edited.pass_ini.trimmed().isEmpty())
         return {QStringLiteral("PasswordVacia"), EntryCuentas, QStringLiteral("pass_ini")};
@@ -57,6 +60,7 @@ void aplicarEnEjecucion(RuntimeSettings& s, const store::Opciones& o) {
     s.pollIntervalMs = RuntimeSettings::pollIntervalForPing(o.ping);
     s.cambiotarifa = o.cambiotarifa;
     s.porfranjas = o.porfranjas;
+    s.takeoverDelaySeconds = RuntimeSettings::takeoverDelayFor(o.esperatoma);
 }
 
 Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Opciones& edited,
@@ -65,7 +69,9 @@ Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Op
     AplicarResultado r;
     try {
         store::Transaction t(db);
-        const store::Opciones current = store::readOpciones(db);
+        // Locked until the save: a ticket issued at another console meanwhile
+        // waits, and its number is the one kept below.
+        const store::Opciones current = store::readOpcionesForUpdate(db);
         // A next number left as shown follows the tickets issued meanwhile.
         const int next = nextTicket == edited.NUM_TICK + 1 ? current.NUM_TICK + 1 : nextTicket;
         r.check = comprobarOpciones(db, edited, current.NUM_TICK, next);
@@ -82,6 +88,7 @@ Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Op
         row.DBLookUp = current.DBLookUp;
         store::saveOpciones(db, row);
         store::saveWebConfig(db, web);
+        store::marcarCambio(db, store::Cambio::Opciones);
         t.commit();
         r.saved = store::withBlankMarkers(row);
     } catch (const store::DatabaseError& e) {
@@ -94,7 +101,14 @@ Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Op
 Result<store::Opciones> cerrarOpciones(const QSqlDatabase& db, RuntimeSettings& settings) {
     try {
         if (franjaConTarifaVariable(db)) {
-            store::run(db, QStringLiteral("UPDATE opciones SET cambiotarifa = ?"), {1});
+            store::Transaction t(db);
+            const QSqlQuery q = store::run(
+                db,
+                QStringLiteral("UPDATE opciones SET cambiotarifa = ? WHERE COALESCE(cambiotarifa, 0) <> ?"),
+                {1, 1});
+            if (q.numRowsAffected() > 0)
+                store::marcarCambio(db, store::Cambio::Opciones);
+            t.commit();
             settings.cambiotarifa = 1;
         }
         return store::readOpciones(db);

@@ -1,7 +1,9 @@
 #include "admin/operadoresrules.h"
 
 #include "admin/puestaenmarcha.h"
+#include "store/cambios.h"
 #include "store/sql.h"
+#include "store/transaction.h"
 
 namespace admin {
 
@@ -24,7 +26,11 @@ Result<int> guardarOperador(const QSqlDatabase& db, const store::Operador& edite
         if (adding) {
             store::Operador op = edited;
             op.NOMBRE = op.NOMBRE.trimmed();
-            return store::insertOperador(db, op);
+            store::Transaction t(db);
+            const int id = store::insertOperador(db, op);
+            store::marcarCambio(db, store::Cambio::Operadores);
+            t.commit();
+            return id;
         }
         std::optional<store::Operador> stored;
         for (const store::Operador& o : store::operadores(db)) {
@@ -37,7 +43,10 @@ Result<int> guardarOperador(const QSqlDatabase& db, const store::Operador& edite
         // The administrator keeps every permission, whatever the dialog held.
         if (!stored->isAdmin())
             stored->permisos = edited.permisos;
+        store::Transaction t(db);
         store::updateOperador(db, *stored);
+        store::marcarCambio(db, store::Cambio::Operadores);
+        t.commit();
         return stored->ID;
     } catch (const store::DatabaseError& e) {
         return Result<int>::failure(e.text());
@@ -52,7 +61,10 @@ Status eliminarOperador(const QSqlDatabase& db, const store::Operador& op) {
     if (!puedeEliminarOperador(op))
         return Status::failure(QStringLiteral("No se puede eliminar el usuario ADMIN"));
     try {
+        store::Transaction t(db);
         store::run(db, QStringLiteral("DELETE FROM operadores WHERE ID = ?"), {op.ID});
+        store::marcarCambio(db, store::Cambio::Operadores);
+        t.commit();
     } catch (const store::DatabaseError& e) {
         return Status::failure(e.text());
     }

@@ -6,6 +6,7 @@
 #include "core/runtimesettings.h"
 #include "session/tarifas.h"
 #include "station/stationaddress.h"
+#include "store/cambios.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -464,6 +465,8 @@ Result<Escritura> PuestaEnMarcha::escribir(const PlanPuestaEnMarcha& plan) const
         }
         if (creadaPorLaConsola(m_db))
             store::run(m_db, QStringLiteral("UPDATE asistente SET terminado = ?"), {1});
+        store::marcarCambios(m_db, {store::Cambio::Opciones, store::Cambio::Operadores,
+                                    store::Cambio::Puestos, store::Cambio::Tarifas});
         t.commit();
     } catch (const store::DatabaseError& err) {
         return Result<Escritura>::failure(err.text());

@@ -2,7 +2,10 @@
 
 #include "session/stationclock.h"
 #include "station/listapuestos.h"
+#include "store/cambios.h"
+#include "store/consolas.h"
 #include "store/sql.h"
+#include "store/transaction.h"
 
 #include <QRegularExpression>
 
@@ -95,6 +98,10 @@ void escribirPuesto(const QSqlDatabase& db, const PuestoForm& form) {
     if (form.adding) {
         columns.prepend(QStringLiteral("npuesto"));
         values.prepend(number);
+        if (!form.consola.trimmed().isEmpty()) {
+            columns << QStringLiteral("CONSOLA");
+            values << form.consola.trimmed();
+        }
         QStringList marks;
         for (int i = 0; i < columns.size(); ++i)
             marks << QStringLiteral("?");
@@ -148,6 +155,46 @@ ConfiguracionPuestos::ConfiguracionPuestos(const QSqlDatabase& db, ListaPuestos&
     , m_puestos(puestos)
     , m_clock(clock) {}
 
+QString ConfiguracionPuestos::consolaPropia() const {
+    return m_puestos.consoleName();
+}
+
+Result<QStringList> ConfiguracionPuestos::consolas() const {
+    QStringList names;
+    if (!consolaPropia().isEmpty())
+        names << consolaPropia();
+    try {
+        for (const store::ConsolaRow& row : store::otrasConsolas(m_db, consolaPropia()))
+            names << row.nombre;
+    } catch (const store::DatabaseError& e) {
+        return Result<QStringList>::failure(e.text());
+    }
+    names.removeDuplicates();
+    return names;
+}
+
+Result<QString> ConfiguracionPuestos::consolaDe(int number) const {
+    try {
+        return store::toText(
+            store::scalar(m_db, QStringLiteral("SELECT CONSOLA FROM puestos WHERE npuesto = ?"), {number}));
+    } catch (const store::DatabaseError& e) {
+        return Result<QString>::failure(e.text());
+    }
+}
+
+Result<bool> ConfiguracionPuestos::puestoLibre(int number) const {
+    if (m_puestos.positionOf(number) >= 0)
+        return m_puestos.PuestoLibre(number);
+    // Another console's: its row says counter or prepaid while a period runs.
+    try {
+        const int estado = store::toInt(
+            store::scalar(m_db, QStringLiteral("SELECT estado FROM puestos WHERE npuesto = ?"), {number}));
+        return estado != int(station::Estado::Contador) + 1 && estado != int(station::Estado::Prepago) + 1;
+    } catch (const store::DatabaseError& e) {
+        return Result<bool>::failure(e.text());
+    }
+}
+
 Result<ConfiguracionPuestos::Guardado> ConfiguracionPuestos::guardar(const PuestoForm& form) {
     Guardado g;
     try {
@@ -159,18 +206,60 @@ Result<ConfiguracionPuestos::Guardado> ConfiguracionPuestos::guardar(const Puest
         return g;
 
     const int number = form.number.trimmed().toInt();
+    const QString mine = consolaPropia();
+    PuestoForm written = form;
+    written.consola = form.consola.trimmed().isEmpty() ? mine : form.consola.trimmed();
     Pause pause(m_puestos, m_clock);
+    bool moved = false;
     try {
-        escribirPuesto(m_db, form);
+        store::Transaction t(m_db);
+        if (!form.adding) {
+            const QString owner = store::toText(store::scalar(
+                m_db,
+                QStringLiteral("SELECT CONSOLA FROM puestos WHERE npuesto = ?") + store::forUpdate(m_db),
+                {number}));
+            moved = owner != written.consola;
+            // A period would go on at the other console from a row up to a
+            // save old, and its end could no longer be booked here.
+            if (moved) {
+                const Result<bool> free = puestoLibre(number);
+                if (!free)
+                    return Result<Guardado>::failure(free.error());
+                if (!*free) {
+                    g.check = {QStringLiteral("PuestoOcupado"), QStringLiteral("consola")};
+                    return g;
+                }
+            }
+        }
+        escribirPuesto(m_db, written);
+        if (moved)
+            store::moverPuesto(m_db, number, written.consola);
+        store::marcarCambio(m_db, store::Cambio::Puestos);
+        t.commit();
     } catch (const store::DatabaseError& e) {
         return Result<Guardado>::failure(e.text());
     }
 
+    // A registry without a name polls every station.
+    const bool ours = mine.isEmpty() || written.consola == mine;
+    if (moved) {
+        const Result<ListaPuestos::Reconciliacion> done = m_puestos.reconciliar();
+        if (!done)
+            return Result<Guardado>::failure(done.error());
+        g.efecto = EfectoPuesto::Moved;
+        return g;
+    }
     if (form.adding) {
+        g.efecto = ours ? EfectoPuesto::Added : EfectoPuesto::Elsewhere;
+        if (!ours)
+            return g;
         const Result<bool> added = m_puestos.AnadirPuesto(number);
         if (!added)
             return Result<Guardado>::failure(added.error());
-        g.efecto = EfectoPuesto::Added;
+        return g;
+    }
+    if (m_puestos.positionOf(number) < 0) {
+        g.efecto = EfectoPuesto::Elsewhere;
         return g;
     }
     if (!m_puestos.PuestoLibre(number)) {
@@ -185,13 +274,51 @@ Result<ConfiguracionPuestos::Guardado> ConfiguracionPuestos::guardar(const Puest
 }
 
 Status ConfiguracionPuestos::eliminar(int number) {
+    const Result<bool> free = puestoLibre(number);
+    if (!free)
+        return Status::failure(free.error());
+    if (!*free)
+        return Status::failure(QStringLiteral("El puesto está ocupado."));
     Pause pause(m_puestos, m_clock);
-    return m_puestos.QuitarPuesto(number);
+    try {
+        store::Transaction t(m_db);
+        if (const Status removed = m_puestos.QuitarPuesto(number); !removed)
+            return removed;
+        store::marcarCambio(m_db, store::Cambio::Puestos);
+        t.commit();
+    } catch (const store::DatabaseError& e) {
+        return Status::failure(e.text());
+    }
+    return Status::success();
 }
 
 Status ConfiguracionPuestos::anadirEscritos(const std::vector<int>& numbers) {
     Pause pause(m_puestos, m_clock);
+    const QString mine = consolaPropia();
+    if (!mine.isEmpty()) {
+        // Rows written without a console are this one's, before any other
+        // console that starts claims them.
+        try {
+            store::Transaction t(m_db);
+            for (int number : numbers)
+                store::run(m_db,
+                           QStringLiteral("UPDATE puestos SET CONSOLA = ?, EPOCA = COALESCE(EPOCA, 0) + 1 "
+                                          "WHERE npuesto = ? AND COALESCE(CONSOLA, '') = ''"),
+                           {mine, number});
+            store::marcarCambio(m_db, store::Cambio::Puestos);
+            t.commit();
+        } catch (const store::DatabaseError& e) {
+            return Status::failure(e.text());
+        }
+    }
     for (int number : numbers) {
+        if (!mine.isEmpty()) {
+            const Result<QString> owner = consolaDe(number);
+            if (!owner)
+                return Status::failure(owner.error());
+            if (*owner != mine)
+                continue;
+        }
         const Result<bool> added = m_puestos.AnadirPuesto(number);
         if (!added)
             return Status::failure(added.error());

@@ -30,6 +30,8 @@ struct PuestoForm {
     std::array<QString, 4> ipParts;
     QString host;
     int relativePrice = 100;
+    // The console that polls the station; empty is this console.
+    QString consola;
 };
 
 // The first failed check: message key and the field to focus ("number",
@@ -49,8 +51,10 @@ PuestoCheck comprobarDireccion(const std::array<QString, 4>& parts);
 QString direccionIp(const std::array<QString, 4>& parts);
 
 // Writes the columns a station's configuration owns, for a form that passed
-// its checks: a new row when adding, else the row with that number. Throws
-// store::DatabaseError, so that it can run inside a caller's transaction.
+// its checks: a new row (polled by form.consola) when adding, else the
+// address and price of the row with that number; the owning console changes
+// only through store::moverPuesto. Throws store::DatabaseError, so that it
+// can run inside a caller's transaction.
 void escribirPuesto(const QSqlDatabase& db, const PuestoForm& form);
 
 // What saving a station did to the running registry.
@@ -58,6 +62,8 @@ enum class EfectoPuesto {
     Added,     // added and polling
     Reloaded,  // changed while free: polling its new address
     SavedBusy, // changed while in use: takes effect at the next start
+    Elsewhere, // another console's station: that console follows the change
+    Moved,     // given to another console, or taken from one, under a new epoch
 };
 
 // The station configuration against the running console: every change is
@@ -67,8 +73,21 @@ class ConfiguracionPuestos {
 public:
     ConfiguracionPuestos(const QSqlDatabase& db, ListaPuestos& puestos, session::StationClock& clock);
 
+    // This console's name (empty: a registry that polls every station).
+    QString consolaPropia() const;
+    // The names the console field offers: this console's and every other
+    // that owns stations.
+    Result<QStringList> consolas() const;
+    // The console a station's row names; empty when none does.
+    Result<QString> consolaDe(int number) const;
+    // Free here, or, for a station another console polls, free as its row
+    // last told.
+    Result<bool> puestoLibre(int number) const;
+
     // Checks and saves the dialog's station. A failed check answers the
-    // check and writes nothing; a database failure answers its text.
+    // check and writes nothing; a database failure answers its text. A
+    // station given to another console leaves this registry; one taken from
+    // another joins it.
     struct Guardado {
         PuestoCheck check;
         EfectoPuesto efecto = EfectoPuesto::Added;

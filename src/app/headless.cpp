@@ -129,6 +129,7 @@ int runHeadless(const CommandLine& cl) {
     puestos.startPeriodicSave();
     engine.conexion().start();
     lease.start();
+    engine.cambios().start();
     say(QStringLiteral("lista %1: %2").arg(context.consoleName).arg(puestos.count()));
     // QUINTOR_HEADLESS_FIGURES=N: the clock's ticks every N seconds, for benchmarks.
     QTimer figures;

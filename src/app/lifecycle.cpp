@@ -13,6 +13,8 @@
 #include "ui/messagebox.h"
 #include "ui/progresswindow.h"
 
+#include <QApplication>
+
 namespace {
 constexpr int DefaultGridPanelWidth = 400;
 }
@@ -142,6 +144,10 @@ bool ConsoleLifecycle::afterLogin() {
     // A server that goes away from now on is noticed, told and retried.
     m_engine.conexion().start();
     m_engine.consola().start();
+    // Edits at the other consoles of a server's database; never under an
+    // open modal window, whose lists or station could change beneath it.
+    m_engine.cambios().setDeferWhile([] { return QApplication::activeModalWidget() != nullptr; });
+    m_engine.cambios().start();
     return true;
 }
 
@@ -158,6 +164,7 @@ void ConsoleLifecycle::shutdown() {
     // 2. The closing mail.
     const bool mailPending = m_mail && m_mail->closing();
     TDataModule1& data = *m_context.data;
+    m_engine.cambios().stop();
     // A server still away gets one last chance; without it nothing below
     // can be written, and the operator hears so once. The stations keep
     // what their rows said last: running periods go on at the next start.
@@ -197,11 +204,8 @@ void ConsoleLifecycle::shutdown() {
     // 6. The grid panel's width and the queues' order.
     m_opciones.panelinf = m_main.gridPanelWidth();
     try {
-        store::Opciones current = store::readOpciones(data.db());
-        current.panelinf = m_opciones.panelinf;
-        current.sup = m_opciones.sup;
-        current.inf = m_opciones.inf;
-        store::saveOpciones(data.db(), current);
+        // These columns alone: another console may be issuing tickets.
+        store::saveLayoutOpciones(data.db(), m_opciones);
     } catch (const store::DatabaseError& e) {
         report(TFrmMain::messages().text(QStringLiteral("NoEscritura")) + e.text());
     }

@@ -51,7 +51,8 @@ ConsoleEngine::ConsoleEngine(ConsoleContext& context, QObject* parent)
     , m_puestos(context)
     , m_clock(context, m_puestos, m_tarifas, *this)
     , m_conexion(context.data)
-    , m_lease(context, m_puestos, m_conexion) {
+    , m_lease(context, m_puestos, m_conexion)
+    , m_cambios(*this) {
     // Every ticket and movement this console writes records its name.
     if (context.data)
         context.data->setConsoleName(context.consoleName);

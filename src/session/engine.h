@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/creditsync.h"
+#include "session/cambioscompartidos.h"
 #include "session/consolelease.h"
 #include "session/registrouso.h"
 #include "session/stationclock.h"
@@ -78,6 +79,8 @@ public:
     store::ConnectionKeeper& conexion() { return m_conexion; }
     // The console's lease on its stations among the database's consoles.
     session::ConsoleLease& consola() { return m_lease; }
+    // What the other consoles of a shared database edit, followed here.
+    session::CambiosCompartidos& cambios() { return m_cambios; }
 
     // Builds the tariff cache from the tables (start-up).
     Status cargarTarifas();
@@ -149,6 +152,7 @@ private:
     session::StationClock m_clock;
     store::ConnectionKeeper m_conexion;
     session::ConsoleLease m_lease;
+    session::CambiosCompartidos m_cambios;
     station::DefaultLinkDecisions m_noAccounts;
     station::LinkDecisions* m_accountDecisions = &m_noAccounts;
     bool m_ticketsChangedQueued = false;

@@ -72,6 +72,35 @@ bool ListaTarifas::setIntervals(const QString& name, std::vector<Tintervalo> int
     return true;
 }
 
+bool ListaTarifas::sincronizar(ListaTarifas fresh) {
+    bool changed = false;
+    std::vector<bool> kept(m_records.size(), false);
+    for (auto& incoming : fresh.m_records) {
+        // The first record of the name not matched yet, as lookups find them.
+        size_t i = 0;
+        while (i < m_records.size() && (kept[i] || m_records[i]->name != incoming->name))
+            ++i;
+        if (i < m_records.size()) {
+            kept[i] = true;
+            if (!(*m_records[i] == *incoming)) {
+                *m_records[i] = std::move(*incoming);
+                changed = true;
+            }
+            continue;
+        }
+        m_records.push_back(std::move(incoming));
+        kept.push_back(true);
+        changed = true;
+    }
+    for (size_t i = m_records.size(); i-- > 0;) {
+        if (!kept[i]) {
+            m_records.erase(m_records.begin() + qsizetype(i));
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 bool ListaTarifas::remove(const QString& name) {
     Ttarifas* r = findMutable(name);
     if (!r)
@@ -123,9 +152,17 @@ const ui::MessageTable& tarifaMessages() {
 }
 
 TarifaBorrableResult TarifaBorrable(const QSqlDatabase& db, const QString& name,
-                                    const QStringList& stationTariffs) {
+                                    const QStringList& stationTariffs, const QString& consola) {
     TarifaBorrableResult r;
-    if (stationTariffs.contains(name, Qt::CaseSensitive)) {
+    // Another console's station runs on it as its row last told (this
+    // console's own rows may lag behind its stations).
+    const bool inUseElsewhere =
+        store::toInt(
+            store::scalar(db,
+                          QStringLiteral("SELECT COUNT(*) FROM puestos WHERE tarifa = ? AND estado IN "
+                                         "(?, ?) AND COALESCE(CONSOLA, '') NOT IN ('', ?)"),
+                          {name, 2, 3, consola})) > 0;
+    if (stationTariffs.contains(name, Qt::CaseSensitive) || inUseElsewhere) {
         r.outcome = TarifaBorrableResult::Outcome::InUseAtStation;
         r.messageKey = QStringLiteral("TarifaEnPuesto");
         return r;

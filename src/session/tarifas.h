@@ -35,6 +35,7 @@ public:
 
     bool isFixed() const { return type == Fija; }
     bool isVariable() const { return type == Variable; }
+    bool operator==(const Ttarifas&) const = default;
 };
 
 // The tariff cache: fixed tariffs first, then variable ones, each in table
@@ -70,6 +71,11 @@ public:
     bool setIntervals(const QString& name, std::vector<Tintervalo> intervals);
     // Removes the first record with the name; stations must no longer point at it.
     bool remove(const QString& name);
+    // Brings the cache in step with fresh, a cache just loaded from the
+    // tables (another console edited them): records of names still there
+    // change in place and keep their place, new ones go to the end as an
+    // edit here puts them, gone ones leave. Answers whether anything changed.
+    bool sincronizar(ListaTarifas fresh);
 
 private:
     Ttarifas* findMutable(const QString& name);
@@ -106,7 +112,9 @@ struct TarifaBorrableResult {
 const ui::MessageTable& tarifaMessages();
 
 // stationTariffs: the tariff name of every station, taken under the registry lock.
+// consola: this console's name; the stations other consoles poll count as
+// their rows last told.
 TarifaBorrableResult TarifaBorrable(const QSqlDatabase& db, const QString& name,
-                                    const QStringList& stationTariffs);
+                                    const QStringList& stationTariffs, const QString& consola = QString());
 
 } // namespace session

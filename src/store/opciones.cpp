@@ -1,5 +1,6 @@
 #include "store/opciones.h"
 
+#include "store/consolas.h"
 #include "store/sql.h"
 
 namespace store {
@@ -36,6 +37,10 @@ Opciones readOpciones(const QSqlDatabase& db) {
     return selectOne<Opciones>(db, QStringLiteral("LIMIT 1")).value_or(Opciones{});
 }
 
+Opciones readOpcionesForUpdate(const QSqlDatabase& db) {
+    return selectOne<Opciones>(db, QStringLiteral("LIMIT 1") + forUpdate(db)).value_or(Opciones{});
+}
+
 ImpresionCierre impresionCierre(const Opciones& opciones) {
     switch (opciones.imp_cierre) {
     case int(ImpresionCierre::Siempre):
@@ -67,6 +72,11 @@ RuntimeSettings runtimeSettings(const Opciones& o) {
     s.porfranjas = o.porfranjas;
     s.takeoverDelaySeconds = RuntimeSettings::takeoverDelayFor(o.esperatoma);
     return s;
+}
+
+void saveLayoutOpciones(const QSqlDatabase& db, const Opciones& o) {
+    run(db, QStringLiteral("UPDATE opciones SET panelinf = ?, sup = ?, inf = ?"),
+        {o.panelinf, sqlValue(o.sup), sqlValue(o.inf)});
 }
 
 Grids readGrids(const QSqlDatabase& db) {

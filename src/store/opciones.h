@@ -16,6 +16,12 @@ Opciones readOpciones(const QSqlDatabase& db);
 enum class ImpresionCierre { Preguntar = 0, Siempre = 1, Nunca = 2 };
 ImpresionCierre impresionCierre(const Opciones& opciones);
 
+// The same inside the caller's transaction, with the row locked until it
+// ends where the engine locks rows: the counters other consoles advance
+// meanwhile (NUM_TICK, contador) wait, so a whole-row save never puts an
+// older value back.
+Opciones readOpcionesForUpdate(const QSqlDatabase& db);
+
 // Saves the options row. Texts that name a code, a tariff or a password are
 // never stored empty: each gets its run of blanks, and DBLookUp one blank.
 void saveOpciones(const QSqlDatabase& db, const Opciones& opciones);
@@ -30,6 +36,10 @@ Opciones withBlankMarkers(Opciones opciones);
 // The run-time values the options give at start-up: poll period, rounding
 // unit, alarms and the band rules.
 RuntimeSettings runtimeSettings(const Opciones& opciones);
+
+// The columns the shut-down keeps (grid panel width, queue orders), alone:
+// the rest of the row may have moved at another console meanwhile.
+void saveLayoutOpciones(const QSqlDatabase& db, const Opciones& opciones);
 
 Grids readGrids(const QSqlDatabase& db);
 void saveGrids(const QSqlDatabase& db, const Grids& grids);

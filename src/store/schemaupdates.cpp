@@ -141,6 +141,10 @@ void runSteps(const QSqlDatabase& db) {
         claimLoginsInUse(db);
     // Which console booked each account movement, as each ticket records it.
     addColumnIfMissing(db, QStringLiteral("movcuentas"), QStringLiteral("CONSOLA"), QStringLiteral("TEXT"));
+    // What each console keeps in memory and another may edit: a version per
+    // kind of edit, bumped in the edit's transaction and polled by the others.
+    createTableIfMissing(db, QStringLiteral("cambios"),
+                         QStringLiteral("CLAVE TEXT PRIMARY KEY, VERSION INTEGER DEFAULT 0"));
     runMends(db);
 }
 

@@ -95,6 +95,7 @@ private slots:
     void pollIntervalFollowsTheOptions();
     void busyStationsRefusedOrDeferred();
     void identificationSwitchShowsTheNote();
+    void stationsOfSeveralConsoles();
 };
 
 void TestConfPuestos::checksInOrder_data() {
@@ -363,6 +364,89 @@ void TestConfPuestos::identificationSwitchShowsTheNote() {
     });
     c.window.action(QStringLiteral("configPuestos"))->trigger();
     QVERIFY(store::readOpciones(c.dbh()).Host);
+}
+
+void TestConfPuestos::stationsOfSeveralConsoles() {
+    // This console is AQUI; station 8 is polled by ALLI.
+    AdminConsole c(
+        QStringLiteral("UPDATE puestos SET CONSOLA = CASE WHEN npuesto = 8 THEN 'ALLI' ELSE 'AQUI' END"));
+    ListaPuestos& puestos = c.engine->puestos();
+    puestos.setConsoleName(QStringLiteral("AQUI"));
+    QVERIFY(puestos.reconciliar().ok());
+    QVERIFY(!puestos.byNumber(8));
+    admin::ConfiguracionPuestos& config = c.admin->configuracion();
+    const auto row = [&c](int number) {
+        return *store::selectOne<store::Puesto>(c.dbh(), QStringLiteral("WHERE npuesto = ?"), {number});
+    };
+
+    // A new station is this console's unless another is named.
+    {
+        TFrmParamPuesto dialog(config, false);
+        dialog.prepareAdd();
+        QCOMPARE(dialog.consolaEdit()->count(), 2);
+        QCOMPARE(dialog.consolaEdit()->itemText(0), QStringLiteral("AQUI"));
+        QCOMPARE(dialog.consolaEdit()->itemText(1), QStringLiteral("ALLI"));
+        QCOMPARE(dialog.consolaEdit()->currentText(), QStringLiteral("AQUI"));
+        dialog.numberEdit()->setText(QStringLiteral("9"));
+        for (int i = 0; i < 4; ++i)
+            dialog.ipEdit(i)->setText(QStringLiteral("10"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(row(9).CONSOLA, QStringLiteral("AQUI"));
+    QVERIFY(puestos.byNumber(9));
+    admin::PuestoForm other = ipForm(true, QStringLiteral("10"), QStringLiteral("10.0.0.10"));
+    other.consola = QStringLiteral("ALLI");
+    auto saved = config.guardar(other);
+    QVERIFY(saved.ok() && saved->check.ok());
+    QCOMPARE(saved->efecto, admin::EfectoPuesto::Elsewhere);
+    QCOMPARE(row(10).CONSOLA, QStringLiteral("ALLI"));
+    QVERIFY(!puestos.byNumber(10));
+
+    // A station in use here stays here, untouched.
+    c.rec(3).estado = Estado::Contador;
+    admin::PuestoForm move = ipForm(false, QStringLiteral("3"), QStringLiteral("127.0.1.3"));
+    move.consola = QStringLiteral("ALLI");
+    const int epoch = row(3).EPOCA;
+    saved = config.guardar(move);
+    QVERIFY(saved.ok());
+    QCOMPARE(saved->check.messageKey, QStringLiteral("PuestoOcupado"));
+    QCOMPARE(TFrmParamPuesto::messages().text(saved->check.messageKey),
+             QStringLiteral("El puesto está ocupado."));
+    QCOMPARE(row(3).CONSOLA, QStringLiteral("AQUI"));
+    QCOMPARE(row(3).EPOCA, epoch);
+    QVERIFY(puestos.byNumber(3));
+
+    // A free one goes, under a new epoch, and leaves this registry at once.
+    c.rec(3).estado = Estado::Libre;
+    move.ipParts = {QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("30")};
+    saved = config.guardar(move);
+    QVERIFY(saved.ok() && saved->check.ok());
+    QCOMPARE(saved->efecto, admin::EfectoPuesto::Moved);
+    QCOMPARE(row(3).CONSOLA, QStringLiteral("ALLI"));
+    QCOMPARE(row(3).EPOCA, epoch + 1);
+    QCOMPARE(row(3).ip, QStringLiteral("127.0.1.30"));
+    QVERIFY(!puestos.byNumber(3));
+
+    // Another console's station in use, as its row tells, is neither changed nor deleted.
+    store::run(c.dbh(), QStringLiteral("UPDATE puestos SET estado = 3 WHERE npuesto = 8"));
+    TFrmConfPuestos window(c.context, config, puestos, [] { return true; });
+    int eight = -1;
+    for (int r = 0; r < window.grid()->rowCount(); ++r) {
+        if (window.grid()->item(r, 0)->text() == QLatin1String("8"))
+            eight = r;
+    }
+    QVERIFY(eight >= 0);
+    QCOMPARE(window.grid()->item(eight, 3)->text(), QStringLiteral("ALLI"));
+    window.setCurrentRow(eight);
+    window.modificar();
+    window.eliminar();
+    QCOMPARE(c.ui.messageTexts(), (QStringList{QStringLiteral("Para modificar un puesto debe estar libre."),
+                                               QStringLiteral("Para eliminar un puesto debe estar libre.")}));
+    QVERIFY(config.eliminar(8).error() == QStringLiteral("El puesto está ocupado."));
+    QCOMPARE(store::toInt(
+                 store::scalar(c.dbh(), QStringLiteral("SELECT COUNT(*) FROM puestos WHERE npuesto = 8"))),
+             1);
 }
 
 QTEST_MAIN(TestConfPuestos)

@@ -63,6 +63,8 @@ private slots:
     void amountsAndRuntime_data();
     void amountsAndRuntime();
     void roundingZeroSavesNothing();
+    void takeoverDelay_data();
+    void takeoverDelay();
     void oneBandGreysTheBandLists();
     void variableBandRefusesAutomaticChange();
     void blankMarkersRoundTrip();
@@ -168,6 +170,37 @@ void TestOpciones::roundingZeroSavesNothing() {
     QCOMPARE(o.row().NUM_TICK, 10);
     QVERIFY(o.row().alarmaprepago != 999);
     QVERIFY(o.engine.context.settings.prepaidAlarmSeconds != 999);
+}
+
+void TestOpciones::takeoverDelay_data() {
+    QTest::addColumn<int>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("0, by hand only") << 0 << true;
+    QTest::newRow("4 refused") << 4 << false;
+    QTest::newRow("5") << 5 << true;
+    QTest::newRow("3600") << 3600 << true;
+}
+
+void TestOpciones::takeoverDelay() {
+    QFETCH(int, typed);
+    QFETCH(bool, accepted);
+    Options o;
+    QCOMPARE(o.get<QSpinBox>("esperatoma")->value(), RuntimeSettings::DefaultTakeoverDelaySeconds);
+    // Nothing above the hour can be typed at all.
+    QCOMPARE(o.get<QSpinBox>("esperatoma")->maximum(), RuntimeSettings::MaxTakeoverDelaySeconds);
+    o.get<QSpinBox>("esperatoma")->setValue(typed);
+    QCOMPARE(o.window->AplicarOpciones(), accepted);
+    const int kept = accepted ? typed : RuntimeSettings::DefaultTakeoverDelaySeconds;
+    QCOMPARE(o.row().esperatoma, kept);
+    // At once, for the lease of the running console.
+    QCOMPARE(o.engine.context.settings.takeoverDelaySeconds, kept);
+    if (!accepted) {
+        QCOMPARE(
+            o.ui.messageTexts(),
+            QStringList{QStringLiteral("La espera para tomar los puestos de otra consola debe ser 0 (solo a "
+                                       "mano) o de 15 a 3600 segundos.")});
+        QCOMPARE(o.window->currentEntry(), int(admin::EntryGenerales));
+    }
 }
 
 void TestOpciones::oneBandGreysTheBandLists() {

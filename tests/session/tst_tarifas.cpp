@@ -701,6 +701,18 @@ void TstTarifas::tarifaBorrable() {
     QVERIFY(check(QStringLiteral("dia"), stations).allowed());
     QVERIFY(check(QStringLiteral("NOCHE"), stations).allowed());
     QVERIFY(check(QStringLiteral("NOCHE"), stations).messageKey.isEmpty());
+    // A station of another console runs on it, as its row tells; a free
+    // row's old tariff counts for nothing, nor does a row of this console
+    // (its stations say it better).
+    store::run(
+        db, QStringLiteral("INSERT INTO puestos (npuesto, estado, tarifa, CONSOLA) VALUES "
+                           "(20, 3, 'NOCHE', 'ALLI'), (21, 1, 'TARDE', 'ALLI'), (22, 2, 'MAÑANA', 'AQUI')"));
+    const auto here = [&](const QString& name) {
+        return TarifaBorrable(db, name, stations, QStringLiteral("AQUI"));
+    };
+    QCOMPARE(here(QStringLiteral("NOCHE")).outcome, TarifaBorrableResult::Outcome::InUseAtStation);
+    QVERIFY(here(QStringLiteral("TARDE")).allowed());
+    QVERIFY(here(QStringLiteral("MAÑANA")).allowed());
 }
 
 void TstTarifas::bandSnapshotFromTable() {
