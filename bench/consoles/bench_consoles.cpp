@@ -82,6 +82,10 @@ QList<qint64> serverProcesses(const Options& o) {
         return pids;
     pids << postmaster;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
         const QByteArray line = procFile(QStringLiteral("/proc/%1/stat").arg(entry));
         const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
         if (fields.size() > 1 && fields.at(1).toLongLong() == postmaster)

@@ -1,6 +1,7 @@
 #include "accounts/caducidad.h"
 
 #include "station/loginsinuse.h"
+#include "store/consolas.h"
 #include "store/dialect.h"
 #include "store/rows.h"
 #include "store/transaction.h"
@@ -47,7 +48,7 @@ QStringList eliminarCodigosCaducados(const QSqlDatabase& db, const CaducidadCodi
                                       QStringLiteral("WHERE ") + where + QStringLiteral(" ORDER BY ") +
                                           store::caseless(db, QStringLiteral("Login")),
                                       values))
-        if (inUse.contains(code.Login))
+        if (inUse.contains(code.Login) || store::loginEnUso(db, code.Login))
             busy << code.Login;
     if (busy.isEmpty())
         store::run(db, QStringLiteral("DELETE FROM cuentas WHERE ") + where, values);

@@ -10,6 +10,7 @@
 #include "core/importes.h"
 #include "sales/tickets.h"
 #include "station/loginsinuse.h"
+#include "store/consolas.h"
 #include "store/dialect.h"
 #include "store/opciones.h"
 #include "store/sql.h"
@@ -269,7 +270,8 @@ bool modificarCodigo(const QSqlDatabase& db, const QString& login, const Cambios
 }
 
 bool eliminarCodigo(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse) {
-    if (inUse.contains(login))
+    // Logged in here, or at another console's station.
+    if (inUse.contains(login) || store::loginEnUso(db, login))
         return false;
     store::run(db, QStringLiteral("DELETE FROM cuentas WHERE Login = ? AND ") + store::codigosFilter(),
                {login});

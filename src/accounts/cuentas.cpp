@@ -67,7 +67,8 @@ std::vector<store::Cuenta> buscarCuentas(const QSqlDatabase& db, bool byName, co
 }
 
 bool eliminarCuenta(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse) {
-    if (inUse.contains(login))
+    // Logged in here, or at another console's station.
+    if (inUse.contains(login) || store::loginEnUso(db, login))
         return false;
     store::run(db, QStringLiteral("DELETE FROM cuentas WHERE Login = ? AND ") + store::cuentasFilter(),
                {login});
@@ -81,7 +82,7 @@ QStringList eliminarCaducadas(const QSqlDatabase& db, bool byLastUse, const QDat
     QStringList busy;
     for (const store::Cuenta& c :
          store::select<store::Cuenta>(db, QStringLiteral("WHERE ") + where, {store::sqlValue(before)}))
-        if (inUse.contains(c.Login))
+        if (inUse.contains(c.Login) || store::loginEnUso(db, c.Login))
             busy << c.Login;
     if (busy.isEmpty())
         store::run(db, QStringLiteral("DELETE FROM cuentas WHERE ") + where, {store::sqlValue(before)});

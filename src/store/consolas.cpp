@@ -200,6 +200,11 @@ void liberarLogin(const QSqlDatabase& db, const QString& login) {
     run(db, QStringLiteral("DELETE FROM logins_en_uso WHERE LOGIN = ?"), {foldAscii(login)});
 }
 
+bool loginEnUso(const QSqlDatabase& db, const QString& login) {
+    return toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM logins_en_uso WHERE LOGIN = ?"),
+                        {foldAscii(login)})) > 0;
+}
+
 void moverLogin(const QSqlDatabase& db, const QString& login, int npuesto) {
     run(db, QStringLiteral("UPDATE logins_en_uso SET NPUESTO = ? WHERE LOGIN = ?"),
         {npuesto, foldAscii(login)});

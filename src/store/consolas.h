@@ -102,6 +102,8 @@ void moverPuesto(const QSqlDatabase& db, int npuesto, const QString& consola);
 // False when the login is in use at a station already.
 bool reclamarLogin(const QSqlDatabase& db, const QString& login, int npuesto, const QString& consola);
 void liberarLogin(const QSqlDatabase& db, const QString& login);
+// Whether the login is in use at any console's station.
+bool loginEnUso(const QSqlDatabase& db, const QString& login);
 // An exchange moved the period (and its login) to another station.
 void moverLogin(const QSqlDatabase& db, const QString& login, int npuesto);
 // The console's claims whose station no longer holds the login (a crash of

@@ -198,7 +198,7 @@ void TestOpciones::takeoverDelay() {
         QCOMPARE(
             o.ui.messageTexts(),
             QStringList{QStringLiteral("La espera para tomar los puestos de otra consola debe ser 0 (solo a "
-                                       "mano) o de 15 a 3600 segundos.")});
+                                       "mano) o de 5 a 3600 segundos.")});
         QCOMPARE(o.window->currentEntry(), int(admin::EntryGenerales));
     }
 }

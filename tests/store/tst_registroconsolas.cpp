@@ -1,5 +1,7 @@
 // The consoles' registry, take-overs and logins in use on the database
 // alone, on both engines; the processes racing are the multi-console test's.
+#include "accounts/cuentas.h"
+#include "station/loginsinuse.h"
 #include "store/consolas.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
@@ -48,6 +50,7 @@ private slots:
     void takeOverMovesLoginsAndRow();
     void loginClaimedOnce();
     void orphanClaimsReleased();
+    void accountInUseElsewhereStays();
 
 private:
     std::unique_ptr<TestDatabase> m_t;
@@ -188,6 +191,17 @@ void TestRegistroConsolas::orphanClaimsReleased() {
     QVERIFY(!reclamarLogin(db(), QStringLiteral("10001"), 4, QStringLiteral("A")));
     QVERIFY(reclamarLogin(db(), QStringLiteral("10002"), 4, QStringLiteral("A")));
     QVERIFY(!reclamarLogin(db(), QStringLiteral("10003"), 5, QStringLiteral("A")));
+}
+
+void TestRegistroConsolas::accountInUseElsewhereStays() {
+    // Logged in at another console's station: this console's own list knows nothing of it.
+    QVERIFY(reclamarLogin(db(), QStringLiteral("10001"), 5, QStringLiteral("B")));
+    const station::LoginsInUse here;
+    QVERIFY(!accounts::eliminarCuenta(db(), QStringLiteral("10001"), here));
+    QVERIFY(accounts::eliminarCuenta(db(), QStringLiteral("10002"), here));
+    QCOMPARE(
+        toInt(scalar(db(), QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login IN ('10001', '10002')"))),
+        1);
 }
 
 QTEST_GUILESS_MAIN(TestRegistroConsolas)
