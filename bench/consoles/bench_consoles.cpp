@@ -7,7 +7,10 @@
 // activity record in the database.
 //
 //   bench-consoles --pg SOCKETDIR [--stations N] [--seconds S]
-#include "sim/simulator.h"
+//
+// The stations are played by velkar-sim in a process of its own (9,999
+// stations and their connections want more descriptors than one process
+// may open beside them), driven through its control channel.
 #include "station/filelimit.h"
 #include "station/stationaddress.h"
 #include "store/datamodule.h"
@@ -21,14 +24,15 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <iterator>
-#include <csignal>
 #include <memory>
 
 #include <unistd.h>
@@ -41,6 +45,7 @@ struct Options {
     QString socketDir;
     int stations = 9999;
     int seconds = 30;
+    int controlPort = 47211;
     QString quintor;
 };
 
@@ -171,22 +176,17 @@ void run(const Options& o, int consoles) {
     const QSqlDatabase db = data.db();
 
     const QHostAddress base(QStringLiteral("127.0.1.1"));
-    velkarsim::Simulator sim;
-    sim.setPort(station::StationPort);
-    sim.setListenPolicy(velkarsim::Simulator::ListenPolicy::Always);
     const int customers = o.stations / 10;
     {
         store::Transaction t(db);
         store::run(db, QStringLiteral("DELETE FROM puestos"));
         store::run(db, QStringLiteral("UPDATE opciones SET ping = 1"));
         const int each = (o.stations + consoles - 1) / consoles;
-        for (int i = 0; i < o.stations; ++i) {
-            const QHostAddress address = station::loopbackStationAddress(base, i);
+        for (int i = 0; i < o.stations; ++i)
             store::run(
                 db, QStringLiteral("INSERT INTO puestos (npuesto, ip, host, CONSOLA) VALUES (?, ?, '', ?)"),
-                {i + 1, address.toString(), QStringLiteral("C%1").arg(i / each + 1)});
-            sim.addStation(i + 1, address);
-        }
+                {i + 1, station::loopbackStationAddress(base, i).toString(),
+                 QStringLiteral("C%1").arg(i / each + 1)});
         const QDate today = QDate::currentDate();
         for (int i = 1; i <= customers * 20; ++i)
             store::run(
@@ -197,9 +197,31 @@ void run(const Options& o, int consoles) {
                  store::sqlValue(today.addDays(-1))});
         t.commit();
     }
-    QString error;
-    if (!sim.start(&error))
-        qFatal("%s", qPrintable(error));
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QString control = QStringLiteral("127.0.0.1:%1").arg(o.controlPort);
+    sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/velkar-sim"),
+              {QStringLiteral("--headless"), QStringLiteral("--base"), base.toString(),
+               QStringLiteral("--count"), QString::number(o.stations), QStringLiteral("--control"), control});
+    QTcpSocket commands;
+    if (!QTest::qWaitFor(
+            [&] {
+                if (commands.state() == QAbstractSocket::ConnectedState)
+                    return true;
+                commands.abort();
+                commands.connectToHost(QHostAddress::LocalHost, quint16(o.controlPort));
+                return commands.waitForConnected(200);
+            },
+            60000))
+        qFatal("the simulator did not start");
+    const auto command = [&](const QString& line) {
+        commands.write((line + QLatin1Char('\n')).toUtf8());
+        commands.flush();
+    };
+    const auto cuenta = [&](int number) {
+        return store::toText(
+            store::scalar(db, QStringLiteral("SELECT cuenta FROM puestos WHERE npuesto = ?"), {number}));
+    };
 
     QTemporaryDir homes;
     std::vector<std::unique_ptr<Console>> list;
@@ -214,9 +236,8 @@ void run(const Options& o, int consoles) {
     // A tenth of the stations in use.
     int next = 0;
     QRandomGenerator random(1);
-    const auto station = [&](int index) -> velkarsim::StationModel& { return sim.station(index); };
     for (int i = 0; i < customers; ++i)
-        station(i * 10).queueLogin(QStringLiteral("b%1").arg(++next), QStringLiteral("1"));
+        command(QStringLiteral("station %1 login b%2 1").arg(i * 10 + 1).arg(++next));
     if (!QTest::qWaitFor(
             [&] {
                 return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM "
@@ -233,6 +254,7 @@ void run(const Options& o, int consoles) {
     struct Leaving {
         QString login;
         qint64 at;
+        int station;
     };
     QList<Leaving> leaving;
     QElapsedTimer clock;
@@ -245,13 +267,15 @@ void run(const Options& o, int consoles) {
     while (clock.elapsed() < qint64(o.seconds) * 1000) {
         if (clock.elapsed() >= nextChange) {
             nextChange += 100;
-            const int index = int(random.bounded(customers)) * 10;
-            velkarsim::StationModel& s = station(index);
-            if (s.customerLoggedIn() && !s.hasQueuedReplies()) {
-                leaving.append({s.lastPoll().login, clock.elapsed()});
-                s.queueLogout();
-            } else if (!s.customerLoggedIn() && !s.hasQueuedReplies() && s.lastPoll().stateWord == u"LIBRE") {
-                s.queueLogin(QStringLiteral("b%1").arg(++next), QStringLiteral("1"));
+            const int number = int(random.bounded(customers)) * 10 + 1;
+            const QString login = cuenta(number);
+            const bool busy = std::any_of(leaving.begin(), leaving.end(),
+                                          [&](const Leaving& l) { return l.station == number; });
+            if (!busy && !login.isEmpty()) {
+                leaving.append({login, clock.elapsed(), number});
+                command(QStringLiteral("station %1 logout").arg(number));
+            } else if (!busy) {
+                command(QStringLiteral("station %1 login b%2 1").arg(number).arg(++next));
             }
         }
         for (qsizetype i = leaving.size(); i-- > 0;) {
@@ -292,6 +316,9 @@ void run(const Options& o, int consoles) {
                .arg(latencies.size());
     out.flush();
     list.clear();
+    command(QStringLiteral("quit"));
+    if (!sim.waitForFinished(30000))
+        sim.kill();
     data.close();
     administer(o, QStringLiteral("DROP DATABASE IF EXISTS ") + database);
 }
