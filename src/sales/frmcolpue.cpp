@@ -9,6 +9,7 @@
 #include "ui/listview.h"
 #include "ui/messagebox.h"
 #include "ui/messagetable.h"
+#include "ui/queuepoll.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -102,32 +103,16 @@ void TFrmColPue::showConsoleColumn() {
 }
 
 void TFrmColPue::pollChanges() {
-    const QModelIndex current = m_view->currentIndex();
-    const int row = current.row();
-    const int id = current.isValid() ? m_model.ticketAt(row).ID_TICK : 0;
-    try {
-        if (!m_model.refreshIfChanged())
-            return;
-    } catch (const store::DatabaseError& e) {
-        // A server gone away is told by the connection's keeper; anything
-        // else once, and the looking stops until the window shows again.
-        if (!e.connectionLost()) {
-            m_poll.stop();
-            showError(e.text());
-        }
-        return;
-    }
-    showConsoleColumn();
-    if (m_model.rowCount() == 0)
-        return;
-    int target = qBound(0, row, m_model.rowCount() - 1);
-    for (int r = 0; id != 0 && r < m_model.rowCount(); ++r) {
-        if (m_model.ticketAt(r).ID_TICK == id) {
-            target = r;
-            break;
-        }
-    }
-    m_view->selectRow(target);
+    const ui::QueuePoll looked =
+        ui::pollQueue(m_view,
+                      {[this] { return m_model.refreshIfChanged(); }, [this] { return m_model.rowCount(); },
+                       [this](int row) { return m_model.ticketAt(row).ID_TICK; }},
+                      [this](const QString& error) { showError(error); });
+    // Another failure is told once, and the looking stops until the window shows again.
+    if (looked == ui::QueuePoll::Failed)
+        m_poll.stop();
+    else if (looked == ui::QueuePoll::Changed)
+        showConsoleColumn();
 }
 
 void TFrmColPue::showError(const QString& text) {
