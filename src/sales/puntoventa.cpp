@@ -13,17 +13,43 @@ std::optional<store::Articulo> articuloPorCodigo(const QSqlDatabase& db, const Q
         db, QStringLiteral("WHERE ") + store::equalsCaseless(db, QStringLiteral("CODIGO")), {QVariant(code)});
 }
 
+// The scratch record of the sale being entered: a row per console, so two
+// counters never enter into each other's sale. A database from before the
+// consoles has one row without a console, which the first console takes.
+namespace {
+
+// Never a null string: bound, that would be SQL's NULL and match nothing.
+QString udartConsole(const QSqlDatabase& db) {
+    const QString console = store::writingConsole(db);
+    return console.isNull() ? QStringLiteral("") : console;
+}
+
+} // namespace
+
 store::Udart readUdart(const QSqlDatabase& db) {
-    return store::selectOne<store::Udart>(db).value_or(store::Udart{});
+    const QString console = udartConsole(db);
+    if (std::optional<store::Udart> own =
+            store::selectOne<store::Udart>(db, QStringLiteral("WHERE COALESCE(CONSOLA, '') = ?"), {console}))
+        return *own;
+    return store::selectOne<store::Udart>(db, QStringLiteral("WHERE COALESCE(CONSOLA, '') = ''"))
+        .value_or(store::Udart{});
 }
 
 void saveUdart(const QSqlDatabase& db, const store::Udart& udart) {
+    const QString console = udartConsole(db);
+    store::Udart own = udart;
+    own.CONSOLA = console;
     store::Transaction tx(db);
-    // The scratch record is one row; a database without it gets it back.
-    if (store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM udart"))) == 0)
-        store::insert(db, udart);
+    const auto count = [&](const QString& where, const QVariantList& values) {
+        QSqlQuery q = store::run(db, QStringLiteral("SELECT COUNT(*) FROM udart WHERE ") + where, values);
+        return q.next() ? store::toInt(q.value(0)) : 0;
+    };
+    if (count(QStringLiteral("COALESCE(CONSOLA, '') = ?"), {console}) > 0)
+        store::update(db, own, QStringLiteral("COALESCE(CONSOLA, '') = ?"), {console});
+    else if (!console.isEmpty() && count(QStringLiteral("COALESCE(CONSOLA, '') = ''"), {}) > 0)
+        store::update(db, own, QStringLiteral("COALESCE(CONSOLA, '') = ''"), {});
     else
-        store::update(db, udart, QString(), {});
+        store::insert(db, own);
     tx.commit();
 }
 

@@ -1,6 +1,7 @@
 #include "sales/ticketlayouts.h"
 
 #include "core/formatohora.h"
+#include "sales/puntoventa.h"
 #include "sales/taxes.h"
 #include "sales/tickets.h"
 #include "store/dialect.h"
@@ -68,7 +69,7 @@ struct Printing {
     }
     QString total(const store::Ticket& t) const { return lineaTotal(c.regional, t.IMPORTE) + NL + NL; }
     QString deliveredAndChange() const {
-        const store::Udart u = store::selectOne<store::Udart>(c.db).value_or(store::Udart{});
+        const store::Udart u = readUdart(c.db);
         return pad(label("ENTREGADO"), 27) + money(u.ENTREGADO) + NL + pad(label("CAMBIO"), 27) +
                money(u.CAMBIO) + NL;
     }

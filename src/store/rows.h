@@ -146,7 +146,8 @@ QUINTOR_DECLARE_ROW(Ticket, "ticket", "ID_TICK", QUINTOR_TICKET)
 QUINTOR_DECLARE_ROW(Turno, "turnos", nullptr, QUINTOR_TURNOS)
 
 #define QUINTOR_UDART(X)                                                                                     \
-    X(double, UD) X(QString, ART) X(Currency, PRE) X(Currency, IMP) X(Currency, ENTREGADO) X(Currency, CAMBIO)
+    X(double, UD) X(QString, ART) X(Currency, PRE) X(Currency, IMP) X(Currency, ENTREGADO) X(Currency, CAMBIO) \
+    X(QString, CONSOLA)
 QUINTOR_DECLARE_ROW(Udart, "udart", nullptr, QUINTOR_UDART)
 
 #define QUINTOR_WEBCONFIG(X)                                                                                 \

@@ -139,6 +139,8 @@ void runSteps(const QSqlDatabase& db) {
     if (createTableIfMissing(db, QStringLiteral("logins_en_uso"),
                              QStringLiteral("LOGIN TEXT PRIMARY KEY, NPUESTO INTEGER, CONSOLA TEXT")))
         claimLoginsInUse(db);
+    // The sale being entered at the point of sale is each console's own.
+    addColumnIfMissing(db, QStringLiteral("udart"), QStringLiteral("CONSOLA"), QStringLiteral("TEXT"));
     // Which console booked each account movement, as each ticket records it.
     addColumnIfMissing(db, QStringLiteral("movcuentas"), QStringLiteral("CONSOLA"), QStringLiteral("TEXT"));
     // What each console keeps in memory and another may edit: a version per

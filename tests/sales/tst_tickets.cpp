@@ -1,3 +1,4 @@
+#include "sales/puntoventa.h"
 #include "sales/tickets.h"
 #include "store/datamodule.h"
 #include "store/engine.h"
@@ -74,6 +75,7 @@ private slots:
     void totalIsTheSumOfLines();
     void settle();
     void eachConsoleRecordsItsName();
+    void eachConsoleEntersItsOwnSale();
     void pendingDigestSeesOtherConsoles_data();
     void pendingDigestSeesOtherConsoles();
     void attach_data();
@@ -342,6 +344,28 @@ void TstTickets::eachConsoleRecordsItsName() {
     QCOMPARE(store::toText(store::scalar(db, QStringLiteral("SELECT CONSOLA FROM movcuentas WHERE ID = ?"),
                                          {movement})),
              QStringLiteral("CAJA2"));
+}
+
+void TstTickets::eachConsoleEntersItsOwnSale() {
+    TestDatabase tdb;
+    TDataModule1 other;
+    QVERIFY(other.open(tdb.path));
+    tdb.data.setConsoleName(QStringLiteral("CAJA1"));
+    other.setConsoleName(QStringLiteral("CAJA2"));
+    store::Udart first;
+    first.ART = QStringLiteral("CAFE");
+    first.ENTREGADO = Currency::fromCents(500);
+    sales::saveUdart(tdb.data.db(), first);
+    // The second counter starts from nothing of the first's, and keeps its own.
+    QCOMPARE(sales::readUdart(other.db()).ART, QString());
+    store::Udart second;
+    second.ART = QStringLiteral("AGUA");
+    sales::saveUdart(other.db(), second);
+    QCOMPARE(sales::readUdart(tdb.data.db()).ART, QStringLiteral("CAFE"));
+    QCOMPARE(sales::readUdart(tdb.data.db()).ENTREGADO, Currency::fromCents(500));
+    QCOMPARE(sales::readUdart(other.db()).ART, QStringLiteral("AGUA"));
+    // The row from before the consoles became the first console's: two rows, not three.
+    QCOMPARE(store::toInt(store::scalar(tdb.data.db(), QStringLiteral("SELECT COUNT(*) FROM udart"))), 2);
 }
 
 // The station queue's cheap look at the pending tickets and movements of
