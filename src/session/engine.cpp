@@ -1,5 +1,7 @@
 #include "session/engine.h"
 
+#include "accounts/creditoenpuesto.h"
+#include "accounts/cuentas.h"
 #include "core/consolecontext.h"
 #include "core/formatohora.h"
 #include "sales/tickets.h"
@@ -391,11 +393,10 @@ void ConsoleEngine::seguirCreditosDeOtras() {
             const int pos = posicionDeCuenta(login);
             if (pos < 0)
                 continue;
-            const std::optional<store::Cuenta> c = store::selectOne<store::Cuenta>(
-                db, QStringLiteral("WHERE ") + store::equalsCaseless(db, QStringLiteral("Login")), {login});
+            const std::optional<store::Cuenta> c = accounts::cuentaPorLogin(db, login);
             if (!c)
                 continue;
-            aplicarPuesto(CreditoCuenta{c->Login, c->Bonotiempo, c->credito, c->Descuento, c->Bloquear});
+            aplicarPuesto(accounts::creditoDe(*c));
             guardarPuesto(pos);
         }
     } catch (const store::DatabaseError& e) {

@@ -23,6 +23,21 @@ bool processGone(qint64 pid) {
     return pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
+// The row exists before it is locked: two runs of one name meet at its key.
+void ensureRow(const QSqlDatabase& db, const QString& nombre) {
+    run(db,
+        QStringLiteral("INSERT INTO consolas (NOMBRE, LATIDO) VALUES (?, 0) ON CONFLICT (NOMBRE) DO NOTHING"),
+        {nombre});
+}
+
+// The name's row becomes this run's, with a heartbeat of now.
+void takeRow(const QSqlDatabase& db, const ConsolaId& id) {
+    run(db,
+        QStringLiteral("UPDATE consolas SET EQUIPO = ?, PID = ?, MARCA = ?, LATIDO = ") + nowExpression(db) +
+            QStringLiteral(" WHERE NOMBRE = ?"),
+        {id.equipo, id.pid, id.marca, id.nombre});
+}
+
 int affected(QSqlQuery& q) {
     return q.numRowsAffected();
 }
@@ -40,10 +55,7 @@ QString forUpdate(const QSqlDatabase& db) {
 Registro registrarConsola(const QSqlDatabase& db, const ConsolaId& id, qint64 liveMs) {
     Registro outcome;
     Transaction t(db);
-    // The row exists before it is locked: two runs of one name meet at its key.
-    run(db,
-        QStringLiteral("INSERT INTO consolas (NOMBRE, LATIDO) VALUES (?, 0) ON CONFLICT (NOMBRE) DO NOTHING"),
-        {id.nombre});
+    ensureRow(db, id.nombre);
     QSqlQuery q = run(db,
                       QStringLiteral("SELECT EQUIPO, PID, MARCA, ") + nowExpression(db) +
                           QStringLiteral(" - LATIDO FROM consolas WHERE NOMBRE = ?") + forUpdate(db),
@@ -59,10 +71,7 @@ Registro registrarConsola(const QSqlDatabase& db, const ConsolaId& id, qint64 li
             return outcome;
         }
     }
-    run(db,
-        QStringLiteral("UPDATE consolas SET EQUIPO = ?, PID = ?, MARCA = ?, LATIDO = ") + nowExpression(db) +
-            QStringLiteral(" WHERE NOMBRE = ?"),
-        {id.equipo, id.pid, id.marca, id.nombre});
+    takeRow(db, id);
     QSqlQuery claim = run(db,
                           QStringLiteral("UPDATE puestos SET CONSOLA = ?, EPOCA = COALESCE(EPOCA, 0) + 1 "
                                          "WHERE COALESCE(CONSOLA, '') = ''"),
@@ -98,13 +107,8 @@ Latido renovarLatido(const QSqlDatabase& db, const ConsolaId& id, qint64 liveMs,
 
 void volverARegistrar(const QSqlDatabase& db, const ConsolaId& id) {
     Transaction t(db);
-    run(db,
-        QStringLiteral("INSERT INTO consolas (NOMBRE, LATIDO) VALUES (?, 0) ON CONFLICT (NOMBRE) DO NOTHING"),
-        {id.nombre});
-    run(db,
-        QStringLiteral("UPDATE consolas SET EQUIPO = ?, PID = ?, MARCA = ?, LATIDO = ") + nowExpression(db) +
-            QStringLiteral(" WHERE NOMBRE = ?"),
-        {id.equipo, id.pid, id.marca, id.nombre});
+    ensureRow(db, id.nombre);
+    takeRow(db, id);
     t.commit();
 }
 
