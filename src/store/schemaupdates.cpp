@@ -1,5 +1,6 @@
 #include "store/schemaupdates.h"
 
+#include "store/auditoria.h"
 #include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -147,6 +148,8 @@ void runSteps(const QSqlDatabase& db) {
     // kind of edit, bumped in the edit's transaction and polled by the others.
     createTableIfMissing(db, QStringLiteral("cambios"),
                          QStringLiteral("CLAVE TEXT PRIMARY KEY, VERSION INTEGER DEFAULT 0"));
+    // The audit trail of what moves money or trust outside the normal flow.
+    crearAuditoria(db);
     runMends(db);
 }
 
