@@ -20,7 +20,7 @@ const QStringList& permisoColumns() {
         QStringLiteral("LISTADO4"),    QStringLiteral("INFORME1"),    QStringLiteral("INFORME2"),
         QStringLiteral("INFORME3"),    QStringLiteral("INFORME4"),    QStringLiteral("INFORME5"),
         QStringLiteral("CONFIMP"),     QStringLiteral("CONFLOGS"),    QStringLiteral("IMPLOGPAS"),
-        QStringLiteral("IMPLOGPAS_1"), QStringLiteral("MODFECHACAD"),
+        QStringLiteral("IMPLOGPAS_1"), QStringLiteral("MODFECHACAD"), QStringLiteral("AUDITORIA"),
     };
     return c;
 }

@@ -10,7 +10,7 @@
 
 namespace store {
 
-// The 35 permissions, in the order of the table's columns and of the
+// The 36 permissions, in the order of the table's columns and of the
 // permission dialog.
 enum class Permiso {
     CONFPUE,
@@ -47,9 +47,10 @@ enum class Permiso {
     CONFLOGS,
     IMPLOGPAS,
     IMPLOGPAS_1,
-    MODFECHACAD
+    MODFECHACAD,
+    AUDITORIA
 };
-constexpr int PermisoCount = 35;
+constexpr int PermisoCount = 36;
 
 // Column names of the permissions, in order.
 const QStringList& permisoColumns();

@@ -150,6 +150,13 @@ void runSteps(const QSqlDatabase& db) {
                          QStringLiteral("CLAVE TEXT PRIMARY KEY, VERSION INTEGER DEFAULT 0"));
     // The audit trail of what moves money or trust outside the normal flow.
     crearAuditoria(db);
+    // Reading that trail is a permission of its own; the administrator has
+    // every permission.
+    if (!hasColumn(db, QStringLiteral("operadores"), QStringLiteral("AUDITORIA"))) {
+        addColumnIfMissing(db, QStringLiteral("operadores"), QStringLiteral("AUDITORIA"),
+                           QStringLiteral("INTEGER DEFAULT 0"));
+        run(db, QStringLiteral("UPDATE operadores SET AUDITORIA = 1 WHERE NOMBRE = 'ADMIN'"));
+    }
     runMends(db);
 }
 

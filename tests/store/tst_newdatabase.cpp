@@ -129,9 +129,9 @@ void TestNewDatabase::baseContents() {
     for (const char* name : {"articulos",  "bonos",    "ciber",         "cuentas",  "franjas",    "Grids",
                              "lintarifas", "lintick",  "movcuentas",    "opciones", "operadores", "puestos",
                              "recargas",   "tarifas",  "tasas",         "ticket",   "turnos",     "udart",
-                             "webconfig",  "consolas", "logins_en_uso", "cambios"})
+                             "webconfig",  "consolas", "logins_en_uso", "cambios",  "auditoria"})
         QVERIFY2(tables.contains(QString::fromLatin1(name), Qt::CaseInsensitive), name);
-    QCOMPARE(tables.size(), 22);
+    QCOMPARE(tables.size(), 23);
 
     QCOMPARE(toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM opciones"))), 1);
     QCOMPARE(toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Grids"))), 1);
