@@ -1,6 +1,7 @@
 #include "app/configini.h"
 
 #include "store/engine.h"
+#include "store/privatefiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +39,7 @@ Status finish(QSettings& ini, const QString& path) {
     ini.sync();
     if (ini.status() != QSettings::NoError || !QFileInfo(path).isFile())
         return Status::failure(QStringLiteral("No se ha podido escribir %1").arg(path));
+    store::makePrivate(path);
     return Status::success();
 }
 

@@ -1,6 +1,7 @@
 #include "app/databasefiles.h"
 
 #include "store/engine.h"
+#include "store/privatefiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,8 +43,11 @@ QString nextCopyName(const QString& folder, const QString& fileName) {
 
 Result<QString> copyIntoFolder(const QString& source, const QString& folder) {
     const QString name = nextCopyName(folder, QFileInfo(source).fileName());
-    if (!QFile::copy(source, folder + QLatin1Char('/') + name))
+    const QString copy = folder + QLatin1Char('/') + name;
+    if (!QFile::copy(source, copy))
         return Result<QString>::failure(QStringLiteral("No se ha podido copiar el fichero seleccionado"));
+    // The copy is the café's working data now, whatever mode the original had.
+    store::makePrivate(copy);
     return name;
 }
 

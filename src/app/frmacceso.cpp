@@ -8,6 +8,7 @@
 #include "store/datamodule.h"
 #include "store/engine.h"
 #include "store/passwordcache.h"
+#include "store/privatefiles.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
 
@@ -559,7 +560,7 @@ void TFrmAcceso::acceptNotFound() {
         {QStringLiteral("Base de datos Access (*.mdb)"), QStringLiteral("Todos los archivos(*.*)")});
     if (ui::execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    QDir().mkpath(m_paths.databaseFolder());
+    store::createPrivateFolder(m_paths.databaseFolder());
     const Result<QString> copy =
         app::copyIntoFolder(dialog.selectedFiles().first(), m_paths.databaseFolder());
     if (!copy) {

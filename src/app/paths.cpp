@@ -5,6 +5,7 @@
 #include "app/databasefiles.h"
 #include "store/engine.h"
 #include "store/newdatabase.h"
+#include "store/privatefiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -80,7 +81,7 @@ QString createFirstDatabase(const Paths& paths, QString* error) {
     // database there is the operator's to find or copy.
     if (!paths.inUserDataFolder() || QFileInfo::exists(paths.databaseFolder()))
         return {};
-    if (!QDir().mkpath(paths.databaseFolder())) {
+    if (!store::createPrivateFolder(paths.databaseFolder())) {
         if (error)
             *error = QStringLiteral("No se puede crear la carpeta %1")
                          .arg(QDir::toNativeSeparators(paths.databaseFolder()));

@@ -1,5 +1,6 @@
 #include "reports/frmpreview.h"
 
+#include "store/privatefiles.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
@@ -163,7 +164,9 @@ bool TfrmPreview::savePdf(const QString& fileName) {
 
 bool TfrmPreview::saveCsv(const QString& fileName) {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        !store::makePrivate(fileName)) {
         ui::showMessage(this, ui::MessageRequest{QStringLiteral("Error"),
                                                  QStringLiteral("No se pudo guardar el CSV ") + fileName +
                                                      QStringLiteral(": ") + file.errorString(),

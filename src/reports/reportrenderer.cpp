@@ -1,5 +1,7 @@
 #include "reports/reportrenderer.h"
 
+#include "store/privatefiles.h"
+
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
@@ -189,12 +191,14 @@ bool ReportRenderer::paintAll(QPagedPaintDevice& device, double dpi, const Progr
 
 bool ReportRenderer::writePdf(const QString& fileName, QString* error, const Progress& progress) const {
     QFile probe(fileName);
-    if (!probe.open(QIODevice::WriteOnly)) {
+    if (!probe.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         if (error)
             *error = probe.errorString();
         return false;
     }
     probe.close();
+    // Listings name customers and amounts: the owner's, as the database is.
+    store::makePrivate(fileName);
     QPdfWriter writer(fileName);
     writer.setResolution(300);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),

@@ -2,6 +2,7 @@
 
 #include "store/dialect.h"
 #include "store/engine.h"
+#include "store/privatefiles.h"
 #include "store/sql.h"
 
 #include <QFileInfo>
@@ -132,6 +133,7 @@ Status TDataModule1::open(const QString& filePath, const QString& password) {
         return Status::failure(QStringLiteral("No se encuentra el fichero %1").arg(filePath));
 
     useDriver(store::driverName(store::Engine::SQLite));
+    store::withdrawWorldAccess(info.absoluteFilePath());
 
     // mode=rw: never create a database where a file was expected.
     QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());

@@ -1,5 +1,7 @@
 #include "store/dbfile.h"
 
+#include "store/privatefiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,6 +90,8 @@ Status vacuumInto(const QString& source, const QString& destination, const char*
     // Reading the schema tells a database from any other file.
     if (auto probe = from.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")); !probe)
         return Status::failure(probe.error());
+    // An empty file made private beforehand is one the copy may fill.
+    createPrivateFile(destination);
     if (auto copied = from.exec(QStringLiteral("VACUUM INTO ?"), {QFileInfo(destination).absoluteFilePath()});
         !copied)
         return Status::failure(copied.error());
@@ -178,6 +182,7 @@ Status CompactarBase(const QString& path, const QString& password) {
         // file we replace holds no data that lives only in its log.
         if (auto cp = from.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")); !cp)
             return Status::failure(cp.error());
+        createPrivateFile(temp);
         if (auto copied = from.exec(QStringLiteral("VACUUM INTO ?"), {temp}); !copied) {
             removeWithSideFiles(temp);
             return Status::failure(copied.error());

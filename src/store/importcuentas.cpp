@@ -1,6 +1,7 @@
 #include "store/importcuentas.h"
 
 #include "store/dialect.h"
+#include "store/privatefiles.h"
 #include "store/recordcipher.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -94,6 +95,7 @@ Status writeExportFile(const QString& path, const QList<QStringList>& records) {
     }
     if (!file.commit())
         return Status::failure(file.errorString());
+    makePrivate(path);
     return Status::success();
 }
 

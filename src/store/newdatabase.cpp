@@ -91,7 +91,7 @@ Status createDatabase(const QString& filePath, bool demo, const QStringList& ext
     QFile::remove(partial);
     {
         QFile probe(partial);
-        if (!probe.open(QIODevice::WriteOnly))
+        if (!probe.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             return Status::failure(QStringLiteral("No se puede escribir en %1: %2")
                                        .arg(folder.absolutePath(), probe.errorString()));
         probe.close();

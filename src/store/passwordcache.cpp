@@ -1,5 +1,6 @@
 #include "store/passwordcache.h"
 
+#include "store/privatefiles.h"
 #include "store/recordcipher.h"
 #include "store/windows1252.h"
 
@@ -37,6 +38,7 @@ Status writePasswordCache(const QString& path, const QString& password) {
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(recordcipher::encipher(clear)) != recordcipher::RecordSize || !file.commit())
         return Status::failure(file.errorString());
+    makePrivate(path);
     return Status::success();
 }
 

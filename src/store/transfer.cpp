@@ -5,6 +5,7 @@
 #include "store/dialect.h"
 #include "store/engine.h"
 #include "store/newdatabase.h"
+#include "store/privatefiles.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -54,6 +55,8 @@ public:
             return Status::failure(QStringLiteral("La carpeta %1 no existe.").arg(info.absolutePath()));
         for (const char* suffix : {"", "-wal", "-shm", "-journal"})
             QFile::remove(m_partial + QLatin1String(suffix));
+        if (!createPrivateFile(m_partial))
+            return Status::failure(QStringLiteral("No se puede crear %1").arg(m_partial));
         QSqlDatabase db = QSqlDatabase::addDatabase(driverName(Engine::SQLite), m_name);
         db.setDatabaseName(m_partial);
         if (!db.open())

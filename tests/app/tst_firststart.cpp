@@ -192,6 +192,10 @@ void TestFirstStart::fromAnEmptyDataFolderToPolledStations() {
     // ADMIN, selected and without a password, then the database tools page.
     QVERIFY(!keyboard.focusWindow(QStringLiteral("^\\[ Acceso \\]$"), 20000).isEmpty());
     QVERIFY(QFileInfo::exists(database));
+    // The café's data is its user's alone.
+    QCOMPARE(int(QFileInfo(database).permissions() & 0x0777), int(QFile::ReadUser | QFile::WriteUser));
+    QCOMPARE(int(QFileInfo(QFileInfo(database).absolutePath()).permissions() & 0x0777),
+             int(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser));
     keyboard.keys({QStringLiteral("Return"), QStringLiteral("Return")});
 
     QVERIFY(
