@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds with the dev preset and runs every benchmark: each program
 # build/dev/bin/bench-* (the station link also in its variants), then the
-# libFuzzer target of the station replies for about a minute (clang build in
-# build/fuzz). bench-engines runs on a PostgreSQL cluster of its own under
+# libFuzzer targets (station replies, log-in lines, account import, old
+# values) for a minute each (clang build in build/fuzz). bench-engines runs on a PostgreSQL cluster of its own under
 # /tmp/quintor-pg-bench. Benchmarks print their figures; none of this runs in CI.
 #
 #   BENCH_SECONDS  measured seconds per run (default 20)
 #   RANDOM_KILLS   kills of the three-console run (default 100)
-#   FUZZ_SECONDS   fuzzing time (default 60; 0 skips the fuzzer)
+#   FUZZ_SECONDS   fuzzing time per target (default 60; 0 skips the fuzzers)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -64,7 +64,6 @@ QUINTOR_RANDOM_KILLS="${RANDOM_KILLS:-100}" QUINTOR_BIN="$bin/quintor" QUINTOR_T
   QUINTOR_TEST_PGHOST="$pg_dir" QT_QPA_PLATFORM=offscreen "$bin/tst_multiconsole" randomKills
 
 if [ "$fuzz_seconds" -gt 0 ]; then
-  echo "== fuzz-replies"
   need=()
   command -v clang++ >/dev/null 2>&1 || need+=(clang)
   dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q 'install ok installed' || need+=(libclang-rt-14-dev)
@@ -79,8 +78,14 @@ if [ "$fuzz_seconds" -gt 0 ]; then
     -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -Wno-unknown-warning-option" \
     -DQUINTOR_FUZZ=ON -DQUINTOR_BUILD_TESTS=OFF >/dev/null
-  cmake --build build/fuzz -j2 --target fuzz-replies
-  mkdir -p build/fuzz/corpus
-  build/fuzz/bin/fuzz-replies -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-    build/fuzz/corpus bench/fuzz-replies/seeds
+  targets=(replies login import oldvalues)
+  cmake --build build/fuzz -j2 --target "${targets[@]/#/fuzz-}"
+  # Each target on its own corpus (kept in build/fuzz between runs) and the
+  # seeds of the repository; leaks and sanitizer reports end the run.
+  for target in "${targets[@]}"; do
+    echo "== fuzz-$target"
+    mkdir -p "build/fuzz/corpus/$target"
+    QT_QPA_PLATFORM=offscreen "build/fuzz/bin/fuzz-$target" -max_total_time="$fuzz_seconds" \
+      -print_final_stats=1 "build/fuzz/corpus/$target" "bench/fuzz/seeds/$target"
+  done
 fi

@@ -19,6 +19,16 @@ constexpr char kEnd = 2;
 // log in at a station.
 constexpr int kMaxCredential = 10;
 
+// A credit beyond what the console's amounts take would be stored and then
+// overflow the first sum it enters; text that is no amount at all is left
+// unset, as before.
+bool withinAmounts(const Regional& regional, const QString& text) {
+    const Regional::CurrencyReading r = regional.readCurrency(text);
+    if (r.status == Regional::CurrencyReading::Status::Malformed)
+        return true;
+    return r.ok() && r.value.withinMaxAmount();
+}
+
 bool isFlag(const QString& text) {
     return text == QLatin1String("1");
 }
@@ -121,7 +131,7 @@ Result<ImportOutcome> ImportarCuentas(const QSqlDatabase& db, const QString& pat
                 return number <= fields->size() ? fields->at(number - 1) : QString();
             };
             if (!fields || field(1).trimmed().isEmpty() || field(1).size() > kMaxCredential ||
-                field(2).size() > kMaxCredential) {
+                field(2).size() > kMaxCredential || !withinAmounts(regional, field(10))) {
                 ++outcome.invalid;
             } else if (scalar(db,
                               QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") +

@@ -23,6 +23,19 @@ void addColumnIfMissing(const QSqlDatabase& db, const QString& table, const QStr
         run(db, statement);
 }
 
+// Looked up first: on a server, even CREATE INDEX IF NOT EXISTS wants the
+// table's owner, and a café's console may run as a role that only reads and
+// writes rows.
+void createIndexIfMissing(const QSqlDatabase& db, const QString& name, const QString& on) {
+    const QString lookup = engineOf(db) == Engine::PostgreSQL
+                               ? QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = ?")
+                               : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND "
+                                                "name = ?");
+    if (toInt(scalar(db, lookup, {name.toLower()})) > 0 || toInt(scalar(db, lookup, {name})) > 0)
+        return;
+    run(db, QStringLiteral("CREATE INDEX ") + name + QStringLiteral(" ON ") + on);
+}
+
 // False when the table was there already.
 bool createTableIfMissing(const QSqlDatabase& db, const QString& table, const QString& columns) {
     if (hasTable(db, table))
@@ -116,10 +129,10 @@ void runSteps(const QSqlDatabase& db) {
     run(db, QStringLiteral("UPDATE webconfig SET frecuencia = ? WHERE COALESCE(frecuencia, 0) <= 0"),
         {kMailPeriods[0]});
     // The listings and the cash report select by day (and time of day).
-    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ticket_fecha_hora ON ticket (FECHA, HORA)"));
-    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS lintick_ticket ON lintick (ID_TICK)"));
-    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS movcuentas_fecha ON movcuentas (FECHA)"));
-    run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS ciber_fecha ON ciber (FECHA)"));
+    createIndexIfMissing(db, QStringLiteral("ticket_fecha_hora"), QStringLiteral("ticket (FECHA, HORA)"));
+    createIndexIfMissing(db, QStringLiteral("lintick_ticket"), QStringLiteral("lintick (ID_TICK)"));
+    createIndexIfMissing(db, QStringLiteral("movcuentas_fecha"), QStringLiteral("movcuentas (FECHA)"));
+    createIndexIfMissing(db, QStringLiteral("ciber_fecha"), QStringLiteral("ciber (FECHA)"));
     // Printing the ticket when a station closes: 0 (empty too) asks, 1 always, 2 never.
     addColumnIfMissing(db, QStringLiteral("opciones"), QStringLiteral("imp_cierre"),
                        QStringLiteral("INTEGER DEFAULT 0"));

@@ -1,11 +1,16 @@
 // The audit trail on both engines: a line carries its console and operator,
 // and no line once written can be changed or removed.
 #include "store/auditoria.h"
+#include "store/datamodule.h"
+#include "store/newdatabase.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 #include "support/testdb.h"
+#include "support/testserver.h"
 
+#include <QCoreApplication>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace store;
@@ -17,6 +22,7 @@ private slots:
     void linesCannotChange_data();
     void linesCannotChange();
     void diferenciasNamesOnlyWhatChanged();
+    void consoleRoleWithRowRightsOnly();
 };
 
 void TestAuditoria::lineCarriesConsoleAndOperator() {
@@ -73,6 +79,57 @@ void TestAuditoria::diferenciasNamesOnlyWhatChanged() {
                                   {{QStringLiteral("Nombre"), QStringLiteral("Café")},
                                    {QStringLiteral("Precio"), QStringLiteral("1,20")}});
     QCOMPARE(d, QStringLiteral("Precio: 1,00 -> 1,20"));
+}
+
+// The rights the README gives a café's console role on a server: rows only,
+// and of the audit trail only reading and adding. The console must start
+// (its schema updates find nothing to create) and work with them.
+void TestAuditoria::consoleRoleWithRowRightsOnly() {
+    if (!testserver::onServer())
+        QSKIP("roles are the server's");
+    const QString uri = testserver::newDatabase();
+    QVERIFY(createDatabase(uri, true));
+    const QString role = QStringLiteral("caja_%1").arg(QCoreApplication::applicationPid());
+    TDataModule1 owner;
+    QVERIFY(owner.open(uri));
+    const QSqlDatabase o = owner.db();
+    run(o, QStringLiteral("DROP ROLE IF EXISTS ") + role);
+    run(o, QStringLiteral("CREATE ROLE ") + role + QStringLiteral(" LOGIN PASSWORD 'caja'"));
+    const auto cleanup = qScopeGuard([&] {
+        testserver::dropDatabase(uri);
+        TDataModule1 admin;
+        if (admin.open(testserver::adminUri()))
+            run(admin.db(), QStringLiteral("DROP ROLE IF EXISTS ") + role);
+    });
+    const QString database = uri.section(QLatin1Char('/'), 3).section(QLatin1Char('?'), 0, 0);
+    for (const QString& grant :
+         {QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(database, role),
+          QStringLiteral("GRANT USAGE ON SCHEMA public TO %1").arg(role),
+          QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO %1")
+              .arg(role),
+          QStringLiteral("GRANT USAGE, SELECT, UPDATE ON ALL SEQUENCES IN SCHEMA public TO %1").arg(role),
+          QStringLiteral("REVOKE UPDATE, DELETE, TRUNCATE ON auditoria FROM %1").arg(role)})
+        run(o, grant);
+    owner.close();
+
+    TDataModule1 caja;
+    QVERIFY(caja.open(QString(uri).replace(QStringLiteral("quintor@"), role + QLatin1Char('@')),
+                      QStringLiteral("caja")));
+    const QSqlDatabase db = caja.db();
+    QVERIFY(applySchemaUpdates(db));
+    {
+        Transaction tx(db);
+        run(db, QStringLiteral("UPDATE cuentas SET credito = credito + 10000 WHERE Login = '10001'"));
+        auditar(db, {QStringLiteral("CAJA"),
+                     accion::CreditoCuenta,
+                     QStringLiteral("Cuenta 10001"),
+                     QStringLiteral("10,00"),
+                     QStringLiteral("11,00"),
+                     {}});
+        tx.commit();
+    }
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, run(db, QStringLiteral("DELETE FROM auditoria")));
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, run(db, QStringLiteral("DROP TABLE auditoria")));
 }
 
 QTEST_GUILESS_MAIN(TestAuditoria)

@@ -64,8 +64,8 @@ private slots:
     void conversions();
     void existingLoginIsSkipped_data();
     void existingLoginIsSkipped();
-    void credentialLengths_data();
-    void credentialLengths();
+    void recordLimits_data();
+    void recordLimits();
     void databaseErrorImportsNothing_data();
     void databaseErrorImportsNothing();
     void badFiles_data();
@@ -207,7 +207,7 @@ void TestImport::existingLoginIsSkipped() {
              1);
 }
 
-void TestImport::credentialLengths_data() {
+void TestImport::recordLimits_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("imported");
@@ -217,9 +217,13 @@ void TestImport::credentialLengths_data() {
     QTest::newRow("password of 10") << 2 << "0123456789" << true;
     QTest::newRow("password of 11") << 2 << "0123456789a" << false;
     QTest::newRow("empty password") << 2 << "" << true;
+    // A credit the console could not show nor add up is no account's.
+    QTest::newRow("credit at the most") << 10 << "999.999,99" << true;
+    QTest::newRow("credit above the most") << 10 << "1.000.000,00" << false;
+    QTest::newRow("debt above the most") << 10 << "-1.000.000,00" << false;
 }
 
-void TestImport::credentialLengths() {
+void TestImport::recordLimits() {
     QFETCH(int, field);
     QFETCH(QString, text);
     QFETCH(bool, imported);
