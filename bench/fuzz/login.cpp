@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     w->engine = std::make_unique<ConsoleEngine>(w->context);
     check(w->engine->cargarTarifas() && w->engine->puestos().CargarPuestos(nullptr));
     w->decisions = std::make_unique<accounts::AccountDecisions>(w->context, w->engine->tarifas(),
-                                                                w->engine->puestos().loginsInUse(), {});
+                                                                w->engine->puestos().loginsInUse(),
+                                                                accounts::AccountDecisions::MessageSink());
     g_world = w;
     return 0;
 }
