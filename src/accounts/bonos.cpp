@@ -1,7 +1,9 @@
 #include "accounts/bonos.h"
 
 #include "core/importes.h"
+#include "store/auditoriatexto.h"
 #include "store/cambios.h"
+#include "store/consolas.h"
 #include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -99,11 +101,70 @@ EdicionOutcome comprobar(const QSqlDatabase& db, const BonoEntrada& e, bool nuev
     return EdicionOutcome::done();
 }
 
-template <class Row> EdicionOutcome insertar(const QSqlDatabase& db, const Row& row) {
+QList<store::ValorAuditado> campos(const store::Bono& b) {
+    return {{QStringLiteral("Descripción"), b.DESCRIPCION},
+            {QStringLiteral("Precio"), store::importeAuditado(b.PRECIO)},
+            {QStringLiteral("Tiempo"), tiempoBonoStr(b.tiempo_bono)}};
+}
+
+QList<store::ValorAuditado> campos(const store::Recarga& r) {
+    return {{QStringLiteral("Descripción"), r.DESCRIPCION},
+            {QStringLiteral("Precio"), store::importeAuditado(r.PRECIO)}};
+}
+
+QString objeto(const store::Bono& b) {
+    return QStringLiteral("Bono ") + b.CODIGO;
+}
+
+QString objeto(const store::Recarga& r) {
+    return QStringLiteral("Recarga ") + r.CODIGO;
+}
+
+template <class Row>
+void auditar(const QSqlDatabase& db, const QString& operatorName, const Row& row, const QString& antes,
+             const QString& despues) {
+    store::auditar(db, {operatorName, store::accion::Bono, objeto(row), antes, despues, {}});
+}
+
+// The stored row of code, locked until the change is written.
+template <class Row> std::optional<Row> paraCambiar(const QSqlDatabase& db, const QString& codigo) {
+    return store::selectOne<Row>(db, QStringLiteral("WHERE CODIGO = ?") + store::forUpdate(db), {codigo});
+}
+
+// The new values of the row of code, with its line when something changed.
+template <class Row>
+void modificar(const QSqlDatabase& db, const Row& changed, const QString& operatorName, const QString& sql,
+               const QVariantList& values) {
+    store::Transaction tx(db);
+    if (const std::optional<Row> before = paraCambiar<Row>(db, changed.CODIGO)) {
+        Row after = changed;
+        after.DESCRIPCION = before->DESCRIPCION;
+        const QString changes = store::diferencias(campos(*before), campos(after));
+        if (!changes.isEmpty())
+            auditar(db, operatorName, *before, QString(), changes);
+    }
+    store::run(db, sql, values);
+    store::marcarCambio(db, store::Cambio::Bonos);
+    tx.commit();
+}
+
+template <class Row> void borrar(const QSqlDatabase& db, const QString& codigo, const QString& operatorName) {
+    store::Transaction tx(db);
+    if (const std::optional<Row> before = paraCambiar<Row>(db, codigo))
+        auditar(db, operatorName, *before, store::textoCampos(campos(*before)), QString());
+    store::run(db, QStringLiteral("DELETE FROM ") + Row::table() + QStringLiteral(" WHERE CODIGO = ?"),
+               {codigo});
+    store::marcarCambio(db, store::Cambio::Bonos);
+    tx.commit();
+}
+
+template <class Row>
+EdicionOutcome insertar(const QSqlDatabase& db, const Row& row, const QString& operatorName) {
     try {
         // A savepoint of its own: a refused row leaves the caller's transaction usable.
         store::Transaction tx(db);
         store::insert(db, row);
+        auditar(db, operatorName, row, QString(), store::textoCampos(campos(row)));
         store::marcarCambio(db, store::Cambio::Bonos);
         tx.commit();
     } catch (const store::DatabaseError&) {
@@ -121,49 +182,42 @@ template <class Row> EdicionOutcome insertar(const QSqlDatabase& db, const Row& 
 
 } // namespace
 
-EdicionOutcome guardarBono(const QSqlDatabase& db, const BonoEntrada& e, bool nuevo) {
+EdicionOutcome guardarBono(const QSqlDatabase& db, const BonoEntrada& e, bool nuevo,
+                           const QString& operatorName) {
     const EdicionOutcome checked =
         comprobar<store::Bono>(db, e, nuevo, Keys{"IntroducirCodigo", "IntroducirDes", "PrecioMayor"}, true);
     if (!checked.ok())
         return checked;
     const int tiempo = e.horas * 60 + e.minutos;
+    const store::Bono row{e.codigo, e.descripcion, *e.precio, tiempo};
     if (nuevo)
-        return insertar(db, store::Bono{e.codigo, e.descripcion, *e.precio, tiempo});
-    store::Transaction tx(db);
-    store::run(db, QStringLiteral("UPDATE bonos SET PRECIO = ?, tiempo_bono = ? WHERE CODIGO = ?"),
-               {store::sqlValue(*e.precio), tiempo, e.codigo});
-    store::marcarCambio(db, store::Cambio::Bonos);
-    tx.commit();
+        return insertar(db, row, operatorName);
+    modificar(db, row, operatorName,
+              QStringLiteral("UPDATE bonos SET PRECIO = ?, tiempo_bono = ? WHERE CODIGO = ?"),
+              {store::sqlValue(*e.precio), tiempo, e.codigo});
     return EdicionOutcome::done();
 }
 
-EdicionOutcome guardarRecarga(const QSqlDatabase& db, const BonoEntrada& e, bool nuevo) {
+EdicionOutcome guardarRecarga(const QSqlDatabase& db, const BonoEntrada& e, bool nuevo,
+                              const QString& operatorName) {
     const EdicionOutcome checked =
         comprobar<store::Recarga>(db, e, nuevo, Keys{"Codigo", "Descripcion", "Importe"}, false);
     if (!checked.ok())
         return checked;
+    const store::Recarga row{e.codigo, e.descripcion, *e.precio};
     if (nuevo)
-        return insertar(db, store::Recarga{e.codigo, e.descripcion, *e.precio});
-    store::Transaction tx(db);
-    store::run(db, QStringLiteral("UPDATE recargas SET PRECIO = ? WHERE CODIGO = ?"),
-               {store::sqlValue(*e.precio), e.codigo});
-    store::marcarCambio(db, store::Cambio::Bonos);
-    tx.commit();
+        return insertar(db, row, operatorName);
+    modificar(db, row, operatorName, QStringLiteral("UPDATE recargas SET PRECIO = ? WHERE CODIGO = ?"),
+              {store::sqlValue(*e.precio), e.codigo});
     return EdicionOutcome::done();
 }
 
-void borrarBono(const QSqlDatabase& db, const QString& codigo) {
-    store::Transaction tx(db);
-    store::run(db, QStringLiteral("DELETE FROM bonos WHERE CODIGO = ?"), {codigo});
-    store::marcarCambio(db, store::Cambio::Bonos);
-    tx.commit();
+void borrarBono(const QSqlDatabase& db, const QString& codigo, const QString& operatorName) {
+    borrar<store::Bono>(db, codigo, operatorName);
 }
 
-void borrarRecarga(const QSqlDatabase& db, const QString& codigo) {
-    store::Transaction tx(db);
-    store::run(db, QStringLiteral("DELETE FROM recargas WHERE CODIGO = ?"), {codigo});
-    store::marcarCambio(db, store::Cambio::Bonos);
-    tx.commit();
+void borrarRecarga(const QSqlDatabase& db, const QString& codigo, const QString& operatorName) {
+    borrar<store::Recarga>(db, codigo, operatorName);
 }
 
 std::vector<store::Bono> bonosEnOrden(const QSqlDatabase& db) {

@@ -35,13 +35,17 @@ struct BonoEntrada {
 // The checks of "&Aceptar" in order; then a new row is inserted, or the
 // price (and time) of the row with the code is written. A price must be
 // above 0, as the message asks: a 0 typed by mistake would sell for nothing.
-EdicionOutcome guardarBono(const QSqlDatabase& db, const BonoEntrada& entrada, bool nuevo);
-EdicionOutcome guardarRecarga(const QSqlDatabase& db, const BonoEntrada& entrada, bool nuevo);
-void borrarBono(const QSqlDatabase& db, const QString& codigo);
+// Every change goes to the audit trail under operatorName, in its own
+// transaction.
+EdicionOutcome guardarBono(const QSqlDatabase& db, const BonoEntrada& entrada, bool nuevo,
+                           const QString& operatorName);
+EdicionOutcome guardarRecarga(const QSqlDatabase& db, const BonoEntrada& entrada, bool nuevo,
+                              const QString& operatorName);
+void borrarBono(const QSqlDatabase& db, const QString& codigo, const QString& operatorName);
 // Vouchers and top-ups in the order they were added: the order of every
 // list that offers them.
 std::vector<store::Bono> bonosEnOrden(const QSqlDatabase& db);
 std::vector<store::Recarga> recargasEnOrden(const QSqlDatabase& db);
-void borrarRecarga(const QSqlDatabase& db, const QString& codigo);
+void borrarRecarga(const QSqlDatabase& db, const QString& codigo, const QString& operatorName);
 
 } // namespace accounts

@@ -1,4 +1,5 @@
 #include "accounts/caducidad.h"
+#include "accounts/cuentas.h"
 
 #include "station/loginsinuse.h"
 #include "store/consolas.h"
@@ -25,7 +26,8 @@ ConfirmacionCaducidad confirmacionCodigos(const CaducidadCodigos& c) {
 }
 
 QStringList eliminarCodigosCaducados(const QSqlDatabase& db, const CaducidadCodigos& c,
-                                     const station::LoginsInUse& inUse) {
+                                     const station::LoginsInUse& inUse, const QString& operatorName,
+                                     const QDateTime& now) {
     QStringList conditions;
     QVariantList values;
     if (c.criterio != CriterioCaducidad::Ninguno) {
@@ -51,7 +53,7 @@ QStringList eliminarCodigosCaducados(const QSqlDatabase& db, const CaducidadCodi
         if (inUse.contains(code.Login) || store::loginEnUso(db, code.Login))
             busy << code.Login;
     if (busy.isEmpty())
-        store::run(db, QStringLiteral("DELETE FROM cuentas WHERE ") + where, values);
+        borrarAuditando(db, where, values, operatorName, now);
     t.commit();
     return busy;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -36,8 +37,10 @@ ConfirmacionCaducidad confirmacionCodigos(const CaducidadCodigos& c);
 
 // The codes that meet the removal; when any of them is logged in nothing is
 // deleted and their logins are answered, otherwise all of them go in one
-// statement. Throws store::DatabaseError.
+// transaction, each with its line in the audit trail. Throws
+// store::DatabaseError.
 QStringList eliminarCodigosCaducados(const QSqlDatabase& db, const CaducidadCodigos& c,
-                                     const station::LoginsInUse& inUse);
+                                     const station::LoginsInUse& inUse, const QString& operatorName,
+                                     const QDateTime& now);
 
 } // namespace accounts

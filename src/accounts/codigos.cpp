@@ -72,9 +72,15 @@ QString tiempoMovimiento(double cantidad, int seconds) {
 
 // The sale's ticket with its one line and the time movement; answers
 // {ID_TICK, movement ID}.
-std::pair<int, int> venderBono(const QSqlDatabase& db, const QString& login, const store::Bono& bono,
-                               double cantidad, int saldoAnterior, int saldoFinal, int added,
-                               const QString& operatorName, int ivaGen, const QDateTime& now) {
+struct BonoVendido {
+    int idTick = 0;
+    int movId = 0;
+    QString numero; // of the ticket
+};
+
+BonoVendido venderBono(const QSqlDatabase& db, const QString& login, const store::Bono& bono, double cantidad,
+                       int saldoAnterior, int saldoFinal, int added, const QString& operatorName, int ivaGen,
+                       const QDateTime& now) {
     const Currency amount = importeLinea(cantidad, bono.PRECIO);
     store::Ticket t;
     t.IMPORTE = amount;
@@ -100,7 +106,7 @@ std::pair<int, int> venderBono(const QSqlDatabase& db, const QString& login, con
     m.SALDOTI_MOV = tiempoMovimiento(cantidad, added);
     m.saldoti_fin_bono = saldoFinal;
     const int movId = int(store::insert(db, m));
-    return {t.ID_TICK, movId};
+    return {t.ID_TICK, movId, t.NUM_TICKET};
 }
 
 } // namespace
@@ -171,12 +177,12 @@ CodigoResultado crearCodigo(const QSqlDatabase& db, VentaCodigo venta, const QSt
     c.Bonotiempo = qMax(0, added);
     c.Escritorio = venta.escritorio;
     store::insert(db, c);
-    const auto [idTick, movId] = venderBono(db, c.Login, *venta.bono, venta.cantidad, 0, c.Bonotiempo, added,
-                                            operatorName, ivaGen, now);
+    const BonoVendido sold = venderBono(db, c.Login, *venta.bono, venta.cantidad, 0, c.Bonotiempo, added,
+                                        operatorName, ivaGen, now);
     tx.commit();
     if (changed)
         changed(c);
-    return {QString(), c, 0, idTick, movId};
+    return {QString(), c, 0, sold.idTick, sold.movId};
 }
 
 CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta, const QString& operatorName,
@@ -204,14 +210,15 @@ CodigoResultado recargarCodigo(const QSqlDatabase& db, const VentaCodigo& venta,
                QStringLiteral("UPDATE cuentas SET ") + tiempoRelativo() +
                    QStringLiteral(", Ultima = ? WHERE Login = ?"),
                {added, added, store::sqlValue(c->Ultima), c->Login});
-    const auto [idTick, movId] = venderBono(db, c->Login, *venta.bono, venta.cantidad, before, c->Bonotiempo,
-                                            added, operatorName, ivaGen, now);
+    const BonoVendido sold = venderBono(db, c->Login, *venta.bono, venta.cantidad, before, c->Bonotiempo,
+                                        added, operatorName, ivaGen, now);
+    auditarTiempo(db, operatorName, *c, before, c->Bonotiempo, added, sold.numero, now);
     escribirCreditoEnPuesto(sync, db, *c);
     tx.commit();
     aplicarCreditoEnPuesto(sync, *c);
     if (changed)
         changed(*c);
-    return {QString(), *c, before, idTick, movId};
+    return {QString(), *c, before, sold.idTick, sold.movId};
 }
 
 CodigoResultado ventaAutomatica(const QSqlDatabase& db, QRandomGenerator& random, const QString& operatorName,
@@ -247,10 +254,10 @@ CodigoResultado ventaAutomatica(const QSqlDatabase& db, QRandomGenerator& random
     store::insert(db, c);
     CodigoResultado result{QString(), c, 0, 0, 0};
     if (bono) {
-        const auto [idTick, movId] =
+        const BonoVendido sold =
             venderBono(db, c.Login, *bono, 1, 0, c.Bonotiempo, c.Bonotiempo, operatorName, o.iva_gen, now);
-        result.idTick = idTick;
-        result.movId = movId;
+        result.idTick = sold.idTick;
+        result.movId = sold.movId;
     }
     tx.commit();
     return result;
@@ -269,12 +276,15 @@ bool modificarCodigo(const QSqlDatabase& db, const QString& login, const Cambios
     return q.numRowsAffected() > 0;
 }
 
-bool eliminarCodigo(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse) {
+bool eliminarCodigo(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse,
+                    const QString& operatorName, const QDateTime& now) {
     // Logged in here, or at another console's station.
     if (inUse.contains(login) || store::loginEnUso(db, login))
         return false;
-    store::run(db, QStringLiteral("DELETE FROM cuentas WHERE Login = ? AND ") + store::codigosFilter(),
-               {login});
+    store::Transaction tx(db);
+    borrarAuditando(db, QStringLiteral("Login = ? AND ") + store::codigosFilter(), {login}, operatorName,
+                    now);
+    tx.commit();
     return true;
 }
 

@@ -118,8 +118,10 @@ struct CambiosCodigo {
 // False when the code no longer exists.
 bool modificarCodigo(const QSqlDatabase& db, const QString& login, const CambiosCodigo& cambios);
 
-// Deletes a code unless it is logged in at a station (false then).
-bool eliminarCodigo(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse);
+// Deletes a code unless it is logged in at a station (false then), with its
+// line in the audit trail.
+bool eliminarCodigo(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse,
+                    const QString& operatorName, const QDateTime& now);
 
 // The time codes whose login matches the typed text (all with empty text);
 // wildcards and quotes in it are plain text.

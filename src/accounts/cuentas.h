@@ -2,6 +2,7 @@
 
 #include "store/rows.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -41,14 +42,26 @@ QString patronLike(const QString& typed, bool startsWith);
 std::vector<store::Cuenta> buscarCuentas(const QSqlDatabase& db, bool byName, const QString& typed,
                                          bool startsWith);
 
+// What an account or a code held when it was deleted, for the audit trail:
+// name, tariff, money and time credit, dates.
+QString textoCuenta(const store::Cuenta& c);
+
+// Deletes the rows of cuentas that where selects, each with its line in the
+// audit trail, inside the caller's transaction.
+void borrarAuditando(const QSqlDatabase& db, const QString& where, const QVariantList& values,
+                     const QString& operatorName, const QDateTime& now);
+
 // Deletes an account unless its login is logged in at a station (false
-// then). Its movements stay.
-bool eliminarCuenta(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse);
+// then). Its movements stay; the audit trail keeps what it held.
+bool eliminarCuenta(const QSqlDatabase& db, const QString& login, const station::LoginsInUse& inUse,
+                    const QString& operatorName, const QDateTime& now);
 
 // Removal of expired accounts: those created (or, byLastUse, last used)
 // before the day. When any of them is in use nothing is deleted and their
-// logins are answered; otherwise all are deleted in one statement.
+// logins are answered; otherwise all are deleted in one transaction, with a
+// line in the audit trail for each.
 QStringList eliminarCaducadas(const QSqlDatabase& db, bool byLastUse, const QDate& before,
-                              const station::LoginsInUse& inUse);
+                              const station::LoginsInUse& inUse, const QString& operatorName,
+                              const QDateTime& now);
 
 } // namespace accounts

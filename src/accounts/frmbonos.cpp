@@ -212,7 +212,9 @@ void BonosPage::edit(bool nuevo) {
             if (!nuevo && !current)
                 return;
             TFrmnbonos dialog(m_context.regional, current ? &*current : nullptr, this);
-            dialog.setAction([&dialog, db, nuevo] { return guardarBono(db, dialog.entrada(), nuevo); });
+            dialog.setAction([this, &dialog, db, nuevo] {
+                return guardarBono(db, dialog.entrada(), nuevo, m_context.currentOperator);
+            });
             result = ui::execDialog(&dialog);
         } else {
             const std::optional<store::Recarga> current =
@@ -221,7 +223,9 @@ void BonosPage::edit(bool nuevo) {
             if (!nuevo && !current)
                 return;
             TFrmnrecargas dialog(m_context.regional, current ? &*current : nullptr, this);
-            dialog.setAction([&dialog, db, nuevo] { return guardarRecarga(db, dialog.entrada(), nuevo); });
+            dialog.setAction([this, &dialog, db, nuevo] {
+                return guardarRecarga(db, dialog.entrada(), nuevo, m_context.currentOperator);
+            });
             result = ui::execDialog(&dialog);
         }
         if (result == QDialog::Accepted)
@@ -242,9 +246,9 @@ void BonosPage::borrar() {
     const QString codigo = m_grid->item(row, 0)->text();
     try {
         if (m_kind == Kind::Bonos)
-            borrarBono(m_context.data->db(), codigo);
+            borrarBono(m_context.data->db(), codigo, m_context.currentOperator);
         else
-            borrarRecarga(m_context.data->db(), codigo);
+            borrarRecarga(m_context.data->db(), codigo, m_context.currentOperator);
         reload();
     } catch (const store::DatabaseError& e) {
         ui::showMessage(

@@ -132,7 +132,8 @@ void TFrmCodigoscaducidad::eliminarCuentas() {
     const QString key = c == 0 ? QStringLiteral("message_0") : QStringLiteral("message_1");
     if (!confirmar(this, messages().text(key) + m_context.regional.formatDate(fecha)))
         return;
-    const QStringList busy = accounts::eliminarCaducadas(m_context.data->db(), c == 1, fecha, m_inUse);
+    const QStringList busy = accounts::eliminarCaducadas(m_context.data->db(), c == 1, fecha, m_inUse,
+                                                         m_context.currentOperator, m_context.clock->now());
     for (qsizetype i = 0; i < busy.size(); ++i)
         ui::showMessage(this, messages(), QStringLiteral("MensajeError"), ui::Icon::Warning);
     if (m_removed)
@@ -157,7 +158,8 @@ void TFrmCodigoscaducidad::eliminarCodigos() {
         text += messages().text(q.cola);
     if (!confirmar(this, text))
         return;
-    const QStringList busy = accounts::eliminarCodigosCaducados(m_context.data->db(), plan, m_inUse);
+    const QStringList busy = accounts::eliminarCodigosCaducados(
+        m_context.data->db(), plan, m_inUse, m_context.currentOperator, m_context.clock->now());
     for (qsizetype i = 0; i < busy.size(); ++i)
         ui::showMessage(this, messages(), QStringLiteral("MensajeError"), ui::Icon::Warning);
     if (m_removed)

@@ -316,7 +316,8 @@ void TFrmEntradaCredito::anular() {
     if (!salePending())
         return;
     try {
-        accounts::anularVenta(m_context.data->db(), *m_ticket, m_context.currentOperator);
+        accounts::anularVenta(m_context.data->db(), *m_ticket, m_context.currentOperator,
+                              m_context.clock->now());
     } catch (const store::DatabaseError& e) {
         showError(e.text());
         return;

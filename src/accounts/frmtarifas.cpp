@@ -309,7 +309,7 @@ TarifasPage::TarifasPage(ConsoleContext& context, ListaTarifas& cache,
                          std::function<QStringList()> stationTariffs, QWidget* parent)
     : ui::OpcionesPage(parent)
     , m_context(context)
-    , m_editor(context.data->db(), cache)
+    , m_editor(context.data->db(), cache, [&context] { return context.currentOperator; })
     , m_stationTariffs(std::move(stationTariffs)) {
     setObjectName(QStringLiteral("pageTarifas"));
     m_tabs = new QTabWidget(this);
@@ -553,7 +553,7 @@ void TarifasPage::borrarIntervalo() {
 FranjasPage::FranjasPage(ConsoleContext& context, ListaTarifas& cache, QWidget* parent)
     : ui::OpcionesPage(parent)
     , m_context(context)
-    , m_editor(context.data->db(), cache) {
+    , m_editor(context.data->db(), cache, [&context] { return context.currentOperator; }) {
     setObjectName(QStringLiteral("franjasGrid"));
     m_grid = readOnlyGrid({QStringLiteral("Desde"), QStringLiteral("Hasta"), QStringLiteral("Tarifa")},
                           QStringLiteral("franjas"), this);

@@ -5,6 +5,7 @@
 #include "core/formatohora.h"
 #include "core/importes.h"
 #include "sales/tickets.h"
+#include "store/auditoriatexto.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -54,12 +55,13 @@ store::Ticket abrirVenta(const QSqlDatabase& db, const QString& operatorName, co
     return sales::NuevoNumeroTicket(db, t, now);
 }
 
-void anularVenta(const QSqlDatabase& db, const store::Ticket& ticket, const QString& operatorName) {
+void anularVenta(const QSqlDatabase& db, const store::Ticket& ticket, const QString& operatorName,
+                 const QDateTime& now) {
     store::Transaction tx(db);
     store::LinTick empty;
     empty.ID_TICK = ticket.ID_TICK;
     sales::addLine(db, empty);
-    sales::cancelTicket(db, ticket.ID_TICK, operatorName);
+    sales::cancelTicket(db, ticket.ID_TICK, operatorName, now);
     tx.commit();
 }
 
@@ -80,7 +82,31 @@ store::MovCuenta saleMovement(const Venta& venta, const store::Cuenta& cuenta, c
     return m;
 }
 
+// A hand-made change of an account's credit or time, for the audit trail.
+void auditarCambio(const QSqlDatabase& db, const QString& operatorName, const QString& accion,
+                   const store::Cuenta& cuenta, const QString& antes, const QString& despues,
+                   const QDateTime& now) {
+    const QString kind =
+        cuenta.Tipo == QLatin1String("9") ? QStringLiteral("Código ") : QStringLiteral("Cuenta ");
+    store::auditar(db, {operatorName, accion, kind + cuenta.Login, antes, despues, now});
+}
+
+QString enTicket(const QString& change, const QString& ticketNumber) {
+    return change + QStringLiteral(" en el ticket ") + ticketNumber;
+}
+
 } // namespace
+
+void auditarTiempo(const QSqlDatabase& db, const QString& operatorName, const store::Cuenta& cuenta,
+                   int before, int after, int added, const QString& ticketNumber, const QDateTime& now) {
+    auditarCambio(db, operatorName, store::accion::TiempoCuenta, cuenta,
+                  QStringLiteral("Tiempo ") + FormatoHora(before),
+                  QStringLiteral("Tiempo ") + FormatoHora(after) + QLatin1Char('\n') +
+                      enTicket((added < 0 ? QStringLiteral("-") : QStringLiteral("+")) +
+                                   FormatoHora(added < 0 ? -qint64(added) : qint64(added)),
+                               ticketNumber),
+                  now);
+}
 
 VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Currency remembered,
                                  const QString& operatorName, int ivaGen, CreditSync* sync) {
@@ -115,6 +141,14 @@ VentaResultado confirmarMetalico(const QSqlDatabase& db, const Venta& venta, Cur
     m.SALDO_MOV = amount;
     m.SALDO_FIN = cuenta.credito;
     const int movId = int(store::insert(db, m));
+    // The credit as the relative update found it, not as first read.
+    auditarCambio(
+        db, operatorName, store::accion::CreditoCuenta, cuenta,
+        QStringLiteral("Crédito ") + store::importeAuditado(cuenta.credito - amount),
+        QStringLiteral("Crédito ") + store::importeAuditado(cuenta.credito) + QLatin1Char('\n') +
+            enTicket((amount < Currency() ? QString() : QStringLiteral("+")) + store::importeAuditado(amount),
+                     venta.ticket.NUM_TICKET),
+        {});
     escribirCreditoEnPuesto(sync, db, cuenta);
     tx.commit();
     aplicarCreditoEnPuesto(sync, cuenta);
@@ -164,6 +198,7 @@ VentaResultado confirmarTiempo(const QSqlDatabase& db, const Venta& venta, int r
     const int movId = int(store::insert(db, m));
     store::Cuenta cuenta = *before;
     cuenta.Bonotiempo = bono;
+    auditarTiempo(db, operatorName, cuenta, before->Bonotiempo, bono, added, venta.ticket.NUM_TICKET, {});
     escribirCreditoEnPuesto(sync, db, cuenta);
     tx.commit();
     aplicarCreditoEnPuesto(sync, cuenta);

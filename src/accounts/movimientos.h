@@ -37,7 +37,14 @@ store::Ticket abrirVenta(const QSqlDatabase& db, const QString& operatorName, co
 
 // "Anular [F3]": the pending ticket gets an empty line and is voided; its
 // number stays used.
-void anularVenta(const QSqlDatabase& db, const store::Ticket& ticket, const QString& operatorName);
+void anularVenta(const QSqlDatabase& db, const store::Ticket& ticket, const QString& operatorName,
+                 const QDateTime& now);
+
+// The audit line of a hand-made change of the time credit of an account or
+// a code, sold on a ticket: before and after in seconds, the change made.
+// An invalid now is this computer's clock.
+void auditarTiempo(const QSqlDatabase& db, const QString& operatorName, const store::Cuenta& cuenta,
+                   int before, int after, int added, const QString& ticketNumber, const QDateTime& now);
 
 // One confirmed sale of an entry window, on the ticket "Nuevo" issued.
 struct Venta {

@@ -1,6 +1,7 @@
 #include "accounts/tarifaseditor.h"
 
 #include "core/importes.h"
+#include "store/auditoriatexto.h"
 #include "store/cambios.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -91,11 +92,43 @@ EdicionOutcome costesAcotados(Currency hourly, Currency minimum) {
     return EdicionOutcome::done();
 }
 
+QString objetoTarifa(const QString& name) {
+    return QStringLiteral("Tarifa ") + name;
+}
+
+QString objetoFranja(const QTime& end) {
+    return QStringLiteral("Franja hasta ") + timeOfDay(end).toString(QStringLiteral("HH:mm:ss"));
+}
+
+QList<store::ValorAuditado> costes(Currency hourly, Currency minimum) {
+    return {{QStringLiteral("Coste hora"), store::importeAuditado(hourly)},
+            {QStringLiteral("Coste mínimo"), store::importeAuditado(minimum)}};
+}
+
+QString intervalo(int minutes, Currency price) {
+    return QStringLiteral("Hasta %1 min: %2").arg(minutes).arg(store::importeAuditado(price));
+}
+
 } // namespace
 
-EditorTarifas::EditorTarifas(QSqlDatabase db, ListaTarifas& cache)
+EditorTarifas::EditorTarifas(QSqlDatabase db, ListaTarifas& cache, std::function<QString()> operador)
     : m_db(std::move(db))
-    , m_cache(cache) {}
+    , m_cache(cache)
+    , m_operador(std::move(operador)) {}
+
+void EditorTarifas::auditar(const QString& accion, const QString& objeto, const QString& antes,
+                            const QString& despues) const {
+    store::auditar(m_db, {m_operador ? m_operador() : QString(), accion, objeto, antes, despues, {}});
+}
+
+QString EditorTarifas::describirTarifa(const store::Tarifa& row) const {
+    if (row.TIPO != Ttarifas::Variable)
+        return store::textoCampos(costes(row.COS_HORA, row.COS_MIN));
+    QStringList lines;
+    for (const store::LinTarifa& l : intervalos(row.ID_TAR))
+        lines << intervalo(l.franja_fin, l.precio);
+    return lines.join(QLatin1Char('\n'));
+}
 
 std::vector<store::Tarifa> EditorTarifas::tarifas(int tipo) const {
     return store::select<store::Tarifa>(m_db, QStringLiteral("WHERE TIPO = ? ORDER BY ID_TAR"), {tipo});
@@ -148,6 +181,7 @@ EdicionOutcome EditorTarifas::nuevaTarifaFija(const QString& name, std::optional
     row.COS_MIN = *minimum;
     store::Transaction t(m_db);
     row.ID_TAR = int(store::insert(m_db, row));
+    auditar(store::accion::Tarifa, objetoTarifa(name), QString(), describirTarifa(row));
     store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     m_cache.append(session::recordFromRow(m_db, row));
@@ -168,6 +202,10 @@ EdicionOutcome EditorTarifas::modificarTarifaFija(int idTar, std::optional<Curre
     store::Transaction t(m_db);
     store::run(m_db, QStringLiteral("UPDATE tarifas SET COS_HORA = ?, COS_MIN = ? WHERE ID_TAR = ?"),
                {store::sqlValue(*hourly), store::sqlValue(*minimum), idTar});
+    const QString changes =
+        store::diferencias(costes(row->COS_HORA, row->COS_MIN), costes(*hourly, *minimum));
+    if (!changes.isEmpty())
+        auditar(store::accion::Tarifa, objetoTarifa(row->NOM), QString(), changes);
     store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     // Stations hold the record itself: the next tick prices with the new costs.
@@ -190,6 +228,7 @@ EdicionOutcome EditorTarifas::nuevaTarifaVariable(const QString& name, int minut
     store::Transaction t(m_db);
     row.ID_TAR = int(store::insert(m_db, row));
     store::insert(m_db, store::LinTarifa{row.ID_TAR, 0, minutes, price});
+    auditar(store::accion::Tarifa, objetoTarifa(name), QString(), intervalo(minutes, price));
     store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
     m_cache.append(Ttarifas{name, Ttarifas::Variable, Currency(), Currency(), {Tintervalo{minutes, price}}});
@@ -207,6 +246,7 @@ void EditorTarifas::borrarTarifa(int idTar) {
     if (!row)
         return;
     store::Transaction t(m_db);
+    auditar(store::accion::Tarifa, objetoTarifa(row->NOM), describirTarifa(*row), QStringLiteral("Borrada"));
     // Nothing reads the intervals of a deleted tariff; they go with it.
     store::run(m_db, QStringLiteral("DELETE FROM lintarifas WHERE id_tarifa = ?"), {idTar});
     store::run(m_db, QStringLiteral("DELETE FROM tarifas WHERE ID_TAR = ?"), {idTar});
@@ -230,6 +270,7 @@ EdicionOutcome EditorTarifas::nuevoIntervalo(int idTar, int minutes, Currency pr
         return EdicionOutcome::refused(QStringLiteral("IntervaloYaExiste"), QStringLiteral("minutos"));
     store::Transaction t(m_db);
     store::insert(m_db, store::LinTarifa{idTar, 0, minutes, price});
+    auditar(store::accion::Tarifa, objetoTarifa(row->NOM), QString(), intervalo(minutes, price));
     renumerarIntervalos(idTar);
     store::marcarCambio(m_db, store::Cambio::Tarifas);
     t.commit();
@@ -246,6 +287,11 @@ EdicionOutcome EditorTarifas::modificarIntervalo(int idTar, int minutes, Currenc
     if (!row)
         return EdicionOutcome::done();
     store::Transaction t(m_db);
+    for (const store::LinTarifa& l : store::select<store::LinTarifa>(
+             m_db, QStringLiteral("WHERE id_tarifa = ? AND franja_fin = ?"), {idTar, minutes}))
+        if (l.precio != price)
+            auditar(store::accion::Tarifa, objetoTarifa(row->NOM), intervalo(minutes, l.precio),
+                    intervalo(minutes, price));
     store::run(m_db,
                QStringLiteral("UPDATE lintarifas SET precio = ? WHERE id_tarifa = ? AND franja_fin = ?"),
                {store::sqlValue(price), idTar, minutes});
@@ -268,6 +314,9 @@ void EditorTarifas::borrarIntervalo(int idTar, int minutes) {
     if (!row || !puedeBorrarIntervalo(idTar).ok())
         return;
     store::Transaction t(m_db);
+    for (const store::LinTarifa& l : store::select<store::LinTarifa>(
+             m_db, QStringLiteral("WHERE id_tarifa = ? AND franja_fin = ?"), {idTar, minutes}))
+        auditar(store::accion::Tarifa, objetoTarifa(row->NOM), intervalo(minutes, l.precio), QString());
     store::run(m_db, QStringLiteral("DELETE FROM lintarifas WHERE id_tarifa = ? AND franja_fin = ?"),
                {idTar, minutes});
     renumerarIntervalos(idTar);
@@ -306,6 +355,7 @@ EdicionOutcome EditorTarifas::nuevaFranja(const QTime& end, const QString& tarif
     row.tarifa = tarifa;
     store::Transaction t(m_db);
     store::insert(m_db, row);
+    auditar(store::accion::Franja, objetoFranja(fin), QString(), QStringLiteral("Tarifa: ") + tarifa);
     renumerarFranjas();
     store::marcarCambio(m_db, store::Cambio::Franjas);
     t.commit();
@@ -316,6 +366,11 @@ EdicionOutcome EditorTarifas::modificarFranja(int idFran, const QString& tarifa)
     if (tarifa.isEmpty())
         return EdicionOutcome::refused(QStringLiteral("SeleccionarTarifa"), QStringLiteral("tarifa"));
     store::Transaction t(m_db);
+    for (const store::Franja& f :
+         store::select<store::Franja>(m_db, QStringLiteral("WHERE id_fran = ?"), {idFran}))
+        if (f.tarifa != tarifa)
+            auditar(store::accion::Franja, objetoFranja(f.franja_fin), QStringLiteral("Tarifa: ") + f.tarifa,
+                    QStringLiteral("Tarifa: ") + tarifa);
     store::run(m_db, QStringLiteral("UPDATE franjas SET tarifa = ? WHERE id_fran = ?"), {tarifa, idFran});
     store::marcarCambio(m_db, store::Cambio::Franjas);
     t.commit();
@@ -324,6 +379,10 @@ EdicionOutcome EditorTarifas::modificarFranja(int idFran, const QString& tarifa)
 
 void EditorTarifas::borrarFranja(int idFran, RuntimeSettings& settings) {
     store::Transaction t(m_db);
+    for (const store::Franja& f :
+         store::select<store::Franja>(m_db, QStringLiteral("WHERE id_fran = ?"), {idFran}))
+        auditar(store::accion::Franja, objetoFranja(f.franja_fin), QStringLiteral("Tarifa: ") + f.tarifa,
+                QString());
     store::run(m_db, QStringLiteral("DELETE FROM franjas WHERE id_fran = ?"), {idFran});
     renumerarFranjas();
     // The last band leaves nothing to renumber.

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTime>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -43,7 +44,8 @@ constexpr int MaxIntervalMinutes = 1400;
 // database reaches the caller as store::DatabaseError.
 class EditorTarifas {
 public:
-    EditorTarifas(QSqlDatabase db, ListaTarifas& cache);
+    // operador names the operator on duty at each edit, for the audit trail.
+    EditorTarifas(QSqlDatabase db, ListaTarifas& cache, std::function<QString()> operador = {});
 
     std::vector<store::Tarifa> tarifas(int tipo) const;
     std::optional<store::Tarifa> tarifa(int idTar) const;
@@ -86,9 +88,15 @@ public:
 private:
     void renumerarIntervalos(int idTar);
     void refrescarCache(const store::Tarifa& row);
+    // A line of the audit trail in the edit's transaction.
+    void auditar(const QString& accion, const QString& objeto, const QString& antes,
+                 const QString& despues) const;
+    // Its costs, or its intervals.
+    QString describirTarifa(const store::Tarifa& row) const;
 
     QSqlDatabase m_db;
     ListaTarifas& m_cache;
+    std::function<QString()> m_operador;
 };
 
 } // namespace accounts

@@ -1055,7 +1055,8 @@ bool Tfrmopciones::AplicarOpciones() {
         p->save(edited, web);
     }
     const Result<admin::AplicarResultado> result =
-        admin::aplicarOpciones(m_context.data->db(), edited, web, m_nextTicket->value(), m_context.settings);
+        admin::aplicarOpciones(m_context.data->db(), edited, web, m_nextTicket->value(), m_context.settings,
+                               m_context.currentOperator);
     if (!result) {
         ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), result.error(),
                                                  ui::Icon::Error, ui::Buttons::Ok});

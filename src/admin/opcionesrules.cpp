@@ -1,5 +1,6 @@
 #include "admin/opcionesrules.h"
 
+#include "store/auditoriatexto.h"
 #include "store/cambios.h"
 #include "store/opciones.h"
 #include "store/sql.h"
@@ -63,9 +64,48 @@ void aplicarEnEjecucion(RuntimeSettings& s, const store::Opciones& o) {
     s.takeoverDelaySeconds = RuntimeSettings::takeoverDelayFor(o.esperatoma);
 }
 
+namespace {
+
+// Passwords never reach the trail: only whether one was set, cleared or changed.
+void ocultarClaves(QList<store::ValorAuditado>& antes, QList<store::ValorAuditado>& despues) {
+    static const QStringList claves{QStringLiteral("pass_ini"), QStringLiteral("pass_ini2"),
+                                    QStringLiteral("smtpclave"), QStringLiteral("claveinformes")};
+    const auto find = [](QList<store::ValorAuditado>& list, const QString& name) -> store::ValorAuditado* {
+        for (store::ValorAuditado& v : list)
+            if (v.nombre == name)
+                return &v;
+        return nullptr;
+    };
+    for (const QString& name : claves) {
+        store::ValorAuditado* a = find(antes, name);
+        store::ValorAuditado* b = find(despues, name);
+        if (!a || !b)
+            continue;
+        // The options keep a run of blanks for an empty password.
+        const QString before = a->valor.trimmed();
+        const QString after = b->valor.trimmed();
+        a->valor = before.isEmpty() ? QStringLiteral("(vacía)") : QStringLiteral("****");
+        b->valor = after.isEmpty()                       ? QStringLiteral("(vacía)")
+                   : before.isEmpty() || before == after ? QStringLiteral("****")
+                                                         : QStringLiteral("**** (otra)");
+    }
+}
+
+} // namespace
+
+QString diferenciasOpciones(const store::Opciones& antes, const store::WebConfig& webAntes,
+                            const store::Opciones& despues, const store::WebConfig& webDespues) {
+    QList<store::ValorAuditado> a = store::camposAuditados(store::withBlankMarkers(antes));
+    a << store::camposAuditados(webAntes);
+    QList<store::ValorAuditado> b = store::camposAuditados(store::withBlankMarkers(despues));
+    b << store::camposAuditados(webDespues);
+    ocultarClaves(a, b);
+    return store::diferencias(a, b);
+}
+
 Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Opciones& edited,
                                          const store::WebConfig& web, int nextTicket,
-                                         RuntimeSettings& settings) {
+                                         RuntimeSettings& settings, const QString& operatorName) {
     AplicarResultado r;
     try {
         store::Transaction t(db);
@@ -86,8 +126,13 @@ Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Op
         row.Host = current.Host;
         row.dbeditpesetas = current.dbeditpesetas;
         row.DBLookUp = current.DBLookUp;
+        const QString changes = diferenciasOpciones(current, store::readWebConfig(db), row, web);
         store::saveOpciones(db, row);
         store::saveWebConfig(db, web);
+        if (!changes.isEmpty())
+            store::auditar(
+                db,
+                {operatorName, store::accion::Opciones, QStringLiteral("Opciones"), QString(), changes, {}});
         store::marcarCambio(db, store::Cambio::Opciones);
         t.commit();
         r.saved = store::withBlankMarkers(row);

@@ -58,14 +58,20 @@ void aplicarEnEjecucion(RuntimeSettings& settings, const store::Opciones& opcion
 // (the ticket number, generated logins, the shut-down's layout columns, the
 // identification choice) are taken from the database, not from the window's
 // copy, so a ticket issued meanwhile never gets its number reused.
-// On a failed check nothing is written and the check is answered.
+// On a failed check nothing is written and the check is answered. What
+// changed goes to the audit trail as one line, in the same transaction.
 struct AplicarResultado {
     OpcionesCheck check;
     store::Opciones saved; // the row as now stored (when check passed)
 };
 Result<AplicarResultado> aplicarOpciones(const QSqlDatabase& db, const store::Opciones& edited,
                                          const store::WebConfig& web, int nextTicket,
-                                         RuntimeSettings& settings);
+                                         RuntimeSettings& settings, const QString& operatorName);
+
+// "campo: antes -> después" lines of the options and mail settings that
+// differ, passwords masked (only whether one was set, cleared or changed).
+QString diferenciasOpciones(const store::Opciones& antes, const store::WebConfig& webAntes,
+                            const store::Opciones& despues, const store::WebConfig& webDespues);
 
 // Closing the window: a band with a variable tariff forces cambiotarifa 1
 // (row and run-time copy); answers the row read again.

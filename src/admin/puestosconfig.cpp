@@ -2,6 +2,7 @@
 
 #include "session/stationclock.h"
 #include "station/listapuestos.h"
+#include "store/auditoriatexto.h"
 #include "store/cambios.h"
 #include "store/consolas.h"
 #include "store/sql.h"
@@ -121,6 +122,28 @@ void escribirPuesto(const QSqlDatabase& db, const PuestoForm& form) {
                values);
 }
 
+namespace {
+
+// What the configuration of a station owns, as the trail shows it.
+QList<store::ValorAuditado> camposPuesto(const std::optional<store::Puesto>& p) {
+    if (!p)
+        return {};
+    return {{QStringLiteral("Dirección"), p->ip},
+            {QStringLiteral("Equipo"), p->host},
+            {QStringLiteral("Precio relativo"), QString::number(p->preciorel)},
+            {QStringLiteral("Consola"), p->CONSOLA}};
+}
+
+std::optional<store::Puesto> puestoEscrito(const QSqlDatabase& db, int number) {
+    return store::selectOne<store::Puesto>(db, QStringLiteral("WHERE npuesto = ?"), {number});
+}
+
+QString objetoPuesto(int number) {
+    return QStringLiteral("Puesto ") + QString::number(number);
+}
+
+} // namespace
+
 // Stops the clock and the periodic save while the registry changes, and
 // restarts what was running afterwards.
 class ConfiguracionPuestos::Pause {
@@ -150,10 +173,20 @@ private:
 };
 
 ConfiguracionPuestos::ConfiguracionPuestos(const QSqlDatabase& db, ListaPuestos& puestos,
-                                           session::StationClock& clock)
+                                           session::StationClock& clock, std::function<QString()> operador)
     : m_db(db)
     , m_puestos(puestos)
-    , m_clock(clock) {}
+    , m_clock(clock)
+    , m_operador(std::move(operador)) {}
+
+void ConfiguracionPuestos::auditar(int number, const QString& antes, const QString& despues) const {
+    store::auditar(m_db, {m_operador ? m_operador() : QString(),
+                          store::accion::Puesto,
+                          objetoPuesto(number),
+                          antes,
+                          despues,
+                          {}});
+}
 
 QString ConfiguracionPuestos::consolaPropia() const {
     return m_puestos.consoleName();
@@ -213,12 +246,14 @@ Result<ConfiguracionPuestos::Guardado> ConfiguracionPuestos::guardar(const Puest
     bool moved = false;
     try {
         store::Transaction t(m_db);
+        std::optional<store::Puesto> before;
         if (!form.adding) {
             const QString owner = store::toText(store::scalar(
                 m_db,
                 QStringLiteral("SELECT CONSOLA FROM puestos WHERE npuesto = ?") + store::forUpdate(m_db),
                 {number}));
             moved = owner != written.consola;
+            before = puestoEscrito(m_db, number);
             // A period would go on at the other console from a row up to a
             // save old, and its end could no longer be booked here.
             if (moved) {
@@ -234,6 +269,11 @@ Result<ConfiguracionPuestos::Guardado> ConfiguracionPuestos::guardar(const Puest
         escribirPuesto(m_db, written);
         if (moved)
             store::moverPuesto(m_db, number, written.consola);
+        const QList<store::ValorAuditado> after = camposPuesto(puestoEscrito(m_db, number));
+        if (form.adding)
+            auditar(number, QString(), store::textoCampos(after));
+        else if (const QString changes = store::diferencias(camposPuesto(before), after); !changes.isEmpty())
+            auditar(number, QString(), changes);
         store::marcarCambio(m_db, store::Cambio::Puestos);
         t.commit();
     } catch (const store::DatabaseError& e) {
@@ -282,6 +322,7 @@ Status ConfiguracionPuestos::eliminar(int number) {
     Pause pause(m_puestos, m_clock);
     try {
         store::Transaction t(m_db);
+        auditar(number, store::textoCampos(camposPuesto(puestoEscrito(m_db, number))), QString());
         if (const Status removed = m_puestos.QuitarPuesto(number); !removed)
             return removed;
         store::marcarCambio(m_db, store::Cambio::Puestos);

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class ListaPuestos;
@@ -71,7 +72,10 @@ enum class EfectoPuesto {
 // save stopped around it.
 class ConfiguracionPuestos {
 public:
-    ConfiguracionPuestos(const QSqlDatabase& db, ListaPuestos& puestos, session::StationClock& clock);
+    // operador names the operator on duty at each change, for the audit
+    // trail (every change gets its line in its own transaction).
+    ConfiguracionPuestos(const QSqlDatabase& db, ListaPuestos& puestos, session::StationClock& clock,
+                         std::function<QString()> operador = {});
 
     // This console's name (empty: a registry that polls every station).
     QString consolaPropia() const;
@@ -101,9 +105,12 @@ public:
 
 private:
     class Pause;
+    void auditar(int number, const QString& antes, const QString& despues) const;
+
     QSqlDatabase m_db;
     ListaPuestos& m_puestos;
     session::StationClock& m_clock;
+    std::function<QString()> m_operador;
 };
 
 } // namespace admin

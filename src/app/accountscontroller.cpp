@@ -249,7 +249,9 @@ void AccountsController::eliminarCuenta(const QString& login) {
                                            ui::Icon::Question, ui::Buttons::YesNo}) != ui::Answer::Yes)
         return;
     try {
-        if (!accounts::eliminarCuenta(m_engine.context().data->db(), login, m_engine.puestos().loginsInUse()))
+        const ConsoleContext& c = m_engine.context();
+        if (!accounts::eliminarCuenta(c.data->db(), login, m_engine.puestos().loginsInUse(),
+                                      c.currentOperator, c.clock->now()))
             ui::showMessage(&m_window,
                             ui::MessageRequest{caption, QStringLiteral("Cuenta en uso. Imposible eliminar"),
                                                ui::Icon::Warning, ui::Buttons::Ok});

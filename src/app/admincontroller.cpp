@@ -61,8 +61,9 @@ void AdminController::operadores() {
 admin::ConfiguracionPuestos& AdminController::configuracion() {
     // The database is open only after the log-in.
     if (!m_config)
-        m_config = std::make_unique<admin::ConfiguracionPuestos>(m_engine.context().data->db(),
-                                                                 m_engine.puestos(), m_engine.reloj());
+        m_config = std::make_unique<admin::ConfiguracionPuestos>(
+            m_engine.context().data->db(), m_engine.puestos(), m_engine.reloj(),
+            [&context = m_engine.context()] { return context.currentOperator; });
     return *m_config;
 }
 

@@ -99,7 +99,8 @@ void AsistenteController::run() {
         return;
     }
     ListaPuestos& puestos = m_engine.puestos();
-    admin::ConfiguracionPuestos config(db, puestos, m_engine.reloj());
+    admin::ConfiguracionPuestos config(db, puestos, m_engine.reloj(),
+                                       [&context] { return context.currentOperator; });
     const Status applied = admin::PuestaEnMarcha::aplicar(wizard.escrita(), db, config,
                                                           m_engine.tarifasEditables(), context.settings);
     puestos.RefrescarMenus();

@@ -164,7 +164,9 @@ void CodigosController::eliminarCodigo(const QString& login) {
                         ui::Buttons::YesNo) != ui::Answer::Yes)
         return;
     try {
-        if (!accounts::eliminarCodigo(m_engine.context().data->db(), login, m_engine.puestos().loginsInUse()))
+        const ConsoleContext& c = m_engine.context();
+        if (!accounts::eliminarCodigo(c.data->db(), login, m_engine.puestos().loginsInUse(),
+                                      c.currentOperator, c.clock->now()))
             ui::showMessage(&m_window, texts, QStringLiteral("CuentaUso"), ui::Icon::Warning);
     } catch (const store::DatabaseError& e) {
         ui::showError(&m_window, e.text());

@@ -3,6 +3,7 @@
 #include "admin/permisobox.h"
 #include "app/frmmain.h"
 #include "core/consolecontext.h"
+#include "reports/frmauditoria.h"
 #include "reports/frmlistados.h"
 #include "sales/frmlisttik.h"
 #include "sales/turnospage.h"
@@ -26,7 +27,7 @@ const Entry entries[] = {
     {"listadoCuentas", store::Permiso::LISTADO3}, {"listadoMovimientos", store::Permiso::LISTADO4},
     {"cajaDiaria", store::Permiso::INFORME1},     {"estadClientes", store::Permiso::INFORME2},
     {"estadPuestos", store::Permiso::INFORME3},   {"ventasArticulos", store::Permiso::INFORME4},
-    {"ventasBonos", store::Permiso::INFORME5},
+    {"ventasBonos", store::Permiso::INFORME5},    {"auditoria", store::Permiso::AUDITORIA},
 };
 
 std::unique_ptr<reports::ListadoWindow> listado(const QString& name, ConsoleContext& c, QWidget* parent) {
@@ -47,6 +48,8 @@ std::unique_ptr<reports::ListadoWindow> listado(const QString& name, ConsoleCont
         return std::make_unique<Tfrmestventas>(c, parent);
     if (name == QLatin1String("ventasBonos"))
         return std::make_unique<Tfrmestbonos>(c, parent);
+    if (name == QLatin1String("auditoria"))
+        return std::make_unique<TfrmAuditoria>(c, parent);
     return nullptr;
 }
 

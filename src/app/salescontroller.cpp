@@ -139,7 +139,7 @@ void SalesController::modificarTicket(int idTick) {
 }
 
 void SalesController::abrirCajon() {
-    sales::abrirCajon(&m_window, m_context);
+    sales::abrirCajonSinVenta(&m_window, m_context);
 }
 
 void SalesController::articulos() {

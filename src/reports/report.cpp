@@ -248,8 +248,13 @@ QString toCsv(const Report& report) {
     QString out;
     const int grid = gridOf(report);
     csvRows(out, report, report.pageHeader, grid);
-    for (const Group& g : report.body)
-        csvRows(out, report, g.rows, grid);
+    if (!report.records.empty()) {
+        for (const QStringList& record : report.records)
+            csvLine(out, record);
+    } else {
+        for (const Group& g : report.body)
+            csvRows(out, report, g.rows, grid);
+    }
     csvRows(out, report, report.summary, grid);
     return out;
 }

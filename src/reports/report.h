@@ -43,6 +43,11 @@ struct Report {
     std::vector<Group> body;
     std::vector<Row> summary; // after the last group
     QDateTime printedAt;
+    // A listing that prints a record over several rows (a long text wrapped,
+    // a text of several lines) gives here each record whole, as wide as the
+    // column heads: CSV writes these instead of the printed rows, one field
+    // per cell with its line breaks.
+    std::vector<QStringList> records;
 
     int addColumns(std::vector<Column> columns);
     Row& addTitle(int columns, QStringList cells, Row::Style style = Row::Style::Title);
@@ -93,7 +98,8 @@ QString toText(const Report& report, const std::vector<Page>& pages, const QStri
 // The rows of the report (heads, body, summary) as CSV: fields separated by
 // ";" (the decimal mark is a comma here), quoted when they need it. Sums,
 // group totals and headings over columns sit under the column heads they are
-// printed below, every row as wide as the heads.
+// printed below, every row as wide as the heads. A report with records
+// writes them in place of its body.
 QString toCsv(const Report& report);
 
 } // namespace reports

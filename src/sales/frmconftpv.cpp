@@ -159,7 +159,7 @@ void TFrmconftpv::anadir() {
         return;
     const store::Articulo a = dialog.articulo();
     try {
-        addArticulo(m_context.data->db(), a);
+        addArticulo(m_context.data->db(), a, m_context.currentOperator, m_context.clock->now());
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }
@@ -177,7 +177,8 @@ void TFrmconftpv::modificar() {
         return;
     const store::Articulo changed = dialog.articulo();
     try {
-        updateArticulo(m_context.data->db(), a->CODIGO, changed.PRECIO, changed.IdTax);
+        updateArticulo(m_context.data->db(), a->CODIGO, changed.PRECIO, changed.IdTax,
+                       m_context.currentOperator, m_context.clock->now());
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }
@@ -192,7 +193,7 @@ void TFrmconftpv::eliminar() {
                         ui::Buttons::YesNo) != ui::Answer::Yes)
         return;
     try {
-        deleteArticulo(m_context.data->db(), a->CODIGO);
+        deleteArticulo(m_context.data->db(), a->CODIGO, m_context.currentOperator, m_context.clock->now());
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }
@@ -219,9 +220,10 @@ void TFrmconftpv::editarImpuestos() {
     const int idTax = m_iva->taxList()->currentData().toInt();
     try {
         if (m_iva->allArticles())
-            CambiarIva(m_context.data->db(), idTax);
+            CambiarIva(m_context.data->db(), idTax, m_context.currentOperator, m_context.clock->now());
         else
-            cambiarIvaDe(m_context.data->db(), selectedCodes(), idTax);
+            cambiarIvaDe(m_context.data->db(), selectedCodes(), idTax, m_context.currentOperator,
+                         m_context.clock->now());
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }

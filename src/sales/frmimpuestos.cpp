@@ -187,7 +187,8 @@ void TasasPage::anadir() {
     if (ui::execDialog(&dialog) != QDialog::Accepted)
         return;
     try {
-        const int id = addTasa(m_context.data->db(), dialog.nameField()->text(), dialog.value());
+        const int id = addTasa(m_context.data->db(), dialog.nameField()->text(), dialog.value(),
+                               m_context.currentOperator);
         refresh();
         for (int i = 0; i < m_table->rowCount(); ++i) {
             if (m_table->item(i, 0)->data(Qt::UserRole).toInt() == id)
@@ -216,7 +217,7 @@ void TasasPage::modificar() {
         dialog.valueField()->setFocus();
         if (ui::execDialog(&dialog) != QDialog::Accepted)
             return;
-        setTasaValor(m_context.data->db(), id, dialog.value());
+        setTasaValor(m_context.data->db(), id, dialog.value(), m_context.currentOperator);
     } catch (const store::DatabaseError& e) {
         showDatabaseError(e.text());
     }
@@ -237,7 +238,7 @@ void TasasPage::borrar() {
         if (id == ivaGen && ui::showMessage(this, t, QStringLiteral("BorrarIvaGen"), ui::Icon::Error,
                                             ui::Buttons::OkCancel) != ui::Answer::Ok)
             return;
-        deleteTasa(m_context.data->db(), id);
+        deleteTasa(m_context.data->db(), id, m_context.currentOperator);
     } catch (const store::DatabaseError& e) {
         showDatabaseError(e.text());
     }

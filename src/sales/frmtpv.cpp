@@ -146,6 +146,8 @@ void TFrmTPV::showError(const QString& text) {
 
 void TFrmTPV::setEntryMode(bool entry) {
     m_entry = entry;
+    if (!entry)
+        m_entryLine->setReopened(false);
     for (const char* name : {"nueva", "cajon", "imprimir", "anotar", "modificar", "cerrar"}) {
         m_commands.value(QLatin1String(name))->setEnabled(!entry);
         m_buttons.value(QLatin1String(name))->setEnabled(!entry);
@@ -227,7 +229,7 @@ void TFrmTPV::anularVenta() {
         return;
     m_entryLine->reset(false);
     try {
-        cancelTicket(m_context.data->db(), m_idTick, m_context.currentOperator);
+        cancelTicket(m_context.data->db(), m_idTick, m_context.currentOperator, m_context.clock->now());
     } catch (const store::DatabaseError& e) {
         showError(e.text());
     }
@@ -237,7 +239,7 @@ void TFrmTPV::anularVenta() {
 
 void TFrmTPV::abrirCajon() {
     if (!m_entry)
-        sales::abrirCajon(this, m_context);
+        sales::abrirCajonSinVenta(this, m_context);
 }
 
 void TFrmTPV::buscar() {
@@ -282,6 +284,7 @@ void TFrmTPV::modificar() {
         return;
     m_entryLine->load();
     setEntryMode(true);
+    m_entryLine->setReopened(true);
     // The button is off while modifying; F3 still cancels the whole ticket.
     m_buttons.value(QStringLiteral("anular"))->setEnabled(false);
 }

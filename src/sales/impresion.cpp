@@ -1,6 +1,7 @@
 #include "sales/impresion.h"
 
 #include "core/consolecontext.h"
+#include "sales/puntoventa.h"
 #include "sales/ticketprinter.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
@@ -75,6 +76,16 @@ bool abrirCajon(QWidget* parent, ConsoleContext& context) {
 
 bool abrirCajonBell(QWidget* parent, ConsoleContext& context) {
     return EnviarImpresoraTickets(parent, context, drawerBell());
+}
+
+bool abrirCajonSinVenta(QWidget* parent, ConsoleContext& context) {
+    try {
+        anotarCajonSinVenta(context.data->db(), context.currentOperator, context.clock->now());
+    } catch (const store::DatabaseError& e) {
+        showError(parent, e.text());
+        return false;
+    }
+    return abrirCajon(parent, context);
 }
 
 } // namespace sales

@@ -33,5 +33,9 @@ bool imprimir(QWidget* parent, ConsoleContext& context,
 // change display; the bell byte of the station-ticket window.
 bool abrirCajon(QWidget* parent, ConsoleContext& context);
 bool abrirCajonBell(QWidget* parent, ConsoleContext& context);
+// The drawer opened with no sale going on (the main window's command, the
+// idle sale window): the audit trail records it first, and a drawer whose
+// opening cannot be recorded stays shut (the error is shown).
+bool abrirCajonSinVenta(QWidget* parent, ConsoleContext& context);
 
 } // namespace sales

@@ -2,6 +2,8 @@
 
 #include "core/importes.h"
 #include "sales/tickets.h"
+#include "store/auditoriatexto.h"
+#include "store/consolas.h"
 #include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -84,7 +86,8 @@ store::Ticket nuevaVenta(const QSqlDatabase& db, const QString& operatorName, co
     return NuevoNumeroTicket(db, t, now);
 }
 
-QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code) {
+QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code,
+                    const std::optional<Reapertura>& reapertura) {
     store::Transaction tx(db);
     const store::Udart u = readUdart(db);
     if (u.ART.isEmpty())
@@ -105,11 +108,31 @@ QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code) {
     // article in the statistics.
     line.CODIGO = articulo ? articulo->CODIGO : code;
     line.IdTax = articulo ? articulo->IdTax : 0;
+    // The total it had, read under a lock, for the trail of a reopened ticket.
+    const std::optional<store::Ticket> before =
+        reapertura ? store::selectOne<store::Ticket>(
+                         db, QStringLiteral("WHERE ID_TICK = ?") + store::forUpdate(db), {idTick})
+                   : std::nullopt;
     addLine(db, line);
-    recomputeTotal(db, idTick);
+    const Currency total = recomputeTotal(db, idTick);
+    if (before)
+        store::auditar(db, {reapertura->operador, store::accion::ModificarTicket,
+                            QStringLiteral("Ticket ") + before->NUM_TICKET,
+                            QStringLiteral("Total ") + store::importeAuditado(before->IMPORTE),
+                            QStringLiteral("+ %1 x %2 %3\nTotal %4")
+                                .arg(store::cantidadAuditada(line.CANT), line.ARTICULO,
+                                     store::importeAuditado(line.IMPORTE), store::importeAuditado(total)),
+                            reapertura->cuando});
     resetUdart(db, false);
     tx.commit();
     return QString();
+}
+
+void anotarCajonSinVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now) {
+    store::Transaction tx(db);
+    store::auditar(db, {operatorName, store::accion::AbrirCajon, QStringLiteral("Cajón"), QString(),
+                        QStringLiteral("Abierto sin venta"), now});
+    tx.commit();
 }
 
 std::optional<store::Ticket> moverTicket(const QSqlDatabase& db, int fromId, Paso paso) {
@@ -184,28 +207,93 @@ ArticuloCheck checkArticulo(const QSqlDatabase& db, const QString& code, const Q
     return ArticuloCheck{};
 }
 
-void addArticulo(const QSqlDatabase& db, const store::Articulo& articulo) {
-    store::insert(db, articulo);
+namespace {
+
+QString objetoArticulo(const QString& code) {
+    return QStringLiteral("Artículo ") + code;
 }
 
-void updateArticulo(const QSqlDatabase& db, const QString& code, Currency precio, int idTax) {
+QList<store::ValorAuditado> camposArticulo(const QSqlDatabase& db, const store::Articulo& a) {
+    return {{QStringLiteral("Artículo"), a.ARTICULO},
+            {QStringLiteral("Precio"), store::importeAuditado(a.PRECIO)},
+            {QStringLiteral("Impuesto"), store::nombreImpuesto(db, a.IdTax)}};
+}
+
+// The rows as they are before the change, held until it is written.
+std::vector<store::Articulo> articulosParaCambiar(const QSqlDatabase& db, const QString& where,
+                                                  const QVariantList& values) {
+    return store::select<store::Articulo>(db, where + store::forUpdate(db), values);
+}
+
+// Every article of rows whose tax is not idTax gets it, each with its line.
+void cambiarImpuesto(const QSqlDatabase& db, const std::vector<store::Articulo>& rows, int idTax,
+                     const QString& operatorName, const QDateTime& now) {
+    const QString despues = store::nombreImpuesto(db, idTax);
+    for (const store::Articulo& a : rows) {
+        if (a.IdTax == idTax)
+            continue;
+        store::auditar(db, {operatorName, store::accion::Articulo, objetoArticulo(a.CODIGO),
+                            QStringLiteral("Impuesto: ") + store::nombreImpuesto(db, a.IdTax),
+                            QStringLiteral("Impuesto: ") + despues, now});
+    }
+}
+
+} // namespace
+
+void addArticulo(const QSqlDatabase& db, const store::Articulo& articulo, const QString& operatorName,
+                 const QDateTime& now) {
+    store::Transaction tx(db);
+    store::insert(db, articulo);
+    store::auditar(db, {operatorName, store::accion::Articulo, objetoArticulo(articulo.CODIGO), QString(),
+                        store::textoCampos(camposArticulo(db, articulo)), now});
+    tx.commit();
+}
+
+void updateArticulo(const QSqlDatabase& db, const QString& code, Currency precio, int idTax,
+                    const QString& operatorName, const QDateTime& now) {
+    store::Transaction tx(db);
+    for (const store::Articulo& before :
+         articulosParaCambiar(db, QStringLiteral("WHERE CODIGO = ?"), {QVariant(code)})) {
+        store::Articulo after = before;
+        after.PRECIO = precio;
+        after.IdTax = idTax;
+        const QString changes = store::diferencias(camposArticulo(db, before), camposArticulo(db, after));
+        if (!changes.isEmpty())
+            store::auditar(db, {operatorName, store::accion::Articulo, objetoArticulo(before.CODIGO),
+                                QString(), changes, now});
+    }
     store::run(db, QStringLiteral("UPDATE articulos SET PRECIO = ?, IdTax = ? WHERE CODIGO = ?"),
                {store::sqlValue(precio), idTax, QVariant(code)});
+    tx.commit();
 }
 
-void deleteArticulo(const QSqlDatabase& db, const QString& code) {
-    store::run(db, QStringLiteral("DELETE FROM articulos WHERE CODIGO = ?"), {QVariant(code)});
-}
-
-void CambiarIva(const QSqlDatabase& db, int idTax) {
-    store::run(db, QStringLiteral("UPDATE articulos SET IdTax = ?"), {idTax});
-}
-
-void cambiarIvaDe(const QSqlDatabase& db, const QStringList& codes, int idTax) {
+void deleteArticulo(const QSqlDatabase& db, const QString& code, const QString& operatorName,
+                    const QDateTime& now) {
     store::Transaction tx(db);
-    for (const QString& code : codes)
+    for (const store::Articulo& before :
+         articulosParaCambiar(db, QStringLiteral("WHERE CODIGO = ?"), {QVariant(code)}))
+        store::auditar(db, {operatorName, store::accion::BorrarArticulo, objetoArticulo(before.CODIGO),
+                            store::textoCampos(camposArticulo(db, before)), QString(), now});
+    store::run(db, QStringLiteral("DELETE FROM articulos WHERE CODIGO = ?"), {QVariant(code)});
+    tx.commit();
+}
+
+void CambiarIva(const QSqlDatabase& db, int idTax, const QString& operatorName, const QDateTime& now) {
+    store::Transaction tx(db);
+    cambiarImpuesto(db, articulosParaCambiar(db, store::tableOrder(), {}), idTax, operatorName, now);
+    store::run(db, QStringLiteral("UPDATE articulos SET IdTax = ?"), {idTax});
+    tx.commit();
+}
+
+void cambiarIvaDe(const QSqlDatabase& db, const QStringList& codes, int idTax, const QString& operatorName,
+                  const QDateTime& now) {
+    store::Transaction tx(db);
+    for (const QString& code : codes) {
+        cambiarImpuesto(db, articulosParaCambiar(db, QStringLiteral("WHERE CODIGO = ?"), {QVariant(code)}),
+                        idTax, operatorName, now);
         store::run(db, QStringLiteral("UPDATE articulos SET IdTax = ? WHERE CODIGO = ?"),
                    {idTax, QVariant(code)});
+    }
     tx.commit();
 }
 

@@ -43,7 +43,18 @@ store::Ticket nuevaVenta(const QSqlDatabase& db, const QString& operatorName, co
 // description ("NoDescripcion"), the quantity is not a number other than 0
 // ("CantidadNoValida", returns are negative), or the price or PRE × UD passes
 // Currency::MaxAmount ("ImporteMaximo"), so no wrapped amount reaches a ticket.
-QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code);
+// On a ticket reopened to be changed ("Modificar este ticket"), each line
+// added goes to the audit trail with the ticket's total before and after.
+struct Reapertura {
+    QString operador;
+    QDateTime cuando;
+};
+QString anadirLinea(const QSqlDatabase& db, int idTick, const QString& code,
+                    const std::optional<Reapertura>& reapertura = std::nullopt);
+
+// The drawer opened without a sale: its line in the audit trail, written
+// before the drawer is sent its pulse.
+void anotarCajonSinVenta(const QSqlDatabase& db, const QString& operatorName, const QDateTime& now);
 
 // Browsing the tickets in ID_TICK order.
 enum class Paso { Primero, Anterior, Siguiente, Ultimo };
@@ -70,12 +81,18 @@ struct ArticuloCheck {
     bool ok() const { return messageKey.isEmpty(); }
 };
 ArticuloCheck checkArticulo(const QSqlDatabase& db, const QString& code, const QString& name, bool isNew);
-void addArticulo(const QSqlDatabase& db, const store::Articulo& articulo);
+// The edits of the article list, each in one transaction with its lines in
+// the audit trail (a line per article that changed).
+void addArticulo(const QSqlDatabase& db, const store::Articulo& articulo, const QString& operatorName,
+                 const QDateTime& now);
 // Price and tax of the article of code (code and description stay).
-void updateArticulo(const QSqlDatabase& db, const QString& code, Currency precio, int idTax);
-void deleteArticulo(const QSqlDatabase& db, const QString& code);
+void updateArticulo(const QSqlDatabase& db, const QString& code, Currency precio, int idTax,
+                    const QString& operatorName, const QDateTime& now);
+void deleteArticulo(const QSqlDatabase& db, const QString& code, const QString& operatorName,
+                    const QDateTime& now);
 // The tax of every article, or of the articles of codes.
-void CambiarIva(const QSqlDatabase& db, int idTax);
-void cambiarIvaDe(const QSqlDatabase& db, const QStringList& codes, int idTax);
+void CambiarIva(const QSqlDatabase& db, int idTax, const QString& operatorName, const QDateTime& now);
+void cambiarIvaDe(const QSqlDatabase& db, const QStringList& codes, int idTax, const QString& operatorName,
+                  const QDateTime& now);
 
 } // namespace sales

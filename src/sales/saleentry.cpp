@@ -169,7 +169,10 @@ bool SaleEntry::addTo(int idTick) {
         return false;
     QString refusal;
     try {
-        refusal = anadirLinea(m_context.data->db(), idTick, m_code->text());
+        refusal = anadirLinea(m_context.data->db(), idTick, m_code->text(),
+                              m_reopened ? std::optional<Reapertura>(
+                                               Reapertura{m_context.currentOperator, m_context.clock->now()})
+                                         : std::nullopt);
     } catch (const store::DatabaseError& e) {
         showError(e.text());
         return false;

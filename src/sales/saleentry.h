@@ -42,6 +42,9 @@ public:
     // F10: adds the entry line to ticket idTick; false when it was refused
     // (shown) or failed.
     bool addTo(int idTick);
+    // The ticket being entered was reopened to be changed: what is added to
+    // it goes to the audit trail under the operator on duty.
+    void setReopened(bool reopened) { m_reopened = reopened; }
     // F5: the search dialog; the chosen article becomes the entry line.
     // resetChoice: the search starts on "Codigo" / "empieza por".
     void search(bool resetChoice);
@@ -70,6 +73,7 @@ private:
     QWidget* m_addButton = nullptr;
     int m_searchField = -1;
     int m_searchMode = -1;
+    bool m_reopened = false;
 };
 
 } // namespace sales

@@ -1,6 +1,9 @@
 #include "sales/taxes.h"
 
+#include "store/auditoriatexto.h"
+#include "store/consolas.h"
 #include "store/sql.h"
+#include "store/transaction.h"
 
 #include <cmath>
 
@@ -82,19 +85,49 @@ TasaCheck checkTasa(const QSqlDatabase& db, const QString& name, const QString& 
     return done;
 }
 
-int addTasa(const QSqlDatabase& db, const QString& name, double value) {
+namespace {
+
+QString tipo(double value) {
+    return QStringLiteral("Tipo: ") + store::cantidadAuditada(value) + QStringLiteral(" %");
+}
+
+void auditar(const QSqlDatabase& db, const QString& operatorName, const QString& name, const QString& antes,
+             const QString& despues) {
+    store::auditar(
+        db, {operatorName, store::accion::Impuesto, QStringLiteral("Impuesto ") + name, antes, despues, {}});
+}
+
+std::optional<store::Tasa> tasaParaCambiar(const QSqlDatabase& db, int id) {
+    return store::selectOne<store::Tasa>(db, QStringLiteral("WHERE IdTax = ?") + store::forUpdate(db), {id});
+}
+
+} // namespace
+
+int addTasa(const QSqlDatabase& db, const QString& name, double value, const QString& operatorName) {
     store::Tasa t;
     t.Nombre = name;
     t.valor = value;
-    return static_cast<int>(store::insert(db, t));
+    store::Transaction tx(db);
+    const int id = static_cast<int>(store::insert(db, t));
+    auditar(db, operatorName, name, QString(), tipo(value));
+    tx.commit();
+    return id;
 }
 
-void setTasaValor(const QSqlDatabase& db, int id, double value) {
+void setTasaValor(const QSqlDatabase& db, int id, double value, const QString& operatorName) {
+    store::Transaction tx(db);
+    if (const std::optional<store::Tasa> before = tasaParaCambiar(db, id); before && before->valor != value)
+        auditar(db, operatorName, before->Nombre, tipo(before->valor), tipo(value));
     store::run(db, QStringLiteral("UPDATE tasas SET valor = ? WHERE IdTax = ?"), {value, id});
+    tx.commit();
 }
 
-void deleteTasa(const QSqlDatabase& db, int id) {
+void deleteTasa(const QSqlDatabase& db, int id, const QString& operatorName) {
+    store::Transaction tx(db);
+    if (const std::optional<store::Tasa> before = tasaParaCambiar(db, id))
+        auditar(db, operatorName, before->Nombre, tipo(before->valor), QString());
     store::run(db, QStringLiteral("DELETE FROM tasas WHERE IdTax = ?"), {id});
+    tx.commit();
 }
 
 } // namespace sales

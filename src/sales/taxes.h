@@ -55,9 +55,10 @@ struct TasaCheck {
 TasaCheck checkTasa(const QSqlDatabase& db, const QString& name, const QString& value, bool isNew);
 
 // Stores a new tax and answers its IdTax; changes a tax's rate; deletes a
-// tax (articles, lines and iva_gen keep naming it).
-int addTasa(const QSqlDatabase& db, const QString& name, double value);
-void setTasaValor(const QSqlDatabase& db, int id, double value);
-void deleteTasa(const QSqlDatabase& db, int id);
+// tax (articles, lines and iva_gen keep naming it). Each with its line in
+// the audit trail, in one transaction.
+int addTasa(const QSqlDatabase& db, const QString& name, double value, const QString& operatorName);
+void setTasaValor(const QSqlDatabase& db, int id, double value, const QString& operatorName);
+void deleteTasa(const QSqlDatabase& db, int id, const QString& operatorName);
 
 } // namespace sales

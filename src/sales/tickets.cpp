@@ -1,5 +1,7 @@
 #include "sales/tickets.h"
 
+#include "store/auditoriatexto.h"
+#include "store/consolas.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -44,14 +46,42 @@ std::optional<store::Ticket> ticketById(const QSqlDatabase& db, int idTick) {
     return store::selectOne<store::Ticket>(db, QStringLiteral("WHERE ID_TICK = ?"), {idTick});
 }
 
-void cancelTicket(const QSqlDatabase& db, int idTick, const QString& operatorName) {
+namespace {
+
+// What the cancellation overwrites, as the owner reads it afterwards: who
+// sold, each line's quantity, article and amount, and the total.
+QString ventaAnulada(const store::Ticket& ticket, const std::vector<store::LinTick>& ls) {
+    QStringList text{QStringLiteral("Vendido por ") + ticket.OPERADOR};
+    for (const store::LinTick& l : ls) {
+        // The empty line a voided account sale gets says nothing.
+        if (l.ARTICULO.isEmpty() && l.CODIGO.isEmpty() && l.CANT == 0 && l.IMPORTE == Currency())
+            continue;
+        text << QStringLiteral("%1 x %2 %3")
+                    .arg(store::cantidadAuditada(l.CANT), l.ARTICULO, store::importeAuditado(l.IMPORTE));
+    }
+    text << QStringLiteral("Total ") + store::importeAuditado(ticket.IMPORTE);
+    return text.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+void cancelTicket(const QSqlDatabase& db, int idTick, const QString& operatorName, const QDateTime& now) {
     store::Transaction tx(db);
+    // Read under a lock before the overwrite: the trail keeps what it zeroes.
+    const std::optional<store::Ticket> ticket = store::selectOne<store::Ticket>(
+        db, QStringLiteral("WHERE ID_TICK = ?") + store::forUpdate(db), {idTick});
+    if (!ticket)
+        return;
+    const std::vector<store::LinTick> before = lines(db, idTick);
     store::run(db, QStringLiteral("UPDATE lintick SET CANT = 0, IMPORTE = 0, IdTax = 0 WHERE ID_TICK = ?"),
                {idTick});
     store::run(
         db,
         QStringLiteral("UPDATE ticket SET IMPORTE = 0, OBSERVACIONES = ?, OPERADOR = ? WHERE ID_TICK = ?"),
         {QStringLiteral("ANULADO"), operatorName, idTick});
+    store::auditar(db,
+                   {operatorName, store::accion::AnularTicket, QStringLiteral("Ticket ") + ticket->NUM_TICKET,
+                    ventaAnulada(*ticket, before), QStringLiteral("ANULADO, total 0,00"), now});
     tx.commit();
 }
 

@@ -35,8 +35,10 @@ std::optional<store::Ticket> ticketById(const QSqlDatabase& db, int idTick);
 
 // Cancels a ticket: its lines keep their texts, codes and prices with
 // quantity, amount and tax 0; the ticket gets total 0, the remark "ANULADO"
-// and the operator. The number stays used.
-void cancelTicket(const QSqlDatabase& db, int idTick, const QString& operatorName);
+// and the operator. The number stays used. The audit trail gets, in the same
+// transaction, what the cancellation zeroes: the selling operator, each
+// line and the total. Nothing happens for a ticket that does not exist.
+void cancelTicket(const QSqlDatabase& db, int idTick, const QString& operatorName, const QDateTime& now);
 
 // Stores the sum of the lines' amounts as the ticket's total and answers it.
 Currency recomputeTotal(const QSqlDatabase& db, int idTick);

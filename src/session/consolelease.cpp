@@ -157,7 +157,7 @@ void ConsoleLease::reconcile() {
 void ConsoleLease::takeOver(const QString& from, qint64 silentMs) {
     std::optional<store::Toma> toma;
     try {
-        toma = store::tomarPuestos(m_context.data->db(), m_id.nombre, from, silentMs);
+        toma = store::tomarPuestos(m_context.data->db(), m_id.nombre, from, silentMs, QString());
     } catch (const store::DatabaseError& e) {
         m_keeper.noteFailure(e.text());
         return;
@@ -183,7 +183,7 @@ Result<std::vector<store::ConsolaRow>> ConsoleLease::otras() const {
 Result<QList<int>> ConsoleLease::tomarAMano(const QString& from) {
     std::optional<store::Toma> toma;
     try {
-        toma = store::tomarPuestos(m_context.data->db(), m_id.nombre, from, 0);
+        toma = store::tomarPuestos(m_context.data->db(), m_id.nombre, from, 0, m_context.currentOperator);
     } catch (const store::DatabaseError& e) {
         return Result<QList<int>>::failure(e.text());
     }

@@ -1,5 +1,6 @@
 #include "store/consolas.h"
 
+#include "store/auditoria.h"
 #include "store/dialect.h"
 #include "store/engine.h"
 #include "store/sql.h"
@@ -132,7 +133,7 @@ std::vector<ConsolaRow> otrasConsolas(const QSqlDatabase& db, const QString& nom
 }
 
 std::optional<Toma> tomarPuestos(const QSqlDatabase& db, const QString& nombre, const QString& from,
-                                 qint64 silentMs) {
+                                 qint64 silentMs, const QString& operador) {
     if (from.isEmpty() || from == nombre)
         return std::nullopt;
     Transaction t(db);
@@ -156,6 +157,18 @@ std::optional<Toma> tomarPuestos(const QSqlDatabase& db, const QString& nombre, 
         {nombre, from});
     run(db, QStringLiteral("UPDATE logins_en_uso SET CONSOLA = ? WHERE CONSOLA = ?"), {nombre, from});
     run(db, QStringLiteral("DELETE FROM consolas WHERE NOMBRE = ?"), {from});
+    if (!toma.stations.empty()) {
+        QStringList numbers;
+        for (int n : toma.stations)
+            numbers << QString::number(n);
+        const QString puestos = QStringLiteral("Puestos ") + numbers.join(QStringLiteral(", "));
+        auditar(db, {operador,
+                     accion::TomaPuestos,
+                     QStringLiteral("Consola ") + from,
+                     puestos + QStringLiteral(" de ") + from,
+                     puestos + QStringLiteral(" de ") + nombre,
+                     {}});
+    }
     t.commit();
     return toma;
 }

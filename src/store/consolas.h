@@ -80,8 +80,10 @@ struct Toma {
 // one transaction: ownership and a new epoch, and the other's row removed.
 // With silentMs above 0 nothing is taken unless that console is still silent
 // for so long once its row is locked; 0 takes it whatever its heartbeat.
+// Stations taken leave a line in the audit trail under operador (empty: the
+// console took them by itself, on an expired lease).
 std::optional<Toma> tomarPuestos(const QSqlDatabase& db, const QString& nombre, const QString& from,
-                                 qint64 silentMs);
+                                 qint64 silentMs, const QString& operador);
 
 struct Propiedad {
     int npuesto = 0;

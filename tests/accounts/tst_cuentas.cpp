@@ -58,10 +58,10 @@ void TstCuentas::deleteInUse() {
     f.add(f.cuenta(QStringLiteral("ANA")));
     station::LoginsInUse inUse;
     inUse.add(QStringLiteral("ana"));
-    QVERIFY(!eliminarCuenta(f.db(), QStringLiteral("ANA"), inUse));
+    QVERIFY(!eliminarCuenta(f.db(), QStringLiteral("ANA"), inUse, QString(), {}));
     QCOMPARE(f.read(QStringLiteral("ANA")).Login, QStringLiteral("ANA"));
     inUse.clear();
-    QVERIFY(eliminarCuenta(f.db(), QStringLiteral("ANA"), inUse));
+    QVERIFY(eliminarCuenta(f.db(), QStringLiteral("ANA"), inUse, QString(), {}));
     QCOMPARE(store::toInt(store::scalar(f.db(), QStringLiteral("SELECT COUNT(*) FROM cuentas"))), 0);
 }
 
@@ -88,7 +88,7 @@ void TstCuentas::expiredRemoval() {
     station::LoginsInUse inUse;
     if (oneInUse)
         inUse.add(QStringLiteral("OCHO"));
-    const QStringList busy = eliminarCaducadas(f.db(), false, QDate(2026, 3, 10), inUse);
+    const QStringList busy = eliminarCaducadas(f.db(), false, QDate(2026, 3, 10), inUse, QString(), {});
     QCOMPARE(busy, oneInUse ? QStringList{QStringLiteral("OCHO")} : QStringList{});
     QStringList logins;
     for (const store::Cuenta& c : store::select<store::Cuenta>(f.db(), QStringLiteral("ORDER BY rowid")))

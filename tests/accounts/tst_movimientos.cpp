@@ -2,6 +2,7 @@
 
 #include "accounts/movimientos.h"
 #include "sales/tickets.h"
+#include "store/auditoria.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 
@@ -46,6 +47,8 @@ private slots:
     void negativeTimeSale();
     void saleBookedUnderTheAccountsLogin_data();
     void saleBookedUnderTheAccountsLogin();
+    void handMadeChangesAreAudited_data();
+    void handMadeChangesAreAudited();
 };
 
 void TstMovimientos::moneySales() {
@@ -132,7 +135,7 @@ void TstMovimientos::voidedSale() {
     f.sql(QStringLiteral("UPDATE opciones SET NUM_TICK = 41"));
     const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
     QCOMPARE(t.NUM_TICKET, QStringLiteral("42"));
-    anularVenta(f.db(), t, QStringLiteral("LUIS"));
+    anularVenta(f.db(), t, QStringLiteral("LUIS"), Now);
     const store::Ticket stored = *sales::ticketById(f.db(), t.ID_TICK);
     QCOMPARE(stored.IMPORTE, Currency());
     QCOMPARE(stored.OBSERVACIONES, QStringLiteral("ANULADO"));
@@ -221,6 +224,53 @@ void TstMovimientos::saleBookedUnderTheAccountsLogin() {
         QCOMPARE(stored.Bonotiempo, 3600);
     else
         QCOMPARE(stored.credito, Currency::fromCents(500));
+}
+
+void TstMovimientos::handMadeChangesAreAudited_data() {
+    QTest::addColumn<bool>("time");
+    QTest::addColumn<int>("stored"); // cents, or seconds of time
+    QTest::addColumn<double>("quantity");
+    QTest::addColumn<QString>("antes");
+    QTest::addColumn<QString>("despues");
+    // The window remembers no credit at all: the trail must start from the stored one.
+    QTest::newRow("top-up") << false << 300 << 2.0 << QStringLiteral("Crédito 3,00")
+                            << QStringLiteral("Crédito 13,00\n+10,00 en el ticket 42");
+    QTest::newRow("money given back") << false << 1300 << -1.0 << QStringLiteral("Crédito 13,00")
+                                      << QStringLiteral("Crédito 8,00\n-5,00 en el ticket 42");
+    QTest::newRow("voucher") << true << 3600 << 2.0 << QStringLiteral("Tiempo 1:00:00")
+                             << QStringLiteral("Tiempo 3:00:00\n+2:00:00 en el ticket 42");
+    QTest::newRow("more time taken than held") << true << 1800 << -1.0 << QStringLiteral("Tiempo 0:30:00")
+                                               << QStringLiteral("Tiempo 0:00:00\n-1:00:00 en el ticket 42");
+}
+
+void TstMovimientos::handMadeChangesAreAudited() {
+    QFETCH(bool, time);
+    QFETCH(int, stored);
+    QFETCH(double, quantity);
+    QFETCH(QString, antes);
+    QFETCH(QString, despues);
+    AccountFixture f;
+    store::Cuenta c = f.cuenta(QStringLiteral("ANA"));
+    if (time)
+        c.Bonotiempo = stored;
+    else
+        c.credito = Currency::fromCents(stored);
+    f.add(c);
+    f.sql(QStringLiteral("UPDATE opciones SET NUM_TICK = 41"));
+    const store::Ticket t = abrirVenta(f.db(), QStringLiteral("CAJA"), Now);
+    const VentaResultado r =
+        time ? confirmarTiempo(f.db(), voucher(t, quantity, 60), 0, QStringLiteral("LUIS"), 2)
+             : confirmarMetalico(f.db(), money(t, quantity, 500), Currency(), QStringLiteral("LUIS"), 2);
+    QVERIFY(r.ok());
+    QSqlQuery q =
+        store::run(f.db(), QStringLiteral("SELECT OPERADOR, ACCION, OBJETO, ANTES, DESPUES FROM auditoria"));
+    QVERIFY(q.next());
+    QCOMPARE(store::toText(q.value(0)), QStringLiteral("LUIS"));
+    QCOMPARE(store::toText(q.value(1)), time ? store::accion::TiempoCuenta : store::accion::CreditoCuenta);
+    QCOMPARE(store::toText(q.value(2)), QStringLiteral("Cuenta ANA"));
+    QCOMPARE(store::toText(q.value(3)), antes);
+    QCOMPARE(store::toText(q.value(4)), despues);
+    QVERIFY(!q.next());
 }
 
 QTEST_GUILESS_MAIN(TstMovimientos)

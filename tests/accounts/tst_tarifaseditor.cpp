@@ -368,21 +368,23 @@ void TestTarifasEditor::voucherChecks() {
     QFETCH(QString, topUpKey);
     Rig rig;
     const accounts::BonoEntrada e{code, description, cents(price), hours, minutes};
-    QCOMPARE(accounts::guardarBono(rig.db(), e, true).messageKey, key);
-    QCOMPARE(accounts::guardarRecarga(rig.db(), e, true).messageKey, topUpKey);
+    QCOMPARE(accounts::guardarBono(rig.db(), e, true, QString()).messageKey, key);
+    QCOMPARE(accounts::guardarRecarga(rig.db(), e, true, QString()).messageKey, topUpKey);
 }
 
 void TestTarifasEditor::voucherTimeAndModify() {
     Rig rig;
-    QVERIFY(accounts::guardarBono(
-                rig.db(), {QStringLiteral("B90"), QStringLiteral("Hora y media"), cents(150), 1, 30}, true)
+    QVERIFY(accounts::guardarBono(rig.db(),
+                                  {QStringLiteral("B90"), QStringLiteral("Hora y media"), cents(150), 1, 30},
+                                  true, QString())
                 .ok());
     auto bono = store::selectOne<store::Bono>(rig.db(), QStringLiteral("WHERE CODIGO = 'B90'"));
     QCOMPARE(bono->tiempo_bono, 90);
     QCOMPARE(accounts::tiempoBonoStr(bono->tiempo_bono), QStringLiteral("1:30:00"));
     // Modifying skips the duplicate test and keeps code and description.
-    QVERIFY(accounts::guardarBono(
-                rig.db(), {QStringLiteral("B90"), QStringLiteral("Hora y media"), cents(200), 2, 0}, false)
+    QVERIFY(accounts::guardarBono(rig.db(),
+                                  {QStringLiteral("B90"), QStringLiteral("Hora y media"), cents(200), 2, 0},
+                                  false, QString())
                 .ok());
     bono = store::selectOne<store::Bono>(rig.db(), QStringLiteral("WHERE CODIGO = 'B90'"));
     QCOMPARE(bono->tiempo_bono, 120);

@@ -268,7 +268,7 @@ void TestConfPuestos::pollIntervalFollowsTheOptions() {
     store::Opciones o = store::readOpciones(room.db.data.db());
     o.ping = 1;
     const auto applied = admin::aplicarOpciones(room.db.data.db(), o, store::readWebConfig(room.db.data.db()),
-                                                o.NUM_TICK + 1, room.context.settings);
+                                                o.NUM_TICK + 1, room.context.settings, QString());
     QVERIFY(applied.ok() && applied->check.ok());
     QCOMPARE(room.context.settings.pollIntervalMs, 1000);
     QTest::qWait(LiveRoom::PollMs + 100);
@@ -427,6 +427,15 @@ void TestConfPuestos::stationsOfSeveralConsoles() {
     QCOMPARE(row(3).EPOCA, epoch + 1);
     QCOMPARE(row(3).ip, QStringLiteral("127.0.1.30"));
     QVERIFY(!puestos.byNumber(3));
+    // The trail has the move with what it changed, and nothing of the refused one.
+    QSqlQuery trail = store::run(
+        c.dbh(), QStringLiteral("SELECT OPERADOR, ANTES, DESPUES FROM auditoria WHERE OBJETO = 'Puesto 3'"));
+    QVERIFY(trail.next());
+    QCOMPARE(store::toText(trail.value(0)), c.context.currentOperator);
+    QCOMPARE(store::toText(trail.value(1)), QString());
+    QCOMPARE(store::toText(trail.value(2)),
+             QStringLiteral("Dirección: 127.0.1.3 -> 127.0.1.30\nConsola: AQUI -> ALLI"));
+    QVERIFY(!trail.next());
 
     // Another console's station in use, as its row tells, is neither changed nor deleted.
     store::run(c.dbh(), QStringLiteral("UPDATE puestos SET estado = 3 WHERE npuesto = 8"));

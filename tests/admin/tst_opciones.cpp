@@ -59,6 +59,8 @@ class TestOpciones : public QObject {
 private slots:
     void ticketNumber_data();
     void ticketNumber();
+    void changesListOnlyWhatChangedAndHidePasswords_data();
+    void changesListOnlyWhatChangedAndHidePasswords();
     void ticketIssuedWhileOpen();
     void amountsAndRuntime_data();
     void amountsAndRuntime();
@@ -84,19 +86,24 @@ void TestOpciones::ticketNumber_data() {
     QTest::addColumn<int>("typed");
     QTest::addColumn<int>("stored");
     QTest::addColumn<QString>("message");
-    QTest::newRow("20 stores 19") << 20 << 19 << QString();
-    QTest::newRow("11 unchanged") << 11 << 10 << QString();
-    QTest::newRow("10 unchanged") << 10 << 10 << QString();
+    // The audit line of the apply: a window applied as it opened changes nothing.
+    QTest::addColumn<QString>("trail");
+    QTest::newRow("20 stores 19") << 20 << 19 << QString() << QStringLiteral("NUM_TICK: 10 -> 19");
+    QTest::newRow("11 unchanged") << 11 << 10 << QString() << QString();
+    QTest::newRow("10 unchanged") << 10 << 10 << QString() << QString();
     QTest::newRow("9 refused") << 9 << 10
                                << QStringLiteral(
-                                      "Próximo Número de ticket incorrecto. Debe ser mayor que el actual.");
+                                      "Próximo Número de ticket incorrecto. Debe ser mayor que el actual.")
+                               << QString();
 }
 
 void TestOpciones::ticketNumber() {
     QFETCH(int, typed);
     QFETCH(int, stored);
     QFETCH(QString, message);
-    Options o(QStringLiteral("ADMIN"), QStringLiteral("UPDATE opciones SET NUM_TICK = 10"));
+    QFETCH(QString, trail);
+    // No default interval: the demo's default tariff has none to choose.
+    Options o(QStringLiteral("ADMIN"), QStringLiteral("UPDATE opciones SET NUM_TICK = 10, op4_4 = 0"));
     QCOMPARE(o.get<QLineEdit>("lastTicket")->text(), QStringLiteral("10"));
     QCOMPARE(o.get<QSpinBox>("nextTicket")->value(), 11);
     o.get<QSpinBox>("nextTicket")->setValue(typed);
@@ -108,6 +115,81 @@ void TestOpciones::ticketNumber() {
     } else {
         QCOMPARE(o.get<QSpinBox>("nextTicket")->value(), stored + 1);
     }
+    QStringList lines;
+    QSqlQuery q = store::run(o.db(), QStringLiteral("SELECT OPERADOR, ACCION, DESPUES FROM auditoria"));
+    while (q.next()) {
+        QCOMPARE(store::toText(q.value(0)), QStringLiteral("ADMIN"));
+        QCOMPARE(store::toText(q.value(1)), QStringLiteral("Opciones"));
+        lines << store::toText(q.value(2));
+    }
+    QCOMPARE(lines, trail.isEmpty() ? QStringList() : QStringList{trail});
+}
+
+void TestOpciones::changesListOnlyWhatChangedAndHidePasswords_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("a text") << QStringLiteral("TEXTO_TICK") << QStringLiteral("Bienvenido")
+                            << QStringLiteral("Hola") << QStringLiteral("TEXTO_TICK: Bienvenido -> Hola");
+    QTest::newRow("a mail password changed")
+        << QStringLiteral("smtpclave") << QStringLiteral("secreta1") << QStringLiteral("secreta2")
+        << QStringLiteral("smtpclave: **** -> **** (otra)");
+    QTest::newRow("a mail password set")
+        << QStringLiteral("claveinformes") << QStringLiteral("") << QStringLiteral("secreta2")
+        << QStringLiteral("claveinformes: (vacía) -> ****");
+    QTest::newRow("a mail password cleared")
+        << QStringLiteral("smtpclave") << QStringLiteral("secreta1") << QStringLiteral("")
+        << QStringLiteral("smtpclave: **** -> (vacía)");
+    QTest::newRow("a mail password kept") << QStringLiteral("smtpclave") << QStringLiteral("secreta1")
+                                          << QStringLiteral("secreta1") << QStringLiteral("");
+    QTest::newRow("an initial password changed")
+        << QStringLiteral("pass_ini") << QStringLiteral("secreta1") << QStringLiteral("secreta2")
+        << QStringLiteral("pass_ini: **** -> **** (otra)");
+    // The options store a run of blanks for an empty password.
+    QTest::newRow("blanks for nothing") << QStringLiteral("pass_ini2") << QStringLiteral("         ")
+                                        << QStringLiteral("") << QStringLiteral("");
+}
+
+void TestOpciones::changesListOnlyWhatChangedAndHidePasswords() {
+    QFETCH(QString, field);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, line);
+    store::Opciones o;
+    o.ping = 3;
+    o.redondeo = Currency::fromCents(5);
+    store::WebConfig w;
+    w.smtp = QStringLiteral("smtp.example.com");
+    store::Opciones o2 = o;
+    store::WebConfig w2 = w;
+    const auto set = [&field](store::Opciones& opts, store::WebConfig& web, const QString& value) {
+        if (field == QLatin1String("TEXTO_TICK"))
+            opts.TEXTO_TICK = value;
+        else if (field == QLatin1String("pass_ini"))
+            opts.pass_ini = value;
+        else if (field == QLatin1String("pass_ini2"))
+            opts.pass_ini2 = value;
+        else if (field == QLatin1String("smtpclave"))
+            web.smtpclave = value;
+        else
+            web.claveinformes = value;
+    };
+    set(o, w, before);
+    set(o2, w2, after);
+    // A change beside it is listed too, and nothing else.
+    o2.ping = 4;
+    const QString changes = admin::diferenciasOpciones(o, w, o2, w2);
+    QStringList expected{QStringLiteral("ping: 3 -> 4")};
+    if (!line.isEmpty())
+        expected << line;
+    QStringList listed = changes.split(QLatin1Char('\n'));
+    listed.sort();
+    expected.sort();
+    QCOMPARE(listed, expected);
+    for (const QString& secret : {QStringLiteral("secreta1"), QStringLiteral("secreta2")})
+        if (field != QLatin1String("TEXTO_TICK"))
+            QVERIFY(!changes.contains(secret));
 }
 
 void TestOpciones::ticketIssuedWhileOpen() {

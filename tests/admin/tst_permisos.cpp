@@ -162,6 +162,7 @@ const std::vector<Guard>& guards() {
         {"3.- Estadística de puestos...", P::INFORME3, NoPermitida, menu("estadPuestos")},
         {"&4.- Ventas de artículos ...", P::INFORME4, NoPermitida, menu("ventasArticulos")},
         {"&5.- Ventas de bonos ...", P::INFORME5, NoPermitida, menu("ventasBonos")},
+        {"&5.- Registro de auditoría...", P::AUDITORIA, NoPermitida, menu("auditoria")},
         {"I.V.A. / Tasas", P::CONFIMP, NoPermiso, optionsPage(9)},
         {"Configuración de Logs", P::CONFLOGS, NoPermitida, optionsPage(11)},
         {"Servidor de Logs", P::CONFLOGS, NoPermitida, optionsPage(12)},

@@ -21,7 +21,7 @@ qint64 rawOf(const QString& text) {
 }
 
 int tasa(const QSqlDatabase& db, const QString& name, double valor) {
-    return addTasa(db, name, valor);
+    return addTasa(db, name, valor, QString());
 }
 
 void addLineOf(const QSqlDatabase& db, int idTick, const QString& amount, int idTax) {
@@ -94,7 +94,7 @@ void TstTaxes::buscarTasaFallsBackToGeneralName() {
     rate = 123;
     QCOMPARE(BuscarTasa(db, 999, 1, rate), QStringLiteral("IVA GENERAL"));
     QCOMPARE(rate, qint64(123));
-    deleteTasa(db, 1);
+    deleteTasa(db, 1, QString());
     QCOMPARE(BuscarTasa(db, 999, 1, rate), QString());
 }
 
@@ -116,7 +116,7 @@ void TstTaxes::breakdownAddsUpToTotal() {
     addLineOf(db, ticket.ID_TICK, QStringLiteral("2,00"), 0);
     addLineOf(db, ticket.ID_TICK, QStringLiteral("2,42"), 1);
     if (deleteReduced)
-        deleteTasa(db, reduced);
+        deleteTasa(db, reduced, QString());
     const TaxBreakdown b = taxBreakdown(db, ticket.ID_TICK, 1);
     QCOMPARE(int(b.taxes.size()), 2);
     QCOMPARE(b.taxes[0].name, QStringLiteral("IVA GENERAL"));

@@ -35,7 +35,7 @@ struct Fixture {
                    {QStringLiteral("CIBERCAFÉ €\r\nC/ Mayor 1"), QStringLiteral("Gracias por su visita"),
                     QStringLiteral("CIBER"), QStringLiteral("Hasta pronto"), QStringLiteral("CUENTAS"),
                     QStringLiteral("Fin cuentas")});
-        const int reduced = addTasa(d, QStringLiteral("IVA REDUCIDO 10%"), 10);
+        const int reduced = addTasa(d, QStringLiteral("IVA REDUCIDO 10%"), 10, QString());
         store::Ticket head;
         head.CONTA = true;
         head = NuevoNumeroTicket(d, head, QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3)));

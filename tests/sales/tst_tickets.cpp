@@ -1,5 +1,6 @@
 #include "sales/puntoventa.h"
 #include "sales/tickets.h"
+#include "store/auditoria.h"
 #include "store/datamodule.h"
 #include "store/engine.h"
 #include "store/opciones.h"
@@ -57,6 +58,21 @@ store::LinTick line(int idTick, const QString& articulo, const QString& codigo, 
     return l;
 }
 
+int auditLines(const QSqlDatabase& db) {
+    return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM auditoria")));
+}
+
+// CAJA's sale of two coffees and a voucher, 5,40 in all.
+store::Ticket soldByCaja(const QSqlDatabase& db) {
+    store::Ticket t = saleTicket();
+    t.OPERADOR = QStringLiteral("CAJA");
+    t = NuevoNumeroTicket(db, t, Now);
+    addLine(db, line(t.ID_TICK, QStringLiteral("CAFÉ"), QStringLiteral("C1"), 2, 120, 1));
+    addLine(db, line(t.ID_TICK, QStringLiteral("BONO 1H"), QStringLiteral("B1H"), 1, 300, 1));
+    recomputeTotal(db, t.ID_TICK);
+    return t;
+}
+
 } // namespace
 
 class TstTickets : public QObject {
@@ -72,6 +88,11 @@ private slots:
     void findByExactText_data();
     void findByExactText();
     void cancelKeepsLinesAndNumber();
+    void voidingKeepsWhatItZeroes();
+    void failedVoidingLeavesNoLine_data();
+    void failedVoidingLeavesNoLine();
+    void changesToAReopenedTicketAreAudited_data();
+    void changesToAReopenedTicketAreAudited();
     void totalIsTheSumOfLines();
     void settle();
     void eachConsoleRecordsItsName();
@@ -253,7 +274,7 @@ void TstTickets::cancelKeepsLinesAndNumber() {
     addLine(db, line(t.ID_TICK, QStringLiteral("varios"), QString(), 0.5, 300, 1));
     QCOMPARE(sales::recomputeTotal(db, t.ID_TICK), Currency::fromCents(480));
 
-    cancelTicket(db, t.ID_TICK, QStringLiteral("LUIS"));
+    cancelTicket(db, t.ID_TICK, QStringLiteral("LUIS"), Now);
     const std::vector<store::LinTick> ls = lines(db, t.ID_TICK);
     QCOMPARE(ls.size(), size_t(3));
     const QStringList articulos{"CAFE", "BOLLO", "varios"};
@@ -274,6 +295,84 @@ void TstTickets::cancelKeepsLinesAndNumber() {
     QCOMPARE(c.NUM_TICKET, t.NUM_TICKET);
     // The number stays used.
     QCOMPARE(NuevoNumeroTicket(db, saleTicket(), Now).NUM_TICKET, QStringLiteral("2"));
+}
+
+void TstTickets::voidingKeepsWhatItZeroes() {
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    const store::Ticket t = soldByCaja(db);
+    const QDateTime at(QDate(2026, 1, 16), QTime(9, 5, 0));
+    cancelTicket(db, t.ID_TICK, QStringLiteral("LUIS"), at);
+    // The ticket now names LUIS and says 0; the trail says who sold what.
+    QSqlQuery q = store::run(db, QStringLiteral("SELECT FECHA, HORA, OPERADOR, ACCION, OBJETO, ANTES FROM "
+                                                "auditoria"));
+    QVERIFY(q.next());
+    QCOMPARE(store::toDate(q.value(0)), at.date());
+    QCOMPARE(store::toTime(q.value(1)), at.time());
+    QCOMPARE(store::toText(q.value(2)), QStringLiteral("LUIS"));
+    QCOMPARE(store::toText(q.value(3)), store::accion::AnularTicket);
+    QCOMPARE(store::toText(q.value(4)), QStringLiteral("Ticket ") + t.NUM_TICKET);
+    QCOMPARE(store::toText(q.value(5)),
+             QStringLiteral("Vendido por CAJA\n2 x CAFÉ 2,40\n1 x BONO 1H 3,00\nTotal 5,40"));
+    QVERIFY(!q.next());
+}
+
+void TstTickets::failedVoidingLeavesNoLine_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("event");
+    QTest::newRow("the ticket cannot be written") << QStringLiteral("ticket") << QStringLiteral("UPDATE");
+    QTest::newRow("the trail cannot be written") << QStringLiteral("auditoria") << QStringLiteral("INSERT");
+}
+
+void TstTickets::failedVoidingLeavesNoLine() {
+    QFETCH(QString, table);
+    QFETCH(QString, event);
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    const store::Ticket t = soldByCaja(db);
+    refuseWrites(db, QStringLiteral("lleno"), event, table);
+    QVERIFY_THROWS_EXCEPTION(store::DatabaseError, cancelTicket(db, t.ID_TICK, QStringLiteral("LUIS"), Now));
+    allowWrites(db, QStringLiteral("lleno"), table);
+    // Both or neither: the sale stands as sold and the trail is silent.
+    QCOMPARE(auditLines(db), 0);
+    const store::Ticket stored = *ticketById(db, t.ID_TICK);
+    QCOMPARE(stored.IMPORTE, Currency::fromCents(540));
+    QCOMPARE(stored.OPERADOR, QStringLiteral("CAJA"));
+    QCOMPARE(lines(db, t.ID_TICK).front().IMPORTE, Currency::fromCents(240));
+}
+
+void TstTickets::changesToAReopenedTicketAreAudited_data() {
+    QTest::addColumn<bool>("reopened");
+    QTest::newRow("a sale being entered") << false;
+    QTest::newRow("a ticket reopened") << true;
+}
+
+void TstTickets::changesToAReopenedTicketAreAudited() {
+    QFETCH(bool, reopened);
+    TestDatabase tdb;
+    const QSqlDatabase db = tdb.data.db();
+    const store::Ticket t = soldByCaja(db);
+    store::Udart u = readUdart(db);
+    u.ART = QStringLiteral("AGUA");
+    u.UD = 3;
+    u.PRE = Currency::fromCents(80);
+    u.IMP = Currency::fromCents(240);
+    saveUdart(db, u);
+    QCOMPARE(anadirLinea(db, t.ID_TICK, QString(),
+                         reopened ? std::optional<Reapertura>(Reapertura{QStringLiteral("LUIS"), Now})
+                                  : std::nullopt),
+             QString());
+    QCOMPARE(auditLines(db), reopened ? 1 : 0);
+    if (!reopened)
+        return;
+    QSqlQuery q =
+        store::run(db, QStringLiteral("SELECT OPERADOR, ACCION, OBJETO, ANTES, DESPUES FROM auditoria"));
+    QVERIFY(q.next());
+    QCOMPARE(store::toText(q.value(0)), QStringLiteral("LUIS"));
+    QCOMPARE(store::toText(q.value(1)), store::accion::ModificarTicket);
+    QCOMPARE(store::toText(q.value(2)), QStringLiteral("Ticket ") + t.NUM_TICKET);
+    QCOMPARE(store::toText(q.value(3)), QStringLiteral("Total 5,40"));
+    QCOMPARE(store::toText(q.value(4)), QStringLiteral("+ 3 x AGUA 2,40\nTotal 7,80"));
 }
 
 void TstTickets::totalIsTheSumOfLines() {

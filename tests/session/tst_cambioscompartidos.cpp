@@ -108,8 +108,8 @@ void TstCambiosCompartidos::editBumpsItsKey() {
     case Edit::Options: {
         store::Opciones o = store::readOpciones(db);
         o.ping = 5;
-        const auto applied =
-            admin::aplicarOpciones(db, o, store::readWebConfig(db), o.NUM_TICK + 1, other.context.settings);
+        const auto applied = admin::aplicarOpciones(db, o, store::readWebConfig(db), o.NUM_TICK + 1,
+                                                    other.context.settings, QString());
         QVERIFY(applied.ok() && applied->check.ok());
         break;
     }
@@ -133,13 +133,13 @@ void TstCambiosCompartidos::editBumpsItsKey() {
         QVERIFY(accounts::guardarBono(
                     db,
                     {QStringLiteral("B2H"), QStringLiteral("Bono 2 horas"), Currency::fromUnits(18), 2, 0},
-                    true)
+                    true, QString())
                     .ok());
         break;
     case Edit::TopUp:
         QVERIFY(accounts::guardarRecarga(
                     db, {QStringLiteral("R50"), QStringLiteral("Recarga 50"), Currency::fromUnits(50), 0, 0},
-                    true)
+                    true, QString())
                     .ok());
         break;
     case Edit::Operator: {
@@ -198,7 +198,7 @@ void TstCambiosCompartidos::editsElsewhereApplyHere() {
     o.esperatoma = 90;
     o.redondeo = Currency::fromCents(20);
     QVERIFY(admin::aplicarOpciones(other.db(), o, store::readWebConfig(other.db()), o.NUM_TICK + 1,
-                                   other.context.settings)
+                                   other.context.settings, QString())
                 ->check.ok());
     // Tariffs: costs change in the record stations price with; a new one
     // joins at the end, a deleted one leaves.

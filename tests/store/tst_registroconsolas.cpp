@@ -143,14 +143,16 @@ void TestRegistroConsolas::takeOverOnlyWhenSilent() {
     age(db(), QStringLiteral("A"), silentMs);
     const Latido seen = renovarLatido(db(), consola(QStringLiteral("B")), 30000, delayMs);
     QCOMPARE(seen.dead.size() == 1, taken && delayMs > 0);
-    const std::optional<Toma> toma = tomarPuestos(db(), QStringLiteral("B"), QStringLiteral("A"), delayMs);
+    const std::optional<Toma> toma =
+        tomarPuestos(db(), QStringLiteral("B"), QStringLiteral("A"), delayMs, QString());
     QCOMPARE(bool(toma), taken);
     QCOMPARE(owner(db(), 3), taken ? QStringLiteral("B") : QStringLiteral("A"));
     QCOMPARE(epoch(db(), 3), taken ? 2 : 1);
     if (taken) {
         QCOMPARE(toma->stations.size(), size_t(8));
         // Taken once: a second console that noticed too finds nothing.
-        QVERIFY(!tomarPuestos(db(), QStringLiteral("C"), QStringLiteral("A"), delayMs > 0 ? delayMs : 1));
+        QVERIFY(!tomarPuestos(db(), QStringLiteral("C"), QStringLiteral("A"), delayMs > 0 ? delayMs : 1,
+                              QString()));
         QVERIFY(!renovarLatido(db(), consola(QStringLiteral("A")), 30000, 0).kept);
     }
 }
@@ -159,9 +161,18 @@ void TestRegistroConsolas::takeOverMovesLoginsAndRow() {
     registrarConsola(db(), consola(QStringLiteral("A")), 30000);
     run(db(), QStringLiteral("UPDATE puestos SET cuenta = '10001' WHERE npuesto = 2"));
     QVERIFY(reclamarLogin(db(), QStringLiteral("10001"), 2, QStringLiteral("A")));
-    QVERIFY(tomarPuestos(db(), QStringLiteral("B"), QStringLiteral("A"), 0));
+    QVERIFY(tomarPuestos(db(), QStringLiteral("B"), QStringLiteral("A"), 0, QStringLiteral("ANA")));
     QCOMPARE(toText(scalar(db(), QStringLiteral("SELECT CONSOLA FROM logins_en_uso WHERE LOGIN = '10001'"))),
              QStringLiteral("B"));
+    // A take-over by hand is the operator's, in the trail with what changed hands.
+    QSqlQuery trail = run(db(), QStringLiteral("SELECT OPERADOR, OBJETO, ANTES, DESPUES FROM auditoria WHERE "
+                                               "ACCION = 'Toma de puestos'"));
+    QVERIFY(trail.next());
+    QCOMPARE(toText(trail.value(0)), QStringLiteral("ANA"));
+    QCOMPARE(toText(trail.value(1)), QStringLiteral("Consola A"));
+    QVERIFY(toText(trail.value(2)).endsWith(QStringLiteral(" de A")));
+    QVERIFY(toText(trail.value(3)).startsWith(QStringLiteral("Puestos 1, 2, ")));
+    QVERIFY(!trail.next());
     QCOMPARE(toInt(scalar(db(), QStringLiteral("SELECT COUNT(*) FROM consolas WHERE NOMBRE = 'A'"))), 0);
     // Still in use: the customer is still logged in.
     QVERIFY(!reclamarLogin(db(), QStringLiteral("10001"), 5, QStringLiteral("B")));
@@ -197,8 +208,8 @@ void TestRegistroConsolas::accountInUseElsewhereStays() {
     // Logged in at another console's station: this console's own list knows nothing of it.
     QVERIFY(reclamarLogin(db(), QStringLiteral("10001"), 5, QStringLiteral("B")));
     const station::LoginsInUse here;
-    QVERIFY(!accounts::eliminarCuenta(db(), QStringLiteral("10001"), here));
-    QVERIFY(accounts::eliminarCuenta(db(), QStringLiteral("10002"), here));
+    QVERIFY(!accounts::eliminarCuenta(db(), QStringLiteral("10001"), here, QString(), {}));
+    QVERIFY(accounts::eliminarCuenta(db(), QStringLiteral("10002"), here, QString(), {}));
     QCOMPARE(
         toInt(scalar(db(), QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE Login IN ('10001', '10002')"))),
         1);
