@@ -10,6 +10,8 @@
 #include "station/listapuestos.h"
 #include "station/loginsinuse.h"
 #include "station/wireformat.h"
+#include "store/bloqueos.h"
+#include "store/consolas.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/rows.h"
@@ -44,6 +46,18 @@ bool expired(const store::Cuenta& c, const store::Opciones& o, const QDate& toda
 
 } // namespace
 
+const ui::MessageTable& AccountDecisions::messages() {
+    static const ui::MessageTable table{
+        {"CuentaBloqueada",
+         QStringLiteral("La cuenta %1 queda bloqueada %2 min tras %3 contraseñas erróneas."),
+         QStringLiteral("Account %1 is locked for %2 min after %3 wrong passwords.")},
+        {"PuestoBloqueado",
+         QStringLiteral("El puesto %1 no admite accesos durante %2 min tras %3 intentos fallidos."),
+         QStringLiteral("Station %1 refuses log-ins for %2 min after %3 failed attempts.")},
+    };
+    return table;
+}
+
 AccountDecisions::AccountDecisions(ConsoleContext& context, const ListaTarifas& tarifas,
                                    const station::LoginsInUse& logins, MessageSink notices)
     : m_ctx(context)
@@ -52,20 +66,59 @@ AccountDecisions::AccountDecisions(ConsoleContext& context, const ListaTarifas& 
     , m_notices(std::move(notices)) {}
 
 int AccountDecisions::CheckStationLogin(TPuestos& puesto, const QString& request) {
-    return checkLogin(puesto.rec(), request);
+    return checkLogin(puesto.rec(), request, puesto.number);
 }
 
-int AccountDecisions::checkLogin(station::StationRecord& rec, const QString& request) {
+void AccountDecisions::contarFallo(const QSqlDatabase& db, int stationNumber, const QString& login,
+                                   qint64 nowMs) {
+    const store::LimitesBloqueo limites = store::limitesBloqueo(store::readOpciones(db));
+    const QDateTime now = m_ctx.clock->now();
+    const auto tell = [&](const QString& key, const QString& who, int minutes, int attempts) {
+        if (m_notices)
+            m_notices(station::MessageQueueRow{
+                stationNumber, m_ctx.regional.formatTime(now.time()),
+                QStringLiteral("[System]: ") +
+                    messages().text(key).arg(who, QString::number(minutes), QString::number(attempts))});
+    };
+    if (!login.isEmpty()) {
+        const store::FalloRegistrado f =
+            store::registrarFallo(db, store::TipoBloqueo::Login, login, limites, nowMs, now);
+        if (f.bloqueo)
+            tell(QStringLiteral("CuentaBloqueada"), login, limites.minutos, f.bloqueo->intentos);
+    }
+    const QString station = QString::number(stationNumber);
+    const store::FalloRegistrado f =
+        store::registrarFallo(db, store::TipoBloqueo::Puesto, station, limites, nowMs, now);
+    if (f.bloqueo)
+        tell(QStringLiteral("PuestoBloqueado"), station, limites.minutosPuesto, f.bloqueo->intentos);
+}
+
+int AccountDecisions::checkLogin(station::StationRecord& rec, const QString& request, int stationNumber) {
     const QString login = station::loginFromRequest(request);
     const QString password = station::passwordFromRequest(request);
     const QSqlDatabase db = m_ctx.data->db();
 
+    // A station that keeps failing, or a login under attack, is refused as
+    // a wrong password before its password is looked at (a first password
+    // to choose too): guessing learns nothing while the lock lasts.
+    const qint64 nowMs = store::serverNowMs(db);
+    if (store::algunoBloqueado(
+            db,
+            {store::claveBloqueo(store::TipoBloqueo::Puesto, QString::number(stationNumber)),
+             store::claveBloqueo(store::TipoBloqueo::Login, login)},
+            nowMs))
+        return codigo::ClaveErronea;
+
     // 1. Exactly one row, of any type.
-    if (login.isEmpty())
+    if (login.isEmpty()) {
+        contarFallo(db, stationNumber, QString(), nowMs);
         return codigo::NoExiste;
+    }
     const std::vector<store::Cuenta> rows = cuentasPorLogin(db, login);
-    if (rows.size() != 1)
+    if (rows.size() != 1) {
+        contarFallo(db, stationNumber, QString(), nowMs);
         return codigo::NoExiste;
+    }
     const store::Cuenta& c = rows.front();
 
     // 2. The password, exactly; deactivation and expiry wait for the new one.
@@ -74,6 +127,7 @@ int AccountDecisions::checkLogin(station::StationRecord& rec, const QString& req
             rec.firstPasswordLogin = c.Login;
             return codigo::NuevaClave;
         }
+        contarFallo(db, stationNumber, c.Login, nowMs);
         return codigo::ClaveErronea;
     }
     if (c.Desactivada)

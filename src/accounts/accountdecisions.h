@@ -3,6 +3,9 @@
 #include "station/linkdecisions.h"
 #include "station/messagerow.h"
 #include "station/stationrecord.h"
+#include "ui/messagetable.h"
+
+#include <QSqlDatabase>
 
 #include <functional>
 
@@ -58,10 +61,19 @@ public:
     void CerrarCuenta(const QString& login, int stationNumber, const QString& accountType,
                       const QString& ticketNumber, int seconds, Currency cost) override;
 
-    // The log-in decision on a record (what CheckStationLogin does to its station's record).
-    int checkLogin(station::StationRecord& rec, const QString& request);
+    // The log-in decision on a record (what CheckStationLogin does to its
+    // station's record). Failed log-ins count against the login and the
+    // station (number stationNumber); a locked one is answered as a wrong
+    // password without looking at the password, so a station needs no new
+    // code, and the start of a lock is one line of the message queue.
+    int checkLogin(station::StationRecord& rec, const QString& request, int stationNumber = 0);
+
+    static const ui::MessageTable& messages();
 
 private:
+    // Counts a refused log-in against the station and, for a wrong password,
+    // against the account's login; tells the operator of a lock it starts.
+    void contarFallo(const QSqlDatabase& db, int stationNumber, const QString& login, qint64 nowMs);
     ConsoleContext& m_ctx;
     const ListaTarifas& m_tarifas;
     const station::LoginsInUse& m_logins;

@@ -6,6 +6,7 @@
 #include "core/consolecontext.h"
 #include "core/importes.h"
 #include "session/tarifas.h"
+#include "store/bloqueos.h"
 #include "store/datamodule.h"
 #include "store/opciones.h"
 #include "store/sql.h"
@@ -119,6 +120,11 @@ const ui::MessageTable& Tfrmopciones::messages() {
                         "a 3600 segundos."),
          QStringLiteral("The wait before taking over another console's stations must be 0 (by hand only) "
                         "or 5 to 3600 seconds.")},
+        {"BloqueoAccesos",
+         QStringLiteral("Bloqueo de accesos: de 3 a 50 contraseñas erróneas por cuenta, de 5 a 500 intentos "
+                        "por puesto, y de 1 a 1440 minutos."),
+         QStringLiteral("Log-in lock-out: 3 to 50 wrong passwords per account, 5 to 500 attempts per "
+                        "station, and 1 to 1440 minutes.")},
         {"PasswordVacia", QStringLiteral("Introduzca la password inicial."),
          QStringLiteral("Type the initial password.")},
         {"ImporteIncorrecto", QStringLiteral("Importe incorrecto."), QStringLiteral("Wrong amount.")},
@@ -306,6 +312,41 @@ QWidget* Tfrmopciones::buildGenerales() {
     esperaRow->addStretch(1);
     cl->addRow(QStringLiteral("Tomar los puestos de una consola que no responde tras (s)"), esperaRow);
     l->addWidget(consoles);
+
+    using Limites = store::LimitesBloqueo;
+    auto* lockouts = new QGroupBox(QStringLiteral(" Bloqueo de accesos "), w);
+    auto* bl = new QFormLayout(lockouts);
+    const auto spin = [&](const char* name, int min, int max) {
+        auto* s = new QSpinBox(lockouts);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(min, max);
+        connect(s, &QSpinBox::valueChanged, this, &Tfrmopciones::enableApply);
+        return s;
+    };
+    const auto text = [lockouts](const QString& t) { return new QLabel(t, lockouts); };
+    m_bloqIntentos = spin("bloq_intentos", Limites::MinIntentos, Limites::MaxIntentos);
+    m_bloqVentana = spin("bloq_ventana", 1, Limites::MaxVentanaMinutos);
+    m_bloqMinutos = spin("bloq_minutos", 1, Limites::MaxMinutos);
+    m_bloqPuestoIntentos =
+        spin("bloq_puesto_intentos", Limites::MinIntentosPuesto, Limites::MaxIntentosPuesto);
+    m_bloqPuestoMinutos = spin("bloq_puesto_minutos", 1, Limites::MaxMinutos);
+    auto* cuentaRow = new QHBoxLayout;
+    cuentaRow->addWidget(m_bloqIntentos);
+    cuentaRow->addWidget(text(QStringLiteral("en")));
+    cuentaRow->addWidget(m_bloqVentana);
+    cuentaRow->addWidget(text(QStringLiteral("min. bloquean durante")));
+    cuentaRow->addWidget(m_bloqMinutos);
+    cuentaRow->addWidget(text(QStringLiteral("min.")));
+    cuentaRow->addStretch(1);
+    bl->addRow(QStringLiteral("Contraseñas erróneas de una cuenta u operador"), cuentaRow);
+    auto* puestoRow = new QHBoxLayout;
+    puestoRow->addWidget(m_bloqPuestoIntentos);
+    puestoRow->addWidget(text(QStringLiteral("en el mismo tiempo bloquean durante")));
+    puestoRow->addWidget(m_bloqPuestoMinutos);
+    puestoRow->addWidget(text(QStringLiteral("min.")));
+    puestoRow->addStretch(1);
+    bl->addRow(QStringLiteral("Accesos fallidos en un puesto"), puestoRow);
+    l->addWidget(lockouts);
 
     auto* tickets = new QGroupBox(QStringLiteral(" Numeración tickets "), w);
     auto* tl = new QFormLayout(tickets);
@@ -753,6 +794,12 @@ void Tfrmopciones::loadControls() {
     // Generales
     m_alarmaPrepago->setValue(o.alarmaprepago);
     m_esperaToma->setValue(o.esperatoma);
+    const store::LimitesBloqueo limites = store::limitesBloqueo(o);
+    m_bloqIntentos->setValue(limites.intentos);
+    m_bloqVentana->setValue(limites.ventanaMinutos);
+    m_bloqMinutos->setValue(limites.minutos);
+    m_bloqPuestoIntentos->setValue(limites.intentosPuesto);
+    m_bloqPuestoMinutos->setValue(limites.minutosPuesto);
     m_alarmaCredito->setText(r.formatAmount(o.alarmacredito));
     m_ping->setCurrentText(QString::number(o.ping));
     m_lastTicket->setText(QString::number(o.NUM_TICK));
@@ -819,6 +866,11 @@ void Tfrmopciones::saveControls(store::Opciones& o) const {
     const Regional& r = m_context.regional;
     o.alarmaprepago = m_alarmaPrepago->value();
     o.esperatoma = m_esperaToma->value();
+    o.bloq_intentos = m_bloqIntentos->value();
+    o.bloq_ventana = m_bloqVentana->value();
+    o.bloq_minutos = m_bloqMinutos->value();
+    o.bloq_puesto_intentos = m_bloqPuestoIntentos->value();
+    o.bloq_puesto_minutos = m_bloqPuestoMinutos->value();
     if (const auto v = r.parseCurrency(m_alarmaCredito->text()))
         o.alarmacredito = *v;
     o.ping = m_ping->currentText().toInt();

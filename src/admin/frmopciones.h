@@ -119,6 +119,13 @@ private:
     QSpinBox* m_nextTicket = nullptr;
     QSpinBox* m_esperaToma = nullptr;
     QLineEdit* m_redondeo = nullptr;
+    // Lock-outs: tries, window and minutes of a login or operator; tries and
+    // minutes of a station.
+    QSpinBox* m_bloqIntentos = nullptr;
+    QSpinBox* m_bloqVentana = nullptr;
+    QSpinBox* m_bloqMinutos = nullptr;
+    QSpinBox* m_bloqPuestoIntentos = nullptr;
+    QSpinBox* m_bloqPuestoMinutos = nullptr;
     // Crear cuentas de clientes
     QCheckBox* m_op2_1 = nullptr;
     QComboBox* m_cmb1 = nullptr;

@@ -36,6 +36,7 @@ const ui::MessageTable& TFrmNivelAcceso::messages() {
          QStringLiteral("ADMIN needs a password.")},
         {"TodosPermisos", QStringLiteral("Dispone de todos los permisos."),
          QStringLiteral("Holds every permission.")},
+        {"SinCambios", QStringLiteral("(sin cambios)"), QStringLiteral("(unchanged)")},
     };
     return table;
 }
@@ -92,6 +93,7 @@ void TFrmNivelAcceso::prepareAdd() {
     m_name->setEnabled(true);
     m_password->clear();
     m_confirm->clear();
+    m_password->setPlaceholderText(QString());
     m_permisos->clear();
     for (const QString& text : admin::permisoTexts()) {
         auto* item = new QListWidgetItem(text, m_permisos);
@@ -106,8 +108,10 @@ void TFrmNivelAcceso::prepareChange(const store::Operador& op) {
     m_op = op;
     m_name->setText(op.NOMBRE);
     m_name->setEnabled(false);
-    m_password->setText(op.PASS);
-    m_confirm->setText(op.PASS);
+    // The stored password is never shown: empty boxes keep it.
+    m_password->clear();
+    m_confirm->clear();
+    m_password->setPlaceholderText(messages().text(QStringLiteral("SinCambios")));
     m_permisos->clear();
     if (op.isAdmin()) {
         new QListWidgetItem(messages().text(QStringLiteral("TodosPermisos")), m_permisos);
@@ -126,12 +130,15 @@ store::Operador TFrmNivelAcceso::operador() const {
     store::Operador op = m_op;
     if (m_adding)
         op.NOMBRE = m_name->text();
-    op.PASS = m_password->text();
     if (m_permisos->count() == store::PermisoCount) {
         for (int i = 0; i < store::PermisoCount; ++i)
             op.permisos[size_t(i)] = m_permisos->item(i)->checkState() == Qt::Checked;
     }
     return op;
+}
+
+QString TFrmNivelAcceso::clave() const {
+    return m_password->text();
 }
 
 void TFrmNivelAcceso::setName(const QString& name) {
@@ -243,6 +250,10 @@ void TFrmOperadores::showError(const QString& text) {
                                              ui::Icon::Error, ui::Buttons::Ok});
 }
 
+admin::Autor TFrmOperadores::autor() const {
+    return {m_context.currentOperator, m_context.clock->now()};
+}
+
 void TFrmOperadores::reread() {
     const int row = currentRow();
     try {
@@ -270,7 +281,8 @@ void TFrmOperadores::anadir() {
     TFrmNivelAcceso dialog(m_context, this);
     dialog.prepareAdd();
     if (ui::execDialog(&dialog) == QDialog::Accepted) {
-        const Result<int> saved = admin::guardarOperador(m_context.data->db(), dialog.operador(), true);
+        const Result<int> saved =
+            admin::guardarOperador(m_context.data->db(), dialog.operador(), dialog.clave(), true, autor());
         if (!saved)
             showError(saved.error());
     }
@@ -284,7 +296,8 @@ void TFrmOperadores::modificar() {
     TFrmNivelAcceso dialog(m_context, this);
     dialog.prepareChange(m_rows[size_t(row)]);
     if (ui::execDialog(&dialog) == QDialog::Accepted) {
-        const Result<int> saved = admin::guardarOperador(m_context.data->db(), dialog.operador(), false);
+        const Result<int> saved =
+            admin::guardarOperador(m_context.data->db(), dialog.operador(), dialog.clave(), false, autor());
         if (!saved)
             showError(saved.error());
     }
@@ -303,7 +316,7 @@ void TFrmOperadores::borrar() {
     if (ui::showMessage(this, messages(), QStringLiteral("Eliminar"), ui::Icon::Question,
                         ui::Buttons::YesNo) != ui::Answer::Yes)
         return;
-    const Status deleted = admin::eliminarOperador(m_context.data->db(), op);
+    const Status deleted = admin::eliminarOperador(m_context.data->db(), op, autor());
     if (!deleted)
         showError(deleted.error());
     reread();

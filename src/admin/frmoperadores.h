@@ -1,5 +1,6 @@
 #pragma once
 
+#include "admin/operadoresrules.h"
 #include "store/operadores.h"
 #include "ui/messagetable.h"
 
@@ -25,8 +26,10 @@ public:
     void prepareAdd();
     void prepareChange(const store::Operador& op);
     bool adding() const { return m_adding; }
-    // The operator as the dialog holds it.
+    // The operator as the dialog holds it; its PASS is the stored one.
     store::Operador operador() const;
+    // The password typed; empty keeps the stored one.
+    QString clave() const;
 
     void setName(const QString& name);
     void setPassword(const QString& password, const QString& confirmation);
@@ -64,6 +67,7 @@ public:
 
 private:
     void showError(const QString& text);
+    admin::Autor autor() const;
 
     ConsoleContext& m_context;
     std::vector<store::Operador> m_rows;

@@ -1,12 +1,35 @@
 #include "admin/opcionesrules.h"
 
 #include "store/auditoriatexto.h"
+#include "store/bloqueos.h"
 #include "store/cambios.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
 namespace admin {
+
+namespace {
+
+// The first lock-out limit out of its range, or empty: such a value would
+// read back as its default, so it is refused instead.
+QString limiteFueraDeRango(const store::Opciones& o) {
+    store::Opciones kept = o;
+    store::ponerLimites(kept, store::limitesBloqueo(o));
+    if (o.bloq_intentos != kept.bloq_intentos)
+        return QStringLiteral("bloq_intentos");
+    if (o.bloq_ventana != kept.bloq_ventana)
+        return QStringLiteral("bloq_ventana");
+    if (o.bloq_minutos != kept.bloq_minutos)
+        return QStringLiteral("bloq_minutos");
+    if (o.bloq_puesto_intentos != kept.bloq_puesto_intentos)
+        return QStringLiteral("bloq_puesto_intentos");
+    if (o.bloq_puesto_minutos != kept.bloq_puesto_minutos)
+        return QStringLiteral("bloq_puesto_minutos");
+    return QString();
+}
+
+} // namespace
 
 int numeroFranjas(const QSqlDatabase& db) {
     return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM franjas")));
@@ -42,6 +65,8 @@ OpcionesCheck comprobarOpciones(const QSqlDatabase& db, const store::Opciones& e
         return {QStringLiteral("Redondeo"), EntryGenerales, QStringLiteral("redondeo")};
     if (RuntimeSettings::takeoverDelayFor(edited.esperatoma) != edited.esperatoma)
         return {QStringLiteral("EsperaToma"), EntryGenerales, QStringLiteral("esperatoma")};
+    if (const QString field = limiteFueraDeRango(edited); !field.isEmpty())
+        return {QStringLiteral("BloqueoAccesos"), EntryGenerales, field};
     // A fixed initial password that is empty would open every new account to anyone.
     if (edited.op2_2 == 2 && edited.pass_ini.trimmed().isEmpty())
         return {QStringLiteral("PasswordVacia"), EntryCuentas, QStringLiteral("pass_ini")};

@@ -6,7 +6,9 @@
 #include "core/runtimesettings.h"
 #include "session/tarifas.h"
 #include "station/stationaddress.h"
+#include "store/auditoria.h"
 #include "store/cambios.h"
+#include "store/claves.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -414,6 +416,9 @@ Result<Escritura> PuestaEnMarcha::escribir(const PlanPuestaEnMarcha& plan) const
     Escritura e;
     const bool withStations = plan.conPuestos && !plan.puestosPorHost;
     try {
+        // Hashed before the transaction: each takes a tenth of a second.
+        const QString adminHash = store::claveProtegida(plan.adminClave);
+        const QString cajeroHash = plan.conCajero ? store::claveProtegida(plan.cajeroClave) : QString();
         store::Transaction t(m_db);
         const std::pair<Paso, bool> pages[] = {{Paso::Admin, true},
                                                {Paso::Puestos, withStations},
@@ -435,7 +440,13 @@ Result<Escritura> PuestaEnMarcha::escribir(const PlanPuestaEnMarcha& plan) const
             if (!admin)
                 return Result<Escritura>::failure(QStringLiteral("No existe el operador ADMIN."));
             store::run(m_db, QStringLiteral("UPDATE operadores SET PASS = ? WHERE ID = ?"),
-                       {plan.adminClave, admin->ID});
+                       {adminHash, admin->ID});
+            store::auditar(m_db, store::EntradaAuditoria{plan.operador,
+                                                         store::accion::Operador,
+                                                         QStringLiteral("Operador ADMIN"),
+                                                         QString(),
+                                                         QStringLiteral("Contraseña cambiada"),
+                                                         {}});
         }
         escribirTextos(plan);
         if (withStations) {
@@ -459,9 +470,15 @@ Result<Escritura> PuestaEnMarcha::escribir(const PlanPuestaEnMarcha& plan) const
         if (plan.conCajero) {
             store::Operador op;
             op.NOMBRE = plan.cajero.trimmed();
-            op.PASS = plan.cajeroClave;
+            op.PASS = cajeroHash;
             op.permisos = permisosCajero();
             store::insertOperador(m_db, op);
+            store::auditar(m_db, store::EntradaAuditoria{plan.operador,
+                                                         store::accion::Operador,
+                                                         QStringLiteral("Operador ") + op.NOMBRE,
+                                                         QString(),
+                                                         QStringLiteral("Alta\n") + permisosAuditados(op),
+                                                         {}});
         }
         if (creadaPorLaConsola(m_db))
             store::run(m_db, QStringLiteral("UPDATE asistente SET terminado = ?"), {1});

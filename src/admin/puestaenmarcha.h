@@ -106,6 +106,9 @@ struct PlanPuestaEnMarcha {
     QString cajeroClave;
     QString cajeroConfirmacion;
 
+    // Who runs the assistant, for the audit trail of the operators it writes.
+    QString operador;
+
     // The ticket texts as the options store them.
     QString textoCabecera() const;
     QString textoPie() const;

@@ -1,5 +1,6 @@
 #include "app/admincontroller.h"
 
+#include "admin/frmbloqueos.h"
 #include "admin/frmopciones.h"
 #include "admin/frmoperadores.h"
 #include "admin/frmpuestos.h"
@@ -23,7 +24,7 @@ AdminController::AdminController(ConsoleEngine& engine, TFrmMain& window, Statio
     , m_engine(engine)
     , m_window(window)
     , m_stations(stations) {
-    for (const char* name : {"parametros", "operadores", "configPuestos"}) {
+    for (const char* name : {"parametros", "operadores", "configPuestos", "bloqueos"}) {
         if (QAction* a = m_window.action(QString::fromLatin1(name)))
             a->setEnabled(true);
     }
@@ -33,6 +34,14 @@ AdminController::AdminController(ConsoleEngine& engine, TFrmMain& window, Statio
             &AdminController::operadores);
     connect(m_window.action(QStringLiteral("configPuestos")), &QAction::triggered, this,
             &AdminController::puestos);
+    connect(m_window.action(QStringLiteral("bloqueos")), &QAction::triggered, this,
+            &AdminController::bloqueos);
+}
+
+void AdminController::bloqueos() {
+    TFrmBloqueos window(m_engine.context(), &m_window);
+    window.load();
+    ui::execDialog(&window);
 }
 
 AdminController::~AdminController() = default;

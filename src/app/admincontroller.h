@@ -12,7 +12,7 @@ class StationController;
 class TFrmMain;
 
 // The administration commands of the main window: the options window, the
-// operators window and the station configuration.
+// operators window, the station configuration and the log-in locks.
 class AdminController : public QObject {
     Q_OBJECT
 public:
@@ -26,6 +26,8 @@ public:
     void operadores();
     // "&1.- Puestos...": under CONFPUE.
     void puestos();
+    // "&6.- Bloqueos de acceso...": the locks in force and their unlock.
+    void bloqueos();
 
     admin::ConfiguracionPuestos& configuracion();
     // The restart note of the status bar, once the identification changed.

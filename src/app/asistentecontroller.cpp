@@ -79,6 +79,7 @@ void AsistenteController::run() {
     admin::PlanPuestaEnMarcha proposal;
     try {
         proposal = logic.propuesta();
+        proposal.operador = context.currentOperator;
     } catch (const store::DatabaseError& e) {
         m_running = false;
         ui::showError(&m_window, e.text());

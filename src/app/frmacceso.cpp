@@ -9,6 +9,7 @@
 #include "store/engine.h"
 #include "store/passwordcache.h"
 #include "store/privatefiles.h"
+#include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "ui/messagebox.h"
 
@@ -34,6 +35,14 @@ const ui::MessageTable& TFrmAcceso::messages() {
         {"Advertencia", QStringLiteral("Advertencia"), QStringLiteral("Warning")},
         {"SeleccioneUsuario", QStringLiteral("Seleccione un usuario"), QStringLiteral("Select a user")},
         {"PasswordIncorrecta", QStringLiteral("Password incorrecta"), QStringLiteral("Wrong password")},
+        {"OperadorBloqueado",
+         QStringLiteral("Operador bloqueado por contraseñas erróneas. Podrá intentarlo de nuevo dentro de %1 "
+                        "minutos."),
+         QStringLiteral("Operator locked after wrong passwords. You may try again in %1 minutes.")},
+        {"OperadorBloqueado1",
+         QStringLiteral("Operador bloqueado por contraseñas erróneas. Podrá intentarlo de nuevo dentro de 1 "
+                        "minuto."),
+         QStringLiteral("Operator locked after wrong passwords. You may try again in 1 minute.")},
         {"NoConfig", QStringLiteral("No se ha podido crear el fichero de configuración"),
          QStringLiteral("The configuration file could not be created")},
         {"NoCopia", QStringLiteral("No se ha podido copiar el fichero seleccionado"),
@@ -366,6 +375,10 @@ bool TFrmAcceso::goToDatabase(const QString& rawName) {
         showUpgradePage(name, false);
         return true;
     }
+    // Before anyone logs in: the lock-outs' tables are there, and no
+    // operator's password is left as typed. A failure is reported when the
+    // console starts.
+    store::applySchemaUpdates(m_context.data->db());
     fillOperators();
     showPage(Page::Login);
     return true;
@@ -457,7 +470,15 @@ void TFrmAcceso::acceptLogin() {
     // A click on the empty part of the list clears the selection but keeps
     // the current row: only a selected operator counts.
     const int selected = m_operatorList->selectedItems().isEmpty() ? -1 : m_operatorList->currentRow();
-    const app::LoginCheck check = app::checkLogin(m_operators, selected, m_password->text());
+    app::LoginCheck check;
+    try {
+        check = app::checkLogin(m_context.data->db(), m_operators, selected, m_password->text(),
+                                m_context.clock->now());
+    } catch (const store::DatabaseError& e) {
+        ui::showMessage(this, ui::MessageRequest{messages().text(QStringLiteral("Atencion")), e.text(),
+                                                 ui::Icon::Error, ui::Buttons::Ok});
+        return;
+    }
     switch (check.outcome) {
     case app::LoginCheck::Outcome::NoOperatorSelected:
         ui::showMessage(this, messages(), check.messageKey, ui::Icon::Information);
@@ -465,6 +486,17 @@ void TFrmAcceso::acceptLogin() {
         return;
     case app::LoginCheck::Outcome::WrongPassword:
         ui::showMessage(this, messages(), check.messageKey, ui::Icon::Warning);
+        m_password->setFocus();
+        return;
+    case app::LoginCheck::Outcome::Locked:
+        ui::showMessage(
+            this,
+            ui::MessageRequest{messages().text(QStringLiteral("Atencion")),
+                               check.minutos == 1
+                                   ? messages().text(QStringLiteral("OperadorBloqueado1"))
+                                   : messages().text(QStringLiteral("OperadorBloqueado")).arg(check.minutos),
+                               ui::Icon::Warning, ui::Buttons::Ok});
+        m_password->clear();
         m_password->setFocus();
         return;
     case app::LoginCheck::Outcome::Accepted:

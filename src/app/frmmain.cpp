@@ -183,6 +183,7 @@ void TFrmMain::buildMenus() {
     addEntry(utilidades, QStringLiteral("&4.- Tomar los puestos de otra consola..."),
              QStringLiteral("tomarPuestos"));
     addEntry(utilidades, QStringLiteral("&5.- Registro de auditoría..."), QStringLiteral("auditoria"));
+    addEntry(utilidades, QStringLiteral("&6.- Bloqueos de acceso..."), QStringLiteral("bloqueos"));
 
     QMenu* ver = m_menuBar->addMenu(QStringLiteral("&Ver"));
     m_menus.insert(QStringLiteral("ver"), ver);

@@ -176,7 +176,8 @@ QUINTOR_DECLARE_ROW(WebConfig, "webconfig", "Id", QUINTOR_WEBCONFIG)
     X(int, ping) X(int, iva_gen) X(int, cad_cod) X(int, cad_cue) X(int, dias_cad_cue) X(int, dias_cad_cod)  \
     X(int, cambiotarifa) X(int, cmb_1) X(int, cmb_1_val) X(int, op2_2) X(int, op2_5) X(int, op3_2)          \
     X(int, cmb_2) X(int, cmb_2_val) X(int, op4_1) X(int, ini_desktop) X(int, ini_desktop_cod)               \
-    X(int, imp_cierre) X(int, esperatoma)
+    X(int, imp_cierre) X(int, esperatoma) X(int, bloq_intentos) X(int, bloq_ventana) X(int, bloq_minutos)     \
+    X(int, bloq_puesto_intentos) X(int, bloq_puesto_minutos)
 QUINTOR_DECLARE_ROW(Opciones, "opciones", nullptr, QUINTOR_OPCIONES)
 // clang-format on
 

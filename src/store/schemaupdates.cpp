@@ -1,6 +1,8 @@
 #include "store/schemaupdates.h"
 
 #include "store/auditoria.h"
+#include "store/bloqueos.h"
+#include "store/claves.h"
 #include "store/dialect.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -8,6 +10,7 @@
 #include <QSqlRecord>
 
 #include <iterator>
+#include <utility>
 
 namespace store {
 
@@ -170,6 +173,20 @@ void runSteps(const QSqlDatabase& db) {
                            QStringLiteral("INTEGER DEFAULT 0"));
         run(db, QStringLiteral("UPDATE operadores SET AUDITORIA = 1 WHERE NOMBRE = 'ADMIN'"));
     }
+    // Lock-outs against password guessing: their limits, and the failures
+    // and locks every console counts on.
+    for (const auto& [column, value] :
+         {std::pair{"bloq_intentos", LimitesBloqueo::DefaultIntentos},
+          std::pair{"bloq_ventana", LimitesBloqueo::DefaultVentanaMinutos},
+          std::pair{"bloq_minutos", LimitesBloqueo::DefaultMinutos},
+          std::pair{"bloq_puesto_intentos", LimitesBloqueo::DefaultIntentosPuesto},
+          std::pair{"bloq_puesto_minutos", LimitesBloqueo::DefaultMinutosPuesto}})
+        addColumnIfMissing(db, QStringLiteral("opciones"), QLatin1String(column),
+                           QStringLiteral("INTEGER DEFAULT ") + QString::number(value));
+    crearTablasBloqueo(db);
+    // Operators' passwords brought in as typed (a copy, an upgrade, an
+    // import) are hashed before anyone logs in with them.
+    protegerClavesOperadores(db);
     runMends(db);
 }
 

@@ -4,6 +4,7 @@
 #include "accounts/accountdecisions.h"
 #include "sales/tickets.h"
 #include "sim/simulator.h"
+#include "station/messagequeue.h"
 #include "station/stationaddress.h"
 #include "store/sql.h"
 #include "support/loopback.h"
@@ -66,6 +67,8 @@ private slots:
     void busyStationKeepsItsPeriod();
     void noticeAfterTheOccupiedPoll();
     void lockedDatabaseCostsNothing();
+    void guessingAtATileIsLockedOut_data();
+    void guessingAtATileIsLockedOut();
 };
 
 void TstAccountsEndToEnd::moneyAndTimeCustomers() {
@@ -490,6 +493,55 @@ void TstAccountsEndToEnd::noticeAfterTheOccupiedPoll() {
     QVERIFY(cafe.round());
     QCOMPARE(queue.rowCount(), 1);
     QCOMPARE(cafe.tile(2).lastPoll().stateWord, QStringLiteral("PREPAGO"));
+}
+
+void TstAccountsEndToEnd::guessingAtATileIsLockedOut_data() {
+    QTest::addColumn<QStringList>("logins");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("line");
+    // A script guessing one customer's 4-digit password, and one trying
+    // logins one after another.
+    QStringList one;
+    for (int i = 0; i < 5; ++i)
+        one << QStringLiteral("10001\t%1").arg(2000 + i);
+    QTest::newRow("one login, five passwords")
+        << one << 1
+        << QStringLiteral("[System]: La cuenta 10001 queda bloqueada 15 min tras 5 contraseñas erróneas.");
+    QStringList many;
+    for (int i = 0; i < 20; ++i)
+        many << QStringLiteral("%1\t1111").arg(20001 + i);
+    QTest::newRow("twenty logins at one tile")
+        << many << 2
+        << QStringLiteral("[System]: El puesto 1 no admite accesos durante 5 min tras 20 intentos fallidos.");
+}
+
+void TstAccountsEndToEnd::guessingAtATileIsLockedOut() {
+    QFETCH(QStringList, logins);
+    QFETCH(int, code);
+    QFETCH(QString, line);
+    Cafe cafe;
+    QVERIFY(cafe.start());
+    const auto attempt = [&](const QString& request) {
+        const QStringList parts = request.split(QLatin1Char('\t'));
+        return cafe.tile(1).queueLogin(parts.at(0), parts.at(1)) && cafe.round() && cafe.round();
+    };
+    for (const QString& request : logins) {
+        QVERIFY(attempt(request));
+        QCOMPARE(cafe.tile(1).lastRefusalCode(), std::optional<int>(code));
+    }
+    const station::MessageQueueModel& queue = cafe.te.engine->mensajes();
+    QCOMPARE(queue.rowCount(), 1);
+    QCOMPARE(queue.at(0).station, 1);
+    QCOMPARE(queue.at(0).text, line);
+    // The customer's own password gets the same answer as a guess now.
+    QVERIFY(attempt(QStringLiteral("10001\t1111")));
+    QCOMPARE(cafe.tile(1).lastRefusalCode(), std::optional<int>(1));
+    QCOMPARE(cafe.rec(1).estado, Estado::Libre);
+    QCOMPARE(queue.rowCount(), 1);
+    // Another tile, another customer: untouched.
+    cafe.tile(2).queueLogin(QStringLiteral("10002"), QStringLiteral("2222"));
+    QVERIFY(cafe.round());
+    QCOMPARE(cafe.rec(2).estado, Estado::Contador);
 }
 
 QTEST_GUILESS_MAIN(TstAccountsEndToEnd)

@@ -1,6 +1,8 @@
 #include "accountfixture.h"
 
 #include "session/franjas.h"
+#include "store/bloqueos.h"
+#include "store/consolas.h"
 #include "store/sql.h"
 
 #include <QTest>
@@ -43,6 +45,10 @@ private slots:
     void changePassword();
     void firstPasswordThenDeactivation();
     void passwordOfOpenAccountIsRefused();
+    void guessingLocksTheLogin_data();
+    void guessingLocksTheLogin();
+    void lockedLoginIsRefusedEverywhere();
+    void guessingLocksTheStation();
 };
 
 void TstStationLogin::loginBand_data() {
@@ -430,6 +436,100 @@ void TstStationLogin::passwordOfOpenAccountIsRefused() {
     QCOMPARE(f.decisions->ChangeStationPassword(QStringLiteral("ANA"), QStringLiteral("x")),
              QStringLiteral("0"));
     QCOMPARE(f.read(QStringLiteral("ANA")).Pass, QStringLiteral("pw"));
+}
+
+void TstStationLogin::guessingLocksTheLogin_data() {
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QList<int>>("codes");
+    QTest::addColumn<bool>("locked");
+    const QString x = QStringLiteral("x");
+    const QString pw = QStringLiteral("pw");
+    QTest::newRow("four wrong, then the right one")
+        << QStringList{x, x, x, x, pw} << QList<int>{1, 1, 1, 1, 0} << false;
+    // Locked from the fifth on: the right password is refused as well.
+    QTest::newRow("the fifth wrong one locks")
+        << QStringList{x, x, x, x, x, pw} << QList<int>{1, 1, 1, 1, 1, 1} << true;
+    // An accepted log-in forgets nothing: guessing between two visits adds up.
+    QTest::newRow("a right one in between clears nothing")
+        << QStringList{x, x, pw, x, x, x, pw} << QList<int>{1, 1, 0, 1, 1, 1, 1} << true;
+}
+
+void TstStationLogin::guessingLocksTheLogin() {
+    QFETCH(QStringList, typed);
+    QFETCH(QList<int>, codes);
+    QFETCH(bool, locked);
+    AccountFixture f;
+    f.add(f.cuenta(QStringLiteral("ANA")));
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        station::StationRecord rec;
+        // Letter case aside, one login.
+        const QString login = i % 2 ? QStringLiteral("ana") : QStringLiteral("ANA");
+        QCOMPARE(f.decisions->checkLogin(rec, login + QLatin1Char('\t') + typed.at(i), 4), codes.at(i));
+    }
+    if (!locked) {
+        QVERIFY(f.notices.isEmpty());
+        return;
+    }
+    // One line, at the station where the lock began.
+    QCOMPARE(f.notices.size(), 1);
+    QCOMPARE(f.notices.first().station, 4);
+    QCOMPARE(f.notices.first().time, QStringLiteral("11:00:00"));
+    QCOMPARE(f.notices.first().text,
+             QStringLiteral("[System]: La cuenta ANA queda bloqueada 15 min tras 5 contraseñas erróneas."));
+}
+
+void TstStationLogin::lockedLoginIsRefusedEverywhere() {
+    AccountFixture f;
+    f.add(f.cuenta(QStringLiteral("ANA")));
+    f.add(f.cuenta(QStringLiteral("LUIS")));
+    station::StationRecord rec;
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ANA\tx"), 4), 1);
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ana\tpw"), 7), 1);
+    // Only the login: the station and another customer go on.
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("LUIS\tpw"), 4), 0);
+    // A first password to choose would answer any password: locked, it is a wrong one.
+    f.sql(QStringLiteral("UPDATE cuentas SET Intropass = 1"));
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ANA\tpw"), 7), 1);
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("LUIS\tx"), 7), 21);
+    // Once the lock has ended the account is what it was.
+    store::run(f.db(), QStringLiteral("UPDATE bloqueos SET HASTA = ?"), {store::serverNowMs(f.db())});
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ANA\tx"), 7), 21);
+    f.sql(QStringLiteral("UPDATE cuentas SET Intropass = 0"));
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ANA\tpw"), 7), 0);
+    QCOMPARE(f.notices.size(), 1);
+}
+
+void TstStationLogin::guessingLocksTheStation() {
+    AccountFixture f;
+    for (int i = 0; i < 10; ++i)
+        f.add(f.cuenta(QStringLiteral("C%1").arg(i)));
+    f.add(f.cuenta(QStringLiteral("ANA")));
+    store::Cuenta nuevo = f.cuenta(QStringLiteral("NUEVO"));
+    nuevo.Intropass = true;
+    f.add(nuevo);
+    station::StationRecord rec;
+    // Nineteen failures of as many logins, none of them locked: wrong
+    // passwords, unknown logins, an empty one. A first password asked for
+    // is no failure.
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("C%1\tx").arg(i), 4), 1);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("NADIE%1\tx").arg(i), 4), 2);
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("NUEVO\tx"), 4), 21);
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("\tx"), 4), 2);
+    QVERIFY(f.notices.isEmpty());
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ANA\tpw"), 4), 0);
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("OTRO\tx"), 4), 2);
+    QCOMPARE(f.notices.size(), 1);
+    QCOMPARE(f.notices.first().station, 4);
+    QCOMPARE(
+        f.notices.first().text,
+        QStringLiteral("[System]: El puesto 4 no admite accesos durante 5 min tras 20 intentos fallidos."));
+    // That station takes no log-in now, right or wrong; the next one does.
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ANA\tpw"), 4), 1);
+    QCOMPARE(f.decisions->checkLogin(rec, QStringLiteral("ANA\tpw"), 5), 0);
+    QCOMPARE(f.notices.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TstStationLogin)

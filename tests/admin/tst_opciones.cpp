@@ -1,6 +1,7 @@
 #include "admin/frmopciones.h"
 #include "admin/opcionesrules.h"
 #include "core/consolecontext.h"
+#include "store/bloqueos.h"
 #include "store/opciones.h"
 #include "store/sql.h"
 #include "support/scriptedui.h"
@@ -80,6 +81,8 @@ private slots:
     void closingTicketChoice();
     void openingPageVisibility_data();
     void openingPageVisibility();
+    void lockoutLimits_data();
+    void lockoutLimits();
 };
 
 void TestOpciones::ticketNumber_data() {
@@ -533,6 +536,42 @@ void TestOpciones::closingTicketChoice() {
     Tfrmopciones again(o.engine.context, o.engine.engine->tarifas());
     QVERIFY(again.begin());
     QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("imp_cierre"))->currentIndex(), chosen);
+}
+
+void TestOpciones::lockoutLimits_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("new database") << QString();
+    QTest::newRow("upgraded, limits empty")
+        << QStringLiteral("UPDATE opciones SET bloq_intentos = NULL, bloq_ventana = NULL, bloq_minutos = 0, "
+                          "bloq_puesto_intentos = NULL, bloq_puesto_minutos = NULL");
+}
+
+void TestOpciones::lockoutLimits() {
+    QFETCH(QString, sql);
+    Options o(QStringLiteral("ADMIN"), sql);
+    const char* boxes[] = {"bloq_intentos", "bloq_ventana", "bloq_minutos", "bloq_puesto_intentos",
+                           "bloq_puesto_minutos"};
+    QList<int> shown;
+    for (const char* box : boxes)
+        shown << o.get<QSpinBox>(box)->value();
+    QCOMPARE(shown, QList<int>({5, 10, 15, 20, 5}));
+    const QList<int> typed{3, 30, 60, 100, 1};
+    for (int i = 0; i < typed.size(); ++i)
+        o.get<QSpinBox>(boxes[i])->setValue(typed.at(i));
+    QVERIFY(o.window->AplicarOpciones());
+    const store::LimitesBloqueo saved = store::limitesBloqueo(o.row());
+    QCOMPARE(QList<int>({saved.intentos, saved.ventanaMinutos, saved.minutos, saved.intentosPuesto,
+                         saved.minutosPuesto}),
+             typed);
+    QCOMPARE(o.row().bloq_puesto_intentos, 100);
+    // What the boxes cannot hold, the rules refuse rather than save.
+    store::Opciones edited = o.row();
+    edited.bloq_puesto_intentos = 4;
+    const admin::OpcionesCheck check =
+        admin::comprobarOpciones(o.db(), edited, edited.NUM_TICK, edited.NUM_TICK + 1);
+    QCOMPARE(check.messageKey, QStringLiteral("BloqueoAccesos"));
+    QCOMPARE(check.field, QStringLiteral("bloq_puesto_intentos"));
+    QCOMPARE(check.entry, int(admin::EntryGenerales));
 }
 
 QTEST_MAIN(TestOpciones)

@@ -1,6 +1,8 @@
 #include "admin/frmoperadores.h"
 #include "admin/permisos.h"
 #include "console.h"
+#include "store/auditoria.h"
+#include "store/claves.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -57,6 +59,9 @@ private slots:
     void deleteRules();
     void permissionChangeAppliesAtOnce();
     void removedCurrentOperatorIsSilent();
+    void storedPasswordIsNeverShown_data();
+    void storedPasswordIsNeverShown();
+    void operatorChangesAreAudited();
 };
 
 void TestOperadores::onlyAdminOpensTheWindow_data() {
@@ -125,7 +130,8 @@ void TestOperadores::addChecksInOrder() {
     if (message.isEmpty()) {
         const std::optional<store::Operador> luis = find(c.dbh(), name);
         QVERIFY(luis);
-        QCOMPARE(luis->PASS, password);
+        QVERIFY(store::esClaveProtegida(luis->PASS));
+        QVERIFY(store::claveCorrecta(luis->PASS, password));
         QCOMPARE(store::operadorPorNombre(c.dbh(), name)->NOMBRE, name);
         QVERIFY(luis->tiene(store::Permiso::APAGA2));
         QVERIFY(luis->tiene(store::Permiso::CONFOP));
@@ -156,6 +162,7 @@ void TestOperadores::permissionsInTableOrder() {
 
 void TestOperadores::cancelKeepsThePassword() {
     AdminConsole c;
+    const QString stored = find(c.dbh(), QStringLiteral("CAJA"))->PASS;
     TFrmOperadores window(c.context);
     window.setCurrentRow(0);
     QCOMPARE(window.rows().at(0).NOMBRE, QStringLiteral("CAJA"));
@@ -168,13 +175,13 @@ void TestOperadores::cancelKeepsThePassword() {
     });
     window.modificar();
     const std::optional<store::Operador> caja = find(c.dbh(), QStringLiteral("CAJA"));
-    QCOMPARE(caja->PASS, QStringLiteral("1234"));
+    QCOMPARE(caja->PASS, stored);
     QVERIFY(!caja->tiene(store::Permiso::CONFPUE));
     QCOMPARE(window.currentRow(), 0);
 
     c.ui.onNextDialog(fill({{QString(), QStringLiteral("nueva"), QStringLiteral("nueva")}}));
     window.modificar();
-    QCOMPARE(find(c.dbh(), QStringLiteral("CAJA"))->PASS, QStringLiteral("nueva"));
+    QVERIFY(store::claveCorrecta(find(c.dbh(), QStringLiteral("CAJA"))->PASS, QStringLiteral("nueva")));
 }
 
 void TestOperadores::adminKeepsEveryPermission() {
@@ -197,7 +204,7 @@ void TestOperadores::adminKeepsEveryPermission() {
     });
     window.modificar();
     const std::optional<store::Operador> admin = find(c.dbh(), QStringLiteral("ADMIN"));
-    QCOMPARE(admin->PASS, QStringLiteral("root"));
+    QVERIFY(store::claveCorrecta(admin->PASS, QStringLiteral("root")));
     for (bool b : admin->permisos)
         QVERIFY(b);
 }
@@ -264,6 +271,84 @@ void TestOperadores::removedCurrentOperatorIsSilent() {
     QVERIFY(c.ui.messageTexts().isEmpty());
     QVERIFY(!c.ui.dialogNames().contains(QStringLiteral("TFrmConfPuestos")));
     QVERIFY(c.engine->puestos().at(0).rec().pendiente != station::Pendiente::Apagar);
+}
+
+void TestOperadores::storedPasswordIsNeverShown_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("confirmation");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("boxes left empty") << QString() << QString() << QString() << true;
+    QTest::newRow("typed and confirmed")
+        << QStringLiteral("nueva") << QStringLiteral("nueva") << QString() << false;
+    QTest::newRow("typed, not confirmed")
+        << QStringLiteral("nueva") << QString()
+        << QStringLiteral("La confirmación de contraseña no es correcta") << true;
+}
+
+void TestOperadores::storedPasswordIsNeverShown() {
+    QFETCH(QString, password);
+    QFETCH(QString, confirmation);
+    QFETCH(QString, message);
+    QFETCH(bool, kept);
+    AdminConsole c;
+    c.context.currentOperator = QStringLiteral("ADMIN");
+    const QString stored = find(c.dbh(), QStringLiteral("CAJA"))->PASS;
+    TFrmOperadores window(c.context);
+    window.setCurrentRow(0);
+    QStringList shown;
+    c.ui.onNextDialog([&](QDialog* d) {
+        for (const char* box : {"password", "confirmation"})
+            shown << d->findChild<QLineEdit*>(QLatin1String(box))->text();
+        auto* dialog = qobject_cast<TFrmNivelAcceso*>(d);
+        dialog->setPassword(password, confirmation);
+        dialog->accept();
+        if (dialog->result() != QDialog::Accepted)
+            dialog->reject();
+        return dialog->result();
+    });
+    window.modificar();
+    QCOMPARE(shown, QStringList(2, QString()));
+    QCOMPARE(c.ui.messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+    const QString now = find(c.dbh(), QStringLiteral("CAJA"))->PASS;
+    QCOMPARE(now == stored, kept);
+    QVERIFY(store::claveCorrecta(now, kept ? QStringLiteral("1234") : password));
+    QVERIFY(store::esClaveProtegida(now));
+}
+
+void TestOperadores::operatorChangesAreAudited() {
+    AdminConsole c;
+    c.context.currentOperator = QStringLiteral("ADMIN");
+    TFrmOperadores window(c.context);
+    c.ui.onNextDialog(fill({{QStringLiteral("LUIS"), QStringLiteral("abc"), QStringLiteral("abc")}},
+                           {store::Permiso::VENTATPV}));
+    window.anadir();
+    for (size_t i = 0; i < window.rows().size(); ++i) {
+        if (window.rows()[i].NOMBRE == QLatin1String("LUIS"))
+            window.setCurrentRow(int(i));
+    }
+    // Accepted as it was: nothing to tell.
+    c.ui.onNextDialog(fill({{}}));
+    window.modificar();
+    c.ui.onNextDialog(fill({{}}, {store::Permiso::CONFPUE}));
+    window.modificar();
+    c.ui.answerNext(ui::Answer::Yes);
+    window.borrar();
+    QVERIFY(!find(c.dbh(), QStringLiteral("LUIS")));
+
+    QSqlQuery q = store::run(c.dbh(), QStringLiteral("SELECT OPERADOR, ACCION, OBJETO, ANTES, DESPUES "
+                                                     "FROM auditoria ORDER BY ID"));
+    QStringList lines;
+    while (q.next()) {
+        QCOMPARE(store::toText(q.value(0)), QStringLiteral("ADMIN"));
+        QCOMPARE(store::toText(q.value(1)), store::accion::Operador);
+        QCOMPARE(store::toText(q.value(2)), QStringLiteral("Operador LUIS"));
+        lines << store::toText(q.value(3)) + QStringLiteral(" | ") + store::toText(q.value(4));
+    }
+    // No password in the trail, ever.
+    QCOMPARE(lines, QStringList({QStringLiteral(" | Alta\nPermisos: VENTATPV"),
+                                 QStringLiteral(" | CONFPUE: No -> Sí"),
+                                 QStringLiteral("Permisos: CONFPUE, VENTATPV | Borrado")}));
 }
 
 QTEST_MAIN(TestOperadores)

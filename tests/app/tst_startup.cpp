@@ -1,6 +1,7 @@
 #include "app/frmacceso.h"
 #include "app/frmdialogs.h"
 #include "core/consolecontext.h"
+#include "store/consolas.h"
 #include "store/databaselock.h"
 #include "store/dbfile.h"
 #include "store/operadores.h"
@@ -106,6 +107,8 @@ private slots:
     void loginChecks_data();
     void loginChecks();
     void passwordFieldAndDefaults();
+    void operatorLockedAfterWrongPasswords_data();
+    void operatorLockedAfterWrongPasswords();
     void adminGetsToolsPage();
     void toolsAcceptWritesConfig();
     void selectOtherDatabaseFromTools();
@@ -260,12 +263,53 @@ void TestStartup::loginChecks() {
         QCOMPARE(ui.messages().first().caption, QStringLiteral("Atención"));
         QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Login);
         QVERIFY(f.context.currentOperator.isEmpty());
-        // Retries are unlimited.
+        // The dialog stays for the next try.
         ui.clear();
         f.login(QStringLiteral("CAJA"), QStringLiteral("1234"));
         QVERIFY(ui.messages().isEmpty());
         QCOMPARE(f.context.currentOperator, QStringLiteral("CAJA"));
     }
+}
+
+void TestStartup::operatorLockedAfterWrongPasswords_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::newRow("cashier") << QStringLiteral("CAJA") << QStringLiteral("1234");
+    // In this dialog the administrator is locked like anyone, until the lock ends.
+    QTest::newRow("administrator") << QStringLiteral("ADMIN") << QString();
+}
+
+void TestStartup::operatorLockedAfterWrongPasswords() {
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    TestHome home;
+    home.createDatabase(QStringLiteral("ciber.mdb"), true);
+    ScriptedUi ui;
+    StartupFixture f(home);
+    QVERIFY(f.dialog->begin());
+    const QString wrong = QStringLiteral("Password incorrecta");
+    const QString locked = QStringLiteral(
+        "Operador bloqueado por contraseñas erróneas. Podrá intentarlo de nuevo dentro de 15 minutos.");
+    for (int i = 0; i < 4; ++i)
+        f.login(name, QStringLiteral("99%1").arg(i));
+    QCOMPARE(ui.messageTexts(), QStringList(4, wrong));
+    ui.clear();
+    f.login(name, QStringLiteral("9999"));
+    QCOMPARE(ui.messageTexts(), QStringList{locked});
+    QCOMPARE(int(ui.messages().first().icon), int(ui::Icon::Warning));
+    // Locked, the right password is not even looked at.
+    ui.clear();
+    f.login(name, password);
+    QCOMPARE(ui.messageTexts(), QStringList{locked});
+    QVERIFY(f.context.currentOperator.isEmpty());
+    QCOMPARE(f.dialog->currentPage(), TFrmAcceso::Page::Login);
+    // Ended, the lock leaves nothing behind.
+    store::run(f.data.db(), QStringLiteral("UPDATE bloqueos SET HASTA = ?"),
+               {store::serverNowMs(f.data.db())});
+    ui.clear();
+    f.login(name, password);
+    QVERIFY(ui.messages().isEmpty());
+    QCOMPARE(f.context.currentOperator, name);
 }
 
 void TestStartup::passwordFieldAndDefaults() {

@@ -146,7 +146,7 @@ void TstCambiosCompartidos::editBumpsItsKey() {
         std::optional<store::Operador> caja = store::operadorPorNombre(db, QStringLiteral("CAJA"));
         QVERIFY(caja);
         caja->set(store::Permiso::CONFPUE, !caja->tiene(store::Permiso::CONFPUE));
-        QVERIFY(admin::guardarOperador(db, *caja, false).ok());
+        QVERIFY(admin::guardarOperador(db, *caja, QString(), false, {}).ok());
         break;
     }
     case Edit::Station: {

@@ -1,12 +1,13 @@
 -- Sample data for trying the console at once. Money is x 10 000.
 
--- The cashier comes first so that the log-in list offers it first.
+-- The cashier comes first so that the log-in list offers it first. Its
+-- password, 1234, is kept hashed as every operator's is.
 INSERT INTO operadores (NOMBRE, PASS,
     CONFPUE, CONFTAR, CONFFRA, CONFBON, CONFTPV, CONFTIC, CONFTUR, CONFOP, CUEADD, CUEMOD, CUEELI, CUECRE,
     CUETAR, APAGA1, APAGA2, APAGA3, APAGA4, APAGATODOS, DESACTIVA, ACTIVA, VENTATPV, LISTADO1, LISTADO2,
     LISTADO3, LISTADO4, INFORME1, INFORME2, INFORME3, INFORME4, INFORME5, CONFIMP, CONFLOGS, IMPLOGPAS,
     IMPLOGPAS_1, MODFECHACAD)
-VALUES ('CAJA', '1234',
+VALUES ('CAJA', 'pbkdf2-sha256$400000$6BWjQNJl1XhxBq+4dp8eHg==$YeQkjOxVXfO738GGiEIYNFOncrleTbsyn44imAhCnOk=',
     0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1,
     0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 0, 0, 0, 0, 0, 0, 1,

@@ -134,7 +134,9 @@ CREATE TABLE opciones (
     cambiotarifa INTEGER, cmb_1 INTEGER, cmb_1_val INTEGER, op2_2 INTEGER, op2_5 INTEGER, op3_2 INTEGER,
     cmb_2 INTEGER, cmb_2_val INTEGER, op4_1 INTEGER, ini_desktop INTEGER, ini_desktop_cod INTEGER,
     imp_cierre INTEGER DEFAULT 0,
-    esperatoma INTEGER DEFAULT 30
+    esperatoma INTEGER DEFAULT 30,
+    bloq_intentos INTEGER DEFAULT 5, bloq_ventana INTEGER DEFAULT 10, bloq_minutos INTEGER DEFAULT 15,
+    bloq_puesto_intentos INTEGER DEFAULT 20, bloq_puesto_minutos INTEGER DEFAULT 5
 );
 
 CREATE TABLE operadores (
