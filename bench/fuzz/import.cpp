@@ -4,6 +4,8 @@
 // (bit 0: the 3.1 layout of 17 fields, else 3.0's 13), then clear records;
 // each 512 bytes are enciphered as the old versions did, so the reader
 // meets what a real file would give it once deciphered.
+#include "fuzzdemo.h"
+
 #include "core/regional.h"
 #include "store/datamodule.h"
 #include "store/importcuentas.h"
@@ -22,29 +24,21 @@
 namespace {
 
 struct World {
-    QTemporaryDir dir;
-    TDataModule1 data;
+    fuzz::DemoDatabase demo;
+    TDataModule1& data = demo.data;
     QString file;
     Regional regional = Regional::spanishSpain();
 };
 
 World* g_world = nullptr;
-
-void check(bool ok) {
-    if (!ok)
-        std::abort();
-}
+using fuzz::check;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
     auto* w = new World;
-    const QString path = w->dir.filePath(QStringLiteral("ciber.mdb"));
-    check(bool(store::createDatabase(path, true)));
-    check(bool(w->data.open(path)));
-    store::run(w->data.db(), QStringLiteral("PRAGMA synchronous=OFF"));
-    w->file = w->dir.filePath(QStringLiteral("usr.qdt"));
+    w->file = w->demo.dir.filePath(QStringLiteral("usr.qdt"));
     g_world = w;
     return 0;
 }

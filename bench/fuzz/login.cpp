@@ -3,6 +3,8 @@
 // neither crash nor leak, nor accept a log-in it did not check. Input: one
 // byte of flags, then the request (login, tab, password) in the stations'
 // code page; with flag 1 the rest after a 0x1E is a new password to set.
+#include "fuzzdemo.h"
+
 #include "accounts/accountdecisions.h"
 #include "core/consolecontext.h"
 #include "session/engine.h"
@@ -24,8 +26,8 @@
 namespace {
 
 struct World {
-    QTemporaryDir dir;
-    TDataModule1 data;
+    fuzz::DemoDatabase demo;
+    TDataModule1& data = demo.data;
     ConsoleContext context;
     std::unique_ptr<ConsoleEngine> engine;
     std::unique_ptr<accounts::AccountDecisions> decisions;
@@ -33,21 +35,13 @@ struct World {
 };
 
 World* g_world = nullptr;
-
-void check(bool ok) {
-    if (!ok)
-        std::abort();
-}
+using fuzz::check;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
     auto* w = new World;
-    const QString path = w->dir.filePath(QStringLiteral("ciber.mdb"));
-    check(bool(store::createDatabase(path, true)));
-    check(bool(w->data.open(path)));
-    store::run(w->data.db(), QStringLiteral("PRAGMA synchronous=OFF"));
     w->clock.setNow(QDateTime(QDate(2026, 3, 10), QTime(11, 0)));
     w->context.data = &w->data;
     w->context.clock = &w->clock;

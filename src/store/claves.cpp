@@ -1,5 +1,6 @@
 #include "store/claves.h"
 
+#include "store/gcryptinit.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 
@@ -7,7 +8,6 @@
 
 #include <gcrypt.h>
 
-#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -22,17 +22,6 @@ constexpr int kHashBytes = 32;
 // A stored text asking for more would hang the log-in for minutes: it is
 // not one of ours.
 constexpr int kMaxIteraciones = 10000000;
-
-void iniciarGcrypt() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (!gcry_control(GCRYCTL_INITIALIZATION_FINISHED_P)) {
-            gcry_check_version(nullptr);
-            gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
-            gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-        }
-    });
-}
 
 struct Partes {
     int iteraciones = 0;
@@ -73,7 +62,7 @@ std::optional<Partes> partes(const QString& guardada) {
 }
 
 QByteArray derivar(const QString& clave, const QByteArray& sal, int iteraciones, int bytes) {
-    iniciarGcrypt();
+    initialiseGcrypt();
     const QByteArray texto = clave.toUtf8();
     QByteArray out(bytes, '\0');
     if (gcry_kdf_derive(texto.constData(), size_t(texto.size()), GCRY_KDF_PBKDF2, GCRY_MD_SHA256,
@@ -92,7 +81,7 @@ QString claveProtegida(const QString& clave) {
 QString claveProtegida(const QString& clave, int iteraciones) {
     if (clave.isEmpty())
         return QString();
-    iniciarGcrypt();
+    initialiseGcrypt();
     QByteArray sal(kSalBytes, '\0');
     gcry_randomize(sal.data(), size_t(sal.size()), GCRY_STRONG_RANDOM);
     const QByteArray hash = derivar(clave, sal, iteraciones, kHashBytes);

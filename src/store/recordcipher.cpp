@@ -1,8 +1,8 @@
 #include "store/recordcipher.h"
 
-#include <gcrypt.h>
+#include "store/gcryptinit.h"
 
-#include <mutex>
+#include <gcrypt.h>
 
 namespace store::recordcipher {
 
@@ -12,21 +12,10 @@ namespace {
 constexpr unsigned char kKey[8] = {0x51, 0x75, 0x69, 0x6E, 0x74, 0x6F, 0x72, 0x34}; // "Quintor4"
 constexpr unsigned char kIv[8] = {0x43, 0x69, 0x62, 0x65, 0x72, 0x2D, 0x49, 0x56};  // "Ciber-IV"
 
-void initialise() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (!gcry_control(GCRYCTL_INITIALIZATION_FINISHED_P)) {
-            gcry_check_version(nullptr);
-            gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
-            gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-        }
-    });
-}
-
 QByteArray transform(const QByteArray& in, bool encrypt) {
     if (in.size() != RecordSize)
         return {};
-    initialise();
+    initialiseGcrypt();
     gcry_cipher_hd_t handle = nullptr;
     if (gcry_cipher_open(&handle, GCRY_CIPHER_BLOWFISH, GCRY_CIPHER_MODE_CBC, 0) != 0)
         return {};
