@@ -85,9 +85,31 @@ int main(int argc, char** argv) {
     out << "PrecioTarifa variable:   " << nsPerCall(calls, [&](qint64 i) {
         return PrecioTarifa(tarifas, variable, clock(i), 10, 150, login, settings);
     }) << " ns/call\n";
+    // As the clock prices: "now" converted once per tick, then every station.
+    const Ahora ahora(now);
     out << "PrecioFranjas two bands: " << nsPerCall(calls, [&](qint64 i) {
-        return PrecioFranjas(tarifas, franjas, clock(i), 0, 100, none, Direccion::Pasado, now, settings);
+        return PrecioFranjas(tarifas, franjas, clock(i), 0, 100, none, Direccion::Pasado, ahora, settings);
     }) << " ns/call\n";
+    // The comparison: the conversion paid in every call, as before it was explicit.
+    out << "  with now converted in every call: " << nsPerCall(calls / 20, [&](qint64 i) {
+        return PrecioFranjas(tarifas, franjas, clock(i), 0, 100, none, Direccion::Pasado, Ahora(now),
+                             settings);
+    }) << " ns/call\n";
+    // One tick of 9 999 band-priced stations: the conversion and every price.
+    constexpr int kStations = 9999;
+    const int ticks = 200;
+    QElapsedTimer tick;
+    tick.start();
+    qint64 sink = 0;
+    for (int t = 0; t < ticks; ++t) {
+        const Ahora perTick(now.addSecs(t));
+        for (int s = 0; s < kStations; ++s)
+            sink += PrecioFranjas(tarifas, franjas, clock(qint64(t) * kStations + s), 0, 100, none,
+                                  Direccion::Pasado, perTick, settings)
+                        .raw();
+    }
+    out << "Tick of " << kStations << " band-priced stations: " << double(tick.nsecsElapsed()) / 1e6 / ticks
+        << " ms (" << (sink != 0 ? "" : "0 ") << ticks << " ticks)\n";
     out.flush();
 
     // One period end as the clock tick writes it: ticket, line, activity record.

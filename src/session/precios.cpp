@@ -253,8 +253,8 @@ Currency ImportePorTiempo(const ListaTarifas& tarifas, const FranjasSnapshot& fr
         return Currency();
     const int relative = relativePricePercent > 0 ? relativePricePercent : 100;
     if (franjasEnVigor(settings))
-        return PrecioFranjas(tarifas, franjas, seconds * 1000, 0, relative, QString(), Direccion::Futuro, now,
-                             settings);
+        return PrecioFranjas(tarifas, franjas, seconds * 1000, 0, relative, QString(), Direccion::Futuro,
+                             Ahora(now), settings);
     return Currency::roundHalfEven(static_cast<long double>(seconds) *
                                    static_cast<long double>(hourlyCost.raw()) *
                                    static_cast<long double>(relative) / (3600.0L * 100.0L));

@@ -33,8 +33,9 @@ enum class Direccion { Pasado, Futuro };
 // across a change of the clock's offset are converted the slow way.
 class Ahora {
 public:
-    // Implicit, so a plain date-time works where one instant is priced.
-    Ahora(const QDateTime& now);
+    // Explicit: the time-zone lookups are paid here, once per tick, never
+    // hidden in a call that prices one station.
+    explicit Ahora(const QDateTime& now);
 
     const QDateTime& dateTime() const { return m_now; }
     // Local milliseconds since midnight of the instant offsetMs after now.

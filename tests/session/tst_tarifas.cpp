@@ -393,9 +393,9 @@ void TstTarifas::precioFranjas() {
     QFETCH(QString, login);
     QFETCH(QString, unit);
     QFETCH(QString, expected);
-    QCOMPARE(
-        PrecioFranjas(cache(), bands(set), ms, 0, 100, login, Direccion::Pasado, now, settingsWith(unit)),
-        m(expected));
+    QCOMPARE(PrecioFranjas(cache(), bands(set), ms, 0, 100, login, Direccion::Pasado, Ahora(now),
+                           settingsWith(unit)),
+             m(expected));
 }
 
 void TstTarifas::precioFranjasDirections() {
@@ -403,13 +403,16 @@ void TstTarifas::precioFranjasDirections() {
     const FranjasSnapshot b = bands(QStringLiteral("diaNoche"));
     const QString ana = QStringLiteral("ana");
     // The same period seen from its end and from its start.
-    QCOMPARE(PrecioFranjas(cache(), b, minutes(60), 0, 100, ana, Direccion::Futuro, at("19:30:00.000"), s),
-             m(QStringLiteral("1.50")));
-    QCOMPARE(PrecioFranjas(cache(), b, minutes(60), 0, 100, ana, Direccion::Pasado, at("19:30:00.000"), s),
-             m(QStringLiteral("1.00")));
+    QCOMPARE(
+        PrecioFranjas(cache(), b, minutes(60), 0, 100, ana, Direccion::Futuro, Ahora(at("19:30:00.000")), s),
+        m(QStringLiteral("1.50")));
+    QCOMPARE(
+        PrecioFranjas(cache(), b, minutes(60), 0, 100, ana, Direccion::Pasado, Ahora(at("19:30:00.000")), s),
+        m(QStringLiteral("1.00")));
     // Discount and relative price scale every piece.
-    QCOMPARE(PrecioFranjas(cache(), b, minutes(60), 10, 200, ana, Direccion::Futuro, at("19:30:00.000"), s),
-             m(QStringLiteral("2.70")));
+    QCOMPARE(
+        PrecioFranjas(cache(), b, minutes(60), 10, 200, ana, Direccion::Futuro, Ahora(at("19:30:00.000")), s),
+        m(QStringLiteral("2.70")));
 }
 
 void TstTarifas::tiempoPorImporte_data() {
