@@ -80,8 +80,9 @@ Report listadoAuditoria(const QSqlDatabase& db, const Regional& regional, const 
                    Row::Style::Subtitle);
     }
     const std::vector<Column> columns{
-        {0, 16, Align::Left},  {17, 13, Align::Left}, {31, 15, Align::Left},    {47, 15, Align::Left},
-        {63, 30, Align::Left}, {94, 22, Align::Left}, {117, 39.8, Align::Left}, {157.5, 39.8, Align::Left}};
+        // A whole date (dd/MM/yyyy) needs 18 mm at the listing's size.
+        {0, 18, Align::Left},  {18.5, 13, Align::Left}, {33, 13.5, Align::Left},  {47, 15.5, Align::Left},
+        {63, 30, Align::Left}, {94, 22, Align::Left},   {117, 39.8, Align::Left}, {157.5, 39.8, Align::Left}};
     const int set = r.addColumns(columns);
     r.addHeader(set, {QStringLiteral("Fecha"), QStringLiteral("Hora"), QStringLiteral("Consola"),
                       QStringLiteral("Operador"), QStringLiteral("Acción"), QStringLiteral("Objeto"),
