@@ -220,7 +220,6 @@ CREATE TABLE ticket (
 );
 CREATE INDEX ticket_num ON ticket (NUM_TICKET);
 CREATE INDEX ticket_conta ON ticket (CONTA);
-CREATE INDEX ticket_fecha ON ticket (FECHA);
 
 CREATE TABLE turnos (
     TURNO TEXT,
