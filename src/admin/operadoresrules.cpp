@@ -2,6 +2,7 @@
 
 #include "admin/puestaenmarcha.h"
 #include "store/auditoria.h"
+#include "store/auditoriatexto.h"
 #include "store/cambios.h"
 #include "store/claves.h"
 #include "store/sql.h"
@@ -15,14 +16,10 @@ QString objeto(const store::Operador& op) {
     return QStringLiteral("Operador ") + op.NOMBRE;
 }
 
-QString siNo(bool on) {
-    return on ? QStringLiteral("Sí") : QStringLiteral("No");
-}
-
 QList<store::ValorAuditado> permisosComoValores(const store::Operador& op) {
     QList<store::ValorAuditado> values;
     for (int i = 0; i < store::PermisoCount; ++i)
-        values.push_back({store::permisoColumns().at(i), siNo(op.permisos[size_t(i)])});
+        values.push_back({store::permisoColumns().at(i), store::valorAuditado(op.permisos[size_t(i)])});
     return values;
 }
 

@@ -30,11 +30,14 @@ void addColumnIfMissing(const QSqlDatabase& db, const QString& table, const QStr
 // table's owner, and a café's console may run as a role that only reads and
 // writes rows.
 bool hasIndex(const QSqlDatabase& db, const QString& name) {
-    const QString lookup = engineOf(db) == Engine::PostgreSQL
-                               ? QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = ?")
-                               : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND "
-                                                "name = ?");
-    return toInt(scalar(db, lookup, {name.toLower()})) > 0 || toInt(scalar(db, lookup, {name})) > 0;
+    // The server folds unquoted names to lower case; the file keeps them as written.
+    if (engineOf(db) == Engine::PostgreSQL)
+        return toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = ?"),
+                            {name.toLower()})) > 0;
+    return toInt(scalar(db,
+                        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = ? "
+                                       "COLLATE NOCASE"),
+                        {name})) > 0;
 }
 
 void createIndexIfMissing(const QSqlDatabase& db, const QString& name, const QString& on) {
