@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -48,6 +49,37 @@ qint64 truncateToInt(long double value) {
     if (const std::optional<qint64> r = tryTruncateToInt(value))
         return *r;
     throw CurrencyOverflow();
+}
+
+namespace {
+__extension__ typedef unsigned __int128 UInt128;
+} // namespace
+
+qint64 divideRoundHalfEven(Int128 numerator, Int128 denominator) {
+    const bool negative = (numerator < 0) != (denominator < 0);
+    // Magnitudes as unsigned, so the most negative value has one too.
+    const auto magnitude = [](Int128 v) {
+        return v < 0 ? static_cast<UInt128>(0) - static_cast<UInt128>(v) : static_cast<UInt128>(v);
+    };
+    const UInt128 n = magnitude(numerator);
+    const UInt128 d = magnitude(denominator);
+    UInt128 q = 0;
+    UInt128 r = 0;
+    // Prices fit in 64 bits: one machine division instead of the 128-bit routine.
+    if (n <= std::numeric_limits<quint64>::max() && d <= std::numeric_limits<quint64>::max()) {
+        q = static_cast<quint64>(n) / static_cast<quint64>(d);
+        r = static_cast<quint64>(n) % static_cast<quint64>(d);
+    } else {
+        q = n / d;
+        r = n % d;
+    }
+    // r < d, so d - r cannot wrap; r > d - r is twice r above d.
+    if (r > d - r || (r == d - r && (q & 1) != 0))
+        ++q;
+    constexpr UInt128 MaxPositive = static_cast<UInt128>(std::numeric_limits<qint64>::max());
+    if (q > MaxPositive + (negative ? 1 : 0))
+        throw CurrencyOverflow();
+    return negative ? static_cast<qint64>(static_cast<UInt128>(0) - q) : static_cast<qint64>(q);
 }
 
 Currency Currency::roundHalfEven(long double raw) {

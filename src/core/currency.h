@@ -128,5 +128,12 @@ qint64 truncateToInt(long double value);
 std::optional<qint64> tryRoundHalfEvenToInt(long double value);
 std::optional<qint64> tryTruncateToInt(long double value);
 
+// numerator / denominator to the nearest integer, halves to the even
+// neighbour, exact for every input: pricing divides integers this way
+// instead of through long double and its library rounding. The denominator
+// must not be 0. Throws CurrencyOverflow when the result leaves qint64.
+__extension__ typedef __int128 Int128;
+qint64 divideRoundHalfEven(Int128 numerator, Int128 denominator);
+
 class QDebug;
 QDebug operator<<(QDebug debug, Currency c);

@@ -30,13 +30,19 @@ Currency piecePrice(const Ttarifas* t, qint64 seconds, Factor f, const QString& 
 } // namespace
 
 Currency PrecioFijo(Currency hourlyCost, qint64 ms, Factor f, const QString& login, Currency roundingUnit) {
-    const long double n = static_cast<long double>(f.numerator) * static_cast<long double>(ms) *
-                          static_cast<long double>(hourlyCost.raw());
-    constexpr long double den = static_cast<long double>(Factor::Denominator) * MsPerHour;
+    // Integers throughout: the product is exact in 128 bits and the one
+    // division rounds it, so no long double or library rounding per station.
+    Int128 n = 0;
+    if (__builtin_mul_overflow(Int128(f.numerator) * ms, Int128(hourlyCost.raw()), &n))
+        throw CurrencyOverflow();
+    constexpr Int128 den = Int128(Factor::Denominator) * 3600 * 1000;
     if (!login.isEmpty())
-        return Currency::roundHalfEven(n / den);
+        return Currency::fromRaw(divideRoundHalfEven(n, den));
     const qint64 unit = effectiveUnit(roundingUnit).raw();
-    return Currency::fromRaw(roundHalfEvenToInt(n / (den * static_cast<long double>(unit))) * unit);
+    qint64 raw = 0;
+    if (__builtin_mul_overflow(divideRoundHalfEven(n, den * unit), unit, &raw))
+        throw CurrencyOverflow();
+    return Currency::fromRaw(raw);
 }
 
 Currency PrecioIntervalo(const std::vector<Tintervalo>& intervals, qint64 ms, Factor f) {
@@ -53,14 +59,14 @@ Currency PrecioIntervalo(const std::vector<Tintervalo>& intervals, qint64 ms, Fa
             }
         }
     }
-    return Currency::roundHalfEven(static_cast<long double>(f.numerator) *
-                                   static_cast<long double>(step->price.raw()) /
-                                   static_cast<long double>(Factor::Denominator));
+    return Currency::fromRaw(
+        divideRoundHalfEven(Int128(f.numerator) * step->price.raw(), Int128(Factor::Denominator)));
 }
 
-Currency PrecioTarifa(const ListaTarifas& tarifas, const QString& name, qint64 ms, int discountPercent,
-                      int relativePricePercent, const QString& login, const RuntimeSettings& settings) {
-    const Ttarifas* t = tarifas.find(name);
+namespace {
+
+Currency precioDeTarifa(const Ttarifas* t, qint64 ms, int discountPercent, int relativePricePercent,
+                        const QString& login, const RuntimeSettings& settings) {
     if (!t)
         return Currency();
     const Factor f = Factor::of(discountPercent, relativePricePercent);
@@ -71,6 +77,20 @@ Currency PrecioTarifa(const ListaTarifas& tarifas, const QString& name, qint64 m
         return t->minimumCost > e ? t->minimumCost : e;
     }
     return PrecioIntervalo(t->intervals, ms, f);
+}
+
+} // namespace
+
+Currency PrecioTarifa(const ListaTarifas& tarifas, const QString& name, qint64 ms, int discountPercent,
+                      int relativePricePercent, const QString& login, const RuntimeSettings& settings) {
+    return precioDeTarifa(tarifas.find(name), ms, discountPercent, relativePricePercent, login, settings);
+}
+
+TarifasFranjas::TarifasFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franjas)
+    : m_franjas(franjas) {
+    m_tarifas.reserve(franjas.bands().size());
+    for (const FranjasSnapshot::Band& b : franjas.bands())
+        m_tarifas.push_back(tarifas.find(b.tarifa));
 }
 
 Ahora::Ahora(const QDateTime& now)
@@ -109,12 +129,20 @@ qint64 Ahora::msOfDayAt(qint64 offsetMs) const {
 Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franjas, qint64 ms,
                        int discountPercent, int relativePricePercent, const QString& login,
                        Direccion direction, const Ahora& now, const RuntimeSettings& settings) {
+    return PrecioFranjas(TarifasFranjas(tarifas, franjas), ms, discountPercent, relativePricePercent, login,
+                         direction, now, settings);
+}
+
+Currency PrecioFranjas(const TarifasFranjas& conTarifas, qint64 ms, int discountPercent,
+                       int relativePricePercent, const QString& login, Direccion direction, const Ahora& now,
+                       const RuntimeSettings& settings) {
+    const FranjasSnapshot& franjas = conTarifas.franjas();
     if (ms <= 0 || franjas.empty())
         return Currency();
     const auto& bands = franjas.bands();
     if (bands.size() == 1)
-        return PrecioTarifa(tarifas, bands.front().tarifa, ms, discountPercent, relativePricePercent, login,
-                            settings);
+        return precioDeTarifa(conTarifas.tarifa(0), ms, discountPercent, relativePricePercent, login,
+                              settings);
     // Bands that cover no time would never advance the walk.
     if (franjas.cycleMs() <= 0)
         return Currency();
@@ -124,7 +152,7 @@ Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franj
     const qint64 startSecondMs = now.msOfDayAt(direction == Direccion::Pasado ? -ms : 0) / 1000 * 1000;
     const FranjasSnapshot::Start first = franjas.startBand(startSecondMs);
 
-    const Ttarifas* startTariff = tarifas.find(bands[static_cast<size_t>(first.index)].tarifa);
+    const Ttarifas* startTariff = conTarifas.tarifa(first.index);
     // Only a fixed start tariff has a minimum; unknown and variable ones pass.
     if (startTariff && startTariff->isFixed()) {
         const Currency whole = PrecioFijo(startTariff->hourlyCost, ms, f, login, unit);
@@ -144,8 +172,9 @@ Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franj
     if (ms - done >= cycle) {
         const qint64 rounds = (ms - done) / cycle;
         Currency roundCost;
-        for (const auto& b : bands)
-            roundCost += piecePrice(tarifas.find(b.tarifa), b.lengthMs / 1000, f, login, unit);
+        for (int b = 0; b < n; ++b)
+            roundCost += piecePrice(conTarifas.tarifa(b), bands[static_cast<size_t>(b)].lengthMs / 1000, f,
+                                    login, unit);
         total += Currency::fromRaw(roundCost.raw() * rounds);
         done += rounds * cycle;
     }
@@ -155,7 +184,7 @@ Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franj
     for (int step = 0; step <= n; ++step) {
         i = (i + 1) % n;
         const FranjasSnapshot::Band& b = bands[static_cast<size_t>(i)];
-        const Ttarifas* t = tarifas.find(b.tarifa);
+        const Ttarifas* t = conTarifas.tarifa(i);
         if (done + b.lengthMs > ms) {
             total += piecePrice(t, (ms - done) / 1000, f, login, unit);
             break;

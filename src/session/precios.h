@@ -8,8 +8,9 @@
 #include <QDateTime>
 #include <QString>
 
-// The cost of use. Every product is taken in long double from the raw
-// integers and rounded once per step, halves to even. Nothing here reads the
+// The cost of use. Every product is taken exactly from the raw integers
+// (in 128 bits, or long double where the dialogs convert time) and rounded
+// once per step, halves to even. Nothing here reads the
 // database or the clock: the cache, the band snapshot, "now" and the
 // rounding unit are handed in.
 
@@ -50,6 +51,23 @@ private:
     qint64 m_validTo = 0;
 };
 
+// The bands with each one's tariff looked up once: a tick that prices
+// thousands of stations by the bands pays the lookups by name once, not per
+// station. Holds references: the cache and the bands must outlive it and not
+// change while it is in use.
+class TarifasFranjas {
+public:
+    TarifasFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franjas);
+
+    const FranjasSnapshot& franjas() const { return m_franjas; }
+    // The cached tariff of band i; null when the cache has none of its name.
+    const Ttarifas* tarifa(int band) const { return m_tarifas[static_cast<size_t>(band)]; }
+
+private:
+    const FranjasSnapshot& m_franjas;
+    std::vector<const Ttarifas*> m_tarifas;
+};
+
 // Hourly cost h for ms milliseconds, scaled by f. With an account login the
 // result is rounded to 1/10 000; anonymous customers' to the nearest multiple
 // of the rounding unit (a unit not above 0 counts as 0.01).
@@ -75,6 +93,10 @@ Currency PrecioTarifa(const ListaTarifas& tarifas, const QString& name, qint64 m
 Currency PrecioFranjas(const ListaTarifas& tarifas, const FranjasSnapshot& franjas, qint64 ms,
                        int discountPercent, int relativePricePercent, const QString& login,
                        Direccion direction, const Ahora& now, const RuntimeSettings& settings);
+// The same with the bands' tariffs looked up beforehand.
+Currency PrecioFranjas(const TarifasFranjas& bands, qint64 ms, int discountPercent, int relativePricePercent,
+                       const QString& login, Direccion direction, const Ahora& now,
+                       const RuntimeSettings& settings);
 
 // The time an amount buys at a station, in seconds (the dialog rounds it).
 // Without bands (porfranjas off or cambiotarifa not 0): amount x 3600 /

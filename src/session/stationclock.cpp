@@ -78,6 +78,12 @@ const FranjasSnapshot& StationClock::franjas() {
     return *m_franjas;
 }
 
+const TarifasFranjas& StationClock::tarifasFranjas() {
+    if (!m_tarifasFranjas)
+        m_tarifasFranjas.emplace(m_tarifas, franjas());
+    return *m_tarifasFranjas;
+}
+
 Currency StationClock::priceCounter(const TPuestos& p, const Ahora& now) {
     const station::StationRecord& r = p.rec();
     const RuntimeSettings& s = m_context.settings;
@@ -85,8 +91,8 @@ Currency StationClock::priceCounter(const TPuestos& p, const Ahora& now) {
                            ? (s.porfranjas && s.cambiotarifa == 0)
                            : (r.accountType == QLatin1String("1") && s.cambiotarifa == 0);
     if (bands)
-        return PrecioFranjas(m_tarifas, franjas(), r.clockMs, r.discountPercent, p.relativePrice,
-                             r.accountLogin, Direccion::Pasado, now, s);
+        return PrecioFranjas(tarifasFranjas(), r.clockMs, r.discountPercent, p.relativePrice, r.accountLogin,
+                             Direccion::Pasado, now, s);
     return PrecioTarifa(m_tarifas, r.tariffName, r.clockMs, r.discountPercent, p.relativePrice,
                         r.accountLogin, s);
 }
@@ -196,6 +202,7 @@ void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
     const RuntimeSettings& s = m_context.settings;
     // The bands are read at most once per tick, and only when a station needs them.
     m_franjasRead = false;
+    m_tarifasFranjas.reset();
     bool menus = false;
 
     const int count = m_puestos.count();

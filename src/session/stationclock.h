@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/currency.h"
+#include "session/precios.h"
 #include "session/registrouso.h"
 #include "station/messagerow.h"
 #include "station/stationrecord.h"
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class ListaPuestos;
 class TPuestos;
@@ -96,6 +98,8 @@ private:
     void timerTick();
     Currency priceCounter(const TPuestos& puesto, const Ahora& now);
     const FranjasSnapshot& franjas();
+    // The bands with their tariffs, looked up at most once per tick.
+    const TarifasFranjas& tarifasFranjas();
     // A free station's record: books a pending end, then clears the period.
     // True when the row needs a repaint.
     bool freeStation(TPuestos& p);
@@ -107,6 +111,7 @@ private:
     QTimer m_timer;
     std::unique_ptr<FranjasSnapshot> m_franjas;
     bool m_franjasRead = false;
+    std::optional<TarifasFranjas> m_tarifasFranjas;
     TickFigures m_figures;
 };
 

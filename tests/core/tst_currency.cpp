@@ -18,6 +18,8 @@ class TestCurrency : public QObject {
 private slots:
     void roundHalfEven_data();
     void roundHalfEven();
+    void divideRoundHalfEven_data();
+    void divideRoundHalfEven();
     void roundedToMultiple_data();
     void roundedToMultiple();
     void truncation();
@@ -54,6 +56,49 @@ void TestCurrency::roundHalfEven() {
     QFETCH(qint64, expected);
     QCOMPARE(roundHalfEvenToInt(static_cast<long double>(value)), expected);
     QCOMPARE(Currency::roundHalfEven(static_cast<long double>(value)).raw(), expected);
+}
+
+void TestCurrency::divideRoundHalfEven_data() {
+    // Both operands as (high, low) 64-bit halves, so 128-bit values fit a row.
+    QTest::addColumn<qint64>("numHigh");
+    QTest::addColumn<quint64>("numLow");
+    QTest::addColumn<qint64>("den");
+    QTest::addColumn<qint64>("expected");
+    QTest::addColumn<bool>("overflows");
+    const quint64 two63 = quint64(1) << 63;
+    QTest::newRow("5/2 to 2") << qint64(0) << quint64(5) << qint64(2) << qint64(2) << false;
+    QTest::newRow("7/2 to 4") << qint64(0) << quint64(7) << qint64(2) << qint64(4) << false;
+    QTest::newRow("-5/2 to -2") << qint64(-1) << quint64(-5) << qint64(2) << qint64(-2) << false;
+    QTest::newRow("-7/2 to -4") << qint64(-1) << quint64(-7) << qint64(2) << qint64(-4) << false;
+    QTest::newRow("5/-2 to -2") << qint64(0) << quint64(5) << qint64(-2) << qint64(-2) << false;
+    QTest::newRow("-3/-2 to 2") << qint64(-1) << quint64(-3) << qint64(-2) << qint64(2) << false;
+    QTest::newRow("one above a half")
+        << qint64(0) << quint64(36000000001) << qint64(72000000000) << qint64(1) << false;
+    QTest::newRow("one below a half")
+        << qint64(0) << quint64(35999999999) << qint64(72000000000) << qint64(0) << false;
+    // Beyond 64 bits the division leaves the machine instruction: the tie still goes to even.
+    QTest::newRow("5x2^64 / 2x2^64") << qint64(5) << quint64(0) << qint64(0) << qint64(2) << false;
+    QTest::newRow("2^64+2^63 / 2^63 is 3") << qint64(1) << two63 << qint64(-1) << qint64(3) << false;
+    QTest::newRow("-2^63 fits") << qint64(-1) << two63 << qint64(1) << std::numeric_limits<qint64>::min()
+                                << false;
+    QTest::newRow("2^63 overflows") << qint64(0) << two63 << qint64(1) << qint64(0) << true;
+    QTest::newRow("-2^63-1 overflows") << qint64(-1) << (two63 - 1) << qint64(1) << qint64(0) << true;
+}
+
+void TestCurrency::divideRoundHalfEven() {
+    QFETCH(qint64, numHigh);
+    QFETCH(quint64, numLow);
+    QFETCH(qint64, den);
+    QFETCH(qint64, expected);
+    QFETCH(bool, overflows);
+    const Int128 numerator = (Int128(numHigh) << 64) | Int128(numLow);
+    // 0 marks a denominator of 2x2^64, -1 one of 2^63.
+    const Int128 denominator = den == 0 ? Int128(2) << 64 : den == -1 ? Int128(1) << 63 : Int128(den);
+    if (overflows) {
+        QVERIFY_THROWS_EXCEPTION(CurrencyOverflow, ::divideRoundHalfEven(numerator, denominator));
+        return;
+    }
+    QCOMPARE(::divideRoundHalfEven(numerator, denominator), expected);
 }
 
 void TestCurrency::roundedToMultiple_data() {

@@ -52,6 +52,7 @@ const ListaTarifas& cache() {
                                                     {120, m(QStringLiteral("3.00"))}}));
         l.append(variable(QStringLiteral("UNICO"), {{45, m(QStringLiteral("2.00"))}}));
         l.append(variable(QStringLiteral("VACIA"), {}));
+        l.append(variable(QStringLiteral("MEDIOS"), {{60, m(QStringLiteral("0.0003"))}}));
         return l;
     }();
     return list;
@@ -176,6 +177,12 @@ void TstTarifas::precioFijo_data() {
     QTest::newRow("account to 1/10000") << "1.20" << qint64(1000) << 0 << 100 << "ana"
                                         << "0.05"
                                         << "0.0003";
+    QTest::newRow("account half to even down") << "0.0001" << minutes(30) << 0 << 100 << "ana"
+                                               << "0.05"
+                                               << "0";
+    QTest::newRow("account half to even up") << "0.0003" << minutes(30) << 0 << 100 << "ana"
+                                             << "0.05"
+                                             << "0.0002";
     QTest::newRow("milliseconds count") << "3600.00" << qint64(1500) << 0 << 100 << "ana"
                                         << "0.05"
                                         << "1.50";
@@ -244,6 +251,11 @@ void TstTarifas::precioTarifa_data() {
                                             << "2.00";
     QTest::newRow("single interval past its end") << "UNICO" << minutes(500) << 0 << 100 << ""
                                                   << "2.00";
+    // 3 x 0.5 and 3 x 1.5 of the smallest unit: halves go to the even neighbour.
+    QTest::newRow("step half to even up") << "MEDIOS" << minutes(5) << 50 << 100 << ""
+                                          << "0.0002";
+    QTest::newRow("step half to even down") << "MEDIOS" << minutes(5) << 0 << 150 << ""
+                                            << "0.0004";
     QTest::newRow("no intervals") << "VACIA" << minutes(10) << 0 << 100 << ""
                                   << "0";
 
