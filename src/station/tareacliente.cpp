@@ -149,7 +149,8 @@ void TTareaCliente::beginExchange(qint64 nowMs) {
             ++s.onSchedule;
         s.maxLatenessMs = qMax(s.maxLatenessMs, late);
     }
-    m_outgoing = station::buildOutgoingLine(m_rec, *m_env.regional, m_lastWarningMinute, m_outgoing);
+    m_outgoing =
+        station::buildOutgoingLine(m_rec, *m_env.regional, m_lastWarningMinute, m_outgoing, &m_pollCache);
     m_pendingAfterBuild = m_rec.pendiente;
     m_occupiedPollSent = m_rec.pendiente == Pendiente::Poll && m_rec.occupied();
 
@@ -185,11 +186,14 @@ void TTareaCliente::transportConnected() {
 
 void TTareaCliente::sendLine() {
     m_phase = Phase::Sending;
-    QByteArray wire;
-    wire.reserve(m_outgoing.size() + 1);
-    wire.append(m_outgoing);
-    wire.append('\r');
-    switch (m_transport->send(wire)) {
+    if (m_wire.isEmpty() || !m_outgoing.isSharedWith(m_wireLine)) {
+        m_wireLine = m_outgoing;
+        m_wire.clear();
+        m_wire.reserve(m_outgoing.size() + 1);
+        m_wire.append(m_outgoing);
+        m_wire.append('\r');
+    }
+    switch (m_transport->send(m_wire)) {
     case station::StationTransport::SendResult::Sent:
         transportSent();
         break;

@@ -4,6 +4,7 @@
 #include "station/stationaddress.h"
 #include "station/stationrecord.h"
 #include "station/stationtransport.h"
+#include "station/wireformat.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -163,5 +164,9 @@ private:
     // The line on its way is the poll of an occupied station.
     bool m_occupiedPollSent = false;
     QByteArray m_outgoing;
+    station::PollLineCache m_pollCache;
+    // The outgoing line with its CR, built again only when the line changes.
+    QByteArray m_wire;
+    QByteArray m_wireLine;
     QString m_reply;
 };

@@ -54,8 +54,32 @@ QString pollLine(const StationRecord& rec, const Regional& regional) {
            QString::number(rec.noPasswordChange) + Tab + QString::number(rec.desktopType);
 }
 
+namespace {
+
+// The wire bytes of a line: CR, LF and zero characters inside the fields
+// go out as blanks, so the line stays one line.
+QByteArray encodeLine(QString line) {
+    for (QChar& c : line) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.isNull())
+            c = QLatin1Char(' ');
+    }
+    QByteArray bytes = toWindows1252(line);
+    if (bytes.size() > MaxLineBytes)
+        bytes.truncate(MaxLineBytes);
+    return bytes;
+}
+
+PollLineCache::Key pollKey(const StationRecord& rec, const Regional& regional) {
+    return PollLineCache::Key{
+        &regional,          rec.estado,          rec.shutdownKind,     wholeSeconds(rec.clockMs),
+        rec.prepaidSeconds, rec.isTimeAccount(), rec.cost.raw(),       rec.moneyCredit.raw(),
+        rec.accountLogin,   rec.password,        rec.noPasswordChange, rec.desktopType};
+}
+
+} // namespace
+
 QByteArray buildOutgoingLine(StationRecord& rec, const Regional& regional, int& lastWarningMinute,
-                             const QByteArray& previousLine) {
+                             const QByteArray& previousLine, PollLineCache* cache) {
     QString line;
     switch (rec.pendiente) {
     case Pendiente::Poll:
@@ -66,6 +90,14 @@ QByteArray buildOutgoingLine(StationRecord& rec, const Regional& regional, int& 
                 line = QStringLiteral("GNIP\tQueda menos de");
                 break;
             }
+        }
+        if (cache) {
+            PollLineCache::Key key = pollKey(rec, regional);
+            if (cache->bytes.isEmpty() || !(key == cache->key)) {
+                cache->bytes = encodeLine(pollLine(rec, regional));
+                cache->key = std::move(key);
+            }
+            return cache->bytes;
         }
         line = pollLine(rec, regional);
         break;
@@ -97,14 +129,7 @@ QByteArray buildOutgoingLine(StationRecord& rec, const Regional& regional, int& 
     rec.pendiente = Pendiente::Poll;
     // Texts a station sent us (a new password, say) come back in later lines:
     // a CR, LF or zero byte among them would end the line early at the station.
-    for (QChar& c : line) {
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.isNull())
-            c = QLatin1Char(' ');
-    }
-    QByteArray bytes = toWindows1252(line);
-    if (bytes.size() > MaxLineBytes)
-        bytes.truncate(MaxLineBytes);
-    return bytes;
+    return encodeLine(std::move(line));
 }
 
 ReplyKind classifyReply(const QString& reply) {

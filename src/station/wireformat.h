@@ -16,14 +16,39 @@ QString stateWord(const StationRecord& rec);
 // no-password-change flag and desktop type, TAB separated.
 QString pollLine(const StationRecord& rec, const Regional& regional);
 
+// A link's last poll line and what it showed: a free station's line never
+// changes, and an occupied one's only when its second or amount does, so the
+// bytes are built again only then.
+struct PollLineCache {
+    struct Key {
+        const Regional* regional = nullptr;
+        Estado estado = Estado::Libre;
+        int shutdownKind = 0;
+        qint64 clockSeconds = 0;
+        int prepaidSeconds = 0;
+        bool timeAccount = false;
+        qint64 cost = 0;
+        qint64 moneyCredit = 0;
+        QString accountLogin;
+        QString password;
+        int noPasswordChange = 0;
+        int desktopType = 0;
+        bool operator==(const Key&) const = default;
+    };
+    Key key;
+    QByteArray bytes; // empty until the first poll line
+};
+
 // The line the next exchange sends, without its CR, encoded and cut to
 // MaxLineBytes. A queued command is consumed (pending := Poll) as its line
 // is built; a pending value that names no command leaves it in place and
 // sends previousLine again. lastWarningMinute is the link's memory of the
 // last "GNIP" warning. CR, LF and zero characters inside the fields go out
 // as blanks, so the line stays one line.
+// With a cache, a poll line that would show what the cached one shows is the
+// cached bytes.
 QByteArray buildOutgoingLine(StationRecord& rec, const Regional& regional, int& lastWarningMinute,
-                             const QByteArray& previousLine);
+                             const QByteArray& previousLine, PollLineCache* cache = nullptr);
 
 // What a station's reply asks for, tested in this order on its start.
 enum class ReplyKind {

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 using station::Estado;
 using station::Pendiente;
 using station::ReplyKind;
@@ -21,6 +23,8 @@ private slots:
     void warningOncePerMinute();
     void unknownPendingResendsPreviousLine();
     void longLinesAreCut();
+    void cachedPollFollowsEveryField_data();
+    void cachedPollFollowsEveryField();
     void lineStaysOneLine();
     void fitMessage_data();
     void fitMessage();
@@ -154,6 +158,43 @@ void TestWireFormat::unknownPendingResendsPreviousLine() {
     int warning = 0;
     QCOMPARE(station::buildOutgoingLine(r, m_regional, warning, QByteArray("OFF\t1")), QByteArray("OFF\t1"));
     QCOMPARE(int(r.pendiente), 5);
+}
+
+void TestWireFormat::cachedPollFollowsEveryField_data() {
+    // Each row changes one thing a poll shows after the line was cached.
+    QTest::addColumn<std::function<void(StationRecord&)>>("change");
+    using F = std::function<void(StationRecord&)>;
+    QTest::newRow("nothing") << F([](StationRecord&) {});
+    QTest::newRow("state") << F([](StationRecord& r) { r.estado = Estado::Prepago; });
+    QTest::newRow("shut-down kind") << F([](StationRecord& r) { r.shutdownKind = 2; });
+    QTest::newRow("next second") << F([](StationRecord& r) { r.clockMs += 1000; });
+    QTest::newRow("same second") << F([](StationRecord& r) { r.clockMs += 999; });
+    QTest::newRow("prepaid time") << F([](StationRecord& r) { r.prepaidSeconds += 60; });
+    QTest::newRow("account type") << F([](StationRecord& r) { r.accountType = QStringLiteral("0"); });
+    QTest::newRow("cost") << F([](StationRecord& r) { r.cost += Currency::fromCents(1); });
+    QTest::newRow("credit") << F([](StationRecord& r) { r.moneyCredit += Currency::fromCents(1); });
+    QTest::newRow("login") << F([](StationRecord& r) { r.accountLogin = QStringLiteral("luis"); });
+    QTest::newRow("password") << F([](StationRecord& r) { r.password = QStringLiteral("nueva"); });
+    QTest::newRow("no password change") << F([](StationRecord& r) { r.noPasswordChange = 1; });
+    QTest::newRow("desktop") << F([](StationRecord& r) { r.desktopType = 3; });
+}
+
+void TestWireFormat::cachedPollFollowsEveryField() {
+    QFETCH(std::function<void(StationRecord&)>, change);
+    StationRecord r;
+    r.estado = Estado::Contador;
+    r.accountLogin = QStringLiteral("ana");
+    r.accountType = QStringLiteral("2");
+    r.prepaidSeconds = 3600;
+    r.clockMs = 61000;
+    r.cost = Currency::fromCents(120);
+    r.moneyCredit = Currency::fromCents(500);
+    station::PollLineCache cache;
+    int warning = 0;
+    station::buildOutgoingLine(r, m_regional, warning, QByteArray(), &cache);
+    change(r);
+    const QByteArray cached = station::buildOutgoingLine(r, m_regional, warning, QByteArray(), &cache);
+    QCOMPARE(cached, station::buildOutgoingLine(r, m_regional, warning, QByteArray()));
 }
 
 void TestWireFormat::longLinesAreCut() {
