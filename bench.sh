@@ -42,6 +42,8 @@ for bench in "$bin"/bench-*; do
     "$bench" --seconds "$seconds" --transport qt
     QT_NO_GLIB=1 "$bench" --seconds "$seconds" --transport qt
     "$bench" --seconds "$seconds" --timer-per-link
+    # The comparison: one blocking thread per station, in the same series.
+    "$bench" --seconds "$seconds" --transport threads
   else
     "$bench"
   fi

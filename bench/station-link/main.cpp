@@ -2,7 +2,9 @@
 // simulated stations in another process, one poll a second each. Prints
 // exchanges per second, the share of exchanges that started within 100 ms of
 // their due time, the console's CPU time per 1 000 exchanges and its memory
-// per station. Without --count it runs 100, 1 000, 5 000 and 9 999 stations,
+// per station, and the interval each station actually got between its
+// exchanges. --transport threads runs the comparison instead: one blocking
+// thread per station, measured the same way. Without --count it runs 100, 1 000, 5 000 and 9 999 stations,
 // each in a fresh process so that one size's memory does not colour the next.
 #include "core/clock.h"
 #include "core/consolecontext.h"
@@ -10,6 +12,7 @@
 #include "station/listapuestos.h"
 #include "station/stationaddress.h"
 #include "store/rows.h"
+#include "threadpoller.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -81,6 +84,61 @@ bool stationsReady(const Options& o) {
     return false;
 }
 
+void stopStations(QProcess& stations) {
+    stations.terminate();
+    if (!stations.waitForFinished(5000)) {
+        stations.kill();
+        stations.waitForFinished(5000);
+    }
+}
+
+QString loadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    return QString::fromLatin1(f.readLine()).section(QLatin1Char(' '), 0, 2);
+}
+
+// What each station got: the time between its exchange starts.
+void printIntervals(const station::IntervalHistogram& h) {
+    std::printf(
+        "        achieved interval per station: mean %.1f ms, p99 %lld ms, max %lld ms (%llu intervals); "
+        "load %s\n",
+        h.meanMs(), static_cast<long long>(h.percentileMs(0.99)), static_cast<long long>(h.maxMs),
+        static_cast<unsigned long long>(h.total), qPrintable(loadAverage()));
+}
+
+// The comparison: a blocking thread per station, measured the same way.
+int runThreads(const Options& o) {
+    std::vector<QHostAddress> addresses;
+    addresses.reserve(size_t(o.count));
+    for (int i = 0; i < o.count; ++i)
+        addresses.push_back(station::loopbackStationAddress(QHostAddress(o.base), i));
+    const qint64 rssBefore = residentBytes();
+    ThreadPoller poller(std::move(addresses), quint16(o.port), 1000);
+    poller.start();
+    QThread::msleep(ulong(1000 + o.warmup * 1000));
+    poller.reset();
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QThread::msleep(ulong(o.seconds * 1000));
+    const double cpu = cpuSeconds() - cpu0;
+    const double elapsed = double(wall.elapsed()) / 1000.0;
+    const quint64 exchanges = poller.exchanges();
+    const qint64 rssAfter = residentBytes();
+    printIntervals(poller.intervals());
+    std::printf(
+        "%6d stations  %8.0f exchanges/s  %7.2f ms CPU per 1000 exchanges  %5.1f %% of one core  %6.2f KiB "
+        "per station  %llu failed, %d unreachable  (one blocking thread per station)\n",
+        o.count, double(exchanges) / elapsed, exchanges ? 1e6 * cpu / double(exchanges) : 0.0,
+        100.0 * cpu / elapsed, double(rssAfter - rssBefore) / 1024.0 / o.count,
+        static_cast<unsigned long long>(poller.failed()), poller.disconnected());
+    std::fflush(stdout);
+    poller.stop();
+    return 0;
+}
+
 int runOne(const Options& o) {
     const long files = station::raiseOpenFileLimit();
     if (files >= 0 && files < o.count + 64) {
@@ -103,6 +161,12 @@ int runOne(const Options& o) {
     if (!stations.waitForStarted(10000) || !stationsReady(o)) {
         std::fprintf(stderr, "the stations did not come up (%s)\n", qPrintable(program));
         return 1;
+    }
+
+    if (o.transport == QLatin1String("threads")) {
+        const int result = runThreads(o);
+        stopStations(stations);
+        return result;
     }
 
     ConsoleContext ctx;
@@ -177,6 +241,7 @@ int runOne(const Options& o) {
     std::printf("        mean reply wait %.2f ms, %llu replies found only at the deadline\n",
                 st.replies ? double(st.replyWaitTotalMs) / double(st.replies) : 0.0,
                 static_cast<unsigned long long>(st.repliesAtDeadline));
+    printIntervals(st.intervals);
     std::printf(
         "%6d stations  %8.0f exchanges/s  %6.2f %% on schedule (max %lld ms late)  %7.2f ms CPU per 1000 "
         "exchanges  %5.1f %% of one core  %6.2f KiB per station  %llu failed, %d unreachable  (warm-up: "
@@ -188,11 +253,7 @@ int runOne(const Options& o) {
 
     lista->stopAll();
     lista.reset();
-    stations.terminate();
-    if (!stations.waitForFinished(5000)) {
-        stations.kill();
-        stations.waitForFinished(5000);
-    }
+    stopStations(stations);
     return 0;
 }
 
@@ -239,21 +300,25 @@ int main(int argc, char** argv) {
             o.port = v.toInt();
             ++i;
         } else {
-            std::fprintf(stderr,
-                         "usage: %s [--counts 100,1000,5000,9999 | --count N] [--seconds S] [--warmup S] "
-                         "[--transport native|qt] [--stations PROGRAM] [--station-args \"ARGS\"] [--base "
-                         "ADDRESS] [--port P] [--burst] "
-                         "[--timer-per-link]\n",
-                         argv[0]);
+            std::fprintf(
+                stderr,
+                "usage: %s [--counts 100,1000,5000,9999 | --count N] [--seconds S] [--warmup S] "
+                "[--transport native|qt|threads] [--stations PROGRAM] [--station-args \"ARGS\"] [--base "
+                "ADDRESS] [--port P] [--burst] "
+                "[--timer-per-link]\n",
+                argv[0]);
             return 2;
         }
     }
     if (o.count > 0)
         return runOne(o);
 
-    std::printf("station link, %s transport, %s, %s event dispatcher, %s, links started %s, %d s measured "
+    std::printf("station link, %s, %s, %s event dispatcher, %s, links started %s, %d s measured "
                 "after %d s\n",
-                qPrintable(o.transport), o.timerPerLink ? "one QTimer per link" : "one scheduler timer",
+                o.transport == QLatin1String("threads")
+                    ? "one blocking thread per station (the comparison)"
+                    : qPrintable(o.transport + QStringLiteral(" transport")),
+                o.timerPerLink ? "one QTimer per link" : "one scheduler timer",
                 qEnvironmentVariableIsSet("QT_NO_GLIB") ? "Qt's own" : "GLib",
                 o.stations.isEmpty() ? "bench responder" : qPrintable(QFileInfo(o.stations).fileName()),
                 o.burst ? "all at once" : "spread over one interval", o.seconds, o.warmup);

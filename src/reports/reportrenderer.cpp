@@ -3,12 +3,16 @@
 #include "store/privatefiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTemporaryFile>
+
+#include <filesystem>
 
 #include <optional>
 
@@ -190,26 +194,45 @@ bool ReportRenderer::paintAll(QPagedPaintDevice& device, double dpi, const Progr
 }
 
 bool ReportRenderer::writePdf(const QString& fileName, QString* error, const Progress& progress) const {
-    QFile probe(fileName);
-    if (!probe.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+    // Pages go to a temporary file beside the destination, made private as
+    // it is created, and take the name only when the last page is written: a
+    // cancelled or failed export leaves no half PDF and never destroys an
+    // older file of that name.
+    QTemporaryFile partial(QFileInfo(fileName).absolutePath() + QStringLiteral("/.quintor-pdf-XXXXXX"));
+    if (!partial.open()) {
         if (error)
-            *error = probe.errorString();
+            *error = partial.errorString();
         return false;
     }
-    probe.close();
+    {
+        QPdfWriter writer(&partial);
+        writer.setResolution(300);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+        writer.setTitle(m_report.caption);
+        writer.setCreator(QStringLiteral("Quintor"));
+        if (!paintAll(writer, writer.resolution(), progress)) {
+            if (error)
+                *error = QStringLiteral("No se pudo escribir el PDF.");
+            return false;
+        }
+    }
+    if (!partial.flush()) {
+        if (error)
+            *error = partial.errorString();
+        return false;
+    }
+    std::error_code renamed;
+    std::filesystem::rename(QFile::encodeName(partial.fileName()).toStdString(),
+                            QFile::encodeName(fileName).toStdString(), renamed);
+    if (renamed) {
+        if (error)
+            *error = QString::fromLocal8Bit(renamed.message().c_str());
+        return false;
+    }
+    partial.setAutoRemove(false);
     // Listings name customers and amounts: the owner's, as the database is.
     store::makePrivate(fileName);
-    QPdfWriter writer(fileName);
-    writer.setResolution(300);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                     QPageLayout::Millimeter));
-    writer.setTitle(m_report.caption);
-    writer.setCreator(QStringLiteral("Quintor"));
-    if (!paintAll(writer, writer.resolution(), progress)) {
-        if (error)
-            *error = QStringLiteral("No se pudo escribir el PDF.");
-        return false;
-    }
     return true;
 }
 

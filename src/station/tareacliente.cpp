@@ -148,6 +148,9 @@ void TTareaCliente::beginExchange(qint64 nowMs) {
         if (late <= station::OnScheduleMs)
             ++s.onSchedule;
         s.maxLatenessMs = qMax(s.maxLatenessMs, late);
+        if (m_lastStartMs > 0)
+            s.intervals.note(nowMs - m_lastStartMs);
+        m_lastStartMs = nowMs;
     }
     m_outgoing =
         station::buildOutgoingLine(m_rec, *m_env.regional, m_lastWarningMinute, m_outgoing, &m_pollCache);

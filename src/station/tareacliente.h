@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class Clock;
 class Regional;
@@ -29,6 +30,44 @@ struct LinkTimings {
 constexpr qint64 OnScheduleMs = 100;
 
 // Counters over all links of a registry, for the benchmark and diagnostics.
+// Intervals between one station's exchange starts, in 1 ms buckets up to
+// 10 s (longer ones count in the last): what each station actually got,
+// which a count of exchanges per second hides after a burst.
+struct IntervalHistogram {
+    static constexpr int Buckets = 10001;
+    std::vector<quint64> counts = std::vector<quint64>(Buckets, 0);
+    quint64 total = 0;
+    qint64 sumMs = 0;
+    qint64 maxMs = 0;
+
+    void note(qint64 ms) {
+        ms = qMax<qint64>(ms, 0);
+        ++counts[size_t(qMin<qint64>(ms, Buckets - 1))];
+        ++total;
+        sumMs += ms;
+        maxMs = qMax(maxMs, ms);
+    }
+    void add(const IntervalHistogram& other) {
+        for (size_t i = 0; i < counts.size(); ++i)
+            counts[i] += other.counts[i];
+        total += other.total;
+        sumMs += other.sumMs;
+        maxMs = qMax(maxMs, other.maxMs);
+    }
+    double meanMs() const { return total ? double(sumMs) / double(total) : 0.0; }
+    // The interval that share (0..1) of them stay at or under.
+    qint64 percentileMs(double share) const {
+        const quint64 wanted = quint64(double(total) * share + 0.999999);
+        quint64 seen = 0;
+        for (size_t i = 0; i < counts.size(); ++i) {
+            seen += counts[i];
+            if (seen >= wanted && seen > 0)
+                return qint64(i);
+        }
+        return maxMs;
+    }
+};
+
 struct LinkStatistics {
     quint64 started = 0;
     quint64 onSchedule = 0;
@@ -39,6 +78,7 @@ struct LinkStatistics {
     qint64 replyWaitTotalMs = 0;
     // Replies found only when the reply wait ran out (the loop was busy).
     quint64 repliesAtDeadline = 0;
+    IntervalHistogram intervals;
 };
 
 // What every link of one registry shares. The poll interval is read from
@@ -156,6 +196,8 @@ private:
 
     Phase m_phase = Phase::Stopped;
     qint64 m_exchangeDueMs = 0;
+    // When the last exchange began, for the statistics' intervals; 0 before the first.
+    qint64 m_lastStartMs = 0;
     qint64 m_sentMs = 0;
     int m_lastWarningMinute = 0;
     // The pending command as the line left it, so that a reply does not

@@ -2,6 +2,7 @@
 #include "reports/frmpreview.h"
 #include "reports/reportrenderer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -298,6 +299,32 @@ private slots:
         QVERIFY(csv.readAll().startsWith("\xEF\xBB\xBFUno;Dos\r\nfila 0;0\r\n"));
         QVERIFY(preview.savePdf(dir.filePath(QStringLiteral("l.pdf"))));
         QVERIFY(QFile(dir.filePath(QStringLiteral("l.pdf"))).size() > 0);
+    }
+
+    void stoppedPdfKeepsTheOlderFile() {
+        ReportRenderer renderer(listing(200), QStringLiteral("dd/MM/yyyy"), QStringLiteral("H:mm:ss"));
+        QVERIFY(renderer.pageCount() > 2);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("l.pdf"));
+        QFile older(file);
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("older");
+        older.close();
+        QString error;
+        // Stopped after the second page, as the progress dialog's Cancel does.
+        QVERIFY(!renderer.writePdf(file, &error, [](int done, int) { return done < 2; }));
+        QFile kept(file);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("older"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("l.pdf")});
+        // Written whole, it replaces the older file, private to its owner.
+        QVERIFY2(renderer.writePdf(file, &error), qPrintable(error));
+        QVERIFY(QFile(file).size() > 1000);
+        QCOMPARE(QFile(file).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+                 QFileDevice::Permissions());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("l.pdf")});
     }
 
     void unwritablePdf() {
