@@ -331,14 +331,19 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
         }
         const QString from =
             sql.isEmpty()
-                ? sources(
-                      db, store::ResumenDe::Clientes, range, origen,
-                      QStringLiteral("SELECT CLIENTE AS K, TIEMPO AS S, TIEMPO_N AS NN FROM resumen_clientes "
-                                     "WHERE MES BETWEEN ? AND ? AND N > 0"),
-                      QStringLiteral(
-                          "SELECT COALESCE(CLIENTE, '') AS K, TIEMPO AS S, CASE WHEN TIEMPO IS NULL THEN 0 "
-                          "ELSE 1 END AS NN FROM ciber WHERE {dias}"),
-                      QStringLiteral("FECHA"), {}, values)
+                ? sources(db, store::ResumenDe::Clientes, range, origen,
+                          // Added up per customer in the summary's own order first.
+                          QStringLiteral("SELECT CLAVE AS G, MIN(") +
+                              store::exact(db, QStringLiteral("CLIENTE")) +
+                              QStringLiteral(
+                                  ") AS K, SUM(TIEMPO) AS S, SUM(TIEMPO_N) AS NN FROM resumen_clientes "
+                                  "WHERE MES BETWEEN ? AND ? AND N > 0 GROUP BY CLAVE"),
+                          QStringLiteral("SELECT ") +
+                              store::claveResumen(db, QStringLiteral("COALESCE(CLIENTE, '')")) +
+                              QStringLiteral(
+                                  " AS G, COALESCE(CLIENTE, '') AS K, TIEMPO AS S, CASE WHEN TIEMPO IS "
+                                  "NULL THEN 0 ELSE 1 END AS NN FROM ciber WHERE {dias}"),
+                          QStringLiteral("FECHA"), {}, values)
                 : QString();
         const QString label =
             QStringLiteral("MIN(") + store::exact(db, QStringLiteral("x.K")) + QLatin1Char(')');
@@ -346,8 +351,7 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
             sql = QStringLiteral("SELECT ") + label + QStringLiteral(" AS CLIENTE, CAST(") +
                   sumOf(QStringLiteral("x.S"), QStringLiteral("x.NN")) +
                   QStringLiteral(" AS BIGINT) AS SumaDeTIEMPO FROM (") + from +
-                  QStringLiteral(") x GROUP BY ") + store::caseless(db, QStringLiteral("x.K")) +
-                  QStringLiteral(" ORDER BY 2 DESC, ") + store::caseless(db, label);
+                  QStringLiteral(") x GROUP BY x.G ORDER BY 2 DESC, ") + store::caseless(db, label);
         return statistic(
             std::move(r), db, sql, values,
             {QString(), QStringLiteral("cliente"), QStringLiteral("Suma de tiempo")}, true,
@@ -386,13 +390,19 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
     }
     const QString from = sources(
         db, store::ResumenDe::Cuentas, range, origen,
-        consumed
-            ? QStringLiteral("SELECT CUENTA AS K, CUENTA_NULO AS KN, CONSUMIDO AS S FROM resumen_cuentas "
-                             "WHERE MES BETWEEN ? AND ? AND N_CONSUMIDO > 0")
-            : QStringLiteral("SELECT CUENTA AS K, CUENTA_NULO AS KN, APORTADO AS S FROM resumen_cuentas "
-                             "WHERE MES BETWEEN ? AND ? AND N_APORTADO > 0"),
-        QStringLiteral(
-            "SELECT COALESCE(CUENTA, '') AS K, CASE WHEN CUENTA IS NULL THEN 1 ELSE 0 END AS KN, ") +
+        // Added up per customer in the summary's own order first.
+        QStringLiteral("SELECT CLAVE AS G, CUENTA_NULO AS KN, MIN(") +
+            store::exact(db, QStringLiteral("CUENTA")) +
+            (consumed
+                 ? QStringLiteral(
+                       ") AS K, SUM(CONSUMIDO) AS S FROM resumen_cuentas WHERE MES BETWEEN ? AND ? "
+                       "AND N_CONSUMIDO > 0")
+                 : QStringLiteral(") AS K, SUM(APORTADO) AS S FROM resumen_cuentas WHERE MES BETWEEN ? AND ? "
+                                  "AND N_APORTADO > 0")) +
+            QStringLiteral(" GROUP BY CLAVE, CUENTA_NULO"),
+        QStringLiteral("SELECT ") + store::claveResumen(db, QStringLiteral("COALESCE(CUENTA, '')")) +
+            QStringLiteral(
+                " AS G, CASE WHEN CUENTA IS NULL THEN 1 ELSE 0 END AS KN, COALESCE(CUENTA, '') AS K, ") +
             (consumed ? QStringLiteral("SALDO_MOV * (-1) AS S FROM movcuentas WHERE SALDO_MOV < 0")
                       : QStringLiteral("SALDO_MOV AS S FROM movcuentas WHERE SALDO_MOV > 0")) +
             QStringLiteral(" AND {dias}"),
@@ -403,8 +413,8 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
                           store::exact(db, QStringLiteral("x.K")) + QStringLiteral(" END)");
     const QString sql = QStringLiteral("SELECT ") + label +
                         QStringLiteral(", CAST(SUM(x.S) AS BIGINT) AS SumaDeSALDO_MOV FROM (") + from +
-                        QStringLiteral(") x GROUP BY ") + store::caseless(db, QStringLiteral("x.K")) +
-                        QStringLiteral(", x.KN ORDER BY 2 DESC, ") + store::caseless(db, label);
+                        QStringLiteral(") x GROUP BY x.G, x.KN ORDER BY 2 DESC, ") +
+                        store::caseless(db, label);
     return creditStatistic(std::move(r), db, regional, sql, values);
 }
 

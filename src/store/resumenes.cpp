@@ -46,6 +46,12 @@ Columna cuenta(const QString& nombre, const QString& columna) {
     return {nombre, QStringLiteral("INTEGER"),
             QStringLiteral("CASE WHEN {r}.%1 IS NULL THEN 0 ELSE 1 END").arg(columna)};
 }
+// The key's letters A-Z folded, as the statistics group customers: first
+// in the table's key, so that they are added up in its order.
+Columna plegada(const QString& columna) {
+    return {QStringLiteral("CLAVE"), QStringLiteral("TEXT"),
+            QStringLiteral("lower(COALESCE({r}.%1, '') {C})").arg(columna)};
+}
 Columna filas() {
     return {QStringLiteral("N"), QStringLiteral("INTEGER"), QStringLiteral("1")};
 }
@@ -83,7 +89,7 @@ const std::vector<Resumen>& resumenes() {
         {ResumenDe::Clientes,
          QStringLiteral("resumen_clientes"),
          QStringLiteral("{r}.FECHA"),
-         {texto(QStringLiteral("CLIENTE"), QStringLiteral("CLIENTE"))},
+         {plegada(QStringLiteral("CLIENTE")), texto(QStringLiteral("CLIENTE"), QStringLiteral("CLIENTE"))},
          {filas(), suma(QStringLiteral("TIEMPO"), QStringLiteral("TIEMPO")),
           cuenta(QStringLiteral("TIEMPO_N"), QStringLiteral("TIEMPO"))},
          QString(),
@@ -91,8 +97,8 @@ const std::vector<Resumen>& resumenes() {
         {ResumenDe::Cuentas,
          QStringLiteral("resumen_cuentas"),
          QStringLiteral("{r}.FECHA"),
-         {texto(QStringLiteral("CUENTA"), QStringLiteral("CUENTA")),
-          nulo(QStringLiteral("CUENTA_NULO"), QStringLiteral("CUENTA"))},
+         {plegada(QStringLiteral("CUENTA")), nulo(QStringLiteral("CUENTA_NULO"), QStringLiteral("CUENTA")),
+          texto(QStringLiteral("CUENTA"), QStringLiteral("CUENTA"))},
          {{QStringLiteral("CONSUMIDO"), QStringLiteral("INTEGER"),
            QStringLiteral("CASE WHEN {r}.SALDO_MOV < 0 THEN -{r}.SALDO_MOV ELSE 0 END")},
           {QStringLiteral("N_CONSUMIDO"), QStringLiteral("INTEGER"),
@@ -135,8 +141,12 @@ QString mesDe(Engine engine, const QString& v) {
         .arg(v, shape, lastDay);
 }
 
-QString bind(QString text, const QString& r, const QString& t) {
-    return text.replace(QStringLiteral("{r}"), r).replace(QStringLiteral("{t}"), t);
+// {C}: the collation that compares byte by byte.
+QString bind(Engine engine, QString text, const QString& r, const QString& t) {
+    return text.replace(QStringLiteral("{r}"), r)
+        .replace(QStringLiteral("{t}"), t)
+        .replace(QStringLiteral("{C}"), engine == Engine::PostgreSQL ? QStringLiteral("COLLATE \"C\"")
+                                                                     : QStringLiteral("COLLATE BINARY"));
 }
 
 QString sqlType(Engine engine, const QString& tipo) {
@@ -153,17 +163,17 @@ QString sqlType(Engine engine, const QString& tipo) {
 // the summary. `from` is a whole FROM ... WHERE clause over {r} and {t}.
 QString delta(Engine engine, const Resumen& s, const QString& from, const QString& r, const QString& t,
               int sign) {
-    const QString mes = mesDe(engine, bind(s.fecha, r, t));
+    const QString mes = mesDe(engine, bind(engine, s.fecha, r, t));
     QStringList names{QStringLiteral("MES")};
     QStringList keys{mes};
     for (const Columna& c : s.claves) {
         names << c.nombre;
-        keys << bind(c.valor, r, t);
+        keys << bind(engine, c.valor, r, t);
     }
     QStringList measures;
     QStringList updates;
     for (const Columna& c : s.medidas) {
-        QString sum = QStringLiteral("SUM(") + bind(c.valor, r, t) + QLatin1Char(')');
+        QString sum = QStringLiteral("SUM(") + bind(engine, c.valor, r, t) + QLatin1Char(')');
         // The server adds whole numbers up as decimals.
         if (c.tipo == QLatin1String("INTEGER"))
             sum = QStringLiteral("CAST(") + sum + QStringLiteral(" AS BIGINT)");
@@ -175,7 +185,7 @@ QString delta(Engine engine, const Resumen& s, const QString& from, const QStrin
         columns << c.nombre;
     QString where = from + QStringLiteral(" AND ") + mes + QStringLiteral(" IS NOT NULL");
     if (!s.filtro.isEmpty())
-        where += QStringLiteral(" AND ") + bind(s.filtro, r, t);
+        where += QStringLiteral(" AND ") + bind(engine, s.filtro, r, t);
     return QStringLiteral(
                "INSERT INTO %1 (%2) SELECT %3, %4 %5 GROUP BY %3 ON CONFLICT (%6) DO UPDATE SET %7")
         .arg(s.tabla, columns.join(QStringLiteral(", ")), keys.join(QStringLiteral(", ")),
@@ -233,8 +243,14 @@ QStringList rowStatements(Engine engine, const Fuente& f, const QString& row, in
     return out;
 }
 
+// The layout of the summaries, in their triggers' names: a build that
+// lays them out otherwise finds its triggers missing and makes them again.
+constexpr int kLayout = 2;
+
 QString triggerName(const Fuente& f, const QString& op) {
-    return QStringLiteral("resumen_%1%2").arg(f.tabla, op.isEmpty() ? QString() : QLatin1Char('_') + op);
+    return QStringLiteral("resumen%1_%2%3")
+        .arg(kLayout)
+        .arg(f.tabla, op.isEmpty() ? QString() : QLatin1Char('_') + op);
 }
 
 QStringList triggerNames(Engine engine) {
@@ -261,17 +277,37 @@ bool hasTrigger(const QSqlDatabase& db, const QString& name) {
                {name})) > 0;
 }
 
+// Every summary trigger (and on the server its function), of any layout.
 void dropTriggers(const QSqlDatabase& db) {
-    const Engine engine = engineOf(db);
-    for (const Fuente& f : fuentes()) {
-        if (engine == Engine::PostgreSQL) {
-            if (hasTrigger(db, triggerName(f, QString())))
-                run(db, QStringLiteral("DROP TRIGGER %1 ON %2").arg(triggerName(f, QString()), f.tabla));
-            continue;
-        }
-        for (const char* op : {"ins", "del", "upd"})
-            run(db, QStringLiteral("DROP TRIGGER IF EXISTS ") + triggerName(f, QLatin1String(op)));
+    if (engineOf(db) == Engine::PostgreSQL) {
+        QList<QPair<QString, QString>> triggers;
+        QSqlQuery q =
+            run(db, QStringLiteral("SELECT t.tgname, c.relname FROM pg_trigger t JOIN pg_class c ON c.oid = "
+                                   "t.tgrelid JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+                                   "t.tgname LIKE 'resumen%' AND NOT t.tgisinternal AND n.nspname = "
+                                   "current_schema()"));
+        while (q.next())
+            triggers.append({q.value(0).toString(), q.value(1).toString()});
+        for (const auto& [name, table] : std::as_const(triggers))
+            run(db, QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table));
+        QStringList functions;
+        QSqlQuery f = run(db, QStringLiteral("SELECT p.proname FROM pg_proc p JOIN pg_namespace n ON n.oid = "
+                                             "p.pronamespace WHERE p.proname LIKE 'resumen%' AND n.nspname = "
+                                             "current_schema()"));
+        while (f.next())
+            functions << f.value(0).toString();
+        for (const QString& name : std::as_const(functions))
+            run(db, QStringLiteral("DROP FUNCTION %1()").arg(name));
+        return;
     }
+    QStringList triggers;
+    QSqlQuery q =
+        run(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' AND name LIKE "
+                               "'resumen%'"));
+    while (q.next())
+        triggers << q.value(0).toString();
+    for (const QString& name : std::as_const(triggers))
+        run(db, QStringLiteral("DROP TRIGGER ") + name);
 }
 
 void createTriggers(const QSqlDatabase& db) {
@@ -313,16 +349,19 @@ void createTable(const QSqlDatabase& db, const Resumen& s) {
     const Engine engine = engineOf(db);
     QStringList columns{QStringLiteral("MES ") + sqlType(engine, QStringLiteral("TEXT")) +
                         QStringLiteral(" NOT NULL")};
-    QStringList key{QStringLiteral("MES")};
+    QStringList key;
     for (const Columna& c : s.claves) {
         columns << c.nombre + QLatin1Char(' ') + sqlType(engine, c.tipo) + QStringLiteral(" NOT NULL");
         key << c.nombre;
     }
+    // A key's months side by side: a statistic adds them up as it reads.
+    key << QStringLiteral("MES");
     for (const Columna& c : s.medidas)
         columns << c.nombre + QLatin1Char(' ') + sqlType(engine, c.tipo) +
                        QStringLiteral(" NOT NULL DEFAULT 0");
     run(db, QStringLiteral("CREATE TABLE %1 (%2, PRIMARY KEY (%3))")
                 .arg(s.tabla, columns.join(QStringLiteral(", ")), key.join(QStringLiteral(", "))));
+    run(db, QStringLiteral("CREATE INDEX %1_mes ON %1 (MES)").arg(s.tabla));
 }
 
 // The FROM clause over every row of a summary's source.
@@ -386,9 +425,11 @@ void crearResumenes(const QSqlDatabase& db) {
     if (!hasTable(db, kPausa))
         run(db, QStringLiteral("CREATE TABLE ") + kPausa + QStringLiteral(" (PAUSA ") +
                     sqlType(engine, QStringLiteral("INTEGER")) + QLatin1Char(')'));
-    for (const Resumen& s : resumenes())
-        if (!hasTable(db, s.tabla))
-            createTable(db, s);
+    for (const Resumen& s : resumenes()) {
+        if (hasTable(db, s.tabla))
+            run(db, QStringLiteral("DROP TABLE ") + s.tabla);
+        createTable(db, s);
+    }
     createTriggers(db);
     fill(db);
     t.commit();
@@ -443,6 +484,10 @@ void vaciarResumenes(const QSqlDatabase& db, const QString& table) {
         if (sourceOf(s).compare(table, Qt::CaseInsensitive) == 0 ||
             (s.de == ResumenDe::Ventas && table.compare(QLatin1String("lintick"), Qt::CaseInsensitive) == 0))
             run(db, QStringLiteral("DELETE FROM ") + s.tabla);
+}
+
+QString claveResumen(const QSqlDatabase& db, const QString& operand) {
+    return bind(engineOf(db), QStringLiteral("lower(%1 {C})").arg(operand), QString(), QString());
 }
 
 QString resumenTabla(ResumenDe de) {

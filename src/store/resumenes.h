@@ -56,6 +56,9 @@ void vaciarResumenes(const QSqlDatabase& db, const QString& table);
 // Which summary a statistic reads.
 enum class ResumenDe { Ventas, Puestos, Clientes, Cuentas };
 QString resumenTabla(ResumenDe resumen);
+// A text with its letters A-Z folded, as the customers' summaries keep it
+// (their column CLAVE): the statistics' one customer whatever the case.
+QString claveResumen(const QSqlDatabase& db, const QString& operand);
 
 // How a range of days splits: whole months read from a summary, and the
 // days before and after them read from the rows (half-open on the months'
