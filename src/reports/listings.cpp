@@ -10,6 +10,8 @@
 
 #include <QSqlQuery>
 
+#include <optional>
+
 namespace reports {
 
 namespace {
@@ -222,7 +224,8 @@ Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, c
                     const QStringList& heads, bool numbered,
                     const std::function<QStringList(const QSqlQuery&)>& cells,
                     const std::function<double(const QSqlQuery&)>& value,
-                    const std::function<QString(const QSqlQuery&)>& label, const QString& valueTitle) {
+                    const std::function<QString(const QSqlQuery&)>& label, const QString& valueTitle,
+                    Origen origen) {
     Statistic s;
     std::vector<Column> cols;
     const int n = int(heads.size());
@@ -239,6 +242,9 @@ Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, c
     }
     const int set = report.addColumns(cols);
     report.addHeader(set, heads);
+    std::optional<store::LecturaResumenes> lectura;
+    if (origen == Origen::Resumenes)
+        lectura.emplace(db);
     QSqlQuery q = store::run(db, sql, values);
     int row = 0;
     while (q.next()) {
@@ -294,7 +300,7 @@ QString sumOf(const QString& value, const QString& count) {
 }
 
 Statistic creditStatistic(Report r, const QSqlDatabase& db, const Regional& regional, const QString& sql,
-                          const QVariantList& values) {
+                          const QVariantList& values, Origen origen) {
     const Regional reg = regional;
     return statistic(
         std::move(r), db, sql, values, {QStringLiteral("Cuenta"), QStringLiteral("Importe")}, false,
@@ -303,7 +309,7 @@ Statistic creditStatistic(Report r, const QSqlDatabase& db, const Regional& regi
                                formatReportAmount(reg, store::toCurrency(q.value(1)))};
         },
         [](const QSqlQuery& q) { return double(q.value(1).toLongLong()) / Currency::Scale; },
-        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Importe"));
+        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Importe"), origen);
 }
 
 } // namespace
@@ -359,7 +365,7 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
                 return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
             },
             [](const QSqlQuery& q) { return q.value(1).toDouble() / 3600.0; },
-            [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"));
+            [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"), origen);
     }
     const bool consumed = kind == EstClientes::CreditoConsumido;
     Report r = start(caption,
@@ -386,7 +392,7 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
                 QStringLiteral(" AND FECHA BETWEEN ? AND ? GROUP BY ") +
                 store::caseless(db, QStringLiteral("CUENTA")) + QStringLiteral(" ORDER BY 2 DESC, ") +
                 store::caseless(db, least),
-            values);
+            values, origen);
     }
     const QString from = sources(
         db, store::ResumenDe::Cuentas, range, origen,
@@ -415,7 +421,7 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
                         QStringLiteral(", CAST(SUM(x.S) AS BIGINT) AS SumaDeSALDO_MOV FROM (") + from +
                         QStringLiteral(") x GROUP BY x.G, x.KN ORDER BY 2 DESC, ") +
                         store::caseless(db, label);
-    return creditStatistic(std::move(r), db, regional, sql, values);
+    return creditStatistic(std::move(r), db, regional, sql, values, origen);
 }
 
 Statistic estadisticaPuestos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
@@ -454,7 +460,7 @@ Statistic estadisticaPuestos(const QSqlDatabase& db, const Regional& regional, c
             return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
         },
         [](const QSqlQuery& q) { return q.value(1).toDouble() / 3600.0; },
-        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"));
+        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"), origen);
 }
 
 namespace {
@@ -518,7 +524,7 @@ Statistic sales(Report r, const QSqlDatabase& db, const Regional& regional, cons
                                formatReportAmount(reg, store::toCurrency(q.value(3)))};
         },
         [](const QSqlQuery& q) { return store::toDouble(q.value(2)); },
-        [](const QSqlQuery& q) { return store::toText(q.value(1)); }, QStringLiteral("Unidades"));
+        [](const QSqlQuery& q) { return store::toText(q.value(1)); }, QStringLiteral("Unidades"), origen);
 }
 
 } // namespace

@@ -486,6 +486,24 @@ void vaciarResumenes(const QSqlDatabase& db, const QString& table) {
             run(db, QStringLiteral("DELETE FROM ") + s.tabla);
 }
 
+LecturaResumenes::LecturaResumenes(const QSqlDatabase& db) {
+    if (engineOf(db) != Engine::PostgreSQL)
+        return;
+    m_transaction.emplace(db);
+    run(db, QStringLiteral("SET LOCAL max_parallel_workers_per_gather = 0"));
+}
+
+LecturaResumenes::~LecturaResumenes() {
+    if (!m_transaction)
+        return;
+    // Nothing was written: a failed commit loses nothing, and the
+    // transaction's destructor rolls back.
+    try {
+        m_transaction->commit();
+    } catch (const DatabaseError&) {
+    }
+}
+
 QString claveResumen(const QSqlDatabase& db, const QString& operand) {
     return bind(engineOf(db), QStringLiteral("lower(%1 {C})").arg(operand), QString(), QString());
 }

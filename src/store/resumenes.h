@@ -1,9 +1,13 @@
 #pragma once
 
+#include "store/transaction.h"
+
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
+
+#include <optional>
 
 // Monthly summaries of the sales, the use of the stations and the account
 // movements, so that the statistics of years read a few thousand rows. They
@@ -52,6 +56,20 @@ void restarDeResumenes(const QSqlDatabase& db, const QString& table, const QStri
                        const QVariantList& values);
 // Empties the summaries fed by the table, for a delete of every row.
 void vaciarResumenes(const QSqlDatabase& db, const QString& table);
+
+// A read of summaries: on the server, without parallel workers for its
+// duration, whose start costs more than the few rows around the months
+// they would share out.
+class LecturaResumenes {
+public:
+    explicit LecturaResumenes(const QSqlDatabase& db);
+    ~LecturaResumenes();
+    LecturaResumenes(const LecturaResumenes&) = delete;
+    LecturaResumenes& operator=(const LecturaResumenes&) = delete;
+
+private:
+    std::optional<Transaction> m_transaction;
+};
 
 // Which summary a statistic reads.
 enum class ResumenDe { Ventas, Puestos, Clientes, Cuentas };
