@@ -245,7 +245,7 @@ QStringList rowStatements(Engine engine, const Fuente& f, const QString& row, in
 
 // The layout of the summaries, in their triggers' names: a build that
 // lays them out otherwise finds its triggers missing and makes them again.
-constexpr int kLayout = 2;
+constexpr int kLayout = 3;
 
 QString triggerName(const Fuente& f, const QString& op) {
     return QStringLiteral("resumen%1_%2%3")
@@ -359,8 +359,10 @@ void createTable(const QSqlDatabase& db, const Resumen& s) {
     for (const Columna& c : s.medidas)
         columns << c.nombre + QLatin1Char(' ') + sqlType(engine, c.tipo) +
                        QStringLiteral(" NOT NULL DEFAULT 0");
-    run(db, QStringLiteral("CREATE TABLE %1 (%2, PRIMARY KEY (%3))")
-                .arg(s.tabla, columns.join(QStringLiteral(", ")), key.join(QStringLiteral(", "))));
+    // The file keeps the rows themselves in the key's order, not beside it.
+    run(db, QStringLiteral("CREATE TABLE %1 (%2, PRIMARY KEY (%3))%4")
+                .arg(s.tabla, columns.join(QStringLiteral(", ")), key.join(QStringLiteral(", ")),
+                     engine == Engine::SQLite ? QStringLiteral(" WITHOUT ROWID") : QString()));
     run(db, QStringLiteral("CREATE INDEX %1_mes ON %1 (MES)").arg(s.tabla));
 }
 

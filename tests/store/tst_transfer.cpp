@@ -35,7 +35,8 @@ QStringList dump(const QString& where) {
         QStringList names;
         for (const ColumnInfo& c : tableColumns(db, table))
             names << c.name;
-        const QString order = rowOrderColumn(db, table);
+        // The summaries have no order of their own (nor, in a file, a row number).
+        const QString order = isSummaryTable(table) ? QString() : rowOrderColumn(db, table);
         QSqlQuery q =
             run(db, QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") +
                         table + (order.isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + order));
