@@ -265,7 +265,7 @@ Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, c
 namespace {
 
 // The rows a statistic adds up, as one derived table: the summary's months
-// (summarySql, its months bound first) and the rows of the days around them
+// (summarySql, "{meses}" for the condition on them, bound first) and the rows of the days around them
 // (rowsSql with "{dias}" for the condition on the day column), or the rows
 // of the whole range. `extra` is bound after each part's days.
 QString sources(const QSqlDatabase& db, store::ResumenDe resumen, const DateRange& range, Origen origen,
@@ -279,7 +279,7 @@ QString sources(const QSqlDatabase& db, store::ResumenDe resumen, const DateRang
         values << days(range) << extra;
         return rowsPart.replace(QStringLiteral("{dias}"), day + QStringLiteral(" BETWEEN ? AND ?"));
     }
-    QStringList parts{summarySql};
+    QStringList parts{QString(summarySql).replace(QStringLiteral("{meses}"), store::mesesResumen(db))};
     values << t.mesDesde << t.mesHasta << extra;
     if (t.antes) {
         parts << QString(rowsSql).replace(QStringLiteral("{dias}"),
@@ -343,7 +343,7 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
                               store::exact(db, QStringLiteral("CLIENTE")) +
                               QStringLiteral(
                                   ") AS K, SUM(TIEMPO) AS S, SUM(TIEMPO_N) AS NN FROM resumen_clientes "
-                                  "WHERE MES BETWEEN ? AND ? AND N > 0 GROUP BY CLAVE"),
+                                  "WHERE {meses} AND N > 0 GROUP BY CLAVE"),
                           QStringLiteral("SELECT ") +
                               store::claveResumen(db, QStringLiteral("COALESCE(CLIENTE, '')")) +
                               QStringLiteral(
@@ -399,12 +399,10 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
         // Added up per customer in the summary's own order first.
         QStringLiteral("SELECT CLAVE AS G, CUENTA_NULO AS KN, MIN(") +
             store::exact(db, QStringLiteral("CUENTA")) +
-            (consumed
-                 ? QStringLiteral(
-                       ") AS K, SUM(CONSUMIDO) AS S FROM resumen_cuentas WHERE MES BETWEEN ? AND ? "
-                       "AND N_CONSUMIDO > 0")
-                 : QStringLiteral(") AS K, SUM(APORTADO) AS S FROM resumen_cuentas WHERE MES BETWEEN ? AND ? "
-                                  "AND N_APORTADO > 0")) +
+            (consumed ? QStringLiteral(") AS K, SUM(CONSUMIDO) AS S FROM resumen_cuentas WHERE {meses} "
+                                       "AND N_CONSUMIDO > 0")
+                      : QStringLiteral(") AS K, SUM(APORTADO) AS S FROM resumen_cuentas WHERE {meses} "
+                                       "AND N_APORTADO > 0")) +
             QStringLiteral(" GROUP BY CLAVE, CUENTA_NULO"),
         QStringLiteral("SELECT ") + store::claveResumen(db, QStringLiteral("COALESCE(CUENTA, '')")) +
             QStringLiteral(
@@ -442,7 +440,7 @@ Statistic estadisticaPuestos(const QSqlDatabase& db, const Regional& regional, c
             : sources(
                   db, store::ResumenDe::Puestos, range, origen,
                   QStringLiteral("SELECT NPUESTO AS K, NPUESTO_NULO AS KN, TIEMPO AS S, TIEMPO_N AS NN "
-                                 "FROM resumen_puestos WHERE MES BETWEEN ? AND ? AND N > 0"),
+                                 "FROM resumen_puestos WHERE {meses} AND N > 0"),
                   QStringLiteral(
                       "SELECT COALESCE(NPUESTO, 0) AS K, CASE WHEN NPUESTO IS NULL THEN 1 ELSE 0 END AS KN, "
                       "TIEMPO AS S, CASE WHEN TIEMPO IS NULL THEN 0 ELSE 1 END AS NN FROM ciber WHERE "
@@ -490,8 +488,9 @@ Statistic sales(Report r, const QSqlDatabase& db, const Regional& regional, cons
                   db, store::ResumenDe::Ventas, range, origen,
                   QStringLiteral(
                       "SELECT CODIGO AS K, CODIGO_NULO AS KN, ARTICULO AS A, ARTICULO_NULO AS AN, CANT AS C, "
-                      "CANT_N AS CN, IMPORTE AS I, IMPORTE_N AS IMN FROM resumen_ventas WHERE MES BETWEEN ? "
-                      "AND ? AND N > 0 AND ") +
+                      "CANT_N AS CN, IMPORTE AS I, IMPORTE_N AS IMN FROM resumen_ventas WHERE {meses} AND N "
+                      "> 0 "
+                      "AND ") +
                       summaryWhere,
                   QStringLiteral("SELECT COALESCE(lintick.CODIGO, '') AS K, CASE WHEN lintick.CODIGO IS NULL "
                                  "THEN 1 ELSE 0 "

@@ -506,6 +506,12 @@ LecturaResumenes::~LecturaResumenes() {
     }
 }
 
+QString mesesResumen(const QSqlDatabase& db) {
+    // A unary plus keeps SQLite's planner off the index; the server plans by its statistics.
+    return engineOf(db) == Engine::SQLite ? QStringLiteral("+MES BETWEEN ? AND ?")
+                                          : QStringLiteral("MES BETWEEN ? AND ?");
+}
+
 QString claveResumen(const QSqlDatabase& db, const QString& operand) {
     return bind(engineOf(db), QStringLiteral("lower(%1 {C})").arg(operand), QString(), QString());
 }

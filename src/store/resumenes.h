@@ -71,6 +71,11 @@ private:
     std::optional<Transaction> m_transaction;
 };
 
+// The condition that picks a summary's rows of months ? to ?. A file reads
+// them in the table's own order, each key's months side by side, rather
+// than through the months' index and a sort.
+QString mesesResumen(const QSqlDatabase& db);
+
 // Which summary a statistic reads.
 enum class ResumenDe { Ventas, Puestos, Clientes, Cuentas };
 QString resumenTabla(ResumenDe resumen);
