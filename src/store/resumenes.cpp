@@ -395,6 +395,10 @@ void fill(const QSqlDatabase& db) {
         run(db, QStringLiteral("DELETE FROM ") + s.tabla);
         const QString r = s.de == ResumenDe::Ventas ? QStringLiteral("lintick") : sourceOf(s);
         run(db, delta(engine, s, allRows(s), r, QStringLiteral("ticket"), 1));
+        // The server plans by what it knows of a table: a table it has
+        // never looked at seems empty, and is added up by sorting on disk.
+        if (engine == Engine::PostgreSQL)
+            run(db, QStringLiteral("ANALYZE ") + s.tabla);
     }
 }
 
