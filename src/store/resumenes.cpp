@@ -449,6 +449,8 @@ void rehacerResumenes(const QSqlDatabase& db) {
 
 PausaResumenes::PausaResumenes(QSqlDatabase db)
     : m_db(std::move(db)) {
+    if (!Transaction::anyOpen() && !inTransaction(m_db))
+        throw DatabaseError(QStringLiteral("Los resúmenes solo se detienen dentro de una transacción."));
     run(m_db, QStringLiteral("INSERT INTO ") + kPausa + QStringLiteral(" (PAUSA) VALUES (1)"));
 }
 

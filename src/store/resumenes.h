@@ -25,16 +25,18 @@ namespace store {
 // copied between databases.
 bool isSummaryTable(const QString& table);
 
-// Creates the summaries that are missing, with their triggers, and fills
-// them from the rows; nothing (no DDL) when they are all there.
+// Makes the summaries and their triggers when any of them is missing or of
+// another layout, and fills them from the rows, in one transaction; nothing
+// (no DDL) when they are all there.
 void crearResumenes(const QSqlDatabase& db);
 
 // Fills every summary again from the rows, in one transaction.
 void rehacerResumenes(const QSqlDatabase& db);
 
-// Inside a transaction, stops the triggers of this connection until
-// reanudar() or the transaction's end: for bulk deletes that adjust the
-// summaries themselves. Other connections never see the pause.
+// Inside a transaction (refused outside one: a crash must take the pause
+// with it), stops the triggers of this connection until reanudar() or the
+// transaction's end: for bulk writes that adjust the summaries themselves.
+// Other connections never see the pause.
 class PausaResumenes {
 public:
     explicit PausaResumenes(QSqlDatabase db);
