@@ -11,6 +11,7 @@
 #include "statistics.h"
 #include "store/datamodule.h"
 #include "store/newdatabase.h"
+#include "store/resumenes.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -41,6 +42,8 @@ QTextStream out(stdout);
 void build(const QSqlDatabase& db) {
     QRandomGenerator rng(42);
     store::Transaction t(db);
+    // Millions of rows: the summaries are made once from them at the end.
+    store::PausaResumenes pausa(db);
     QSqlQuery acc(db);
     acc.prepare(QStringLiteral("INSERT INTO cuentas (Login, Nombre, Tipo, credito, Alta, Ultima) "
                                "VALUES (?, ?, ?, ?, ?, ?)"));
@@ -124,6 +127,8 @@ void build(const QSqlDatabase& db) {
         if (!cq.exec())
             qFatal("insert use failed");
     }
+    pausa.reanudar();
+    store::rehacerResumenes(db);
     t.commit();
     store::run(db, QStringLiteral("ANALYZE"));
 }
