@@ -10,6 +10,7 @@
 // fsync on, as a café's server runs). The copy of the reports database stays
 // on that cluster as "quintor_bench_reports" for the next runs.
 
+#include "../reports/statistics.h"
 #include "accounts/accountdecisions.h"
 #include "core/consolecontext.h"
 #include "core/regional.h"
@@ -22,6 +23,7 @@
 #include "station/loginsinuse.h"
 #include "store/datamodule.h"
 #include "store/newdatabase.h"
+#include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 #include "store/transfer.h"
@@ -155,6 +157,12 @@ QString rows(const reports::Report& r) {
     return QStringLiteral("%1 rows").arg(r.body.size());
 }
 
+QString loadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2)
+                                       : QStringLiteral("?");
+}
+
 struct Measure {
     QString what;
     std::function<QString(const QSqlDatabase&)> work;
@@ -174,24 +182,6 @@ void benchReports(const QString& file, const QString& uri) {
              return rows(sales::informeCaja(db, es, {day, QTime(0, 0), QTime(0, 0)},
                                             sales::CajaListing::Detalles, now));
          }},
-        {QStringLiteral("customers, credit consumed, all"),
-         [&](const QSqlDatabase& db) {
-             return rows(estadisticaClientes(db, es, all, EstClientes::CreditoConsumido, now).report);
-         }},
-        {QStringLiteral("stations, all"),
-         [&](const QSqlDatabase& db) { return rows(estadisticaPuestos(db, es, all, now).report); }},
-        {QStringLiteral("article sales, all"),
-         [&](const QSqlDatabase& db) {
-             return rows(ventasArticulos(db, es, all, std::nullopt, now).report);
-         }},
-        {QStringLiteral("article sales, one article, all"),
-         [&](const QSqlDatabase& db) {
-             return rows(ventasArticulos(db, es, all, QStringLiteral("A10"), now).report);
-         }},
-        {QStringLiteral("voucher sales, month"),
-         [&](const QSqlDatabase& db) { return rows(ventasBonos(db, es, month, now).report); }},
-        {QStringLiteral("voucher sales, all"),
-         [&](const QSqlDatabase& db) { return rows(ventasBonos(db, es, all, now).report); }},
         {QStringLiteral("movements, charges of all accounts, month"),
          [&](const QSqlDatabase& db) {
              return rows(listadoMovimientos(db, es, month, MovScope::TodasCuentas, {}, MovKind::Cargos, now));
@@ -213,6 +203,10 @@ void benchReports(const QString& file, const QString& uri) {
     TDataModule1 server;
     if (!sqlite.open(file) || !server.open(uri))
         qFatal("cannot open the reports databases");
+    // Databases copied before the summaries get them here, once.
+    for (TDataModule1* data : {&sqlite, &server})
+        if (const Status s = store::applySchemaUpdates(data->db()); !s)
+            qFatal("%s", qPrintable(s.error()));
     out << QStringLiteral("\nReports on %1 (ms; SQLite | PostgreSQL)\n").arg(file);
     double totalSqlite = 0;
     double totalServer = 0;
@@ -243,6 +237,42 @@ void benchReports(const QString& file, const QString& uri) {
                .arg(QStringLiteral("total"), -44)
                .arg(totalSqlite, 9, 'f', 1)
                .arg(totalServer, 9, 'f', 1);
+
+    // Every statistic from the summaries beside the rows alone, on both engines.
+    out << QStringLiteral("\nStatistics (ms; SQLite summaries | rows alone | PostgreSQL summaries | rows "
+                          "alone), load %1\n")
+               .arg(loadAverage());
+    bool allSame = true;
+    double worst[2] = {0, 0};
+    for (const auto& [label, range] :
+         {std::pair{QStringLiteral("month"), month}, std::pair{QStringLiteral("all"), all}}) {
+        for (const StatisticCase& c : statisticCases(es, range, now)) {
+            const Compared a = compare(sqlite.db(), c);
+            const Compared b = compare(server.db(), c);
+            // The engines agree with each other too.
+            const bool same = a.same && b.same &&
+                              statisticCells(c.make(sqlite.db(), Origen::Resumenes)) ==
+                                  statisticCells(c.make(server.db(), Origen::Resumenes));
+            allSame = allSame && same;
+            worst[0] = std::max(worst[0], a.summaryMs);
+            worst[1] = std::max(worst[1], b.summaryMs);
+            out << QStringLiteral("%1 %2 | %3 | %4 | %5  %6 (%7 rows)\n")
+                       .arg(c.what + QStringLiteral(", ") + label, -40)
+                       .arg(a.summaryMs, 8, 'f', 1)
+                       .arg(a.rowsMs, 8, 'f', 1)
+                       .arg(b.summaryMs, 8, 'f', 1)
+                       .arg(b.rowsMs, 8, 'f', 1)
+                       .arg(same ? QStringLiteral("identical") : QStringLiteral("DIFFERENT"))
+                       .arg(a.rows);
+            out.flush();
+        }
+    }
+    out << QStringLiteral("slowest from the summaries: SQLite %1 ms, PostgreSQL %2 ms; %3; load %4\n")
+               .arg(worst[0], 0, 'f', 1)
+               .arg(worst[1], 0, 'f', 1)
+               .arg(allSame ? QStringLiteral("every listing identical to the rows alone, on both engines")
+                            : QStringLiteral("SOME LISTINGS DIFFER"))
+               .arg(loadAverage());
 }
 
 } // namespace

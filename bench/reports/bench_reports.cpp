@@ -8,8 +8,11 @@
 #include "reports/listings.h"
 #include "reports/reportrenderer.h"
 #include "sales/informecaja.h"
+#include "statistics.h"
 #include "store/datamodule.h"
 #include "store/newdatabase.h"
+#include "store/resumenes.h"
+#include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -39,6 +42,8 @@ QTextStream out(stdout);
 void build(const QSqlDatabase& db) {
     QRandomGenerator rng(42);
     store::Transaction t(db);
+    // Millions of rows: the summaries are made once from them at the end.
+    store::PausaResumenes pausa(db);
     QSqlQuery acc(db);
     acc.prepare(QStringLiteral("INSERT INTO cuentas (Login, Nombre, Tipo, credito, Alta, Ultima) "
                                "VALUES (?, ?, ?, ?, ?, ?)"));
@@ -122,6 +127,8 @@ void build(const QSqlDatabase& db) {
         if (!cq.exec())
             qFatal("insert use failed");
     }
+    pausa.reanudar();
+    store::rehacerResumenes(db);
     t.commit();
     store::run(db, QStringLiteral("ANALYZE"));
 }
@@ -138,6 +145,12 @@ double time(const QString& what, const std::function<QString()>& work) {
 
 QString rows(const reports::Report& r) {
     return QStringLiteral("(%1 rows)").arg(r.body.size());
+}
+
+QString loadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2)
+                                       : QStringLiteral("?");
 }
 
 } // namespace
@@ -166,6 +179,12 @@ int main(int argc, char** argv) {
     if (!data.open(file))
         qFatal("cannot open %s", qPrintable(file));
     const QSqlDatabase db = data.db();
+    // A database built before the summaries gets them here, once.
+    time(QStringLiteral("schema updates (the summaries made once)"), [&] {
+        const Status updated = store::applySchemaUpdates(db);
+        return updated ? QString() : updated.error();
+    });
+    out << QStringLiteral("load average at the start: %1\n").arg(loadAverage());
     const Regional es = Regional::spanishSpain();
     const QDateTime now = QDateTime::currentDateTime();
     const QDate day = first.addDays(400);
@@ -193,25 +212,30 @@ int main(int argc, char** argv) {
         return QStringLiteral("(%1 lines)")
             .arg(sales::sendcajaresumen(db, es, {day, QTime(0, 0), QTime(0, 0)}).size());
     });
+    // Every statistic from the summaries beside the rows alone, in the same run.
+    out << QStringLiteral(
+        "\nstatistics: summaries | rows alone (ms), and whether the listings are identical\n");
+    bool allSame = true;
+    double worst = 0;
     for (const auto& [label, range] :
          {std::pair{QStringLiteral("month"), month}, std::pair{QStringLiteral("all"), all}}) {
-        time(QStringLiteral("customers, credit consumed, ") + label, [&] {
-            return rows(estadisticaClientes(db, es, range, EstClientes::CreditoConsumido, now).report);
-        });
-        time(QStringLiteral("customers, credit added, ") + label, [&] {
-            return rows(estadisticaClientes(db, es, range, EstClientes::CreditoAportado, now).report);
-        });
-        time(QStringLiteral("customers, time of use, ") + label,
-             [&] { return rows(estadisticaClientes(db, es, range, EstClientes::Tiempo, now).report); });
-        time(QStringLiteral("stations, ") + label,
-             [&] { return rows(estadisticaPuestos(db, es, range, now).report); });
-        time(QStringLiteral("article sales, ") + label,
-             [&] { return rows(ventasArticulos(db, es, range, std::nullopt, now).report); });
-        time(QStringLiteral("article sales, one article, ") + label,
-             [&] { return rows(ventasArticulos(db, es, range, QStringLiteral("A10"), now).report); });
-        time(QStringLiteral("voucher sales, ") + label,
-             [&] { return rows(ventasBonos(db, es, range, now).report); });
+        for (const StatisticCase& c : statisticCases(es, range, now)) {
+            const Compared r = compare(db, c);
+            allSame = allSame && r.same;
+            worst = std::max(worst, r.summaryMs);
+            out << QStringLiteral("%1 %2 | %3  %4 (%5 rows)\n")
+                       .arg(c.what + QStringLiteral(", ") + label, -48)
+                       .arg(r.summaryMs, 9, 'f', 1)
+                       .arg(r.rowsMs, 9, 'f', 1)
+                       .arg(r.same ? QStringLiteral("identical") : QStringLiteral("DIFFERENT"))
+                       .arg(r.rows);
+            out.flush();
+        }
     }
+    out << QStringLiteral("statistics: slowest from the summaries %1 ms; %2\n\n")
+               .arg(worst, 0, 'f', 1)
+               .arg(allSame ? QStringLiteral("every listing identical to the rows alone")
+                            : QStringLiteral("SOME LISTINGS DIFFER"));
     time(QStringLiteral("movements, charges of all accounts, month"), [&] {
         return rows(listadoMovimientos(db, es, month, MovScope::TodasCuentas, {}, MovKind::Cargos, now));
     });
@@ -241,5 +265,6 @@ int main(int argc, char** argv) {
             return QStringLiteral("(%1 KiB)").arg(QFile(dir.filePath(QStringLiteral("l.pdf"))).size() / 1024);
         });
     }
+    out << QStringLiteral("load average at the end: %1\n").arg(loadAverage());
     return 0;
 }

@@ -4,10 +4,13 @@
 #include "reports/format.h"
 #include "reports/ticketlisting.h"
 #include "store/dialect.h"
+#include "store/resumenes.h"
 #include "store/sql.h"
 #include "store/views.h"
 
 #include <QSqlQuery>
+
+#include <optional>
 
 namespace reports {
 
@@ -221,7 +224,8 @@ Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, c
                     const QStringList& heads, bool numbered,
                     const std::function<QStringList(const QSqlQuery&)>& cells,
                     const std::function<double(const QSqlQuery&)>& value,
-                    const std::function<QString(const QSqlQuery&)>& label, const QString& valueTitle) {
+                    const std::function<QString(const QSqlQuery&)>& label, const QString& valueTitle,
+                    Origen origen) {
     Statistic s;
     std::vector<Column> cols;
     const int n = int(heads.size());
@@ -238,6 +242,9 @@ Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, c
     }
     const int set = report.addColumns(cols);
     report.addHeader(set, heads);
+    std::optional<store::LecturaResumenes> lectura;
+    if (origen == Origen::Resumenes)
+        lectura.emplace(db);
     QSqlQuery q = store::run(db, sql, values);
     int row = 0;
     while (q.next()) {
@@ -255,29 +262,110 @@ Statistic statistic(Report report, const QSqlDatabase& db, const QString& sql, c
 
 } // namespace
 
+namespace {
+
+// The rows a statistic adds up, as one derived table: the summary's months
+// (summarySql, "{meses}" for the condition on them, bound first) and the rows of the days around them
+// (rowsSql with "{dias}" for the condition on the day column), or the rows
+// of the whole range. `extra` is bound after each part's days.
+QString sources(const QSqlDatabase& db, store::ResumenDe resumen, const DateRange& range, Origen origen,
+                const QString& summarySql, const QString& rowsSql, const QString& day,
+                const QVariantList& extra, QVariantList& values) {
+    const store::TramosResumen t = origen == Origen::Resumenes
+                                       ? store::tramosResumen(db, resumen, range.from, range.to)
+                                       : store::TramosResumen{};
+    QString rowsPart = rowsSql;
+    if (!t.meses) {
+        values << days(range) << extra;
+        return rowsPart.replace(QStringLiteral("{dias}"), day + QStringLiteral(" BETWEEN ? AND ?"));
+    }
+    QStringList parts{QString(summarySql).replace(QStringLiteral("{meses}"), store::mesesResumen(db))};
+    values << t.mesDesde << t.mesHasta << extra;
+    if (t.antes) {
+        parts << QString(rowsSql).replace(QStringLiteral("{dias}"),
+                                          day + QStringLiteral(" >= ? AND ") + day + QStringLiteral(" < ?"));
+        values << store::sqlValue(range.from) << t.primerDiaResumido << extra;
+    }
+    if (t.despues) {
+        parts << QString(rowsSql).replace(QStringLiteral("{dias}"),
+                                          day + QStringLiteral(" > ? AND ") + day + QStringLiteral(" <= ?"));
+        values << t.ultimoDiaResumido << store::sqlValue(range.to) << extra;
+    }
+    return parts.join(QStringLiteral(" UNION ALL "));
+}
+
+// A sum as the rows' SUM gives it: NULL when every value added was NULL.
+QString sumOf(const QString& value, const QString& count) {
+    return QStringLiteral("CASE WHEN SUM(%2) = 0 THEN NULL ELSE SUM(%1) END").arg(value, count);
+}
+
+Statistic creditStatistic(Report r, const QSqlDatabase& db, const Regional& regional, const QString& sql,
+                          const QVariantList& values, Origen origen) {
+    const Regional reg = regional;
+    return statistic(
+        std::move(r), db, sql, values, {QStringLiteral("Cuenta"), QStringLiteral("Importe")}, false,
+        [reg](const QSqlQuery& q) {
+            return QStringList{store::toText(q.value(0)),
+                               formatReportAmount(reg, store::toCurrency(q.value(1)))};
+        },
+        [](const QSqlQuery& q) { return double(q.value(1).toLongLong()) / Currency::Scale; },
+        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Importe"), origen);
+}
+
+} // namespace
+
 Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
-                              EstClientes kind, const QDateTime& printedAt) {
+                              EstClientes kind, const QDateTime& printedAt, Origen origen) {
     const QString caption = QStringLiteral("[Estadística de clientes]");
     if (kind == EstClientes::Tiempo) {
         Report r =
             start(caption, QStringLiteral("Estadística de clientes según tiempo de utilización"), printedAt);
         addDates(r, regional, range, QString(), QStringLiteral("Desde"), QStringLiteral("hasta"));
+        QVariantList values;
         // Anonymous use, with or without an empty name, is one row; so is
-        // one customer whatever the letter case of the login.
+        // one customer whatever the letter case of the login, under the
+        // least spelling.
+        QString sql;
+        if (origen == Origen::Filas) {
+            values = days(range);
+            sql = QStringLiteral("SELECT MIN(COALESCE(CLIENTE, '')) AS CLIENTE, "
+                                 "CAST(SUM(TIEMPO) AS BIGINT) AS SumaDeTIEMPO FROM ciber "
+                                 "WHERE FECHA BETWEEN ? AND ? GROUP BY ") +
+                  store::caseless(db, QStringLiteral("COALESCE(CLIENTE, '')")) +
+                  QStringLiteral(" ORDER BY 2 DESC, ") +
+                  store::caseless(db, QStringLiteral("MIN(COALESCE(CLIENTE, ''))"));
+        }
+        const QString from =
+            sql.isEmpty()
+                ? sources(db, store::ResumenDe::Clientes, range, origen,
+                          // Added up per customer in the summary's own order first.
+                          QStringLiteral("SELECT CLAVE AS G, MIN(") +
+                              store::exact(db, QStringLiteral("CLIENTE")) +
+                              QStringLiteral(
+                                  ") AS K, SUM(TIEMPO) AS S, SUM(TIEMPO_N) AS NN FROM resumen_clientes "
+                                  "WHERE {meses} AND N > 0 GROUP BY CLAVE"),
+                          QStringLiteral("SELECT ") +
+                              store::claveResumen(db, QStringLiteral("COALESCE(CLIENTE, '')")) +
+                              QStringLiteral(
+                                  " AS G, COALESCE(CLIENTE, '') AS K, TIEMPO AS S, CASE WHEN TIEMPO IS "
+                                  "NULL THEN 0 ELSE 1 END AS NN FROM ciber WHERE {dias}"),
+                          QStringLiteral("FECHA"), {}, values)
+                : QString();
+        const QString label =
+            QStringLiteral("MIN(") + store::exact(db, QStringLiteral("x.K")) + QLatin1Char(')');
+        if (sql.isEmpty())
+            sql = QStringLiteral("SELECT ") + label + QStringLiteral(" AS CLIENTE, CAST(") +
+                  sumOf(QStringLiteral("x.S"), QStringLiteral("x.NN")) +
+                  QStringLiteral(" AS BIGINT) AS SumaDeTIEMPO FROM (") + from +
+                  QStringLiteral(") x GROUP BY x.G ORDER BY 2 DESC, ") + store::caseless(db, label);
         return statistic(
-            std::move(r), db,
-            QStringLiteral("SELECT MIN(COALESCE(CLIENTE, '')) AS CLIENTE, "
-                           "CAST(SUM(TIEMPO) AS BIGINT) AS SumaDeTIEMPO FROM ciber "
-                           "WHERE FECHA BETWEEN ? AND ? GROUP BY ") +
-                store::caseless(db, QStringLiteral("COALESCE(CLIENTE, '')")) +
-                QStringLiteral(" ORDER BY 2 DESC, ") +
-                store::caseless(db, QStringLiteral("MIN(COALESCE(CLIENTE, ''))")),
-            days(range), {QString(), QStringLiteral("cliente"), QStringLiteral("Suma de tiempo")}, true,
+            std::move(r), db, sql, values,
+            {QString(), QStringLiteral("cliente"), QStringLiteral("Suma de tiempo")}, true,
             [](const QSqlQuery& q) {
                 return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
             },
             [](const QSqlQuery& q) { return q.value(1).toDouble() / 3600.0; },
-            [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"));
+            [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"), origen);
     }
     const bool consumed = kind == EstClientes::CreditoConsumido;
     Report r = start(caption,
@@ -288,92 +376,183 @@ Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, 
              consumed ? QStringLiteral("Crédito total consumido desde")
                       : QStringLiteral("Crédito total aportado desde"),
              QString(), QStringLiteral("hasta"));
-    // One customer whatever the letter case of the login.
-    const QString sql =
-        (consumed
-             ? QStringLiteral("SELECT MIN(CUENTA), CAST(SUM(SALDO_MOV * (-1)) AS BIGINT) AS SumaDeSALDO_MOV "
-                              "FROM movcuentas WHERE SALDO_MOV < 0")
-             : QStringLiteral("SELECT MIN(CUENTA), CAST(SUM(SALDO_MOV) AS BIGINT) AS SumaDeSALDO_MOV "
-                              "FROM movcuentas WHERE SALDO_MOV > 0")) +
-        QStringLiteral(" AND FECHA BETWEEN ? AND ? GROUP BY ") +
-        store::caseless(db, QStringLiteral("CUENTA")) + QStringLiteral(" ORDER BY 2 DESC, ") +
-        store::caseless(db, QStringLiteral("MIN(CUENTA)"));
-    const Regional reg = regional;
-    return statistic(
-        std::move(r), db, sql, days(range), {QStringLiteral("Cuenta"), QStringLiteral("Importe")}, false,
-        [reg](const QSqlQuery& q) {
-            return QStringList{store::toText(q.value(0)),
-                               formatReportAmount(reg, store::toCurrency(q.value(1)))};
-        },
-        [](const QSqlQuery& q) { return double(q.value(1).toLongLong()) / Currency::Scale; },
-        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Importe"));
+    QVariantList values;
+    if (origen == Origen::Filas) {
+        // One customer whatever the letter case of the login, under the least spelling.
+        const QString least =
+            QStringLiteral("MIN(") + store::exact(db, QStringLiteral("CUENTA")) + QLatin1Char(')');
+        values = days(range);
+        return creditStatistic(
+            std::move(r), db, regional,
+            QStringLiteral("SELECT ") + least +
+                (consumed ? QStringLiteral(", CAST(SUM(SALDO_MOV * (-1)) AS BIGINT) AS SumaDeSALDO_MOV "
+                                           "FROM movcuentas WHERE SALDO_MOV < 0")
+                          : QStringLiteral(", CAST(SUM(SALDO_MOV) AS BIGINT) AS SumaDeSALDO_MOV "
+                                           "FROM movcuentas WHERE SALDO_MOV > 0")) +
+                QStringLiteral(" AND FECHA BETWEEN ? AND ? GROUP BY ") +
+                store::caseless(db, QStringLiteral("CUENTA")) + QStringLiteral(" ORDER BY 2 DESC, ") +
+                store::caseless(db, least),
+            values, origen);
+    }
+    const QString from = sources(
+        db, store::ResumenDe::Cuentas, range, origen,
+        // Added up per customer in the summary's own order first.
+        QStringLiteral("SELECT CLAVE AS G, CUENTA_NULO AS KN, MIN(") +
+            store::exact(db, QStringLiteral("CUENTA")) +
+            (consumed ? QStringLiteral(") AS K, SUM(CONSUMIDO) AS S FROM resumen_cuentas WHERE {meses} "
+                                       "AND N_CONSUMIDO > 0")
+                      : QStringLiteral(") AS K, SUM(APORTADO) AS S FROM resumen_cuentas WHERE {meses} "
+                                       "AND N_APORTADO > 0")) +
+            QStringLiteral(" GROUP BY CLAVE, CUENTA_NULO"),
+        QStringLiteral("SELECT ") + store::claveResumen(db, QStringLiteral("COALESCE(CUENTA, '')")) +
+            QStringLiteral(
+                " AS G, CASE WHEN CUENTA IS NULL THEN 1 ELSE 0 END AS KN, COALESCE(CUENTA, '') AS K, ") +
+            (consumed ? QStringLiteral("SALDO_MOV * (-1) AS S FROM movcuentas WHERE SALDO_MOV < 0")
+                      : QStringLiteral("SALDO_MOV AS S FROM movcuentas WHERE SALDO_MOV > 0")) +
+            QStringLiteral(" AND {dias}"),
+        QStringLiteral("FECHA"), {}, values);
+    // One customer whatever the letter case of the login, under the least
+    // spelling; movements without a customer are a row of their own.
+    const QString label = QStringLiteral("MIN(CASE WHEN x.KN = 1 THEN NULL ELSE ") +
+                          store::exact(db, QStringLiteral("x.K")) + QStringLiteral(" END)");
+    const QString sql = QStringLiteral("SELECT ") + label +
+                        QStringLiteral(", CAST(SUM(x.S) AS BIGINT) AS SumaDeSALDO_MOV FROM (") + from +
+                        QStringLiteral(") x GROUP BY x.G, x.KN ORDER BY 2 DESC, ") +
+                        store::caseless(db, label);
+    return creditStatistic(std::move(r), db, regional, sql, values, origen);
 }
 
 Statistic estadisticaPuestos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
-                             const QDateTime& printedAt) {
+                             const QDateTime& printedAt, Origen origen) {
     Report r = start(QStringLiteral("[Estadística de puestos]"), QStringLiteral("Estadística de puestos"),
                      printedAt);
     addDates(r, regional, range, QString(), QStringLiteral("Desde"), QStringLiteral("hasta"));
+    QVariantList values;
+    QString sql;
+    if (origen == Origen::Filas) {
+        values = days(range);
+        sql = QStringLiteral("SELECT NPUESTO, CAST(SUM(TIEMPO) AS BIGINT) AS SumaDeTIEMPO FROM ciber "
+                             "WHERE FECHA BETWEEN ? AND ? GROUP BY NPUESTO ORDER BY 2 DESC, 1");
+    }
+    const QString from =
+        !sql.isEmpty()
+            ? QString()
+            : sources(
+                  db, store::ResumenDe::Puestos, range, origen,
+                  QStringLiteral("SELECT NPUESTO AS K, NPUESTO_NULO AS KN, TIEMPO AS S, TIEMPO_N AS NN "
+                                 "FROM resumen_puestos WHERE {meses} AND N > 0"),
+                  QStringLiteral(
+                      "SELECT COALESCE(NPUESTO, 0) AS K, CASE WHEN NPUESTO IS NULL THEN 1 ELSE 0 END AS KN, "
+                      "TIEMPO AS S, CASE WHEN TIEMPO IS NULL THEN 0 ELSE 1 END AS NN FROM ciber WHERE "
+                      "{dias}"),
+                  QStringLiteral("FECHA"), {}, values);
+    if (sql.isEmpty())
+        sql = QStringLiteral("SELECT CASE WHEN x.KN = 1 THEN NULL ELSE x.K END AS NPUESTO, CAST(") +
+              sumOf(QStringLiteral("x.S"), QStringLiteral("x.NN")) +
+              QStringLiteral(" AS BIGINT) AS SumaDeTIEMPO FROM (") + from +
+              QStringLiteral(") x GROUP BY x.K, x.KN ORDER BY 2 DESC, 1");
     return statistic(
-        std::move(r), db,
-        QStringLiteral("SELECT NPUESTO, CAST(SUM(TIEMPO) AS BIGINT) AS SumaDeTIEMPO FROM ciber "
-                       "WHERE FECHA BETWEEN ? AND ? GROUP BY NPUESTO ORDER BY 2 DESC, 1"),
-        days(range), {QString(), QStringLiteral("Número de puesto"), QStringLiteral("Suma de tiempo")}, true,
+        std::move(r), db, sql, values,
+        {QString(), QStringLiteral("Número de puesto"), QStringLiteral("Suma de tiempo")}, true,
         [](const QSqlQuery& q) {
             return QStringList{store::toText(q.value(0)), formatTimeSum(q.value(1).toLongLong())};
         },
         [](const QSqlQuery& q) { return q.value(1).toDouble() / 3600.0; },
-        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"));
+        [](const QSqlQuery& q) { return store::toText(q.value(0)); }, QStringLiteral("Horas"), origen);
 }
 
 namespace {
 
-Statistic sales(Report r, const QSqlDatabase& db, const Regional& regional, const QString& where,
-                const QVariantList& values, const QStringList& heads) {
+// summaryWhere and rowsWhere pick the same lines from the summary and from
+// the lines; `extra` is bound after each.
+Statistic sales(Report r, const QSqlDatabase& db, const Regional& regional, const DateRange& range,
+                Origen origen, const QString& summaryWhere, const QString& rowsWhere,
+                const QVariantList& extra, const QStringList& heads) {
+    QVariantList values;
+    QString sql;
+    if (origen == Origen::Filas) {
+        values << days(range) << extra;
+        sql = QStringLiteral("SELECT MIN(") + store::exact(db, QStringLiteral("lintick.CODIGO")) +
+              QStringLiteral(
+                  "), lintick.ARTICULO, SUM(lintick.CANT) AS SumaDeCANT, "
+                  "CAST(SUM(lintick.IMPORTE) AS BIGINT) AS SumaDeIMPORTE FROM lintick INNER JOIN "
+                  "ticket ON lintick.ID_TICK = ticket.ID_TICK WHERE ticket.FECHA BETWEEN ? AND ? AND ") +
+              rowsWhere + QStringLiteral(" GROUP BY ") +
+              store::caseless(db, QStringLiteral("lintick.CODIGO")) +
+              QStringLiteral(", lintick.ARTICULO ORDER BY 3 DESC, 1, 2");
+    }
+    const QString from =
+        !sql.isEmpty()
+            ? QString()
+            : sources(
+                  db, store::ResumenDe::Ventas, range, origen,
+                  QStringLiteral(
+                      "SELECT CODIGO AS K, CODIGO_NULO AS KN, ARTICULO AS A, ARTICULO_NULO AS AN, CANT AS C, "
+                      "CANT_N AS CN, IMPORTE AS I, IMPORTE_N AS IMN FROM resumen_ventas WHERE {meses} AND N "
+                      "> 0 "
+                      "AND ") +
+                      summaryWhere,
+                  QStringLiteral("SELECT COALESCE(lintick.CODIGO, '') AS K, CASE WHEN lintick.CODIGO IS NULL "
+                                 "THEN 1 ELSE 0 "
+                                 "END AS KN, COALESCE(lintick.ARTICULO, '') AS A, CASE WHEN lintick.ARTICULO "
+                                 "IS NULL THEN "
+                                 "1 ELSE 0 END AS AN, lintick.CANT AS C, CASE WHEN lintick.CANT IS NULL THEN "
+                                 "0 ELSE 1 END "
+                                 "AS CN, lintick.IMPORTE AS I, CASE WHEN lintick.IMPORTE IS NULL THEN 0 ELSE "
+                                 "1 END AS IMN "
+                                 "FROM lintick INNER JOIN ticket ON lintick.ID_TICK = ticket.ID_TICK WHERE "
+                                 "{dias} AND ") +
+                      rowsWhere,
+                  QStringLiteral("ticket.FECHA"), extra, values);
+    // One article whatever the letter case of its code, under the least spelling.
+    if (sql.isEmpty())
+        sql = QStringLiteral("SELECT MIN(CASE WHEN x.KN = 1 THEN NULL ELSE ") +
+              store::exact(db, QStringLiteral("x.K")) +
+              QStringLiteral(" END), CASE WHEN x.AN = 1 THEN NULL ELSE x.A END, ") +
+              sumOf(QStringLiteral("x.C"), QStringLiteral("x.CN")) + QStringLiteral(" AS SumaDeCANT, CAST(") +
+              sumOf(QStringLiteral("x.I"), QStringLiteral("x.IMN")) +
+              QStringLiteral(" AS BIGINT) AS SumaDeIMPORTE FROM (") + from + QStringLiteral(") x GROUP BY ") +
+              store::caseless(db, QStringLiteral("x.K")) +
+              QStringLiteral(", x.KN, x.A, x.AN ORDER BY 3 DESC, 1, 2");
     const Regional reg = regional;
     return statistic(
-        std::move(r), db,
-        // One article whatever the letter case of its code.
-        QStringLiteral(
-            "SELECT MIN(lintick.CODIGO), lintick.ARTICULO, SUM(lintick.CANT) AS SumaDeCANT, "
-            "CAST(SUM(lintick.IMPORTE) AS BIGINT) AS SumaDeIMPORTE FROM lintick INNER JOIN ticket ON "
-            "lintick.ID_TICK = ticket.ID_TICK WHERE ticket.FECHA BETWEEN ? AND ? AND ") +
-            where + QStringLiteral(" GROUP BY ") + store::caseless(db, QStringLiteral("lintick.CODIGO")) +
-            QStringLiteral(", lintick.ARTICULO ORDER BY 3 DESC, 1, 2"),
-        values, heads, false,
+        std::move(r), db, sql, values, heads, false,
         [reg](const QSqlQuery& q) {
             return QStringList{store::toText(q.value(0)), store::toText(q.value(1)),
                                formatUnits(reg, store::toDouble(q.value(2))),
                                formatReportAmount(reg, store::toCurrency(q.value(3)))};
         },
         [](const QSqlQuery& q) { return store::toDouble(q.value(2)); },
-        [](const QSqlQuery& q) { return store::toText(q.value(1)); }, QStringLiteral("Unidades"));
+        [](const QSqlQuery& q) { return store::toText(q.value(1)); }, QStringLiteral("Unidades"), origen);
 }
 
 } // namespace
 
 Statistic ventasArticulos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
-                          const std::optional<QString>& codigo, const QDateTime& printedAt) {
+                          const std::optional<QString>& codigo, const QDateTime& printedAt, Origen origen) {
     Report r = start(QStringLiteral("[Estadística de ventas]"),
                      QStringLiteral("Estadística de ventas de artículos"), printedAt);
     addDates(r, regional, range, QString(), QStringLiteral("desde"), QStringLiteral("hasta"));
-    QVariantList values = days(range);
-    QString where = QStringLiteral("COALESCE(lintick.BONO, 0) = 0 AND lintick.CODIGO <> ''");
+    QString summaryWhere = QStringLiteral("BONO = 0 AND CODIGO_NULO = 0 AND CODIGO <> ''");
+    QString rowsWhere = QStringLiteral("COALESCE(lintick.BONO, 0) = 0 AND lintick.CODIGO <> ''");
+    QVariantList extra;
     if (codigo) {
-        where += QStringLiteral(" AND ") + store::equalsCaseless(db, QStringLiteral("lintick.CODIGO"));
-        values << *codigo;
+        summaryWhere += QStringLiteral(" AND ") + store::equalsCaseless(db, QStringLiteral("CODIGO"));
+        rowsWhere += QStringLiteral(" AND ") + store::equalsCaseless(db, QStringLiteral("lintick.CODIGO"));
+        extra << *codigo;
     }
-    return sales(std::move(r), db, regional, where, values,
+    return sales(std::move(r), db, regional, range, origen, summaryWhere, rowsWhere, extra,
                  {QStringLiteral("código"), QStringLiteral("Artículo"), QStringLiteral("Unidades vendidas"),
                   QStringLiteral("Suma de importes")});
 }
 
 Statistic ventasBonos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
-                      const QDateTime& printedAt) {
+                      const QDateTime& printedAt, Origen origen) {
     Report r = start(QStringLiteral("[Ventas de bonos]"),
                      QStringLiteral("Estadísticas de ventas de BONOS Y ANOTACIONES"), printedAt);
     addDates(r, regional, range, QString(), QStringLiteral("desde..."), QStringLiteral("hasta..."));
-    return sales(std::move(r), db, regional, QStringLiteral("lintick.BONO <> 0"), days(range),
+    return sales(std::move(r), db, regional, range, origen, QStringLiteral("BONO = 1"),
+                 QStringLiteral("lintick.BONO <> 0"), {},
                  {QStringLiteral("Código"), QStringLiteral("Artículo"), QStringLiteral("Unidades Vendidas"),
                   QStringLiteral("Suma de Importes")});
 }

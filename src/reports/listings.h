@@ -43,16 +43,23 @@ struct Statistic {
     QString valueTitle;
 };
 
+// Where a statistic adds up: the monthly summaries for the whole months of
+// the range and the rows for the days around them, or the rows alone. Both
+// give the same listing; the rows alone are kept to check the summaries.
+enum class Origen { Resumenes, Filas };
+
 enum class EstClientes { CreditoConsumido, CreditoAportado, Tiempo };
 Statistic estadisticaClientes(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
-                              EstClientes kind, const QDateTime& printedAt);
+                              EstClientes kind, const QDateTime& printedAt,
+                              Origen origen = Origen::Resumenes);
 Statistic estadisticaPuestos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
-                             const QDateTime& printedAt);
+                             const QDateTime& printedAt, Origen origen = Origen::Resumenes);
 // nullopt: every article; lines without a code and voucher lines never count.
 Statistic ventasArticulos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
-                          const std::optional<QString>& codigo, const QDateTime& printedAt);
+                          const std::optional<QString>& codigo, const QDateTime& printedAt,
+                          Origen origen = Origen::Resumenes);
 Statistic ventasBonos(const QSqlDatabase& db, const Regional& regional, const DateRange& range,
-                      const QDateTime& printedAt);
+                      const QDateTime& printedAt, Origen origen = Origen::Resumenes);
 // Code and description of every article, by description.
 std::vector<std::pair<QString, QString>> articulos(const QSqlDatabase& db);
 

@@ -4,6 +4,7 @@
 #include "store/dbfile.h"
 #include "store/engine.h"
 #include "store/maintenance.h"
+#include "store/resumenes.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 #include "store/transfer.h"
@@ -12,6 +13,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace store {
@@ -20,27 +23,15 @@ namespace {
 
 const QString kPulseFinalizar = QStringLiteral("Pulse \"Finalizar\" para cerrar esta ventana...");
 
-void exec(QSqlQuery& q, const QVariant& id) {
-    q.bindValue(0, id);
-    if (!q.exec()) {
-        const QSqlError e = q.lastError();
-        throw DatabaseError(e.databaseText().isEmpty() ? e.text() : e.databaseText());
-    }
-}
-
-QSqlQuery prepared(const QSqlDatabase& db, const QString& sql) {
-    QSqlQuery q(db);
-    if (!q.prepare(sql))
-        throw DatabaseError(q.lastError().text());
-    return q;
-}
-
 // Answers false when the purge was cancelled.
 bool purgeTickets(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserver& observer) {
     if (!plan.before) {
         Transaction t(db);
+        PausaResumenes pausa(db);
         run(db, QStringLiteral("delete FROM ticket"));
         run(db, QStringLiteral("delete FROM lintick"));
+        vaciarResumenes(db, QStringLiteral("ticket"));
+        pausa.reanudar();
         t.commit();
         return true;
     }
@@ -48,38 +39,55 @@ bool purgeTickets(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserv
     observer.line(QStringLiteral("Borrando registros de la tabla tickets..."));
     std::vector<qint64> ids;
     {
-        QSqlQuery q = run(db, QStringLiteral("select id_tick  from ticket where fecha < ?"), {fecha1});
+        QSqlQuery q =
+            run(db, QStringLiteral("select id_tick from ticket where fecha < ? order by id_tick"), {fecha1});
         while (q.next())
             ids.push_back(q.value(0).toLongLong());
     }
     const int total = static_cast<int>(ids.size());
     observer.ticketPurgeStarted(total == 0 ? 100 : total);
 
-    QSqlQuery lines = prepared(db, QStringLiteral("delete from lintick where id_tick=?"));
-    QSqlQuery ticket = prepared(db, QStringLiteral("delete from ticket where id_tick=?"));
+    // The tickets of a run of numbers go in one statement with their lines,
+    // and leave the summaries in one more instead of line by line.
+    const QString span = QStringLiteral("ticket.ID_TICK BETWEEN ? AND ? AND ticket.FECHA < ?");
+    const QString lines =
+        QStringLiteral("delete from lintick where id_tick in (select ticket.id_tick from ticket "
+                       "where ") +
+        span + QLatin1Char(')');
+    const QString tickets = QStringLiteral("delete from ticket where ") + span;
+    constexpr int stepRows = 256;
     // A commit per ticket costs a disk sync each; a batch is committed after
     // batchRows tickets or batchMs, and only then is the bar moved and a
     // cancel taken, so a cancel keeps whole batches and every ticket goes
     // with its lines or stays with them.
     std::optional<Transaction> batch;
+    std::optional<PausaResumenes> pausa;
     QElapsedTimer batchTime;
     int inBatch = 0;
-    for (int i = 0; i < total; ++i) {
+    for (int i = 0; i < total;) {
         if (!batch) {
             batch.emplace(db);
+            pausa.emplace(db);
             batchTime.start();
             inBatch = 0;
         }
-        exec(lines, ids[static_cast<size_t>(i)]);
-        exec(ticket, ids[static_cast<size_t>(i)]);
-        ++inBatch;
-        const bool last = i + 1 == total;
+        const int step = std::min({stepRows, std::max(1, plan.batchRows - inBatch), total - i});
+        const QVariantList values{ids[static_cast<size_t>(i)], ids[static_cast<size_t>(i + step - 1)],
+                                  fecha1};
+        restarDeResumenes(db, QStringLiteral("ticket"), span, values);
+        run(db, lines, values);
+        run(db, tickets, values);
+        i += step;
+        inBatch += step;
+        const bool last = i == total;
         if (last || inBatch >= plan.batchRows || batchTime.elapsed() >= plan.batchMs) {
+            pausa->reanudar();
+            pausa.reset();
             if (last)
                 run(db, QStringLiteral("DELETE from ticket where fecha < ?"), {fecha1});
             batch->commit();
             batch.reset();
-            observer.ticketPurged(i + 1);
+            observer.ticketPurged(i);
             if (observer.cancelRequested()) {
                 observer.ticketPurgeEnded(true);
                 return false;
@@ -92,6 +100,23 @@ bool purgeTickets(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserv
     return true;
 }
 
+// A dated purge of a table that feeds summaries: the rows leave them in
+// one statement, not one trigger run each.
+void purgeDated(const QSqlDatabase& db, const QString& table, const std::optional<QVariant>& before) {
+    Transaction t(db);
+    PausaResumenes pausa(db);
+    if (before) {
+        const QString where = table + QStringLiteral(".fecha < ?");
+        restarDeResumenes(db, table, where, {*before});
+        run(db, QStringLiteral("delete FROM ") + table + QStringLiteral(" WHERE ") + where, {*before});
+    } else {
+        run(db, QStringLiteral("delete FROM ") + table);
+        vaciarResumenes(db, table);
+    }
+    pausa.reanudar();
+    t.commit();
+}
+
 // The ticked tables of the working database; false when the ticket purge was cancelled.
 bool purgeHistory(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserver& observer) {
     const std::optional<QVariant> fecha1 =
@@ -102,18 +127,12 @@ bool purgeHistory(const QSqlDatabase& db, const ReplicaPlan& plan, ReplicaObserv
         observer.line(QStringLiteral("Se han descargado los registros de la tabla Tickets..."));
     }
     if (plan.movcuentas) {
-        if (fecha1)
-            run(db, QStringLiteral("delete FROM movcuentas WHERE movcuentas.fecha < ?"), {*fecha1});
-        else
-            run(db, QStringLiteral("delete FROM movcuentas"));
+        purgeDated(db, QStringLiteral("movcuentas"), fecha1);
         observer.line(
             QStringLiteral("Se han descargado los registros de la tabla Movimientos de cuentas..."));
     }
     if (plan.ciber) {
-        if (fecha1)
-            run(db, QStringLiteral("delete FROM ciber WHERE ciber.fecha < ?"), {*fecha1});
-        else
-            run(db, QStringLiteral("delete FROM ciber"));
+        purgeDated(db, QStringLiteral("ciber"), fecha1);
         observer.line(QStringLiteral("Se han descargado los registros de la tabla Ciber..."));
     }
     return true;

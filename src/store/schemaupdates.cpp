@@ -4,6 +4,7 @@
 #include "store/bloqueos.h"
 #include "store/claves.h"
 #include "store/dialect.h"
+#include "store/resumenes.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -201,6 +202,9 @@ void runSteps(const QSqlDatabase& db) {
     // import) are hashed before anyone logs in with them.
     protegerClavesOperadores(db);
     runMends(db);
+    // The statistics' monthly summaries, filled from the rows when they are
+    // made (after the mends, which rewrite the keys they group by).
+    crearResumenes(db);
 }
 
 } // namespace

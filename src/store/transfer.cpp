@@ -6,6 +6,7 @@
 #include "store/engine.h"
 #include "store/newdatabase.h"
 #include "store/privatefiles.h"
+#include "store/resumenes.h"
 #include "store/schemaupdates.h"
 #include "store/sql.h"
 #include "store/transaction.h"
@@ -95,7 +96,8 @@ private:
 QStringList copiedTables(const TDataModule1& data) {
     QStringList tables;
     for (const QString& t : data.tableNames()) {
-        if (!isEngineTable(t))
+        // The summaries are made again from the copied rows.
+        if (!isEngineTable(t) && !isSummaryTable(t))
             tables << t;
     }
     return tables;
@@ -394,8 +396,14 @@ Status copyInto(const TDataModule1& from, const QSqlDatabase& target, const Tran
         TransferStep step;
         for (const QString& table : tables)
             step.total += rowCount(source, table);
-        for (const QString& table : tables)
-            copyRows(source, target, table, step, progress);
+        {
+            // Row by row the triggers would add every copied row up once more.
+            PausaResumenes pausa(target);
+            for (const QString& table : tables)
+                copyRows(source, target, table, step, progress);
+            pausa.reanudar();
+        }
+        rehacerResumenes(target);
         setUserVersion(target, userVersion(source));
         if (const Status same = compare(source, target, tables); !same)
             return same;

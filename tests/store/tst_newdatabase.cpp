@@ -127,13 +127,16 @@ void TestNewDatabase::baseContents() {
     TestDatabase t;
     const QSqlDatabase db = t.data.db();
     const QStringList tables = t.data.tableNames();
-    for (const char* name :
-         {"articulos", "bonos",      "ciber",    "cuentas",      "franjas",   "Grids",    "lintarifas",
-          "lintick",   "movcuentas", "opciones", "operadores",   "puestos",   "recargas", "tarifas",
-          "tasas",     "ticket",     "turnos",   "udart",        "webconfig", "consolas", "logins_en_uso",
-          "cambios",   "auditoria",  "bloqueos", "fallos_acceso"})
+    for (const char* name : {"articulos",       "bonos",          "ciber",           "cuentas",
+                             "franjas",         "Grids",          "lintarifas",      "lintick",
+                             "movcuentas",      "opciones",       "operadores",      "puestos",
+                             "recargas",        "tarifas",        "tasas",           "ticket",
+                             "turnos",          "udart",          "webconfig",       "consolas",
+                             "logins_en_uso",   "cambios",        "auditoria",       "bloqueos",
+                             "fallos_acceso",   "resumen_ventas", "resumen_puestos", "resumen_clientes",
+                             "resumen_cuentas", "resumenes_pausa"})
         QVERIFY2(tables.contains(QString::fromLatin1(name), Qt::CaseInsensitive), name);
-    QCOMPARE(tables.size(), 25);
+    QCOMPARE(tables.size(), 30);
 
     QCOMPARE(toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM opciones"))), 1);
     QCOMPARE(toInt(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Grids"))), 1);

@@ -1,6 +1,7 @@
 #include "store/datamodule.h"
 #include "store/dialect.h"
 #include "store/newdatabase.h"
+#include "store/resumenes.h"
 #include "store/sql.h"
 #include "store/transfer.h"
 #include "support/olddatabases.h"
@@ -34,16 +35,23 @@ QStringList dump(const QString& where) {
         QStringList names;
         for (const ColumnInfo& c : tableColumns(db, table))
             names << c.name;
-        const QString order = rowOrderColumn(db, table);
+        // The summaries have no order of their own (nor, in a file, a row number).
+        const QString order = isSummaryTable(table) ? QString() : rowOrderColumn(db, table);
         QSqlQuery q =
             run(db, QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") +
                         table + (order.isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + order));
+        QStringList tableRows;
         while (q.next()) {
             QStringList values;
             for (int i = 0; i < names.size(); ++i)
                 values << (q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
-            rows << table.toLower() + QLatin1Char(':') + values.join(QLatin1Char('|'));
+            tableRows << table.toLower() + QLatin1Char(':') + values.join(QLatin1Char('|'));
         }
+        // A copy makes the summaries again from its rows: the same rows, in
+        // whatever order they were made.
+        if (isSummaryTable(table))
+            tableRows.sort();
+        rows << tableRows;
         for (const ColumnInfo& c : tableColumns(db, table)) {
             if (c.counter)
                 rows << QStringLiteral("%1.%2 counter %3")
