@@ -112,7 +112,7 @@ Status ConsoleEngine::cargarTarifas() {
 }
 
 int ConsoleEngine::ivaGen() const {
-    return store::readOpciones(m_context.data->db()).iva_gen;
+    return store::cachedOpciones(m_context.data->db()).iva_gen;
 }
 
 QString ConsoleEngine::tariffInForce(const QString& chosen) const {
