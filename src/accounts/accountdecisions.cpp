@@ -132,7 +132,7 @@ int AccountDecisions::checkLogin(station::StationRecord& rec, const QString& req
     }
     if (c.Desactivada)
         return codigo::Desactivada;
-    const store::Opciones opciones = store::readOpciones(db);
+    const store::Opciones opciones = store::cachedOpciones(db);
     const QDateTime now = m_ctx.clock->now();
     if (expired(c, opciones, now.date()))
         return codigo::Caducada;
@@ -243,7 +243,7 @@ void AccountDecisions::CerrarCuenta(const QString& login, int stationNumber, con
     const store::Cuenta& c = *found;
     // Booked under the account's own login, however the station holds it.
     const QString& cuenta = c.Login;
-    const store::Opciones opciones = store::readOpciones(db);
+    const store::Opciones opciones = store::cachedOpciones(db);
     const QDateTime now = m_ctx.clock->now();
 
     std::optional<station::MessageQueueRow> notice;

@@ -22,12 +22,8 @@
 namespace accounts {
 
 MovimientosPendientesModel::MovimientosPendientesModel(ConsoleContext& context, QObject* parent)
-    : QAbstractTableModel(parent)
+    : PagedRows(parent)
     , m_context(context) {}
-
-int MovimientosPendientesModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
 
 int MovimientosPendientesModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : 7;
@@ -36,7 +32,7 @@ int MovimientosPendientesModel::columnCount(const QModelIndex& parent) const {
 QVariant MovimientosPendientesModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole && index.isValid())
         return int((index.column() >= 4 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
     const store::MovCuenta& m = at(index.row());
     switch (index.column()) {
@@ -67,26 +63,14 @@ QVariant MovimientosPendientesModel::headerData(int section, Qt::Orientation ori
     return section >= 0 && section <= ColConsola ? QString::fromUtf8(titles[section]) : QVariant();
 }
 
-void MovimientosPendientesModel::refresh() {
-    // The look first: a change between the two shows again at the next look.
-    QVariantList digest = store::pendingMovementsDigest(m_context.data->db());
-    std::vector<store::MovCuenta> rows = store::pendingMovements(m_context.data->db(), m_ascending);
-    m_digest = std::move(digest);
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
+std::vector<store::MovCuenta> MovimientosPendientesModel::read(std::optional<int> after,
+                                                               std::optional<int> through, int limit) const {
+    return store::pendingMovements(m_context.data->db(), {ascending(), after, through, limit});
 }
 
-bool MovimientosPendientesModel::refreshIfChanged() {
-    if (store::pendingMovementsDigest(m_context.data->db()) == m_digest)
-        return false;
-    refresh();
-    return true;
-}
-
-void MovimientosPendientesModel::setAscending(bool ascending) {
-    m_ascending = ascending;
-    refresh();
+bool MovimientosPendientesModel::sameRow(const store::MovCuenta& a, const store::MovCuenta& b) const {
+    return a.CUENTA == b.CUENTA && a.FECHA == b.FECHA && a.HORA == b.HORA && a.CONCEPTO == b.CONCEPTO &&
+           a.SALDO_FIN == b.SALDO_FIN && a.saldoti_fin_bono == b.saldoti_fin_bono && a.CONSOLA == b.CONSOLA;
 }
 
 } // namespace accounts
@@ -215,7 +199,7 @@ void TFrmcolamovcuentas::showError(const QString& text) {
 void TFrmcolamovcuentas::refresh() {
     const int row = m_view->currentIndex().row();
     try {
-        m_model.refresh();
+        m_model.refreshIfChanged();
     } catch (const store::DatabaseError& e) {
         showError(e.text());
         return;

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "core/pagedrows.h"
 #include "store/rows.h"
-
-#include <QAbstractTableModel>
 #include <QList>
 #include <QTimer>
 #include <QWidget>
@@ -16,33 +15,32 @@ struct ConsoleContext;
 namespace accounts {
 
 // The movements of every console not yet marked done, in booking order,
-// with the console that booked each.
-class MovimientosPendientesModel final : public QAbstractTableModel {
+// with the console that booked each. Read a page at a time as the view scrolls.
+class MovimientosPendientesModel final : public PagedRows<store::MovCuenta> {
     Q_OBJECT
 public:
     explicit MovimientosPendientesModel(ConsoleContext& context, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     static constexpr int ColConsola = 6;
 
-    // Throws store::DatabaseError.
-    void refresh();
-    // Reads again only when the pending movements changed since the last
-    // reading (another console booked or settled one); true when it did.
-    bool refreshIfChanged();
-    void setAscending(bool ascending);
-    bool ascending() const { return m_ascending; }
-    const store::MovCuenta& at(int row) const { return m_rows.at(size_t(row)); }
+    // The first page again. Throws store::DatabaseError.
+    void refresh() { PagedRows::refresh(); }
+    // Reads the loaded rows again (a booking here, or another console's):
+    // true when they changed. Throws store::DatabaseError.
+    bool refreshIfChanged() { return update(); }
+
+protected:
+    std::vector<store::MovCuenta> read(std::optional<int> after, std::optional<int> through,
+                                       int limit) const override;
+    int idOf(const store::MovCuenta& m) const override { return m.ID; }
+    bool sameRow(const store::MovCuenta& a, const store::MovCuenta& b) const override;
 
 private:
     ConsoleContext& m_context;
-    std::vector<store::MovCuenta> m_rows;
-    QVariantList m_digest;
-    bool m_ascending = true;
 };
 
 } // namespace accounts

@@ -122,7 +122,7 @@ void TFrmColPue::showError(const QString& text) {
 void TFrmColPue::refresh() {
     const int row = m_view->currentIndex().row();
     try {
-        m_model.refresh();
+        m_model.refreshIfChanged();
     } catch (const store::DatabaseError& e) {
         showError(e.text());
         return;

@@ -31,7 +31,7 @@ public:
     bool ascending() const;
     static constexpr int PollMs = 2000;
 
-    // Reads the queue again, keeping the selected row number.
+    // Reads the loaded rows again, keeping the selected row number.
     void refresh();
     // Reads it again when the pending tickets changed meanwhile, keeping the
     // selected ticket (rows may come and go above it).

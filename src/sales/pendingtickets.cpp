@@ -25,21 +25,17 @@ const ui::MessageTable& titles() {
 } // namespace
 
 PendingTicketsModel::PendingTicketsModel(ConsoleContext& context, QObject* parent)
-    : QAbstractTableModel(parent)
+    : PagedRows(parent)
     , m_context(context) {}
-
-int PendingTicketsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
 
 int PendingTicketsModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : 7;
 }
 
 QVariant PendingTicketsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(m_rows.size()))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const store::Ticket& t = m_rows[size_t(index.row())];
+    const store::Ticket& t = at(index.row());
     if (role == Qt::TextAlignmentRole)
         return int((index.column() == 5 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
@@ -69,26 +65,14 @@ QVariant PendingTicketsModel::headerData(int section, Qt::Orientation orientatio
     return titles().text(QStringLiteral("TituloCol%1").arg(section));
 }
 
-void PendingTicketsModel::refresh() {
-    // The look first: a change between the two shows again at the next look.
-    QVariantList digest = store::pendingTicketsDigest(m_context.data->db());
-    std::vector<store::Ticket> rows = store::pendingTickets(m_context.data->db(), m_ascending);
-    m_digest = std::move(digest);
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
+std::vector<store::Ticket> PendingTicketsModel::read(std::optional<int> after, std::optional<int> through,
+                                                     int limit) const {
+    return store::pendingTickets(m_context.data->db(), {ascending(), after, through, limit});
 }
 
-bool PendingTicketsModel::refreshIfChanged() {
-    if (store::pendingTicketsDigest(m_context.data->db()) == m_digest)
-        return false;
-    refresh();
-    return true;
-}
-
-void PendingTicketsModel::setAscending(bool ascending) {
-    m_ascending = ascending;
-    refresh();
+bool PendingTicketsModel::sameRow(const store::Ticket& a, const store::Ticket& b) const {
+    return a.NPUESTO == b.NPUESTO && a.NUM_TICKET == b.NUM_TICKET && a.FECHA == b.FECHA && a.HORA == b.HORA &&
+           a.MODO == b.MODO && a.IMPORTE == b.IMPORTE && a.CONSOLA == b.CONSOLA;
 }
 
 } // namespace sales

@@ -62,6 +62,7 @@ Status CambiosCompartidos::aplicar(const QStringList& keys) {
 
 Status CambiosCompartidos::releerOpciones() {
     ConsoleContext& context = m_engine.context();
+    store::forgetOpciones(context.data->db());
     try {
         context.settings = store::runtimeSettings(store::readOpciones(context.data->db()));
     } catch (const store::DatabaseError& e) {

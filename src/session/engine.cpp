@@ -112,7 +112,7 @@ Status ConsoleEngine::cargarTarifas() {
 }
 
 int ConsoleEngine::ivaGen() const {
-    return store::readOpciones(m_context.data->db()).iva_gen;
+    return store::cachedOpciones(m_context.data->db()).iva_gen;
 }
 
 QString ConsoleEngine::tariffInForce(const QString& chosen) const {
@@ -408,6 +408,7 @@ void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station
                                  const station::StationRecord& freed, QDate& day, int& records) {
     // One transaction: the account, the ticket and activity record, and the
     // free row. A kill at any instant leaves all of it or the period running.
+    m_ticketsBooked.erase(uso.station);
     const QSqlDatabase db = m_context.data->db();
     const QDateTime now = m_context.clock->now();
     store::Transaction tx(db);
@@ -433,14 +434,25 @@ void ConsoleEngine::registrarUso(const session::UsoTerminado& uso, const station
         store::liberarLogin(db, ended.accountLogin);
     ListaPuestos::escribirFila(db, uso.station, freed);
     tx.commit();
-    afterBooking(ended);
+    // Told once the whole commit it may be a part of is kept.
     if (booked)
-        QMetaObject::invokeMethod(
-            this,
-            [this, id = booked->ID_TICK, number = booked->NUM_TICKET, station = uso.station] {
-                emit ticketBooked(id, number, station);
-            },
-            Qt::QueuedConnection);
+        m_ticketsBooked.insert_or_assign(uso.station, *booked);
+    else
+        m_ticketsBooked.erase(uso.station);
+}
+
+void ConsoleEngine::usoRegistrado(const session::UsoTerminado& uso, const station::StationRecord& ended) {
+    afterBooking(ended);
+    const auto found = m_ticketsBooked.find(uso.station);
+    if (found == m_ticketsBooked.end())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, id = found->second.ID_TICK, number = found->second.NUM_TICKET, station = uso.station] {
+            emit ticketBooked(id, number, station);
+        },
+        Qt::QueuedConnection);
+    m_ticketsBooked.erase(found);
 }
 
 bool ConsoleEngine::registrado(const session::UsoTerminado& uso, const station::StationRecord& ended) {

@@ -10,9 +10,11 @@
 #include "station/listapuestos.h"
 #include "station/messagequeue.h"
 #include "store/connectionkeeper.h"
+#include "store/rows.h"
 
 #include <QObject>
 
+#include <map>
 #include <vector>
 
 struct ConsoleContext;
@@ -125,6 +127,7 @@ private:
     void registrarUso(const session::UsoTerminado& uso, const station::StationRecord& ended,
                       const station::StationRecord& freed, QDate& day, int& records) override;
     bool registrado(const session::UsoTerminado& uso, const station::StationRecord& ended) override;
+    void usoRegistrado(const session::UsoTerminado& uso, const station::StationRecord& ended) override;
     // What follows a committed booking in memory.
     void afterBooking(const station::StationRecord& ended);
     void messageRow(const station::MessageQueueRow& row) override;
@@ -156,6 +159,9 @@ private:
     station::DefaultLinkDecisions m_noAccounts;
     station::LinkDecisions* m_accountDecisions = &m_noAccounts;
     bool m_ticketsChangedQueued = false;
+    // The anonymous customers' tickets of the bookings written and not yet
+    // committed, by station number.
+    std::map<int, store::Ticket> m_ticketsBooked;
     // The last account movement this console has looked at; -1 before the first look.
     qint64 m_lastMovement = -1;
 };

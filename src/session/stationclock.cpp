@@ -8,11 +8,13 @@
 #include "station/listapuestos.h"
 #include "store/datamodule.h"
 #include "store/sql.h"
+#include "store/transaction.h"
 
 #include <QElapsedTimer>
 #include <QScopeGuard>
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace session {
@@ -133,14 +135,8 @@ void clearPeriod(station::StationRecord& r) {
 
 } // namespace
 
-bool StationClock::freeStation(TPuestos& p) {
-    station::StationRecord& r = p.rec();
-    const bool wasShowing = r.estadoAnterior != Estado::Libre || r.clockMs != 0 || !r.cost.isZero() ||
-                            !r.accountLogin.isEmpty() || !r.tariffName.isEmpty();
-    if (!r.bookingPending()) {
-        clearPeriod(r);
-        return wasShowing;
-    }
+UsoTerminado StationClock::usoDe(const TPuestos& p) {
+    const station::StationRecord& r = p.rec();
     UsoTerminado uso;
     uso.tariffName = r.tariffName;
     uso.station = p.number;
@@ -154,19 +150,37 @@ bool StationClock::freeStation(TPuestos& p) {
         uso.modo = Modo::Prepago;
         uso.seconds = r.accountLogin.isEmpty() ? r.prepaidSeconds : usedSeconds(r);
     }
+    return uso;
+}
+
+bool StationClock::yaRegistrado(TPuestos& p, const UsoTerminado& uso, const station::StationRecord& freed) {
+    station::StationRecord& r = p.rec();
+    if (!r.bookingInDoubt())
+        return false;
+    if (m_handler.registrado(uso, r)) {
+        r = freed;
+        return true;
+    }
+    r.bookingDoubtDay = QDate();
+    r.bookingDoubtRecords = 0;
+    return false;
+}
+
+bool StationClock::freeStation(TPuestos& p) {
+    station::StationRecord& r = p.rec();
+    const bool wasShowing = r.estadoAnterior != Estado::Libre || r.clockMs != 0 || !r.cost.isZero() ||
+                            !r.accountLogin.isEmpty() || !r.tariffName.isEmpty();
+    if (!r.bookingPending()) {
+        clearPeriod(r);
+        return wasShowing;
+    }
+    const UsoTerminado uso = usoDe(p);
     // The record changes only once the booking is committed: until then every
     // save writes the period as running.
     station::StationRecord freed = r;
     clearPeriod(freed);
-    // A booking that may have been kept is looked up before it is made again.
-    if (r.bookingInDoubt()) {
-        if (m_handler.registrado(uso, r)) {
-            r = freed;
-            return true;
-        }
-        r.bookingDoubtDay = QDate();
-        r.bookingDoubtRecords = 0;
-    }
+    if (yaRegistrado(p, uso, freed))
+        return true;
     QDate day;
     int records = 0;
     try {
@@ -178,6 +192,7 @@ bool StationClock::freeStation(TPuestos& p) {
         }
         throw;
     }
+    m_handler.usoRegistrado(uso, r);
     r = freed;
     return true;
 }
@@ -190,13 +205,42 @@ void StationClock::liquidar(int pos) {
     m_puestos.RefrescarMenus();
 }
 
+bool StationClock::cerrarLote(Lote& lote) {
+    try {
+        lote.tx->commit();
+    } catch (const store::DatabaseError& e) {
+        // None of them was kept, or (an unanswered commit) all of them: each
+        // end stays pending, and one in doubt is looked up before it is
+        // booked again.
+        if (e.commitUncertain()) {
+            for (const Fin& fin : lote.fines) {
+                station::StationRecord& r = m_puestos.at(fin.pos).rec();
+                r.bookingDoubtDay = fin.day;
+                r.bookingDoubtRecords = fin.records;
+            }
+        }
+        m_puestos.noteError(e);
+        return false;
+    }
+    for (const Fin& fin : lote.fines) {
+        station::StationRecord& r = m_puestos.at(fin.pos).rec();
+        m_endsFailed.remove(fin.uso.station);
+        m_handler.usoRegistrado(fin.uso, r);
+        r = fin.freed;
+        m_puestos.RedibujarFila(fin.pos);
+    }
+    if (!lote.fines.empty())
+        m_puestos.noteSave(Status::success());
+    return !lote.fines.empty();
+}
+
 void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
     const QDateTime now = m_context.clock->now();
     QElapsedTimer booking;
     booking.start();
     bool booked = false;
-    // After a failed booking the others wait for the next tick: each would
-    // meet the same locked or full database.
+    // After a failure of the database the others wait for the next tick:
+    // each would meet the same locked or full database.
     bool bookingFailed = false;
     const Ahora ahora(now);
     const RuntimeSettings& s = m_context.settings;
@@ -204,6 +248,45 @@ void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
     m_franjasRead = false;
     m_tarifasFranjas.reset();
     bool menus = false;
+    Lote lote;
+    std::vector<int> deferred;
+    const auto bookEnd = [&](int pos) {
+        if (bookingFailed || (booked && bookingBudgetMs >= 0 && booking.elapsed() >= bookingBudgetMs))
+            return;
+        booked = true;
+        TPuestos& p = m_puestos.at(pos);
+        station::StationRecord& r = p.rec();
+        const UsoTerminado uso = usoDe(p);
+        station::StationRecord freed = r;
+        clearPeriod(freed);
+        // A database that refuses the booking is not a pricing fault: the end
+        // stays pending, saved as running and costing nothing more, and the
+        // next ticks book it once the database answers.
+        try {
+            if (yaRegistrado(p, uso, freed)) {
+                m_puestos.RedibujarFila(pos);
+                menus = true;
+                return;
+            }
+            // The tick's ends share one commit; each is a part of it that
+            // fails alone.
+            if (!lote.tx)
+                lote.tx.emplace(m_context.data->db());
+            Fin fin{pos, uso, std::move(freed), {}, 0};
+            m_handler.registrarUso(fin.uso, r, fin.freed, fin.day, fin.records);
+            lote.fines.push_back(std::move(fin));
+        } catch (const store::DatabaseError& e) {
+            // A station another console owns now fails alone. The first
+            // failure may be the whole database's (locked, full, gone): the
+            // others wait for the next tick. Once one end was written the
+            // database takes writes, and a failure is that end's own.
+            if (!e.notOwner()) {
+                bookingFailed = lote.fines.empty() || e.connectionLost();
+                m_endsFailed.insert(p.number);
+            }
+            m_puestos.noteError(e);
+        }
+    };
 
     const int count = m_puestos.count();
     for (int pos = 0; pos < count; ++pos) {
@@ -228,23 +311,11 @@ void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
 
         if (r.estado == Estado::Libre) {
             if (r.bookingPending()) {
-                if (bookingFailed || (booked && bookingBudgetMs >= 0 && booking.elapsed() >= bookingBudgetMs))
-                    continue;
-                booked = true;
-                // A database that refuses the booking is not a pricing fault:
-                // the end stays pending, saved as running and costing nothing
-                // more, and the next ticks book it once the database answers.
-                try {
-                    freeStation(p);
-                    m_puestos.noteSave(Status::success());
-                } catch (const store::DatabaseError& e) {
-                    // A station another console owns now fails alone.
-                    bookingFailed = !e.notOwner();
-                    m_puestos.noteError(e);
-                    continue;
-                }
-                m_puestos.RedibujarFila(pos);
-                menus = true;
+                // An end that failed before goes last: it never holds up the others.
+                if (m_endsFailed.contains(p.number))
+                    deferred.push_back(pos);
+                else
+                    bookEnd(pos);
                 continue;
             }
             if (freeStation(p)) {
@@ -316,6 +387,10 @@ void StationClock::tick(qint64 nowMs, int bookingBudgetMs) {
             }
         }
     }
+    for (int pos : deferred)
+        bookEnd(pos);
+    if (lote.tx && cerrarLote(lote))
+        menus = true;
     // One refresh per tick is enough for the selected station.
     if (menus)
         m_puestos.RefrescarMenus();

@@ -1,6 +1,7 @@
 #include "store/cambios.h"
 
 #include "store/datamodule.h"
+#include "store/opciones.h"
 #include "store/sql.h"
 #include "store/transaction.h"
 
@@ -35,8 +36,12 @@ void marcarCambios(const QSqlDatabase& db, std::initializer_list<Cambio> cambios
     // Always in one order: two edits that bump the same keys lock their rows
     // the same way round and never wait for each other in a circle.
     std::vector<QString> keys;
-    for (Cambio c : cambios)
+    for (Cambio c : cambios) {
         keys.push_back(claveCambio(c));
+        // This console's own edit: its next settlement reads the new row.
+        if (c == Cambio::Opciones)
+            forgetOpciones(db);
+    }
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     for (const QString& key : keys)

@@ -1,5 +1,7 @@
 #include "store/datamodule.h"
 
+#include "store/opciones.h"
+
 #include "store/dialect.h"
 #include "store/engine.h"
 #include "store/privatefiles.h"
@@ -175,6 +177,7 @@ Status TDataModule1::open(const QString& filePath, const QString& password) {
 }
 
 void TDataModule1::close() {
+    store::forgetOpciones(m_db);
     if (m_db.isValid() && m_db.isOpen())
         m_db.close();
     m_filePath.clear();

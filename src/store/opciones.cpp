@@ -3,6 +3,10 @@
 #include "store/consolas.h"
 #include "store/sql.h"
 
+#include <QMutex>
+
+#include <map>
+
 namespace store {
 
 namespace {
@@ -20,7 +24,34 @@ template <class Row> void saveSingleRow(const QSqlDatabase& db, const Row& row) 
         update(db, row, QString(), {});
 }
 
+// By connection and database: each open database has its own, and a
+// closed one forgets its row.
+QMutex g_cacheMutex;
+std::map<QString, Opciones> g_cache;
+
+QString cacheKey(const QSqlDatabase& db) {
+    return db.connectionName() + QLatin1Char('\n') + db.databaseName();
+}
+
 } // namespace
+
+Opciones cachedOpciones(const QSqlDatabase& db) {
+    const QString key = cacheKey(db);
+    {
+        const QMutexLocker lock(&g_cacheMutex);
+        if (const auto found = g_cache.find(key); found != g_cache.end())
+            return found->second;
+    }
+    Opciones row = readOpciones(db);
+    const QMutexLocker lock(&g_cacheMutex);
+    g_cache.insert_or_assign(key, row);
+    return row;
+}
+
+void forgetOpciones(const QSqlDatabase& db) {
+    const QMutexLocker lock(&g_cacheMutex);
+    g_cache.erase(cacheKey(db));
+}
 
 Opciones withBlankMarkers(Opciones o) {
     markBlank(o.pass_ini, 10);
@@ -53,10 +84,12 @@ ImpresionCierre impresionCierre(const Opciones& opciones) {
 }
 
 void saveOpciones(const QSqlDatabase& db, const Opciones& opciones) {
+    forgetOpciones(db);
     saveSingleRow(db, withBlankMarkers(opciones));
 }
 
 void saveOpenDialogChoice(const QSqlDatabase& db, const QString& tariff, Currency amount) {
+    forgetOpciones(db);
     // DBLookUp is never stored empty: one blank stands for no tariff.
     run(db, QStringLiteral("UPDATE opciones SET DBLookUp = ?, dbeditpesetas = ?"),
         {tariff.isEmpty() ? QStringLiteral(" ") : tariff, sqlValue(amount)});
@@ -75,6 +108,7 @@ RuntimeSettings runtimeSettings(const Opciones& o) {
 }
 
 void saveLayoutOpciones(const QSqlDatabase& db, const Opciones& o) {
+    forgetOpciones(db);
     run(db, QStringLiteral("UPDATE opciones SET panelinf = ?, sup = ?, inf = ?"),
         {o.panelinf, sqlValue(o.sup), sqlValue(o.inf)});
 }

@@ -11,6 +11,15 @@ namespace store {
 // database leaves new columns empty).
 Opciones readOpciones(const QSqlDatabase& db);
 
+// The options row as this connection last read it, for the paths that read
+// it on every settlement and log-in. Saving the options here forgets it, and
+// so does a change another console made (forgetOpciones). Never for the
+// counters (NUM_TICK, contador): they move at every ticket, at any console,
+// and are read with the row locked (readOpcionesForUpdate) or advanced in SQL.
+Opciones cachedOpciones(const QSqlDatabase& db);
+// The next cachedOpciones reads the row again.
+void forgetOpciones(const QSqlDatabase& db);
+
 // imp_cierre: the ticket of an anonymous customer's closed station is
 // offered (asked), printed at once, or left alone. Any other stored value asks.
 enum class ImpresionCierre { Preguntar = 0, Siempre = 1, Nunca = 2 };

@@ -150,6 +150,15 @@ void runSteps(const QSqlDatabase& db) {
     createIndexIfMissing(db, QStringLiteral("lintick_ticket"), QStringLiteral("lintick (ID_TICK)"));
     createIndexIfMissing(db, QStringLiteral("movcuentas_fecha"), QStringLiteral("movcuentas (FECHA)"));
     createIndexIfMissing(db, QStringLiteral("ciber_fecha"), QStringLiteral("ciber (FECHA)"));
+    // The queues read the pending rows by id a page at a time. SQLite's index
+    // on the flag keeps the ids in order within it; PostgreSQL's does not,
+    // and would walk every settled row before the first pending one.
+    if (engineOf(db) == Engine::PostgreSQL) {
+        createIndexIfMissing(db, QStringLiteral("ticket_pendiente"),
+                             QStringLiteral("ticket (ID_TICK) WHERE CONTA = 0"));
+        createIndexIfMissing(db, QStringLiteral("movcuentas_pendiente"),
+                             QStringLiteral("movcuentas (ID) WHERE CONTA = 0"));
+    }
     // Printing the ticket when a station closes: 0 (empty too) asks, 1 always, 2 never.
     addColumnIfMissing(db, QStringLiteral("opciones"), QStringLiteral("imp_cierre"),
                        QStringLiteral("INTEGER DEFAULT 0"));

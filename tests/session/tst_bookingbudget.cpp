@@ -4,6 +4,7 @@
 #include "store/rows.h"
 #include "store/sql.h"
 #include "support/testengine.h"
+#include "support/testserver.h"
 
 #include <QTest>
 
@@ -14,6 +15,8 @@ class TestBookingBudget : public QObject {
 private slots:
     void burstOfEnds_data();
     void burstOfEnds();
+    void oneEndFails_data();
+    void oneEndFails();
 };
 
 void TestBookingBudget::burstOfEnds_data() {
@@ -62,6 +65,68 @@ void TestBookingBudget::burstOfEnds() {
         QCOMPARE(r.TIEMPO, 600);
     QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(DISTINCT NPUESTO) FROM ticket"))),
              int(stations.size()));
+}
+
+void TestBookingBudget::oneEndFails_data() {
+    QTest::addColumn<int>("failing");
+    QTest::addColumn<QList<int>>("bookedPerTick");
+    // The first failure of a tick may be the database's own: the others wait.
+    QTest::newRow("the first: the others wait one tick, then go first") << 1 << QList<int>{0, 4, 4};
+    QTest::newRow("one among them: the others are kept") << 4 << QList<int>{4, 4};
+}
+
+void TestBookingBudget::oneEndFails() {
+    QFETCH(int, failing);
+    QFETCH(QList<int>, bookedPerTick);
+    TestEngine te;
+    const QSqlDatabase db = te.db.data.db();
+    const QList<int> stations{1, 2, 4, 6, 7};
+    session::AperturaPedido pedido;
+    pedido.tariffName = QStringLiteral("NORMAL");
+    for (int n : stations)
+        QVERIFY(te.engine->abrirPuesto(te.pos(n), pedido).ok());
+    te.tick();
+    te.tick(600000);
+    for (int n : stations)
+        te.rec(n).estado = Estado::Libre;
+    // One station's activity record is refused.
+    if (testserver::onServer()) {
+        store::run(db, QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger AS $$ BEGIN "
+                                      "IF NEW.npuesto = %1 THEN RAISE EXCEPTION 'refused'; END IF; "
+                                      "RETURN NEW; END $$ LANGUAGE plpgsql")
+                           .arg(failing));
+        store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber FOR EACH ROW "
+                                      "EXECUTE FUNCTION refuse()"));
+    } else {
+        store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber WHEN NEW.NPUESTO = %1 "
+                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                           .arg(failing));
+    }
+    const auto booked = [&] {
+        return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ciber")));
+    };
+    for (int expected : bookedPerTick) {
+        te.tick();
+        QCOMPARE(booked(), expected);
+        QVERIFY(te.rec(failing).bookingPending());
+        for (int n : stations)
+            QCOMPARE(te.rec(n).bookingPending(), n == failing || expected == 0);
+    }
+    store::run(db, QStringLiteral("DROP TRIGGER refuse") +
+                       (testserver::onServer() ? QStringLiteral(" ON ciber") : QString()));
+    te.tick();
+    // Each period once, the refused one too, with nothing of its failures left.
+    const std::vector<store::Ciber> records = store::select<store::Ciber>(db);
+    QCOMPARE(records.size(), size_t(stations.size()));
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(DISTINCT NPUESTO) FROM ciber"))),
+             int(stations.size()));
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(DISTINCT NPUESTO) FROM ticket"))),
+             int(stations.size()));
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ticket"))),
+             int(stations.size()));
+    QVERIFY(te.engine->puestos().GuardarPuestos());
+    QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM puestos WHERE estado = 2"))),
+             0);
 }
 
 QTEST_GUILESS_MAIN(TestBookingBudget)
