@@ -1,5 +1,7 @@
 #include "reports/frmlistados.h"
 
+#include <optional>
+
 #include "core/consolecontext.h"
 #include "reports/format.h"
 #include "reports/frmpreview.h"
@@ -233,6 +235,23 @@ Tfrmlstgentick::Tfrmlstgentick(ConsoleContext& context, QWidget* parent)
                     QStringLiteral("[ Listado general de Tickets ]"), false, true, parent) {
     addGroup(QStringLiteral(" Tipo de listado "),
              {QStringLiteral("Listado de totales"), QStringLiteral("Listado de detalles")}, m_kind);
+}
+
+bool Tfrmlstgentick::imprimir() {
+    std::optional<ReportRenderer> renderer;
+    try {
+        ListadoEnPartes listing = listadoTicketsEnPartes(m_context.data->db(), m_context.regional, range(),
+                                                         m_kind->checkedId() == 1, m_context.clock->now());
+        renderer.emplace(std::move(listing.report), m_context.regional.shortDateFormat(),
+                         m_context.regional.longTimeFormat(), std::move(listing.source));
+        // The first pages before the preview opens; it reads the rest.
+        renderer->extend();
+    } catch (const store::DatabaseError& e) {
+        showDatabaseError(this, e.text());
+        return false;
+    }
+    showPreview(this, std::move(*renderer));
+    return true;
 }
 
 Statistic Tfrmlstgentick::build() {

@@ -34,7 +34,7 @@ public:
     DateRange range() const;
     // Runs the query and shows the listing in its preview; false when the
     // query failed (the error has been shown).
-    bool imprimir();
+    virtual bool imprimir();
     // Runs the query and fills the table and the chart of a statistic; false
     // when the query failed (the error has been shown).
     bool consultar();
@@ -73,6 +73,8 @@ class Tfrmlstgentick : public ListadoWindow {
 public:
     explicit Tfrmlstgentick(ConsoleContext& context, QWidget* parent = nullptr);
     QButtonGroup* kind() const { return m_kind; }
+    // The preview shows the first pages while the rest is read.
+    bool imprimir() override;
 
 protected:
     Statistic build() override;

@@ -1,10 +1,12 @@
 #include "reports/frmpreview.h"
 
 #include "store/privatefiles.h"
+#include "store/sql.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
@@ -12,11 +14,13 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStringConverter>
 #include <QTextStream>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -72,10 +76,12 @@ TfrmPreview::TfrmPreview(ReportRenderer renderer, QWidget* parent)
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    add(QStringLiteral("&Imprimir"), QStringLiteral("imprimir"), QKeySequence::Print, [this] { print(); });
-    add(QStringLiteral("Guardar PDF"), QStringLiteral("guardarPdf"), QKeySequence::Save,
-        [this] { askPdf(); });
-    add(QStringLiteral("Exportar CSV"), QStringLiteral("exportarCsv"), {}, [this] { askCsv(); });
+    m_wholeOnly = {
+        add(QStringLiteral("&Imprimir"), QStringLiteral("imprimir"), QKeySequence::Print,
+            [this] { print(); }),
+        add(QStringLiteral("Guardar PDF"), QStringLiteral("guardarPdf"), QKeySequence::Save,
+            [this] { askPdf(); }),
+        add(QStringLiteral("Exportar CSV"), QStringLiteral("exportarCsv"), {}, [this] { askCsv(); })};
     bar->addSeparator();
     add(QStringLiteral("|<"), QStringLiteral("primera"), QKeySequence(Qt::CTRL | Qt::Key_Home),
         [this] { showPage(0); });
@@ -107,8 +113,54 @@ TfrmPreview::TfrmPreview(ReportRenderer renderer, QWidget* parent)
     m_scroll->setWidget(m_view);
     layout->addWidget(m_scroll, 1);
 
+    if (!m_renderer.complete()) {
+        for (QAction* a : m_wholeOnly)
+            a->setEnabled(false);
+        bar->addSeparator();
+        m_progress = new QProgressBar(this);
+        m_progress->setObjectName(QStringLiteral("lectura"));
+        m_progress->setFormat(QStringLiteral("Leyendo... %p%"));
+        m_progress->setMaximumWidth(220);
+        bar->addWidget(m_progress);
+        m_reader = new QTimer(this);
+        m_reader->setSingleShot(true);
+        connect(m_reader, &QTimer::timeout, this, [this] { readMore(); });
+        m_reader->start(0);
+    }
     showPage(0);
     setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TfrmPreview::readMore() {
+    // A slice at a time, so scrolling and the page buttons stay quick.
+    QElapsedTimer slice;
+    slice.start();
+    const int lastPage = m_renderer.pageCount() - 1;
+    try {
+        while (m_renderer.extend() && slice.elapsed() < 40) {
+        }
+    } catch (const store::DatabaseError& e) {
+        // What was read stays on screen; an incomplete listing is not printed.
+        m_progress->setFormat(QStringLiteral("Listado incompleto"));
+        updateStatus();
+        showDatabaseError(this, e.text());
+        return;
+    }
+    if (const ReportSource* source = m_renderer.source()) {
+        m_progress->setRange(0, qMax(1, source->total()));
+        m_progress->setValue(source->done());
+        m_reader->start(0);
+    } else {
+        m_progress->hide();
+        for (QAction* a : m_wholeOnly)
+            a->setEnabled(true);
+    }
+    // The page on screen was the last one and may have grown; once whole,
+    // every footer's page count is final.
+    if (m_page == lastPage || m_renderer.complete())
+        showPage(m_page);
+    else
+        updateStatus();
 }
 
 void TfrmPreview::showPage(int page) {
@@ -123,10 +175,15 @@ void TfrmPreview::setZoom(double zoom) {
 }
 
 void TfrmPreview::updateStatus() {
-    m_pageLabel->setText(pageNumberText(m_page + 1, m_renderer.pageCount()));
+    QString text = pageNumberText(m_page + 1, m_renderer.pageCount());
+    if (!m_renderer.complete())
+        text += QStringLiteral("...");
+    m_pageLabel->setText(text);
 }
 
 void TfrmPreview::print() {
+    if (!m_renderer.complete())
+        return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setFullPage(true);
@@ -145,6 +202,8 @@ void TfrmPreview::print() {
 }
 
 bool TfrmPreview::savePdf(const QString& fileName) {
+    if (!m_renderer.complete())
+        return false;
     QProgressDialog progress(QStringLiteral("Guardando PDF..."), QStringLiteral("&Cancelar"), 0,
                              m_renderer.pageCount(), this);
     progress.setWindowModality(Qt::WindowModal);
@@ -163,6 +222,8 @@ bool TfrmPreview::savePdf(const QString& fileName) {
 }
 
 bool TfrmPreview::saveCsv(const QString& fileName) {
+    if (!m_renderer.complete())
+        return false;
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||

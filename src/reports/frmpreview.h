@@ -5,15 +5,23 @@
 #include <QDialog>
 #include <QImage>
 
+#include <vector>
+
+class QAction;
 class QLabel;
+class QProgressBar;
 class QScrollArea;
+class QTimer;
 
 namespace reports {
 
 class PageView;
 
 // The maximised print preview of a listing: page navigation, zoom, print,
-// "Guardar PDF" and CSV export. Only the page on screen is painted.
+// "Guardar PDF" and CSV export. Only the page on screen is painted. A
+// listing still being read is read on in the background, a slice per turn
+// of the event loop, with a progress bar and the page count growing;
+// printing and the exports wait until it is whole.
 class TfrmPreview : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +42,7 @@ private:
     void askPdf();
     void askCsv();
     void updateStatus();
+    void readMore();
 
     ReportRenderer m_renderer;
     PageView* m_view = nullptr;
@@ -41,6 +50,9 @@ private:
     QLabel* m_pageLabel = nullptr;
     int m_page = 0;
     double m_zoom = 1.0;
+    QProgressBar* m_progress = nullptr;
+    QTimer* m_reader = nullptr;
+    std::vector<QAction*> m_wholeOnly;
 };
 
 // Shows a listing in its preview (modal, maximised).

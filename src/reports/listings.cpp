@@ -68,12 +68,36 @@ QString escapeLike(const QString& text) {
 
 } // namespace
 
-Report listadoTickets(const QSqlDatabase& db, const Regional& regional, const DateRange& range, bool detalles,
-                      const QDateTime& printedAt) {
-    Report r = start(QStringLiteral("[Listado de tickets]"),
-                     detalles ? QStringLiteral("Listado de Tickets con detalle")
-                              : QStringLiteral("Listado de tickets emitidos"),
-                     printedAt);
+namespace {
+
+// The first part is small, so the first pages come at once; later parts
+// are larger, for fewer queries.
+class TicketListingSource final : public ReportSource {
+public:
+    TicketListingSource(Report& report, const QSqlDatabase& db, const Regional& regional, TicketFilter filter,
+                        TicketListingTexts texts, bool details)
+        : m_listing(report, db, regional, std::move(filter), std::move(texts), details) {}
+
+    bool next(Report& report) override {
+        m_listing.next(report, m_listing.done() == 0 ? 250 : 1000);
+        return !m_listing.complete();
+    }
+    int done() const override { return m_listing.done(); }
+    int total() const override { return m_listing.count(); }
+
+private:
+    TicketListing m_listing;
+};
+
+} // namespace
+
+ListadoEnPartes listadoTicketsEnPartes(const QSqlDatabase& db, const Regional& regional,
+                                       const DateRange& range, bool detalles, const QDateTime& printedAt) {
+    ListadoEnPartes out;
+    out.report = start(QStringLiteral("[Listado de tickets]"),
+                       detalles ? QStringLiteral("Listado de Tickets con detalle")
+                                : QStringLiteral("Listado de tickets emitidos"),
+                       printedAt);
     TicketListingTexts texts;
     texts.remarks = true;
     texts.totalsColumns = {QStringLiteral("Num. Ticket"),   QStringLiteral("Fecha"),
@@ -86,12 +110,18 @@ Report listadoTickets(const QSqlDatabase& db, const Regional& regional, const Da
                          QStringLiteral("Uds."), QStringLiteral("Importe")};
     texts.groupTotalLabel = QStringLiteral("Total ticket");
     texts.detailsSumLabel = QStringLiteral("Suma...........");
-    const TicketFilter filter{QStringLiteral("FECHA >= ? AND FECHA <= ?"), days(range)};
-    if (detalles)
-        addTicketDetails(r, db, regional, filter, texts);
-    else
-        addTicketTotals(r, db, regional, filter, texts);
-    return r;
+    out.source = std::make_shared<TicketListingSource>(
+        out.report, db, regional, TicketFilter{QStringLiteral("FECHA >= ? AND FECHA <= ?"), days(range)},
+        std::move(texts), detalles);
+    return out;
+}
+
+Report listadoTickets(const QSqlDatabase& db, const Regional& regional, const DateRange& range, bool detalles,
+                      const QDateTime& printedAt) {
+    ListadoEnPartes listing = listadoTicketsEnPartes(db, regional, range, detalles, printedAt);
+    while (listing.source->next(listing.report)) {
+    }
+    return std::move(listing.report);
 }
 
 std::vector<int> stationNumbers(const QSqlDatabase& db) {

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,6 +23,16 @@ struct DateRange {
 
 Report listadoTickets(const QSqlDatabase& db, const Regional& regional, const DateRange& range, bool detalles,
                       const QDateTime& printedAt);
+
+// A listing whose body is still to be read from source, part by part.
+struct ListadoEnPartes {
+    Report report;
+    std::shared_ptr<ReportSource> source;
+};
+// The ticket listing read a few hundred tickets at a time, for a preview
+// that shows the first pages while the rest is read.
+ListadoEnPartes listadoTicketsEnPartes(const QSqlDatabase& db, const Regional& regional,
+                                       const DateRange& range, bool detalles, const QDateTime& printedAt);
 
 // nullopt: every station.
 Report listadoActividad(const QSqlDatabase& db, const Regional& regional, const DateRange& range,

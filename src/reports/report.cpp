@@ -63,34 +63,34 @@ double heightOf(const std::vector<Row>& rows) {
 
 } // namespace
 
-std::vector<Page> paginate(const Report& report) {
-    std::vector<Page> pages;
-    const double header = heightOf(report.pageHeader);
-    const double titleHeight = heightOf(report.title);
-    double remaining = 0;
-
-    auto newPage = [&] {
-        Page p;
-        p.title = pages.empty();
-        pages.push_back(std::move(p));
-        remaining = PageGeometry::bodyHeight - header - (pages.back().title ? titleHeight : 0);
-    };
+Paginator::Paginator(const Report& report)
+    : m_header(heightOf(report.pageHeader))
+    , m_title(heightOf(report.title)) {
     newPage();
+}
 
-    for (int g = 0; g < int(report.body.size()); ++g) {
+void Paginator::newPage() {
+    Page p;
+    p.title = m_pages.empty();
+    m_pages.push_back(std::move(p));
+    m_remaining = PageGeometry::bodyHeight - m_header - (m_pages.back().title ? m_title : 0);
+}
+
+void Paginator::add(const Report& report) {
+    for (int g = m_groups; g < int(report.body.size()); ++g) {
         const std::vector<Row>& rows = report.body[size_t(g)].rows;
         const double h = heightOf(rows);
-        if (h <= remaining) {
-            pages.back().slices.push_back(Slice{g, 0, int(rows.size())});
-            remaining -= h;
+        if (h <= m_remaining) {
+            m_pages.back().slices.push_back(Slice{g, 0, int(rows.size())});
+            m_remaining -= h;
             continue;
         }
         // Kept together: a group that does not fit starts a page of its own.
-        if (!pages.back().slices.empty()) {
+        if (!m_pages.back().slices.empty()) {
             newPage();
-            if (h <= remaining) {
-                pages.back().slices.push_back(Slice{g, 0, int(rows.size())});
-                remaining -= h;
+            if (h <= m_remaining) {
+                m_pages.back().slices.push_back(Slice{g, 0, int(rows.size())});
+                m_remaining -= h;
                 continue;
             }
         }
@@ -98,30 +98,39 @@ std::vector<Page> paginate(const Report& report) {
         int from = 0;
         while (from < int(rows.size())) {
             int to = from;
-            while (to < int(rows.size()) && heightOf(rows, from, to + 1) <= remaining)
+            while (to < int(rows.size()) && heightOf(rows, from, to + 1) <= m_remaining)
                 ++to;
             if (to == from) {
-                if (pages.back().slices.empty())
+                if (m_pages.back().slices.empty())
                     ++to; // never stall on a row taller than a page
                 else {
                     newPage();
                     continue;
                 }
             }
-            pages.back().slices.push_back(Slice{g, from, to});
-            remaining -= heightOf(rows, from, to);
+            m_pages.back().slices.push_back(Slice{g, from, to});
+            m_remaining -= heightOf(rows, from, to);
             from = to;
             if (from < int(rows.size()))
                 newPage();
         }
     }
+    m_groups = int(report.body.size());
+}
 
+void Paginator::finish(const Report& report) {
+    add(report);
     if (!report.summary.empty()) {
-        if (heightOf(report.summary) > remaining && !pages.back().slices.empty())
+        if (heightOf(report.summary) > m_remaining && !m_pages.back().slices.empty())
             newPage();
-        pages.back().summary = true;
+        m_pages.back().summary = true;
     }
-    return pages;
+}
+
+std::vector<Page> paginate(const Report& report) {
+    Paginator paginator(report);
+    paginator.finish(report);
+    return paginator.pages();
 }
 
 QString printedText(const Report& report, const QString& shortDateFormat, const QString& longTimeFormat) {

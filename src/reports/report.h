@@ -83,8 +83,41 @@ struct Page {
     std::vector<Slice> slices;
 };
 
+// A report read in parts: each call appends the next part (groups, and the
+// summary with the last), so a preview shows the first pages at once.
+class ReportSource {
+public:
+    virtual ~ReportSource() = default;
+    // Appends the next part; answers whether more remain (the last part
+    // brings the summary). Throws store::DatabaseError.
+    virtual bool next(Report& report) = 0;
+    // How far the reading is, for a progress bar (0 of 0 when unknown).
+    virtual int done() const = 0;
+    virtual int total() const = 0;
+};
+
 // Pages of a report: groups never split unless one is taller than a page.
 std::vector<Page> paginate(const Report& report);
+
+// The same as the report grows: add() lays out the groups appended since
+// the last call, finish() the rest and the summary. Every page but the last
+// is final once laid out, so a preview can show it while more are read.
+class Paginator {
+public:
+    explicit Paginator(const Report& report);
+    void add(const Report& report);
+    void finish(const Report& report);
+    const std::vector<Page>& pages() const { return m_pages; }
+
+private:
+    void newPage();
+
+    std::vector<Page> m_pages;
+    double m_header = 0;
+    double m_title = 0;
+    double m_remaining = 0;
+    int m_groups = 0;
+};
 
 // The page footer's texts: print date and time, and "Página x de y".
 QString printedText(const Report& report, const QString& shortDateFormat, const QString& longTimeFormat);

@@ -156,12 +156,39 @@ ReportRenderer::ReportRenderer(Report report, QString shortDateFormat, QString l
     : m_report(std::move(report))
     , m_shortDate(std::move(shortDateFormat))
     , m_longTime(std::move(longTimeFormat))
-    , m_pages(paginate(m_report)) {}
+    , m_paginator(m_report) {
+    m_paginator.finish(m_report);
+}
+
+ReportRenderer::ReportRenderer(Report report, QString shortDateFormat, QString longTimeFormat,
+                               std::shared_ptr<ReportSource> source)
+    : m_report(std::move(report))
+    , m_shortDate(std::move(shortDateFormat))
+    , m_longTime(std::move(longTimeFormat))
+    , m_paginator(m_report)
+    , m_source(std::move(source)) {
+    if (m_source)
+        m_paginator.add(m_report);
+    else
+        m_paginator.finish(m_report);
+}
+
+bool ReportRenderer::extend() {
+    if (!m_source)
+        return false;
+    if (m_source->next(m_report)) {
+        m_paginator.add(m_report);
+        return true;
+    }
+    m_source.reset();
+    m_paginator.finish(m_report);
+    return false;
+}
 
 void ReportRenderer::paintPage(QPainter& painter, int page, double dpi) const {
     if (page < 0 || page >= pageCount())
         return;
-    const Page& pg = m_pages[size_t(page)];
+    const Page& pg = pages()[size_t(page)];
     painter.save();
     painter.setPen(Qt::black);
     Painter p(painter, m_report, dpi);
@@ -237,7 +264,7 @@ bool ReportRenderer::writePdf(const QString& fileName, QString* error, const Pro
 }
 
 QString ReportRenderer::text() const {
-    return toText(m_report, m_pages, m_shortDate, m_longTime);
+    return toText(m_report, pages(), m_shortDate, m_longTime);
 }
 
 } // namespace reports

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QFont;
@@ -20,10 +21,21 @@ namespace reports {
 class ReportRenderer {
 public:
     ReportRenderer(Report report, QString shortDateFormat, QString longTimeFormat);
+    // A report still to be read from source, its first part already in report.
+    ReportRenderer(Report report, QString shortDateFormat, QString longTimeFormat,
+                   std::shared_ptr<ReportSource> source);
 
     const Report& report() const { return m_report; }
-    const std::vector<Page>& pages() const { return m_pages; }
-    int pageCount() const { return int(m_pages.size()); }
+    const std::vector<Page>& pages() const { return m_paginator.pages(); }
+    int pageCount() const { return int(pages().size()); }
+
+    // Whether every part has been read and laid out; printing, PDF and CSV
+    // wait for it.
+    bool complete() const { return !m_source; }
+    const ReportSource* source() const { return m_source.get(); }
+    // Reads and lays out the next part; false once complete. Throws what
+    // the source throws, and then stays as it was.
+    bool extend();
 
     // Paints page (0-based) with the sheet's top-left corner at the painter's
     // origin, dpi device pixels to the inch.
@@ -49,7 +61,8 @@ private:
     Report m_report;
     QString m_shortDate;
     QString m_longTime;
-    std::vector<Page> m_pages;
+    Paginator m_paginator;
+    std::shared_ptr<ReportSource> m_source;
 };
 
 } // namespace reports

@@ -27,116 +27,177 @@ QString formatUnits(const Regional& regional, double units) {
     return text;
 }
 
-void addTicketTotals(Report& report, const QSqlDatabase& db, const Regional& regional,
-                     const TicketFilter& filter, const TicketListingTexts& texts) {
-    std::vector<Column> cols;
-    if (texts.remarks)
-        cols = {{0, 24, Align::Left},   {25, 22, Align::Left}, {48, 18, Align::Left},
-                {67, 28, Align::Right}, {98, 60, Align::Left}, {160, 37, Align::Left}};
-    else
-        cols = {{0, 30, Align::Left},
-                {32, 30, Align::Left},
-                {64, 25, Align::Left},
-                {90, 35, Align::Right},
-                {130, 67, Align::Left}};
-    const int set = report.addColumns(cols);
-    report.addHeader(set, texts.totalsColumns);
-
-    QSqlQuery q =
-        store::run(db,
-                   QStringLiteral("SELECT NUM_TICKET, FECHA, HORA, IMPORTE, OBSERVACIONES, OPERADOR "
-                                  "FROM ticket") +
-                       where(filter) + QStringLiteral(" ORDER BY ID_TICK"),
-                   filter.values);
-    Currency sum;
-    report.body.reserve(report.body.size() + 1024);
-    while (q.next()) {
-        const Currency amount = store::toCurrency(q.value(3));
-        sum += amount;
-        QStringList cells{store::toText(q.value(0)), regional.formatDate(store::toDate(q.value(1))),
-                          regional.formatTime(store::toTime(q.value(2))),
-                          formatReportAmount(regional, amount)};
-        if (texts.remarks)
-            cells << store::toText(q.value(4));
-        cells << store::toText(q.value(5));
-        report.addDetail(set, std::move(cells));
+TicketListing::TicketListing(Report& report, const QSqlDatabase& db, const Regional& regional,
+                             TicketFilter filter, TicketListingTexts texts, bool details)
+    : m_db(db)
+    , m_regional(regional)
+    , m_filter(std::move(filter))
+    , m_texts(std::move(texts))
+    , m_details(details) {
+    if (m_details) {
+        // Label and value pairs of the ticket's fields.
+        m_head = report.addColumns({{0, 18, Align::Left},
+                                    {18, 22, Align::Left},
+                                    {42, 11, Align::Left},
+                                    {53, 22, Align::Left},
+                                    {77, 10, Align::Left},
+                                    {87, 18, Align::Left},
+                                    {107, 17, Align::Left},
+                                    {124, 30, Align::Left},
+                                    {155, 26, Align::Left},
+                                    {181, 16, Align::Left}});
+        m_lines = report.addColumns({{6, 30, Align::Left},
+                                     {38, 80, Align::Left},
+                                     {120, 25, Align::Right},
+                                     {147, 15, Align::Right},
+                                     {164, 33, Align::Right}});
+        m_total = report.addColumns({{100, 62, Align::Right}, {164, 33, Align::Right}});
+    } else {
+        if (m_texts.remarks)
+            m_totalsColumns = {{0, 24, Align::Left},   {25, 22, Align::Left}, {48, 18, Align::Left},
+                               {67, 28, Align::Right}, {98, 60, Align::Left}, {160, 37, Align::Left}};
+        else
+            m_totalsColumns = {{0, 30, Align::Left},
+                               {32, 30, Align::Left},
+                               {64, 25, Align::Left},
+                               {90, 35, Align::Right},
+                               {130, 67, Align::Left}};
+        m_head = report.addColumns(m_totalsColumns);
+        report.addHeader(m_head, m_texts.totalsColumns);
     }
-    const int sumSet = report.addColumns({{0, 80, Align::Right}, {cols[3].x, cols[3].width, Align::Right}});
-    report.addSummary(sumSet, {texts.sumLabel, formatReportAmount(regional, sum)}).ruled = false;
+    // The tickets there are now, by id: a page is then a short walk of the
+    // primary key between both ends, and a ticket written meanwhile does not
+    // join half-way.
+    QSqlQuery q = store::run(
+        db, QStringLiteral("SELECT COUNT(*), MIN(ID_TICK), MAX(ID_TICK) FROM ticket") + where(m_filter),
+        m_filter.values);
+    if (q.next() && !q.value(1).isNull()) {
+        m_count = store::toInt(q.value(0));
+        m_afterId = store::toInt(q.value(1)) - 1;
+        m_lastId = store::toInt(q.value(2));
+    }
 }
 
-void addTicketDetails(Report& report, const QSqlDatabase& db, const Regional& regional,
-                      const TicketFilter& filter, const TicketListingTexts& texts) {
-    // Label and value pairs of the ticket's fields.
-    const int head = report.addColumns({{0, 18, Align::Left},
-                                        {18, 22, Align::Left},
-                                        {42, 11, Align::Left},
-                                        {53, 22, Align::Left},
-                                        {77, 10, Align::Left},
-                                        {87, 18, Align::Left},
-                                        {107, 17, Align::Left},
-                                        {124, 30, Align::Left},
-                                        {155, 26, Align::Left},
-                                        {181, 16, Align::Left}});
-    const int lines = report.addColumns({{6, 30, Align::Left},
-                                         {38, 80, Align::Left},
-                                         {120, 25, Align::Right},
-                                         {147, 15, Align::Right},
-                                         {164, 33, Align::Right}});
-    const int total = report.addColumns({{100, 62, Align::Right}, {164, 33, Align::Right}});
+bool TicketListing::next(Report& report, int maxTickets) {
+    if (m_complete)
+        return false;
+    const QString inPage =
+        (m_filter.where.isEmpty() ? QStringLiteral(" WHERE ")
+                                  : QStringLiteral(" WHERE (") + m_filter.where + QStringLiteral(") AND "));
+    QVariantList values = m_filter.values;
+    values << m_afterId << m_lastId << maxTickets;
+    QSqlQuery q = store::run(
+        m_db,
+        QStringLiteral(
+            "SELECT ID_TICK, NUM_TICKET, FECHA, HORA, IMPORTE, OPERADOR, OBSERVACIONES FROM ticket") +
+            inPage + QStringLiteral("ID_TICK > ? AND ID_TICK <= ? ORDER BY ID_TICK LIMIT ?"),
+        values);
+    struct Ticket {
+        int id;
+        QString number;
+        QDate date;
+        QTime time;
+        Currency amount;
+        QString operador;
+        QString remarks;
+    };
+    std::vector<Ticket> tickets;
+    tickets.reserve(size_t(maxTickets));
+    while (q.next())
+        tickets.push_back(Ticket{store::toInt(q.value(0)), store::toText(q.value(1)),
+                                 store::toDate(q.value(2)), store::toTime(q.value(3)),
+                                 store::toCurrency(q.value(4)), store::toText(q.value(5)),
+                                 store::toText(q.value(6))});
+    q.finish();
 
-    // Lines of every selected ticket in one pass, in the tickets' order,
-    // read before the tickets: a server connection streams one result at a time.
+    // The page's lines, read whole before they are laid out: a server
+    // connection streams one result at a time.
     struct Line {
         int idTick;
         QStringList cells;
     };
-    auto blankZero = [&](Currency c) { return c.raw() == 0 ? QString() : formatReportAmount(regional, c); };
-    std::vector<Line> ticketLines;
-    {
-        QSqlQuery lq =
-            store::run(db,
-                       QStringLiteral("SELECT lintick.ID_TICK, lintick.CODIGO, lintick.ARTICULO, "
-                                      "lintick.PRECIO, lintick.CANT, lintick.IMPORTE "
-                                      "FROM lintick INNER JOIN ticket ON lintick.ID_TICK = ticket.ID_TICK") +
-                           where(filter) + QStringLiteral(" ORDER BY ticket.ID_TICK, lintick.ID_LIN"),
-                       filter.values);
+    std::vector<Line> lines;
+    if (m_details && !tickets.empty()) {
+        auto blankZero = [&](Currency c) {
+            return c.raw() == 0 ? QString() : formatReportAmount(m_regional, c);
+        };
+        QVariantList lineValues = m_filter.values;
+        lineValues << tickets.front().id << tickets.back().id;
+        QSqlQuery lq = store::run(
+            m_db,
+            QStringLiteral(
+                "SELECT lintick.ID_TICK, lintick.CODIGO, lintick.ARTICULO, lintick.PRECIO, lintick.CANT, "
+                "lintick.IMPORTE FROM lintick INNER JOIN ticket ON lintick.ID_TICK = ticket.ID_TICK") +
+                inPage +
+                QStringLiteral(
+                    "ticket.ID_TICK >= ? AND ticket.ID_TICK <= ? ORDER BY ticket.ID_TICK, lintick.ID_LIN"),
+            lineValues);
         while (lq.next())
-            ticketLines.push_back(Line{store::toInt(lq.value(0)),
-                                       {store::toText(lq.value(1)), store::toText(lq.value(2)),
-                                        blankZero(store::toCurrency(lq.value(3))),
-                                        formatUnits(regional, store::toDouble(lq.value(4))),
-                                        blankZero(store::toCurrency(lq.value(5)))}});
+            lines.push_back(Line{store::toInt(lq.value(0)),
+                                 {store::toText(lq.value(1)), store::toText(lq.value(2)),
+                                  blankZero(store::toCurrency(lq.value(3))),
+                                  formatUnits(m_regional, store::toDouble(lq.value(4))),
+                                  blankZero(store::toCurrency(lq.value(5)))}});
     }
-    auto nextLine = ticketLines.begin();
 
-    QSqlQuery q = store::run(db,
-                             QStringLiteral("SELECT ID_TICK, NUM_TICKET, FECHA, HORA, IMPORTE, OPERADOR, "
-                                            "OBSERVACIONES FROM ticket") +
-                                 where(filter) + QStringLiteral(" ORDER BY ID_TICK"),
-                             filter.values);
-    Currency sum;
-    while (q.next()) {
-        const int id = store::toInt(q.value(0));
-        const Currency amount = store::toCurrency(q.value(4));
-        sum += amount;
+    auto nextLine = lines.begin();
+    for (Ticket& t : tickets) {
+        m_sum += t.amount;
+        ++m_done;
+        m_afterId = t.id;
+        if (!m_details) {
+            QStringList cells{t.number, m_regional.formatDate(t.date), m_regional.formatTime(t.time),
+                              formatReportAmount(m_regional, t.amount)};
+            if (m_texts.remarks)
+                cells << t.remarks;
+            cells << t.operador;
+            report.addDetail(m_head, std::move(cells));
+            continue;
+        }
         Group& g = report.addGroup();
-        QStringList fields{texts.groupLabels.value(0), store::toText(q.value(1)),
-                           texts.groupLabels.value(1), regional.formatDate(store::toDate(q.value(2))),
-                           texts.groupLabels.value(2), regional.formatTime(store::toTime(q.value(3))),
-                           texts.groupLabels.value(3), store::toText(q.value(5))};
-        if (texts.remarks)
-            fields << texts.groupLabels.value(4) << store::toText(q.value(6));
-        g.rows.push_back(Row{head, fields, Row::Style::Bold, false});
-        g.rows.push_back(Row{lines, texts.lineColumns, Row::Style::Heading, true});
-        while (nextLine != ticketLines.end() && nextLine->idTick < id)
+        QStringList fields{m_texts.groupLabels.value(0), t.number,
+                           m_texts.groupLabels.value(1), m_regional.formatDate(t.date),
+                           m_texts.groupLabels.value(2), m_regional.formatTime(t.time),
+                           m_texts.groupLabels.value(3), t.operador};
+        if (m_texts.remarks)
+            fields << m_texts.groupLabels.value(4) << t.remarks;
+        g.rows.push_back(Row{m_head, fields, Row::Style::Bold, false});
+        g.rows.push_back(Row{m_lines, m_texts.lineColumns, Row::Style::Heading, true});
+        while (nextLine != lines.end() && nextLine->idTick < t.id)
             ++nextLine;
-        for (; nextLine != ticketLines.end() && nextLine->idTick == id; ++nextLine)
-            g.rows.push_back(Row{lines, std::move(nextLine->cells), Row::Style::Normal, false});
-        g.rows.push_back(Row{
-            total, {texts.groupTotalLabel, formatReportAmount(regional, amount)}, Row::Style::Bold, true});
+        for (; nextLine != lines.end() && nextLine->idTick == t.id; ++nextLine)
+            g.rows.push_back(Row{m_lines, std::move(nextLine->cells), Row::Style::Normal, false});
+        g.rows.push_back(Row{m_total,
+                             {m_texts.groupTotalLabel, formatReportAmount(m_regional, t.amount)},
+                             Row::Style::Bold,
+                             true});
     }
-    report.addSummary(total, {texts.detailsSumLabel, formatReportAmount(regional, sum)});
+    if (int(tickets.size()) < maxTickets) {
+        m_complete = true;
+        if (m_details) {
+            report.addSummary(m_total, {m_texts.detailsSumLabel, formatReportAmount(m_regional, m_sum)});
+        } else {
+            const int sumSet = report.addColumns(
+                {{0, 80, Align::Right}, {m_totalsColumns[3].x, m_totalsColumns[3].width, Align::Right}});
+            report.addSummary(sumSet, {m_texts.sumLabel, formatReportAmount(m_regional, m_sum)}).ruled =
+                false;
+        }
+    }
+    return true;
+}
+
+void addTicketTotals(Report& report, const QSqlDatabase& db, const Regional& regional,
+                     const TicketFilter& filter, const TicketListingTexts& texts) {
+    TicketListing listing(report, db, regional, filter, texts, false);
+    while (listing.next(report, TicketListing::PageSize)) {
+    }
+}
+
+void addTicketDetails(Report& report, const QSqlDatabase& db, const Regional& regional,
+                      const TicketFilter& filter, const TicketListingTexts& texts) {
+    TicketListing listing(report, db, regional, filter, texts, true);
+    while (listing.next(report, TicketListing::PageSize)) {
+    }
 }
 
 } // namespace reports

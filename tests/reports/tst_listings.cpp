@@ -5,6 +5,7 @@
 #include "reports/frmlistados.h"
 #include "reports/listings.h"
 #include "reports/reportrenderer.h"
+#include "reports/ticketlisting.h"
 #include "sales/puntoventa.h"
 #include "store/dialect.h"
 #include "store/operadores.h"
@@ -27,6 +28,8 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
+
+#include <functional>
 
 using namespace reports;
 
@@ -235,6 +238,59 @@ private slots:
             text(listadoCuentas(db, es, {OrdenCuentas::Nombre, OrdenCuentas::Ninguno, OrdenCuentas::Ninguno},
                                 QStringLiteral("100%"), TipoListadoCuentas::DatosPersonales, printed));
         compareGolden(all, QStringLiteral("listings.txt"));
+    }
+
+    // A listing read a few tickets at a time is the listing read at once,
+    // also when the tickets fill the last part exactly; a ticket written
+    // while it is read does not join half-way.
+    void ticketsReadInParts_data() {
+        QTest::addColumn<bool>("details");
+        QTest::addColumn<int>("partSize");
+        for (bool details : {false, true}) {
+            const char* kind = details ? "details" : "totals";
+            for (int size : {1, 2, 3, 4})
+                QTest::addRow("%s, parts of %d", kind, size) << details << size;
+        }
+    }
+    void ticketsReadInParts() {
+        QFETCH(bool, details);
+        QFETCH(int, partSize);
+        TestDatabase t;
+        const QSqlDatabase db = t.data.db();
+        fill(db);
+        const Regional es = Regional::spanishSpain();
+        TicketListingTexts texts;
+        texts.remarks = true;
+        texts.totalsColumns = {QStringLiteral("N"), QStringLiteral("F"), QStringLiteral("H"),
+                               QStringLiteral("I"), QStringLiteral("O"), QStringLiteral("Op")};
+        texts.sumLabel = QStringLiteral("Suma");
+        texts.groupLabels = {QStringLiteral("N"), QStringLiteral("F"), QStringLiteral("H"),
+                             QStringLiteral("Op"), QStringLiteral("O")};
+        texts.lineColumns = {QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("P"),
+                             QStringLiteral("U"), QStringLiteral("I")};
+        texts.groupTotalLabel = QStringLiteral("Total");
+        texts.detailsSumLabel = QStringLiteral("Suma...");
+        const TicketFilter filter{QStringLiteral("FECHA >= ? AND FECHA <= ?"),
+                                  {store::sqlValue(D1), store::sqlValue(D2)}};
+        auto read = [&](int size, const std::function<void()>& afterFirst) {
+            Report r;
+            r.printedAt = printed;
+            TicketListing listing(r, db, es, filter, texts, details);
+            int parts = 0;
+            while (listing.next(r, size)) {
+                if (++parts == 1 && afterFirst)
+                    afterFirst();
+            }
+            [&] { QCOMPARE(listing.done(), listing.count()); }();
+            return text(r);
+        };
+        const QString whole = read(1000, {});
+        QVERIFY(whole.contains(QLatin1String("5,50")));
+        const QString inParts = read(partSize, [&] {
+            const int late = ticket(db, QStringLiteral("99"), D2, QTime(13, 0), 12345);
+            line(db, late, QStringLiteral("TARDE"), QStringLiteral("Escrito durante la lectura"), 1, 12345);
+        });
+        QCOMPARE(inParts, whole);
     }
 
     void edges() {

@@ -1,9 +1,13 @@
 #include "reports/format.h"
 #include "reports/frmpreview.h"
 #include "reports/reportrenderer.h"
+#include "store/sql.h"
+#include "support/scriptedui.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -41,6 +45,44 @@ QList<QStringList> parseCsv(const QString& csv) {
         rows << line.split(QLatin1Char(';'));
     return rows;
 }
+
+// Hands a whole report's groups over a part at a time, the summary with the
+// last, as a listing read in parts does; fails on part failAt (0: never).
+class PartSource final : public ReportSource {
+public:
+    PartSource(Report whole, int partSize, int failAt = 0)
+        : m_whole(std::move(whole))
+        , m_partSize(partSize)
+        , m_failAt(failAt) {}
+
+    // The whole report without its body and summary: what a reader starts from.
+    static Report start(Report whole) {
+        whole.body.clear();
+        whole.summary.clear();
+        return whole;
+    }
+
+    bool next(Report& report) override {
+        if (++m_parts == m_failAt)
+            throw store::DatabaseError(QStringLiteral("disk I/O error"));
+        const size_t end = qMin(m_whole.body.size(), m_given + size_t(m_partSize));
+        for (; m_given < end; ++m_given)
+            report.body.push_back(m_whole.body[m_given]);
+        if (m_given < m_whole.body.size())
+            return true;
+        report.summary = m_whole.summary;
+        return false;
+    }
+    int done() const override { return int(m_given); }
+    int total() const override { return int(m_whole.body.size()); }
+
+private:
+    Report m_whole;
+    int m_partSize;
+    int m_failAt;
+    int m_parts = 0;
+    size_t m_given = 0;
+};
 
 int rowsPerPage(bool first) {
     const double room = PageGeometry::bodyHeight - PageGeometry::rowHeight(Row::Style::Heading) -
@@ -138,6 +180,75 @@ private slots:
             }
         }
         QCOMPARE(expectGroup, details > 0 ? details - 1 : 0);
+    }
+
+    // Laid out part by part, a report has the pages it has laid out whole,
+    // also where a part ends inside a page or a group is split.
+    void partsLayOutAsWhole_data() {
+        QTest::addColumn<int>("details");
+        QTest::addColumn<int>("groupRows");
+        QTest::addColumn<int>("partSize");
+        const int first = rowsPerPage(true);
+        const int next = rowsPerPage(false);
+        QTest::newRow("rows, parts of 7") << first + next + 5 << 1 << 7;
+        QTest::newRow("rows, a part a page") << 3 * next << 1 << first;
+        QTest::newRow("groups, parts of 1") << 12 << 10 << 1;
+        QTest::newRow("huge groups, parts of 1") << 3 << first + next << 1;
+        QTest::newRow("nothing") << 0 << 1 << 5;
+    }
+    void partsLayOutAsWhole() {
+        QFETCH(int, details);
+        QFETCH(int, groupRows);
+        QFETCH(int, partSize);
+        const Report whole = listing(details, groupRows);
+        const ReportRenderer expected(whole, QStringLiteral("dd/MM/yyyy"), QStringLiteral("H:mm:ss"));
+        ReportRenderer parts(PartSource::start(whole), QStringLiteral("dd/MM/yyyy"),
+                             QStringLiteral("H:mm:ss"), std::make_shared<PartSource>(whole, partSize));
+        QVERIFY(!parts.complete());
+        int pages = parts.pageCount();
+        while (parts.extend()) {
+            // Pages already laid out stay; only the last one grows.
+            QVERIFY(parts.pageCount() >= pages);
+            pages = parts.pageCount();
+        }
+        QVERIFY(parts.complete());
+        QVERIFY(!parts.extend());
+        QCOMPARE(parts.pageCount(), expected.pageCount());
+        QCOMPARE(parts.text(), expected.text());
+    }
+
+    void previewReadsOnThenExports() {
+        const Report whole = listing(20 * rowsPerPage(false));
+        TfrmPreview preview(ReportRenderer(PartSource::start(whole), QStringLiteral("dd/MM/yyyy"),
+                                           QStringLiteral("H:mm:ss"),
+                                           std::make_shared<PartSource>(whole, 50)));
+        auto* pdf = preview.findChild<QAction*>(QStringLiteral("guardarPdf"));
+        QVERIFY(pdf && !pdf->isEnabled());
+        QVERIFY(preview.findChild<QLabel*>(QStringLiteral("pagina"))->text().endsWith(QLatin1String("...")));
+        QTemporaryDir dir;
+        QVERIFY(!preview.savePdf(dir.filePath(QStringLiteral("l.pdf"))));
+        QTRY_VERIFY(preview.renderer().complete());
+        QVERIFY(pdf->isEnabled());
+        QCOMPARE(preview.findChild<QLabel*>(QStringLiteral("pagina"))->text(),
+                 pageNumberText(1, ReportRenderer(whole, QString(), QString()).pageCount()));
+        QVERIFY(preview.savePdf(dir.filePath(QStringLiteral("l.pdf"))));
+    }
+
+    void previewShowsAFailedRead() {
+        ScriptedUi ui;
+        const Report whole = listing(20 * rowsPerPage(false));
+        TfrmPreview preview(ReportRenderer(PartSource::start(whole), QStringLiteral("dd/MM/yyyy"),
+                                           QStringLiteral("H:mm:ss"),
+                                           std::make_shared<PartSource>(whole, 50, 2)));
+        QTRY_COMPARE(ui.messages().size(), 1);
+        QCOMPARE(ui.messages().first().caption, QStringLiteral("Error"));
+        QVERIFY(ui.messages().first().text.contains(QLatin1String("disk I/O error")));
+        // What was read stays on screen; a listing cut short is never printed as whole.
+        QTest::qWait(50);
+        QCOMPARE(ui.messages().size(), 1);
+        QVERIFY(!preview.renderer().complete());
+        QVERIFY(!preview.findChild<QAction*>(QStringLiteral("imprimir"))->isEnabled());
+        QVERIFY(!preview.findChild<QAction*>(QStringLiteral("exportarCsv"))->isEnabled());
     }
 
     void textBands() {
