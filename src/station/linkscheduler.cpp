@@ -24,7 +24,8 @@ LinkScheduler::LinkScheduler(Clock& clock, Drive drive, QObject* parent)
 }
 
 LinkScheduler::~LinkScheduler() {
-    for (ScheduledTask* t : m_heap) {
+    for (const Entry& e : m_heap) {
+        ScheduledTask* t = e.task;
         t->m_heapIndex = -1;
         t->m_scheduler = nullptr;
     }
@@ -75,6 +76,7 @@ void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
     if (task.m_heapIndex >= 0) {
         const qint64 old = task.m_dueMs;
         task.m_dueMs = dueMs;
+        m_heap[size_t(task.m_heapIndex)].dueMs = dueMs;
         if (dueMs < old)
             siftUp(task.m_heapIndex);
         else
@@ -82,7 +84,7 @@ void LinkScheduler::schedule(ScheduledTask& task, qint64 dueMs) {
     } else {
         task.m_dueMs = dueMs;
         task.m_scheduler = this;
-        m_heap.push_back(&task);
+        m_heap.push_back(Entry{dueMs, &task});
         task.m_heapIndex = int(m_heap.size()) - 1;
         siftUp(task.m_heapIndex);
     }
@@ -112,8 +114,8 @@ int LinkScheduler::runDue(int maxTasks) {
     ++m_running;
     // Past maxTasks the rest waits for the next turn of the event loop, so
     // replies that arrived meanwhile are read before their deadlines are judged.
-    while (ran < maxTasks && !m_heap.empty() && m_heap.front()->m_dueMs <= now) {
-        ScheduledTask* t = m_heap.front();
+    while (ran < maxTasks && !m_heap.empty() && m_heap.front().dueMs <= now) {
+        ScheduledTask* t = m_heap.front().task;
         removeAt(0);
         ++ran;
         // A task may enter a nested event loop (a modal box in a decision):
@@ -135,58 +137,58 @@ void LinkScheduler::arm() {
         m_armedForMs = -1;
         return;
     }
-    const qint64 due = m_heap.front()->m_dueMs;
+    const qint64 due = m_heap.front().dueMs;
     const qint64 delay = qMax<qint64>(0, due - nowMs());
     m_armedForMs = due;
     m_timer.start(int(qMin<qint64>(delay, std::numeric_limits<int>::max())));
 }
 
-void LinkScheduler::place(int i, ScheduledTask* t) {
-    m_heap[size_t(i)] = t;
-    t->m_heapIndex = i;
+void LinkScheduler::place(int i, Entry e) {
+    m_heap[size_t(i)] = e;
+    e.task->m_heapIndex = i;
 }
 
 void LinkScheduler::siftUp(int i) {
-    ScheduledTask* t = m_heap[size_t(i)];
+    const Entry e = m_heap[size_t(i)];
     while (i > 0) {
         const int parent = (i - 1) / 2;
-        ScheduledTask* p = m_heap[size_t(parent)];
-        if (p->m_dueMs <= t->m_dueMs)
+        const Entry& p = m_heap[size_t(parent)];
+        if (p.dueMs <= e.dueMs)
             break;
         place(i, p);
         i = parent;
     }
-    place(i, t);
+    place(i, e);
 }
 
 void LinkScheduler::siftDown(int i) {
     const int n = int(m_heap.size());
-    ScheduledTask* t = m_heap[size_t(i)];
+    const Entry e = m_heap[size_t(i)];
     for (;;) {
         int child = 2 * i + 1;
         if (child >= n)
             break;
-        if (child + 1 < n && m_heap[size_t(child + 1)]->m_dueMs < m_heap[size_t(child)]->m_dueMs)
+        if (child + 1 < n && m_heap[size_t(child + 1)].dueMs < m_heap[size_t(child)].dueMs)
             ++child;
-        if (m_heap[size_t(child)]->m_dueMs >= t->m_dueMs)
+        if (m_heap[size_t(child)].dueMs >= e.dueMs)
             break;
         place(i, m_heap[size_t(child)]);
         i = child;
     }
-    place(i, t);
+    place(i, e);
 }
 
 void LinkScheduler::removeAt(int i) {
-    ScheduledTask* gone = m_heap[size_t(i)];
+    ScheduledTask* gone = m_heap[size_t(i)].task;
     gone->m_heapIndex = -1;
     gone->m_scheduler = nullptr;
-    ScheduledTask* last = m_heap.back();
+    const Entry last = m_heap.back();
     m_heap.pop_back();
-    if (last == gone)
+    if (last.task == gone)
         return;
     place(i, last);
     siftUp(i);
-    siftDown(last->m_heapIndex);
+    siftDown(last.task->m_heapIndex);
 }
 
 } // namespace station

@@ -66,18 +66,24 @@ public:
 
     qsizetype size() const { return qsizetype(m_heap.size()); }
     // Earliest deadline, or -1 when nothing is scheduled (heap drives only).
-    qint64 nextDueMs() const { return m_heap.empty() ? -1 : m_heap.front()->m_dueMs; }
+    qint64 nextDueMs() const { return m_heap.empty() ? -1 : m_heap.front().dueMs; }
 
 private:
     void arm();
     void siftUp(int i);
     void siftDown(int i);
-    void place(int i, ScheduledTask* t);
+    // A task's deadline is kept beside it in the heap, so reordering
+    // thousands of links compares adjacent memory, not each task's own.
+    struct Entry {
+        qint64 dueMs;
+        ScheduledTask* task;
+    };
+    void place(int i, Entry e);
     void removeAt(int i);
 
     Clock& m_clock;
     Drive m_drive;
-    std::vector<ScheduledTask*> m_heap;
+    std::vector<Entry> m_heap;
     QTimer m_timer;
     qint64 m_armedForMs = -1;
     int m_running = 0;
