@@ -12,6 +12,7 @@
 
 #include "../reports/statistics.h"
 #include "accounts/accountdecisions.h"
+#include "benchload.h"
 #include "core/consolecontext.h"
 #include "core/regional.h"
 #include "reports/listings.h"
@@ -155,12 +156,6 @@ void benchBookings(const std::vector<Engine>& engines, int rounds) {
 
 QString rows(const reports::Report& r) {
     return QStringLiteral("%1 rows").arg(r.body.size());
-}
-
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2)
-                                       : QStringLiteral("?");
 }
 
 struct Measure {

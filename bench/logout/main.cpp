@@ -13,6 +13,7 @@
 // The database is built once into /tmp/bench-logout-<pending>-<stations>.db
 // and copied for each run.
 #include "accounts/frmcolamovcuentas.h"
+#include "benchload.h"
 #include "core/consolecontext.h"
 #include "sales/frmcolpue.h"
 #include "sales/pendingtickets.h"
@@ -44,11 +45,6 @@ int envInt(const char* name, int fallback) {
     bool ok = false;
     const int v = qEnvironmentVariableIntValue(name, &ok);
     return ok && v > 0 ? v : fallback;
-}
-
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).trimmed() : QStringLiteral("?");
 }
 
 bool build(const QString& path, int stations, int pending) {

@@ -1,6 +1,7 @@
 // Pricing on the clock tick and the cost of one period end on disk.
 // Run: build/dev/bin/bench-pricing [calls] [period-ends]
 
+#include "benchload.h"
 #include "session/precios.h"
 #include "session/registrouso.h"
 #include "session/tarifas.h"
@@ -42,13 +43,6 @@ store::Franja band(QTime ini, QTime fin, const QString& tarifa) {
     f.franja_fin = fin;
     f.tarifa = tarifa;
     return f;
-}
-
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    return QString::fromLatin1(f.readLine()).section(QLatin1Char(' '), 0, 2);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // (bench-reports [FILE]); later runs reuse it.
 //   QT_QPA_PLATFORM=offscreen build/ci/bin/bench-reports /tmp/bench-reports.db
 
+#include "benchload.h"
 #include "core/regional.h"
 #include "reports/listings.h"
 #include "reports/reportrenderer.h"
@@ -149,12 +150,6 @@ double time(const QString& what, const std::function<QString()>& work) {
 
 QString rows(const reports::Report& r) {
     return QStringLiteral("(%1 rows)").arg(r.body.size());
-}
-
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2)
-                                       : QStringLiteral("?");
 }
 
 } // namespace

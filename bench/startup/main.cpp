@@ -18,6 +18,7 @@
 #include "app/salescontroller.h"
 #include "app/sessioncontroller.h"
 #include "app/stationcontroller.h"
+#include "benchload.h"
 #include "core/consolecontext.h"
 #include "sales/pendingtickets.h"
 #include "session/engine.h"
@@ -45,11 +46,6 @@ int envInt(const char* name, int fallback) {
     bool ok = false;
     const int v = qEnvironmentVariableIntValue(name, &ok);
     return ok && v > 0 ? v : fallback;
-}
-
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).trimmed() : QStringLiteral("?");
 }
 
 double peakRssMiB() {

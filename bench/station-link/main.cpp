@@ -6,6 +6,7 @@
 // exchanges. --transport threads runs the comparison instead: one blocking
 // thread per station, measured the same way. Without --count it runs 100, 1 000, 5 000 and 9 999 stations,
 // each in a fresh process so that one size's memory does not colour the next.
+#include "benchload.h"
 #include "core/clock.h"
 #include "core/consolecontext.h"
 #include "station/filelimit.h"
@@ -90,13 +91,6 @@ void stopStations(QProcess& stations) {
         stations.kill();
         stations.waitForFinished(5000);
     }
-}
-
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    return QString::fromLatin1(f.readLine()).section(QLatin1Char(' '), 0, 2);
 }
 
 // What each station got: the time between its exchange starts.
