@@ -15,6 +15,7 @@
 #include "accounts/frmcolamovcuentas.h"
 #include "benchload.h"
 #include "core/consolecontext.h"
+#include "pendingdb.h"
 #include "sales/frmcolpue.h"
 #include "sales/pendingtickets.h"
 #include "session/engine.h"
@@ -45,56 +46,6 @@ int envInt(const char* name, int fallback) {
     bool ok = false;
     const int v = qEnvironmentVariableIntValue(name, &ok);
     return ok && v > 0 ? v : fallback;
-}
-
-bool build(const QString& path, int stations, int pending) {
-    if (QFile::exists(path))
-        return true;
-    const QString building = path + QStringLiteral(".new");
-    QFile::remove(building);
-    std::printf("building %s (once)...\n", qPrintable(path));
-    std::fflush(stdout);
-    if (!store::createDatabase(building, true))
-        return false;
-    {
-        TDataModule1 data;
-        if (!data.open(building))
-            return false;
-        const QSqlDatabase db = data.db();
-        store::Transaction t(db);
-        store::run(db, QStringLiteral("DELETE FROM puestos"));
-        for (int i = 1; i <= stations; ++i)
-            store::run(db, QStringLiteral("INSERT INTO puestos (npuesto, ip, estado) VALUES (?, ?, 1)"),
-                       {i, QStringLiteral("127.9.%1.%2").arg(i / 250).arg(i % 250 + 1)});
-        // Two years of history, settled, in front of the pending rows.
-        QSqlQuery ticket(db);
-        ticket.prepare(
-            QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA, HORA, IMPORTE, NPUESTO, MODO, CONTA) "
-                           "VALUES (?, ?, '12:00:00', 150, ?, 'CONTADOR', ?)"));
-        QSqlQuery movement(db);
-        movement.prepare(
-            QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA, HORA, CONCEPTO, SALDO_FIN, CONTA) "
-                           "VALUES ('CLIENTE', ?, '12:00:00', 'PUESTO 1  00:45:00', 500, ?)"));
-        const QDate first = QDate::currentDate().addYears(-2);
-        const int settled = pending * 4;
-        for (int i = 0; i < settled + pending; ++i) {
-            const QString day = first.addDays(i * 730 / (settled + pending)).toString(Qt::ISODate);
-            const int conta = i < settled ? 1 : 0;
-            ticket.addBindValue(QString::number(i + 1));
-            ticket.addBindValue(day);
-            ticket.addBindValue(1 + i % stations);
-            ticket.addBindValue(conta);
-            if (!ticket.exec())
-                return false;
-            movement.addBindValue(day);
-            movement.addBindValue(conta);
-            if (!movement.exec())
-                return false;
-        }
-        store::run(db, QStringLiteral("UPDATE opciones SET NUM_TICK = ?"), {settled + pending});
-        t.commit();
-    }
-    return QFile::rename(building, path);
 }
 
 struct Lateness {
@@ -144,7 +95,8 @@ int main(int argc, char** argv) {
     const int stations = envInt("BENCH_STATIONS", 1000);
     const int pending = envInt("BENCH_PENDING", 200000);
     const QString source = QStringLiteral("/tmp/bench-logout-%1-%2.db").arg(pending).arg(stations);
-    if (!build(source, stations, pending)) {
+    // Two years of history: four settled rows for every pending one, in front of them.
+    if (!buildPendingDatabase(source, stations, pending * 4, pending)) {
         std::fprintf(stderr, "cannot build %s\n", qPrintable(source));
         return 1;
     }

@@ -20,6 +20,7 @@
 #include "app/stationcontroller.h"
 #include "benchload.h"
 #include "core/consolecontext.h"
+#include "pendingdb.h"
 #include "sales/pendingtickets.h"
 #include "session/engine.h"
 #include "station/filelimit.h"
@@ -54,48 +55,6 @@ double peakRssMiB() {
     return double(u.ru_maxrss) / 1024.0;
 }
 
-bool build(const QString& path, int stations, int pending) {
-    if (QFile::exists(path))
-        return true;
-    const QString building = path + QStringLiteral(".new");
-    QFile::remove(building);
-    std::printf("building %s (once, a few minutes)...\n", qPrintable(path));
-    std::fflush(stdout);
-    if (!store::createDatabase(building, true))
-        return false;
-    TDataModule1 data;
-    if (!data.open(building))
-        return false;
-    const QSqlDatabase db = data.db();
-    store::Transaction t(db);
-    store::run(db, QStringLiteral("DELETE FROM puestos"));
-    for (int i = 1; i <= stations; ++i)
-        store::run(db, QStringLiteral("INSERT INTO puestos (npuesto, ip, estado) VALUES (?, ?, 1)"),
-                   {i, QStringLiteral("127.9.%1.%2").arg(i / 250).arg(i % 250 + 1)});
-    QSqlQuery ticket(db);
-    ticket.prepare(
-        QStringLiteral("INSERT INTO ticket (NUM_TICKET, FECHA, HORA, IMPORTE, NPUESTO, MODO, CONTA) "
-                       "VALUES (?, ?, '12:00:00', 150, ?, 'CONTADOR', 0)"));
-    QSqlQuery movement(db);
-    movement.prepare(
-        QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA, HORA, CONCEPTO, SALDO_FIN, CONTA) "
-                       "VALUES ('CLIENTE', ?, '12:00:00', 'PUESTO 1  00:45:00', 500, 0)"));
-    const QDate first = QDate::currentDate().addYears(-2);
-    for (int i = 0; i < pending; ++i) {
-        const QString day = first.addDays(qint64(i) * 730 / pending).toString(Qt::ISODate);
-        ticket.addBindValue(QString::number(i + 1));
-        ticket.addBindValue(day);
-        ticket.addBindValue(1 + i % stations);
-        movement.addBindValue(day);
-        if (!ticket.exec() || !movement.exec())
-            return false;
-    }
-    store::run(db, QStringLiteral("UPDATE opciones SET NUM_TICK = ?"), {pending});
-    t.commit();
-    data.close();
-    return QFile::rename(building, path);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -105,7 +64,7 @@ int main(int argc, char** argv) {
     const QString source = QStringLiteral("/tmp/bench-startup-%1-%2.db").arg(pending).arg(stations);
     {
         QCoreApplication builder(argc, argv);
-        if (!build(source, stations, pending)) {
+        if (!buildPendingDatabase(source, stations, 0, pending)) {
             std::fprintf(stderr, "cannot build %s\n", qPrintable(source));
             return 1;
         }
