@@ -186,18 +186,25 @@ bool TicketListing::next(Report& report, int maxTickets) {
     return true;
 }
 
-void addTicketTotals(Report& report, const QSqlDatabase& db, const Regional& regional,
-                     const TicketFilter& filter, const TicketListingTexts& texts) {
-    TicketListing listing(report, db, regional, filter, texts, false);
+namespace {
+
+void addWhole(Report& report, const QSqlDatabase& db, const Regional& regional, const TicketFilter& filter,
+              const TicketListingTexts& texts, bool details) {
+    TicketListing listing(report, db, regional, filter, texts, details);
     while (listing.next(report, TicketListing::PageSize)) {
     }
 }
 
+} // namespace
+
+void addTicketTotals(Report& report, const QSqlDatabase& db, const Regional& regional,
+                     const TicketFilter& filter, const TicketListingTexts& texts) {
+    addWhole(report, db, regional, filter, texts, false);
+}
+
 void addTicketDetails(Report& report, const QSqlDatabase& db, const Regional& regional,
                       const TicketFilter& filter, const TicketListingTexts& texts) {
-    TicketListing listing(report, db, regional, filter, texts, true);
-    while (listing.next(report, TicketListing::PageSize)) {
-    }
+    addWhole(report, db, regional, filter, texts, true);
 }
 
 } // namespace reports
