@@ -167,12 +167,17 @@ WebServer::Respuesta WebServer::atender(const QHttpServerRequest& request) {
             s.cuerpo = e.datos;
             return s;
         }
-        // A form posted from another site is refused; a browser always says
-        // where a POST comes from.
+        // A form posted from another site is refused. Browsers say where a
+        // request comes from in Sec-Fetch-Site; Origin is "null" under our
+        // no-referrer policy, so it only counts when it names a site.
         if (post) {
+            const QByteArray sitio = cabecera(request, "sec-fetch-site").toLower();
             const QByteArray origen = cabecera(request, "origin");
             const QByteArray host = cabecera(request, "host");
-            if (!origen.isEmpty() && QUrl(QString::fromLatin1(origen)).authority().toLatin1() != host)
+            const bool ajeno = (!sitio.isEmpty() && sitio != "same-origin" && sitio != "none") ||
+                               (!origen.isEmpty() && origen != "null" &&
+                                QUrl(QString::fromLatin1(origen)).authority().toLatin1() != host);
+            if (ajeno)
                 return Respuesta::json(QByteArrayLiteral("{\"error\":\"origen\"}"), Status::Forbidden);
         }
         if (ruta == QLatin1String("/acceso")) {

@@ -203,6 +203,31 @@ private slots:
         }
     }
 
+    // A log-in or log-out posted from another site is refused; the
+    // browser's own form (Origin "null" under no-referrer) goes through.
+    void crossSitePosts_data() {
+        QTest::addColumn<QByteArray>("headers");
+        QTest::addColumn<int>("status");
+        QTest::newRow("own form, no-referrer")
+            << QByteArray("Origin: null\r\nSec-Fetch-Site: same-origin\r\n") << 303;
+        QTest::newRow("own origin named") << QByteArray("Origin: http://127.0.0.1\r\n") << 303;
+        QTest::newRow("no browser headers") << QByteArray() << 303;
+        QTest::newRow("cross-site fetch")
+            << QByteArray("Origin: null\r\nSec-Fetch-Site: cross-site\r\n") << 403;
+        QTest::newRow("same site, other origin") << QByteArray("Sec-Fetch-Site: same-site\r\n") << 403;
+        QTest::newRow("foreign origin") << QByteArray("Origin: http://evil.example\r\n") << 403;
+    }
+    void crossSitePosts() {
+        QFETCH(QByteArray, headers);
+        QFETCH(int, status);
+        Cafe cafe;
+        QByteArray raw = request("POST", "/acceso", {}, "nombre=DUENO&clave=secreto");
+        raw.insert(raw.indexOf("\r\n") + 2, headers);
+        const Reply r = cafe.send(raw);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.cookie().isEmpty(), status != 303);
+    }
+
     // Session cookies: never readable by scripts, never sent cross-site,
     // Secure under HTTPS; the token is long and random.
     void cookieFlags_data() {
