@@ -4,11 +4,10 @@
 #include "session/gridcells.h"
 #include "store/sql.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <cstdio>
 
 namespace web {
 
@@ -110,22 +109,70 @@ std::vector<PuestoWeb> leerPuestos(const QSqlDatabase& db, const Regional& regio
     return puestos;
 }
 
+namespace {
+
+// JSON text of a string. Written by hand: at thousands of stations a
+// QJsonObject per station costs more than the read itself.
+void texto(QByteArray& out, const QString& s) {
+    out += '"';
+    const QByteArray utf8 = s.toUtf8();
+    for (const char c : utf8) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+} // namespace
+
 QByteArray puestosJson(const std::vector<PuestoWeb>& puestos, const QDateTime& ahora) {
-    QJsonArray lista;
-    for (const PuestoWeb& p : puestos)
-        lista.append(QJsonObject{{QStringLiteral("numero"), p.numero},
-                                 {QStringLiteral("nombre"), p.nombre},
-                                 {QStringLiteral("estado"), p.estado},
-                                 {QStringLiteral("sinconexion"), p.sinConexion},
-                                 {QStringLiteral("color"), p.color},
-                                 {QStringLiteral("usuario"), p.usuario},
-                                 {QStringLiteral("tiempo"), p.tiempo},
-                                 {QStringLiteral("segundos"), p.segundos},
-                                 {QStringLiteral("importe"), p.importe},
-                                 {QStringLiteral("consola"), p.consola}});
-    return QJsonDocument(QJsonObject{{QStringLiteral("ahora"), ahora.toString(Qt::ISODate)},
-                                     {QStringLiteral("puestos"), lista}})
-        .toJson(QJsonDocument::Compact);
+    QByteArray out;
+    out.reserve(qsizetype(puestos.size()) * 200 + 64);
+    out += "{\"ahora\":";
+    texto(out, ahora.toString(Qt::ISODate));
+    out += ",\"puestos\":[";
+    bool first = true;
+    for (const PuestoWeb& p : puestos) {
+        if (!first)
+            out += ',';
+        first = false;
+        out += "{\"numero\":";
+        out += QByteArray::number(p.numero);
+        out += ",\"nombre\":";
+        texto(out, p.nombre);
+        out += ",\"estado\":";
+        texto(out, p.estado);
+        out += p.sinConexion ? ",\"sinconexion\":true" : ",\"sinconexion\":false";
+        out += ",\"color\":";
+        texto(out, p.color);
+        out += ",\"usuario\":";
+        texto(out, p.usuario);
+        out += ",\"tiempo\":";
+        texto(out, p.tiempo);
+        out += ",\"segundos\":";
+        out += QByteArray::number(p.segundos);
+        out += ",\"importe\":";
+        texto(out, p.importe);
+        out += ",\"consola\":";
+        texto(out, p.consola);
+        out += '}';
+    }
+    out += "]}";
+    return out;
 }
 
 QByteArray InstantaneaPuestos::json(const QSqlDatabase& db) {

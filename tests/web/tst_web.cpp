@@ -569,6 +569,24 @@ private slots:
                  Regional::spanishSpain().formatCurrency(Currency::fromRaw(15000)));
     }
 
+    // The stations' JSON is written by hand: names with quotes, backslashes,
+    // control characters and accents come back as stored.
+    void stationTextsEscaped() {
+        Cafe cafe;
+        const QString name = QStringLiteral("PC \"7\" \\ ñ\n\t\x01</script>");
+        store::run(cafe.console(),
+                   QStringLiteral("INSERT INTO puestos (npuesto, host, estado, cuenta) VALUES (7, ?, 2, ?)"),
+                   {name, QStringLiteral("añ\"o")});
+        const Reply r = cafe.get("/api/puestos", cafe.login());
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(r.body, &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QJsonObject p = doc.object().value("puestos").toArray().first().toObject();
+        QCOMPARE(p.value("nombre").toString(), name);
+        QCOMPARE(p.value("usuario").toString(), QStringLiteral("añ\"o"));
+        QCOMPARE(r.header("Content-Type"), QByteArray("application/json"));
+    }
+
     // Viewers share one read per interval.
     void snapshotShared() {
         Cafe cafe;
