@@ -5,6 +5,7 @@
 #include "store/consolas.h"
 #include "store/opciones.h"
 #include "store/operadores.h"
+#include "store/schemaupdates.h"
 #include "store/sql.h"
 
 namespace web {
@@ -19,7 +20,11 @@ QString claveOperador(const QString& nombre) {
     return store::claveBloqueo(store::TipoBloqueo::Operador, nombre);
 }
 
+// Read from its column: a database the console has not updated yet has
+// none, and then nobody has web access.
 bool accesoWeb(const QSqlDatabase& db, const store::Operador& op) {
+    if (!store::hasColumn(db, QStringLiteral("operadores"), QStringLiteral("ACCESOWEB")))
+        return false;
     return store::toBool(
         store::scalar(db, QStringLiteral("SELECT ACCESOWEB FROM operadores WHERE ID = ?"), {op.ID}));
 }

@@ -56,6 +56,14 @@ std::optional<qint64> Intentos::bloqueado(const QString& clave) const {
 
 std::optional<qint64> Intentos::fallo(const QString& clave, int limite, qint64 ventanaMs, qint64 duracionMs) {
     const qint64 now = m_clock.monotonicMs();
+    // Guesses from many addresses must not grow the table without end:
+    // keys with no lock and no failure left in the window are forgotten.
+    if (m_cuentas.size() >= 10000) {
+        for (auto it = m_cuentas.begin(); it != m_cuentas.end();)
+            it = now >= it->hastaMs && (it->fallosMs.isEmpty() || now - it->fallosMs.last() >= ventanaMs)
+                     ? m_cuentas.erase(it)
+                     : std::next(it);
+    }
     Cuenta& c = m_cuentas[clave];
     if (now < c.hastaMs)
         return std::nullopt;
