@@ -587,6 +587,76 @@ private slots:
         QCOMPARE(r.header("Content-Type"), QByteArray("application/json"));
     }
 
+    // The grid's colours: out of reach is red unless treated as connected,
+    // deactivated is black whatever its reach.
+    void stationColours_data() {
+        QTest::addColumn<int>("estado");
+        QTest::addColumn<QString>("sinconex");
+        QTest::addColumn<int>("treated");
+        QTest::addColumn<QString>("color");
+        QTest::newRow("free") << 1 << "0" << 0 << "verde";
+        QTest::newRow("counter out of reach") << 2 << "1" << 0 << "rojo";
+        QTest::newRow("counter treated as connected") << 2 << "1" << 1 << "cian";
+        QTest::newRow("prepaid") << 3 << "0" << 0 << "amarillo";
+        QTest::newRow("deactivated out of reach") << 4 << "1" << 0 << "negro";
+        QTest::newRow("admin") << 5 << "0" << 0 << "naranja";
+    }
+    void stationColours() {
+        QFETCH(int, estado);
+        QFETCH(QString, sinconex);
+        QFETCH(int, treated);
+        QFETCH(QString, color);
+        Cafe cafe;
+        store::run(
+            cafe.console(),
+            QStringLiteral("INSERT INTO puestos (npuesto, estado, sinconex, trsinconex) VALUES (3, ?, ?, ?)"),
+            {estado, sinconex, treated});
+        const QJsonObject p =
+            cafe.get("/api/puestos", cafe.login()).json().value("puestos").toArray().first().toObject();
+        QCOMPARE(p.value("color").toString(), color);
+        QCOMPARE(p.value("sinconexion").toBool(), sinconex == QLatin1String("1") && !treated);
+    }
+
+    // Searches take typed wildcards literally and fold letter case; an
+    // account shows its newest 20 movements.
+    void accounts() {
+        Cafe cafe;
+        const QSqlDatabase db = cafe.console();
+        for (const char* login : {"ana_1", "anaX1", "100%", "1000"})
+            store::run(db,
+                       QStringLiteral("INSERT INTO cuentas (Login, Nombre, Tipo, credito, Bonotiempo) "
+                                      "VALUES (?, 'Cliente', '0', 12345, 3725)"),
+                       {QString::fromLatin1(login)});
+        for (int i = 1; i <= 21; ++i)
+            store::run(
+                db,
+                QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA, HORA, CONCEPTO, SALDO_ANT, SALDO_MOV, "
+                               "SALDO_FIN) VALUES ('ana_1', '2026-03-10', '10:00:00', ?, 0, 10000, 10000)"),
+                {QStringLiteral("M%1").arg(i)});
+        const QByteArray cookie = cafe.login();
+        const auto logins = [&](const QByteArray& q) {
+            QStringList found;
+            for (const QJsonValue v :
+                 cafe.get("/api/cuentas?q=" + q, cookie).json().value("cuentas").toArray())
+                found << v["login"].toString();
+            return found;
+        };
+        QCOMPARE(logins("ANA_"), QStringList{"ana_1"});
+        QCOMPARE(logins("0%25"), QStringList{"100%"});
+        QCOMPARE(logins("%25"), QStringList{"100%"});
+        QCOMPARE(logins(""), QStringList{});
+
+        const QJsonObject a = cafe.get("/api/cuenta?login=ANA_1", cookie).json();
+        QCOMPARE(a.value("login").toString(), QStringLiteral("ana_1"));
+        QCOMPARE(a.value("saldo_unidades").toInteger(), qint64(12345));
+        QCOMPARE(a.value("tiempo").toString(), QStringLiteral("1:02:05"));
+        const QJsonArray movs = a.value("movimientos").toArray();
+        QCOMPARE(movs.size(), 20);
+        QCOMPARE(movs.first()["concepto"].toString(), QStringLiteral("M21"));
+        QCOMPARE(movs.last()["concepto"].toString(), QStringLiteral("M2"));
+        QCOMPARE(cafe.get("/api/cuenta?login=nadie", cookie).status, 404);
+    }
+
     // Viewers share one read per interval.
     void snapshotShared() {
         Cafe cafe;
