@@ -62,6 +62,7 @@ const QStringList& permisoTexts() {
         QStringLiteral("Imprimir Login y Paswor en códigos de tiempo"),
         QStringLiteral("Modificar fecha de última visita en cuentas y códigos de tiempo"),
         QStringLiteral("Registro de auditoría"),
+        QStringLiteral("Acceso web"),
     };
     return texts;
 }

@@ -256,14 +256,16 @@ void ListaPuestos::cargarFilas(const std::vector<store::Puesto>& rows, bool useH
 
 namespace {
 
-const QString& saveStatement() {
-    static const QString sql = QStringLiteral(
-        "UPDATE puestos SET estado = ?, sinconex = ?, tiempo = ?, coste = ?, seg_prepago = ?, coste_prepago "
-        "= ?, "
-        "cuenta = ?, pass = ?, tarifa = ?, cerraraut = ?, pagado = ?, descuento = ?, tipotarifa = ?, "
-        "Modoconexion = ?, tiempointercambio = ?, costeintercambio = ?, ticket = ? WHERE npuesto = ? AND "
-        "COALESCE(EPOCA, 0) = ?");
-    return sql;
+// The row records when it was saved, on the database server's clock, so a
+// reader elsewhere can run a station's clock on between saves.
+QString saveStatement(const QSqlDatabase& db) {
+    return QStringLiteral(
+               "UPDATE puestos SET estado = ?, sinconex = ?, tiempo = ?, coste = ?, seg_prepago = ?, "
+               "coste_prepago = ?, cuenta = ?, pass = ?, tarifa = ?, cerraraut = ?, pagado = ?, descuento = "
+               "?, "
+               "tipotarifa = ?, Modoconexion = ?, tiempointercambio = ?, costeintercambio = ?, ticket = ?, "
+               "GUARDADO = ") +
+           store::nowExpression(db) + QStringLiteral(" WHERE npuesto = ? AND COALESCE(EPOCA, 0) = ?");
 }
 
 // Writes one station's row through the prepared save statement; false when
@@ -303,7 +305,7 @@ bool saveEntry(const QSqlDatabase& db, QSqlQuery& q, int number, const station::
 QSqlQuery prepareSave(const QSqlDatabase& db) {
     store::requireOpen(db);
     QSqlQuery q(db);
-    if (!q.prepare(saveStatement()))
+    if (!q.prepare(saveStatement(db)))
         throw store::failedStatement(db, q.lastError());
     return q;
 }

@@ -11,13 +11,13 @@
 
 namespace store {
 
-namespace {
-
 QString nowExpression(const QSqlDatabase& db) {
     if (engineOf(db) == Engine::PostgreSQL)
         return QStringLiteral("CAST(EXTRACT(EPOCH FROM clock_timestamp()) * 1000 AS BIGINT)");
     return QStringLiteral("CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)");
 }
+
+namespace {
 
 // A process of this computer that no longer runs holds nothing.
 bool processGone(qint64 pid) {

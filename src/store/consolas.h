@@ -19,6 +19,9 @@ namespace store {
 // The database's own clock, in milliseconds since 1970: every console
 // compares heartbeats on the one clock.
 qint64 serverNowMs(const QSqlDatabase& db);
+// The same moment as an SQL expression, to be written in the statement
+// that records it.
+QString nowExpression(const QSqlDatabase& db);
 // " FOR UPDATE" where the engine locks rows so, else nothing (SQLite locks
 // the whole file for the transaction).
 QString forUpdate(const QSqlDatabase& db);

@@ -21,6 +21,7 @@ const QStringList& permisoColumns() {
         QStringLiteral("INFORME3"),    QStringLiteral("INFORME4"),    QStringLiteral("INFORME5"),
         QStringLiteral("CONFIMP"),     QStringLiteral("CONFLOGS"),    QStringLiteral("IMPLOGPAS"),
         QStringLiteral("IMPLOGPAS_1"), QStringLiteral("MODFECHACAD"), QStringLiteral("AUDITORIA"),
+        QStringLiteral("ACCESOWEB"),
     };
     return c;
 }

@@ -10,7 +10,7 @@
 
 namespace store {
 
-// The 36 permissions, in the order of the table's columns and of the
+// The 37 permissions, in the order of the table's columns and of the
 // permission dialog.
 enum class Permiso {
     CONFPUE,
@@ -48,9 +48,11 @@ enum class Permiso {
     IMPLOGPAS,
     IMPLOGPAS_1,
     MODFECHACAD,
-    AUDITORIA
+    AUDITORIA,
+    // Logging in to the owner's view in a browser.
+    ACCESOWEB
 };
-constexpr int PermisoCount = 36;
+constexpr int PermisoCount = 37;
 
 // Column names of the permissions, in order.
 const QStringList& permisoColumns();

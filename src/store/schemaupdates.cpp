@@ -196,6 +196,16 @@ void runSteps(const QSqlDatabase& db) {
                            QStringLiteral("INTEGER DEFAULT 0"));
         run(db, QStringLiteral("UPDATE operadores SET AUDITORIA = 1 WHERE NOMBRE = 'ADMIN'"));
     }
+    // So is logging in to the owner's view in a browser.
+    if (!hasColumn(db, QStringLiteral("operadores"), QStringLiteral("ACCESOWEB"))) {
+        addColumnIfMissing(db, QStringLiteral("operadores"), QStringLiteral("ACCESOWEB"),
+                           QStringLiteral("INTEGER DEFAULT 0"));
+        run(db, QStringLiteral("UPDATE operadores SET ACCESOWEB = 1 WHERE NOMBRE = 'ADMIN'"));
+    }
+    // When each station's row was last saved (milliseconds since the epoch),
+    // so a reader can run a station's clock on between saves.
+    addColumnIfMissing(db, QStringLiteral("puestos"), QStringLiteral("GUARDADO"),
+                       QStringLiteral("INTEGER DEFAULT 0"));
     // Lock-outs against password guessing: their limits, and the failures
     // and locks every console counts on.
     for (const auto& [column, value] :

@@ -4,6 +4,7 @@
 #include "core/formatohora.h"
 #include "sales/tickets.h"
 #include "session/engine.h"
+#include "store/consolas.h"
 #include "store/opciones.h"
 #include "store/rows.h"
 #include "store/sql.h"
@@ -231,8 +232,15 @@ void TestStationClock::closingTwiceSettlesOnce() {
     QVERIFY(!rig.engine->cerrarPuesto(rig.pos(2)));
     // Until the next tick books it, the period is saved as running.
     QCOMPARE(rig.accounts.calls.size(), size_t(0));
+    const QSqlDatabase db = rig.db.data.db();
+    const qint64 before = store::serverNowMs(db);
     rig.engine->guardarPuesto(rig.pos(2));
     QCOMPARE(rig.savedEstado(2), 2);
+    // The row says when it was saved, on the server's clock: a reader
+    // elsewhere runs the clock on from there.
+    const qint64 saved =
+        store::scalar(db, QStringLiteral("SELECT GUARDADO FROM puestos WHERE npuesto = 2")).toLongLong();
+    QVERIFY2(saved >= before && saved <= store::serverNowMs(db), qPrintable(QString::number(saved - before)));
     rig.tick(0);
     QCOMPARE(rig.accounts.calls.size(), size_t(1));
     QCOMPARE(rig.accounts.calls[0].seconds, 3600);

@@ -282,9 +282,10 @@ void TestUpgrade::upgradedDatabaseHasCurrentSchema() {
     const QList<int> widths{93, 144, 82, 97, 90, 84};
     for (int i = 0; i < widths.size(); ++i)
         QCOMPARE(grids.value(i).toInt(), widths.at(i));
-    const QString perms = QStringLiteral(
-        "SELECT CONFIMP + CONFLOGS + IMPLOGPAS + IMPLOGPAS_1 + MODFECHACAD FROM operadores WHERE NOMBRE = ?");
-    QCOMPARE(store::toInt(store::scalar(db, perms, {QStringLiteral("ADMIN")})), 5);
+    const QString perms = QStringLiteral("SELECT CONFIMP + CONFLOGS + IMPLOGPAS + IMPLOGPAS_1 + MODFECHACAD "
+                                         "+ AUDITORIA + ACCESOWEB FROM operadores "
+                                         "WHERE NOMBRE = ?");
+    QCOMPARE(store::toInt(store::scalar(db, perms, {QStringLiteral("ADMIN")})), 7);
     QCOMPARE(store::toInt(store::scalar(db, perms, {QStringLiteral("CAJA")})), 0);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM webconfig")), 1);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM tasas")), 0);
