@@ -5,8 +5,6 @@
 #include "store/consolas.h"
 #include "store/opciones.h"
 #include "store/operadores.h"
-#include "store/schemaupdates.h"
-#include "store/sql.h"
 
 namespace web {
 
@@ -18,15 +16,6 @@ int minutosArriba(qint64 ms) {
 
 QString claveOperador(const QString& nombre) {
     return store::claveBloqueo(store::TipoBloqueo::Operador, nombre);
-}
-
-// Read from its column: a database the console has not updated yet has
-// none, and then nobody has web access.
-bool accesoWeb(const QSqlDatabase& db, const store::Operador& op) {
-    if (!store::hasColumn(db, QStringLiteral("operadores"), QStringLiteral("ACCESOWEB")))
-        return false;
-    return store::toBool(
-        store::scalar(db, QStringLiteral("SELECT ACCESOWEB FROM operadores WHERE ID = ?"), {op.ID}));
 }
 
 QString claveDireccion(const QString& direccion) {
@@ -81,7 +70,7 @@ ResultadoAcceso ControlAcceso::comprobar(const QSqlDatabase& db, const QString& 
         r.motivo = ResultadoAcceso::Motivo::ClaveIncorrecta;
         return r;
     }
-    if (!accesoWeb(db, *op)) {
+    if (!op->tiene(store::Permiso::ACCESOWEB)) {
         r.motivo = ResultadoAcceso::Motivo::SinAccesoWeb;
         return r;
     }

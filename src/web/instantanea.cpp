@@ -2,6 +2,7 @@
 
 #include "core/formatohora.h"
 #include "session/gridcells.h"
+#include "store/consolas.h"
 #include "store/sql.h"
 
 #include <QSqlQuery>
@@ -179,8 +180,10 @@ QByteArray InstantaneaPuestos::json(const QSqlDatabase& db) {
     const qint64 now = m_clock.monotonicMs();
     if (m_hay && now - m_leidoMs < IntervaloMs)
         return m_json;
+    // The consoles date their saves by the database server's clock: the
+    // time since a save is measured on the same clock.
     const QDateTime ahora = m_clock.now();
-    m_json = puestosJson(leerPuestos(db, m_regional, ahora.toMSecsSinceEpoch()), ahora);
+    m_json = puestosJson(leerPuestos(db, m_regional, store::serverNowMs(db)), ahora);
     m_leidoMs = now;
     m_hay = true;
     ++m_lecturas;

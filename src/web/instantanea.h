@@ -28,7 +28,8 @@ struct PuestoWeb {
 // The clock of a station between the console's saves: a counting-up clock
 // (counter mode) advances by the time since the save, a prepaid one counts
 // down and stops at 0; every other state shows what was saved. guardadoMs
-// and nowMs are milliseconds since 1970 (UTC); guardadoMs 0 is unknown.
+// and nowMs are milliseconds since 1970 on the database server's clock,
+// which dates the saves; guardadoMs 0 is unknown.
 qint64 segundosAhora(int estadoGuardado, qint64 segundosGuardados, qint64 guardadoMs, qint64 nowMs);
 
 // Every station, by number. Throws store::DatabaseError.

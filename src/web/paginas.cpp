@@ -85,7 +85,8 @@ QByteArray pagina(const QString& nombre, bool english, const QString& operador,
     const QString html =
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"%1\"><head><meta charset=\"utf-8\">"
                        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                       "<title>%2 - Quintor</title><link rel=\"icon\" href=\"data:,\"><link rel=\"stylesheet\" href=\"/static/app.css\">"
+                       "<title>%2 - Quintor</title><link rel=\"icon\" href=\"data:,\"><link "
+                       "rel=\"stylesheet\" href=\"/static/app.css\">"
                        "<script src=\"/static/app.js\" defer></script></head>"
                        "<body data-pagina=\"%3\" data-lang=\"%1\">%4<main>%5</main></body></html>\n")
             .arg(english ? QStringLiteral("en") : QStringLiteral("es"),

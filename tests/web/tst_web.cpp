@@ -113,12 +113,6 @@ const QDate Today(2026, 3, 10);
 // a loopback port, with a clock the test moves.
 struct Cafe {
     explicit Cafe(web::Limites limites = {}, web::ConfigWeb config = {}) {
-        const QSqlDatabase db = console();
-        // Until the console's schema holds them, the web's columns are added here.
-        if (!store::hasColumn(db, QStringLiteral("operadores"), QStringLiteral("ACCESOWEB")))
-            store::run(db, QStringLiteral("ALTER TABLE operadores ADD COLUMN ACCESOWEB INTEGER DEFAULT 0"));
-        if (!store::hasColumn(db, QStringLiteral("puestos"), QStringLiteral("GUARDADO")))
-            store::run(db, QStringLiteral("ALTER TABLE puestos ADD COLUMN GUARDADO BIGINT DEFAULT 0"));
         addOperator(QStringLiteral("DUENO"), QStringLiteral("secreto"), true);
         addOperator(QStringLiteral("CAJERO"), QStringLiteral("caja1"), false);
         addOperator(QStringLiteral("SINCLAVE"), QString(), true);
@@ -548,7 +542,8 @@ private slots:
         QFETCH(qint64, savedAgoMs);
         QFETCH(qint64, shown);
         Cafe cafe;
-        const qint64 now = cafe.clock.now().toMSecsSinceEpoch();
+        // Saves are dated by the database server's clock, and so is the web's reading.
+        const qint64 now = store::serverNowMs(cafe.console());
         const qint64 guardado = savedAgoMs == std::numeric_limits<qint64>::min() ? 0 : now - savedAgoMs;
         QCOMPARE(web::segundosAhora(estado, saved, guardado, now), shown);
 
@@ -561,7 +556,10 @@ private slots:
         QCOMPARE(puestos.size(), 1);
         const QJsonObject p = puestos.first().toObject();
         QCOMPARE(p.value("numero").toInt(), 7);
-        QCOMPARE(p.value("segundos").toInteger(), shown);
+        // The web reads the server's clock a moment later than the test did.
+        const qint64 got = p.value("segundos").toInteger();
+        QVERIFY2(qAbs(got - shown) <= (guardado > 0 && estado != 1 && estado != 5 ? 1 : 0),
+                 qPrintable(QString::number(got)));
         QCOMPARE(p.value("estado").toString(),
                  QStringList({"libre", "contador", "prepago", "desactivado", "admin"}).at(estado - 1));
         QCOMPARE(p.value("consola").toString(), QStringLiteral("CAJA2"));
