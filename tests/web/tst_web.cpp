@@ -12,6 +12,7 @@
 #include "web/basedatos.h"
 #include "web/instantanea.h"
 #include "web/limitedserver.h"
+#include "web/opciones.h"
 #include "web/vistas.h"
 #include "web/webserver.h"
 
@@ -19,9 +20,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -653,6 +659,82 @@ private slots:
         QCOMPARE(movs.first()["concepto"].toString(), QStringLiteral("M21"));
         QCOMPARE(movs.last()["concepto"].toString(), QStringLiteral("M2"));
         QCOMPARE(cafe.get("/api/cuenta?login=nadie", cookie).status, 404);
+    }
+
+    // --listen: host and port, IPv6 in brackets, every port but 0.
+    void listenOption_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::newRow("address") << "192.168.1.10:8080" << true << "192.168.1.10" << 8080;
+        QTest::newRow("every address") << ":80" << true << "" << 80;
+        QTest::newRow("localhost") << "localhost:8080" << true << "127.0.0.1" << 8080;
+        QTest::newRow("IPv6") << "[::1]:65535" << true << "::1" << 65535;
+        QTest::newRow("port 0") << "127.0.0.1:0" << false << "" << 0;
+        QTest::newRow("port too big") << "127.0.0.1:65536" << false << "" << 0;
+        QTest::newRow("no port") << "127.0.0.1" << false << "" << 0;
+        QTest::newRow("a name") << "cafe.example:80" << false << "" << 0;
+    }
+    void listenOption() {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QHostAddress a;
+        quint16 p = 0;
+        QCOMPARE(web::leerEscucha(text, &a, &p), ok);
+        if (ok) {
+            QCOMPARE(a, host.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(host));
+            QCOMPARE(int(p), port);
+        }
+        const web::OpcionesWeb o =
+            web::OpcionesWeb::parse({"quintor-web", "--listen", text, "--session-minutes", "1440"});
+        QCOMPARE(o.error.isEmpty(), ok);
+        QVERIFY(!web::OpcionesWeb::parse({"quintor-web", "--session-minutes", "0"}).error.isEmpty());
+        QVERIFY(!web::OpcionesWeb::parse({"quintor-web", "--certificate", "c.pem"}).error.isEmpty());
+    }
+
+    // Over TLS: the same answers, and a client that never completes its
+    // handshake is cut off at the request limit.
+    void https() {
+        QTemporaryDir dir;
+        const QString cert = dir.filePath("cert.pem");
+        const QString key = dir.filePath("key.pem");
+        QProcess openssl;
+        openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
+                                  cert, "-days", "2", "-subj", "/CN=127.0.0.1"});
+        QVERIFY(openssl.waitForFinished(30000));
+        QCOMPARE(openssl.exitCode(), 0);
+        QFile c(cert);
+        QFile k(key);
+        QVERIFY(c.open(QIODevice::ReadOnly) && k.open(QIODevice::ReadOnly));
+        QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
+        ssl.setLocalCertificate(QSslCertificate(&c, QSsl::Pem));
+        ssl.setPrivateKey(QSslKey(&k, QSsl::Rsa, QSsl::Pem));
+
+        web::Limites limites;
+        limites.requestMs = 400;
+        Cafe cafe({}, {15, true});
+        auto* tls = new web::LimitedSslServer(limites, cafe.server.get());
+        tls->setSslConfiguration(ssl);
+        QVERIFY(tls->listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+        cafe.server->bind(tls);
+
+        QSslSocket s;
+        s.setPeerVerifyMode(QSslSocket::VerifyNone);
+        s.connectToHostEncrypted(QStringLiteral("127.0.0.1"), tls->serverPort());
+        QVERIFY(spin([&] { return s.isEncrypted(); }, 5000));
+        s.write(request("POST", "/acceso", {}, "nombre=DUENO&clave=secreto"));
+        const Reply r = readReply(s);
+        QCOMPARE(r.status, 303);
+        QVERIFY(r.all("Set-Cookie").first().endsWith("; Secure"));
+        QCOMPARE(r.header("X-Frame-Options"), QByteArray("DENY"));
+
+        QTcpSocket plain;
+        plain.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), tls->serverPort());
+        QVERIFY(plain.waitForConnected(1000));
+        QVERIFY(spin([&] { return plain.state() == QAbstractSocket::UnconnectedState; }, 3000));
     }
 
     // Viewers share one read per interval.
