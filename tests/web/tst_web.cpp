@@ -1,4 +1,5 @@
 #include "reports/format.h"
+#include "reports/listings.h"
 #include "sales/informecaja.h"
 #include "store/bloqueos.h"
 #include "store/claves.h"
@@ -659,6 +660,43 @@ private slots:
         QCOMPARE(movs.first()["concepto"].toString(), QStringLiteral("M21"));
         QCOMPARE(movs.last()["concepto"].toString(), QStringLiteral("M2"));
         QCOMPARE(cafe.get("/api/cuenta?login=nadie", cookie).status, 404);
+    }
+
+    // Statistics come from the listings for the range, both end days
+    // included; the default range is the current month.
+    void statistics() {
+        Cafe cafe;
+        const QSqlDatabase db = cafe.console();
+        const auto use = [&](const QDate& day, int station, int seconds) {
+            store::run(db,
+                       QStringLiteral(
+                           "INSERT INTO ciber (FECHA, HORA, NPUESTO, TIEMPO) VALUES (?, '10:00:00', ?, ?)"),
+                       {store::sqlValue(day), station, seconds});
+        };
+        use(QDate(2026, 3, 1), 4, 600);
+        use(Today, 4, 60);
+        use(Today, 2, 7200);
+        use(QDate(2026, 2, 28), 9, 99999);
+        const QByteArray cookie = cafe.login();
+        const QJsonObject kinds = cafe.get("/api/estadisticas", cookie).json();
+        QCOMPARE(kinds.value("tipos").toArray().size(), 6);
+
+        const QJsonObject month = cafe.get("/api/estadisticas?tipo=puestos", cookie).json();
+        QCOMPARE(month.value("desde").toString(), QStringLiteral("2026-03-01"));
+        QCOMPARE(month.value("hasta").toString(), QStringLiteral("2026-03-10"));
+        QCOMPARE(month.value("etiquetas").toArray().toVariantList(), (QVariantList{"2", "4"}));
+        const reports::Statistic listing = reports::estadisticaPuestos(
+            cafe.base.db(), Regional::spanishSpain(), {QDate(2026, 3, 1), Today}, cafe.clock.now());
+        QCOMPARE(month.value("filas").toArray().size(), qsizetype(listing.report.body.size()));
+        QCOMPARE(month.value("filas").toArray().first().toArray().toVariantList(),
+                 QVariantList(listing.report.body.front().rows.front().cells.cbegin(),
+                              listing.report.body.front().rows.front().cells.cend()));
+
+        const QJsonObject lastDay =
+            cafe.get("/api/estadisticas?tipo=puestos&desde=2026-02-28&hasta=2026-02-28", cookie).json();
+        QCOMPARE(lastDay.value("etiquetas").toArray().toVariantList(), QVariantList{"9"});
+        QCOMPARE(cafe.get("/api/estadisticas?tipo=otra", cookie).status, 400);
+        QCOMPARE(cafe.get("/api/estadisticas?tipo=puestos&desde=2026-13-01", cookie).status, 400);
     }
 
     // --listen: host and port, IPv6 in brackets, every port but 0.
