@@ -34,10 +34,9 @@ void GuardiaConexion::leido() {
 }
 
 void GuardiaConexion::escrito() {
-    // The server answers only complete requests: an answer ends the request,
-    // and the connection idles until the next one.
-    if (m_socket->bytesToWrite() > 0)
-        return;
+    // The server answers only complete requests: an answer under way ends
+    // the request. Each part written restarts the idle limit, so a slow
+    // reader of a large answer is never cut off by the request limit.
     m_enPeticion = false;
     m_bytes = 0;
     m_timer.start(m_limites.idleMs);
