@@ -61,6 +61,7 @@ trap 'sh tests/support/pgcluster.sh stop "$pg_dir"' EXIT
 # same cluster; then the random kills of three consoles, a hundred of them.
 echo "== bench-consoles"
 "$bin/bench-consoles" --pg "$pg_dir" --seconds "$seconds"
+"$bin/bench-consoles" --pg "$pg_dir" --seconds "$seconds" --in-use 0
 echo "== random kills of three consoles"
 QUINTOR_RANDOM_KILLS="${RANDOM_KILLS:-100}" QUINTOR_BIN="$bin/quintor" QUINTOR_TEST_ENGINE=postgresql \
   QUINTOR_TEST_PGHOST="$pg_dir" QT_QPA_PLATFORM=offscreen "$bin/tst_multiconsole" randomKills

@@ -6,11 +6,14 @@
 // one core), and the booking latency: from a station's log-out to its
 // activity record in the database.
 //
-//   bench-consoles --pg SOCKETDIR [--stations N] [--seconds S]
+//   bench-consoles --pg SOCKETDIR [--stations N] [--seconds S] [--in-use PERCENT]
+//
+// --in-use 0 measures the free café: every station polled, nobody using one.
 //
 // The stations are played by velkar-sim in a process of its own (9,999
 // stations and their connections want more descriptors than one process
 // may open beside them), driven through its control channel.
+#include "benchload.h"
 #include "station/filelimit.h"
 #include "station/stationaddress.h"
 #include "store/datamodule.h"
@@ -45,6 +48,8 @@ struct Options {
     QString socketDir;
     int stations = 9999;
     int seconds = 30;
+    // Stations in use, per cent; 0 measures the free café alone.
+    int inUsePercent = 10;
     int controlPort = 47211;
     QString quintor;
 };
@@ -74,6 +79,19 @@ double cpuOf(qint64 pid) {
     if (fields.size() < 13)
         return 0;
     return double(fields.at(11).toLongLong() + fields.at(12).toLongLong()) / double(::sysconf(_SC_CLK_TCK));
+}
+
+// A process's resident memory now and at its peak, MiB.
+std::pair<double, double> memoryOf(qint64 pid) {
+    double rss = 0, peak = 0;
+    for (const QByteArray& line : procFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n')) {
+        const double mib = line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toDouble() / 1024;
+        if (line.startsWith("VmRSS:"))
+            rss = mib;
+        else if (line.startsWith("VmHWM:"))
+            peak = mib;
+    }
+    return {rss, peak};
 }
 
 // The server's processes: the postmaster and its children.
@@ -176,7 +194,9 @@ void run(const Options& o, int consoles) {
     const QSqlDatabase db = data.db();
 
     const QHostAddress base(QStringLiteral("127.0.1.1"));
-    const int customers = o.stations / 10;
+    const int customers = o.stations * o.inUsePercent / 100;
+    // Free stations only: nobody comes or goes.
+    const bool changes = customers > 0;
     {
         store::Transaction t(db);
         store::run(db, QStringLiteral("DELETE FROM puestos"));
@@ -188,7 +208,7 @@ void run(const Options& o, int consoles) {
                 {i + 1, station::loopbackStationAddress(base, i).toString(),
                  QStringLiteral("C%1").arg(i / each + 1)});
         const QDate today = QDate::currentDate();
-        for (int i = 1; i <= customers * 20; ++i)
+        for (int i = 1; i <= std::max(customers, 1) * 20; ++i)
             store::run(
                 db,
                 QStringLiteral("INSERT INTO cuentas (Login, Pass, Alta, Ultima, Tipo, Tarifa, credito) "
@@ -233,11 +253,12 @@ void run(const Options& o, int consoles) {
             120000))
         qFatal("the consoles did not start");
 
-    // A tenth of the stations in use.
+    // The stations in use spread over the registry.
     int next = 0;
+    const int stride = changes ? std::max(1, o.stations / customers) : 1;
     QRandomGenerator random(1);
     for (int i = 0; i < customers; ++i)
-        command(QStringLiteral("station %1 login b%2 1").arg(i * 10 + 1).arg(++next));
+        command(QStringLiteral("station %1 login b%2 1").arg(i * stride + 1).arg(++next));
     if (!QTest::qWaitFor(
             [&] {
                 return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM "
@@ -265,9 +286,9 @@ void run(const Options& o, int consoles) {
     const double serverBefore = serverCpu(o);
     qint64 nextChange = 0;
     while (clock.elapsed() < qint64(o.seconds) * 1000) {
-        if (clock.elapsed() >= nextChange) {
+        if (changes && clock.elapsed() >= nextChange) {
             nextChange += 100;
-            const int number = int(random.bounded(customers)) * 10 + 1;
+            const int number = int(random.bounded(customers)) * stride + 1;
             const QString login = cuenta(number);
             const bool busy = std::any_of(leaving.begin(), leaving.end(),
                                           [&](const Leaving& l) { return l.station == number; });
@@ -290,19 +311,24 @@ void run(const Options& o, int consoles) {
     const double elapsed = double(clock.elapsed()) / 1000.0;
     const double server = (serverCpu(o) - serverBefore) / elapsed * 100.0;
     QStringList perConsole;
+    QStringList memory;
     double ticks = 0;
     double tickMax = 0;
     double tickTotal = 0;
     for (size_t i = 0; i < list.size(); ++i) {
         const double cpu = (cpuOf(list[i]->pid()) - consoleCpu.at(qsizetype(i))) / elapsed * 100.0;
         perConsole << QString::number(cpu, 'f', 1);
+        const auto [rss, peak] = memoryOf(list[i]->pid());
+        memory << QStringLiteral("%1/%2").arg(rss, 0, 'f', 0).arg(peak, 0, 'f', 0);
         ticks += list[i]->ticks();
         tickTotal += list[i]->ticks() * list[i]->tickMeanMs();
         tickMax = std::max(tickMax, list[i]->tickMaxMs());
     }
     out << QStringLiteral(
                "%1 console(s) x %2 stations, %3 in use: tick mean %4 ms, longest %5 ms; console CPU "
-               "%6 %; server CPU %7 %; booking latency p50 %8 ms, p95 %9 ms, max %10 ms (%11 bookings)\n")
+               "%6 %; console memory now/peak %12 MiB; server CPU %7 %; booking latency p50 %8 ms, p95 %9 "
+               "ms, max "
+               "%10 ms (%11 bookings); load %13\n")
                .arg(consoles)
                .arg(o.stations / consoles)
                .arg(customers)
@@ -313,7 +339,9 @@ void run(const Options& o, int consoles) {
                .arg(percentile(latencies, 0.5), 0, 'f', 0)
                .arg(percentile(latencies, 0.95), 0, 'f', 0)
                .arg(percentile(latencies, 1.0), 0, 'f', 0)
-               .arg(latencies.size());
+               .arg(latencies.size())
+               .arg(memory.join(QStringLiteral(" + ")))
+               .arg(loadAverage());
     out.flush();
     list.clear();
     command(QStringLiteral("quit"));
@@ -337,9 +365,12 @@ int main(int argc, char** argv) {
             o.stations = args[i + 1].toInt();
         else if (args[i] == u"--seconds")
             o.seconds = args[i + 1].toInt();
+        else if (args[i] == u"--in-use")
+            o.inUsePercent = std::clamp(args[i + 1].toInt(), 0, 100);
     }
     if (o.socketDir.isEmpty() || o.stations < 30) {
-        QTextStream(stderr) << "usage: bench-consoles --pg SOCKETDIR [--stations N] [--seconds S]\n";
+        QTextStream(stderr)
+            << "usage: bench-consoles --pg SOCKETDIR [--stations N] [--seconds S] [--in-use PERCENT]\n";
         return 2;
     }
     station::raiseOpenFileLimit();
