@@ -11,6 +11,7 @@ packages=(
   python3-aiosmtpd openssl
   xvfb xauth xdotool fonts-dejavu-core locales
   qt6-charts-dev poppler-utils qt6-translations-l10n
+  qt6-httpserver-dev qt6-websockets-dev
   dpkg-dev desktop-file-utils
 )
 
