@@ -95,7 +95,7 @@
         Array.prototype.slice.call(rejilla.children).forEach(function (c) {
           if (!vistos[c.id]) { rejilla.removeChild(c); }
         });
-        actualizado.textContent = actualizado.dataset.texto + ': ' + new Date(datos.ahora).toLocaleTimeString();
+        actualizado.textContent = actualizado.dataset.texto + ': ' + new Date(datos.ahora).toLocaleTimeString(document.documentElement.lang || undefined);
         aviso('');
       }).catch(falloLectura);
     }
