@@ -13,6 +13,7 @@ packages=(
   qt6-charts-dev poppler-utils qt6-translations-l10n
   qt6-httpserver-dev qt6-websockets-dev
   dpkg-dev desktop-file-utils
+  chromium chromium-driver
 )
 
 # The demo runs as the Spanish café it is (./run.sh): its locale must exist.
