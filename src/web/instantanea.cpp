@@ -5,6 +5,7 @@
 #include "store/consolas.h"
 #include "store/sql.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -81,10 +82,13 @@ qint64 segundosAhora(int estadoGuardado, qint64 segundosGuardados, qint64 guarda
 
 std::vector<PuestoWeb> leerPuestos(const QSqlDatabase& db, const Regional& regional, qint64 nowMs) {
     const QString guardado = tieneGuardado(db) ? QStringLiteral("GUARDADO") : QStringLiteral("0");
-    QSqlQuery q =
-        store::run(db, QStringLiteral("SELECT npuesto, host, estado, sinconex, trsinconex, tiempo, coste, "
-                                      "cuenta, CONSOLA, ") +
-                           guardado + QStringLiteral(" FROM puestos ORDER BY npuesto"));
+    // Forward only: thousands of rows read once, none kept behind.
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral(
+                    "SELECT npuesto, host, estado, sinconex, trsinconex, tiempo, coste, cuenta, CONSOLA, ") +
+                guardado + QStringLiteral(" FROM puestos ORDER BY npuesto")))
+        throw store::failedStatement(db, q.lastError());
     std::vector<PuestoWeb> puestos;
     while (q.next()) {
         PuestoWeb p;
@@ -184,10 +188,19 @@ QByteArray InstantaneaPuestos::json(const QSqlDatabase& db) {
     // time since a save is measured on the same clock.
     const QDateTime ahora = m_clock.now();
     m_json = puestosJson(leerPuestos(db, m_regional, store::serverNowMs(db)), ahora);
+    m_deflate.clear();
     m_leidoMs = now;
     m_hay = true;
     ++m_lecturas;
     return m_json;
+}
+
+QByteArray InstantaneaPuestos::deflate(const QSqlDatabase& db) {
+    const QByteArray plain = json(db);
+    // qCompress writes the length first, then the zlib stream itself.
+    if (m_deflate.isEmpty())
+        m_deflate = qCompress(plain, 1).mid(4);
+    return m_deflate;
 }
 
 } // namespace web

@@ -307,8 +307,15 @@ WebServer::Respuesta WebServer::acceso(const QHttpServerRequest& request, bool e
 
 WebServer::Respuesta WebServer::api(const QString& ruta, const QHttpServerRequest& request, bool english) {
     const QUrlQuery query = request.query();
-    if (ruta == QLatin1String("puestos"))
-        return Respuesta::json(m_instantanea.json(db()));
+    if (ruta == QLatin1String("puestos")) {
+        // Every browser takes deflate; a client that does not gets the text.
+        const bool comprimido = cabecera(request, "Accept-Encoding").toLower().contains("deflate");
+        Respuesta r = Respuesta::json(comprimido ? m_instantanea.deflate(db()) : m_instantanea.json(db()));
+        if (comprimido)
+            r.cabeceras.push_back({QByteArrayLiteral("Content-Encoding"), QByteArrayLiteral("deflate")});
+        r.cabeceras.push_back({QByteArrayLiteral("Vary"), QByteArrayLiteral("Accept-Encoding")});
+        return r;
+    }
     if (ruta == QLatin1String("caja")) {
         const QString texto = query.queryItemValue(QStringLiteral("dia"));
         QDate dia = texto.isEmpty() ? m_clock.now().date() : fechaIso(texto);

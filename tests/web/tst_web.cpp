@@ -784,6 +784,14 @@ private slots:
         store::run(cafe.console(), QStringLiteral("UPDATE puestos SET estado = 2 WHERE npuesto = 1"));
         cafe.clock.advance(web::InstantaneaPuestos::IntervaloMs - 1);
         QCOMPARE(cafe.get("/api/puestos", cookie).body, first.body);
+        // A browser's request takes the same snapshot compressed, at no second read.
+        QByteArray raw = request("GET", "/api/puestos", cookie);
+        raw.insert(raw.indexOf("\r\n") + 2, "Accept-Encoding: gzip, deflate, br\r\n");
+        const Reply packed = cafe.send(raw);
+        QCOMPARE(packed.header("Content-Encoding"), QByteArray("deflate"));
+        QByteArray sized(4, '\0');
+        qToBigEndian(quint32(first.body.size()), sized.data());
+        QCOMPARE(qUncompress(sized + packed.body), first.body);
         QCOMPARE(cafe.server->instantanea().lecturas(), 1);
         cafe.clock.advance(1);
         const QJsonObject next = cafe.get("/api/puestos", cookie).json();
