@@ -29,7 +29,7 @@ training="$out/cpack/quintor-training_${version}_${arch}.deb"
 # Dependencies: dpkg-shlibdeps found the linked libraries; the plugins and Qt's
 # translations are named.
 depends=$(dpkg-deb -f "$console" Depends)
-for dep in libqt6core6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite qt6-qpa-plugins qt6-translations-l10n libcups2 \
+for dep in libqt6core6 libqt6widgets6 libqt6sql6 libqt6httpserver6 libqt6sql6-sqlite qt6-qpa-plugins qt6-translations-l10n libcups2 \
   libgcrypt20 libc6; do
   grep -Eq "(^|, )$dep( |,|$)" <<<"$depends" || fail "quintor does not depend on $dep: $depends"
 done
@@ -50,7 +50,8 @@ expect() {
 }
 expect "$console" ./usr/bin/quintor ./usr/share/applications/quintor.desktop \
   ./usr/share/icons/hicolor/scalable/apps/quintor.svg ./usr/share/man/man1/quintor.1.gz \
-  ./usr/share/doc/quintor/copyright ./usr/share/doc/quintor/README
+  ./usr/share/doc/quintor/copyright ./usr/share/doc/quintor/README \
+  ./usr/bin/quintor-web ./usr/share/man/man1/quintor-web.1.gz ./usr/lib/systemd/system/quintor-web@.service
 expect "$training" ./usr/bin/velkar-sim ./usr/bin/receipt-printer ./usr/share/doc/quintor-training/copyright \
   ./usr/share/man/man1/velkar-sim.1.gz ./usr/share/man/man1/receipt-printer.1.gz
 # The whole manual, every page and picture of the source tree.
@@ -84,6 +85,8 @@ man_covers_help() {
   done
 }
 man_covers_help quintor
+man_covers_help quintor-web
+[ "$("$root/usr/bin/quintor-web" --version)" = "quintor-web $version" ] || fail "quintor-web --version"
 man_covers_help velkar-sim
 man_covers_help receipt-printer
 if command -v desktop-file-validate >/dev/null; then
