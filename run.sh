@@ -4,6 +4,7 @@
 #
 #   QUINTOR_HOME    the demo's folder (default ./demo)
 #   QUINTOR_PRESET  the build to use (default ci: the tree ./test.sh builds)
+#   QUINTOR_WEB_LISTEN  where the owner's view in a browser listens (default 127.0.0.1:8080)
 #
 # Its passing files (the printer's, the simulator's ready mark) go in a folder
 # of the user's own, named in $QUINTOR_HOME/.run/folder.
@@ -85,5 +86,10 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 rm -f "$ready"
+
+# The owner's view in a browser, read-only beside the console (README: "The
+# owner's view in a browser"). Another program on the port only costs the view.
+web_listen="${QUINTOR_WEB_LISTEN:-127.0.0.1:8080}"
+start_background "$bin/quintor-web" --home "$home" --listen "$web_listen"
 
 "$bin/quintor" --home "$home" "$@"
