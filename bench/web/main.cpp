@@ -1,7 +1,7 @@
 // Viewers of the owner's stations page: a quintor-web process on a database
 // of 9,999 stations, a third of them in use, while a stand-in console saves
 // a hundred station rows a second. Each viewer logs in, then asks for the
-// stations every 2 s on its own kept-alive connection, as the page does; the
+// stations every 1.5 s on its own kept-alive connection, as the page does; the
 // benchmark records how long each answer took, first with one viewer alone
 // (the comparison, same run), then with all of them, and what the web
 // process spent in CPU and memory meanwhile.
@@ -203,12 +203,12 @@ double percentile(std::vector<double> v, int p) {
     return v[std::min(v.size() - 1, v.size() * size_t(p) / 100)];
 }
 
-// viewers refresh every 2 s for seconds, spread evenly over the period; the
+// viewers refresh every 1.5 s for seconds, spread evenly over the period; the
 // stand-in console saves rows of the database meanwhile.
 Run viewersRun(std::vector<std::unique_ptr<Viewer>>& viewers, int seconds, qint64 webPid,
                const QSqlDatabase& db, int stations) {
     Run run;
-    const qint64 periodMs = 2000;
+    const qint64 periodMs = 1500;
     std::vector<qint64> due(viewers.size());
     for (size_t i = 0; i < viewers.size(); ++i)
         due[i] = qint64(i) * periodMs / qint64(viewers.size());
@@ -275,7 +275,7 @@ Run burstRun(std::vector<std::unique_ptr<Viewer>>& viewers, int bursts, qint64 w
             else
                 ++run.failures;
         }
-        usleep(useconds_t(2000000 - std::min<qint64>(1999000, t.elapsed() * 1000)));
+        usleep(useconds_t(1500000 - std::min<qint64>(1499000, t.elapsed() * 1000)));
     }
     run.seconds = double(clock.elapsed()) / 1000;
     run.cpu = cpuSeconds(webPid) - cpu0;

@@ -137,7 +137,7 @@ void TestWebBrowser::ownerLogsIn() {
 
 bool TestWebBrowser::pageShows(int number, bool occupied) {
     const QString css = QStringLiteral("#puesto-%1").arg(number);
-    // The page refreshes every 2 s; allow it two refreshes and a slow start.
+    // The page refreshes every 1.5 s; allow it three refreshes and a slow start.
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < 6000) {
