@@ -79,6 +79,13 @@ ResultadoAcceso ControlAcceso::comprobar(const QSqlDatabase& db, const QString& 
     return r;
 }
 
+bool ControlAcceso::sigueDentro(const QSqlDatabase& db, const QString& nombre) {
+    const std::optional<store::Operador> op = store::operadorPorNombre(db, nombre);
+    if (!op || op->PASS.isEmpty() || !op->tiene(store::Permiso::ACCESOWEB))
+        return false;
+    return !store::bloqueoVigente(db, store::TipoBloqueo::Operador, nombre, store::serverNowMs(db));
+}
+
 QString textoAcceso(const ResultadoAcceso& r, bool english) {
     switch (r.motivo) {
     case ResultadoAcceso::Motivo::Aceptado:

@@ -29,6 +29,10 @@ public:
     // Throws store::DatabaseError.
     ResultadoAcceso comprobar(const QSqlDatabase& db, const QString& nombre, const QString& clave,
                               const QString& direccion);
+    // Whether an operator who logged in may still be in: a session ends at
+    // once when the operator is gone, loses "Acceso web" or the password, or
+    // is locked by a console. Throws store::DatabaseError.
+    static bool sigueDentro(const QSqlDatabase& db, const QString& nombre);
 
 private:
     Intentos m_intentos;

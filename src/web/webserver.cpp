@@ -213,6 +213,13 @@ WebServer::Respuesta WebServer::atender(const QHttpServerRequest& request) {
         if (!get)
             return Respuesta::json(QByteArrayLiteral("{\"error\":\"metodo\"}"), Status::MethodNotAllowed);
         try {
+            // What the console took away since the log-in counts at once.
+            if (!ControlAcceso::sigueDentro(db(), *operador)) {
+                m_sesiones.cerrar(token);
+                if (esApi)
+                    return Respuesta::json(QByteArrayLiteral("{\"error\":\"sesion\"}"), Status::Unauthorized);
+                return Respuesta::redirigir(QByteArrayLiteral("/acceso"));
+            }
             if (esApi)
                 return api(ruta.mid(5), request, english);
             const QDate hoy = m_clock.now().date();

@@ -315,6 +315,42 @@ private slots:
         QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM bloqueos"))), 1);
     }
 
+    // What the console takes away from a logged-in operator ends the
+    // session at the next request, and the session stays ended.
+    void revokedAtTheConsole_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("web access taken") << "UPDATE operadores SET ACCESOWEB = 0 WHERE NOMBRE = 'DUENO'";
+        QTest::newRow("password emptied") << "UPDATE operadores SET PASS = '' WHERE NOMBRE = 'DUENO'";
+        QTest::newRow("operator deleted") << "DELETE FROM operadores WHERE NOMBRE = 'DUENO'";
+        QTest::newRow("nothing") << QString();
+    }
+    void revokedAtTheConsole() {
+        QFETCH(QString, change);
+        Cafe cafe;
+        const QByteArray cookie = cafe.login();
+        QCOMPARE(cafe.get("/api/puestos", cookie).status, 200);
+        if (!change.isEmpty())
+            store::run(cafe.console(), change);
+        const int expected = change.isEmpty() ? 200 : 401;
+        QCOMPARE(cafe.get("/api/puestos", cookie).status, expected);
+        store::run(cafe.console(),
+                   QStringLiteral("UPDATE operadores SET ACCESOWEB = 1 WHERE NOMBRE = 'DUENO'"));
+        QCOMPARE(cafe.get("/api/puestos", cookie).status, expected);
+    }
+
+    void lockedAtTheConsoleWhileIn() {
+        Cafe cafe;
+        const QByteArray cookie = cafe.login();
+        const QSqlDatabase db = cafe.console();
+        const store::LimitesBloqueo limites = store::limitesBloqueo(store::readOpciones(db));
+        for (int i = 0; i < limites.intentos; ++i)
+            store::registrarFallo(db, store::TipoBloqueo::Operador, QStringLiteral("DUENO"), limites,
+                                  store::serverNowMs(db), QDateTime(Today, QTime(12, 0)));
+        const Reply page = cafe.get("/caja", cookie);
+        QCOMPARE(page.status, 303);
+        QCOMPARE(page.header("Location"), QByteArray("/acceso"));
+    }
+
     // A session lives while it is used: it ends at exactly the idle limit
     // after the last request, and at "Salir".
     void sessionExpiry() {
