@@ -4,6 +4,7 @@
 #include "app/commandline.h"
 #include "app/configini.h"
 #include "app/paths.h"
+#include "app/stopsignals.h"
 #include "core/consolecontext.h"
 #include "session/engine.h"
 #include "station/filelimit.h"
@@ -18,23 +19,11 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace app {
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    // Nothing else is safe in a signal handler.
-    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
-}
 
 QString numbers(const QList<int>& list) {
     QStringList parts;
@@ -117,12 +106,9 @@ int runHeadless(const CommandLine& cl) {
         QCoreApplication::exit(4);
     });
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+    const std::unique_ptr<QSocketNotifier> stop = quitOnStopSignals();
+    if (!stop)
         return 1;
-    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &engine, [] { QCoreApplication::quit(); });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
 
     puestos.startAll();
     engine.reloj().start();

@@ -1,4 +1,5 @@
 #include "app/paths.h"
+#include "app/stopsignals.h"
 #include "core/clock.h"
 #include "core/regional.h"
 #include "store/engine.h"
@@ -10,25 +11,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSettings>
-#include <QSocketNotifier>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QTextStream>
 
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    // Nothing else is safe in a signal handler.
-    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
-}
 
 // The console's working database when --database is not given: what its
 // config.ini names, read without touching the file.
@@ -128,11 +116,8 @@ int main(int argc, char** argv) {
 
     // Stopped by its service manager or Ctrl+C, it closes its connections
     // and the database and ends as a program that finished.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+    const std::unique_ptr<QSocketNotifier> stop = app::quitOnStopSignals();
+    if (!stop)
         return 1;
-    QSocketNotifier stop(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&stop, &QSocketNotifier::activated, &application, [] { QCoreApplication::quit(); });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
     return application.exec();
 }
