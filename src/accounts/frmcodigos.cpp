@@ -5,6 +5,7 @@
 #include "core/formatohora.h"
 #include "store/datamodule.h"
 #include "store/dialect.h"
+#include "store/views.h"
 #include "ui/listview.h"
 #include "ui/messagebox.h"
 
@@ -61,11 +62,24 @@ QVariant CodigosModel::headerData(int section, Qt::Orientation orientation, int 
 
 void CodigosModel::refresh() {
     static const char* const keys[] = {"Login", "COALESCE(Bonotiempo, 0)", "Ultima"};
+    m_seguimiento.marcar(m_context.data->db());
     std::vector<store::Cuenta> rows =
         buscarCodigos(m_context.data->db(), m_typed, m_startsWith, QLatin1String(keys[m_sort]));
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
+}
+
+void CodigosModel::seguir() {
+    // Sorted by the time left or the last use, the order itself may move.
+    if (m_sort != 0)
+        return refresh();
+    const std::optional<std::vector<int>> changed =
+        m_seguimiento.releer(m_context.data->db(), m_rows, store::codigosFilter());
+    if (!changed)
+        return refresh();
+    for (const int row : *changed)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 void CodigosModel::setFiltro(const QString& typed, bool startsWith) {
@@ -226,6 +240,14 @@ void TFrmcodigos::refresh() {
         return;
     }
     selectLogin(login);
+}
+
+void TFrmcodigos::seguir() {
+    try {
+        m_model.seguir();
+    } catch (const store::DatabaseError& e) {
+        ui::showError(this, e.text());
+    }
 }
 
 void TFrmcodigos::setColumnWidths(const QList<int>& saved) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/seguimiento.h"
 #include "store/rows.h"
 
 #include <QAbstractTableModel>
@@ -31,6 +32,9 @@ public:
 
     // Throws store::DatabaseError.
     void refresh();
+    // After a booking: the rows of the codes it moved, read again in place.
+    // Throws store::DatabaseError.
+    void seguir();
     // The codes whose login begins with (or contains) the typed text; empty
     // text shows them all. Wildcards and quotes in it are plain text.
     void setFiltro(const QString& typed, bool startsWith);
@@ -46,6 +50,7 @@ private:
     int m_sort = 0;
     QString m_typed;
     bool m_startsWith = true;
+    SeguimientoMovimientos m_seguimiento;
 };
 
 } // namespace accounts
@@ -71,6 +76,8 @@ public:
     QStringList selectedLogins() const;
     // Reads the codes again and keeps the current one.
     void refresh();
+    // After a booking: only the codes it moved are read again.
+    void seguir();
 
 signals:
     void venderRequested();

@@ -83,6 +83,7 @@ void CuentasModel::refresh() {
     static const char* const keys[] = {nullptr, "Nombre", "Tarifa", "Credito", "Bonotiempo", "Ultima"};
     const QSqlDatabase db = m_context.data->db();
     QVariantList values;
+    m_seguimiento.marcar(db);
     const QString where = condicionBusqueda(db, store::cuentasFilter(), m_filtro, values);
     const QString login = store::caseless(db, QStringLiteral("Login"));
     std::vector<store::Cuenta> rows = store::select<store::Cuenta>(
@@ -93,6 +94,18 @@ void CuentasModel::refresh() {
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
+}
+
+void CuentasModel::seguir() {
+    // Sorted by what a booking changes, the order itself may move.
+    if (m_sort >= 3)
+        return refresh();
+    const std::optional<std::vector<int>> changed =
+        m_seguimiento.releer(m_context.data->db(), m_rows, store::cuentasFilter());
+    if (!changed)
+        return refresh();
+    for (const int row : *changed)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 void CuentasModel::sortByTab(int tab) {
@@ -273,6 +286,16 @@ void TFrmusr::refresh() {
     }
     m_status->setText(QStringLiteral("Cuentas existentes: ") + QString::number(m_model.rowCount()));
     selectLogin(login);
+}
+
+void TFrmusr::seguir() {
+    try {
+        m_model.seguir();
+    } catch (const store::DatabaseError& e) {
+        ui::showError(this, e.text());
+        return;
+    }
+    m_status->setText(QStringLiteral("Cuentas existentes: ") + QString::number(m_model.rowCount()));
 }
 
 void TFrmusr::buscar() {

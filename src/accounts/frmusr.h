@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accounts/busqueda.h"
+#include "accounts/seguimiento.h"
 #include "store/rows.h"
 
 #include <QAbstractTableModel>
@@ -29,6 +30,9 @@ public:
 
     // Throws store::DatabaseError.
     void refresh();
+    // After a booking: the rows of the accounts it moved, read again in
+    // place. Throws store::DatabaseError.
+    void seguir();
     // 0 Login, 1 Nombre, 2 Tarifa, 3 credito, 4 Bonotiempo, 5 Ultima.
     void sortByTab(int tab);
     // The search's live filter; an empty text lists every account again.
@@ -44,6 +48,7 @@ private:
     std::vector<store::Cuenta> m_rows;
     int m_sort = 0;
     FiltroBusqueda m_filtro;
+    SeguimientoMovimientos m_seguimiento;
 };
 
 } // namespace accounts
@@ -70,6 +75,8 @@ public:
     // The window's commands by object name ("anadirCuenta", "editarTarifas", ...).
     QAction* action(const QString& name) const;
     void refresh();
+    // After a booking: only the accounts it moved are read again.
+    void seguir();
     // "&7.- Buscar cuenta...": the live search over this list.
     void buscar();
 

@@ -77,7 +77,7 @@ AccountsController::AccountsController(ConsoleEngine& engine, TFrmMain& window, 
     });
     connect(&m_engine, &ConsoleEngine::ticketsChanged, m_accounts, [this] {
         if (m_accountsDock->isVisible())
-            m_accounts->refresh();
+            m_accounts->seguir();
     });
     connect(m_accounts, &TFrmusr::anadirRequested, this, &AccountsController::anadirCuenta);
     connect(m_accounts, &TFrmusr::modificarRequested, this, &AccountsController::modificarCuenta);

@@ -54,7 +54,7 @@ CodigosController::CodigosController(ConsoleEngine& engine, TFrmMain& window, Ac
     // A use period's end takes time off a code.
     connect(&m_engine, &ConsoleEngine::ticketsChanged, this, [this] {
         if (m_dock->isVisible())
-            m_codes->refresh();
+            m_codes->seguir();
     });
 
     connect(m_codes, &TFrmcodigos::venderRequested, this, &CodigosController::venderCodigo);

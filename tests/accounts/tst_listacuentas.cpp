@@ -2,6 +2,7 @@
 
 #include "accounts/frmbusqcue.h"
 #include "accounts/frmcambioscuentas.h"
+#include "accounts/frmcodigos.h"
 #include "accounts/frmusr.h"
 #include "store/dialect.h"
 #include "store/sql.h"
@@ -31,6 +32,8 @@ private slots:
     void tariffs_data();
     void tariffs();
     void emptyList();
+    void followsBookings_data();
+    void followsBookings();
 };
 
 namespace {
@@ -245,6 +248,74 @@ void TstListaCuentas::tariffs() {
 }
 
 // Only adding, searching and e-mail answer while the list is empty.
+// After a booking the lists read again only what a movement touched, unless
+// their order or their rows themselves may have changed. A name edited
+// behind the list's back without a movement tells which way it went.
+void TstListaCuentas::followsBookings_data() {
+    QTest::addColumn<bool>("codes");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("moved");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("account moved, by login: in place") << false << 0 << "axb" << false;
+    QTest::newRow("account moved, by credit: whole") << false << 3 << "AXB" << true;
+    QTest::newRow("a code moved: accounts untouched") << false << 0 << "A*CODE" << false;
+    QTest::newRow("a new account moved: whole") << false << 0 << "NUEVA" << true;
+    QTest::newRow("nothing moved") << false << 0 << "" << false;
+    QTest::newRow("code moved, by login: in place") << true << 0 << "a*code" << false;
+    QTest::newRow("code moved, by time left: whole") << true << 1 << "A*CODE" << true;
+    QTest::newRow("an account moved: codes untouched") << true << 0 << "AXB" << false;
+}
+
+void TstListaCuentas::followsBookings() {
+    QFETCH(bool, codes);
+    QFETCH(int, tab);
+    QFETCH(QString, moved);
+    QFETCH(bool, whole);
+    AccountFixture f;
+    addAccounts(f);
+    store::Cuenta otherCode = f.cuenta(QStringLiteral("B-CODE"));
+    otherCode.Tipo = QStringLiteral("9");
+    otherCode.Tarifa.clear();
+    f.add(otherCode);
+    TFrmusr accountsWindow(f.te.context);
+    TFrmcodigos codesWindow(f.te.context);
+    const auto refresh = [&] {
+        codes ? codesWindow.model().sortByTab(tab) : accountsWindow.model().sortByTab(tab);
+    };
+    const auto follow = [&] { codes ? codesWindow.seguir() : accountsWindow.seguir(); };
+    const auto row = [&](const QString& login) -> store::Cuenta {
+        const int at = codes ? codesWindow.model().rowOf(login) : accountsWindow.model().rowOf(login);
+        return at < 0 ? store::Cuenta()
+                      : (codes ? codesWindow.model().at(at) : accountsWindow.model().at(at));
+    };
+    refresh();
+    const QString listedOne = codes ? QStringLiteral("A*CODE") : QStringLiteral("AXB");
+    const QString other = codes ? QStringLiteral("B-CODE") : QStringLiteral("ABC");
+    const store::Cuenta before = row(listedOne);
+
+    if (moved == QLatin1String("NUEVA"))
+        f.add(f.cuenta(moved));
+    f.sql(QStringLiteral("UPDATE cuentas SET Nombre = 'Renombrada' WHERE Login = '%1'").arg(other));
+    f.sql(QStringLiteral(
+              "UPDATE cuentas SET credito = credito + 50000, Bonotiempo = COALESCE(Bonotiempo, 0) + 60 "
+              "WHERE Login = '%1'")
+              .arg(listedOne));
+    if (!moved.isEmpty())
+        store::run(
+            f.db(),
+            QStringLiteral("INSERT INTO movcuentas (CUENTA, FECHA, HORA, CONCEPTO) VALUES (?, ?, ?, ?)"),
+            {moved, QStringLiteral("2026-03-10"), QStringLiteral("11:00:00"), QStringLiteral("PUESTO 1")});
+    follow();
+
+    // The moved row shows the stored balance, whatever letter case the movement used.
+    const bool listedMoved = !moved.isEmpty() && store::sameKey(moved, listedOne);
+    QCOMPARE(row(listedOne).credito,
+             listedMoved || whole ? before.credito + Currency::fromUnits(5) : before.credito);
+    QCOMPARE(row(other).Nombre == QLatin1String("Renombrada"), whole);
+    if (moved == QLatin1String("NUEVA"))
+        QCOMPARE(row(moved).Login, moved);
+}
+
 void TstListaCuentas::emptyList() {
     AccountFixture f;
     TFrmusr w(f.te.context);

@@ -1,0 +1,63 @@
+#include "accounts/seguimiento.h"
+
+#include "store/dialect.h"
+#include "store/sql.h"
+
+#include <QHash>
+#include <QSqlQuery>
+
+namespace accounts {
+
+namespace {
+
+qint64 ultimoMovimiento(const QSqlDatabase& db) {
+    return store::scalar(db, QStringLiteral("SELECT MAX(ID) FROM movcuentas")).toLongLong();
+}
+
+} // namespace
+
+void SeguimientoMovimientos::marcar(const QSqlDatabase& db) {
+    m_ultimo = ultimoMovimiento(db);
+}
+
+std::optional<std::vector<int>> SeguimientoMovimientos::releer(const QSqlDatabase& db,
+                                                               std::vector<store::Cuenta>& rows,
+                                                               const QString& clase) {
+    const qint64 ultimo = ultimoMovimiento(db);
+    std::vector<int> changed;
+    if (ultimo <= m_ultimo)
+        return changed;
+    QSqlQuery q =
+        store::run(db, QStringLiteral("SELECT DISTINCT CUENTA FROM movcuentas WHERE ID > ? AND ID <= ?"),
+                   {m_ultimo, ultimo});
+    QStringList moved;
+    while (q.next())
+        moved << store::toText(q.value(0));
+    m_ultimo = ultimo;
+    if (moved.isEmpty())
+        return changed;
+    // Logins are one account whatever their letter case.
+    QHash<QString, int> position;
+    for (size_t row = 0; row < rows.size(); ++row)
+        position.insert(store::foldAscii(rows[row].Login), int(row));
+    for (const QString& login : moved) {
+        const auto at = position.constFind(store::foldAscii(login));
+        if (at == position.cend()) {
+            const QString kind = QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") + clase +
+                                 QStringLiteral(" AND ") + store::equalsCaseless(db, QStringLiteral("Login"));
+            if (store::toInt(store::scalar(db, kind, {login})) > 0)
+                return std::nullopt;
+            continue;
+        }
+        store::Cuenta& row = rows[size_t(*at)];
+        std::vector<store::Cuenta> fresh =
+            store::select<store::Cuenta>(db, QStringLiteral("WHERE Login = ?"), {row.Login});
+        if (fresh.empty())
+            return std::nullopt;
+        row = std::move(fresh.front());
+        changed.push_back(*at);
+    }
+    return changed;
+}
+
+} // namespace accounts

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "store/rows.h"
+
+#include <QSqlDatabase>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace accounts {
+
+// How a list of accounts or codes follows the bookings without reading
+// itself whole: a booking moves money or time only through a movement, so
+// the rows to read again are those of the logins moved since the list last
+// looked. With a hundred thousand accounts a whole reading per booking
+// would hold the console's event loop.
+class SeguimientoMovimientos {
+public:
+    // At a whole reading, before it: what is moved from now on is new.
+    // Throws store::DatabaseError.
+    void marcar(const QSqlDatabase& db);
+    // Reads again, in place, the rows of rows whose login moved since the
+    // last mark or call; answers their positions. clase is the condition on
+    // cuentas of what the list shows (accounts, or codes). Nothing when the
+    // list must be read whole: a listed row is gone, or one of its kind
+    // moved that it does not hold yet (made since, here or at another
+    // console). Throws store::DatabaseError.
+    std::optional<std::vector<int>> releer(const QSqlDatabase& db, std::vector<store::Cuenta>& rows,
+                                           const QString& clase);
+
+private:
+    qint64 m_ultimo = 0;
+};
+
+} // namespace accounts
