@@ -3,7 +3,6 @@
 #include "store/dialect.h"
 #include "store/sql.h"
 
-#include <QHash>
 #include <QSqlQuery>
 
 namespace accounts {
@@ -18,6 +17,7 @@ qint64 ultimoMovimiento(const QSqlDatabase& db) {
 
 void SeguimientoMovimientos::marcar(const QSqlDatabase& db) {
     m_ultimo = ultimoMovimiento(db);
+    m_posicion.clear();
 }
 
 std::optional<std::vector<int>> SeguimientoMovimientos::releer(const QSqlDatabase& db,
@@ -37,12 +37,14 @@ std::optional<std::vector<int>> SeguimientoMovimientos::releer(const QSqlDatabas
     if (moved.isEmpty())
         return changed;
     // Logins are one account whatever their letter case.
-    QHash<QString, int> position;
-    for (size_t row = 0; row < rows.size(); ++row)
-        position.insert(store::foldAscii(rows[row].Login), int(row));
+    if (m_posicion.isEmpty()) {
+        m_posicion.reserve(qsizetype(rows.size()));
+        for (size_t row = 0; row < rows.size(); ++row)
+            m_posicion.insert(store::foldAscii(rows[row].Login), int(row));
+    }
     for (const QString& login : moved) {
-        const auto at = position.constFind(store::foldAscii(login));
-        if (at == position.cend()) {
+        const auto at = m_posicion.constFind(store::foldAscii(login));
+        if (at == m_posicion.cend()) {
             const QString kind = QStringLiteral("SELECT COUNT(*) FROM cuentas WHERE ") + clase +
                                  QStringLiteral(" AND ") + store::equalsCaseless(db, QStringLiteral("Login"));
             if (store::toInt(store::scalar(db, kind, {login})) > 0)

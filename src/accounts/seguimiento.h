@@ -2,6 +2,7 @@
 
 #include "store/rows.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QStringList>
 
@@ -31,6 +32,9 @@ public:
 
 private:
     qint64 m_ultimo = 0;
+    // Each listed login's row, built at the first booking after a whole
+    // reading: a booking then costs the rows it moved, not the list.
+    QHash<QString, int> m_posicion;
 };
 
 } // namespace accounts
