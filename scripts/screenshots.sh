@@ -51,7 +51,10 @@ SCRIPT
 "$bin/velkar-sim" --headless --base 127.0.1.1 --count 8 --script "$scratch/sim.txt" >/dev/null &
 sim=$!
 
-rm -f "$out"/*.png
+# The console's pictures only: those of the owner's view in a browser (web-*)
+# come from its browser test:
+#   QUINTOR_SCREENSHOTS=$PWD/doc/manual/img ctest --test-dir BUILD -R tst_webbrowser
+find "$out" -maxdepth 1 -name '*.png' ! -name 'web-*' -delete 2>/dev/null || true
 mkdir -p "$out"
 # The offscreen platform's notes about what it cannot do are noise here.
 "$bin/quintor" --home "$scratch/home" --screenshots "$out" 2> >(grep -v '^This plugin does not support' >&2)
