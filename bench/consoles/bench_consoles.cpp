@@ -34,8 +34,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 #include <unistd.h>
@@ -65,35 +63,6 @@ void administer(const Options& o, const QString& sql) {
     store::run(admin.db(), sql);
 }
 
-// A file of /proc: its size says 0, so it is read to its end.
-QByteArray procFile(const QString& path) {
-    std::ifstream in(path.toStdString());
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return QByteArray::fromStdString(text);
-}
-
-// utime + stime of a process, seconds.
-double cpuOf(qint64 pid) {
-    const QByteArray line = procFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields.at(11).toLongLong() + fields.at(12).toLongLong()) / double(::sysconf(_SC_CLK_TCK));
-}
-
-// A process's resident memory now and at its peak, MiB.
-std::pair<double, double> memoryOf(qint64 pid) {
-    double rss = 0, peak = 0;
-    for (const QByteArray& line : procFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n')) {
-        const double mib = line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toDouble() / 1024;
-        if (line.startsWith("VmRSS:"))
-            rss = mib;
-        else if (line.startsWith("VmHWM:"))
-            peak = mib;
-    }
-    return {rss, peak};
-}
-
 // The server's processes: the postmaster and its children.
 QList<qint64> serverProcesses(const Options& o) {
     QFile pidFile(o.socketDir + QStringLiteral("/data/postmaster.pid"));
@@ -120,7 +89,7 @@ QList<qint64> serverProcesses(const Options& o) {
 double serverCpu(const Options& o) {
     double total = 0;
     for (qint64 pid : serverProcesses(o))
-        total += cpuOf(pid);
+        total += processCpuSeconds(pid);
     return total;
 }
 
@@ -282,7 +251,7 @@ void run(const Options& o, int consoles) {
     clock.start();
     QList<double> consoleCpu;
     for (const auto& c : list)
-        consoleCpu << cpuOf(c->pid());
+        consoleCpu << processCpuSeconds(c->pid());
     const double serverBefore = serverCpu(o);
     qint64 nextChange = 0;
     while (clock.elapsed() < qint64(o.seconds) * 1000) {
@@ -316,9 +285,10 @@ void run(const Options& o, int consoles) {
     double tickMax = 0;
     double tickTotal = 0;
     for (size_t i = 0; i < list.size(); ++i) {
-        const double cpu = (cpuOf(list[i]->pid()) - consoleCpu.at(qsizetype(i))) / elapsed * 100.0;
+        const double cpu =
+            (processCpuSeconds(list[i]->pid()) - consoleCpu.at(qsizetype(i))) / elapsed * 100.0;
         perConsole << QString::number(cpu, 'f', 1);
-        const auto [rss, peak] = memoryOf(list[i]->pid());
+        const auto [rss, peak] = processMemoryMiB(list[i]->pid());
         memory << QStringLiteral("%1/%2").arg(rss, 0, 'f', 0).arg(peak, 0, 'f', 0);
         ticks += list[i]->ticks();
         tickTotal += list[i]->ticks() * list[i]->tickMeanMs();

@@ -51,33 +51,6 @@ quint16 freePort() {
     return probe.serverPort();
 }
 
-// CPU seconds (user + system) a process has used so far.
-double cpuSeconds(qint64 pid) {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) /
-           double(sysconf(_SC_CLK_TCK));
-}
-
-// The process's resident memory now and at its peak, MiB.
-std::pair<double, double> memoryMiB(qint64 pid) {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    double rss = 0, peak = 0;
-    if (f.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            const double kib = line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toDouble();
-            if (line.startsWith("VmRSS:"))
-                rss = kib / 1024;
-            else if (line.startsWith("VmHWM:"))
-                peak = kib / 1024;
-        }
-    }
-    return {rss, peak};
-}
-
 // One HTTP/1.1 exchange on a kept-alive socket: the status, headers and
 // body, reconnecting when the server closed the connection.
 struct Answer {
@@ -214,7 +187,7 @@ Run viewersRun(std::vector<std::unique_ptr<Viewer>>& viewers, int seconds, qint6
         due[i] = qint64(i) * periodMs / qint64(viewers.size());
     QElapsedTimer clock;
     clock.start();
-    const double cpu0 = cpuSeconds(webPid);
+    const double cpu0 = processCpuSeconds(webPid);
     qint64 nextSave = 0;
     int saved = 0;
     QSqlQuery save(db);
@@ -252,7 +225,7 @@ Run viewersRun(std::vector<std::unique_ptr<Viewer>>& viewers, int seconds, qint6
         due[next] += periodMs;
     }
     run.seconds = double(clock.elapsed()) / 1000;
-    run.cpu = cpuSeconds(webPid) - cpu0;
+    run.cpu = processCpuSeconds(webPid) - cpu0;
     return run;
 }
 
@@ -262,7 +235,7 @@ Run burstRun(std::vector<std::unique_ptr<Viewer>>& viewers, int bursts, qint64 w
     Run run;
     QElapsedTimer clock;
     clock.start();
-    const double cpu0 = cpuSeconds(webPid);
+    const double cpu0 = processCpuSeconds(webPid);
     for (int b = 0; b < bursts; ++b) {
         QElapsedTimer t;
         t.start();
@@ -278,7 +251,7 @@ Run burstRun(std::vector<std::unique_ptr<Viewer>>& viewers, int bursts, qint64 w
         usleep(useconds_t(1500000 - std::min<qint64>(1499000, t.elapsed() * 1000)));
     }
     run.seconds = double(clock.elapsed()) / 1000;
-    run.cpu = cpuSeconds(webPid) - cpu0;
+    run.cpu = processCpuSeconds(webPid) - cpu0;
     return run;
 }
 
@@ -363,7 +336,7 @@ int main(int argc, char** argv) {
     print("every viewer", viewers.size(), all);
     const Run burst = burstRun(viewers, std::max(3, seconds / 4), server.processId());
     print("every viewer at one instant", viewers.size(), burst);
-    const auto [rss, peak] = memoryMiB(server.processId());
+    const auto [rss, peak] = processMemoryMiB(server.processId());
     std::printf("web process memory: %.1f MiB resident, %.1f MiB at its peak; load %s\n", rss, peak,
                 qPrintable(loadAverage()));
     server.terminate();
