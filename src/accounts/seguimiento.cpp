@@ -5,6 +5,8 @@
 
 #include <QSqlQuery>
 
+#include <utility>
+
 namespace accounts {
 
 namespace {
@@ -15,25 +17,34 @@ qint64 ultimoMovimiento(const QSqlDatabase& db) {
 
 } // namespace
 
-void SeguimientoMovimientos::marcar(const QSqlDatabase& db) {
+void MovimientosNuevos::marcar(const QSqlDatabase& db) {
     m_ultimo = ultimoMovimiento(db);
+}
+
+QStringList MovimientosNuevos::movidas(const QSqlDatabase& db) {
+    const qint64 ultimo = ultimoMovimiento(db);
+    const std::optional<qint64> desde = std::exchange(m_ultimo, ultimo);
+    QStringList moved;
+    if (!desde || ultimo <= *desde)
+        return moved;
+    QSqlQuery q =
+        store::run(db, QStringLiteral("SELECT DISTINCT CUENTA FROM movcuentas WHERE ID > ? AND ID <= ?"),
+                   {*desde, ultimo});
+    while (q.next())
+        moved << store::toText(q.value(0));
+    return moved;
+}
+
+void SeguimientoMovimientos::marcar(const QSqlDatabase& db) {
+    m_nuevos.marcar(db);
     m_posicion.clear();
 }
 
 std::optional<std::vector<int>> SeguimientoMovimientos::releer(const QSqlDatabase& db,
                                                                std::vector<store::Cuenta>& rows,
                                                                const QString& clase) {
-    const qint64 ultimo = ultimoMovimiento(db);
+    const QStringList moved = m_nuevos.movidas(db);
     std::vector<int> changed;
-    if (ultimo <= m_ultimo)
-        return changed;
-    QSqlQuery q =
-        store::run(db, QStringLiteral("SELECT DISTINCT CUENTA FROM movcuentas WHERE ID > ? AND ID <= ?"),
-                   {m_ultimo, ultimo});
-    QStringList moved;
-    while (q.next())
-        moved << store::toText(q.value(0));
-    m_ultimo = ultimo;
     if (moved.isEmpty())
         return changed;
     // Logins are one account whatever their letter case.

@@ -11,6 +11,22 @@
 
 namespace accounts {
 
+// The accounts and codes that moved money or time since the last look: a
+// booking, a top-up or a sale changes them only through a movement, here or
+// at another console.
+class MovimientosNuevos {
+public:
+    // What moves from now on is new. Throws store::DatabaseError.
+    void marcar(const QSqlDatabase& db);
+    // The logins (as their movements wrote them) moved since the last mark
+    // or call; the newest movement becomes the mark. Before any mark it
+    // marks and answers nothing. Throws store::DatabaseError.
+    QStringList movidas(const QSqlDatabase& db);
+
+private:
+    std::optional<qint64> m_ultimo;
+};
+
 // How a list of accounts or codes follows the bookings without reading
 // itself whole: a booking moves money or time only through a movement, so
 // the rows to read again are those of the logins moved since the list last
@@ -31,7 +47,7 @@ public:
                                            const QString& clase);
 
 private:
-    qint64 m_ultimo = 0;
+    MovimientosNuevos m_nuevos;
     // Each listed login's row, built at the first booking after a whole
     // reading: a booking then costs the rows it moved, not the list.
     QHash<QString, int> m_posicion;

@@ -379,17 +379,12 @@ void ConsoleEngine::aplicarPuesto(const CreditoCuenta& credito) {
 void ConsoleEngine::seguirCreditosDeOtras() {
     const QSqlDatabase db = m_context.data->db();
     try {
-        const qint64 last = store::scalar(db, QStringLiteral("SELECT MAX(ID) FROM movcuentas")).toLongLong();
-        const qint64 since = std::exchange(m_lastMovement, last);
-        if (since < 0 || last <= since || m_puestos.loginsInUse().isEmpty())
+        // With nobody logged in only the mark moves on.
+        if (m_puestos.loginsInUse().isEmpty()) {
+            m_movimientos.marcar(db);
             return;
-        QSqlQuery q =
-            store::run(db, QStringLiteral("SELECT DISTINCT CUENTA FROM movcuentas WHERE ID > ? AND ID <= ?"),
-                       {since, last});
-        QStringList touched;
-        while (q.next())
-            touched << store::toText(q.value(0));
-        for (const QString& login : touched) {
+        }
+        for (const QString& login : m_movimientos.movidas(db)) {
             const int pos = posicionDeCuenta(login);
             if (pos < 0)
                 continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/seguimiento.h"
 #include "core/creditsync.h"
 #include "session/cambioscompartidos.h"
 #include "session/consolelease.h"
@@ -162,6 +163,6 @@ private:
     // The anonymous customers' tickets of the bookings written and not yet
     // committed, by station number.
     std::map<int, store::Ticket> m_ticketsBooked;
-    // The last account movement this console has looked at; -1 before the first look.
-    qint64 m_lastMovement = -1;
+    // The account movements this console has looked at.
+    accounts::MovimientosNuevos m_movimientos;
 };
