@@ -3,8 +3,8 @@
 #include "session/engine.h"
 #include "store/rows.h"
 #include "store/sql.h"
+#include "support/faults.h"
 #include "support/testengine.h"
-#include "support/testserver.h"
 
 #include <QTest>
 
@@ -19,6 +19,30 @@ private slots:
     void oneEndFails();
 };
 
+namespace {
+
+const QList<int> Stations{1, 2, 4, 6, 7};
+
+// Every station's customer leaves in the same second, after ten minutes.
+bool endTogether(TestEngine& te) {
+    session::AperturaPedido pedido;
+    pedido.tariffName = QStringLiteral("NORMAL");
+    for (int n : Stations)
+        if (!te.engine->abrirPuesto(te.pos(n), pedido).ok())
+            return false;
+    te.tick();
+    te.tick(600000);
+    for (int n : Stations)
+        te.rec(n).estado = Estado::Libre;
+    return true;
+}
+
+int booked(const QSqlDatabase& db) {
+    return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ciber")));
+}
+
+} // namespace
+
 void TestBookingBudget::burstOfEnds_data() {
     QTest::addColumn<int>("budgetMs");
     QTest::addColumn<QList<int>>("bookedPerTick");
@@ -32,27 +56,14 @@ void TestBookingBudget::burstOfEnds() {
     QFETCH(QList<int>, bookedPerTick);
     TestEngine te;
     const QSqlDatabase db = te.db.data.db();
-    const QList<int> stations{1, 2, 4, 6, 7};
-    session::AperturaPedido pedido;
-    pedido.tariffName = QStringLiteral("NORMAL");
-    for (int n : stations)
-        QVERIFY(te.engine->abrirPuesto(te.pos(n), pedido).ok());
-    te.tick();
-    te.tick(600000);
-    // Every customer leaves in the same second.
-    for (int n : stations)
-        te.rec(n).estado = Estado::Libre;
-
-    const auto booked = [&] {
-        return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ciber")));
-    };
+    QVERIFY(endTogether(te));
     for (int expected : bookedPerTick) {
         te.clock.advance(1000);
         te.engine->reloj().tick(te.clock.monotonicMs(), budgetMs);
-        QCOMPARE(booked(), expected);
+        QCOMPARE(booked(db), expected);
         // What waits is saved as running, never as free without its booking.
         QVERIFY(te.engine->puestos().GuardarPuestos());
-        for (int n : stations) {
+        for (int n : Stations) {
             const int saved = store::toInt(
                 store::scalar(db, QStringLiteral("SELECT estado FROM puestos WHERE npuesto = ?"), {n}));
             QCOMPARE(saved, te.rec(n).bookingPending() ? 2 : 1);
@@ -60,11 +71,11 @@ void TestBookingBudget::burstOfEnds() {
     }
     // Each period once, for its ten minutes, on its own ticket.
     const std::vector<store::Ciber> records = store::select<store::Ciber>(db);
-    QCOMPARE(records.size(), size_t(stations.size()));
+    QCOMPARE(records.size(), size_t(Stations.size()));
     for (const store::Ciber& r : records)
         QCOMPARE(r.TIEMPO, 600);
     QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(DISTINCT NPUESTO) FROM ticket"))),
-             int(stations.size()));
+             int(Stations.size()));
 }
 
 void TestBookingBudget::oneEndFails_data() {
@@ -80,50 +91,28 @@ void TestBookingBudget::oneEndFails() {
     QFETCH(QList<int>, bookedPerTick);
     TestEngine te;
     const QSqlDatabase db = te.db.data.db();
-    const QList<int> stations{1, 2, 4, 6, 7};
-    session::AperturaPedido pedido;
-    pedido.tariffName = QStringLiteral("NORMAL");
-    for (int n : stations)
-        QVERIFY(te.engine->abrirPuesto(te.pos(n), pedido).ok());
-    te.tick();
-    te.tick(600000);
-    for (int n : stations)
-        te.rec(n).estado = Estado::Libre;
+    QVERIFY(endTogether(te));
     // One station's activity record is refused.
-    if (testserver::onServer()) {
-        store::run(db, QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger AS $$ BEGIN "
-                                      "IF NEW.npuesto = %1 THEN RAISE EXCEPTION 'refused'; END IF; "
-                                      "RETURN NEW; END $$ LANGUAGE plpgsql")
-                           .arg(failing));
-        store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber FOR EACH ROW "
-                                      "EXECUTE FUNCTION refuse()"));
-    } else {
-        store::run(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ciber WHEN NEW.NPUESTO = %1 "
-                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                           .arg(failing));
-    }
-    const auto booked = [&] {
-        return store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ciber")));
-    };
+    refuseWrites(db, QStringLiteral("refuse"), QStringLiteral("INSERT"), QStringLiteral("ciber"),
+                 QStringLiteral("NEW.NPUESTO = %1").arg(failing));
     for (int expected : bookedPerTick) {
         te.tick();
-        QCOMPARE(booked(), expected);
+        QCOMPARE(booked(db), expected);
         QVERIFY(te.rec(failing).bookingPending());
-        for (int n : stations)
+        for (int n : Stations)
             QCOMPARE(te.rec(n).bookingPending(), n == failing || expected == 0);
     }
-    store::run(db, QStringLiteral("DROP TRIGGER refuse") +
-                       (testserver::onServer() ? QStringLiteral(" ON ciber") : QString()));
+    allowWrites(db, QStringLiteral("refuse"), QStringLiteral("ciber"));
     te.tick();
     // Each period once, the refused one too, with nothing of its failures left.
     const std::vector<store::Ciber> records = store::select<store::Ciber>(db);
-    QCOMPARE(records.size(), size_t(stations.size()));
+    QCOMPARE(records.size(), size_t(Stations.size()));
     QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(DISTINCT NPUESTO) FROM ciber"))),
-             int(stations.size()));
+             int(Stations.size()));
     QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(DISTINCT NPUESTO) FROM ticket"))),
-             int(stations.size()));
+             int(Stations.size()));
     QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM ticket"))),
-             int(stations.size()));
+             int(Stations.size()));
     QVERIFY(te.engine->puestos().GuardarPuestos());
     QCOMPARE(store::toInt(store::scalar(db, QStringLiteral("SELECT COUNT(*) FROM puestos WHERE estado = 2"))),
              0);
